@@ -1,0 +1,17 @@
+// Byte-order readers and writers for the transfer-syntax codes (bit 0: big endian,
+// bit 1: 16-bit words swapped). Writers return the bytes by value, so they are safe on any thread.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+std::array<uint8_t, 2> DICOM_Write_16(int code, uint16_t value);
+std::array<uint8_t, 4> DICOM_Write_32(int code, uint32_t value);
+std::array<uint8_t, 4> DICOM_Write_Float(int code, float value);
+std::array<uint8_t, 8> DICOM_Write_64(int code, double value);
+
+// Readers swap when exactly one of code bits 0 and 1 is set.
+uint16_t DICOM_Read_16(int code, const uint8_t* bytes);
+uint32_t DICOM_Read_32(int code, const uint8_t* bytes);
+float DICOM_Read_Float(int code, const uint8_t* bytes);
+double DICOM_Read_Double(int code, const uint8_t* bytes);
