@@ -1,0 +1,24 @@
+// The progress window as the conversion sees it. The worker feeds it through these calls;
+// every call accepts a missing window (nullptr): then it does nothing and Progress_Cancelled
+// answers 0. Batch mode runs without one; the Qt window implements the class.
+#pragma once
+
+class Progress_Window {
+public:
+    virtual ~Progress_Window() = default;
+    virtual void show() = 0;
+    virtual void text(const char* line) = 0;  // queues one line (markup included)
+    virtual void set(int value) = 0;          // position, kept within 0 ... maximum
+    virtual void add(int delta) = 0;
+    virtual void range(int maximum) = 0;
+    virtual bool cancelled() const = 0;
+    virtual void close() = 0;                 // asks the window to destroy itself
+};
+
+void Progress_Show(Progress_Window* progress);
+void Progress_Text(Progress_Window* progress, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Progress_Set(Progress_Window* progress, int value);
+void Progress_Add(Progress_Window* progress, int delta);
+void Progress_Range(Progress_Window* progress, int maximum);
+int Progress_Cancelled(const Progress_Window* progress);
+void Progress_Close(Progress_Window* progress);
