@@ -1,0 +1,72 @@
+// Start-up of the program: identity, command line, configuration, then batch or interactive mode.
+//
+// Batch mode (folders named on the command line) never creates a window and runs without a
+// display. Interactive mode lives in the Qt library app/windows/; start-up reaches it only through
+// the Interactive_Runner hook, which the executable registers when it is built with the windows.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "util/log.h"
+
+inline constexpr const char* Main_Window_Title = "Corvanthis's Kestrapol 1.0 Rev-5";
+inline constexpr const char* Configuration_File_Name = "Kestrapol.ini";
+inline constexpr const char* Required_Library_Version = "21.6";
+
+// Process exit codes. Batch mode ORs Exit_Names_Too_Long and Exit_Bad_Characters (0 ... 3);
+// Exit_No_Files wins when no DICOM file was read; Exit_Write_Failed wins over all of them.
+enum Exit_Code : int {
+    Exit_OK = 0,
+    Exit_Names_Too_Long = 1,
+    Exit_Bad_Characters = 2,
+    Exit_Unknown_Option = 2,
+    Exit_No_Files = 4,
+    Exit_Startup_Failed = 5,  // no configuration file, library version mismatch, memory failure
+    Exit_Write_Failed = 6,    // at least one DICOMDIR could not be written
+};
+
+// The main window: owner of boxes and receiver of thread lines; nullptr in batch mode.
+extern Win_Handle Main_Window;
+// Install folder and per-user folder, each ending with "/", or none.
+extern std::optional<std::string> Inst_Path;
+extern std::optional<std::string> Application_Path;
+
+// Rest of start-up once the main window exists: library checks, log handler, banner, install
+// and per-user folders, configuration. Returns 0 to go on, otherwise the exit code to end with.
+using Startup_Continue = std::function<int(Win_Handle main_window)>;
+
+// Interactive mode, provided by app/windows/. The runner:
+//   1. creates the application object and the main window (title Main_Window_Title), installs
+//      the window's Log_Sink, accepts drops and shows the window;
+//   2. calls continue_startup(window); when it returns non-zero, uninstalls the sink, destroys
+//      its objects and returns that code;
+//   3. writes the instruction lines into the panel ("Drag&drop a dir on this application," and
+//      "to create a DICOMDIR of its content", each after the markup bytes black, bold; then an
+//      empty line) and runs the message loop until quit;
+//   4. uninstalls its sink (Log_Set_Sink(nullptr)), destroys its windows and the drawing lock,
+//      and returns the quit code. Start-up then logs "In FREE" and runs the clean-up calls.
+using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continue& continue_startup);
+
+// Defined by the kestrapol_windows library (app/windows/).
+int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup);
+
+// The whole program. Without a runner, a start with no folder prints that interactive mode
+// is not built and ends with Exit_Startup_Failed.
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
+
+// Options and folders as the command line gives them (one argv entry per token).
+struct Command_Line {
+    std::vector<std::string> folders;  // unquoted, in command-line order
+    bool unknown_option = false;
+    std::string unknown_token;         // the first unrecognised option
+};
+// Reads argv[1 ...]; "-t val" and "-v" set Trace_Level as they are met.
+Command_Line Parse_Command_Line(int argc, char** argv);
+// Writes the unknown-option message and the usage (standard error, then standard output).
+void Print_Usage(const std::string& token);
+
+// Batch mode: converts each folder on the calling thread; returns the batch exit code.
+int Batch_Run(const std::vector<std::string>& folders);
