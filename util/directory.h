@@ -1,0 +1,51 @@
+// Folder services: file and folder lists, existence tests, folder creation, path splitting.
+//
+// Lists come in name order (ASCII letters compared upper-cased, then byte order), so that the
+// records of a DICOMDIR follow the same order on every platform. "Hidden" means a name that
+// starts with "." ("." and ".." themselves excepted). Symbolic links to folders are never listed;
+// links to plain files are listed as files.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Dir_Entry {
+    int32_t Used = 1;     // kept for callers written against the terminated lists: always 1
+    uint8_t Hidden = 0;
+    std::string Name;     // the entry's own name
+    std::string File;     // folder, "/" unless the folder ends with one, then Name
+    uint32_t Size = 0;    // low 32 bits of the file size
+};
+using Dir_List = std::vector<Dir_Entry>;
+
+// Plain files of folder matching pattern ("*" and "?", letters in any case; "*.*" matches
+// every name). nullopt when the folder cannot be listed or the search path is too long; an empty
+// list when the folder holds no plain file.
+std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*");
+
+// Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure.
+std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder);
+
+// Name order of the lists.
+bool Directory_Name_Less(const std::string& a, const std::string& b);
+
+int Directory_Exist(const std::string& path);  // 1 when path names an existing folder
+int File_Exist(const std::string& path);       // 1 when path is a plain file that can be opened for reading
+// Joins the three pieces without separators and tests the result as File_Exist.
+int File_Exist_Parts(const char* folder, const char* name, const char* extension);
+// Creates path and every missing folder above it; 1 when the folder exists afterwards.
+int Directory_Create(const std::string& path);
+
+// Splits a path into folder (with its trailing separator), base name and extension (with its dot).
+// A trailing ";1" is ignored; an extension longer than 5 characters (dot included) or whose
+// first character is a digit stays in the base name. "/" and "\" both separate components.
+struct File_Name_Parts {
+    std::string folder;
+    std::string name;
+    std::string extension;
+};
+File_Name_Parts File_Name_Split(const std::string& path);
+// Pointer form: each output may be nullptr.
+void File_Name_Split(const char* path, std::string* folder, std::string* name, std::string* extension);
