@@ -4,8 +4,26 @@
 #include <optional>
 #include <string>
 
+#include "dicom/byte_source.h"
 #include "dicom/tag.h"
 #include "util/log.h"
 
 // The formatted data set of the file, or nullopt when it cannot be read or formatted.
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path);
+
+// The same on a source the caller has already opened on path (DICOMDIR_Scan_Open), so that
+// each file is opened once. A source that is not open is opened here. The source is closed
+// when reading stops.
+std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
+                                                 File_Source& source);
+
+// Result of the prefix test.
+enum class Scan_Prefix {
+    Unreadable,  // cannot be opened, or shorter than 132 bytes
+    Not_DICOM,   // no "DICM" at offset 128
+    DICOM,
+};
+
+// Opens path into source and tests for "DICM" at offset 128 with one small read. Reports
+// nothing; the source stays open for DICOMDIR_Scan_Read unless the file could not be opened.
+Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source);

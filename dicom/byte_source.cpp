@@ -1,0 +1,92 @@
+// Memory and buffered file sources.
+#include "dicom/byte_source.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Memory_Source::Memory_Source(std::span<const uint8_t> bytes) : bytes_(bytes) {
+    size_ = bytes.size();
+}
+
+long Memory_Source::read(uint8_t* destination, std::size_t count) {
+    const std::size_t available = static_cast<std::size_t>(remaining());
+    const std::size_t n = count < available ? count : available;
+    if (n > 0) std::memcpy(destination, bytes_.data() + position_, n);
+    position_ += n;
+    return static_cast<long>(n);
+}
+
+File_Source::File_Source(std::size_t buffer_size) : buffer_(buffer_size > 0 ? buffer_size : 1) {}
+
+File_Source::~File_Source() { close(); }
+
+bool File_Source::open(const std::string& path) {
+    close();
+    name_ = path;
+    position_ = 0;
+    size_ = 0;
+    buffer_length_ = 0;
+    buffer_offset_ = 0;
+    ++system_calls_;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    struct stat status {};
+    ++system_calls_;
+    if (::fstat(fd_, &status) != 0) {
+        const int error = errno;
+        close();
+        errno = error;
+        return false;
+    }
+    size_ = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+    return true;
+}
+
+void File_Source::close() {
+    if (fd_ < 0) return;
+    ++system_calls_;
+    ::close(fd_);
+    fd_ = -1;
+}
+
+// Loads the buffer with the bytes from offset on; false with errno set on a system error.
+bool File_Source::fill(uint64_t offset) {
+    buffer_offset_ = offset;
+    buffer_length_ = 0;
+    while (buffer_length_ < buffer_.size()) {
+        ++system_calls_;
+        const ssize_t got = ::pread(fd_, buffer_.data() + buffer_length_, buffer_.size() - buffer_length_,
+                                    static_cast<off_t>(offset + buffer_length_));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) break;
+        buffer_length_ += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+long File_Source::read(uint8_t* destination, std::size_t count) {
+    if (fd_ < 0) {
+        errno = EBADF;
+        return -1;
+    }
+    std::size_t done = 0;
+    while (done < count) {
+        const uint64_t at = position_;
+        if (at < buffer_offset_ || at >= buffer_offset_ + buffer_length_) {
+            if (!fill(at)) return -1;
+            if (buffer_length_ == 0) break;  // end of file
+        }
+        const std::size_t in_buffer = static_cast<std::size_t>(buffer_offset_ + buffer_length_ - at);
+        const std::size_t n = count - done < in_buffer ? count - done : in_buffer;
+        std::memcpy(destination + done, buffer_.data() + (at - buffer_offset_), n);
+        done += n;
+        position_ += n;
+    }
+    return static_cast<long>(done);
+}

@@ -1,0 +1,79 @@
+// Bounded sources of bytes for the element reader: an open file read through one large buffer,
+// or a block of memory. Positions are absolute offsets from the start of the file or block.
+//
+// A file source costs one open, one status query and one large read for the head of a typical
+// file; later reads are served from the buffer, and long values are passed over by moving the
+// position, refilling only when a read falls outside the buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+class Byte_Source {
+public:
+    virtual ~Byte_Source() = default;
+
+    // Copies up to count bytes at the current position and advances by what was copied.
+    // Returns the number copied (less than count at the end), or -1 on a system error (errno set).
+    virtual long read(uint8_t* destination, std::size_t count) = 0;
+
+    // Moves the position; any offset is accepted (reads beyond the end then come up short).
+    void seek(uint64_t offset) { position_ = offset; }
+    uint64_t tell() const { return position_; }
+    uint64_t size() const { return size_; }
+    // Bytes left between the position and the end (0 beyond the end).
+    uint64_t remaining() const { return position_ < size_ ? size_ - position_ : 0; }
+
+    // File sources report their name in messages; memory sources have none.
+    virtual bool is_file() const { return false; }
+    const std::string& name() const { return name_; }
+
+protected:
+    uint64_t position_ = 0;
+    uint64_t size_ = 0;
+    std::string name_;
+};
+
+// A block of memory, not owned.
+class Memory_Source final : public Byte_Source {
+public:
+    explicit Memory_Source(std::span<const uint8_t> bytes);
+    long read(uint8_t* destination, std::size_t count) override;
+
+private:
+    std::span<const uint8_t> bytes_;
+};
+
+// A file opened read-only, closed by the destructor or close().
+class File_Source final : public Byte_Source {
+public:
+    static constexpr std::size_t Default_Buffer_Size = 64 * 1024;
+
+    explicit File_Source(std::size_t buffer_size = Default_Buffer_Size);
+    ~File_Source() override;
+    File_Source(const File_Source&) = delete;
+    File_Source& operator=(const File_Source&) = delete;
+
+    // Opens path and takes its size. false with errno set on failure.
+    bool open(const std::string& path);
+    void close();
+    bool is_open() const { return fd_ >= 0; }
+    bool is_file() const override { return true; }
+
+    long read(uint8_t* destination, std::size_t count) override;
+
+    // System calls made since construction (open, status query, reads, close).
+    uint64_t system_calls() const { return system_calls_; }
+
+private:
+    bool fill(uint64_t offset);
+
+    int fd_ = -1;
+    std::vector<uint8_t> buffer_;
+    uint64_t buffer_offset_ = 0;   // file offset of buffer_[0]
+    std::size_t buffer_length_ = 0;
+    uint64_t system_calls_ = 0;
+};

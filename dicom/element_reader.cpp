@@ -1,0 +1,198 @@
+// The data element header decoder, with its repairs for known faulty writers.
+#include <cctype>
+
+#include "dicom/byte_order.h"
+#include "dicom/element_reader.h"
+#include "dicom/element_reader_markup.h"
+#include "dicom/vr.h"
+
+namespace {
+
+constexpr const char* Fail_Prefix = "NEMA_Get_Data_Element() --> ";
+
+char vr_char(uint8_t c) { return c != 0 ? static_cast<char>(c) : '0'; }
+
+// Two bytes in little-endian order, without any conversion.
+bool read_raw_16(Win_Handle window, Byte_Source& source, uint16_t& value) {
+    return NEMA_Read_16(window, source, 0, value) == 1;
+}
+
+// Looks at the next four value bytes as a 32-bit number and puts the source back.
+bool peek_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& value) {
+    const uint64_t at = source.tell();
+    const bool ok = NEMA_Read_32(window, source, mode, value) == 1;
+    source.seek(at);
+    return ok;
+}
+
+// Length of unencapsulated JPEG pixel data: 16-bit words from the value start up to the end
+// of image marker, which is counted. 0 when it is not found before limit.
+uint32_t jpeg_length(Win_Handle window, Byte_Source& source, int mode, uint32_t limit) {
+    uint32_t start = 0;
+    if (!peek_32(window, source, mode, start)) return 0;
+    uint16_t end_marker = 0;
+    if (start == 0xFFD8FFE0u) end_marker = 0xFFD9;
+    else if (start == 0xE0FFD8FFu) end_marker = 0xD9FF;
+    else return 0;
+    const uint64_t at = source.tell();
+    uint32_t length = 0;
+    for (uint32_t count = 0; count < limit; count += 2) {
+        uint8_t word[2];
+        if (source.read(word, 2) != 2) break;
+        if (DICOM_Read_16(mode, word) == end_marker) {
+            length = count + 2;
+            break;
+        }
+    }
+    source.seek(at);
+    return length;
+}
+
+bool is_upper_letter(uint8_t c) { return c >= 'A' && c <= 'Z'; }
+
+}  // namespace
+
+int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
+                          uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
+    Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
+    const uint64_t start = source.tell();
+
+    if (!read_raw_16(window, source, group)) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed to read group", Fail_Prefix);
+        return 0;
+    }
+    if (group == 0x0002) {
+        mode = (mode & ~0x07) | Mode_Explicit;
+    } else {
+        if (mode & Mode_Big_Endian) group = static_cast<uint16_t>((group >> 8) | (group << 8));
+        if (mode & Mode_Word_Swap) group = static_cast<uint16_t>((group >> 8) | (group << 8));
+    }
+    if (!NEMA_Read_16(window, source, mode, element)) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed to read element", Fail_Prefix);
+        return 0;
+    }
+    Log_Message(window, LOG_TRACE_5, "--> reading (%04x,%04x)", group, element);
+
+    if (group == 0x3F3F && element != 0x003F) {
+        group = 0xFFFE;
+        element = 0xE000;
+        Log_Message(window, DICOM_Warning_Kind,
+                    DICOM_WARNING_FORM "Fix Philips bug: tag (3F3F,003F) replaced by (FFFE,E000)");
+    }
+
+    bool delimiter = false;
+    if (group == 0xFFFE) {
+        mode &= 0x01 | 0xC0;
+        delimiter = element == 0xE00D || element == 0xE0DD;
+    }
+
+    uint32_t length = 0;
+    uint8_t vr_bytes[2] = {0, 0};
+    vr = 0;
+    if (!(mode & Mode_Explicit)) {
+        if (!NEMA_Read_32(window, source, mode, length)) {
+            Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix, '0', '0');
+            return delimiter ? 1 : 0;
+        }
+    } else {
+        if (!NEMA_Read_Bytes(window, source, mode, 1, &vr_bytes[0])) {
+            Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[0]", Fail_Prefix);
+            return 0;
+        }
+        if (!NEMA_Read_Bytes(window, source, mode, 1, &vr_bytes[1])) {
+            Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[1]", Fail_Prefix);
+            return 0;
+        }
+        vr = static_cast<uint16_t>((vr_bytes[0] << 8) | vr_bytes[1]);
+        bool length_read = true;
+        if (VR_Has_Long_Length(vr) || vr == VR_OX) {
+            uint16_t reserved = 0;
+            if (!NEMA_Read_16(window, source, mode, reserved)) return 0;
+            if (reserved != 0 && group == 0x0040 && element == 0x0275 && vr != VR_OX) {
+                Log_Message(window, DICOM_Warning_Kind,
+                            DICOM_WARNING_FORM "Fix Siemens bug: tag (0040,0275) is skipped");
+                group = 0xFFFF;
+                element = 0xFFFF;
+                vr = VR_OB;
+                length_out = reserved;
+                return 1;
+            }
+            length_read = NEMA_Read_32(window, source, mode, length) == 1;
+        } else {
+            uint8_t length_bytes[2] = {0, 0};
+            length_read = NEMA_Read_Bytes(window, source, mode, 2, length_bytes) == 1;
+            length = DICOM_Read_16(mode, length_bytes);
+            const bool pseudo = vr == 0x3F3F || vr == 0x7878;  // "??" and "xx"
+            if (length_read && !pseudo && !(is_upper_letter(vr_bytes[0]) && is_upper_letter(vr_bytes[1]))) {
+                // Not a VR: these four bytes are the 32-bit length of an implicit-VR element.
+                const uint8_t stream[4] = {vr_bytes[0], vr_bytes[1], length_bytes[0], length_bytes[1]};
+                length = DICOM_Read_32(mode, stream);
+                vr = 0;
+                mode &= 0x0F & ~Mode_Explicit;
+            }
+        }
+        if (!length_read) {
+            Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix,
+                        vr_char(vr_bytes[0]), vr_char(vr_bytes[1]));
+            return 0;
+        }
+    }
+
+    if (limit != 0 && static_cast<int64_t>(static_cast<int32_t>(length)) >= static_cast<int64_t>(limit)) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed size to big (=%08X)", Fail_Prefix, length);
+        return 0;
+    }
+
+    const int repair = mode & Mode_Repair_Mask;
+    if (repair == Mode_Repair_GE && length == 13) {
+        length_out = 10;
+        Log_Message(window, DICOM_Warning_Kind,
+                    DICOM_WARNING_FORM "Fix GE bug: lenght from 13 to 10 in tag (" DICOM_HI("%04x") "," DICOM_HI(
+                        "%04x") ")",
+                    group, element);
+        return 1;
+    }
+    if (length != 0xFFFFFFFFu && (length & 1)) {
+        Log_Message(window, DICOM_Warning_Kind,
+                    DICOM_WARNING_FORM "tag lenght is odd in tag (" DICOM_HI("%04x") "," DICOM_HI("%04x") ")",
+                    group, element);
+        if (repair == Mode_Repair_GE) {
+            Log_Message(window, DICOM_Warning_Kind,
+                        "\x05 Oups! We assumed this was a GE 13/10 bug, it no longer appears that way");
+            Log_Message(window, DICOM_Warning_Kind, "\x05 Please contact Corvanthis for further assistance.");
+        }
+    }
+    if (group == 0xFEFF && element == 0x00E0) return 0;
+
+    if (group == 0x0009 && vr == VR_Code("UL") && length == 6) {
+        uint32_t next = 0;
+        if (peek_32(window, source, mode, next) && next == 0x20202020u) {
+            vr = VR_Code("CS");
+            length_out = 4;
+            Log_Message(window, DICOM_Warning_Kind,
+                        DICOM_WARNING_FORM "Fix Siemens bug: lenght changed from 6 to 4 in tag (" DICOM_HI(
+                            "%04x") "," DICOM_HI("%04x") ")",
+                        group, element);
+            return 1;
+        }
+    }
+    if (group == 0x7FE0 && element == 0x0010 && length == 0xFFFFFFFFu) {
+        uint32_t start_word = 0;
+        if (peek_32(window, source, mode, start_word) &&
+            (start_word == 0xFFD8FFE0u || start_word == 0xE0FFD8FFu)) {
+            length = jpeg_length(window, source, mode, limit);
+            if (length == 0) return 0;
+            Log_Message(window, DICOM_Warning_Kind,
+                        DICOM_WARNING_FORM "Fix Siemens bug: lenght changed from -1 to %d in tag (" DICOM_HI(
+                            "%04x") "," DICOM_HI("%04x") ")",
+                        static_cast<int>(length), group, element);
+        }
+    }
+    if (length >= 0x80000000u && length != 0xFFFFFFFFu) return 0;
+
+    Log_Message(window, LOG_TRACE_1, "[%06X] --> (%04x,%04x) VR:%c%c lenght:%08X (%d)",
+                static_cast<unsigned>(start), group, element, vr_char(static_cast<uint8_t>(vr >> 8)),
+                vr_char(static_cast<uint8_t>(vr & 0xFF)), length, static_cast<int>(length));
+    length_out = static_cast<int32_t>(length);
+    return 1;
+}
