@@ -1,0 +1,166 @@
+// Element encoder: header by transfer-syntax code and VR, value bytes little endian as held or
+// swapped unit by unit for big endian, sequences with undefined lengths.
+#include "dicom/encoder.h"
+
+#include <algorithm>
+
+#include "dicom/byte_order.h"
+#include "dicom/library_warning.h"
+#include "dicom/vr.h"
+
+namespace {
+
+constexpr uint16_t Item_Group = 0xFFFE;
+constexpr uint16_t Item_Start = 0xE000;
+constexpr uint16_t Item_End = 0xE00D;
+constexpr uint16_t Sequence_End = 0xE0DD;
+constexpr uint32_t Undefined = 0xFFFFFFFFu;
+
+bool explicit_vr(int code) { return (code & 8) != 0; }
+bool big_endian(int code) { return (code & 1) != 0; }
+
+uint32_t header_size(int code, uint16_t vr) {
+    return explicit_vr(code) && VR_Has_Long_Length(vr) ? 12 : 8;
+}
+
+// Why a non-sequence element cannot be encoded faithfully, or nullptr when it can.
+const char* unencodable(int code, const DICOM_Tag& node) {
+    if (node.length < 0) return "has an undefined length";
+    if (node.length > 0 && node.data.size() < static_cast<std::size_t>(node.length))
+        return node.has_data() ? "holds fewer bytes than its length" : "has no value in memory";
+    if (explicit_vr(code) && !VR_Has_Long_Length(node.effective_vr()) && node.length > 0xFFFF)
+        return "is too long for a 16-bit length";
+    return nullptr;
+}
+
+// Item delimiters and item tags kept in a read data set are written by the sequence encoder itself.
+bool is_item_tag(const DICOM_Tag& node) { return node.group == Item_Group; }
+
+// Swap unit of a VR in big endian (1: bytes copied as held).
+std::size_t swap_unit(uint16_t vr) {
+    switch (vr) {
+    case VR_Code("FD"): case VR_Code("OD"): case VR_Code("SV"): case VR_Code("UV"): case VR_Code("OV"):
+        return 8;
+    case VR_Code("FL"): case VR_Code("SL"): case VR_Code("UL"): case VR_Code("OF"): case VR_Code("OL"):
+        return 4;
+    case VR_Code("OW"): case VR_Code("SS"): case VR_Code("US"): case VR_Code("AT"):
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+uint32_t encoded_size(int code, const DICOM_Tag& node);
+
+uint32_t items_size(int code, const DICOM_Tag& node) {
+    uint32_t size = 0;
+    for (const DICOM_Tag_List& item : node.item) {
+        if (item.empty()) break;  // an unfilled slot ends the items
+        size += 8 + 8;
+        for (const DICOM_Tag& child : item)
+            if (!is_item_tag(child)) size += encoded_size(code, child);
+    }
+    return size;
+}
+
+uint32_t encoded_size(int code, const DICOM_Tag& node) {
+    const uint16_t vr = node.effective_vr();
+    if (vr == VR_SQ) return header_size(code, vr) + items_size(code, node) + 8;
+    if (unencodable(code, node)) return 0;
+    return header_size(code, vr) + static_cast<uint32_t>(node.length);
+}
+
+template <std::size_t N>
+void append(std::vector<uint8_t>& out, const std::array<uint8_t, N>& bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
+void append_tag(std::vector<uint8_t>& out, int code, uint16_t group, uint16_t element, uint32_t length) {
+    append(out, DICOM_Write_16(code, group));
+    append(out, DICOM_Write_16(code, element));
+    append(out, DICOM_Write_32(code, length));
+}
+
+void append_header(std::vector<uint8_t>& out, int code, const DICOM_Tag& node, uint32_t length) {
+    const uint16_t vr = node.effective_vr();
+    if (!explicit_vr(code)) {
+        append_tag(out, code, node.group, node.element, length);
+        return;
+    }
+    append(out, DICOM_Write_16(code, node.group));
+    append(out, DICOM_Write_16(code, node.element));
+    out.push_back(static_cast<uint8_t>(vr >> 8));
+    out.push_back(static_cast<uint8_t>(vr & 0xFF));
+    if (VR_Has_Long_Length(vr)) {
+        out.push_back(0);
+        out.push_back(0);
+        append(out, DICOM_Write_32(code, length));
+    } else {
+        append(out, DICOM_Write_16(code, static_cast<uint16_t>(length)));
+    }
+}
+
+void append_value(std::vector<uint8_t>& out, int code, const DICOM_Tag& node) {
+    const auto first = node.data.begin();
+    const auto last = first + node.length;
+    const std::size_t unit = big_endian(code) ? swap_unit(node.effective_vr()) : 1;
+    if (unit == 1) {
+        out.insert(out.end(), first, last);
+        return;
+    }
+    const std::size_t start = out.size();
+    out.insert(out.end(), first, last);
+    // A trailing partial unit (a faulty value) stays as held.
+    for (std::size_t at = start; at + unit <= out.size(); at += unit)
+        std::reverse(out.begin() + static_cast<std::ptrdiff_t>(at), out.begin() + static_cast<std::ptrdiff_t>(at + unit));
+}
+
+void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out);
+
+void append_sequence(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out) {
+    append_header(out, code, node, Undefined);
+    for (const DICOM_Tag_List& item : node.item) {
+        if (item.empty()) break;
+        append_tag(out, code, Item_Group, Item_Start, Undefined);
+        for (const DICOM_Tag& child : item)
+            if (!is_item_tag(child)) append_element(window, code, child, out);
+        append_tag(out, code, Item_Group, Item_End, 0);
+    }
+    append_tag(out, code, Item_Group, Sequence_End, 0);
+}
+
+void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out) {
+    if (node.effective_vr() == VR_SQ) {
+        append_sequence(window, code, node, out);
+        return;
+    }
+    if (const char* why = unencodable(code, node)) {
+        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_LEAD DICOM_TAG_FORMAT " %s: left out (length %d)",
+                    node.group, node.element, why, static_cast<int>(node.length));
+        return;
+    }
+    append_header(out, code, node, static_cast<uint32_t>(node.length));
+    if (node.length > 0) append_value(out, code, node);
+    Log_Message(window, LOG_TRACE_5, "tag (%04x,%04x) = %d bytes tot, %d bytes data", node.group, node.element,
+                static_cast<int>(header_size(code, node.effective_vr())), static_cast<int>(node.length));
+}
+
+}  // namespace
+
+uint32_t DICOM_Attribute_Size(Win_Handle window, int code, const DICOM_Tag& node) {
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Size(%04x,%04x)", node.group, node.element);
+    return encoded_size(code, node);
+}
+
+std::vector<uint8_t> DICOM_Attribute_To_Str(Win_Handle window, int code, const DICOM_Tag& node) {
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_To_Str(%04x,%04x)", node.group, node.element);
+    std::vector<uint8_t> out;
+    const uint32_t size = encoded_size(code, node);
+    if (size == 0) {
+        append_element(window, code, node, out);  // reports why it is left out
+        return {};
+    }
+    out.reserve(size);
+    append_element(window, code, node, out);
+    return out;
+}

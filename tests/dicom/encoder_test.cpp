@@ -1,0 +1,174 @@
+// Element encoder and Part-10 head: byte layouts per transfer-syntax code.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dicom/encoder.h"
+#include "dicom/part10.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+DICOM_Tag element(uint16_t group, uint16_t elem, const char (&vr)[3], Bytes value) {
+    DICOM_Tag t;
+    t.group = group;
+    t.element = elem;
+    t.vr = VR_Code(vr);
+    t.syntax = 8;
+    t.length = static_cast<int32_t>(value.size());
+    t.data = std::move(value);
+    return t;
+}
+
+DICOM_Tag text(uint16_t group, uint16_t elem, const char (&vr)[3], const std::string& s) {
+    return element(group, elem, vr, Bytes(s.begin(), s.end()));
+}
+
+TEST(ElementHeader, ShortAndLongExplicitForms) {
+    // OB: group 0002, element 0001, "OB", two reserved zero bytes, 32-bit length 2, value.
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, element(0x0002, 0x0001, "OB", {0x00, 0x01})),
+              (Bytes{0x02, 0x00, 0x01, 0x00, 'O', 'B', 0, 0, 0x02, 0, 0, 0, 0x00, 0x01}));
+    // UI: group, element, "UI", 16-bit length 4, value.
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, text(0x0008, 0x0016, "UI", std::string("1.2\0", 4))),
+              (Bytes{0x08, 0x00, 0x16, 0x00, 'U', 'I', 0x04, 0x00, '1', '.', '2', 0}));
+    // Implicit: group, element, 32-bit length, value; no VR.
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 0, text(0x0010, 0x0010, "PN", "AB")),
+              (Bytes{0x10, 0x00, 0x10, 0x00, 0x02, 0, 0, 0, 'A', 'B'}));
+    // The standard's 32-bit-length VRs beyond OB, OW, SQ, UN get the 12-byte header too.
+    for (const char* vr : {"UT", "OF", "OD", "OL", "UC", "UR", "SV", "UV", "OV"}) {
+        DICOM_Tag t = text(0x0009, 0x1000, "UT", "ABCDEFGH");
+        t.vr = static_cast<uint16_t>((vr[0] << 8) | vr[1]);
+        Bytes b = DICOM_Attribute_To_Str(nullptr, 8, t);
+        ASSERT_EQ(b.size(), 20u) << vr;
+        EXPECT_EQ(DICOM_Attribute_Size(nullptr, 8, t), 20u) << vr;
+        EXPECT_EQ(Bytes(b.begin() + 6, b.begin() + 12), (Bytes{0, 0, 8, 0, 0, 0})) << vr;
+    }
+}
+
+TEST(ElementHeader, VrFromDictionaryWhenImplicitInStream) {
+    DICOM_Tag t = text(0x0008, 0x0060, "CS", "MR");
+    t.vr = 0;
+    t.vr_def = VR_Code("CS");
+    Bytes b = DICOM_Attribute_To_Str(nullptr, 8, t);
+    ASSERT_EQ(b.size(), 10u);
+    EXPECT_EQ(b[4], 'C');
+    EXPECT_EQ(b[5], 'S');
+}
+
+TEST(BigEndian, NumbersSwappedPerUnitTextsCopied) {
+    // US 0x0102 held little endian (02 01): code 9 writes 01 02, code 8 keeps 02 01.
+    DICOM_Tag us = element(0x0028, 0x0010, "US", {0x02, 0x01});
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 9, us),
+              (Bytes{0x00, 0x28, 0x00, 0x10, 'U', 'S', 0x00, 0x02, 0x01, 0x02}));
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, us),
+              (Bytes{0x28, 0x00, 0x10, 0x00, 'U', 'S', 0x02, 0x00, 0x02, 0x01}));
+    // UL: one 4-byte unit reversed; FD: one 8-byte unit.
+    Bytes ul = DICOM_Attribute_To_Str(nullptr, 9, element(0x0002, 0x0000, "UL", {1, 2, 3, 4}));
+    EXPECT_EQ(Bytes(ul.begin() + 8, ul.end()), (Bytes{4, 3, 2, 1}));
+    Bytes fd = DICOM_Attribute_To_Str(nullptr, 9, element(0x0018, 0x9087, "FD", {1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Bytes(fd.begin() + 8, fd.end()), (Bytes{8, 7, 6, 5, 4, 3, 2, 1}));
+    // AT: group and element, each 16-bit.
+    Bytes at = DICOM_Attribute_To_Str(nullptr, 9, element(0x0020, 0x5000, "AT", {0x10, 0x00, 0x20, 0x00}));
+    EXPECT_EQ(Bytes(at.begin() + 8, at.end()), (Bytes{0x00, 0x10, 0x00, 0x20}));
+    // Text is never swapped.
+    Bytes sh = DICOM_Attribute_To_Str(nullptr, 9, text(0x0008, 0x0050, "SH", "AB"));
+    EXPECT_EQ(Bytes(sh.begin() + 8, sh.end()), (Bytes{'A', 'B'}));
+}
+
+DICOM_Tag sequence(std::vector<DICOM_Tag_List> items) {
+    DICOM_Tag sq;
+    sq.group = 0x0004;
+    sq.element = 0x1220;
+    sq.vr = VR_SQ;
+    sq.item = std::move(items);
+    return sq;
+}
+
+TEST(Sequence, UndefinedLengthsAndDelimiters) {
+    DICOM_Tag sq = sequence({{element(0x0004, 0x1400, "UL", {0, 0, 0, 0})}});
+    const Bytes expect = {
+        0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,  // SQ, undefined length
+        0xFE, 0xFF, 0x00, 0xE0, 0xFF, 0xFF, 0xFF, 0xFF,                  // item, undefined length
+        0x04, 0x00, 0x00, 0x14, 'U', 'L', 4, 0, 0, 0, 0, 0,              // the item's element
+        0xFE, 0xFF, 0x0D, 0xE0, 0, 0, 0, 0,                              // item delimitation
+        0xFE, 0xFF, 0xDD, 0xE0, 0, 0, 0, 0,                              // sequence delimitation
+    };
+    EXPECT_EQ(DICOM_Attribute_Size(nullptr, 8, sq), 48u);
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq), expect);
+    // Implicit: 8-byte headers throughout (8 + 8 + 12 + 8 + 8).
+    EXPECT_EQ(DICOM_Attribute_Size(nullptr, 0, sq), 44u);
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 0, sq).size(), 44u);
+
+    DICOM_Tag empty = sequence({});
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, empty),
+              (Bytes{0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,
+                     0xFE, 0xFF, 0xDD, 0xE0, 0, 0, 0, 0}));
+}
+
+TEST(Sequence, UnfilledItemEndsItemsAndItemTagsAreNotRepeated) {
+    DICOM_Tag item_tag = element(0xFFFE, 0xE000, "UN", {});
+    DICOM_Tag sq = sequence({{item_tag, text(0x0004, 0x1430, "CS", "IMAGE ")}, {}, {text(0x0010, 0x0010, "PN", "XY")}});
+    // One item: 12 + (8 + 14 + 8) + 8.
+    EXPECT_EQ(DICOM_Attribute_Size(nullptr, 8, sq), 50u);
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq).size(), 50u);
+}
+
+TEST(UnloadedValue, LeftOutWithSizesAndBytesAgreeing) {
+    DICOM_Tag on_disk = element(0x7FE0, 0x0010, "OW", {});
+    on_disk.length = 1024;  // value left in its file
+    DICOM_Tag cut = element(0x0010, 0x0020, "LO", {'A', 'B'});
+    cut.length = 6;  // cut at end of file
+    DICOM_Tag too_long = text(0x0010, 0x4000, "LT", std::string(70000, 'x'));
+    for (const DICOM_Tag* t : {&on_disk, &cut, &too_long}) {
+        EXPECT_EQ(DICOM_Attribute_Size(nullptr, 8, *t), 0u);
+        EXPECT_TRUE(DICOM_Attribute_To_Str(nullptr, 8, *t).empty());
+    }
+    // Implicit VR has a 32-bit length: the long text fits there.
+    EXPECT_EQ(DICOM_Attribute_Size(nullptr, 0, too_long), 70008u);
+
+    DICOM_Tag sq = sequence({{cut, text(0x0010, 0x0010, "PN", "XY")}});
+    EXPECT_EQ(DICOM_Attribute_Size(nullptr, 8, sq), 12u + 8 + 10 + 8 + 8);
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq).size(), DICOM_Attribute_Size(nullptr, 8, sq));
+
+    DICOM_Tag_List meta = {element(0x0002, 0x0001, "OB", {0, 1}), on_disk};
+    meta[1].group = 0x0002;
+    meta[1].element = 0x0002;
+    EXPECT_EQ(DICOM_Write_Group(nullptr, 2, 8, meta).size(), 14u);
+}
+
+TEST(Part10Head, PreambleMagicAndGroupLength) {
+    const std::string ts("1.2.840.10008.1.2.1\0", 20);
+    DICOM_Tag_List list = {element(0x0002, 0x0001, "OB", {0x00, 0x01}), text(0x0002, 0x0010, "UI", ts),
+                           text(0x0008, 0x0060, "CS", "MR")};
+    Bytes head = DICOM_Write_Part10(nullptr, 8, list);
+    ASSERT_EQ(head.size(), 186u);  // 132 + 12 + (12 + 2) + (8 + 20)
+    EXPECT_EQ(Bytes(head.begin(), head.begin() + 128), Bytes(128, 0));
+    EXPECT_EQ(std::string(head.begin() + 128, head.begin() + 132), "DICM");
+    // (0002,0000) UL, length 4, value 42.
+    EXPECT_EQ(Bytes(head.begin() + 132, head.begin() + 144),
+              (Bytes{0x02, 0x00, 0x00, 0x00, 'U', 'L', 0x04, 0x00, 42, 0, 0, 0}));
+    EXPECT_EQ(head[144 + 4], 'O');
+    EXPECT_EQ(head[158 + 4], 'U');
+
+    // The group length follows the caller's code; the group itself stays explicit little endian.
+    Bytes be = DICOM_Write_Part10(nullptr, 9, list);
+    ASSERT_EQ(be.size(), 186u);
+    EXPECT_EQ(Bytes(be.begin() + 132, be.begin() + 144),
+              (Bytes{0x00, 0x02, 0x00, 0x00, 'U', 'L', 0x00, 0x04, 0, 0, 0, 42}));
+    EXPECT_EQ(Bytes(be.begin() + 144, be.end()), Bytes(head.begin() + 144, head.end()));
+
+    EXPECT_EQ(DICOM_Write_Part10(nullptr, 8, {text(0x0008, 0x0060, "CS", "MR")}).size(), 132u);
+}
+
+TEST(WriteGroup, OnlyTheNamedGroup) {
+    DICOM_Tag_List list = {text(0x0002, 0x0010, "UI", "12"), text(0x0004, 0x1130, "CS", "AB"),
+                           text(0x0004, 0x1141, "CS", "CD"), text(0x0008, 0x0060, "CS", "MR")};
+    EXPECT_EQ(DICOM_Write_Group(nullptr, 4, 8, list).size(), 20u);
+    EXPECT_TRUE(DICOM_Write_Group(nullptr, 6, 8, list).empty());
+    Bytes len = DICOM_Write_Group_Length(nullptr, 4, 0, 20);
+    EXPECT_EQ(len, (Bytes{0x04, 0x00, 0x00, 0x00, 4, 0, 0, 0, 20, 0, 0, 0}));
+}
+
+}  // namespace
