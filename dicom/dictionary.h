@@ -1,7 +1,14 @@
 // The built-in data dictionary: name, VR, VM and retired mark of every standard element.
+//
+// The dictionary is text in the PS 3.6 line layout, parsed the first time a tag is looked
+// up and kept until NEMA_db_Cleanup. Entries stay at their address until then, so a
+// DICOM_Tag may keep a pointer to its entry.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 struct NEMA_db_Entry {
     uint16_t group = 0;          // "x" digits read as 0
@@ -13,7 +20,30 @@ struct NEMA_db_Entry {
     uint16_t vm[3][2] = {};      // (minimum, maximum) per alternative; open range max 0xFFFF
 };
 
-// The entry for a tag, or nullptr. Builds the dictionary on first use.
+// The entries of one group (or of a repeating group such as 60xx), in ascending element order.
+struct NEMA_db_Group {
+    uint16_t group = 0;          // "x" digits read as 0
+    uint16_t group_mask = 0xFFFF;  // 0xFF00 for 50xx and 60xx
+    std::vector<std::unique_ptr<NEMA_db_Entry>> entries;
+};
+
+// The entry for a tag, or nullptr. Builds the dictionary on first use. Odd (private)
+// groups are never in it.
 const NEMA_db_Entry* NEMA_db_Get(uint16_t group, uint16_t element);
+
+// Parses the built-in tables once; does nothing when already built. Safe to reach from
+// several threads at once.
 void NEMA_db_Init();
+
+// Frees every entry; the next lookup builds the dictionary again. Must not run while
+// another thread looks tags up.
 void NEMA_db_Cleanup();
+
+// Parses table lines into the process-wide dictionary; size is in bytes (sizeof the
+// array of line pointers). Returns the number of entries added.
+int NEMA_db_Read_Table(const char* const* lines, std::size_t size);
+
+// Adds one entry: abs(count) VR and VM texts, count negative when retired.
+// Returns 1 when added, 0 when the tag is already there (reported).
+int NEMA_db_Add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
+                const char* name, int count, const char* const* vr, const char* const* vm);

@@ -1,0 +1,67 @@
+// The process-wide data dictionary, built from the built-in text on first use.
+#include "dicom/dictionary.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "dicom/dictionary_table.h"
+#include "dicom/dictionary_text.h"
+#include "util/log.h"
+
+namespace {
+
+struct Process_Dictionary {
+    std::mutex build_lock;        // serialises building, additions and cleanup
+    std::atomic<bool> built{false};
+    NEMA_db_Dictionary table;
+};
+
+Process_Dictionary& Dictionary() {
+    static Process_Dictionary dictionary;
+    return dictionary;
+}
+
+std::size_t Line_Count(std::size_t size) { return size / sizeof(const char*); }
+
+}  // namespace
+
+void NEMA_db_Init() {
+    Process_Dictionary& d = Dictionary();
+    if (d.built.load(std::memory_order_acquire)) return;
+    std::lock_guard lock(d.build_lock);
+    if (d.built.load(std::memory_order_relaxed)) return;
+    for (int t = 0; t < NEMA_db_Table_Count; ++t)
+        d.table.read_table(NEMA_db_Tables[t].lines, Line_Count(NEMA_db_Tables[t].size));
+    // Built whatever the outcome: a faulty table is reported once, not at every lookup.
+    d.built.store(true, std::memory_order_release);
+}
+
+const NEMA_db_Entry* NEMA_db_Get(uint16_t group, uint16_t element) {
+    Process_Dictionary& d = Dictionary();
+    if (!d.built.load(std::memory_order_acquire)) NEMA_db_Init();
+    return d.table.find(group, element);
+}
+
+void NEMA_db_Cleanup() {
+    Process_Dictionary& d = Dictionary();
+    {
+        std::lock_guard lock(d.build_lock);
+        d.table.clear();
+        d.built.store(false, std::memory_order_release);
+    }
+    Log_Message(nullptr, LOG_TRACE_1, "--- in NEMA_db_Cleanup() ---");
+}
+
+int NEMA_db_Read_Table(const char* const* lines, std::size_t size) {
+    Process_Dictionary& d = Dictionary();
+    std::lock_guard lock(d.build_lock);
+    return d.table.read_table(lines, Line_Count(size));
+}
+
+int NEMA_db_Add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
+                const char* name, int count, const char* const* vr, const char* const* vm) {
+    Process_Dictionary& d = Dictionary();
+    std::lock_guard lock(d.build_lock);
+    return d.table.add(group, element, group_mask, element_mask, name != nullptr ? name : "", count,
+                       vr, vm);
+}

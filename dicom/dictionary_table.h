@@ -1,0 +1,50 @@
+// One data dictionary: entries grouped as in the text tables, plus the index that makes a
+// lookup a couple of bisections. NEMA_db_Get works on the process-wide instance; tests
+// build their own from hand-written lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "dicom/dictionary.h"
+
+class NEMA_db_Dictionary {
+public:
+    // Parses lines in the PS 3.6 layout and adds their entries. A syntax error is reported
+    // and ends the table; entries added before it stay. Returns the number added.
+    int read_table(const char* const* lines, std::size_t line_count);
+
+    // Adds one entry (abs(count) VR and VM texts); 0 and a warning when the tag is present.
+    int add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
+            std::string_view name, int count, const char* const* vr, const char* const* vm);
+
+    // The entry the ordered walk over groups and elements finds: in each matching group an
+    // equal element first, then a repeating element whose unmasked digits agree.
+    const NEMA_db_Entry* find(uint16_t group, uint16_t element) const;
+
+    const std::vector<NEMA_db_Group>& groups() const { return groups_; }
+    std::size_t size() const;
+    void clear();
+
+private:
+    // Position of a group node among the nodes sharing one group mask.
+    struct Group_Key {
+        uint16_t masked_group;
+        uint16_t node;
+    };
+    struct Mask_Index {
+        uint16_t mask;
+        std::vector<Group_Key> keys;  // ascending masked group, hence ascending node
+    };
+
+    int insert(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
+               std::string_view name, int count, const char* const* vr, const char* const* vm);
+    void build_index();
+    const NEMA_db_Entry* find_in_group(std::size_t node, uint16_t element) const;
+
+    std::vector<NEMA_db_Group> groups_;             // ascending masked group
+    std::vector<Mask_Index> index_;                 // one per distinct group mask
+    std::vector<std::vector<const NEMA_db_Entry*>> repeating_;  // per node: masked elements
+};
