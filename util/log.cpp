@@ -8,7 +8,7 @@
 int8_t Trace_Level = 0;
 int DICOM_Warning_Kind = 0;
 int DICOM_Notice_Kind = 0;
-std::string Scratch_Dir = "/tmp/";
+std::string Scratch_Dir = "/tmp/";  // start-up replaces it with the system temporary folder
 std::string Trace_File_Name = "trace.dat";
 std::string Audit_File_Name = "audit.dat";
 std::string Error_File_Name = "Corvanthis.err";
@@ -22,13 +22,19 @@ namespace {
 
 std::atomic<Log_Handler_Fn> installed_handler{nullptr};
 
-// Before start-up installs the program's handler: errors on standard error, the rest echoed.
-int default_handler(Win_Handle, int kind, const char* text) {
+// Before start-up installs the program's handler: an error is a box (and a trace file line
+// while tracing), everything else is echoed on standard output.
+int default_handler(Win_Handle window, int kind, const char* text) {
     if (kind == LOG_ERROR) {
-        std::fprintf(stderr, "ERROR: %s\n", text);
-    } else {
-        std::fprintf(stdout, "%s\n", text);
+        if (Trace_Level != 0) {
+            if (std::FILE* file = Log_File_Open(Trace_File_Name)) {
+                std::fprintf(file, "ERROR:   %s\n", Log_Clean_Text(text).c_str());
+                std::fclose(file);
+            }
+        }
+        return Log_Show_Box(window, LOG_BOX_ERROR, "", text);
     }
+    std::fprintf(stdout, "%s\n", text);
     return 1;
 }
 

@@ -1,34 +1,139 @@
-// Provisional handler: to be completed (console echo rules, trace file, error log).
+// The program's log handler: console echo, trace file, error log, panel lines and boxes.
+#include <atomic>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <mutex>
 
 #include "util/log_sink.h"
 
 char Thread_Text_Ring[Thread_Ring_Slots][Thread_Ring_Slot_Size];
 
 namespace {
-Log_Sink* current_sink = nullptr;
-int ring_write_index = 0;
+
+std::atomic<Log_Sink*> current_sink{nullptr};
+std::atomic<int> ring_write_index{0};
+std::once_flag error_log_header_once;
+
+bool trace_file_wanted(int kind) {
+    if (Trace_Level > 0) return true;
+    switch (kind) {
+        case LOG_ERROR: return Trace_Level >= -3 && Trace_Level <= -1;
+        case LOG_WARNING: return Trace_Level >= -2 && Trace_Level <= -1;
+        case LOG_REPORT:
+        case LOG_THREAD:
+        case LOG_OVER: return Trace_Level == -1;
+        default: return Trace_Level != 0 && kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9;
+    }
+}
+
+void append_line(const std::string& file_name, const char* prefix, const std::string& text) {
+    if (std::FILE* file = Log_File_Open(file_name)) {
+        std::fprintf(file, "%s%s\n", prefix, text.c_str());
+        std::fclose(file);
+    }
+}
+
+std::string local_time_text() {
+    std::time_t now = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&now, &parts);
+    char text[64];
+    std::strftime(text, sizeof text, "%d %b %Y %H:%M", &parts);
+    return text;
+}
+
+void write_error_log(const std::string& clean) {
+    std::FILE* file = Log_File_Open(Error_File_Name);
+    if (!file) return;
+    std::call_once(error_log_header_once, [file] {
+        std::fprintf(file, "\n======== %s %s =====(%s)========\n", Prog_Name.c_str(),
+                     Prog_Version.c_str(), local_time_text().c_str());
+    });
+    std::fprintf(file, "%s\n", clean.c_str());
+    std::fclose(file);
+}
+
+void post_thread_line(Win_Handle window, const char* raw_text) {
+    int index = ring_write_index.load(std::memory_order_relaxed);
+    std::snprintf(Thread_Text_Ring[index], Thread_Ring_Slot_Size, "%s", raw_text);
+    ring_write_index.store((index + 1) % Thread_Ring_Slots, std::memory_order_release);
+    if (Log_Sink* sink = current_sink.load()) sink->thread_line_posted(window);
+}
+
 }  // namespace
 
-void Log_Set_Sink(Log_Sink* sink) { current_sink = sink; }
-Log_Sink* Log_Get_Sink() { return current_sink; }
-int Thread_Ring_Write_Index() { return ring_write_index; }
+void Log_Set_Sink(Log_Sink* sink) { current_sink.store(sink); }
+Log_Sink* Log_Get_Sink() { return current_sink.load(); }
+int Thread_Ring_Write_Index() { return ring_write_index.load(std::memory_order_acquire); }
+
+std::string Log_Clean_Text(const char* raw_text) {
+    std::string clean;
+    for (const char* p = raw_text; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) clean += static_cast<char>(c);
+    }
+    return clean;
+}
 
 int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* text) {
     Box_Icon icon = kind == LOG_QUESTION ? Box_Icon::Question
                     : kind == LOG_BOX_INFO ? Box_Icon::Information
-                    : kind == LOG_BOX_WARNING ? Box_Icon::Warning : Box_Icon::Error;
-    if (current_sink) return current_sink->box(window, caption, text, icon);
-    if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, text);
-    else std::fprintf(stderr, "%s\n", text);
-    return 1;
+                    : kind == LOG_BOX_WARNING ? Box_Icon::Warning
+                    : kind == LOG_BOX_ERROR ? Box_Icon::Error : Box_Icon::Error;
+    if (kind != LOG_QUESTION && (kind < LOG_BOX_INFO || kind > LOG_BOX_ERROR)) return 1;
+    if (Log_Sink* sink = current_sink.load()) return sink->box(window, caption, text, icon);
+    std::fflush(stdout);  // keep the order of what the user sees
+    std::string clean = Log_Clean_Text(text);
+    if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
+    else std::fprintf(stderr, "%s\n", clean.c_str());
+    return kind == LOG_QUESTION ? 0 : 1;
 }
 
-int Log_Handler(Win_Handle, int, const char* text) {
-    std::printf("%s\n", text);
-    return 1;
-}
+int Log_Handler(Win_Handle window, int kind, const char* text) {
+    const std::string clean = Log_Clean_Text(text);
+    const bool console = Trace_Level > 0;
+    const bool trace_file = trace_file_wanted(kind);
+    Log_Sink* sink = current_sink.load();
 
-std::FILE* Log_File_Open(const std::string& name) {
-    return std::fopen((Scratch_Dir + name).c_str(), "a");
+    switch (kind) {
+        case LOG_ERROR:
+            if (console) std::printf("ERROR: %s\n", clean.c_str());
+            if (trace_file) append_line(Trace_File_Name, "ERROR:   ", clean);
+            Log_Show_Box(window, LOG_BOX_ERROR, "", text);
+            return 1;
+        case LOG_WARNING:
+        case LOG_REPORT:
+            if (console) std::printf(kind == LOG_WARNING ? "WARNING: %s\n" : "REPORT:  %s\n", clean.c_str());
+            if (trace_file) append_line(Trace_File_Name, kind == LOG_WARNING ? "WARNING: " : "REPORT: ", clean);
+            if (sink) sink->panel_write(text);
+            return 1;
+        case LOG_QUESTION:
+            return Log_Show_Box(window, LOG_QUESTION, Prog_Name.c_str(), text);
+        case LOG_AUDIT:
+            if (console) std::printf("AUDIT:   %s \n", clean.c_str());
+            return 1;
+        case LOG_THREAD:
+            if (console) std::printf("THREAD:  %s\n", clean.c_str());
+            if (trace_file) append_line(Trace_File_Name, "THREAD:  ", clean);
+            post_thread_line(window, text);
+            return 1;
+        case LOG_ERRLOG:
+            if (console) std::printf("ERRLOG: %s\n", clean.c_str());
+            write_error_log(clean);
+            return 1;
+        case LOG_OVER:
+            if (console) std::printf("OVER:   %s\n", clean.c_str());
+            if (trace_file) append_line(Trace_File_Name, "OVER: ", clean);
+            if (sink) sink->panel_overwrite(text);
+            return 1;
+        default:
+            break;
+    }
+    if (kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9) {
+        const std::string indent(static_cast<std::size_t>(4 * (kind - LOG_TRACE_1)), ' ');
+        if (console) std::printf("TRACE:   %s%s \n", indent.c_str(), clean.c_str());
+        if (trace_file) append_line(Trace_File_Name, ("TRACE:   " + indent).c_str(), clean);
+    }
+    return 1;
 }

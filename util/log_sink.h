@@ -35,4 +35,10 @@ extern char Thread_Text_Ring[Thread_Ring_Slots][Thread_Ring_Slot_Size];
 int Thread_Ring_Write_Index();
 
 // Shows a box through the sink (kind LOG_BOX_INFO / _WARNING / _ERROR, or LOG_QUESTION).
+// With no sink the box goes to standard error as "caption: text" (clean text); a question
+// then has nobody to answer it and gets No (0).
 int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* text);
+
+// The text as console and files show it: tab, newline and printable ASCII kept, every other
+// byte (the markup included) dropped.
+std::string Log_Clean_Text(const char* raw_text);

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+#include <fcntl.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "util/log.h"
+#include "util/region.h"
+#include "util/system_error.h"
+#include "util/system_error_names.h"
+
+namespace {
+
+TEST(SystemErrorStr, NamesTheLastErrorOfAFailedOpen) {
+    ASSERT_LT(open("/nonexistent/kestrapol/file", O_RDONLY), 0);
+    EXPECT_STREQ(System_Error_Str(0), "[ERROR_FILE_NOT_FOUND] No such file or directory");
+    errno = EACCES;
+    EXPECT_STREQ(System_Error_Str(0), "[ERROR_ACCESS_DENIED] Permission denied");
+}
+
+TEST(SystemErrorStr, FacilityAndNameOfWindowsCodes) {
+    EXPECT_STREQ(System_Error_Str(5), "[ERROR_ACCESS_DENIED] Permission denied");
+    EXPECT_STREQ(System_Error_Str(0x80070005u), "(facility=Win32) [ERROR_ACCESS_DENIED] Permission denied");
+    EXPECT_STREQ(System_Error_Str(0x00050002u), "[ERROR_FILE_NOT_FOUND] No such file or directory");  // facility 5
+    EXPECT_STREQ(System_Error_Str(1000), " ");  // no name, no text
+    EXPECT_STREQ(System_Error_Str(2000), "OpenGL [ERROR_INVALID_PIXEL_FORMAT] ");
+    EXPECT_EQ(System_Error_Name_Count(), 295u);
+    EXPECT_STREQ(System_Error_Name(1460), "[ERROR_TIMEOUT]");
+    EXPECT_EQ(System_Error_Name(35), nullptr);
+}
+
+TEST(ErrorStr, LibraryText) { EXPECT_STREQ(Error_Str(ENOENT), "No such file or directory"); }
+
+TEST(ProtectedRegion, ReentrantAndGivesUpAfterTheWaitLimit) {
+    Mutex_Access_Start();  // no region yet: nothing happens
+    Mutex_Access_End();
+    Mutex_Region_Create(std::chrono::milliseconds(50));
+    Mutex_Access_Start();
+    Mutex_Access_Start();  // the holder may enter again
+    std::string warnings;
+    static std::string* seen = &warnings;
+    Log_Set_Handler([](Win_Handle, int kind, const char* text) {
+        *seen += std::to_string(kind) + ":" + text + "\n";
+        return 1;
+    });
+    std::thread other([] {
+        Mutex_Access_Start();  // times out and goes on unprotected
+        Mutex_Access_End();    // must not release what it does not hold
+    });
+    other.join();
+    Log_Set_Handler(nullptr);
+    EXPECT_EQ(warnings,
+              "7:Critical Region Deadlock in Mutex_Access_Start!\n"
+              "2:+**********Critical Section access deadlock ****** \n");
+    Mutex_Access_End();
+    Mutex_Access_End();
+    const std::size_t before = warnings.size();
+    std::thread after([] {
+        Mutex_Access_Start();  // free again
+        Mutex_Access_End();
+    });
+    after.join();
+    EXPECT_EQ(warnings.size(), before);  // no new warning
+    Mutex_Region_Close();
+}
+
+}  // namespace
