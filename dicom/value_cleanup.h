@@ -20,9 +20,10 @@ int DICOM_Tag_Cleanup_Text_Multiple(Win_Handle window, DICOM_Tag* node, int max)
 int DICOM_Tag_Cleanup_Text_Single(Win_Handle window, DICOM_Tag* node, int max);
 // Range check of IS values (-2**31 to 2**31 - 1, by digit count and first digit). 1 or 0.
 int DICOM_Tag_Cleanup_Valid_Int(Win_Handle window, DICOM_Tag* node);
-// Strips trailing trail bytes and leading lead bytes (0: that side untouched); a wrong padding
-// byte (space for zero or zero for space) is removed with a notice.
-void DICOM_Tag_Cleanup_Padding(Win_Handle window, DICOM_Tag* node, char lead, char trail);
+// Strips trailing trail bytes and leading lead bytes (Cleanup_None: that side untouched); a
+// wrong padding byte (space for zero or zero for space) is removed with a notice.
+inline constexpr int Cleanup_None = -1;
+void DICOM_Tag_Cleanup_Padding(Win_Handle window, DICOM_Tag* node, int lead, int trail);
 // Removes every byte not in set; returns the number removed.
 int DICOM_Tag_Cleanup_Charset(Win_Handle window, DICOM_Tag* node, const char* set);
 // Rewrites IS values written with decimals as integers.
