@@ -1,11 +1,20 @@
 // Operations on a data set at the current depth and item of a DICOM_Root.
+//
+// Every operation first reaches the current item's list: starting from the top-level list, it
+// steps into the current item of the sequence that root records at each depth, creating the
+// sequence element or the item slot when missing (Insert, Delete and Place fail when the current
+// item cannot be reached; Get then searches the list it got to).
+//
+// Pointers returned point into a std::vector: they stay valid until the next insertion into the
+// same list (elements nested deeper keep their addresses when an outer list grows).
 #pragma once
 
 #include "dicom/tag.h"
 #include "util/log.h"
 
 // Appends a copy of source to the current item's list (creating placeholder sequence elements
-// on the way down when needed). level is 0 from every outside caller. Returns the new element.
+// on the way down when needed). level is 0 from every outside caller. Returns the new element,
+// or nullptr when the current item cannot be reached or the copy fails.
 DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                   const DICOM_Tag* source, int level);
 
@@ -18,7 +27,21 @@ DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
 int DICOM_Attribute_Delete(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                            uint16_t group, uint16_t element);
 
+// Releases what one element holds (items, value, description); the element itself stays in
+// its list, empty, for the caller to remove.
+void DICOM_Attribute_Free(Win_Handle window, DICOM_Tag* tag);
+
 // Ordered insert-or-find: the element with this tag in the current item's list, created empty
 // at its ascending position when missing. nullptr on failure.
 DICOM_Tag* DICOM_Attribute_Place(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                  uint16_t group, uint16_t element);
+
+// The same in a given list, without any stepping down: records (group, element) as root's
+// entry of its current depth and places the element at that depth.
+DICOM_Tag* DICOM_Attribute_Place_In(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
+                                    uint16_t group, uint16_t element);
+
+// The current item's list, as every operation above reaches it; nullptr when it cannot be
+// reached. May create the sequence element or item slot on the way.
+DICOM_Tag_List* DICOM_Attribute_Current_List(Win_Handle window, DICOM_Root* root,
+                                             DICOM_Tag_List* list);
