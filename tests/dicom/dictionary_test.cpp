@@ -15,20 +15,25 @@ constexpr uint16_t Code(const char (&vr)[3]) { return static_cast<uint16_t>((vr[
 // Counts the warnings logged while it lives.
 class Warning_Counter {
 public:
-    Warning_Counter() : previous_(Log_Get_Handler()) {
+    Warning_Counter() : previous_(Log_Get_Handler()), previous_kind_(DICOM_Warning_Kind) {
         count_ = 0;
+        DICOM_Warning_Kind = LOG_WARNING;  // 0 until start-up chooses, which silences warnings
         Log_Set_Handler(&Warning_Counter::handler);
     }
-    ~Warning_Counter() { Log_Set_Handler(previous_); }
+    ~Warning_Counter() {
+        Log_Set_Handler(previous_);
+        DICOM_Warning_Kind = previous_kind_;
+    }
     int count() const { return count_; }
 
 private:
     static int handler(Win_Handle, int kind, const char*) {
-        if (kind == DICOM_Warning_Kind) ++count_;
+        if (kind == LOG_WARNING) ++count_;
         return 1;
     }
     static inline int count_ = 0;
     Log_Handler_Fn previous_;
+    int previous_kind_;
 };
 
 TEST(Dictionary, PlainEntriesCarryNameVrAndMultiplicity) {
