@@ -7,6 +7,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/library_warning.h"
 #include "dicom/vr.h"
+#include "dicom/warning.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vec
         return;
     }
     if (const char* why = unencodable(code, node)) {
-        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_LEAD DICOM_TAG_FORMAT " %s: left out (length %d)",
+        DICOM_Warning(window, DICOM_TAG_FORMAT " %s: left out (length %d)",
                     node.group, node.element, why, static_cast<int>(node.length));
         return;
     }

@@ -5,6 +5,7 @@
 #include "dicom/library_warning.h"
 #include "dicom/value_cleanup.h"
 #include "dicom/value_cleanup_internal.h"
+#include "dicom/warning.h"
 
 namespace cleanup {
 
@@ -26,9 +27,9 @@ Prefixes prefixes_of(const DICOM_Tag& node) {
     const char second = vr ? static_cast<char>(vr & 0xFF) : '?';
     char notice[64];
     char warning[96];
-    std::snprintf(notice, sizeof notice, DICOM_NOTICE_LEAD DICOM_TAG_FORMAT " VR=%c%c", node.group, node.element,
+    std::snprintf(notice, sizeof notice, "    " DICOM_TAG_FORMAT " VR=%c%c", node.group, node.element,
                   first, second);
-    std::snprintf(warning, sizeof warning, DICOM_WARNING_LEAD DICOM_TAG_FORMAT " VR=%c%c", node.group,
+    std::snprintf(warning, sizeof warning, "%s" DICOM_TAG_FORMAT " VR=%c%c", DICOM_Warning_Prefix, node.group,
                   node.element, first, second);
     return {notice, warning};
 }
