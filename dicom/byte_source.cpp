@@ -52,13 +52,14 @@ void File_Source::close() {
     fd_ = -1;
 }
 
-// Loads the buffer with the bytes from offset on; false with errno set on a system error.
-bool File_Source::fill(uint64_t offset) {
+// Loads the buffer with up to want bytes from offset on; false with errno set on a system error.
+bool File_Source::fill(uint64_t offset, std::size_t want) {
+    if (want > buffer_.size()) want = buffer_.size();
     buffer_offset_ = offset;
     buffer_length_ = 0;
-    while (buffer_length_ < buffer_.size()) {
+    while (buffer_length_ < want) {
         ++system_calls_;
-        const ssize_t got = ::pread(fd_, buffer_.data() + buffer_length_, buffer_.size() - buffer_length_,
+        const ssize_t got = ::pread(fd_, buffer_.data() + buffer_length_, want - buffer_length_,
                                     static_cast<off_t>(offset + buffer_length_));
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -70,7 +71,11 @@ bool File_Source::fill(uint64_t offset) {
     return true;
 }
 
-long File_Source::read(uint8_t* destination, std::size_t count) {
+long File_Source::read(uint8_t* destination, std::size_t count) { return read_with(destination, count, buffer_.size()); }
+
+long File_Source::read_small(uint8_t* destination, std::size_t count) { return read_with(destination, count, count); }
+
+long File_Source::read_with(uint8_t* destination, std::size_t count, std::size_t fill_size) {
     if (fd_ < 0) {
         errno = EBADF;
         return -1;
@@ -79,7 +84,7 @@ long File_Source::read(uint8_t* destination, std::size_t count) {
     while (done < count) {
         const uint64_t at = position_;
         if (at < buffer_offset_ || at >= buffer_offset_ + buffer_length_) {
-            if (!fill(at)) return -1;
+            if (!fill(at, fill_size)) return -1;
             if (buffer_length_ == 0) break;  // end of file
         }
         const std::size_t in_buffer = static_cast<std::size_t>(buffer_offset_ + buffer_length_ - at);

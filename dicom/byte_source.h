@@ -64,12 +64,16 @@ public:
     bool is_file() const override { return true; }
 
     long read(uint8_t* destination, std::size_t count) override;
+    // The same with a read of just count bytes when they are not buffered: for a quick look
+    // at a file that may not be read any further.
+    long read_small(uint8_t* destination, std::size_t count);
 
     // System calls made since construction (open, status query, reads, close).
     uint64_t system_calls() const { return system_calls_; }
 
 private:
-    bool fill(uint64_t offset);
+    bool fill(uint64_t offset, std::size_t want);
+    long read_with(uint8_t* destination, std::size_t count, std::size_t fill_size);
 
     int fd_ = -1;
     std::vector<uint8_t> buffer_;

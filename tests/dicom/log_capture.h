@@ -1,4 +1,4 @@
-// Collects the DICOM library's warnings and notices during a test.
+// Collects every logged line for the duration of a test, markup stripped.
 #pragma once
 
 #include <string>
@@ -8,39 +8,49 @@
 
 class Log_Capture {
 public:
-    Log_Capture() {
+    explicit Log_Capture(int trace_level = 0) : old_handler_(Log_Get_Handler()), old_level_(Trace_Level) {
         lines().clear();
-        previous_ = Log_Get_Handler();
-        warning_kind_ = DICOM_Warning_Kind;
-        notice_kind_ = DICOM_Notice_Kind;
+        raw_lines().clear();
+        Trace_Level = static_cast<int8_t>(trace_level);
         DICOM_Warning_Kind = LOG_WARNING;
         DICOM_Notice_Kind = LOG_REPORT;
         Log_Set_Handler(&collect);
     }
     ~Log_Capture() {
-        Log_Set_Handler(previous_);
-        DICOM_Warning_Kind = warning_kind_;
-        DICOM_Notice_Kind = notice_kind_;
+        Log_Set_Handler(old_handler_);
+        Trace_Level = old_level_;
     }
-    const std::vector<std::string>& all() const { return lines(); }
-    // The one line holding part, or "" when there is none.
-    std::string find(const std::string& part) const {
-        for (const std::string& line : lines())
-            if (line.find(part) != std::string::npos) return line;
-        return "";
+    Log_Capture(const Log_Capture&) = delete;
+    Log_Capture& operator=(const Log_Capture&) = delete;
+
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> all;
+        return all;
     }
-    bool has(const std::string& part) const { return !find(part).empty(); }
+    static std::vector<std::string>& raw_lines() {
+        static std::vector<std::string> all;
+        return all;
+    }
+    // Number of lines containing text.
+    int count(const std::string& text) const {
+        int n = 0;
+        for (const auto& line : lines()) n += line.find(text) != std::string::npos;
+        return n;
+    }
+    bool has(const std::string& text) const { return count(text) > 0; }
 
 private:
-    static std::vector<std::string>& lines() {
-        static std::vector<std::string> captured;
-        return captured;
-    }
-    static int collect(Win_Handle, int kind, const char* text) {
-        if (kind == LOG_WARNING || kind == LOG_REPORT || kind == LOG_ERROR) lines().push_back(text);
+    static int collect(Win_Handle, int, const char* text) {
+        std::string plain;
+        for (const char* p = text; *p; ++p) {
+            const unsigned char c = static_cast<unsigned char>(*p);
+            if (c < 10 || c >= 0xF0) continue;
+            plain.push_back(*p);
+        }
+        lines().push_back(plain);
+        raw_lines().push_back(text);
         return 1;
     }
-    Log_Handler_Fn previous_;
-    int warning_kind_;
-    int notice_kind_;
+    Log_Handler_Fn old_handler_;
+    int8_t old_level_;
 };

@@ -1,0 +1,131 @@
+// Completing a nested data set: dictionary entries, group length headers, private creators and
+// private definitions, vendor groups and item descriptions.
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "dicom/attribute_format.h"
+#include "dicom/definition.h"
+#include "dicom/dictionary.h"
+#include "dicom/nesting.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr std::size_t Description_Size = 600;
+constexpr std::size_t Creator_Max = 64;
+
+struct Group_Header {
+    uint16_t group;
+    const char* text;
+};
+constexpr Group_Header Group_Headers[] = {
+    {0x0002, "\xF1===== Group 0002 (File) =============="},
+    {0x0008, "\xF1===== Group 0008 (Identifying) ======="},
+    {0x0010, "\xF1===== Group 0010 (Patient) ==========="},
+    {0x0018, "\xF1===== Group 0018 (Acquisition) ======="},
+    {0x0020, "\xF1===== Group 0020 (Relationship) ======"},
+    {0x0028, "\xF1===== Group 0028 (Presentation) ======"},
+    {0x7FE0, "\xF1===== Group 7FE0 (Image Data) ========"},
+};
+
+void describe_group_length(Win_Handle window, DICOM_Tag& node) {
+    for (const Group_Header& header : Group_Headers) {
+        if (header.group == node.group) {
+            DICOM_Attribute_Describe(window, &node, VR_Code("UL"), "%s", header.text);
+            return;
+        }
+    }
+    if (node.length == 4) DICOM_Attribute_Describe(window, &node, VR_Code("UL"), "\xF1===== Group %04x =====================", node.group);
+}
+
+// The text of the creator element (group, block) of list, trimmed; empty when there is none.
+bool creator_text(const DICOM_Tag_List& list, uint16_t group, uint16_t block, std::string& text) {
+    for (const DICOM_Tag& candidate : list) {
+        if (candidate.group != group || candidate.element != block) continue;
+        const std::size_t n = candidate.data.size() < Creator_Max ? candidate.data.size() : Creator_Max;
+        const char* bytes = reinterpret_cast<const char*>(candidate.data.data());
+        text.assign(bytes, strnlen(bytes, n));
+        String_Trim(text);
+        return true;
+    }
+    return false;
+}
+
+void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node) {
+    if (node.element >= 0x0010 && node.element <= 0x00FF) {
+        DICOM_Attribute_Describe(window, &node, VR_Code("LO"), "Private Creator Data Element");
+    } else if (node.element >= 0x1000) {
+        std::string creator;
+        if (creator_text(list, node.group, static_cast<uint16_t>(node.element >> 8), creator) &&
+            !DICOM_Module_Read_Private(window, creator, &node)) {
+            DICOM_Attribute_Describe(window, &node, 0, "%s", creator.c_str());
+        }
+    }
+}
+
+}  // namespace
+
+int DICOM_Attribute_Describe(Win_Handle window, DICOM_Tag* node, uint16_t vr, const char* format, ...) {
+    (void)window;
+    char text[Description_Size];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    if (vr != 0) node->vr_def = vr;
+    node->description = text;
+    return 1;
+}
+
+int SPI_Complement_1000(Win_Handle window, DICOM_Tag* node) {
+    Log_Message(window, LOG_TRACE_5, "in SPI_Complement_1000(%04x,%04x)", node->group, node->element);
+    switch (node->element) {
+    case 0x0000: return DICOM_Attribute_Describe(window, node, VR_Code("LT"), "---- ---- Group 1000: Compression Info ---- ----");
+    case 0x0010: return DICOM_Attribute_Describe(window, node, VR_Code("US"), "Huffman:");
+    case 0x0012: return DICOM_Attribute_Describe(window, node, VR_Code("US"), "Nb. Huffman Values:");
+    case 0x0013: return DICOM_Attribute_Describe(window, node, VR_Code("SS"), "Huffman Values:");
+    default: return 1;
+    }
+}
+
+int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
+    Log_Message(window, LOG_TRACE_5, "in SPI_Complement_7Fxx(%04x,%04x)", node->group, node->element);
+    switch (node->element) {
+    case 0x0000: return DICOM_Attribute_Describe(window, node, VR_Code("UL"), "Siemens Compression: Group Name");
+    case 0x0010: return DICOM_Attribute_Describe(window, node, VR_OB, "Siemens Compression: Data");
+    case 0x0011: return DICOM_Attribute_Describe(window, node, VR_OW, "Siemens Compression: Next Group");
+    default: return 1;
+    }
+}
+
+int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
+    Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
+    for (DICOM_Tag& node : list) {
+        Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
+        if (node.dict == nullptr) node.dict = NEMA_db_Get(node.group, node.element);
+        if (node.dict != nullptr && node.vr_def == 0) node.vr_def = node.dict->vr[0];
+        if (node.element == 0x0000 && node.description.empty()) describe_group_length(window, node);
+        if (node.group & 1) complement_private(window, list, node);
+        const bool is_private = (node.flags & Tag_Flag::Private) != 0;
+        if (node.group == 0x1000 && is_private) SPI_Complement_1000(window, &node);
+        if (node.group >= 0x7F00 && node.group <= 0x7FDF && is_private) SPI_Complement_7Fxx(window, &node);
+        if (node.group == 0x7FE0 && node.element == 0x0010) DICOM_Attribute_Describe(window, &node, VR_OB, "Pixel Data");
+        if (node.group == 0xFFFE) {
+            if (node.element == 0xE000) DICOM_Attribute_Describe(window, &node, 0, "\x01" "Item");
+            else if (node.element == 0xE00D) DICOM_Attribute_Describe(window, &node, 0, "\x01" "Item Delimitation Item");
+            else if (node.element == 0xE0DD) DICOM_Attribute_Describe(window, &node, 0, "\x01" "Sequence Delimitation Item");
+        }
+        if (!node.item.empty()) {
+            DICOM_Attribute_Sequence_Start(window, root, node.group, node.element, node.flags, LOG_TRACE_5);
+            for (DICOM_Tag_List& item : node.item) {
+                if (item.empty()) break;
+                DICOM_Attribute_Item_Start(window, root, LOG_TRACE_5);
+                DICOM_Attribute_Complement(window, root, item);
+                DICOM_Attribute_Item_Stop(window, root, LOG_TRACE_5);
+            }
+            DICOM_Attribute_Sequence_Stop(window, root, LOG_TRACE_5);
+        }
+    }
+    return 0;
+}

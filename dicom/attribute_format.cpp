@@ -1,0 +1,222 @@
+// Nesting the reader's flat list: sequences and items from delimiters and defined lengths,
+// with the order, VR, retired and private checks.
+#include "dicom/attribute_format.h"
+
+#include <cstdlib>
+
+#include "dicom/attribute_list.h"
+#include "dicom/dictionary.h"
+#include "dicom/element_reader_markup.h"
+#include "dicom/nesting.h"
+
+namespace {
+
+constexpr int64_t Unset = -1;
+#define TAG_HI "(" DICOM_HI("%04x") "," DICOM_HI("%04x") ")"
+
+bool is_tag(const DICOM_Tag* node, uint16_t group, uint16_t element) {
+    return node != nullptr && node->group == group && node->element == element;
+}
+
+bool vr_allowed_in_stream(uint16_t vr) {
+    static constexpr const char* allowed[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL",
+                                              "IS", "LO", "LT", "OB", "OW", "PN", "SH", "SL", "SQ",
+                                              "SS", "ST", "TM", "UI", "UL", "UN", "US"};
+    for (const char* code : allowed) {
+        if (vr == static_cast<uint16_t>((code[0] << 8) | code[1])) return true;
+    }
+    return false;
+}
+
+char hi(uint16_t vr) { return static_cast<char>(vr >> 8); }
+char lo(uint16_t vr) { return static_cast<char>(vr & 0xFF); }
+
+// Checks the explicit VR against the dictionary and settles what can be settled.
+void check_vr(Win_Handle window, DICOM_Tag& node) {
+    if (node.vr == VR_OX) {
+        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " Explicit VR=OX is invalid!", node.group,
+                    node.element);
+        node.flags |= Tag_Flag::Error;
+        node.vr = VR_OW;
+    } else if (node.vr != 0 && !vr_allowed_in_stream(node.vr)) {
+        node.vr = 0;
+    }
+    if (node.vr != 0 && node.dict != nullptr && node.dict->count != 0) {
+        const int count = std::abs(node.dict->count) > 3 ? 3 : std::abs(node.dict->count);
+        const uint16_t* allowed = node.dict->vr;
+        bool match = false;
+        for (int i = 0; i < count; ++i) match = match || allowed[i] == node.vr;
+        if (!match) {
+            const char* fmt = count == 1   ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c)"
+                              : count == 2 ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c or %c%c)"
+                                           : "%s Explicit VR (=%c%c) does not match definition! (=%c%c, %c%c or %c%c)";
+            char prefix[64];
+            std::snprintf(prefix, sizeof prefix, DICOM_NOTICE_PREFIX TAG_HI " ", node.group, node.element);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+            Log_Message(window, DICOM_Notice_Kind, fmt, prefix, hi(node.vr), lo(node.vr), hi(allowed[0]),
+                        lo(allowed[0]), hi(allowed[1]), lo(allowed[1]), hi(allowed[2]), lo(allowed[2]));
+#pragma GCC diagnostic pop
+            return;
+        }
+    }
+    if (node.vr_def == VR_RT) {
+        node.vr_def = node.length == 2 ? VR_Code("US") : node.length == 4 ? VR_Code("UL") : VR_OB;
+    }
+    if (node.vr == 0 && node.vr_def == 0) node.flags |= Tag_Flag::VR_Unknown;
+}
+
+struct Format_State {
+    Win_Handle window;
+    DICOM_Root root;
+    int64_t end_of_sequence[DICOM_Max_Depth];  // file offset where the sequence of that depth ends
+    int64_t end_of_item[DICOM_Max_Depth];
+
+    int depth() const { return root.depth; }
+
+    void stop_sequence() {
+        // Leaving a depth forgets its item end too, so that a later item there is not closed by it.
+        end_of_item[depth()] = Unset;
+        end_of_sequence[depth()] = Unset;
+        DICOM_Attribute_Sequence_Stop(window, &root, 0);
+    }
+    void start_sequence(const DICOM_Tag& node) {
+        DICOM_Attribute_Sequence_Start(window, &root, node.group, node.element, node.flags, 0);
+        end_of_sequence[depth()] = Unset;
+        end_of_item[depth()] = Unset;
+    }
+    void close_item_by_size(uint32_t pos) {
+        int64_t& end = end_of_item[depth()];
+        if (end != Unset && end <= pos) {
+            end = Unset;
+            DICOM_Attribute_Item_Stop(window, &root, 0);
+            Log_Message(window, LOG_TRACE_4, "\"Stop of Item\" from size");
+        }
+    }
+    void close_by_size(uint32_t pos) {
+        while (end_of_sequence[depth()] != Unset && end_of_sequence[depth()] <= pos && depth() > 0) {
+            stop_sequence();
+            Log_Message(window, LOG_TRACE_4, "\"Stop of Sequence\" from size");
+        }
+        close_item_by_size(pos);
+    }
+};
+
+int64_t end_offset(const DICOM_Tag& node) {
+    return static_cast<int64_t>(node.pos_data) + static_cast<uint32_t>(node.length);
+}
+unsigned trace_offset(int64_t offset) { return static_cast<unsigned>(offset); }
+
+}  // namespace
+
+std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat) {
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
+    if (flat.empty()) return std::nullopt;
+    Format_State state{window, {}, {}, {}};
+    DICOM_Attribute_Sequence_Reset(window, &state.root);
+    for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
+    bool order_warned = false;
+    DICOM_Tag_List out;
+
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        DICOM_Tag& node = flat[i];
+        const DICOM_Tag* next = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
+        Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Format (%04x,%04x) (pos:%04X)", node.group, node.element,
+                    node.pos);
+        if (node.dict != nullptr && node.dict->count <= 0) {
+            node.flags |= Tag_Flag::Retired;
+            Log_Message(window, DICOM_Notice_Kind, DICOM_NOTICE_PREFIX TAG_HI " Retired from DICOM (%s)", node.group,
+                        node.element, node.dict->name);
+        }
+        if (node.group & 1) node.flags |= Tag_Flag::Private;
+
+        state.close_by_size(node.pos);
+
+        if (is_tag(&node, 0xFFFE, 0xE0DD)) {
+            Log_Message(window, LOG_TRACE_4, "\"Stop of Sequence\" tag (%04x,%04x) size=%d (End_Of_Item:%04X)",
+                        node.group, node.element, node.length, trace_offset(state.end_of_item[state.depth()]));
+            state.stop_sequence();
+        } else if (is_tag(&node, 0xFFFE, 0xE000)) {
+            DICOM_Attribute_Item_Start(window, &state.root, 0);
+            state.end_of_item[state.depth()] = node.length != Undefined_Length ? end_offset(node) : Unset;
+            Log_Message(window, LOG_TRACE_4, "\"Start of Item\" tag (%04x,%04x) size=%d (End_Of_Item[%d]:%04X)",
+                        node.group, node.element, node.length, state.depth(), trace_offset(state.end_of_item[state.depth()]));
+        }
+
+        uint16_t g = 0, e = 0;
+        DICOM_Root_Get_Entry(&state.root, state.depth(), &g, &e);
+        if ((node.flags & Tag_Flag::Origin_Mask) == Tag_Flag::Origin_DICOM && node.group != 0xFFFE &&
+            node.group != 0xFFFF && g != 0xFFFE && g != 0xFFFF &&
+            (node.group < g || (node.group == g && node.element < e))) {
+            if (state.depth() == 0) {
+                if (!order_warned) {
+                    Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " tags should be sorted!",
+                                node.group, node.element);
+                    order_warned = true;
+                }
+            } else if (state.end_of_sequence[state.depth()] < 1) {
+                Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " missing end of sequence tag!",
+                            node.group, node.element);
+                state.stop_sequence();
+            }
+        }
+
+        check_vr(window, node);
+
+        DICOM_Tag* copy = DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
+        auto mark_deleted = [&] {
+            if (copy != nullptr) copy->flags |= Tag_Flag::Deleted;
+        };
+
+        const uint16_t vr = node.effective_vr();
+        if (vr == VR_SQ) {
+            state.start_sequence(node);
+            if (node.length == Undefined_Length) {
+                if (next == nullptr || next->group != 0xFFFE) {
+                    Log_Message(window, DICOM_Warning_Kind,
+                                DICOM_WARNING_FORM TAG_HI " Syntax Error! VR=SQ should be followed by an \"item\" tag",
+                                node.group, node.element);
+                    state.stop_sequence();
+                    mark_deleted();
+                }
+            } else {
+                state.end_of_sequence[state.depth()] = end_offset(node);
+            }
+            Log_Message(window, LOG_TRACE_4, "\"Start of Sequence\" tag (%04x,%04x) size=%d (End_Of_Sequence[%d]:%04X)",
+                        node.group, node.element, node.length, state.depth(), trace_offset(state.end_of_sequence[state.depth()]));
+        } else if (node.length == Undefined_Length && vr == VR_UT) {
+            Log_Message(window, DICOM_Warning_Kind,
+                        DICOM_WARNING_FORM TAG_HI " Syntax Error! Variable length tag is not allowed for VR=%c%c",
+                        node.group, node.element, hi(vr), lo(vr));
+            mark_deleted();
+        } else if (node.length == Undefined_Length && (vr == VR_OB || vr == VR_OW || vr == VR_UN)) {
+            state.start_sequence(node);
+            if (!is_tag(next, 0xFFFE, 0xE000)) {
+                Log_Message(window, DICOM_Warning_Kind,
+                            DICOM_WARNING_FORM TAG_HI
+                            " Syntax Error! VR=%c%c Variable length tag should be followed by an \"item\" tag",
+                            node.group, node.element, hi(vr), lo(vr));
+                state.stop_sequence();
+                mark_deleted();
+            }
+            Log_Message(window, LOG_TRACE_4, "\"Start of Sequence\" tag (%04x,%04x) size=%d (End_Of_Sequence:%04X)",
+                        node.group, node.element, node.length, trace_offset(state.end_of_sequence[state.depth()]));
+        } else if (vr == 0 && is_tag(next, 0xFFFE, 0xE000)) {
+            // No VR, but items follow: an implicit sequence.
+            state.start_sequence(node);
+            if (node.length != Undefined_Length) {
+                state.end_of_sequence[state.depth()] = end_offset(node);
+                if (copy != nullptr) copy->length = Undefined_Length;
+            }
+            continue;
+        }
+        if (is_tag(&node, 0xFFFE, 0xE00D)) {
+            Log_Message(window, LOG_TRACE_4, "\"Stop of Item\" tag (%04x,%04x) size=%d (End_Of_Item:%04X)", node.group,
+                        node.element, node.length, trace_offset(state.end_of_item[state.depth()]));
+            DICOM_Attribute_Item_Stop(window, &state.root, 0);
+            state.close_item_by_size(node.pos);
+        }
+    }
+    if (out.empty()) return std::nullopt;
+    return out;
+}

@@ -1,0 +1,171 @@
+// The definition folder and the process-wide tables of private creators and macros.
+#include <cctype>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "dicom/attribute_list.h"
+#include "dicom/definition.h"
+#include "dicom/element_reader_markup.h"
+#include "dicom/nesting.h"
+#include "util/region.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr int Include_Max = 10240;
+
+struct Private_Creator {
+    std::string name;                     // as the caller passed it
+    std::optional<DICOM_Tag_List> list;   // nullopt when no file was found
+};
+struct Macro {
+    std::string name;  // blanks replaced by "_"
+    DICOM_Tag_List list;
+};
+
+std::string Module_Dir;
+// Entries never move once added, so returned lists stay valid while others are added.
+std::vector<std::unique_ptr<Private_Creator>> Private_List;
+std::vector<std::unique_ptr<Macro>> Include_List;
+
+// The library's protected region, held for a scope.
+class Region {
+public:
+    Region() { Mutex_Access_Start(); }
+    ~Region() { Mutex_Access_End(); }
+    Region(const Region&) = delete;
+    Region& operator=(const Region&) = delete;
+};
+
+struct File_Closer {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File_Ptr = std::unique_ptr<std::FILE, File_Closer>;
+
+// The creator as it appears in a file name: trimmed, upper case, no characters that file
+// names cannot hold.
+std::string creator_file_stem(const std::string& creator) {
+    std::string stem = creator;
+    String_Trim(stem);
+    for (char& c : stem) {
+        if (std::strchr("/\\:*?\"<>|", c) != nullptr && c != '\0') c = '_';
+        else c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return stem;
+}
+
+// Looks for the creator's file, shortening the name one character at a time.
+std::optional<DICOM_Tag_List> load_creator(Win_Handle window, const std::string& creator) {
+    const std::string stem = creator_file_stem(creator);
+    for (std::size_t n = stem.size(); n > 0; --n) {
+        const std::string file_name = "DICOM_Private_" + stem.substr(0, n) + ".txt";
+        Log_Message(window, LOG_TRACE_3, "Private Attribute file:" DICOM_HI("%s") " in dir:" DICOM_HI("%s"),
+                    file_name.c_str(), Module_Dir.c_str());
+        const std::string path = Module_Dir + file_name;
+        File_Ptr file(std::fopen(path.c_str(), "rb"));
+        if (!file) continue;
+        DICOM_Tag_List list;
+        DICOM_Module_Read_File(window, file.get(), path, list);
+        return list;
+    }
+    if (Prog_Name != "Zorvatine") {
+        Log_Message(window, DICOM_Notice_Kind,
+                    DICOM_NOTICE_PREFIX "Found no private attribute file for creator:" DICOM_HI("%s") " in dir:" DICOM_HI(
+                        "%s"),
+                    creator.c_str(), Module_Dir.c_str());
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string DICOM_Module_Dir(Win_Handle, const char* folder) {
+    Region region;
+    if (folder != nullptr) Module_Dir = folder;
+    return Module_Dir;
+}
+
+int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DICOM_Tag* tag) {
+    Region region;
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", creator.c_str());
+    if (creator.empty() || tag == nullptr) return 0;
+
+    Private_Creator* entry = nullptr;
+    for (auto& known : Private_List) {
+        if (known->name == creator) {
+            entry = known.get();
+            break;
+        }
+    }
+    if (entry == nullptr) {
+        Private_List.push_back(std::make_unique<Private_Creator>(Private_Creator{creator, std::nullopt}));
+        entry = Private_List.back().get();
+        entry->list = load_creator(window, creator);
+    }
+    if (!entry->list) return 0;
+
+    DICOM_Root root;
+    DICOM_Attribute_Sequence_Reset(window, &root);
+    const DICOM_Tag* definition = DICOM_Attribute_Get(window, &root, &*entry->list, tag->group, tag->element);
+    if (definition == nullptr) {
+        definition = DICOM_Attribute_Get(window, &root, &*entry->list, tag->group, tag->element & 0x00FF);
+    }
+    if (definition == nullptr) return 0;
+    if (definition->vr_def != 0) tag->vr_def = definition->vr_def;
+    if (!definition->description.empty()) tag->description = definition->description;
+    if (definition->flags & Tag_Flag::Removal) tag->flags |= Tag_Flag::Deleted;
+    return 1;
+}
+
+const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::string& name,
+                                               const std::string& including_file, int line) {
+    Log_Message(window, LOG_TRACE_3, "DICOM_Module_Include_Get(%s)", name.c_str());
+    std::string key = name;
+    for (char& c : key) {
+        if (c == ' ') c = '_';
+    }
+    Region region;
+    for (const auto& macro : Include_List) {
+        if (macro->name == key) {
+            Log_Message(window, LOG_TRACE_3, "-> macro already in memory");
+            return &macro->list;
+        }
+    }
+    const std::string path = Module_Dir + "DICOM_Include_" + key + ".txt";
+    File_Ptr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        Log_Message(window, DICOM_Warning_Kind,
+                    DICOM_WARNING_FORM "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
+                    including_file.c_str(), line);
+        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM "Unable to open included file:\"" DICOM_HI("%s") "\"",
+                    path.c_str());
+        return nullptr;
+    }
+    if (Include_List.size() >= Include_Max - 1) {
+        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM "To many include in DICOM tables! (max=%d)",
+                    Include_Max);
+        return nullptr;
+    }
+    // Remembered before parsing, so that a macro including itself ends instead of recursing.
+    Include_List.push_back(std::make_unique<Macro>(Macro{key, {}}));
+    Macro* macro = Include_List.back().get();
+    DICOM_Module_Read_File(window, file.get(), path, macro->list);
+    return &macro->list;
+}
+
+void DICOM_Module_Cleanup() {
+    Region region;
+    Module_Dir.clear();
+}
+
+void DICOM_Module_Include_Cleanup() {
+    Region region;
+    Include_List.clear();
+}
+
+void DICOM_Module_Private_Cleanup() {
+    Region region;
+    Private_List.clear();
+}

@@ -1,0 +1,186 @@
+// Reading one DICOM Part-10 file element by element into a flat list, then formatting and
+// completing it into the data set the tree is built from.
+#include "dirscan/scan_read.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "dicom/attribute_dump.h"
+#include "dicom/attribute_format.h"
+#include "dicom/attribute_list.h"
+#include "dicom/dictionary.h"
+#include "dicom/element_reader.h"
+#include "dicom/nesting.h"
+#include "dicom/value_access.h"
+#include "util/system_error.h"
+
+namespace {
+
+constexpr const char* Source_File = "Prog_Util/Kestrapol/Kestrapol_Work";
+constexpr uint32_t Load_Limit = 1024;     // longer values stay on disk
+constexpr uint64_t Dicom_Head = 132;      // preamble and "DICM"
+constexpr const char* Dashes =
+    "-------------------------------------------------------------------------------";
+
+void open_failure(Win_Handle window, int line, const std::string& path, int error, const char* what) {
+    Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, line);
+    Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02%s", what);
+    Log_Message(window, LOG_WARNING, "%s", Error_Str(error));
+    Log_Message(window, LOG_WARNING, "file: (%s)", path.c_str());
+}
+
+void banner(Win_Handle window, const char* title, bool blank_lines) {
+    if (Trace_Level < 6) return;
+    if (blank_lines) Log_Message(window, LOG_TRACE_6, "\n\n\n");
+    Log_Message(window, LOG_TRACE_6, "%s", Dashes);
+    Log_Message(window, LOG_TRACE_6, "%s", title);
+    Log_Message(window, LOG_TRACE_6, "%s", Dashes);
+}
+
+// The reading loop: every element from the source's position on, into flat.
+void read_elements(Win_Handle window, File_Source& source, DICOM_Root& root, DICOM_Tag_List& flat) {
+    const uint64_t file_size = source.size();
+    // Offsets are 32-bit in the element model; a larger file is read up to 4 GiB.
+    const uint32_t limit = file_size > 0xFFFFFFFEu ? 0xFFFFFFFEu : static_cast<uint32_t>(file_size);
+    int mode = Mode_Explicit;
+    bool encapsulated = false;
+
+    for (;;) {
+        DICOM_Tag tag;
+        tag.syntax = static_cast<uint8_t>(mode);
+        tag.flags = Tag_Flag::Origin_DICOM;
+        const uint64_t position = source.tell();
+        tag.pos = static_cast<uint32_t>(position);
+        if (position + 4 > limit) {
+            Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            return;
+        }
+        if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) return;
+        if (Trace_Level >= 7) {
+            const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
+            const char vr1 = tag.vr != 0 ? static_cast<char>(tag.vr & 0xFF) : '0';
+            Log_Message(window, LOG_TRACE_7, "(%04x,%04x) VR:%c%c length:%d pos:%d of %d", tag.group, tag.element,
+                        vr0, vr1, tag.length, static_cast<int>(tag.pos), static_cast<int>(limit));
+        }
+        const uint64_t data_position = source.tell();
+        tag.pos_data = static_cast<uint32_t>(data_position);
+
+        if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
+            Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            return;
+        }
+        if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
+            Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
+            return;
+        }
+        if (tag.length > 0 && data_position + static_cast<uint32_t>(tag.length) > limit) {
+            Log_Message(window, DICOM_Warning_Kind,
+                        "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
+                        tag.group, tag.element, tag.length);
+            tag.flags |= Tag_Flag::Error;
+            tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
+        }
+
+        if (const NEMA_db_Entry* entry = NEMA_db_Get(tag.group, tag.element)) {
+            tag.vr_def = entry->vr[0];
+            tag.dict = entry;
+        } else if (tag.element != 0) {
+            tag.flags |= Tag_Flag::Deleted;
+        }
+
+        const uint16_t vr = tag.effective_vr();
+        bool read_value = tag.length > 0 && vr != VR_SQ;
+        if (tag.group == 0xFFFE && tag.element == 0xE000) {
+            if (!encapsulated) {
+                read_value = false;
+                if (tag.vr_def == 0) tag.vr_def = VR_Ib;
+            } else if (tag.vr_def == 0) {
+                tag.vr_def = VR_Ia;
+            }
+        } else {
+            encapsulated = tag.length == Undefined_Length && (vr == VR_OB || vr == VR_OW);
+        }
+
+        if (read_value) {
+            if (static_cast<uint32_t>(tag.length) <= Load_Limit) {
+                auto block = NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length));
+                if (!block) return;
+                tag.data = std::move(*block);
+            } else if (!NEMA_Skip(window, source, static_cast<uint32_t>(tag.length))) {
+                return;
+            }
+        }
+
+        DICOM_Tag* inserted = DICOM_Attribute_Insert(window, &root, &flat, &tag, 0);
+        if (inserted != nullptr && tag.group == 0x0002 && tag.element == 0x0010) {
+            NEMA_Transfer_Syntax(window, &root, inserted, 0);
+            mode = inserted->syntax;
+        }
+    }
+}
+
+}  // namespace
+
+Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source) {
+    if (!source.open(path)) return Scan_Prefix::Unreadable;
+    uint8_t mark[4];
+    source.seek(128);
+    if (source.read_small(mark, sizeof mark) != sizeof mark) return Scan_Prefix::Unreadable;
+    return std::memcmp(mark, "DICM", 4) == 0 ? Scan_Prefix::DICOM : Scan_Prefix::Not_DICOM;
+}
+
+std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path) {
+    File_Source source;
+    return DICOMDIR_Scan_Read(window, path, source);
+}
+
+std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
+                                                 File_Source& source) {
+    Log_Message(window, LOG_TRACE_3, "in DICOMDIR_Scan_Read()");
+    if (!source.is_open() && !source.open(path)) {
+        open_failure(window, __LINE__, path, errno, " Unable to open file");
+        return std::nullopt;
+    }
+    source.seek(Dicom_Head);
+    // Values left on disk load from this file until the next file is read.
+    NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
+
+    Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
+    banner(window, "-----                       Reading DICOM File                           ----- ", true);
+    DICOM_Root root;
+    DICOM_Attribute_Sequence_Reset(window, &root);
+    DICOM_Tag_List flat;
+    Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
+    read_elements(window, source, root, flat);
+    source.close();
+
+    if (Trace_Level >= 7) {
+        DICOM_Attribute_Sequence_Reset(window, &root);
+        DICOM_Attribute_Stool(window, &root, flat, LOG_TRACE_7);
+    }
+    Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Analyzing DICOM tags...");
+    banner(window, "-----                        Checking DICOM Tags                          -----", false);
+
+    DICOM_Attribute_Sequence_Reset(window, &root);
+    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat);
+    if (!formatted) {
+        Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");
+        return std::nullopt;
+    }
+    DICOM_Attribute_Sequence_Reset(window, &root);
+    DICOM_Attribute_Delete(window, &root, &flat, 0xFFFF, 0xFFFF);
+    if (Trace_Level >= 7) {
+        DICOM_Attribute_Sequence_Reset(window, &root);
+        DICOM_Attribute_Stool(window, &root, *formatted, LOG_TRACE_7);
+    }
+    banner(window, "-----           Complementing the info for Private DICOM tags             -----", false);
+
+    DICOM_Attribute_Sequence_Reset(window, &root);
+    const int failed = DICOM_Attribute_Complement(window, &root, *formatted);
+    if (failed != 0) Log_Message(window, LOG_TRACE_1, "Failed %d tags in DICOM_Attribute_Complement()", failed);
+    if (Trace_Level >= 6) {
+        DICOM_Attribute_Sequence_Reset(window, &root);
+        DICOM_Attribute_Stool(window, &root, *formatted, LOG_TRACE_6);
+    }
+    return formatted;
+}

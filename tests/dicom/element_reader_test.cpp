@@ -1,0 +1,199 @@
+// Header decoding per transfer mode, the vendor repairs and the bounds on lengths.
+#include <gtest/gtest.h>
+
+#include "dicom/element_reader.h"
+#include "log_capture.h"
+#include "stream_builder.h"
+
+namespace {
+
+struct Header {
+    int result = -1;
+    uint16_t group = 0, element = 0, vr = 0;
+    int32_t length = 0;
+    uint64_t end = 0;  // source position after the call
+};
+
+Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, uint64_t at = 0) {
+    Memory_Source source(bytes);
+    source.seek(at);
+    Header h;
+    h.result = NEMA_Get_Data_Element(nullptr, source, mode, h.group, h.element, h.vr, h.length, limit);
+    h.end = source.tell();
+    return h;
+}
+
+TEST(ElementReader, DecodesEachTransferMode) {
+    // (0010,0010) PN "DOE^J " in explicit little endian: 10 00 10 00 'P' 'N' 06 00 ...
+    Stream_Builder le(8);
+    le.text(0x0010, 0x0010, "PN", "DOE^J");
+    Header h = decode(le.bytes(), 8);
+    EXPECT_EQ(h.result, 1);
+    EXPECT_EQ(h.group, 0x0010);
+    EXPECT_EQ(h.element, 0x0010);
+    EXPECT_EQ(h.vr, VR_Code("PN"));
+    EXPECT_EQ(h.length, 6);
+    EXPECT_EQ(h.end, 8u);
+
+    // The same in explicit big endian: 00 10 00 10 'P' 'N' 00 06.
+    Stream_Builder be(9);
+    be.text(0x0010, 0x0010, "PN", "DOE^J");
+    h = decode(be.bytes(), 9);
+    EXPECT_EQ(h.group, 0x0010);
+    EXPECT_EQ(h.length, 6);
+
+    // Implicit little endian: 10 00 10 00 06 00 00 00, no VR.
+    Stream_Builder im(0);
+    im.text(0x0010, 0x0010, "", "DOE^J");
+    h = decode(im.bytes(), 0);
+    EXPECT_EQ(h.vr, 0);
+    EXPECT_EQ(h.length, 6);
+    EXPECT_EQ(h.end, 8u);
+
+    // Group 0002 stays explicit little endian whatever the mode.
+    Stream_Builder meta(9);
+    meta.text(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.2", '\0');
+    h = decode(meta.bytes(), 0);
+    EXPECT_EQ(h.vr, VR_Code("UI"));
+    EXPECT_EQ(h.length, 20);
+
+    // Items keep the big-endian bit but carry no VR: 7F E0 00 10 ... then FF FE E0 00 + 32-bit length.
+    Stream_Builder item(9);
+    item.item(16);
+    h = decode(item.bytes(), 9);
+    EXPECT_EQ(h.group, 0xFFFE);
+    EXPECT_EQ(h.element, 0xE000);
+    EXPECT_EQ(h.vr, 0);
+    EXPECT_EQ(h.length, 16);
+}
+
+TEST(ElementReader, EveryLongLengthVrTakesReservedFieldAnd32BitLength) {
+    // Each: tag, VR, 00 00 reserved, 32-bit length 0x00010004 -- a 16-bit reading would see 0.
+    for (const char* vr : {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"}) {
+        Stream_Builder s(8);
+        s.header(0x0009, 0x1010, vr, 0x00010004);
+        const Header h = decode(s.bytes(), 8);
+        EXPECT_EQ(h.result, 1) << vr;
+        EXPECT_EQ(h.vr, VR_Code({vr[0], vr[1], 0})) << vr;
+        EXPECT_EQ(h.length, 0x00010004) << vr;
+        EXPECT_EQ(h.end, 12u) << vr;
+    }
+}
+
+TEST(ElementReader, ImplicitElementInExplicitModeIsRecognised) {
+    // 10 00 20 00 | 0C 00 00 00: the "VR" bytes 0C 00 are no letters, so the four bytes are
+    // the implicit 32-bit length 12.
+    Stream_Builder s(0);
+    s.header(0x0010, 0x0020, "", 12);
+    const Header h = decode(s.bytes(), 8);
+    EXPECT_EQ(h.result, 1);
+    EXPECT_EQ(h.vr, 0);
+    EXPECT_EQ(h.length, 12);
+}
+
+TEST(ElementReader, VendorRepairs) {
+    Log_Capture log;
+    {  // (3F3F,0000) becomes an item; (3F3F,003F) stays.
+        Stream_Builder s(0);
+        s.header(0x3F3F, 0x0000, "", 4);
+        Header h = decode(s.bytes(), 0);
+        EXPECT_EQ(h.group, 0xFFFE);
+        EXPECT_EQ(h.element, 0xE000);
+        EXPECT_TRUE(log.has("Fix Philips bug"));
+        Stream_Builder t(0);
+        t.header(0x3F3F, 0x003F, "", 4);
+        h = decode(t.bytes(), 0);
+        EXPECT_EQ(h.group, 0x3F3F);
+        EXPECT_EQ(h.element, 0x003F);
+    }
+    {  // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
+        Stream_Builder s(8);
+        s.u16(0x0040, false).u16(0x0275, false).raw("SQ").u16(0x0010, false).u32(0xFFFFFFFF, false);
+        const Header h = decode(s.bytes(), 8);
+        EXPECT_EQ(h.result, 1);
+        EXPECT_EQ(h.group, 0xFFFF);
+        EXPECT_EQ(h.element, 0xFFFF);
+        EXPECT_EQ(h.vr, VR_OB);
+        EXPECT_EQ(h.length, 16);
+        EXPECT_EQ(h.end, 8u);
+    }
+    {  // (0009,xxxx) UL length 6 followed by four blanks: CS of length 4. Other bytes: unchanged.
+        Stream_Builder s(8);
+        s.header(0x0009, 0x1001, "UL", 6).raw("    AB");
+        Header h = decode(s.bytes(), 8);
+        EXPECT_EQ(h.vr, VR_Code("CS"));
+        EXPECT_EQ(h.length, 4);
+        EXPECT_EQ(h.end, 8u);
+        Stream_Builder t(8);
+        t.header(0x0009, 0x1001, "UL", 6).raw("1234AB");
+        h = decode(t.bytes(), 8);
+        EXPECT_EQ(h.vr, VR_Code("UL"));
+        EXPECT_EQ(h.length, 6);
+    }
+    {  // GE selector: length 13 read as 10.
+        Stream_Builder s(0);
+        s.header(0x0019, 0x1001, "", 13);
+        EXPECT_EQ(decode(s.bytes(), Mode_Repair_GE).length, 10);
+        EXPECT_EQ(decode(s.bytes(), 0).length, 13);  // without it: odd, reported and kept
+        EXPECT_TRUE(log.has("tag lenght is odd in tag (0019,1001)"));
+    }
+}
+
+TEST(ElementReader, UnencapsulatedJpegLengthFoundUpToEndMarker) {
+    // (7FE0,0010) OB undefined length, value FF D8 FF E0 00 00 FF D9: the end marker ends at 8.
+    Stream_Builder s(8);
+    s.header(0x7FE0, 0x0010, "OB", 0xFFFFFFFF).bytes_of({0xFF, 0xD8, 0xFF, 0xE0, 0, 0, 0xFF, 0xD9, 0, 0});
+    Header h = decode(s.bytes(), 8, static_cast<uint32_t>(s.size()));
+    EXPECT_EQ(h.result, 1);
+    EXPECT_EQ(h.length, 8);
+    EXPECT_EQ(h.end, 12u);  // back at the value start
+    EXPECT_EQ(decode(s.bytes(), 8, 0).result, 0);  // no limit: never searched
+    Stream_Builder t(8);     // no end marker within the value
+    t.header(0x7FE0, 0x0010, "OB", 0xFFFFFFFF).bytes_of({0xFF, 0xD8, 0xFF, 0xE0, 0, 0});
+    EXPECT_EQ(decode(t.bytes(), 8, static_cast<uint32_t>(t.size())).result, 0);
+}
+
+TEST(ElementReader, LengthsAreBoundedByTheSource) {
+    Stream_Builder s(0);
+    s.header(0x0010, 0x0010, "", 100);
+    EXPECT_EQ(decode(s.bytes(), 0, 100).result, 0);  // equal to the file size: "size to big"
+    EXPECT_EQ(decode(s.bytes(), 0, 101).result, 1);
+    Stream_Builder big(0);
+    big.header(0x0010, 0x0010, "", 0x80000000u);
+    EXPECT_EQ(decode(big.bytes(), 0).result, 0);
+    Stream_Builder swapped(0);  // an item tag in the wrong byte order
+    swapped.header(0xFEFF, 0x00E0, "", 0);
+    EXPECT_EQ(decode(swapped.bytes(), 0).result, 0);
+}
+
+TEST(ElementReader, TruncatedHeaders) {
+    Stream_Builder s(8);
+    s.text(0x0010, 0x0010, "PN", "DOE^J");
+    for (std::size_t cut = 0; cut < 8; ++cut) {
+        std::vector<uint8_t> part(s.bytes().begin(), s.bytes().begin() + static_cast<long>(cut));
+        EXPECT_EQ(decode(part, 8).result, 0) << cut;
+    }
+    // A sequence delimitation that ends the stream without its length still counts.
+    Stream_Builder d(8);
+    d.u16(0xFFFE, false).u16(0xE0DD, false);
+    EXPECT_EQ(decode(d.bytes(), 8).result, 1);
+}
+
+TEST(ElementReader, RawReadsAndSkip) {
+    const std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6};
+    Memory_Source source(bytes);
+    auto block = NEMA_Read_Block(nullptr, source, Mode_Word_Swap, 4);
+    ASSERT_TRUE(block);
+    EXPECT_EQ(*block, (std::vector<uint8_t>{2, 1, 4, 3}));
+    EXPECT_FALSE(NEMA_Read_Block(nullptr, source, 0, 0x7FFFFFFF));  // more than is left: no allocation
+    source.seek(0);
+    EXPECT_EQ(NEMA_Skip(nullptr, source, 0xFFFFFFFF), 1);
+    EXPECT_EQ(source.tell(), 0u);
+    EXPECT_EQ(NEMA_Skip(nullptr, source, 4), 1);
+    uint16_t v = 0;
+    EXPECT_EQ(NEMA_Read_16(nullptr, source, 1, v), 1);
+    EXPECT_EQ(v, 0x0506);
+    EXPECT_EQ(NEMA_Read_16(nullptr, source, 0, v), 0);  // past the end
+}
+
+}  // namespace
