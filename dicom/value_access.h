@@ -2,29 +2,34 @@
 // accessor: valid until the same accessor has been called 128 more times; never freed by callers.
 #pragma once
 
-#include <optional>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "dicom/person_name.h"
 #include "dicom/tag.h"
 #include "util/log.h"
-
-struct Person_Name {
-    uint8_t nb = 0;          // present components among family, given, middle
-    std::optional<std::string> family, given, middle, prefix, suffix;  // nullopt when absent or blank
-};
 
 // The values of a text element, one string per value (tag->vm set to their number), or nullptr.
 // vr 0: the element's own VR. A value left on disk is loaded from the registered source.
 const std::vector<std::string>* NEMA_Value_Str(Win_Handle window, DICOM_Tag* tag, uint16_t vr);
-// The values of a person-name element, tag->vm records, or nullptr.
+// The values of a person-name element, tag->vm records, or nullptr. Values left on disk are
+// not loaded here.
 const std::vector<Person_Name>* NEMA_Value_Name(Win_Handle window, DICOM_Tag* tag, uint16_t vr);
 
-int conv_name_set(Person_Name* name, const char* family, const char* given, const char* middle,
-                  const char* prefix, const char* suffix);
-void conv_name_free(Person_Name* name);
-// DICOM form into buffer (at least 5 * 65 bytes); nullptr and an empty buffer for an empty record.
-char* conv_name_to_dicom(const Person_Name* name, char* buffer);
-// Display form in a ring buffer, or nullptr for an empty record.
-const char* conv_name_to_text(const Person_Name* name);
+// Frees every slot of both value rings.
 void NEMA_Value_Cleanup();
+
+// Where values left on disk (longer than 1024 bytes, not loaded) are read from: kind 1 a file
+// of that name, any other kind the buffer (not copied: it must outlive the registration).
+// Elements do not remember their source, so the reader registers it for the file it reads
+// and clears it when done; with no source such values fail to load.
+inline constexpr int Value_Source_File = 1;
+inline constexpr int Value_Source_Memory = 2;
+void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size);
+void NEMA_Value_Source_Clear();
+
+// Loads tag's value from the registered source into tag->data when it was left on disk
+// (length above 1024, no data). 1 when the value is in memory afterwards, 0 after a report.
+int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag);

@@ -1,0 +1,148 @@
+// Loading values that the reader left on disk, from the source registered for the file read.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <new>
+
+#include "dicom/value_access.h"
+#include "util/system_error.h"
+
+namespace {
+
+constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Read_Value";
+constexpr int32_t Loaded_Max = 1024;  // the reader keeps values up to this length
+
+struct Value_Source {
+    int kind = 0;  // 0 none
+    std::string file_name;
+    const uint8_t* buffer = nullptr;
+    std::size_t size = 0;
+};
+
+std::mutex source_lock;
+Value_Source current_source;
+
+Value_Source registered() {
+    std::lock_guard lock(source_lock);
+    return current_source;
+}
+
+void report_system_error(Win_Handle window, int error) {
+    Log_Message(window, LOG_WARNING, "%s", Error_Str(error));
+}
+
+void report_short_read(Win_Handle window, long got, long wanted, const std::string& name) {
+    Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
+    Log_Message(window, LOG_WARNING, "End of File while reading: (%ld /vs/ %ld) (%s)", got, wanted, name.c_str());
+}
+
+bool allocate(Win_Handle window, DICOM_Tag* tag) {
+    try {
+        tag->data.resize(static_cast<std::size_t>(tag->length));
+        return true;
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, Source_File, "malloc", "tag->data", tag->length, 1);
+        return false;
+    }
+}
+
+bool load_from_memory(Win_Handle window, DICOM_Tag* tag, const Value_Source& source) {
+    const uint64_t end = uint64_t{tag->pos_data} + static_cast<uint64_t>(tag->length);
+    if (!source.buffer || end > source.size) {
+        const uint64_t available = tag->pos_data < source.size ? source.size - tag->pos_data : 0;
+        report_short_read(window, static_cast<long>(available), tag->length, "memory");
+        return false;
+    }
+    if (!allocate(window, tag)) return false;
+    std::copy(source.buffer + tag->pos_data, source.buffer + end, tag->data.begin());
+    return true;
+}
+
+// Closes the file on every path.
+struct File_Handle {
+    int fd;
+    ~File_Handle() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& source) {
+    const char* name = source.file_name.c_str();
+    File_Handle file{::open(name, O_RDONLY | O_CLOEXEC)};
+    if (file.fd < 0) {
+        const int error = errno;
+        Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
+        Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 Unable to open file");
+        report_system_error(window, error);
+        Log_Message(window, LOG_WARNING, "file: (%s)", name);
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(file.fd, &status) != 0 || ::lseek(file.fd, tag->pos_data, SEEK_SET) < 0) {
+        const int error = errno;
+        Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
+        Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 while seeking pos %ld", static_cast<long>(tag->pos_data));
+        report_system_error(window, error);
+        Log_Message(window, LOG_WARNING, "file: (%s)", name);
+        return false;
+    }
+    // Never allocate more than the file can hold.
+    const uint64_t size = static_cast<uint64_t>(status.st_size);
+    const uint64_t available = tag->pos_data < size ? size - tag->pos_data : 0;
+    if (available < static_cast<uint64_t>(tag->length)) {
+        report_short_read(window, static_cast<long>(available), tag->length, source.file_name);
+        return false;
+    }
+    if (!allocate(window, tag)) return false;
+    std::size_t done = 0;
+    while (done < tag->data.size()) {
+        const ssize_t got = ::read(file.fd, tag->data.data() + done, tag->data.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            const int error = errno;
+            Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
+            Log_Message(window, LOG_WARNING, "Error reading file %s", name);
+            report_system_error(window, error);
+            tag->data.clear();
+            return false;
+        }
+        if (got == 0) {
+            report_short_read(window, static_cast<long>(done), tag->length, source.file_name);
+            tag->data.clear();
+            return false;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size) {
+    std::lock_guard lock(source_lock);
+    current_source = Value_Source{kind == Value_Source_File ? Value_Source_File : Value_Source_Memory,
+                                  file_name, buffer, size};
+}
+
+void NEMA_Value_Source_Clear() {
+    std::lock_guard lock(source_lock);
+    current_source = Value_Source{};
+}
+
+int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag) {
+    if (!tag || tag->length <= Loaded_Max || !tag->data.empty()) return 1;
+    Log_Message(window, LOG_TRACE_1, "Reading missing: %d bytes at %d", tag->length, static_cast<int>(tag->pos_data));
+    const Value_Source source = registered();
+    if (source.kind == 0) {
+        Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
+        Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 Unable to open file");
+        Log_Message(window, LOG_WARNING, "file: (%s)", "");
+        return 0;
+    }
+    const bool loaded = source.kind == Value_Source_File ? load_from_file(window, tag, source)
+                                                         : load_from_memory(window, tag, source);
+    return loaded ? 1 : 0;
+}
