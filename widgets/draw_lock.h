@@ -1,0 +1,32 @@
+// The toolkit's one process-wide drawing lock and the pointer state it guards.
+//
+// Panels are written from the worker thread and drawn on the GUI thread; both sides take this
+// lock. It is recursive because a window's paint holds it while the panel's own calls take it
+// again. Where a window has an object lock too, the object lock is taken first.
+#pragma once
+
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+#include <mutex>
+
+namespace Draw {
+
+// Created on first use, released with the process.
+std::recursive_mutex& Lock();
+
+// Last pointer position in screen coordinates and the window it was over.
+// Written and read on the GUI thread under Lock().
+void Pointer_Set(QWidget* window, QPoint screen_position);
+QPoint Pointer_Screen();
+QWidget* Pointer_Window();
+// The pointer position in the coordinates of the window it was last recorded for.
+QPoint Pointer_Local();
+
+// Toolkit rectangles are given y-up from the bottom edge of the client area (1 unit = 1 pixel);
+// Qt draws y-down from the top.
+inline QRect Y_Up_Rect(int x, int y, int width, int height, int client_height) {
+    return QRect(x, client_height - y - height, width, height);
+}
+
+}  // namespace Draw

@@ -1,0 +1,215 @@
+#include "widgets/text.h"
+
+#include <QFontMetrics>
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+#include "widgets/draw_lock.h"
+#include "widgets/font.h"
+#include "widgets/markup.h"
+
+namespace {
+
+constexpr int Padding = 3;
+
+// Cuts a write to Max_Write bytes without leaving half a UTF-8 sequence at its end.
+std::string_view write_limit(const char* text) {
+    std::string_view view(text, ::strnlen(text, Text::Max_Write + 1));
+    if (view.size() <= Text::Max_Write) return view;
+    std::size_t cut = Text::Max_Write;
+    std::size_t back = cut;
+    while (back > 0 && cut - back < 3 && (static_cast<unsigned char>(view[back]) & 0xC0) == 0x80) --back;
+    const auto lead = static_cast<unsigned char>(view[back]);
+    const bool lead_of_cut_sequence = back < cut && lead >= 0xC2 && lead <= 0xF4 && !(lead >= 0xF0 && lead <= 0xF2);
+    return view.substr(0, lead_of_cut_sequence ? back : cut);
+}
+
+void draw_line(QPainter& painter, std::string_view line, int left, int baseline, int font_size, int tab_width) {
+    int x = left;
+    for (const Text_Run& run : Markup_Parse(line)) {
+        const QFont font = Toolkit_Font(font_size, run.style);
+        const QFontMetrics metrics(font);
+        painter.setFont(font);
+        painter.setPen(run.colour);
+        const QStringList pieces = run.text.split(QLatin1Char('\t'));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i > 0) x = left + ((x - left) / tab_width + 1) * tab_width;
+            painter.drawText(x, baseline, pieces[i]);
+            x += metrics.horizontalAdvance(pieces[i]);
+        }
+    }
+}
+
+}  // namespace
+
+void Text::Write(Text& panel, const char* text) {
+    if (!text) return;
+    const std::string_view view = write_limit(text);
+    {
+        std::lock_guard guard(Draw::Lock());
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = view.find('\n', start);
+            append_locked(panel, std::string(view.substr(start, end == std::string_view::npos ? end : end - start)));
+            if (end == std::string_view::npos) break;
+            start = end + 1;
+        }
+    }
+    request_repaint(panel);
+}
+
+void Text::OverWrite(Text& panel, const char* text) {
+    if (!text) return;
+    {
+        std::lock_guard guard(Draw::Lock());
+        if (!panel.lines_.empty()) {
+            panel.lines_.pop_back();
+            if (panel.scroll_back_ > 0) --panel.scroll_back_;  // append_locked counts it again
+        }
+    }
+    Write(panel, text);
+}
+
+void Text::append_locked(Text& panel, std::string line) {
+    panel.lines_.push_back(std::move(line));
+    if (panel.lines_.size() > Max_Lines) panel.lines_.pop_front();
+    // A view scrolled back stays on the lines it shows.
+    if (panel.scroll_back_ > 0) panel.scroll_back_ = std::min(panel.scroll_back_ + 1, max_scroll_back(panel));
+}
+
+void Text::request_repaint(Text& panel) {
+    std::function<void()> request;
+    {
+        std::lock_guard guard(Draw::Lock());
+        request = panel.repaint_request_;
+    }
+    if (request) request();
+}
+
+void Text::Set_Repaint_Request(Text& panel, std::function<void()> request) {
+    std::lock_guard guard(Draw::Lock());
+    panel.repaint_request_ = std::move(request);
+}
+
+void Text::Layout(Text& panel, QRect area, QColor background, int font_size) {
+    std::lock_guard guard(Draw::Lock());
+    panel.area_ = area;
+    panel.background_ = background;
+    panel.font_size_ = font_size;
+    panel.line_height_ = QFontMetrics(Toolkit_Font(font_size, Font_Style::Bold)).lineSpacing();
+    panel.tab_width_ = Tab_Average_Chars * QFontMetrics(Toolkit_Font(font_size)).averageCharWidth();
+    panel.scroll_back_ = std::clamp(panel.scroll_back_, 0, max_scroll_back(panel));
+}
+
+int Text::visible_lines(const Text& panel) {
+    return std::max(1, (panel.area_.height() - 2 * Padding) / std::max(1, panel.line_height_));
+}
+
+int Text::max_scroll_back(const Text& panel) {
+    return std::max(0, static_cast<int>(panel.lines_.size()) - visible_lines(panel));
+}
+
+QRect Text::scroll_bar(const Text& panel) {
+    if (static_cast<int>(panel.lines_.size()) <= visible_lines(panel)) return {};
+    const QRect& a = panel.area_;
+    return QRect(a.right() - Scroll_Bar_Width, a.top() + 1, Scroll_Bar_Width, a.height() - 2);
+}
+
+QRect Text::thumb(const Text& panel) {
+    const QRect track = scroll_bar(panel);
+    if (track.isEmpty()) return {};
+    const int count = static_cast<int>(panel.lines_.size());
+    const int visible = visible_lines(panel);
+    const int height = std::max(16, track.height() * visible / count);
+    const int first = count - visible - panel.scroll_back_;
+    const int top = (track.height() - height) * first / std::max(1, count - visible);
+    return QRect(track.left() + 1, track.top() + top, track.width() - 2, height);
+}
+
+void Text::Draw(Text& panel, QPainter& painter) {
+    std::lock_guard guard(Draw::Lock());
+    const QRect& area = panel.area_;
+    if (area.isEmpty()) return;
+    painter.save();
+    painter.fillRect(area, panel.background_);
+    painter.setPen(panel.background_.darker(150));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+
+    const QRect track = scroll_bar(panel);
+    const int text_right = track.isEmpty() ? area.right() - Padding : track.left() - Padding;
+    painter.setClipRect(QRect(QPoint(area.left() + 1, area.top() + 1), QPoint(text_right, area.bottom() - 1)));
+
+    const int count = static_cast<int>(panel.lines_.size());
+    const int last = count - 1 - panel.scroll_back_;
+    const int first = std::max(0, last - visible_lines(panel) + 1);
+    const int ascent = QFontMetrics(Toolkit_Font(panel.font_size_, Font_Style::Bold)).ascent();
+    int top = area.top() + Padding;
+    for (int i = first; i <= last; ++i, top += panel.line_height_)
+        draw_line(painter, panel.lines_[static_cast<std::size_t>(i)], area.left() + Padding, top + ascent,
+                  panel.font_size_, std::max(1, panel.tab_width_));
+
+    painter.setClipping(false);
+    if (!track.isEmpty()) {
+        painter.fillRect(track, panel.background_.lighter(115));
+        painter.fillRect(thumb(panel), panel.background_.darker(panel.dragging_ ? 170 : 130));
+    }
+    painter.restore();
+}
+
+void Text::Scroll(Text& panel, int lines) {
+    {
+        std::lock_guard guard(Draw::Lock());
+        panel.scroll_back_ = std::clamp(panel.scroll_back_ - lines, 0, max_scroll_back(panel));
+    }
+    request_repaint(panel);
+}
+
+void Text::Pointer(Text& panel, int state) {
+    {
+        std::lock_guard guard(Draw::Lock());
+        const QPoint at = Draw::Pointer_Local();
+        if (state == 2) {
+            const QRect track = scroll_bar(panel);
+            const QRect handle = thumb(panel);
+            if (handle.contains(at)) {
+                panel.dragging_ = true;
+                panel.drag_start_y_ = at.y();
+                panel.drag_start_back_ = panel.scroll_back_;
+            } else if (track.contains(at)) {
+                // A press on the track pages towards the press.
+                const int page = visible_lines(panel);
+                const int lines = at.y() < handle.top() ? -page : page;
+                panel.scroll_back_ = std::clamp(panel.scroll_back_ - lines, 0, max_scroll_back(panel));
+            }
+        } else if (state == 1 && panel.dragging_) {
+            const int travel = std::max(1, scroll_bar(panel).height() - thumb(panel).height());
+            const int moved = (at.y() - panel.drag_start_y_) * max_scroll_back(panel) / travel;
+            panel.scroll_back_ = std::clamp(panel.drag_start_back_ - moved, 0, max_scroll_back(panel));
+        } else if (state == 0) {
+            panel.dragging_ = false;
+        }
+    }
+    request_repaint(panel);
+}
+
+std::size_t Text::Line_Count(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return panel.lines_.size();
+}
+
+std::string Text::Line(const Text& panel, std::size_t index) {
+    std::lock_guard guard(Draw::Lock());
+    return index < panel.lines_.size() ? panel.lines_[index] : std::string();
+}
+
+int Text::Scroll_Back(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return panel.scroll_back_;
+}
+
+QRect Text::Area(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return panel.area_;
+}
