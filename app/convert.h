@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "app/progress.h"
+#include "dirscan/tree.h"
+#include "dirscan/walk.h"
 #include "util/log.h"
 
-// Summary state of the folder being converted (cleared before each folder).
-extern uint8_t name_flags;  // 2: a name longer than 8 characters; 4: a character not allowed
-extern int32_t nb_files, nb_patients, nb_studies, nb_series, nb_images;
+// Summary state of the folder being converted (cleared before each folder), defined with the
+// walk and the tree that count into it:
+//   name_flags: 2 a name longer than 8 characters, 4 a character not allowed;
+//   nb_files, nb_patients, nb_studies, nb_series, nb_images.
 
 struct Folder_Outcome {
     int files_read = 0;         // DICOM files read below the folder

@@ -1,13 +1,69 @@
-// Provisional per-folder procedure: clears the summary state and reads nothing yet.
+// The per-folder procedure: walk, name warnings, then the DICOMDIR and its summary.
 #include "app/convert.h"
 
-uint8_t name_flags = 0;
-int32_t nb_files = 0, nb_patients = 0, nb_studies = 0, nb_series = 0, nb_images = 0;
+#include "app/configuration.h"
+#include "dicom/nesting.h"
+#include "dirscan/dicomdir_writer.h"
 
-Folder_Outcome Convert_Folder(Win_Handle, const std::string&, Progress_Window*) {
-    name_flags = 0;
-    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
-    return {};
+namespace {
+
+void report_name_problems(Win_Handle window, uint8_t flags) {
+    if (flags & Name_Too_Long) {
+        Log_Message(window, LOG_WARNING, "%s", "");
+        Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 Some of the names in your file structure are to long.");
+        Log_Message(window, LOG_WARNING, "\xF1\t\t\t     The standard only allows for 8 characters");
+    }
+    if (flags & Name_Bad_Character) {
+        Log_Message(window, LOG_WARNING, "%s", "");
+        Log_Message(window, LOG_WARNING,
+                    "\xF1\x05WARNING:\x02 Some of the names in your file structure use characters");
+        Log_Message(window, LOG_WARNING, "\xF1\t\t\t     that are not allowed by the standard.  You can only use:");
+        Log_Message(window, LOG_WARNING, "\xF1\t\t\t     ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ");
+    }
 }
 
-void Convert_Thread(Win_Handle, Convert_Data data) { Progress_Close(data.progress); }
+void report_aborted(Win_Handle window) {
+    Log_Message(window, LOG_WARNING, "%s", "");
+    Log_Message(window, LOG_REPORT, "\xF1\x02" "DICOMDIR Abborted");
+}
+
+}  // namespace
+
+Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress) {
+    name_flags = 0;
+    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
+    Kestrapol_Tag_Lists = Configuration_Tag_Lists();
+    Folder_Outcome outcome;
+
+    Dir_Item root;  // released, with the whole tree, when the folder is done
+    root.path = folder;
+    outcome.files_read = Kestrapol_Analyze(window, folder, &root, "", progress);
+    outcome.name_flags = name_flags;
+
+    // A walk cut short would list only part of the folder: no DICOMDIR then.
+    if (Progress_Cancelled(progress)) {
+        outcome.cancelled = true;
+        report_aborted(window);
+        return outcome;
+    }
+    if (name_flags & (Name_Too_Long | Name_Bad_Character)) {
+        report_name_problems(window, name_flags);
+        report_aborted(window);
+        return outcome;
+    }
+
+    DICOM_Root state;
+    DICOM_Attribute_Sequence_Reset(window, &state);
+    Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
+    Kestrapol_Size(window, &root, 0);
+    if (!DICOMDIR_Write(window, &state, &root, nullptr, 0)) {
+        outcome.write_failed = true;
+        return outcome;
+    }
+    outcome.written = true;
+    Log_Message(window, LOG_REPORT,
+                "\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01%d\x02 files with: \x01%d\x02 Patients, \x01%d\x02 Studies, "
+                "\x01%d\x02 Images",
+                nb_files, nb_patients, nb_studies, nb_images);
+    return outcome;
+}

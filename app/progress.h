@@ -1,7 +1,12 @@
 // The progress window as the conversion sees it. The worker feeds it through these calls;
 // every call accepts a missing window (nullptr): then it does nothing and Progress_Cancelled
 // answers 0. Batch mode runs without one; the Qt window implements the class.
+//
+// The calls are inline so that the walk (dirscan) can use them without linking the app library.
 #pragma once
+
+#include <cstdarg>
+#include <cstdio>
 
 class Progress_Window {
 public:
@@ -15,10 +20,38 @@ public:
     virtual void close() = 0;                 // asks the window to destroy itself
 };
 
-void Progress_Show(Progress_Window* progress);
-void Progress_Text(Progress_Window* progress, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void Progress_Set(Progress_Window* progress, int value);
-void Progress_Add(Progress_Window* progress, int delta);
-void Progress_Range(Progress_Window* progress, int maximum);
-int Progress_Cancelled(const Progress_Window* progress);
-void Progress_Close(Progress_Window* progress);
+inline void Progress_Show(Progress_Window* progress) {
+    if (progress) progress->show();
+}
+
+inline void Progress_Text(Progress_Window* progress, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));
+inline void Progress_Text(Progress_Window* progress, const char* format, ...) {
+    if (!progress) return;
+    char line[2048];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    progress->text(line);
+}
+
+inline void Progress_Set(Progress_Window* progress, int value) {
+    if (progress) progress->set(value);
+}
+
+inline void Progress_Add(Progress_Window* progress, int delta) {
+    if (progress) progress->add(delta);
+}
+
+inline void Progress_Range(Progress_Window* progress, int maximum) {
+    if (progress) progress->range(maximum);
+}
+
+inline int Progress_Cancelled(const Progress_Window* progress) {
+    return progress && progress->cancelled() ? 1 : 0;
+}
+
+inline void Progress_Close(Progress_Window* progress) {
+    if (progress) progress->close();
+}

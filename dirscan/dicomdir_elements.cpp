@@ -1,0 +1,145 @@
+// Encoding of the single elements of a DICOMDIR (explicit VR little endian) and their sizes.
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "dicom/byte_order.h"
+#include "dicom/vr.h"
+#include "dirscan/dicomdir_writer.h"
+
+namespace {
+
+constexpr int Little_Endian = 8;
+
+uint32_t even(uint32_t length) { return length + (length & 1); }
+
+void put(std::FILE* file, const void* bytes, std::size_t count) { std::fwrite(bytes, 1, count, file); }
+
+void put_16(std::FILE* file, uint16_t value) { put(file, DICOM_Write_16(Little_Endian, value).data(), 2); }
+void put_32(std::FILE* file, uint32_t value) { put(file, DICOM_Write_32(Little_Endian, value).data(), 4); }
+
+void put_vr(std::FILE* file, uint16_t vr) {
+    const char code[2] = {static_cast<char>(vr >> 8), static_cast<char>(vr & 0xFF)};
+    put(file, code, 2);
+}
+
+// UIDs and binary values are padded with a zero byte, texts with a space.
+char pad_byte(uint16_t vr) {
+    switch (vr) {
+    case VR_Code("UI"): case VR_Code("OB"): case VR_Code("UN"):
+        return '\0';
+    default:
+        return ' ';
+    }
+}
+
+// Header of an explicit VR element: 12 bytes for the long-length VRs, else 8.
+uint32_t put_header(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length) {
+    put_16(file, group);
+    put_16(file, element);
+    put_vr(file, vr);
+    if (VR_Has_Long_Length(vr)) {
+        put_16(file, 0);
+        put_32(file, length);
+        return 12;
+    }
+    put_16(file, static_cast<uint16_t>(length));
+    return 8;
+}
+
+// The VR a record can carry for a stored attribute: library-only codes become what a reader knows.
+uint16_t record_vr(const Dir_Tag& attribute) {
+    const uint16_t vr = attribute.effective_vr();
+    if (vr == VR_OX) return VR_OB;
+    const auto letter = [](int c) { return c >= 'A' && c <= 'Z'; };
+    if (vr == VR_RT || !letter(vr >> 8) || !letter(vr & 0xFF)) return VR_UN;
+    return vr;
+}
+
+// Width of the numbers a binary VR holds (their bytes need turning around from big endian), 0 for
+// texts and byte strings.
+std::size_t number_width(uint16_t vr) {
+    switch (vr) {
+    case VR_Code("US"): case VR_Code("SS"): case VR_Code("OW"): case VR_Code("AT"):
+        return 2;
+    case VR_Code("UL"): case VR_Code("SL"): case VR_Code("FL"): case VR_Code("OF"): case VR_Code("OL"):
+        return 4;
+    case VR_Code("FD"): case VR_Code("OD"): case VR_Code("SV"): case VR_Code("UV"): case VR_Code("OV"):
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// A configured attribute can go into a record when its value is in memory. Sequence items are
+// not kept in the tree, so a sequence could only be written as an empty shell: left out.
+bool writable(const Dir_Tag& attribute) {
+    return !attribute.empty() && attribute.loaded() && attribute.length >= 0 && record_vr(attribute) != VR_SQ;
+}
+
+}  // namespace
+
+uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
+                                uint32_t number) {
+    if (vr == VR_SQ) {
+        put_16(file, group);
+        put_16(file, element);
+        put_vr(file, vr);
+        put_16(file, 0);
+        put_32(file, 0xFFFFFFFF);
+        return 12;
+    }
+    const uint32_t header = put_header(file, group, element, vr, length);
+    if (length == 0) return header;
+    if (vr == VR_Code("UL")) {
+        put_32(file, number);
+        return header + 4;
+    }
+    put_16(file, static_cast<uint16_t>(number));
+    return header + 2;
+}
+
+uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr,
+                                std::string_view value) {
+    const auto length = static_cast<uint32_t>(value.size());
+    const uint32_t header = put_header(file, group, element, vr, even(length));
+    put(file, value.data(), value.size());
+    if (length & 1) std::fputc(pad_byte(vr), file);
+    return header + even(length);
+}
+
+uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute) {
+    if (!writable(attribute)) return 0;
+    const uint16_t vr = record_vr(attribute);
+    const auto length = static_cast<uint32_t>(attribute.length);
+    const uint32_t header = put_header(file, attribute.group, attribute.element, vr, even(length));
+    const std::size_t width = number_width(vr);
+    if ((attribute.syntax & 1) && width > 1) {
+        // Values read from a big-endian file: each number's bytes in little-endian order.
+        std::vector<uint8_t> bytes(attribute.data.get(), attribute.data.get() + length);
+        for (std::size_t at = 0; at + width <= bytes.size(); at += width)
+            std::reverse(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + width));
+        put(file, bytes.data(), bytes.size());
+    } else if (length > 0) {
+        put(file, attribute.data.get(), length);
+    }
+    if (length & 1) std::fputc(pad_byte(vr), file);
+    return header + even(length);
+}
+
+uint32_t DICOMDIR_Write_Delimiter(std::FILE* file, uint16_t group, uint16_t element) {
+    put_16(file, group);
+    put_16(file, element);
+    put_32(file, element == 0xE000 ? 0xFFFFFFFF : 0);
+    return 8;
+}
+
+uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute) {
+    if (!writable(attribute)) return 0;
+    return (VR_Has_Long_Length(record_vr(attribute)) ? 12 : 8) + even(static_cast<uint32_t>(attribute.length));
+}
+
+uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute) {
+    if (attribute.empty() || !attribute.loaded() || attribute.length < 0) return 0;
+    return 8 + even(static_cast<uint32_t>(attribute.length));
+}

@@ -1,0 +1,173 @@
+// Record sizes, record offsets and the DICOMDIR file.
+#include "dirscan/dicomdir_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "util/system_error.h"
+
+namespace {
+
+constexpr uint32_t Item_Delimiter_Size = 8;
+constexpr uint32_t Patient_Fixed_Size = 58;  // item 8, (0004,1400) 12, (0004,1410) 10, (0004,1420) 12, (0004,1430) 16
+constexpr uint32_t Other_Fixed_Size = 56;    // (0004,1430) takes 14
+constexpr std::size_t Output_Buffer_Size = 256 * 1024;
+
+uint32_t even(std::size_t length) { return static_cast<uint32_t>(length + (length & 1)); }
+
+uint32_t record_size(const Dir_Item& node, int level) {
+    uint32_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
+    if (level == 4) {
+        size += 8 + even(node.file_name.size());
+        size += DICOMDIR_Reference_Size(node.sop_class_uid) + DICOMDIR_Reference_Size(node.sop_instance_uid) +
+                DICOMDIR_Reference_Size(node.transfer_syntax_uid);
+    }
+    for (const Dir_Tag& attribute : node.tag) size += DICOMDIR_Tag_Size(attribute);
+    return size;
+}
+
+void place(Dir_Item& node, uint32_t& running) {
+    node.offset = running;
+    running += node.record_size;
+    for (Dir_Item& child : node.child) place(child, running);
+}
+
+std::string_view slot_text(const Dir_Tag& slot) {
+    if (!slot.data) return {};
+    return {reinterpret_cast<const char*>(slot.data.get()), static_cast<std::size_t>(slot.length)};
+}
+
+void write_reference(std::FILE* file, uint16_t element, const Dir_Tag& slot) {
+    if (DICOMDIR_Reference_Size(slot) == 0) return;
+    DICOMDIR_Write_Element(file, 0x0004, element, VR_Code("UI"), slot_text(slot));
+}
+
+// One record and, after it, the records of its children.
+void write_record(std::FILE* file, const Dir_Item& node, const Dir_Item* next, int level) {
+    static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
+    const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
+    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE000);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1400, UL, 4, next ? next->offset : 0);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1410, US, 2, 0xFFFF);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1420, UL, 4, node.child.empty() ? 0 : node.child.front().offset);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1430, CS, Record_Type[level]);
+    if (level == 4) {
+        DICOMDIR_Write_Element(file, 0x0004, 0x1500, CS, node.file_name);
+        write_reference(file, 0x1510, node.sop_class_uid);
+        write_reference(file, 0x1511, node.sop_instance_uid);
+        write_reference(file, 0x1512, node.transfer_syntax_uid);
+    }
+    for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(file, attribute);
+    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE00D);
+    for (std::size_t i = 0; i < node.child.size(); ++i)
+        write_record(file, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
+}
+
+// The fixed part, the records and the sequence delimiter.
+void write_body(std::FILE* file, const Dir_Item& root) {
+    const uint16_t UL = VR_Code("UL");
+    DICOMDIR_Write_Element(file, 0x0004, 0x1130, VR_Code("CS"), "TOTO");
+    DICOMDIR_Write_Element(file, 0x0004, 0x1200, UL, 4, root.first);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1202, UL, 4, root.last);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1212, VR_Code("US"), 2, 0);
+    DICOMDIR_Write_Element(file, 0x0004, 0x1220, VR_SQ, 0, 0);
+    for (std::size_t i = 0; i < root.child.size(); ++i)
+        write_record(file, root.child[i], i + 1 < root.child.size() ? &root.child[i + 1] : nullptr, 1);
+    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE0DD);
+}
+
+void report_failure(Win_Handle window, const char* what, const std::string& path, int error) {
+    Log_Message(window, LOG_WARNING, "    \xF1\x04" "ERROR:\x02 Unable to %s %s", what, path.c_str());
+    Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+}
+
+struct File_Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Writes head and body into the temporary file, flushed to the disk. 0 is success, else errno.
+// opened tells whether the file was opened, and so whether it needs removing after a failure.
+int write_temporary(const std::string& temporary, const std::vector<uint8_t>& head, const Dir_Item& root,
+                    uint32_t expected, bool& opened) {
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    opened = true;
+    std::unique_ptr<std::FILE, File_Closer> file(::fdopen(fd, "wb"));
+    if (!file) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    std::setvbuf(file.get(), nullptr, _IOFBF, Output_Buffer_Size);
+    std::fwrite(head.data(), 1, head.size(), file.get());
+    write_body(file.get(), root);
+    if (std::fflush(file.get()) != 0 || std::ferror(file.get())) return errno ? errno : EIO;
+    const long written = std::ftell(file.get());
+    if (written < 0 || static_cast<uint32_t>(written) != expected) return EIO;
+    if (::fsync(fd) != 0) return errno;
+    if (std::fclose(file.release()) != 0) return errno;
+    return 0;
+}
+
+}  // namespace
+
+uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level) {
+    if (level == 0) Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
+    uint32_t branch = level == 0 ? 0 : record_size(*node, level);
+    if (level > 0) node->record_size = branch;
+    for (Dir_Item& child : node->child) branch += Kestrapol_Size(window, &child, level + 1);
+    if (level > 0) node->branch_size = branch;
+    return branch;
+}
+
+int Kestrapol_Offset(Win_Handle, Dir_Item* node, int level) {
+    if (level != 0) return 1;
+    uint32_t running = node->start;
+    node->first = running;
+    for (Dir_Item& patient : node->child) place(patient, running);
+    // An empty root directory entity has no first and no last record: offsets 0.
+    node->first = node->child.empty() ? 0 : node->child.front().offset;
+    node->last = node->child.empty() ? 0 : node->child.back().offset;
+    return 1;
+}
+
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level) {
+    if (level != 0) {
+        // Records are written from the root, which holds the open file.
+        (void)next;
+        return 1;
+    }
+    const std::string folder = node->path.empty() || node->path.back() == '/' ? node->path : node->path + "/";
+    const std::string path = folder + DICOMDIR_Name;
+    const std::string temporary = folder + DICOMDIR_Temporary_Name;
+
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const std::vector<uint8_t> head = DICOMDIR_Head(window, state, path, local);
+    if (head.empty()) return 0;
+
+    node->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
+    Kestrapol_Offset(window, node, 0);
+    uint32_t branches = 0;
+    for (const Dir_Item& patient : node->child) branches += patient.branch_size;
+    const uint32_t expected = node->start + branches + 8;
+
+    bool opened = false;
+    if (const int error = write_temporary(temporary, head, *node, expected, opened); error != 0) {
+        if (opened) ::unlink(temporary.c_str());
+        report_failure(window, "write", path, error);
+        return 0;
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        report_failure(window, "write", path, error);
+        return 0;
+    }
+    return 1;
+}

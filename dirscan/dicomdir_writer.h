@@ -1,0 +1,58 @@
+// The DICOMDIR file of a folder: record sizes, record offsets and the bytes.
+//
+// Sizes, offsets and bytes come from the same rules (dicomdir_elements.cpp), so every offset
+// written lands on the record it names.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dicom/tag.h"
+#include "dirscan/tree.h"
+#include "util/log.h"
+
+inline constexpr uint32_t DICOMDIR_Fixed_Size = 58;  // (0004,1130) to the (0004,1220) header
+inline constexpr const char* DICOMDIR_Name = "DICOMDIR";
+// Written first, then renamed over DICOMDIR; its base name keeps the walk from reading it.
+inline constexpr const char* DICOMDIR_Temporary_Name = "DICOMDIR.TMP";
+
+// Computes record_size and branch_size of every node below node; returns node's branch size
+// (level 0: the sum over the patients).
+uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level);
+
+// Places every record after root->start in writing order (root only, level 0). Returns 1.
+int Kestrapol_Offset(Win_Handle window, Dir_Item* node, int level);
+
+// Writes root->path + "/DICOMDIR" (level 0; Kestrapol_Size must have run). The file is written
+// under DICOMDIR_Temporary_Name and renamed over DICOMDIR once complete, so a failure leaves any
+// earlier DICOMDIR as it was. Returns 1, or 0 after reporting why nothing was written.
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level);
+
+// Element writers; each returns the number of bytes it wrote (the same on a failed stream, whose
+// error the caller checks once at the end).
+// Fixed record elements: a number for UL and US; no value for SQ (undefined length).
+uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
+                                uint32_t number);
+// Text and UID elements: the bytes of value, padded to even length.
+uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr,
+                                std::string_view value);
+// A configured attribute: nothing for an empty slot or one that cannot be written.
+uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute);
+// Item start (undefined length), item end or sequence end.
+uint32_t DICOMDIR_Write_Delimiter(std::FILE* file, uint16_t group, uint16_t element);
+
+// Size of what DICOMDIR_Write_Tag writes for attribute (0 when it writes nothing).
+uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute);
+// Size of a Referenced ... element; 0 for an empty slot.
+uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute);
+
+// The two numbers of the Media Storage SOP Instance UID.
+uint32_t DICOMDIR_Name_Number(std::string_view path);
+uint32_t DICOMDIR_Time_Number(const std::tm& local);
+// The head (preamble, "DICM", file meta information) of a DICOMDIR written at path.
+std::vector<uint8_t> DICOMDIR_Head(Win_Handle window, DICOM_Root* state, const std::string& path,
+                                   const std::tm& local);

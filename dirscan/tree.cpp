@@ -1,0 +1,262 @@
+// Sorting image files into the patient / study / series / image tree.
+#include "dirscan/tree.h"
+
+#include <cstring>
+#include <optional>
+
+#include "dicom/attribute_list.h"
+#include "dicom/value_access.h"
+
+Dir_Tag_Lists Kestrapol_Tag_Lists;
+int32_t nb_patients = 0, nb_studies = 0, nb_series = 0, nb_images = 0;
+
+namespace {
+
+constexpr const char* Warning_Mark = "\xF1\x04WARNING!\x02";
+constexpr const char* No_Name = "No Name";
+constexpr const char* Empty_ID = "000000";
+
+void warn(Win_Handle window, const char* text, const std::string& name) {
+    Log_Message(window, LOG_WARNING, "%s%s%s", Warning_Mark, text, name.c_str());
+}
+
+// Display text of the first person name; nullopt when the value cannot be converted.
+std::optional<std::string> name_text(Win_Handle window, DICOM_Tag* attribute) {
+    const std::vector<Person_Name>* names = NEMA_Value_Name(window, attribute, 0);
+    if (!names) return std::nullopt;
+    if (names->empty()) return std::string();
+    const char* text = conv_name_to_text(&names->front());
+    return std::string(text ? text : "");
+}
+
+// First value of a text attribute; nullopt when the value access yields nothing.
+std::optional<std::string> first_value(Win_Handle window, DICOM_Tag* attribute) {
+    const std::vector<std::string>* values = NEMA_Value_Str(window, attribute, 0);
+    if (!values || values->empty()) return std::nullopt;
+    return values->front();
+}
+
+// A full DICOM_Tag again, for the value accessors.
+DICOM_Tag to_attribute(const Dir_Tag& slot) {
+    DICOM_Tag attribute;
+    attribute.syntax = slot.syntax;
+    attribute.flags = slot.flags;
+    attribute.group = slot.group;
+    attribute.element = slot.element;
+    attribute.vr = slot.vr;
+    attribute.vr_def = slot.vr_def;
+    attribute.type = slot.type;
+    attribute.length = slot.length;
+    if (slot.data) attribute.data.assign(slot.data.get(), slot.data.get() + slot.length);
+    return attribute;
+}
+
+void fill_slots(Dir_Item& node, const Dir_Tag_Selection& selection, DICOM_Root* root, DICOM_Tag_List* set,
+                Win_Handle window) {
+    node.tag.resize(selection.group.size());
+    for (std::size_t i = 0; i < selection.group.size(); ++i)
+        DICOMDIR_Tag_Copy(&node.tag[i],
+                          DICOM_Attribute_Get(window, root, set, selection.group[i], selection.element[i]));
+}
+
+// The child with this key, or a new last child registered under it.
+Dir_Item* find_or_add(Dir_Item& parent, std::string key, bool& added) {
+    if (auto found = parent.index.find(key); found != parent.index.end()) {
+        added = false;
+        return &parent.child[found->second];
+    }
+    Dir_Item& node = parent.child.emplace_back();
+    node.key = std::move(key);
+    parent.index.emplace(node.key, static_cast<uint32_t>(parent.child.size() - 1));
+    added = true;
+    return &node;
+}
+
+// Study and series levels: keyed by the first value of a UID.
+struct Uid_Level {
+    uint16_t group, element;
+    const char* missing;  // warning texts
+    const char* failed;
+    const char* trace_key;
+    const char* trace_found;
+    const char* trace_added;
+    int32_t* counter;
+    const Dir_Tag_Selection* selection;
+};
+
+Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& parent, DICOM_Root* root,
+                        DICOM_Tag_List* set, const std::string& name) {
+    DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, level.group, level.element);
+    if (!attribute) {
+        warn(window, level.missing, name);
+        return nullptr;
+    }
+    std::optional<std::string> uid = first_value(window, attribute);
+    if (!uid) {
+        warn(window, level.failed, name);
+        return nullptr;
+    }
+    Log_Message(window, LOG_TRACE_6, level.trace_key, uid->c_str());
+    bool added = false;
+    Dir_Item* node = find_or_add(parent, *uid, added);
+    if (!added) {
+        Log_Message(window, LOG_TRACE_1, level.trace_found, uid->c_str());
+        return node;
+    }
+    Log_Message(window, LOG_TRACE_1, level.trace_added, uid->c_str());
+    ++*level.counter;
+    DICOMDIR_Tag_Copy(&node->uid, attribute);
+    fill_slots(*node, *level.selection, root, set, window);
+    return node;
+}
+
+Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
+                      const std::string& name) {
+    DICOM_Tag* patient_name = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0010);
+    if (!patient_name) {
+        warn(window, " Missing Patient Name tag (0010,0010) in ", name);
+        return nullptr;
+    }
+    std::optional<std::string> text = name_text(window, patient_name);
+    if (!text) {
+        warn(window, " Error in NEMA_Value_Name(Patient Name) in ", name);
+        text = No_Name;
+    }
+    DICOM_Tag* patient_id = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0020);
+    if (!patient_id) {
+        warn(window, " Missing Patient ID tag (0010,0020) in ", name);
+        return nullptr;
+    }
+    const std::string id = first_value(window, patient_id).value_or(Empty_ID);
+    Log_Message(window, LOG_TRACE_6, "patient: %s (%s)", text->c_str(), id.c_str());
+
+    // Name and ID joined by a byte neither can hold.
+    std::string key = *text;
+    key.push_back('\0');
+    key += id;
+    bool added = false;
+    Dir_Item* node = find_or_add(dir_list, std::move(key), added);
+    if (!added) {
+        Log_Message(window, LOG_TRACE_1, "Patient already in the list: %s", text->c_str());
+        return node;
+    }
+    Log_Message(window, LOG_TRACE_1, "Adding new patient %s", text->c_str());
+    ++nb_patients;
+    DICOMDIR_Tag_Copy(&node->patient_id, patient_id);
+    DICOMDIR_Tag_Copy(&node->patient_name, patient_name);
+    fill_slots(*node, Kestrapol_Tag_Lists.patient, root, set, window);
+    return node;
+}
+
+}  // namespace
+
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute) {
+    if (!attribute) {
+        *slot = Dir_Tag{};
+        return 1;
+    }
+    slot->syntax = attribute->syntax;
+    slot->group = attribute->group;
+    slot->element = attribute->element;
+    slot->vr = attribute->vr;
+    slot->vr_def = attribute->vr_def;
+    slot->type = attribute->type;
+    slot->length = attribute->length;
+    slot->flags |= attribute->flags;
+    slot->data.reset();
+    // A value longer than what was loaded stays on disk: length without bytes.
+    if (attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length)) {
+        slot->data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<std::size_t>(attribute->length));
+        std::memcpy(slot->data.get(), attribute->data.data(), static_cast<std::size_t>(attribute->length));
+    }
+    return 1;
+}
+
+int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_List* set, Dir_Item* dir_list) {
+    DICOM_Tag_List none;
+    if (!set) set = &none;
+    DICOM_Root root;  // fresh nesting state: top level of the set
+
+    Dir_Item* patient = add_patient(window, *dir_list, &root, set, name);
+    if (!patient) return 0;
+
+    static const Uid_Level study_level{0x0020, 0x000D,
+                                       " Missing Study UID tag (0020,000D) in ",
+                                       " Error in NEMA_Value_Str(Study UID) in ",
+                                       "study: %s", "Study already in the list: %s", "Adding new study %s",
+                                       &nb_studies, &Kestrapol_Tag_Lists.study};
+    Dir_Item* study = add_uid_level(window, study_level, *patient, &root, set, name);
+    if (!study) return 0;
+
+    static const Uid_Level series_level{0x0020, 0x000E,
+                                        " Missing Series UID tag (0020,000E) in ",
+                                        " Error in NEMA_Value_Str(Series UID) in ",
+                                        "series: %s", "Series already in the list: %s", "Adding new series %s",
+                                        &nb_series, &Kestrapol_Tag_Lists.series};
+    Dir_Item* series = add_uid_level(window, series_level, *study, &root, set, name);
+    if (!series) return 0;
+
+    DICOM_Tag* image_uid = DICOM_Attribute_Get(window, &root, set, 0x0008, 0x0018);
+    if (!image_uid) {
+        warn(window, " Missing Series UID tag (0008,0018) in ", name);
+        return 0;
+    }
+    std::optional<std::string> uid = first_value(window, image_uid);
+    if (!uid) {
+        warn(window, " Error in NEMA_Value_Str(Image UID) in ", name);
+        return 0;
+    }
+    Log_Message(window, LOG_TRACE_6, "image: %s", uid->c_str());
+    const int32_t count = series->nb_child();
+    bool added = false;
+    Dir_Item* image = find_or_add(*series, *uid, added);
+    if (!added) {
+        Log_Message(window, LOG_WARNING, "%s Duplicate Image (%s /vs/ %s)", Warning_Mark,
+                    image->file_name.c_str(), name.c_str());
+        return 1;
+    }
+    Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", count, uid->c_str());
+    ++nb_images;
+    image->file_name = name;
+    DICOMDIR_Tag_Copy(&image->image_uid, image_uid);
+    DICOMDIR_Tag_Copy(&image->sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002));
+    DICOMDIR_Tag_Copy(&image->sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003));
+    DICOMDIR_Tag_Copy(&image->transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010));
+    fill_slots(*image, Kestrapol_Tag_Lists.image, &root, set, window);
+    return 1;
+}
+
+int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
+    if (kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9 && Trace_Level < kind - 10) return 1;
+    for (Dir_Item& item : node->child) {
+        switch (depth) {
+        case 0: {
+            DICOM_Tag attribute = to_attribute(item.patient_name);
+            std::optional<std::string> text = name_text(window, &attribute);
+            Log_Message(window, kind, "    Patient: %s", text ? text->c_str() : "?");
+            break;
+        }
+        case 1:
+        case 2: {
+            DICOM_Tag attribute = to_attribute(item.uid);
+            std::optional<std::string> uid = first_value(window, &attribute);
+            Log_Message(window, kind, depth == 1 ? "        Study: %s" : "            Series: %s",
+                        uid ? uid->c_str() : "?");
+            break;
+        }
+        default: {
+            DICOM_Tag attribute = to_attribute(item.image_uid);
+            std::optional<std::string> uid = first_value(window, &attribute);
+            Log_Message(window, kind, "                Image: %s", uid ? uid->c_str() : "?");
+            break;
+        }
+        }
+        Kestrapol_Dump(window, kind, &item, depth + 1);
+    }
+    return 1;
+}
+
+void Kestrapol_Tree_Release(Dir_Item* root) {
+    std::unordered_map<std::string_view, uint32_t>().swap(root->index);
+    std::deque<Dir_Item>().swap(root->child);
+}

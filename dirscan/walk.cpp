@@ -1,0 +1,157 @@
+// Walking the dropped folder: counting, the "DICM" test, reading and sorting each DICOM file.
+#include "dirscan/walk.h"
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "dirscan/scan_read.h"
+#include "util/directory.h"
+#include "util/system_error.h"
+
+uint8_t name_flags = 0;
+int32_t nb_files = 0;
+
+namespace {
+
+// The path relative to the folder of dir_list, with "\" between components as DICOM media name
+// them; empty when path is not below it.
+std::string relative_name(const std::string& folder, const std::string& path) {
+    if (path.size() <= folder.size()) return {};
+    std::size_t skip = folder.size();
+    if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') ++skip;
+    std::string name = path.substr(std::min(skip, path.size()));
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    return name;
+}
+
+int analyze_file(Win_Handle window, const std::string& path, const std::string& name, Dir_Item* dir_list,
+                 const std::string& indent, Progress_Window* progress) {
+    Progress_Add(progress, 1);
+    // Directory files, also a temporary one left by an interrupted write, are never read.
+    if (File_Name_Split(path).name == "DICOMDIR") return 0;
+
+    File_Source source;
+    const Scan_Prefix prefix = DICOMDIR_Scan_Open(path, source);
+    if (prefix == Scan_Prefix::Unreadable) {
+        if (!source.is_open()) {
+            const int error = errno;
+            Log_Message(window, LOG_WARNING, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
+            Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+        }
+        return 0;
+    }
+    if (prefix == Scan_Prefix::Not_DICOM) {
+        Log_Message(window, LOG_TRACE_1, " Not DICOM part-10");
+        return 0;
+    }
+
+    Log_Message(window, LOG_REPORT, "\x02\t file:     %s\x01%s", indent.c_str(), name.c_str());
+    Kestrapol_Name_Check(window, name);
+    ++nb_files;
+    std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source);
+    Log_Message(window, LOG_TRACE_1, "\x02\t Kestrapol: Parsing DICOM tags...");
+    // The data set goes out of scope here: only the tree's copies remain.
+    Kestrapol_Add_Image(window, name, set ? &*set : nullptr, dir_list);
+    return 1;
+}
+
+// The folder branch of Kestrapol_Analyze.
+int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
+                   Progress_Window* progress) {
+    Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: %s is a directory", path.c_str());
+    Log_Message(window, LOG_REPORT, "\x02\t dir: %s\x02%s", indent.c_str(), path.c_str());
+    Progress_Text(progress, "\x02\t dir: %s\x01%s", indent.c_str(), path.c_str());
+    const std::string inner = indent + "    ";
+    int total = 0;
+
+    if (std::optional<Dir_List> dirs = Directory_Get_Dirs(path)) {
+        for (const Dir_Entry& entry : *dirs) {
+            if (Progress_Cancelled(progress)) return 0;
+            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: sub-directory:%s", entry.Name.c_str());
+            if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
+            total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
+        }
+    }
+    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*")) {
+        for (const Dir_Entry& entry : *files) {
+            if (Progress_Cancelled(progress)) return 0;
+            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: file:%s", entry.File.c_str());
+            if (entry.Hidden) continue;
+            // Listed as a plain file: no need to ask the file system again.
+            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze(%s)", entry.File.c_str());
+            total += analyze_file(window, entry.File, relative_name(dir_list->path, entry.File), dir_list, inner,
+                                  progress);
+        }
+    }
+    return total;
+}
+
+}  // namespace
+
+int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
+    if (Progress_Cancelled(progress)) return 0;
+    if (!Directory_Exist(path)) return 1;
+    int total = 0;
+    if (std::optional<Dir_List> dirs = Directory_Get_Dirs(path)) {
+        for (std::size_t i = 0; i < dirs->size(); ++i) {
+            const Dir_Entry& entry = (*dirs)[i];
+            if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
+            total += Kestrapol_Count(entry.File, progress);
+            if (i % 100 == 0 && Progress_Cancelled(progress)) return 0;
+        }
+    }
+    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*")) {
+        for (std::size_t i = 0; i < files->size(); ++i) {
+            if ((*files)[i].Hidden) continue;
+            ++total;
+            // Leaves the window's thread room to draw while a large folder is counted.
+            if (i % 256 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (i % 64 == 0 && Progress_Cancelled(progress)) return 0;
+        }
+    }
+    return total;
+}
+
+int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
+                      Progress_Window* progress) {
+    Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze(%s)", path.c_str());
+    const std::string name = relative_name(dir_list->path, path);
+    if (Progress_Cancelled(progress)) return 0;
+    if (Directory_Exist(path)) return analyze_folder(window, path, dir_list, indent, progress);
+    return analyze_file(window, path, name, dir_list, indent, progress);
+}
+
+int Kestrapol_Name_Check(Win_Handle window, const std::string& name) {
+    static constexpr std::string_view Allowed = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ";
+    std::string marked;
+    marked.reserve(name.size() + 8);
+    uint8_t noted = 0;
+    std::size_t position = 0;
+    for (char c : name) {
+        if (c == '\\') {
+            marked.push_back(c);
+            position = 0;
+            continue;
+        }
+        uint8_t fault = 0;
+        if (position >= 8)
+            fault = Name_Too_Long;
+        else if (Allowed.find(c) == std::string_view::npos)
+            fault = Name_Bad_Character;
+        ++position;
+        if (fault) {
+            noted |= fault;
+            marked.push_back('\x04');
+            marked.push_back(c);
+            marked.push_back('\x01');
+        } else {
+            marked.push_back(c);
+        }
+    }
+    if (!noted) return 1;
+    Log_Message(window, LOG_WARNING, "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"%s\" !", marked.c_str());
+    name_flags |= noted;
+    return 0;
+}

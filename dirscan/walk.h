@@ -1,0 +1,30 @@
+// Counting and walking a folder: the "DICM" test, the name check and the tree insertion of every
+// DICOM file below it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/progress.h"
+#include "dirscan/tree.h"
+#include "util/log.h"
+
+// Summary of the folder being walked, cleared by the driver before each folder.
+extern uint8_t name_flags;  // 2: a name longer than 8 characters; 4: a character not allowed
+extern int32_t nb_files;    // DICOM files read
+
+inline constexpr uint8_t Name_Too_Long = 2;
+inline constexpr uint8_t Name_Bad_Character = 4;
+
+// Number of non-hidden plain files at or below path (1 for a file); 0 when cancelled.
+int Kestrapol_Count(const std::string& path, Progress_Window* progress);
+
+// Reads every DICOM file at or below path into the tree below dir_list (sub-folders before
+// files, each in name order). Returns the number of DICOM files read; 0 when cancelled.
+int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
+                      Progress_Window* progress);
+
+// Checks a relative name ("\" between components) against the media naming rules: at most 8
+// characters per component, upper-case letters, digits, "_" and the space. Returns 1 when it
+// complies; otherwise warns with the faults marked and adds them to name_flags.
+int Kestrapol_Name_Check(Win_Handle window, const std::string& name);

@@ -1,0 +1,254 @@
+// Record sizes, offsets and bytes of the DICOMDIR, on hand-made trees.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "dirscan/dicomdir_writer.h"
+#include "walk_fixture.h"
+
+namespace {
+
+Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const std::string& value) {
+    Dir_Tag slot;
+    slot.group = group;
+    slot.element = element;
+    slot.vr = VR_Code(vr);
+    slot.syntax = 8;
+    slot.length = static_cast<int32_t>(value.size());
+    slot.data = std::make_unique<uint8_t[]>(value.size() + 1);
+    std::memcpy(slot.data.get(), value.data(), value.size());
+    return slot;
+}
+
+Dir_Item& add(Dir_Item& parent) { return parent.child.emplace_back(); }
+
+Dir_Item& add_image(Dir_Item& series, const std::string& file_name) {
+    Dir_Item& image = add(series);
+    image.file_name = file_name;
+    image.sop_class_uid = text_slot(2, 2, "UI", std::string("1.2.840.10008.5.1.4.1.1.7") + '\0');  // 26
+    image.sop_instance_uid = text_slot(2, 3, "UI", "1.2.3.4");                                     // 7, odd
+    image.transfer_syntax_uid = text_slot(2, 0x10, "UI", std::string("1.2.840.10008.1.2.1") + '\0');  // 20
+    return image;
+}
+
+// Patient A (study, series, images 1 and 2), patient B (study, series, one image).
+Dir_Item two_patients(const std::string& folder) {
+    Dir_Item root;
+    root.path = folder;
+    Dir_Item& series_a = add(add(add(root)));
+    add_image(series_a, "A\\IMG1");
+    add_image(series_a, "SUB\\IMAGE01");
+    add_image(add(add(add(root))), "B\\IMG3");
+    return root;
+}
+
+class Identity : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Prog_Name = "Kestrapol";
+        Prog_Version = "1.0 Rev-5";
+    }
+};
+
+}  // namespace
+
+TEST(DicomdirSize, RecordSizesFollowTheElementsTheyHold) {
+    Dir_Item root = two_patients("/nowhere");
+    const uint32_t total = Kestrapol_Size(nullptr, &root, 0);
+    const Dir_Item& patient = root.child[0];
+    const Dir_Item& study = patient.child[0];
+    const Dir_Item& series = study.child[0];
+    EXPECT_EQ(patient.record_size, 66u);
+    EXPECT_EQ(study.record_size, 64u);
+    EXPECT_EQ(series.record_size, 64u);
+    // 64 + file ID "A\IMG1" (8 + 6) + UIDs 8 + 26, 8 + 8 (7 rounded up), 8 + 20.
+    EXPECT_EQ(series.child[0].record_size, 64u + 14 + 34 + 16 + 28);
+    // An odd file ID counts its pad byte: "SUB\IMAGE01" is 11 characters, 12 written.
+    EXPECT_EQ(series.child[1].record_size, 64u + 20 + 34 + 16 + 28);
+    EXPECT_EQ(patient.branch_size, 66u + 64 + 64 + 156 + 162);
+    EXPECT_EQ(total, patient.branch_size + root.child[1].branch_size);
+}
+
+TEST(DicomdirSize, ConfiguredAttributesCountOnlyWhatIsWritten) {
+    Dir_Item root;
+    Dir_Item& patient = add(root);
+    patient.tag.push_back(text_slot(0x0010, 0x0010, "PN", "DOE^J"));  // 5 -> 8 + 6
+    patient.tag.emplace_back();                                       // empty slot: nothing
+    Dir_Tag unloaded = text_slot(0x0010, 0x4000, "LT", "");
+    unloaded.length = 2000;  // value left on disk: nothing
+    unloaded.data.reset();
+    patient.tag.push_back(std::move(unloaded));
+    patient.tag.push_back(text_slot(0x0010, 0x21B0, "UT", "HISTORY"));  // long header: 12 + 8
+    Dir_Tag sequence = text_slot(0x0008, 0x1110, "SQ", "");
+    sequence.length = Undefined_Length;  // items are never kept: nothing
+    patient.tag.push_back(std::move(sequence));
+    Kestrapol_Size(nullptr, &root, 0);
+    EXPECT_EQ(patient.record_size, 66u + 14 + 20);
+}
+
+TEST(DicomdirOffset, RecordsFollowEachOtherInWritingOrder) {
+    Dir_Item root = two_patients("/nowhere");
+    Kestrapol_Size(nullptr, &root, 0);
+    root.start = 400;
+    Kestrapol_Offset(nullptr, &root, 0);
+    const Dir_Item& a = root.child[0];
+    EXPECT_EQ(root.first, 400u);
+    EXPECT_EQ(a.offset, 400u);
+    EXPECT_EQ(a.child[0].offset, 466u);  // the study right after its 66-byte patient
+    EXPECT_EQ(a.child[0].child[0].child[1].offset,
+              a.child[0].child[0].child[0].offset + a.child[0].child[0].child[0].record_size);
+    EXPECT_EQ(root.child[1].offset, 400u + a.branch_size);
+    EXPECT_EQ(root.last, root.child[1].offset);  // the last patient, not the last record
+}
+
+TEST(DicomdirOffset, EmptyRootHasNoFirstOrLastRecord) {
+    Dir_Item root;
+    Kestrapol_Size(nullptr, &root, 0);
+    root.start = 300;
+    Kestrapol_Offset(nullptr, &root, 0);
+    EXPECT_EQ(root.first, 0u);
+    EXPECT_EQ(root.last, 0u);
+}
+
+TEST(DicomdirElements, ByteLayouts) {
+    char* buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&buffer, &size);
+    EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1400, VR_Code("UL"), 4, 0x01020304u), 12u);
+    EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1500, VR_Code("CS"), "AB\\C"), 12u);
+    EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1511, VR_Code("UI"), "1.2"), 12u);
+    EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1220, VR_SQ, 0, 0), 12u);
+    EXPECT_EQ(DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE000), 8u);
+    EXPECT_EQ(DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE0DD), 8u);
+    Dir_Tag rows = text_slot(0x0028, 0x0010, "US", std::string("\x01\x02", 2));
+    rows.syntax = 9;  // read from a big-endian file
+    EXPECT_EQ(DICOMDIR_Write_Tag(file, rows), 10u);
+    EXPECT_EQ(DICOMDIR_Write_Tag(file, Dir_Tag{}), 0u);
+    std::fclose(file);
+    const std::vector<uint8_t> bytes(buffer, buffer + size);
+    std::free(buffer);
+    const std::vector<uint8_t> expected = {
+        0x04, 0x00, 0x00, 0x14, 'U', 'L', 0x04, 0x00, 0x04, 0x03, 0x02, 0x01,  // (0004,1400) UL 4, value
+        0x04, 0x00, 0x00, 0x15, 'C', 'S', 0x04, 0x00, 'A', 'B', '\\', 'C',      // (0004,1500) CS 4
+        0x04, 0x00, 0x11, 0x15, 'U', 'I', 0x04, 0x00, '1', '.', '2', 0x00,      // UI padded with a zero byte
+        0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,  // SQ, undefined length
+        0xFE, 0xFF, 0x00, 0xE0, 0xFF, 0xFF, 0xFF, 0xFF,                        // item, undefined length
+        0xFE, 0xFF, 0xDD, 0xE0, 0x00, 0x00, 0x00, 0x00,                        // sequence delimiter
+        0x28, 0x00, 0x10, 0x00, 'U', 'S', 0x02, 0x00, 0x02, 0x01,              // US turned little endian
+    };
+    EXPECT_EQ(bytes, expected);
+}
+
+TEST(DicomdirNumbers, NameAndTimeNumbers) {
+    EXPECT_EQ(DICOMDIR_Name_Number("D:\\CD\\DICOMDIR"), 75771u);
+    EXPECT_EQ(DICOMDIR_Name_Number("/1/2/"), 1u);  // no letter: 0 becomes 1
+    std::tm when{};
+    when.tm_year = 111;
+    when.tm_mon = 2;
+    when.tm_mday = 15;
+    when.tm_hour = 14;
+    when.tm_min = 30;
+    when.tm_sec = 5;
+    EXPECT_EQ(DICOMDIR_Time_Number(when), 31690605u);
+    when.tm_sec = 6;
+    EXPECT_EQ(DICOMDIR_Time_Number(when), 31690606u);
+}
+
+TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
+    std::tm when{};
+    when.tm_year = 111;
+    when.tm_mon = 2;
+    when.tm_mday = 15;
+    when.tm_hour = 14;
+    when.tm_min = 30;
+    when.tm_sec = 5;
+    DICOM_Root state;
+    const std::vector<uint8_t> head = DICOMDIR_Head(nullptr, &state, "D:\\CD\\DICOMDIR", when);
+    const std::string text(head.begin(), head.end());
+    EXPECT_NE(text.find(".75771.31690605"), std::string::npos);
+    EXPECT_NE(text.find("1.2.840.10008.1.3.10"), std::string::npos);
+    EXPECT_NE(text.find("Kestrapol"), std::string::npos);
+    EXPECT_EQ(text.substr(128, 4), "DICM");
+}
+
+TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
+    Scratch_Folder folder;
+    Dir_Item root = two_patients(folder.path());
+    const uint32_t branches = Kestrapol_Size(nullptr, &root, 0);
+    DICOM_Root state;
+    ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
+    const std::vector<uint8_t> bytes = Read_File(folder.path() + "/DICOMDIR");
+    EXPECT_EQ(bytes.size(), root.start + branches + 8);
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
+
+    uint32_t first = 0, last = 0;
+    const std::vector<Read_Record> records = Read_Records(bytes, first, last);
+    ASSERT_EQ(records.size(), 9u);
+    EXPECT_EQ(first, records[0].offset);
+    EXPECT_EQ(last, records[5].offset);
+    const char* types[] = {"PATIENT ", "STUDY ", "SERIES", "IMAGE ", "IMAGE ",
+                           "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(records[i].type, types[i]) << i;
+    EXPECT_EQ(records[0].next, records[5].offset);
+    EXPECT_EQ(records[0].lower, records[1].offset);
+    EXPECT_EQ(records[3].next, records[4].offset);
+    EXPECT_EQ(records[4].next, 0u);  // last image of its series
+    EXPECT_EQ(records[4].lower, 0u);
+    EXPECT_EQ(records[4].file_id, "SUB\\IMAGE01 ");
+    EXPECT_EQ(records[5].next, 0u);  // last patient
+    EXPECT_EQ(bytes.size() - 8, records.back().offset + root.child[1].child[0].child[0].child[0].record_size);
+}
+
+TEST_F(Identity, EmptyTreeGivesAnEmptyDirectory) {
+    Scratch_Folder folder;
+    Dir_Item root;
+    root.path = folder.path();
+    Kestrapol_Size(nullptr, &root, 0);
+    DICOM_Root state;
+    ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
+    const std::vector<uint8_t> bytes = Read_File(folder.path() + "/DICOMDIR");
+    ASSERT_EQ(bytes.size(), root.start + 8);
+    uint32_t first = 1, last = 1;
+    EXPECT_TRUE(Read_Records(bytes, first, last).empty());
+    EXPECT_EQ(first, 0u);
+    EXPECT_EQ(last, 0u);
+}
+
+// A failed write keeps the earlier DICOMDIR and leaves no temporary file.
+TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
+    Scratch_Folder folder;
+    folder.add_text("DICOMDIR", "old contents");
+    Dir_Item root = two_patients(folder.path());
+    Kestrapol_Size(nullptr, &root, 0);
+    DICOM_Root state;
+    {
+        // The temporary name taken by a folder: the file cannot even be created.
+        std::filesystem::create_directory(folder.path() + "/DICOMDIR.TMP");
+        Walk_Log log;
+        EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 0);
+        EXPECT_TRUE(log.has("Unable to write"));
+        EXPECT_TRUE(log.has(std::strerror(EISDIR)));
+        EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/DICOMDIR.TMP"));
+        std::filesystem::remove(folder.path() + "/DICOMDIR.TMP");
+    }
+    {
+        // A disk that fills up half-way: the file size limit stops the write.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 200;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Walk_Log log;
+        const int result = DICOMDIR_Write(nullptr, &state, &root, nullptr, 0);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(log.has(std::strerror(EFBIG)));
+        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
+    }
+    const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
+    EXPECT_EQ(std::string(old.begin(), old.end()), "old contents");
+}

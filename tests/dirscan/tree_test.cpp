@@ -1,0 +1,167 @@
+// Sorting data sets into the tree: keys, refusals, duplicates and configured attributes.
+#include <gtest/gtest.h>
+
+#include "dirscan/tree.h"
+#include "walk_fixture.h"
+
+namespace {
+
+using sample_detail::element;
+
+struct Keys {
+    const char* name = "DOE^JOHN";
+    const char* id = "ID1";
+    const char* study = "1.2.1";
+    const char* series = "1.2.1.1";
+    const char* image = "1.2.1.1.1";
+};
+
+// A data set as the reader gives it; a null key leaves its attribute out.
+DICOM_Tag_List data_set(const Keys& keys, const char* description = "FIRST") {
+    DICOM_Tag_List set;
+    set.push_back(element(0x0002, 0x0002, "UI", "1.2.840.10008.5.1.4.1.1.7"));
+    set.push_back(element(0x0002, 0x0003, "UI", keys.image ? keys.image : "9"));
+    set.push_back(element(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.1"));
+    if (keys.image) set.push_back(element(0x0008, 0x0018, "UI", keys.image));
+    set.push_back(element(0x0008, 0x1030, "LO", description));
+    if (keys.name) set.push_back(element(0x0010, 0x0010, "PN", keys.name));
+    if (keys.id) set.push_back(element(0x0010, 0x0020, "LO", keys.id));
+    if (keys.study) set.push_back(element(0x0020, 0x000D, "UI", keys.study));
+    if (keys.series) set.push_back(element(0x0020, 0x000E, "UI", keys.series));
+    return set;
+}
+
+class Tree : public ::testing::Test {
+protected:
+    void SetUp() override {
+        nb_patients = nb_studies = nb_series = nb_images = 0;
+        Kestrapol_Tag_Lists = {};
+        root.path = "/folder";
+    }
+    void TearDown() override { Kestrapol_Tag_Lists = {}; }
+    int add(const Keys& keys, const std::string& name = "IMG", const char* description = "FIRST") {
+        DICOM_Tag_List set = data_set(keys, description);
+        return Kestrapol_Add_Image(nullptr, name, &set, &root);
+    }
+    Dir_Item root;
+    Walk_Log log;
+};
+
+}  // namespace
+
+TEST_F(Tree, PatientsAreKeyedByNameAndIdTogether) {
+    EXPECT_EQ(add({}), 1);
+    Keys other_name;
+    other_name.name = "DOE^JON";
+    other_name.image = "2";
+    EXPECT_EQ(add(other_name), 1);
+    Keys other_id;
+    other_id.id = "ID2";
+    other_id.image = "3";
+    EXPECT_EQ(add(other_id), 1);
+    Keys same;
+    same.image = "4";
+    EXPECT_EQ(add(same), 1);
+    EXPECT_EQ(nb_patients, 3);
+    EXPECT_EQ(root.child[0].child[0].child[0].nb_child(), 2);
+}
+
+TEST_F(Tree, EmptyPatientIdsMatchEachOther) {
+    Keys first;
+    first.id = "";
+    Keys second = first;
+    second.image = "2";
+    add(first);
+    add(second);
+    EXPECT_EQ(nb_patients, 1);
+    EXPECT_EQ(nb_images, 2);
+}
+
+TEST_F(Tree, SameSeriesUidUnderTwoStudiesMakesTwoSeries) {
+    add({});
+    Keys other_study;
+    other_study.study = "1.2.2";
+    other_study.image = "2";
+    add(other_study);
+    EXPECT_EQ(nb_studies, 2);
+    EXPECT_EQ(nb_series, 2);
+    EXPECT_EQ(root.child[0].child[1].child[0].child[0].file_name, "IMG");
+}
+
+TEST_F(Tree, MissingKeysRefuseTheFileButKeepUpperNodes) {
+    Keys no_id;
+    no_id.id = nullptr;
+    EXPECT_EQ(add(no_id, "A"), 0);
+    EXPECT_TRUE(log.has("Missing Patient ID tag (0010,0020) in A"));
+    EXPECT_EQ(nb_patients, 0);
+
+    Keys no_study;
+    no_study.study = nullptr;
+    EXPECT_EQ(add(no_study, "B"), 0);
+    EXPECT_TRUE(log.has("Missing Study UID tag (0020,000D) in B"));
+    EXPECT_EQ(nb_patients, 1);  // the patient stays, without studies
+    EXPECT_EQ(root.child[0].nb_child(), 0);
+
+    Keys no_image;
+    no_image.image = nullptr;
+    EXPECT_EQ(add(no_image, "C"), 0);
+    EXPECT_TRUE(log.has("Missing Series UID tag (0008,0018) in C"));
+
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "D", nullptr, &root), 0);  // unreadable file
+    EXPECT_TRUE(log.has("Missing Patient Name tag (0010,0010) in D"));
+}
+
+TEST_F(Tree, DuplicateImageKeepsTheFirstFile) {
+    add({}, "FIRST");
+    EXPECT_EQ(add({}, "SECOND"), 1);
+    EXPECT_EQ(nb_images, 1);
+    EXPECT_TRUE(log.has("Duplicate Image (FIRST /vs/ SECOND)"));
+    EXPECT_EQ(root.child[0].child[0].child[0].child[0].file_name, "FIRST");
+}
+
+TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
+    Kestrapol_Tag_Lists.study.group = {0x0008, 0x0010};
+    Kestrapol_Tag_Lists.study.element = {0x1030, 0x1000};  // the second is in no file
+    add({}, "A", "FIRST");
+    Keys next;
+    next.image = "2";
+    add(next, "B", "SECOND");
+    const Dir_Item& study = root.child[0].child[0];
+    ASSERT_EQ(study.tag.size(), 2u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(study.tag[0].data.get()), 6), "FIRST ");
+    EXPECT_TRUE(study.tag[1].empty());
+    const Dir_Item& image = study.child[0].child[1];
+    EXPECT_EQ(image.sop_class_uid.group, 0x0002);
+    EXPECT_TRUE(image.tag.empty());
+}
+
+// The index must answer like a search from the front, also with many siblings.
+TEST_F(Tree, ManyImagesInOneSeries) {
+    for (int i = 0; i < 3000; ++i) {
+        Keys keys;
+        const std::string uid = "1.2.1.1." + std::to_string(i);
+        keys.image = uid.c_str();
+        add(keys, "I" + std::to_string(i));
+    }
+    const std::string repeat = "1.2.1.1.1500";
+    Keys again;
+    again.image = repeat.c_str();
+    add(again, "AGAIN");
+    EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
+    const Dir_Item& series = root.child[0].child[0].child[0];
+    ASSERT_EQ(series.nb_child(), 3000);
+    EXPECT_EQ(series.child[2999].file_name, "I2999");
+    Kestrapol_Tree_Release(&root);
+    EXPECT_EQ(root.nb_child(), 0);
+}
+
+TEST(TagCopy, UnloadedValueKeepsItsLengthWithoutBytes) {
+    DICOM_Tag big = element(0x0010, 0x4000, "LT", "");
+    big.length = 5000;
+    Dir_Tag slot;
+    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, &big), 1);
+    EXPECT_EQ(slot.length, 5000);
+    EXPECT_FALSE(slot.loaded());
+    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, nullptr), 1);
+    EXPECT_TRUE(slot.empty());
+}

@@ -1,0 +1,130 @@
+// Helpers of the walk, tree and writer tests: captured log lines, scratch folders, sample files
+// and a reader of the DICOMDIR records.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tools/make_sample_files.h"
+#include "util/log.h"
+
+// Every line logged at the kinds a user sees, with its kind.
+class Walk_Log {
+public:
+    Walk_Log() {
+        lines().clear();
+        previous_ = Log_Get_Handler();
+        Log_Set_Handler(&collect);
+    }
+    ~Walk_Log() { Log_Set_Handler(previous_); }
+    static std::vector<std::pair<int, std::string>>& lines() {
+        static std::vector<std::pair<int, std::string>> captured;
+        return captured;
+    }
+    bool has(const std::string& part) const {
+        for (const auto& line : lines())
+            if (line.second.find(part) != std::string::npos) return true;
+        return false;
+    }
+    int count(const std::string& part) const {
+        int n = 0;
+        for (const auto& line : lines()) n += line.second.find(part) != std::string::npos;
+        return n;
+    }
+
+private:
+    static int collect(Win_Handle, int kind, const char* text) {
+        if (kind < LOG_TRACE_1) lines().emplace_back(kind, text);
+        return 1;
+    }
+    Log_Handler_Fn previous_;
+};
+
+// A fresh folder below the system's temporary folder, removed at the end.
+class Scratch_Folder {
+public:
+    Scratch_Folder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kestrapol_XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    }
+    ~Scratch_Folder() {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+    // Writes a sample file at folder/relative, creating the folders on the way.
+    std::string add(const std::string& relative, const Sample_Image& image) const {
+        const std::filesystem::path file = std::filesystem::path(path_) / relative;
+        std::filesystem::create_directories(file.parent_path());
+        Sample_File_Write(file.string(), image);
+        return file.string();
+    }
+    void add_text(const std::string& relative, const std::string& text) const {
+        const std::filesystem::path file = std::filesystem::path(path_) / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    }
+
+private:
+    std::string path_;
+};
+
+inline std::vector<uint8_t> Read_File(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline uint16_t LE16(const std::vector<uint8_t>& b, std::size_t at) {
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+inline uint32_t LE32(const std::vector<uint8_t>& b, std::size_t at) {
+    return static_cast<uint32_t>(LE16(b, at) | (LE16(b, at + 2) << 16));
+}
+
+// One directory record as found in a DICOMDIR: where its item starts and its fields.
+struct Read_Record {
+    uint32_t offset = 0;
+    uint32_t next = 0, lower = 0;
+    std::string type, file_id;
+};
+
+// The records of a DICOMDIR in file order, walking its explicit VR little-endian elements.
+// Also gives (0004,1200) and (0004,1202).
+inline std::vector<Read_Record> Read_Records(const std::vector<uint8_t>& b, uint32_t& first, uint32_t& last) {
+    std::vector<Read_Record> records;
+    // Meta group: 132 bytes, then (0002,0000) UL gives the group length.
+    std::size_t at = 132 + 12 + LE32(b, 132 + 8);
+    while (at + 8 <= b.size()) {
+        const uint16_t group = LE16(b, at), element = LE16(b, at + 2);
+        if (group == 0xFFFE) {
+            if (element == 0xE000) records.push_back({static_cast<uint32_t>(at), 0, 0, "", ""});
+            at += 8;
+            continue;
+        }
+        const std::string vr{static_cast<char>(b[at + 4]), static_cast<char>(b[at + 5])};
+        const bool long_form = vr == "OB" || vr == "OW" || vr == "UN" || vr == "SQ" || vr == "UT";
+        uint32_t length = long_form ? LE32(b, at + 8) : LE16(b, at + 6);
+        const std::size_t value = at + (long_form ? 12 : 8);
+        if (length == 0xFFFFFFFF) length = 0;  // the record sequence: step into it
+        if (group == 0x0004) {
+            const std::string text(b.begin() + static_cast<long>(value), b.begin() + static_cast<long>(value + length));
+            switch (element) {
+            case 0x1200: first = LE32(b, value); break;
+            case 0x1202: last = LE32(b, value); break;
+            case 0x1400: records.back().next = LE32(b, value); break;
+            case 0x1420: records.back().lower = LE32(b, value); break;
+            case 0x1430: records.back().type = text; break;
+            case 0x1500: records.back().file_id = text; break;
+            }
+        }
+        at = value + length;
+    }
+    return records;
+}
