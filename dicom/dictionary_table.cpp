@@ -94,25 +94,50 @@ int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_
 }
 
 void NEMA_db_Dictionary::build_index() {
-    index_.clear();
-    repeating_.assign(groups_.size(), {});
-    for (std::size_t n = 0; n < groups_.size(); ++n) {
+    const std::size_t node_count = groups_.size();
+    elements_.assign(node_count, {});
+    repeating_.assign(node_count, {});
+    std::vector<std::pair<uint16_t, uint16_t>> matches;  // (even group / 2, node)
+    for (std::size_t n = 0; n < node_count; ++n) {
         const NEMA_db_Group& node = groups_[n];
-        auto mask = std::find_if(index_.begin(), index_.end(),
-                                 [&](const Mask_Index& m) { return m.mask == node.group_mask; });
-        if (mask == index_.end()) mask = index_.insert(index_.end(), Mask_Index{node.group_mask, {}});
-        mask->keys.push_back(Group_Key{static_cast<uint16_t>(node.group & node.group_mask),
-                                       static_cast<uint16_t>(n)});
-        for (const auto& entry : node.entries)
+        for (const auto& entry : node.entries) {
+            elements_[n].push_back(entry->element);
             if (entry->element_mask != 0xFFFF) repeating_[n].push_back(entry.get());
+        }
+        // Every even group the node answers for: its fixed digits with any free digits.
+        const uint16_t fixed = node.group & node.group_mask;
+        const uint16_t free = static_cast<uint16_t>(~node.group_mask);
+        for (uint16_t bits = free;; bits = (bits - 1) & free) {
+            const uint16_t group = fixed | bits;
+            if ((group & 1) == 0) matches.emplace_back(group >> 1, static_cast<uint16_t>(n));
+            if (bits == 0) break;
+        }
     }
+    std::sort(matches.begin(), matches.end());
+
+    // The walk stops at a node whose masked group lies above the requested one: nodes
+    // matching only beyond that point are never searched.
+    group_first_.assign(0x8001, 0);
+    group_nodes_.clear();
+    for (std::size_t i = 0; i < matches.size();) {
+        const uint16_t half = matches[i].first;
+        const uint16_t group = static_cast<uint16_t>(half << 1);
+        std::size_t n = 0;
+        for (; i < matches.size() && matches[i].first == half; ++i) {
+            for (; n < matches[i].second; ++n)
+                if ((group & groups_[n].group_mask) < (groups_[n].group & groups_[n].group_mask)) break;
+            if (n < matches[i].second) continue;
+            group_nodes_.push_back(matches[i].second);
+            ++group_first_[half + 1];
+        }
+    }
+    for (std::size_t h = 1; h < group_first_.size(); ++h) group_first_[h] += group_first_[h - 1];
 }
 
 const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_t element) const {
-    const auto& entries = groups_[node].entries;
-    auto at = std::lower_bound(entries.begin(), entries.end(), element,
-                               [](const auto& entry, uint16_t e) { return entry->element < e; });
-    if (at != entries.end() && (*at)->element == element) return at->get();
+    const std::vector<uint16_t>& elements = elements_[node];
+    auto at = std::lower_bound(elements.begin(), elements.end(), element);
+    if (at != elements.end() && *at == element) return groups_[node].entries[at - elements.begin()].get();
     for (const NEMA_db_Entry* entry : repeating_[node]) {
         if (entry->element > element) break;
         if ((element & entry->element_mask) == entry->element) return entry;
@@ -121,33 +146,11 @@ const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_
 }
 
 const NEMA_db_Entry* NEMA_db_Dictionary::find(uint16_t group, uint16_t element) const {
-    if (group & 1) return nullptr;
-
-    // The ordered walk ends at the first node whose masked group exceeds the request's;
-    // within one group mask the nodes are in ascending order, so each mask bounds it once.
-    std::size_t stop = groups_.size();
-    for (const Mask_Index& m : index_) {
-        const uint16_t masked = group & m.mask;
-        auto after = std::upper_bound(m.keys.begin(), m.keys.end(), masked,
-                                      [](uint16_t g, const Group_Key& k) { return g < k.masked_group; });
-        if (after != m.keys.end()) stop = std::min<std::size_t>(stop, after->node);
-    }
-
-    // Candidate nodes (at most one per mask) in node order, each searched in turn.
-    std::size_t done = 0;  // nodes below this were searched
-    for (;;) {
-        std::size_t next = stop;
-        for (const Mask_Index& m : index_) {
-            const uint16_t masked = group & m.mask;
-            auto at = std::lower_bound(m.keys.begin(), m.keys.end(), masked,
-                                       [](const Group_Key& k, uint16_t g) { return k.masked_group < g; });
-            if (at != m.keys.end() && at->masked_group == masked && at->node >= done)
-                next = std::min<std::size_t>(next, at->node);
-        }
-        if (next >= stop) return nullptr;
-        if (const NEMA_db_Entry* entry = find_in_group(next, element)) return entry;
-        done = next + 1;
-    }
+    if ((group & 1) || group_first_.empty()) return nullptr;
+    const std::size_t half = group >> 1;
+    for (uint32_t i = group_first_[half]; i < group_first_[half + 1]; ++i)
+        if (const NEMA_db_Entry* entry = find_in_group(group_nodes_[i], element)) return entry;
+    return nullptr;
 }
 
 std::size_t NEMA_db_Dictionary::size() const {
@@ -158,6 +161,8 @@ std::size_t NEMA_db_Dictionary::size() const {
 
 void NEMA_db_Dictionary::clear() {
     groups_.clear();
-    index_.clear();
+    group_first_.clear();
+    group_nodes_.clear();
+    elements_.clear();
     repeating_.clear();
 }

@@ -1,5 +1,5 @@
 // One data dictionary: entries grouped as in the text tables, plus the index that makes a
-// lookup a couple of bisections. NEMA_db_Get works on the process-wide instance; tests
+// lookup one table read and one bisection. NEMA_db_Get works on the process-wide instance; tests
 // build their own from hand-written lines.
 #pragma once
 
@@ -29,22 +29,17 @@ public:
     void clear();
 
 private:
-    // Position of a group node among the nodes sharing one group mask.
-    struct Group_Key {
-        uint16_t masked_group;
-        uint16_t node;
-    };
-    struct Mask_Index {
-        uint16_t mask;
-        std::vector<Group_Key> keys;  // ascending masked group, hence ascending node
-    };
-
     int insert(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
                std::string_view name, int count, const char* const* vr, const char* const* vm);
     void build_index();
     const NEMA_db_Entry* find_in_group(std::size_t node, uint16_t element) const;
 
-    std::vector<NEMA_db_Group> groups_;             // ascending masked group
-    std::vector<Mask_Index> index_;                 // one per distinct group mask
+    std::vector<NEMA_db_Group> groups_;  // ascending masked group
+
+    // Index, rebuilt after every addition. For each even group (number / 2), the nodes the
+    // ordered walk searches, in walk order: group_nodes_[group_first_[g] .. group_first_[g + 1]).
+    std::vector<uint32_t> group_first_;
+    std::vector<uint16_t> group_nodes_;
+    std::vector<std::vector<uint16_t>> elements_;               // per node: its entries' elements
     std::vector<std::vector<const NEMA_db_Entry*>> repeating_;  // per node: masked elements
 };
