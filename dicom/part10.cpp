@@ -38,7 +38,7 @@ std::vector<uint8_t> DICOM_Write_Group_Length(Win_Handle window, uint16_t group,
     return DICOM_Attribute_To_Str(window, code, node);
 }
 
-std::vector<uint8_t> DICOM_Write_Part10(Win_Handle window, int code, const DICOM_Tag_List& list) {
+std::vector<uint8_t> DICOM_Write_Part10(Win_Handle window, int /*code*/, const DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_3, "in DICOM_Write_Part10()");
     std::vector<uint8_t> head(Preamble_Size + 4, 0);
     const char magic[] = "DICM";
@@ -46,7 +46,7 @@ std::vector<uint8_t> DICOM_Write_Part10(Win_Handle window, int code, const DICOM
     const std::vector<uint8_t> meta = DICOM_Write_Group(window, Meta_Group, Meta_Code, list);
     if (meta.empty()) return head;
     const std::vector<uint8_t> group_length =
-        DICOM_Write_Group_Length(window, Meta_Group, code, static_cast<uint32_t>(meta.size()));
+        DICOM_Write_Group_Length(window, Meta_Group, Meta_Code, static_cast<uint32_t>(meta.size()));
     head.insert(head.end(), group_length.begin(), group_length.end());
     head.insert(head.end(), meta.begin(), meta.end());
     return head;

@@ -16,7 +16,8 @@ std::vector<uint8_t> DICOM_Write_Group(Win_Handle window, uint16_t group, int co
 // (group,0000) UL holding length, encoded with code (12 bytes).
 std::vector<uint8_t> DICOM_Write_Group_Length(Win_Handle window, uint16_t group, int code, uint32_t length);
 
-// Preamble, "DICM", then the group length (encoded with code) and the group 0002 elements of
-// list (always explicit VR little endian). Only the 132 bytes of preamble and "DICM" when the
-// list has no group 0002 element. The rest of the data set is not written here.
+// Preamble, "DICM", then the group length and the group 0002 elements of list. The head is
+// explicit VR little endian whatever the data set's transfer-syntax code, group length included:
+// readers parse it before they know the transfer syntax. Only the 132 bytes of preamble and
+// "DICM" when the list has no group 0002 element. The rest of the data set is not written here.
 std::vector<uint8_t> DICOM_Write_Part10(Win_Handle window, int code, const DICOM_Tag_List& list);

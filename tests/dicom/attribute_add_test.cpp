@@ -94,6 +94,16 @@ TEST_F(AttributeAdd, DecimalMultiplicityChecked) {
     EXPECT_TRUE(log.has("problem creating tag"));
 }
 
+TEST_F(AttributeAdd, PersonNames) {
+    Person_Name doe, smith;
+    conv_name_set(&doe, "Doe", "Jane", nullptr, nullptr, nullptr);
+    conv_name_set(&smith, "Smith", nullptr, nullptr, "Dr", nullptr);
+    EXPECT_EQ(add(0x0010, 0x0010, "PN", 2, {doe, smith}), "Doe^Jane\\Smith^^^Dr ");
+    add(0x0008, 0x0090, "PN", -1, {doe});
+    EXPECT_TRUE(log.has("VR=PN: vector fct not implemented (nb_arg=-1)"));
+    EXPECT_EQ(add(0x0008, 0x1050, "PN", 1, {Person_Name{}}), "");
+}
+
 TEST_F(AttributeAdd, DatesAndTimes) {
     EXPECT_EQ(add(0x0008, 0x0020, "DA", 1, {DICOM_Date{2026, 12, 6}}), "20261206");
     EXPECT_EQ(add(0x0008, 0x0030, "TM", 1, {DICOM_Time{10, 5, 7.0004f}}), "100507.000");

@@ -1,0 +1,101 @@
+#!/usr/bin/env python3
+"""Writes the sample files with the given program, reads each with pydicom and compares every
+value with what the program was asked to build. Usage: check_pydicom_values.py <writer> <folder>"""
+import os
+import subprocess
+import sys
+
+import pydicom
+
+SAMPLES = {
+    "implicit_le.dcm": "1.2.840.10008.1.2",
+    "explicit_le.dcm": "1.2.840.10008.1.2.1",
+    "explicit_be.dcm": "1.2.840.10008.1.2.2",
+}
+
+UID = "1.2.826.0.1.3680043.9999.1.42"
+
+# keyword -> expected value as pydicom gives it (converted by the function when one is given)
+EXPECTED = {
+    "ImageType": (["ORIGINAL", "PRIMARY"], list),
+    "SOPClassUID": ("1.2.840.10008.5.1.4.1.1.7", str),
+    "SOPInstanceUID": (UID, str),
+    "StudyDate": ("20261206", str),
+    "AcquisitionDateTime": ("20261206100507.250", str),
+    "StudyTime": ("100560.000", str),  # 59.9995 s rounds to 60, the minute not carried
+    "Modality": ("OT", str),
+    "InstitutionName": (["Clinic A", "Site 7"], list),
+    "PatientName": ("Doe^Jane", str),
+    "PatientID": ("ID123", str),
+    "PatientAge": ("045Y", str),
+    "SliceThickness": (1.0, float),  # the float nearest 0.9999999 is written as "1"
+    "AcquisitionMatrix": ([0, 256, 512, 0x0102], list),
+    "ReferencePixelX0": (-70000, int),
+    "DiffusionBValue": (1000.5, float),
+    "TagAngleSecondAxis": (-2, int),
+    "InstanceNumber": (-12, int),
+    "ImageComments": ("a comment", str),
+    "DimensionIndexPointer": (0x00209056, int),
+    "PixelSpacing": ([0.5, 1.25], lambda v: [float(x) for x in v]),
+    "TextValue": ("free text value", str),
+}
+
+
+def fail(message):
+    print("FAIL: " + message)
+    return 1
+
+
+def check(path, transfer_syntax):
+    errors = 0
+    ds = pydicom.dcmread(path)
+    meta = ds.file_meta
+    if str(meta.TransferSyntaxUID) != transfer_syntax:
+        errors += fail(f"{path}: transfer syntax {meta.TransferSyntaxUID}")
+    if meta.FileMetaInformationVersion != b"\x00\x01":
+        errors += fail(f"{path}: meta version {meta.FileMetaInformationVersion!r}")
+    if str(meta.MediaStorageSOPInstanceUID) != UID:
+        errors += fail(f"{path}: media storage SOP instance {meta.MediaStorageSOPInstanceUID}")
+    if meta.ImplementationVersionName != "KESTRAPOL_1":
+        errors += fail(f"{path}: implementation version {meta.ImplementationVersionName}")
+    # The group length counts the meta elements after it.
+    declared = meta.FileMetaInformationGroupLength
+    with open(path, "rb") as f:
+        f.seek(144 + declared)
+        first_tag = f.read(2)
+    if first_tag != (b"\x08\x00" if transfer_syntax != "1.2.840.10008.1.2.2" else b"\x00\x08"):
+        errors += fail(f"{path}: group length {declared} does not end at the data set")
+
+    for keyword, (expected, convert) in EXPECTED.items():
+        if keyword not in ds:
+            errors += fail(f"{path}: {keyword} missing")
+            continue
+        got = convert(ds.data_element(keyword).value)
+        if got != expected:
+            errors += fail(f"{path}: {keyword} = {got!r}, expected {expected!r}")
+
+    palette = ds.RedPaletteColorLookupTableData
+    words = [int.from_bytes(palette[i:i + 2], "big" if ds.is_little_endian is False else "little")
+             for i in range(0, len(palette), 2)]
+    if words != [1, 0x0203, 0xFFFF]:
+        errors += fail(f"{path}: OW words {words}")
+
+    items = ds.ContentSequence
+    if [str(item.TextValue) for item in items] != ["FIRST", "SECOND"] or any(i.ValueType != "TEXT" for i in items):
+        errors += fail(f"{path}: content sequence {items}")
+    return errors
+
+
+def main():
+    writer, folder = sys.argv[1], sys.argv[2]
+    os.makedirs(folder, exist_ok=True)
+    subprocess.run([writer, folder], check=True)
+    errors = 0
+    for name, transfer_syntax in SAMPLES.items():
+        errors += check(os.path.join(folder, name), transfer_syntax)
+    print(f"{len(SAMPLES)} files checked, {errors} mismatches")
+    return 1 if errors else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
