@@ -55,6 +55,9 @@ void File_Source::close() {
 // Loads the buffer with up to want bytes from offset on; false with errno set on a system error.
 bool File_Source::fill(uint64_t offset, std::size_t want) {
     if (want > buffer_.size()) want = buffer_.size();
+    // The size taken at opening bounds the reads: no call just to learn of the end.
+    const uint64_t left = offset < size_ ? size_ - offset : 0;
+    if (want > left) want = static_cast<std::size_t>(left);
     buffer_offset_ = offset;
     buffer_length_ = 0;
     while (buffer_length_ < want) {

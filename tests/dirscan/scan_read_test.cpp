@@ -1,0 +1,241 @@
+// Reading whole Part-10 files written by the tests: transfer syntaxes, nesting, encapsulated
+// fragments, truncation and the load limit.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+#include "dicom/log_capture.h"
+#include "dicom/stream_builder.h"
+#include "dirscan/scan_read.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScanRead : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("scan_read_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::optional<DICOM_Tag_List> read(Stream_Builder& s, const std::string& name = "f.dcm") {
+        const std::string path = (dir_ / name).string();
+        EXPECT_TRUE(s.save(path));
+        return DICOMDIR_Scan_Read(nullptr, path);
+    }
+    fs::path dir_;
+};
+
+const DICOM_Tag* find(const DICOM_Tag_List& list, uint16_t group, uint16_t element) {
+    for (const DICOM_Tag& tag : list) {
+        if (tag.group == group && tag.element == element) return &tag;
+    }
+    return nullptr;
+}
+
+std::string text(const DICOM_Tag* tag) {
+    return tag == nullptr ? "<none>" : std::string(tag->data.begin(), tag->data.end());
+}
+
+// A small image file body after the meta information, in the builder's mode.
+void body(Stream_Builder& s) {
+    s.text(0x0008, 0x0060, "CS", "MR");
+    s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+    s.text(0x0010, 0x0020, "LO", "ID42");
+    s.us(0x0028, 0x0010, 512);
+}
+
+TEST_F(ScanRead, EveryTransferSyntax) {
+    struct Case {
+        const char* uid;
+        int mode;
+    } cases[] = {{"1.2.840.10008.1.2", 0}, {"1.2.840.10008.1.2.1", 8}, {"1.2.840.10008.1.2.2", 9}};
+    for (const Case& c : cases) {
+        Stream_Builder s(c.mode);
+        s.preamble().meta(c.uid);
+        body(s);
+        auto set = read(s);
+        ASSERT_TRUE(set) << c.uid;
+        const DICOM_Tag* ts = find(*set, 0x0002, 0x0010);
+        ASSERT_NE(ts, nullptr);
+        EXPECT_EQ(ts->syntax, c.mode);
+        EXPECT_TRUE(ts->flags & Tag_Flag::Syntax_Mark);
+        EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "DOE^JOHN") << c.uid;
+        EXPECT_EQ(text(find(*set, 0x0010, 0x0020)), "ID42") << c.uid;
+        const DICOM_Tag* rows = find(*set, 0x0028, 0x0010);
+        ASSERT_NE(rows, nullptr);
+        EXPECT_EQ(rows->syntax, c.mode);
+        ASSERT_EQ(rows->data.size(), 2u);
+        const uint16_t value = c.mode & 1 ? (rows->data[0] << 8 | rows->data[1]) : (rows->data[1] << 8 | rows->data[0]);
+        EXPECT_EQ(value, 512) << c.uid;
+        EXPECT_EQ(rows->vr_def, VR_Code("US"));
+    }
+}
+
+TEST_F(ScanRead, ElementsAfterNewerLongLengthVrsStayInStep) {
+    // (0018,9219) OD... any of these with a 16-bit length reading would derail what follows.
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.1");
+    s.text(0x0008, 0x0060, "CS", "CT");
+    s.block(0x0008, 0x0119, "UC", 6, 'A');   // Code Meaning-like long text, UC
+    s.text(0x0008, 0x0120, "UR", "http://x/");
+    s.block(0x0040, 0x9212, "FD", 8, 0);
+    s.block(0x0066, 0x0016, "OF", 8, 0);
+    s.text(0x0010, 0x0010, "PN", "AFTER");
+    auto set = read(s);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "AFTER ");
+    EXPECT_EQ(find(*set, 0x0066, 0x0016)->length, 8);
+}
+
+TEST_F(ScanRead, SequencesNestedThreeDeepDefinedAndUndefined) {
+    // (0008,1115) SQ undefined > item undefined > (0008,1140) SQ defined > item defined >
+    // (0008,1199) SQ undefined > item > (0008,1155) UI; then (0010,0010) back at the top.
+    Stream_Builder inner(8);
+    inner.text(0x0008, 0x1155, "UI", "1.2.3", '\0');  // 8 + 6 = 14 bytes
+    Stream_Builder level3(8);
+    level3.header(0x0008, 0x1199, "SQ", 0xFFFFFFFF).item().raw(std::string(inner.bytes().begin(), inner.bytes().end()))
+        .item_end().sequence_end();
+    Stream_Builder level2_item(8);  // the defined-length item holding level 3
+    level2_item.item(static_cast<uint32_t>(level3.size())).raw(std::string(level3.bytes().begin(), level3.bytes().end()));
+
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.1");
+    s.header(0x0008, 0x1115, "SQ", 0xFFFFFFFF).item();
+    s.header(0x0008, 0x1140, "SQ", static_cast<uint32_t>(level2_item.size()));
+    s.raw(std::string(level2_item.bytes().begin(), level2_item.bytes().end()));
+    s.item_end().sequence_end();
+    s.text(0x0010, 0x0010, "PN", "TOP");
+    auto set = read(s);
+    ASSERT_TRUE(set);
+    const DICOM_Tag* l1 = find(*set, 0x0008, 0x1115);
+    ASSERT_NE(l1, nullptr);
+    ASSERT_EQ(l1->item_nb(), 1);
+    const DICOM_Tag* l2 = find(l1->item[0], 0x0008, 0x1140);
+    ASSERT_NE(l2, nullptr);
+    ASSERT_EQ(l2->item_nb(), 1);
+    const DICOM_Tag* l3 = find(l2->item[0], 0x0008, 0x1199);
+    ASSERT_NE(l3, nullptr);
+    ASSERT_EQ(l3->item_nb(), 1);
+    const DICOM_Tag* leaf = find(l3->item[0], 0x0008, 0x1155);
+    ASSERT_NE(leaf, nullptr);
+    EXPECT_EQ(leaf->depth, 3);
+    EXPECT_EQ(std::string(leaf->data.begin(), leaf->data.end() - 1), "1.2.3");
+    const DICOM_Tag* top = find(*set, 0x0010, 0x0010);
+    ASSERT_NE(top, nullptr);
+    EXPECT_EQ(top->depth, 0);
+    EXPECT_EQ(text(top), "TOP ");
+}
+
+TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.4.50");
+    s.text(0x0010, 0x0010, "PN", "X");
+    s.header(0x7FE0, 0x0010, "OB", 0xFFFFFFFF);
+    s.item(0);                                        // empty offset table
+    s.item(1024).raw(std::string(1024, '\x11'));      // loaded
+    const uint32_t skipped_at = static_cast<uint32_t>(s.size()) + 8;
+    s.item(1026).raw(std::string(1026, '\x22'));      // skipped (even stand-in for 1025)
+    s.sequence_end();
+    s.text(0xFFFC, 0xFFFC, "OB", "");                 // trailing padding tag
+    auto set = read(s);
+    ASSERT_TRUE(set);
+    const DICOM_Tag* pixels = find(*set, 0x7FE0, 0x0010);
+    ASSERT_NE(pixels, nullptr);
+    ASSERT_EQ(pixels->item_nb(), 3);
+    const DICOM_Tag& loaded = pixels->item[1][0];
+    EXPECT_EQ(loaded.group, 0xFFFE);
+    EXPECT_EQ(loaded.data.size(), 1024u);
+    const DICOM_Tag& left = pixels->item[2][0];
+    EXPECT_TRUE(left.data.empty());
+    EXPECT_EQ(left.length, 1026);
+    EXPECT_EQ(left.pos_data, skipped_at);
+}
+
+TEST_F(ScanRead, OddValueOf1025BytesStaysOnDisk) {
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.1");
+    s.block(0x0009, 0x1001, "OB", 1025);
+    s.block(0x0009, 0x1002, "OB", 1024);
+    auto set = read(s);
+    ASSERT_TRUE(set);
+    EXPECT_TRUE(find(*set, 0x0009, 0x1001)->data.empty());
+    EXPECT_EQ(find(*set, 0x0009, 0x1002)->data.size(), 1024u);
+}
+
+TEST_F(ScanRead, TruncationAndTails) {
+    Log_Capture log(3);
+    {  // cut inside a value: kept, shortened and flagged
+        Stream_Builder s(8);
+        s.preamble().meta("1.2.840.10008.1.2.1");
+        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+        s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
+        auto set = read(s, "cut_value.dcm");
+        ASSERT_TRUE(set);
+        const DICOM_Tag* id = find(*set, 0x0010, 0x0020);
+        ASSERT_NE(id, nullptr);
+        EXPECT_EQ(id->length, 10);
+        EXPECT_TRUE(id->flags & Tag_Flag::Error);
+        EXPECT_TRUE(log.has("Invalid tag length (size=64)!"));
+    }
+    {  // cut inside a header: everything before it
+        Stream_Builder s(8);
+        s.preamble().meta("1.2.840.10008.1.2.1");
+        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+        s.u16(0x0010, false).u16(0x0020, false).raw("L");
+        auto set = read(s, "cut_header.dcm");
+        ASSERT_TRUE(set);
+        EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "DOE^JOHN");
+        EXPECT_EQ(find(*set, 0x0010, 0x0020), nullptr);
+    }
+    {  // zero-filled tail
+        Stream_Builder s(8);
+        s.preamble().meta("1.2.840.10008.1.2.1");
+        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+        s.raw(std::string(64, '\0'));
+        auto set = read(s, "zero_tail.dcm");
+        ASSERT_TRUE(set);
+        EXPECT_TRUE(log.has("--> ****** NULL element ******"));
+        EXPECT_EQ(set->back().group, 0x0010);
+    }
+}
+
+TEST_F(ScanRead, MissingFileAndEmptyFile) {
+    Log_Capture log;
+    EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, (dir_ / "absent.dcm").string()));
+    EXPECT_TRUE(log.has("ERROR: Unable to open file"));
+    EXPECT_TRUE(log.has("file: ("));
+    Stream_Builder s(8);
+    s.preamble();  // no elements: nothing to format
+    EXPECT_FALSE(read(s));
+    EXPECT_TRUE(log.has("Failed in DICOM_Attribute_Format()"));
+}
+
+TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.1");
+    body(s);
+    const std::string path = (dir_ / "p.dcm").string();
+    ASSERT_TRUE(s.save(path));
+    File_Source source;
+    ASSERT_EQ(DICOMDIR_Scan_Open(path, source), Scan_Prefix::DICOM);
+    auto set = DICOMDIR_Scan_Read(nullptr, path, source);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "DOE^JOHN");
+    // open, status, prefix read, one buffer fill, close
+    EXPECT_EQ(source.system_calls(), 5u);
+    EXPECT_FALSE(source.is_open());
+
+    Stream_Builder other(8);
+    other.raw(std::string(200, 'x'));
+    ASSERT_TRUE(other.save((dir_ / "x.txt").string()));
+    File_Source plain;
+    EXPECT_EQ(DICOMDIR_Scan_Open((dir_ / "x.txt").string(), plain), Scan_Prefix::Not_DICOM);
+    File_Source missing;
+    EXPECT_EQ(DICOMDIR_Scan_Open((dir_ / "none").string(), missing), Scan_Prefix::Unreadable);
+}
+
+}  // namespace
