@@ -1,0 +1,186 @@
+// Definition files: the creator file search, the line and file syntax, levels, values, macros.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "dicom/byte_order.h"
+#include "dicom/definition.h"
+#include "log_capture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Definitions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("definitions_" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        DICOM_Module_Dir(nullptr, (dir_.string() + "/").c_str());
+    }
+    void TearDown() override {
+        DICOM_Module_Private_Cleanup();
+        DICOM_Module_Include_Cleanup();
+        DICOM_Module_Cleanup();
+        fs::remove_all(dir_);
+    }
+    void write(const std::string& name, const std::string& content) {
+        std::ofstream(dir_ / name, std::ios::binary) << content;
+    }
+    DICOM_Tag_List parse(const std::string& content) {
+        write("parse.txt", content);
+        std::FILE* f = std::fopen((dir_ / "parse.txt").c_str(), "rb");
+        DICOM_Tag_List list;
+        EXPECT_EQ(DICOM_Module_Read_File(nullptr, f, "parse.txt", list), 1);
+        std::fclose(f);
+        return list;
+    }
+    fs::path dir_;
+};
+
+DICOM_Tag private_tag(uint16_t group, uint16_t element) {
+    DICOM_Tag tag;
+    tag.group = group;
+    tag.element = element;
+    return tag;
+}
+
+TEST_F(Definitions, CreatorFileIsFoundByShorteningItsName) {
+    Log_Capture log(3);
+    write("DICOM_Private_ACME LAB.txt", "(0029,0010) VR=LO desc=\"Lab Name\"\n");
+    DICOM_Tag tag = private_tag(0x0029, 0x1010);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "ACME LAB 2", &tag), 1);
+    EXPECT_EQ(tag.description, "Lab Name");
+    EXPECT_EQ(tag.vr_def, VR_Code("LO"));
+    // Tried one character fewer each time, the blank-ended name included.
+    const int first = log.count("DICOM_Private_ACME LAB 2.txt");
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(log.count("DICOM_Private_ACME LAB .txt"), 1);
+    EXPECT_EQ(log.count("DICOM_Private_ACME LA.txt"), 0);
+
+    // A second request is answered from memory.
+    log.lines().clear();
+    tag = private_tag(0x0029, 0x1010);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "ACME LAB 2", &tag), 1);
+    EXPECT_FALSE(log.has("Private Attribute file:"));
+}
+
+TEST_F(Definitions, CreatorCharactersUnfitForFileNamesBecomeUnderscores) {
+    write("DICOM_Private_ACME_IMAGING_1.txt", "-(0029,0001) VR=OB desc=\"Thumbnail\"\n");
+    DICOM_Tag tag = private_tag(0x0029, 0x1001);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "Acme/Imaging:1", &tag), 1);
+    EXPECT_TRUE(tag.flags & Tag_Flag::Deleted);  // removal mark
+}
+
+TEST_F(Definitions, CreatorWithoutFileIsRememberedAndReportedOnce) {
+    Log_Capture log;
+    DICOM_Tag tag = private_tag(0x0031, 0x1001);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "NOBODY", &tag), 0);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "NOBODY", &tag), 0);
+    EXPECT_EQ(log.count("Found no private attribute file for creator:NOBODY"), 1);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "", &tag), 0);
+}
+
+TEST_F(Definitions, FullTagWinsOverLowByte) {
+    write("DICOM_Private_TWO.txt", "(0029,0020) VR=LO desc=\"by low byte\"\n(0029,1120) VR=SH desc=\"exact\"\n");
+    DICOM_Tag exact = private_tag(0x0029, 0x1120);
+    DICOM_Tag by_byte = private_tag(0x0029, 0x1020);
+    DICOM_Tag unknown = private_tag(0x0029, 0x1021);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &exact), 1);
+    EXPECT_EQ(exact.description, "exact");
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &by_byte), 1);
+    EXPECT_EQ(by_byte.description, "by low byte");
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &unknown), 0);
+}
+
+TEST_F(Definitions, NestingLevelsProduceItemsAndDelimiters) {
+    const DICOM_Tag_List list = parse("(0008,1140) VR=SQ\n>(0008,1150) VR=UI \"1.2.3\"\n(0010,0010) VR=PN\n");
+    // SQ, item, element, item delimitation, sequence delimitation, then the next top-level line.
+    ASSERT_EQ(list.size(), 6u);
+    EXPECT_EQ(list[0].element, 0x1140);
+    EXPECT_EQ(list[0].length, Undefined_Length);
+    EXPECT_EQ(list[1].element, 0xE000);
+    EXPECT_EQ(list[2].element, 0x1150);
+    EXPECT_EQ(std::string(list[2].data.begin(), list[2].data.end()), std::string("1.2.3\0", 6));
+    EXPECT_EQ(list[3].element, 0xE00D);
+    EXPECT_EQ(list[4].element, 0xE0DD);
+    EXPECT_EQ(list[5].element, 0x0010);
+    for (const DICOM_Tag& tag : list) EXPECT_EQ(tag.flags & Tag_Flag::Origin_Mask, Tag_Flag::Origin_Module);
+}
+
+TEST_F(Definitions, TokensMarksAndSyntaxErrors) {
+    Log_Capture log;
+    const DICOM_Tag_List list = parse(
+        "(0010,0010) type=1C\n"
+        "!(0010,0020) type=1 ; comment with (0010,0030)\n"
+        "(0010,0030) type= desc=\"never read\"\n"
+        "+(0010,0040) bogus desc=\"never read\"\n"
+        "0010,0050 VR=CS\n"
+        "=(0010,0060) VR=X1\n");
+    ASSERT_EQ(list.size(), 5u);  // the line without "(" is skipped
+    EXPECT_EQ(list[0].type, VR_Code("1C"));
+    EXPECT_EQ(list[1].type, VR_Code("1 "));
+    EXPECT_TRUE(list[1].flags & Tag_Flag::Forced);
+    EXPECT_EQ(list[2].type, VR_Code("3 "));
+    EXPECT_TRUE(list[2].description.empty());
+    EXPECT_TRUE(list[3].flags & Tag_Flag::Append);
+    EXPECT_TRUE(list[3].description.empty());
+    EXPECT_TRUE(list[4].flags & Tag_Flag::Default);
+    EXPECT_TRUE(log.has("Syntax error\"type=xx\" (=type=)"));
+    EXPECT_TRUE(log.has("Syntax error (=bogus)"));
+    EXPECT_TRUE(log.has("Syntax error: expecting \"(xxxx,yyyy) ...\" instead of \"0010,0050 VR=CS\""));
+    EXPECT_TRUE(log.has("Syntax error\"VR=xx\" (=VR=X1)"));
+}
+
+TEST_F(Definitions, LinesEndOnlyAtNewline) {
+    EXPECT_EQ(parse("(0010,0010) VR=PN\n(0010,0020) VR=LO").size(), 1u);    // last line unused
+    EXPECT_EQ(parse("(0010,0010) VR=PN\n\f(0010,0020) VR=LO\n").size(), 1u);  // form feed ends
+    EXPECT_EQ(parse("(0010,0010)\tVR=PN\r\n").front().vr_def, VR_Code("PN"));
+}
+
+TEST_F(Definitions, NumbersFirstByBackslashThenByBlanks) {
+    DICOM_Tag tag;
+    tag.vr_def = VR_Code("US");
+    ASSERT_EQ(DICOM_Module_Value(&tag, "12\\34 56"), 1);
+    ASSERT_EQ(tag.length, 6);
+    EXPECT_EQ(DICOM_Read_16(0, tag.data.data() + 2), 34);
+    EXPECT_EQ(DICOM_Read_16(0, tag.data.data() + 4), 56);
+    ASSERT_EQ(DICOM_Module_Value(&tag, "12 34"), 1);
+    ASSERT_EQ(tag.length, 2);
+    EXPECT_EQ(DICOM_Read_16(0, tag.data.data()), 12);
+    tag.vr_def = VR_Code("CS");
+    ASSERT_EQ(DICOM_Module_Value(&tag, "ABC"), 1);
+    EXPECT_EQ(tag.length, 4);  // padded with a blank
+    tag.vr_def = VR_OB;
+    EXPECT_EQ(DICOM_Module_Value(&tag, "1"), 0);
+}
+
+TEST_F(Definitions, MacrosAreInsertedAndMayIncludeThemselves) {
+    Log_Capture log;
+    write("DICOM_Include_Common_Block.txt", "(0029,0008) VR=CS desc=\"Type\"\ninclude \"Common Block\"\n");
+    write("DICOM_Private_MACRO USER.txt", "include Common Block\n(0029,0018) VR=CS\n");
+    DICOM_Tag tag = private_tag(0x0029, 0x1008);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "MACRO USER", &tag), 1);
+    EXPECT_EQ(tag.description, "Type");
+    const DICOM_Tag_List list = parse("include Missing One\n");
+    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(log.has("Unable to open included file:"));
+}
+
+TEST(InstalledTables, VendorCreatorFilesAreUsable) {
+    DICOM_Module_Dir(nullptr, KESTRAPOL_SOURCE_DIR "/config/DICOM Tables/");
+    DICOM_Tag info = private_tag(0x0029, 0x1010);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "SIEMENS CSA HEADER", &info), 1);  // through the macro
+    EXPECT_EQ(info.vr_def, VR_OB);
+    EXPECT_EQ(info.description, "CSA Image Header Info");
+    DICOM_Tag b_value = private_tag(0x0019, 0x100C);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "SIEMENS MR HEADER", &b_value), 1);
+    EXPECT_EQ(b_value.vr_def, VR_Code("IS"));
+    DICOM_Module_Private_Cleanup();
+    DICOM_Module_Include_Cleanup();
+    DICOM_Module_Cleanup();
+}
+
+}  // namespace
