@@ -1,0 +1,25 @@
+// The configuration file Kestrapol.ini: attributes per directory record level, trace level,
+// scratch folder, audit file name and the definition-file folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dirscan/tree.h"
+#include "util/log.h"
+
+// Tag selection lists, one per record level, in the order of the file's lines (duplicates kept).
+// Each Configuration_Read empties them first, so they hold the last file read.
+extern std::vector<uint16_t> Item_Patient_Group, Item_Patient_Elem;
+extern std::vector<uint16_t> Item_Study_Group, Item_Study_Elem;
+extern std::vector<uint16_t> Item_Series_Group, Item_Series_Elem;
+extern std::vector<uint16_t> Item_Image_Group, Item_Image_Elem;
+extern int32_t Item_Patient_Nb, Item_Study_Nb, Item_Series_Nb, Item_Image_Nb;
+
+// Reads path + name (path ends with "/"). 1 when the file was read to its end, 0 when it
+// cannot be opened.
+int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name);
+
+// The four lists in the form the tree takes them.
+Dir_Tag_Lists Configuration_Tag_Lists();

@@ -1,0 +1,171 @@
+// The program's start, its two modes and its end.
+#include "app/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+#include "app/configuration.h"
+#include "dicom/library.h"
+#include "util/banner.h"
+#include "util/directory.h"
+#include "util/library_version.h"
+#include "util/log_sink.h"
+#include "util/region.h"
+#include "util/registry.h"
+#include "util/terminal_sink.h"
+
+Win_Handle Main_Window = nullptr;
+std::optional<std::string> Inst_Path;
+std::optional<std::string> Application_Path;
+
+namespace {
+
+constexpr const char* Fallback_Install_Folder = "/opt/Corvanthis/";
+
+void set_identity() {
+    DICOM_Warning_Kind = LOG_TRACE_1;
+    DICOM_Notice_Kind = LOG_TRACE_1;
+    Trace_File_Name = "DICOMDIR_trace.dat";
+    Prog_Name = "Kestrapol";
+    Prog_Version = "1.0 Rev-5";
+    Prog_ID = "KSP 10000050";
+    Prog_Date = "30/05/2011";
+    Trace_Level = 0;
+    std::error_code error;
+    std::string temporary = std::filesystem::temp_directory_path(error).string();
+    if (!error && !temporary.empty()) Scratch_Dir = temporary.back() == '/' ? temporary : temporary + "/";
+}
+
+std::string install_folder_or_fallback() {
+    std::string folder;
+    if (Registry_Get_Path(Prog_Name, folder)) return folder;
+    return Fallback_Install_Folder;
+}
+
+// $APPDATA when set (as on the program's other platform), else the XDG configuration folder.
+std::optional<std::string> per_user_folder() {
+    const char* base = std::getenv("APPDATA");
+    std::string config_home;
+    if (!base) {
+        if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) config_home = xdg;
+        else if (const char* home = std::getenv("HOME"); home && *home) config_home = std::string(home) + "/.config";
+        else return std::nullopt;
+        base = config_home.c_str();
+    }
+    std::string folder = std::string(base) + "/Corvanthis/";
+    return folder;
+}
+
+bool libraries_match(Win_Handle window) {
+    struct Check {
+        const char* (*version)(const char*);
+        const char* file;
+    };
+    const Check checks[] = {{Util_Library_Version, "Corvanthis_Util.dll"},
+                            {Tools_Library_Version, "Corvanthis_Tools.dll"},
+                            {DICOM_Library_Version, "Corvanthis_DICOM.dll"}};
+    for (const Check& check : checks) {
+        if (check.version(Required_Library_Version)) continue;
+        Log_Box(window, LOG_BOX_ERROR, "Wrong DLL version", "We need:\n%s %s\nYou have:\n%s", check.file,
+                Required_Library_Version, check.version(nullptr));
+        return false;
+    }
+    return true;
+}
+
+bool read_configuration(Win_Handle window) {
+    bool read = Inst_Path && Configuration_Read(window, *Inst_Path, Configuration_File_Name);
+    if (Application_Path && File_Exist_Parts(Application_Path->c_str(), Configuration_File_Name, nullptr))
+        read = Configuration_Read(window, *Application_Path, Configuration_File_Name) || read;
+    if (!read) {
+        Log_Message(window, LOG_ERROR,
+                    "Unable to access the \"%s\" file!\n\nIt must be present either in your user environment\n"
+                    "or in the Corvanthis instalation directory.\n(See the readme file for more details)",
+                    Configuration_File_Name);
+    }
+    return read;
+}
+
+// Everything between the main window's creation and the mode's own work.
+int continue_startup(Win_Handle window) {
+    Main_Window = window;
+    if (!libraries_match(window)) return Exit_Startup_Failed;
+    Log_Set_Handler(Log_Handler);
+    if (Trace_Level != 0) {
+        System_Banner();
+        Log_Message(window, LOG_TRACE_1, "%s", Util_Library_Version(nullptr));
+        Log_Message(window, LOG_TRACE_1, "%s", Tools_Library_Version(nullptr));
+        Log_Message(window, LOG_TRACE_1, "%s", DICOM_Library_Version(nullptr));
+        Log_Message(window, LOG_TRACE_1, "%s", "");
+    }
+    std::string install;
+    if (!Registry_Get_Path(Prog_Name, install)) {
+        Log_Message(window, LOG_TRACE_1, "Unable to get path from registry");
+        Log_Message(window, LOG_TRACE_1, "File:%s. Line:%d", __FILE__, __LINE__);
+        install = Fallback_Install_Folder;
+    }
+    if (!install.empty()) Inst_Path = install;
+    Application_Path = per_user_folder();
+    return read_configuration(window) ? 0 : Exit_Startup_Failed;
+}
+
+void shut_down() {
+    Log_Message(Main_Window, LOG_TRACE_1, "In FREE");
+    Inst_Path.reset();
+    Application_Path.reset();
+    DICOM_Library_Cleanup();
+    Tools_Library_Cleanup();
+    Util_Library_Cleanup();
+    Log_Set_Handler(nullptr);
+    Main_Window = nullptr;
+}
+
+int run(int argc, char** argv, Interactive_Runner interactive) {
+    set_identity();
+    Mutex_Region_Create();
+    DICOM_Module_Dir(nullptr, (install_folder_or_fallback() + "DICOM Tables/").c_str());
+
+    Command_Line command_line = Parse_Command_Line(argc, argv);
+    if (command_line.unknown_option) {
+        Print_Usage(command_line.unknown_token);
+        Util_Library_Cleanup();
+        return Exit_Unknown_Option;
+    }
+
+    if (command_line.folders.empty()) {
+        if (!interactive) {
+            std::fprintf(stderr,
+                         "%s: this build has no interactive mode; name the folders to convert:\n"
+                         " %s [-v] [-t val] folder ...\n",
+                         Prog_Name.c_str(), Prog_Name.c_str());
+            Util_Library_Cleanup();
+            return Exit_Startup_Failed;
+        }
+        int code = interactive(argc, argv, continue_startup);
+        shut_down();
+        return code;
+    }
+
+    // Batch mode: no window; panel lines go to standard output.
+    Terminal_Sink terminal;
+    Log_Set_Sink(&terminal);
+    int code = continue_startup(nullptr);
+    if (code == 0) code = Batch_Run(command_line.folders);
+    shut_down();
+    std::fflush(stdout);
+    return code;
+}
+
+}  // namespace
+
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive) {
+    try {
+        return run(argc, argv, interactive);
+    } catch (const std::bad_alloc&) {
+        Log_Message(Main_Window, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
+        Log_Message(Main_Window, LOG_ERROR, "memory error in start-up");
+        return Exit_Startup_Failed;
+    }
+}

@@ -1,0 +1,17 @@
+// The DICOM library as a whole: its version, its definition-file folder and its clean-up.
+#pragma once
+
+#include <string>
+
+#include "dicom/definition.h"
+#include "util/log.h"
+
+// Without a text: the description "Corvanthis_DICOM (Static) 21.6 (rev-a)". With a text: the
+// same description when the text is exactly the library's version, else nullptr.
+const char* DICOM_Library_Version(const char* required);
+
+// The definition-file folder, kept by the definition-file reader (DICOM_Module_Dir).
+inline std::string DICOM_Module_Dir_Get() { return DICOM_Module_Dir(nullptr, nullptr); }
+
+// Releases the library's caches: the dictionary, the definition files and the value rings.
+void DICOM_Library_Cleanup();

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/configuration.h"
+#include "dicom/library.h"
+#include "util/log_sink.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Panel : Log_Sink {
+    std::vector<std::string> lines;
+    void panel_write(const char* raw) override { lines.push_back(Log_Clean_Text(raw)); }
+    void panel_overwrite(const char*) override {}
+    void thread_line_posted(Win_Handle) override {}
+    int box(Win_Handle, const char*, const char*, Box_Icon) override { return 1; }
+};
+
+class Configuration : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(getpid()));
+        fs::create_directories(folder);
+        path = folder.string() + "/";
+        Trace_Level = 0;
+        Log_Set_Handler(Log_Handler);
+        Log_Set_Sink(&panel);
+    }
+    void TearDown() override {
+        Log_Set_Sink(nullptr);
+        Log_Set_Handler(nullptr);
+        Trace_Level = 0;
+        fs::remove_all(folder);
+    }
+    int read(const std::string& content, const char* name = "Kestrapol.ini") {
+        std::ofstream(folder / name) << content;
+        panel.lines.clear();
+        return Configuration_Read(nullptr, path, name);
+    }
+    fs::path folder;
+    std::string path;
+    Panel panel;
+};
+
+TEST_F(Configuration, SeparatorsCaseAndComments) {
+    ASSERT_EQ(read("TAG_PATIENT = (0010,0020)\n"
+                   "tag_image=0008,0018\n"
+                   "tag_image:\t(0020,0013)   ; instance number\n"
+                   "# a comment line\n"
+                   "tag_study = (0020,000D) # study UID\n"
+                   "\n"
+                   "tag_image = (0008,0018)\n"),
+              1);
+    EXPECT_EQ(Item_Patient_Nb, 1);
+    EXPECT_EQ(Item_Patient_Group, std::vector<uint16_t>{0x0010});
+    EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0020});
+    EXPECT_EQ(Item_Study_Elem, std::vector<uint16_t>{0x000D});
+    EXPECT_EQ(Item_Image_Nb, 3);  // duplicates stay
+    EXPECT_EQ(Item_Image_Elem, (std::vector<uint16_t>{0x0018, 0x0013, 0x0018}));
+    EXPECT_EQ(Item_Series_Nb, 0);
+    EXPECT_EQ(panel.lines.front(), "Reading: " + path + "Kestrapol.ini");
+    EXPECT_EQ(panel.lines[1], "    Adding: (0010,0020) to patient tags list");
+    EXPECT_EQ(panel.lines[3], "    Adding: (0020,0013) to image tags list");
+    EXPECT_EQ(panel.lines.back(), "Done");
+    Dir_Tag_Lists lists = Configuration_Tag_Lists();
+    EXPECT_EQ(lists.image.element, Item_Image_Elem);
+}
+
+TEST_F(Configuration, SecondFileEmptiesTheLists) {
+    read("tag_patient = (0010,0020)\ntag_series = (0020,0011)\n");
+    read("tag_patient = (0010,0030)\n", "second.ini");
+    EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0030});
+    EXPECT_EQ(Item_Series_Nb, 0);
+    EXPECT_TRUE(Item_Series_Group.empty());
+}
+
+TEST_F(Configuration, ValuesScratchAuditTables) {
+    std::string saved_scratch = Scratch_Dir;
+    read("scratch = \"/tmp/my logs\"\naudit = audit2.dat\ntables = /opt/tables\naudit\n");
+    EXPECT_EQ(Scratch_Dir, "/tmp/my logs/");
+    EXPECT_EQ(Audit_File_Name, "audit2.dat");  // a key without value changes nothing
+    EXPECT_EQ(DICOM_Module_Dir(nullptr, nullptr), "/opt/tables/");
+    read("scratch = /var/tmp/\r\n");  // a file written on Windows
+    EXPECT_EQ(Scratch_Dir, "/var/tmp/");
+    Scratch_Dir = saved_scratch;
+}
+
+TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {
+    Trace_Level = 3;
+    read("trace = 2\n");
+    EXPECT_EQ(Trace_Level, 3);
+    read("trace = 4\n");
+    EXPECT_EQ(Trace_Level, 4);
+    read("trace 9\n");  // no separator, no third field
+    EXPECT_EQ(Trace_Level, 4);
+    read("trace = -1\n");  // read as 255: always replaces
+    EXPECT_EQ(Trace_Level, -1);
+    read("trace = 2\n");
+    EXPECT_EQ(Trace_Level, 2);
+}
+
+TEST_F(Configuration, BadLinesAreWarnedAndSkipped) {
+    read("colour = red\ntag_patient = (0010, 0020)\ntag_series = (xyz,0011)\n");
+    ASSERT_EQ(panel.lines.size(), 2u + 3u * 2u);
+    EXPECT_EQ(panel.lines[1], "WARNING: bad line in " + path + "Kestrapol.ini");
+    EXPECT_EQ(panel.lines[2], "\t\t[1] colour = red");
+    EXPECT_EQ(panel.lines[4], "\t\t[2] tag_patient = (0010, 0020)");  // element cut off by the blank
+    EXPECT_EQ(Item_Patient_Nb, 0);
+    EXPECT_EQ(Item_Series_Nb, 0);
+}
+
+TEST_F(Configuration, LongLinesAreReadInPieces) {
+    std::string filler(300, ' ');
+    read("tag_image = (0008,0018)" + filler + "tag_series = (0020,0011)\n");
+    EXPECT_EQ(Item_Image_Nb, 1);
+    EXPECT_EQ(Item_Series_Nb, 1);  // second piece from character 255 on
+    EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
+}
+
+}  // namespace

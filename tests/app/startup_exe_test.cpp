@@ -1,0 +1,118 @@
+// Runs the built program in batch mode, the way a user or a script does.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    int code = -1;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* exe = std::getenv("KESTRAPOL_EXE");
+        ASSERT_NE(exe, nullptr);
+        program = exe;
+        root = fs::temp_directory_path() / ("kestrapol_exe_" + std::to_string(getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "home");
+        fs::create_directories(root / "empty");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // A clean environment: no per-user configuration unless the test writes one.
+    Outcome run(const std::string& arguments, const std::string& environment = "") {
+        std::string command = "env -i HOME='" + (root / "home").string() + "' TMPDIR='" + root.string() + "' " +
+                              environment + " '" + program.string() + "' " + arguments + " >'" +
+                              (root / "out").string() + "' 2>'" + (root / "err").string() + "'";
+        int status = std::system(command.c_str());
+        Outcome result;
+        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(root / "out");
+        result.err = slurp(root / "err");
+        return result;
+    }
+    fs::path program, root;
+};
+
+TEST_F(Program, EmptyFolderEndsWithCodeFour) {
+    Outcome result = run("'" + (root / "empty").string() + "'");
+    EXPECT_EQ(result.code, 4) << result.out << result.err;
+    std::string ini = (program.parent_path() / "Kestrapol.ini").string();
+    EXPECT_NE(result.out.find("Reading: " + ini + "\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Done\n"), std::string::npos);
+    EXPECT_EQ(result.out.find('\x01'), std::string::npos);  // no markup on a pipe
+    EXPECT_EQ(result.out.find('\033'), std::string::npos);
+}
+
+TEST_F(Program, UnknownOptionPrintsTheUsage) {
+    Outcome result = run("-x '" + (root / "empty").string() + "'");
+    EXPECT_EQ(result.code, 2);
+    EXPECT_EQ(result.err, "unknown argument (-x)\n");
+    EXPECT_NE(result.out.find(" --- usage: ---\n Kestrapol [-v] [-t val]\n\n"), std::string::npos);
+}
+
+TEST_F(Program, MissingConfigurationIsAFailure) {
+    fs::create_directories(root / "install");
+    fs::copy_file(program, root / "install" / "kestrapol");
+    program = root / "install" / "kestrapol";
+    Outcome result = run("'" + (root / "empty").string() + "'");
+    EXPECT_EQ(result.code, 5);
+    EXPECT_NE(result.err.find("Unable to access the \"Kestrapol.ini\" file!\n\nIt must be present either in your "
+                              "user environment\nor in the Corvanthis instalation directory.\n"),
+              std::string::npos)
+        << result.err;
+
+    // A per-user file alone is enough.
+    fs::create_directories(root / "appdata" / "Corvanthis");
+    std::ofstream(root / "appdata" / "Corvanthis" / "Kestrapol.ini") << "tag_patient = (0010,0020)\n";
+    result = run("'" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    EXPECT_EQ(result.code, 4) << result.err;
+    EXPECT_NE(result.out.find("    Adding: (0010,0020) to patient tags list\n"), std::string::npos);
+}
+
+TEST_F(Program, InstallThenPerUserFile) {
+    fs::create_directories(root / "home" / ".config" / "Corvanthis");
+    std::ofstream(root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini") << "tag_study = (0020,000D)\n";
+    Outcome result = run("'" + (root / "empty").string() + "'");
+    EXPECT_EQ(result.code, 4);
+    std::size_t install = result.out.find("Reading: " + (program.parent_path() / "Kestrapol.ini").string());
+    std::size_t user = result.out.find("Reading: " + (root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini").string());
+    ASSERT_NE(install, std::string::npos) << result.out;
+    ASSERT_NE(user, std::string::npos) << result.out;
+    EXPECT_LT(install, user);
+}
+
+TEST_F(Program, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
+    fs::create_directories(root / "appdata" / "Corvanthis");
+    std::ofstream(root / "appdata" / "Corvanthis" / "Kestrapol.ini") << "scratch = " << (root / "logs").string() << "\n";
+    Outcome result = run("-t 1 '" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    EXPECT_EQ(result.code, 4);
+    EXPECT_NE(result.out.find("TRACE:   ==== ==== Kestrapol 1.0 Rev-5 ==== ("), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("TRACE:   Corvanthis_DICOM (Static) 21.6 (rev-a) \n"), std::string::npos);
+    EXPECT_NE(result.out.find("REPORT:  Done\n"), std::string::npos);
+    EXPECT_EQ(result.out.find("\nDone\n"), std::string::npos);  // not a second time from the panel
+    EXPECT_NE(result.out.find("TRACE:   In FREE \n"), std::string::npos);
+    // The trace starts in the temporary folder; after the configuration it follows the scratch key.
+    EXPECT_NE(slurp(root / "DICOMDIR_trace.dat").find("TRACE:   Computer Name:  "), std::string::npos);
+    EXPECT_NE(slurp(root / "logs" / "DICOMDIR_trace.dat").find("TRACE:   In FREE\n"), std::string::npos);
+}
+
+}  // namespace

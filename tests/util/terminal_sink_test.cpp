@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "util/terminal_sink.h"
+
+namespace {
+
+TEST(TerminalLine, MarkupBecomesAnsiOrGoes) {
+    const char* raw = "\xF1\x05WARNING:\x02 bad \x01[3]\x7F\x80";
+    EXPECT_EQ(Terminal_Line(raw, false), "WARNING: bad [3]");
+    EXPECT_EQ(Terminal_Line(raw, true), "\033[1m\033[33mWARNING:\033[39m bad \033[34m[3]\033[0m");
+    EXPECT_EQ(Terminal_Line("plain\ttext", true), "plain\ttext");  // no reset without markup
+}
+
+std::string sink_output(void (*write)(Terminal_Sink&)) {
+    std::FILE* file = std::tmpfile();
+    {
+        Terminal_Sink sink(file);
+        write(sink);
+    }
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
+
+TEST(TerminalSink, PanelLinesUnlessTheConsoleEchoShowsThem) {
+    Trace_Level = 0;
+    EXPECT_EQ(sink_output([](Terminal_Sink& sink) {
+                  sink.panel_write("\x01one");
+                  sink.panel_overwrite("two");
+              }),
+              "one\ntwo\n");
+    Trace_Level = -1;  // the trace file only: the lines still belong on the terminal
+    EXPECT_EQ(sink_output([](Terminal_Sink& sink) { sink.panel_write("one"); }), "one\n");
+    Trace_Level = 1;
+    EXPECT_EQ(sink_output([](Terminal_Sink& sink) { sink.panel_write("one"); }), "");
+    Trace_Level = 0;
+}
+
+TEST(TerminalSink, ThreadLinesAndBoxes) {
+    Prog_Name = "Kestrapol";
+    Log_Set_Handler(Log_Handler);
+    std::string out = sink_output([](Terminal_Sink& sink) {
+        Log_Set_Sink(&sink);
+        Log_Message(nullptr, LOG_THREAD, "Found %d files", 12);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Log_Message(nullptr, LOG_QUESTION, "Overwrite?"), 0);
+        Log_Box(nullptr, LOG_BOX_INFO, "Note", "\x04red");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Kestrapol: Overwrite?\nNote: red\n");
+        Log_Set_Sink(nullptr);
+    });
+    Log_Set_Handler(nullptr);
+    EXPECT_EQ(out, "Found 12 files\n");
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+// Panel lines written to a terminal or a file.
+#include "util/terminal_sink.h"
+
+#include <unistd.h>
+
+namespace {
+
+const char* ansi_of(unsigned char markup) {
+    switch (markup) {
+        case 0x01: return "\033[34m";  // blue
+        case 0x02: return "\033[39m";  // black: the text colour of the panel, the terminal's own here
+        case 0x03: return "\033[37m";  // white
+        case 0x04: return "\033[31m";  // red
+        case 0x05: return "\033[33m";  // yellow
+        case 0x06: return "\033[32m";  // green
+        case 0xF0: return "\033[22;23m";  // regular
+        case 0xF1: return "\033[1m";   // bold
+        case 0xF2: return "\033[3m";   // oblique
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+std::string Terminal_Line(const char* raw_text, bool ansi) {
+    if (!ansi) return Log_Clean_Text(raw_text);
+    std::string line;
+    bool styled = false;
+    for (const char* p = raw_text; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (const char* code = ansi_of(c)) {
+            line += code;
+            styled = true;
+        } else if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) {
+            line += static_cast<char>(c);
+        }
+    }
+    if (styled) line += "\033[0m";
+    return line;
+}
+
+Terminal_Sink::Terminal_Sink(std::FILE* out) : out_(out), terminal_(isatty(fileno(out)) == 1) {}
+
+void Terminal_Sink::line(const char* raw_text) {
+    if (Trace_Level > 0) return;  // the console echo already shows it
+    std::string text = Terminal_Line(raw_text, terminal_);
+    text += '\n';
+    std::fwrite(text.data(), 1, text.size(), out_);
+    if (terminal_) std::fflush(out_);
+}
+
+void Terminal_Sink::panel_write(const char* raw_text) { line(raw_text); }
+
+// No line to replace on a stream: the new text follows as a line of its own.
+void Terminal_Sink::panel_overwrite(const char* raw_text) { line(raw_text); }
+
+void Terminal_Sink::thread_line_posted(Win_Handle) {
+    line(Thread_Text_Ring[(Thread_Ring_Write_Index() + Thread_Ring_Slots - 1) % Thread_Ring_Slots]);
+}
+
+int Terminal_Sink::box(Win_Handle, const char* caption, const char* text, Box_Icon icon) {
+    std::fflush(out_);
+    std::string clean = Log_Clean_Text(text);
+    if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
+    else std::fprintf(stderr, "%s\n", clean.c_str());
+    return icon == Box_Icon::Question ? 0 : 1;  // nobody to answer: No
+}

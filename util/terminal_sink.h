@@ -1,0 +1,27 @@
+// The log sink of batch mode: panel lines on standard output, boxes on standard error.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "util/log_sink.h"
+
+// A panel line as a terminal shows it: markup as ANSI colour and weight when ansi is set,
+// removed otherwise; other control bytes dropped.
+std::string Terminal_Line(const char* raw_text, bool ansi);
+
+class Terminal_Sink : public Log_Sink {
+public:
+    // Colour and a flush per line only when out is a terminal; otherwise the stream's buffer
+    // carries the (possibly many thousand) lines.
+    explicit Terminal_Sink(std::FILE* out = stdout);
+    void panel_write(const char* raw_text) override;
+    void panel_overwrite(const char* raw_text) override;
+    void thread_line_posted(Win_Handle window) override;
+    int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override;
+
+private:
+    void line(const char* raw_text);
+    std::FILE* out_;
+    bool terminal_;
+};
