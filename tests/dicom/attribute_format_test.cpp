@@ -1,0 +1,155 @@
+// The format pass over flat lists as the reader delivers them, and the complement.
+#include <gtest/gtest.h>
+
+#include "dicom/attribute_format.h"
+#include "dicom/definition.h"
+#include "dicom/dictionary.h"
+#include "dicom/nesting.h"
+#include "log_capture.h"
+
+namespace {
+
+// Builds a flat list with file offsets as the reader would set them: each element header is
+// 8 bytes and its value follows.
+class Flat {
+public:
+    Flat& add(uint16_t group, uint16_t element, uint16_t vr, int32_t length, std::string value = "") {
+        DICOM_Tag tag;
+        tag.syntax = 8;
+        tag.flags = Tag_Flag::Origin_DICOM;
+        tag.group = group;
+        tag.element = element;
+        tag.vr = vr;
+        tag.length = length;
+        tag.pos = pos_;
+        tag.pos_data = pos_ + 8;
+        tag.data.assign(value.begin(), value.end());
+        if ((tag.dict = NEMA_db_Get(group, element))) tag.vr_def = tag.dict->vr[0];
+        pos_ = tag.pos_data + (length > 0 && vr != VR_SQ && group != 0xFFFE ? static_cast<uint32_t>(length) : 0);
+        list.push_back(tag);
+        return *this;
+    }
+    Flat& item(int32_t length = Undefined_Length) { return add(0xFFFE, 0xE000, 0, length); }
+    Flat& item_end() { return add(0xFFFE, 0xE00D, 0, 0); }
+    Flat& sequence_end() { return add(0xFFFE, 0xE0DD, 0, 0); }
+    uint32_t pos() const { return pos_; }
+
+    DICOM_Tag_List list;
+
+private:
+    uint32_t pos_ = 132;
+};
+
+const uint16_t SQ = VR_SQ, CS = VR_Code("CS"), UI = VR_Code("UI");
+
+TEST(AttributeFormat, DelimitedSequenceNestsItsItem) {
+    Flat f;
+    f.add(0x0008, 0x1115, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2").add(0x0008, 0x1155, UI, 4, "1.3");
+    f.item_end().sequence_end().add(0x0010, 0x0010, VR_Code("PN"), 4, "DOE ");
+    auto out = DICOM_Attribute_Format(nullptr, f.list);
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->size(), 3u);  // SQ, sequence delimitation, (0010,0010)
+    const DICOM_Tag& sq = (*out)[0];
+    EXPECT_EQ((*out)[1].element, 0xE0DD);
+    EXPECT_EQ((*out)[2].depth, 0);
+    ASSERT_EQ(sq.item_nb(), 1);
+    const DICOM_Tag_List& item = sq.item[0];
+    ASSERT_EQ(item.size(), 4u);  // item, two elements, item delimitation
+    EXPECT_EQ(item[0].element, 0xE000);
+    EXPECT_EQ(item[1].element, 0x1150);
+    EXPECT_EQ(item[2].depth, 1);
+    EXPECT_EQ(item[3].element, 0xE00D);
+}
+
+TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
+    // (0008,1115) SQ of 24 bytes: item of 16 bytes holding (0008,1150) UI of 8 bytes.
+    Flat f;
+    f.add(0x0008, 0x1115, SQ, 24).item(16).add(0x0008, 0x1150, UI, 8, "1.2.3.4");
+    // Then at the same depth a delimited sequence whose delimited item holds two elements:
+    // an end-of-item left over from the first sequence must not cut this item.
+    f.add(0x0008, 0x1140, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2");
+    f.add(0x0008, 0x1155, UI, 4, "1.3").item_end().sequence_end();
+    auto out = DICOM_Attribute_Format(nullptr, f.list);
+    ASSERT_TRUE(out);
+    ASSERT_EQ(out->size(), 3u);
+    EXPECT_EQ((*out)[0].item[0].size(), 2u);  // item, element
+    const DICOM_Tag& second = (*out)[1];
+    EXPECT_EQ(second.element, 0x1140);
+    ASSERT_EQ(second.item_nb(), 1);
+    EXPECT_EQ(second.item[0].size(), 4u);
+}
+
+TEST(AttributeFormat, OrderAndSyntaxWarnings) {
+    Log_Capture log;
+    Flat f;
+    f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID").add(0x0010, 0x0010, VR_Code("PN"), 2, "A ");
+    f.add(0x0008, 0x0060, CS, 2, "MR");
+    f.add(0x0008, 0x1115, SQ, Undefined_Length).item().add(0x0020, 0x000D, UI, 4, "1.2");
+    f.add(0x0008, 0x0016, UI, 4, "1.2");  // lower tag inside the item: the sequence lacked its end
+    f.add(0x0028, 0x0010, SQ, Undefined_Length);  // SQ not followed by an item
+    f.add(0x0028, 0x0011, VR_Code("UT"), Undefined_Length);
+    f.add(0x0028, 0x0012, VR_Code("OX"), 2, "\x01\x00");
+    auto out = DICOM_Attribute_Format(nullptr, f.list);
+    ASSERT_TRUE(out);
+    EXPECT_EQ(log.count("tags should be sorted!"), 1);
+    EXPECT_TRUE(log.has("(0008,0016) missing end of sequence tag!"));
+    const DICOM_Tag* after = nullptr;
+    for (const DICOM_Tag& t : *out) {
+        if (t.element == 0x0016) after = &t;
+    }
+    ASSERT_NE(after, nullptr);
+    EXPECT_EQ(after->depth, 0);
+    EXPECT_TRUE(log.has("(0028,0010) Syntax Error! VR=SQ should be followed by an \"item\" tag"));
+    EXPECT_TRUE(out->at(out->size() - 3).flags & Tag_Flag::Deleted);
+    EXPECT_TRUE(log.has("(0028,0012) Explicit VR=OX is invalid!"));
+    const DICOM_Tag& ox = out->back();
+    EXPECT_EQ(ox.vr, VR_OW);
+    EXPECT_TRUE(ox.flags & Tag_Flag::Error);
+    // An explicit UT is dropped in favour of the dictionary's VR.
+    EXPECT_EQ(out->at(out->size() - 2).vr, 0);
+}
+
+TEST(AttributeFormat, DictionaryChecks) {
+    Log_Capture log;
+    Flat f;
+    f.add(0x0008, 0x0010, VR_Code("SH"), 4, "ABCD");   // retired
+    f.add(0x0010, 0x0010, VR_Code("LO"), 4, "ABCD");   // PN expected
+    f.add(0x0011, 0x1001, 0, 4, "\x01\x02\x03\x04");  // private, no VR at all
+    auto out = DICOM_Attribute_Format(nullptr, f.list);
+    ASSERT_TRUE(out);
+    EXPECT_TRUE((*out)[0].flags & Tag_Flag::Retired);
+    EXPECT_TRUE(log.has("(0008,0010) Retired from DICOM (Recognition Code)"));
+    EXPECT_TRUE(log.has("(0010,0010)  Explicit VR (=LO) does not match definition! (=PN)"));
+    EXPECT_TRUE((*out)[2].flags & Tag_Flag::Private);
+    EXPECT_TRUE((*out)[2].flags & Tag_Flag::VR_Unknown);
+    DICOM_Tag_List empty;
+    EXPECT_FALSE(DICOM_Attribute_Format(nullptr, empty));
+}
+
+TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
+    Log_Capture log;
+    DICOM_Module_Dir(nullptr, "/nonexistent/");
+    Flat f;
+    f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ");
+    f.add(0x0009, 0x1001, VR_Code("SH"), 2, "AB");
+    f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
+    f.add(0x0032, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
+    f.add(0x0033, 0x0000, VR_Code("UL"), 2, "\x04\0");
+    f.add(0x0040, 0x0260, SQ, Undefined_Length).item().add(0x0008, 0x0100, VR_Code("SH"), 2, "AB").item_end().sequence_end();
+    auto out = DICOM_Attribute_Format(nullptr, f.list);
+    ASSERT_TRUE(out);
+    DICOM_Root root;
+    DICOM_Attribute_Sequence_Reset(nullptr, &root);
+    EXPECT_EQ(DICOM_Attribute_Complement(nullptr, &root, *out), 0);
+    EXPECT_EQ((*out)[0].description, "Private Creator Data Element");
+    EXPECT_EQ((*out)[1].description, "ACME");
+    EXPECT_EQ((*out)[2].description, "\xF1===== Group 0028 (Presentation) ======");
+    EXPECT_EQ((*out)[3].description, "\xF1===== Group 0032 =====================");
+    EXPECT_TRUE((*out)[4].description.empty());
+    ASSERT_EQ((*out)[5].item_nb(), 1);
+    EXPECT_EQ((*out)[5].item[0][0].description, "\x01" "Item");
+    EXPECT_EQ((*out)[6].description, "\x01" "Sequence Delimitation Item");
+    DICOM_Module_Private_Cleanup();
+}
+
+}  // namespace
