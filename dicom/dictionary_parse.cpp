@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dicom/dictionary_table.h"
-#include "util/log.h"
+#include "dicom/warning.h"
 
 namespace {
 
@@ -69,8 +69,7 @@ bool Ends_With_VM(const std::string& buffer) {
 }
 
 void Syntax_Warning(const char* line) {
-    Log_Message(nullptr, DICOM_Warning_Kind,
-                "    \xF1\x05WARNING:\x02 Syntax error in definition file for %12.12s", line);
+    DICOM_Warning(nullptr, "Syntax error in definition file for %12.12s", line);
 }
 
 }  // namespace

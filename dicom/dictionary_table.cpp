@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "util/log.h"
+#include "dicom/warning.h"
 
 namespace {
 
@@ -70,9 +70,7 @@ int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_
     auto place = std::lower_bound(entries.begin(), entries.end(), element,
                                   [](const auto& entry, uint16_t e) { return entry->element < e; });
     if (place != entries.end() && (*place)->element == element) {
-        Log_Message(nullptr, DICOM_Warning_Kind,
-                    "    \xF1\x05WARNING:\x02 duplicate tag (%04x,%04x) in definition file", group,
-                    element);
+        DICOM_Warning(nullptr, "duplicate tag (%04x,%04x) in definition file", group, element);
         return 0;
     }
 
