@@ -27,6 +27,9 @@ public:
     // Bytes left between the position and the end (0 beyond the end).
     uint64_t remaining() const { return position_ < size_ ? size_ - position_ : 0; }
 
+    // Gives up what the source holds open; reads then fail.
+    virtual void close() {}
+
     // File sources report their name in messages; memory sources have none.
     virtual bool is_file() const { return false; }
     const std::string& name() const { return name_; }
@@ -59,7 +62,7 @@ public:
 
     // Opens path and takes its size. false with errno set on failure.
     bool open(const std::string& path);
-    void close();
+    void close() override;
     bool is_open() const { return fd_ >= 0; }
     bool is_file() const override { return true; }
 

@@ -38,7 +38,7 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
 }
 
 // The reading loop: every element from the source's position on, into flat.
-void read_elements(Win_Handle window, File_Source& source, DICOM_Root& root, DICOM_Tag_List& flat) {
+void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DICOM_Tag_List& flat) {
     const uint64_t file_size = source.size();
     // Offsets are 32-bit in the element model; a larger file is read up to 4 GiB.
     const uint32_t limit = file_size > 0xFFFFFFFEu ? 0xFFFFFFFEu : static_cast<uint32_t>(file_size);
@@ -141,10 +141,13 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
         open_failure(window, __LINE__, path, errno, " Unable to open file");
         return std::nullopt;
     }
-    source.seek(Dicom_Head);
     // Values left on disk load from this file until the next file is read.
     NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
+    return DICOMDIR_Scan_Read(window, source);
+}
 
+std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source) {
+    source.seek(Dicom_Head);
     Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
     DICOM_Root root;

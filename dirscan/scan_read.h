@@ -17,6 +17,10 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
                                                  File_Source& source);
 
+// The same on any source holding a whole Part-10 file: reading starts at offset 132.
+// A file source is closed when reading stops.
+std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source);
+
 // Result of the prefix test.
 enum class Scan_Prefix {
     Unreadable,  // cannot be opened, or shorter than 132 bytes

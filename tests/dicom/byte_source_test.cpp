@@ -1,0 +1,53 @@
+// The buffered file source must deliver exactly what a plain read of the file delivers,
+// wherever the reads fall relative to its buffer.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+#include "dicom/byte_source.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
+    std::vector<uint8_t> bytes(1000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+    const fs::path path = fs::temp_directory_path() / ("byte_source_" + std::to_string(::getpid()));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+
+    File_Source file(64);  // a small buffer, so reads straddle and skip past it
+    ASSERT_TRUE(file.open(path.string()));
+    Memory_Source memory(bytes);
+    EXPECT_EQ(file.size(), 1000u);
+    // (position, count) pairs: inside, straddling, backwards, skipping far ahead, past the end.
+    const std::pair<uint64_t, std::size_t> steps[] = {{0, 10}, {60, 10}, {5, 3}, {100, 200}, {900, 50}, {990, 40}, {2000, 4}};
+    for (const auto& [at, count] : steps) {
+        std::vector<uint8_t> a(count), b(count);
+        file.seek(at);
+        memory.seek(at);
+        const long got_file = file.read(a.data(), count);
+        const long got_memory = memory.read(b.data(), count);
+        EXPECT_EQ(got_file, got_memory) << at;
+        EXPECT_EQ(a, b) << at;
+        EXPECT_EQ(file.tell(), memory.tell()) << at;
+    }
+    const uint64_t calls = file.system_calls();
+    file.seek(0);
+    uint8_t byte = 0;
+    file.read(&byte, 1);
+    file.read(&byte, 1);
+    EXPECT_EQ(file.system_calls(), calls + 1);  // one refill serves both reads
+    file.close();
+    EXPECT_FALSE(file.is_open());
+    EXPECT_EQ(file.read(&byte, 1), -1);
+    fs::remove(path);
+    EXPECT_FALSE(file.open(path.string()));
+}
+
+}  // namespace
