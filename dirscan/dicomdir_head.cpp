@@ -3,13 +3,13 @@
 
 #include "dicom/attribute_add.h"
 #include "dicom/part10.h"
+#include "dicom/uid_table.h"
 #include "dirscan/dicomdir_writer.h"
 
 namespace {
 
 constexpr const char* Directory_Storage_Class = "1.2.840.10008.1.3.10";
 constexpr const char* Explicit_Little_Endian = "1.2.840.10008.1.2.1";
-constexpr const char* DICOM_Implementation_UID_Root = "1.2.826.0.1.3680043.9.7633";  // PENDING uid table
 
 }  // namespace
 
@@ -40,7 +40,7 @@ uint32_t DICOMDIR_Time_Number(const std::tm& local) {
 
 std::vector<uint8_t> DICOMDIR_Head(Win_Handle window, DICOM_Root* state, const std::string& path,
                                    const std::tm& local) {
-    const std::string root = DICOM_Implementation_UID_Root;
+    const std::string root = Implementation_UID_Root;
     const std::string instance = root + "." + std::to_string(DICOMDIR_Name_Number(path)) + "." +
                                  std::to_string(DICOMDIR_Time_Number(local));
     DICOM_Tag_List meta;

@@ -4,19 +4,22 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "dicom/encoder.h"
 #include "dicom/part10.h"
 #include "dicom/tag.h"
+#include "dicom/uid_table.h"
 
 struct Sample_Image {
     std::string patient_name = "DOE^JOHN";
     std::string patient_id = "ID0001";
-    std::string study_uid = "1.2.826.0.1.3680043.9.7633.1.1";
-    std::string series_uid = "1.2.826.0.1.3680043.9.7633.1.1.1";
-    std::string sop_uid = "1.2.826.0.1.3680043.9.7633.1.1.1.1";
+    std::string study_uid = std::string(Implementation_UID_Root) + ".1.1";
+    std::string series_uid = std::string(Implementation_UID_Root) + ".1.1.1";
+    std::string sop_uid = std::string(Implementation_UID_Root) + ".1.1.1.1";
     std::string study_date = "20240105";
     std::string description = "SYNTHETIC STUDY";
     std::string modality = "OT";
@@ -81,7 +84,7 @@ inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
     meta.push_back(element(0x0002, 0x0002, "UI", Sample_SOP_Class));
     meta.push_back(element(0x0002, 0x0003, "UI", image.sop_uid));
     meta.push_back(element(0x0002, 0x0010, "UI", transfer_syntax(image.code)));
-    meta.push_back(element(0x0002, 0x0012, "UI", "1.2.826.0.1.3680043.9.7633.99"));
+    meta.push_back(element(0x0002, 0x0012, "UI", Implementation_UID_Root));
     std::vector<uint8_t> bytes = DICOM_Write_Part10(nullptr, 8, meta);
 
     DICOM_Tag_List set;  // ascending tag order
@@ -171,4 +174,68 @@ inline bool Sample_File_Write(const std::string& path, const Sample_Image& image
         left -= chunk;
     }
     return std::fclose(file) == 0 && ok;
+}
+
+// One file of the sample folder.
+struct Sample_Entry {
+    const char* path;  // relative, "/" between components
+    const char* patient;
+    const char* id;
+    int study;
+    int series;
+    int instance;
+    int code;
+    bool nested;
+};
+
+// Two patients, three studies, five series, the three transfer syntaxes, nested sequences, and
+// odd and even name lengths (the Referenced File IDs then need padding or not).
+inline constexpr Sample_Entry Sample_Entries[] = {
+    {"PAT1/STUDY1/SER1/IMG1", "SMITH^ANNA", "P0001", 1, 1, 1, 8, true},
+    {"PAT1/STUDY1/SER1/IMG2", "SMITH^ANNA", "P0001", 1, 1, 2, 8, false},
+    {"PAT1/STUDY1/SER2/IMAGE1", "SMITH^ANNA", "P0001", 1, 2, 1, 0, false},
+    {"PAT1/STUDY2/SER1/IMG", "SMITH^ANNA", "P0001", 2, 1, 1, 9, false},
+    {"PAT2/ST1/SER1/IMG1", "JONES^PETER^J", "P0002", 3, 1, 1, 8, false},
+    {"PAT2/ST1/SER1/IMG2", "JONES^PETER^J", "P0002", 3, 1, 2, 0, true},
+    {"PAT2/ST1/SER3/IMG1", "JONES^PETER^J", "P0002", 3, 3, 1, 9, true},
+};
+
+inline std::string Sample_UID(int study, int series = 0, int instance = 0) {
+    std::string text = std::string(Implementation_UID_Root) + ".2." + std::to_string(study);
+    if (series) text += "." + std::to_string(series);
+    if (instance) text += "." + std::to_string(instance);
+    return text;
+}
+
+// Writes the sample folder; with extras also what a walk must skip: a text file and a
+// DICOMDIR.OLD. false when a file cannot be written.
+inline bool Sample_Folder_Write(const std::filesystem::path& folder, bool extras) {
+    for (const Sample_Entry& entry : Sample_Entries) {
+        Sample_Image image;
+        image.patient_name = entry.patient;
+        image.patient_id = entry.id;
+        image.study_uid = Sample_UID(entry.study);
+        image.series_uid = Sample_UID(entry.study, entry.series);
+        image.sop_uid = Sample_UID(entry.study, entry.series, entry.instance);
+        image.study_date = "2024010" + std::to_string(entry.study);
+        image.description = "SAMPLE STUDY " + std::to_string(entry.study);
+        image.series_number = entry.series;
+        image.instance_number = entry.instance;
+        image.code = entry.code;
+        image.nested_sequence = entry.nested;
+        image.filler_elements = 4;
+        image.pixel_bytes = 64 * 8 * 2;
+        const std::filesystem::path file = folder / entry.path;
+        std::error_code error;
+        std::filesystem::create_directories(file.parent_path(), error);
+        if (!Sample_File_Write(file.string(), image)) return false;
+    }
+    if (extras) {
+        std::ofstream(folder / "README.TXT") << "Not a DICOM file.\n";
+        std::error_code error;
+        std::filesystem::copy_file(folder / Sample_Entries[0].path, folder / "DICOMDIR.OLD",
+                                   std::filesystem::copy_options::overwrite_existing, error);
+        if (error) return false;
+    }
+    return true;
 }

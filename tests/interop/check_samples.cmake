@@ -1,0 +1,22 @@
+# Fails when samples/ differs from what make_sample writes now.
+file(REMOVE_RECURSE ${SCRATCH})
+execute_process(COMMAND ${MAKE_SAMPLE} ${SCRATCH} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "make_sample failed: ${result}")
+endif()
+file(GLOB_RECURSE made RELATIVE ${SCRATCH} ${SCRATCH}/*)
+file(GLOB_RECURSE bundled RELATIVE ${SAMPLES} ${SAMPLES}/*)
+# A DICOMDIR written by a run on the folder itself is not part of the samples.
+list(FILTER bundled EXCLUDE REGEX "(^|/)DICOMDIR[^/]*$")
+list(SORT made)
+list(SORT bundled)
+if(NOT made STREQUAL bundled)
+  message(FATAL_ERROR "samples/ holds ${bundled}, make_sample writes ${made}")
+endif()
+foreach(name ${made})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${SCRATCH}/${name} ${SAMPLES}/${name}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    message(FATAL_ERROR "samples/${name} differs from what make_sample writes")
+  endif()
+endforeach()
