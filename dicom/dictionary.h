@@ -40,7 +40,8 @@ void NEMA_db_Init();
 void NEMA_db_Cleanup();
 
 // Parses table lines into the process-wide dictionary; size is in bytes (sizeof the
-// array of line pointers). Returns the number of entries added.
+// array of line pointers). Returns the number of entries added. Like NEMA_db_Add, meant
+// for start-up: it must not run while another thread looks tags up.
 int NEMA_db_Read_Table(const char* const* lines, std::size_t size);
 
 // Adds one entry: abs(count) VR and VM texts, count negative when retired.
