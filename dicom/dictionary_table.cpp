@@ -2,9 +2,7 @@
 #include "dicom/dictionary_table.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "dicom/warning.h"
 
@@ -80,12 +78,12 @@ int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_
     entry->element_mask = element_mask;
     const int pairs = std::min(std::abs(count), 3);
     entry->count = static_cast<int8_t>(count < 0 ? -pairs : pairs);
-    std::snprintf(entry->name, sizeof entry->name, "%.80s", std::string(name).c_str());
+    name.copy(entry->name, 80);  // the rest of the array stays zero
     entry->vr[0] = Code_RT;
     entry->vm[0][0] = 0xFFFF;
     for (int i = 0; i < pairs; ++i) {
-        entry->vr[i] = VR_From_Text(vr[i]);
-        VM_From_Text(vm[i], entry->vm[i]);
+        entry->vr[i] = VR_From_Text(vr != nullptr ? vr[i] : nullptr);
+        VM_From_Text(vm != nullptr ? vm[i] : nullptr, entry->vm[i]);
     }
     entries.insert(place, std::move(entry));
     return 1;
