@@ -1,0 +1,53 @@
+// Posted events of the windows. The numbered ones stand for the user messages the worker
+// posts (0x400 + n); the others are the windows' own.
+#pragma once
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+#include <atomic>
+
+namespace Window_Event {
+
+inline constexpr QEvent::Type User(int n) { return static_cast<QEvent::Type>(QEvent::User + n); }
+
+// Main window.
+inline constexpr QEvent::Type Thread_Ring = User(1);   // drain Thread_Text_Ring
+// Progress window.
+inline constexpr QEvent::Type Caption = User(0);       // redraw the caption label
+inline constexpr QEvent::Type Bar = User(2);           // draw the bar (coalesced)
+inline constexpr QEvent::Type Close = User(3);         // destroy the window
+inline constexpr QEvent::Type Bar_Box = User(5);       // redraw the bar box
+inline constexpr QEvent::Type Lines = User(6);         // write the queued lines
+// Any window with a panel written from another thread.
+inline constexpr QEvent::Type Repaint = User(100);
+
+}  // namespace Window_Event
+
+// Posts one event of a kind at a time: further requests are dropped until the window has
+// handled the pending one, so a burst of writes costs one event and one paint.
+class Coalesced_Post {
+public:
+    Coalesced_Post(QWidget* receiver, QEvent::Type type) : receiver_(receiver), type_(type) {}
+    // Any thread.
+    void request() {
+        if (!pending_.exchange(true)) QCoreApplication::postEvent(receiver_, new QEvent(type_));
+    }
+    // GUI thread, when the event arrives (before acting on it, so later requests post again).
+    void handled() { pending_.store(false); }
+
+private:
+    QWidget* receiver_;
+    QEvent::Type type_;
+    std::atomic<bool> pending_{false};
+};
+
+// Wheel deltas add up until they make whole notches of 120; a forward turn scrolls back
+// (a negative count). Returns the lines to scroll, keeping the remainder.
+inline int Wheel_Lines(int& accumulator, int delta) {
+    accumulator += delta;
+    if (accumulator > -120 && accumulator < 120) return 0;
+    const int lines = -(accumulator / 120);
+    accumulator %= 120;
+    return lines;
+}

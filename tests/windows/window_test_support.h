@@ -1,0 +1,39 @@
+// Shared pieces of the window tests: an event counter and a look into a panel.
+#pragma once
+
+#include <QEvent>
+#include <QObject>
+#include <map>
+#include <string>
+
+#include "widgets/text.h"
+
+// Counts the events of each type that reach the watched object.
+class Event_Counter : public QObject {
+public:
+    explicit Event_Counter(QObject* watched) { watched->installEventFilter(this); }
+    int count(QEvent::Type type) const {
+        const auto found = counts_.find(type);
+        return found == counts_.end() ? 0 : found->second;
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        ++counts_[event->type()];
+        return false;
+    }
+
+private:
+    std::map<QEvent::Type, int> counts_;
+};
+
+inline int Panel_Count(const Text& panel, const std::string& part) {
+    int found = 0;
+    for (std::size_t i = 0; i < Text::Line_Count(panel); ++i) found += Text::Line(panel, i).find(part) != std::string::npos;
+    return found;
+}
+
+inline std::string Panel_Last(const Text& panel) {
+    const std::size_t count = Text::Line_Count(panel);
+    return count ? Text::Line(panel, count - 1) : std::string();
+}
