@@ -96,7 +96,17 @@ inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
     set.push_back(element(0x0008, 0x0050, "SH", "ACC" + std::to_string(image.series_number)));
     set.push_back(element(0x0008, 0x0060, "CS", image.modality));
     set.push_back(element(0x0008, 0x0064, "CS", "WSD"));
+    set.push_back(element(0x0008, 0x0090, "PN", ""));  // Referring Physician's Name, type 2
     set.push_back(element(0x0008, 0x1030, "LO", image.description));
+    if (image.nested_sequence) {
+        DICOM_Tag_List code_item = {element(0x0008, 0x0100, "SH", "T-D1100"),
+                                    element(0x0008, 0x0102, "SH", "SRT"),
+                                    element(0x0008, 0x0104, "LO", "HEAD")};
+        DICOM_Tag_List region = {element(0x0008, 0x0100, "SH", "R-42"), element(0x0008, 0x0102, "SH", "SRT"),
+                                 element(0x0008, 0x0104, "LO", "REGION"),
+                                 sequence(0x0008, 0x2220, std::move(code_item))};
+        set.push_back(sequence(0x0008, 0x2218, std::move(region)));
+    }
     if (image.filler_elements > 0) {
         set.push_back(element(0x0009, 0x0010, "LO", "KESTRAPOL SAMPLE"));
         for (int i = 0; i < image.filler_elements && i < 0xF0; ++i)
@@ -107,21 +117,13 @@ inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
     if (image.with_patient_id) set.push_back(element(0x0010, 0x0020, "LO", image.patient_id));
     set.push_back(element(0x0010, 0x0030, "DA", "19700101"));
     set.push_back(element(0x0010, 0x0040, "CS", "O"));
-    if (image.nested_sequence) {
-        DICOM_Tag_List code_item = {element(0x0008, 0x0100, "SH", "T-D1100"),
-                                    element(0x0008, 0x0102, "SH", "SRT"),
-                                    element(0x0008, 0x0104, "LO", "HEAD")};
-        DICOM_Tag_List region = {element(0x0008, 0x0100, "SH", "R-42"), element(0x0008, 0x0102, "SH", "SRT"),
-                                 element(0x0008, 0x0104, "LO", "REGION"),
-                                 sequence(0x0008, 0x2220, std::move(code_item))};
-        set.push_back(sequence(0x0008, 0x2218, std::move(region)));
-    }
     set.push_back(element(0x0020, 0x000D, "UI", image.study_uid));
     set.push_back(element(0x0020, 0x000E, "UI", image.series_uid));
     set.push_back(element(0x0020, 0x0010, "SH", "S" + std::to_string(image.series_number)));
     set.push_back(element(0x0020, 0x0011, "IS", std::to_string(image.series_number)));
     set.push_back(element(0x0020, 0x0013, "IS", std::to_string(image.instance_number)));
     set.push_back(element(0x0020, 0x0020, "CS", "L\\F"));
+    set.push_back(element(0x0020, 0x0060, "CS", ""));  // Laterality, type 2C
     set.push_back(element_16(0x0028, 0x0002, "US", 1));
     set.push_back(element(0x0028, 0x0004, "CS", "MONOCHROME2"));
     const std::size_t pixels = (image.pixel_bytes + 1) / 2;  // 16-bit samples
