@@ -45,7 +45,7 @@ bool creator_text(const DICOM_Tag_List& list, uint16_t group, uint16_t block, st
         if (candidate.group != group || candidate.element != block) continue;
         const std::size_t n = candidate.data.size() < Creator_Max ? candidate.data.size() : Creator_Max;
         const char* bytes = reinterpret_cast<const char*>(candidate.data.data());
-        text.assign(bytes, strnlen(bytes, n));
+        text.assign(bytes, n > 0 ? strnlen(bytes, n) : 0);
         String_Trim(text);
         return true;
     }
