@@ -1,0 +1,71 @@
+// Interactive mode from start to end, as start-up runs it: a failed start-up hands its code
+// back, Esc ends the loop with 0, and quitting during a conversion stops and joins the worker.
+// Each run makes its own application object, so this program has its own main.
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/startup.h"
+#include "app/windows/main_widget.h"
+#include "tools/make_sample_files.h"
+#include "util/log_sink.h"
+#include "window_test_support.h"
+
+namespace {
+
+int failures = 0;
+
+void check(bool ok, const char* what) {
+    std::printf("%s: %s\n", ok ? "PASS" : "FAIL", what);
+    if (!ok) ++failures;
+}
+
+Main_Widget& main_widget(Win_Handle window) { return *static_cast<Main_Widget*>(window); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("kestrapol_runner_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(scratch / "CD" / "SER1");
+    Scratch_Dir = scratch.string() + "/";
+    for (int i = 0; i < 200; ++i) {
+        Sample_Image image;
+        image.sop_uid += "." + std::to_string(i);
+        Sample_File_Write((scratch / "CD" / "SER1" / ("IMG" + std::to_string(i))).string(), image);
+    }
+
+    int code = Kestrapol_Windows_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
+    check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");
+    check(Log_Get_Sink() == nullptr, "the window's sink is removed");
+
+    bool instructions = false;
+    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+        QTimer::singleShot(0, [&, window] {
+            Text& panel = main_widget(window).panel();
+            instructions = Panel_Count(panel, "\x02\xF1" "Drag&drop a dir on this application,") == 1 &&
+                           Panel_Count(panel, "\x02\xF1" "to create a DICOMDIR of its content") == 1 && Panel_Last(panel).empty();
+            QTest::keyClick(&main_widget(window), Qt::Key_Escape);
+        });
+        return 0;
+    });
+    check(instructions, "the instruction lines and an empty line are shown");
+    check(code == 0, "Esc ends the program with code 0");
+
+    bool was_converting = false;
+    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+        QTimer::singleShot(0, [&, window] {
+            main_widget(window).convert({(scratch / "CD").string()});
+            was_converting = main_widget(window).converting();
+            main_widget(window).close();
+        });
+        return 0;
+    });
+    check(was_converting && code == 0, "closing during a conversion stops the worker and ends with 0");
+    check(!std::filesystem::exists(scratch / "CD" / "DICOMDIR"), "the cancelled conversion writes no DICOMDIR");
+
+    std::filesystem::remove_all(scratch);
+    return failures == 0 ? 0 : 1;
+}
