@@ -8,14 +8,12 @@
 #include "dicom/byte_order.h"
 #include "dicom/dictionary.h"
 #include "dicom/nesting.h"
+#include "dicom/uid_table.h"
 
 namespace {
 
 constexpr int32_t Value_Cap = 250;
 constexpr const char* Text_VRs[] = {"AE", "AS", "CS", "DA", "DS", "DT", "IS", "LO", "LT", "PN", "SH", "ST", "TM", "UT"};
-
-// Placeholder until the UID table is in.
-const char* uid_name(const std::string&) { return nullptr; }
 
 bool vr_is(uint16_t vr, const char* code) { return vr == static_cast<uint16_t>((code[0] << 8) | code[1]); }
 
@@ -109,7 +107,7 @@ std::string DICOM_Attribute_Stool_Value(const DICOM_Tag& node) {
     const int code = node.syntax;
     if (vr_is(vr, "UI")) {
         if (node.length < Value_Cap) {
-            if (const char* name = uid_name(text)) return std::string("= ") + name;
+            if (const char* name = NEMA_UID_Name(text.c_str())) return std::string("= ") + name;
             return text;
         }
         return text + "...";

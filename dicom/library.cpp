@@ -22,6 +22,8 @@ const char* DICOM_Library_Version(const char* required) {
 }
 
 void DICOM_Library_Cleanup() {
+    DICOM_Module_Include_Cleanup();  // before the dictionary: parsed definitions point into it
+    DICOM_Module_Private_Cleanup();
     NEMA_db_Cleanup();
     DICOM_Module_Cleanup();
     NEMA_Value_Cleanup();

@@ -43,6 +43,9 @@ TEST(AttributeDump, ValueRenderings) {
     EXPECT_EQ(DICOM_Attribute_Stool_Value(tag_of(VR_UN, 4, {'A', 'B', 'C', 'D'})), "(VR=UN Unknown) ABCD");
     EXPECT_EQ(DICOM_Attribute_Stool_Value(tag_of(VR_UN, 2, {0, 1})), "(VR=UN Unknown) 00 01");
     EXPECT_EQ(DICOM_Attribute_Stool_Value(tag_of(VR_UN, 6, {0, 1, 2, 3, 4, 5})), "(VR=UN Unknown) ");
+    const std::string uid = "1.2.840.10008.1.2.1";
+    EXPECT_EQ(DICOM_Attribute_Stool_Value(tag_of(VR_Code("UI"), 20, {uid.begin(), uid.end()})),
+              "= UID Exlicit VR, Little Endian");
     const auto ss = DICOM_Write_16(9, static_cast<uint16_t>(-5));  // big endian
     DICOM_Tag big = tag_of(VR_Code("SS"), 2, {ss.begin(), ss.end()});
     big.syntax = 9;
