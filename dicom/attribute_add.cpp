@@ -1,6 +1,8 @@
 // DICOM_Attribute_Add: places the element, builds its value by VR, then runs the value cleanup.
 #include "dicom/attribute_add.h"
 
+#include <new>
+
 #include "dicom/attribute_add_build.h"
 #include "dicom/attribute_list.h"
 #include "dicom/dictionary.h"
@@ -51,9 +53,15 @@ void give_value(Win_Handle window, DICOM_Tag& node, int count, const std::vector
                     static_cast<char>(node.vr >> 8), static_cast<char>(node.vr & 0xFF));
         return;
     }
-    if (const Built value = builder(call)) {
-        node.data.assign(value->begin(), value->end());
-        node.length = static_cast<int32_t>(value->size());
+    try {
+        if (const Built value = builder(call)) {
+            node.data.assign(value->begin(), value->end());
+            node.length = static_cast<int32_t>(value->size());
+        }
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, Source_Name, "realloc", "data", static_cast<long>(values.size()), 1);
+        node.data.clear();
+        node.length = 0;
     }
 }
 

@@ -3,6 +3,7 @@
 #include "dicom/encoder.h"
 
 #include <algorithm>
+#include <new>
 
 #include "dicom/byte_order.h"
 #include "dicom/library_warning.h"
@@ -11,6 +12,7 @@
 
 namespace {
 
+constexpr const char* Source_Name = "Prog_Lib/Corvanthis_DICOM/NEMA_Write_Buffer";
 constexpr uint16_t Item_Group = 0xFFFE;
 constexpr uint16_t Item_Start = 0xE000;
 constexpr uint16_t Item_End = 0xE00D;
@@ -161,7 +163,12 @@ std::vector<uint8_t> DICOM_Attribute_To_Str(Win_Handle window, int code, const D
         append_element(window, code, node, out);  // reports why it is left out
         return {};
     }
-    out.reserve(size);
-    append_element(window, code, node, out);
+    try {
+        out.reserve(size);
+        append_element(window, code, node, out);
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, Source_Name, "malloc", "buffer", static_cast<long>(size), 1);
+        return {};
+    }
     return out;
 }

@@ -2,12 +2,14 @@
 #include "dicom/part10.h"
 
 #include <algorithm>
+#include <new>
 
 #include "dicom/byte_order.h"
 #include "dicom/encoder.h"
 
 namespace {
 
+constexpr const char* Source_Name = "Prog_Lib/Corvanthis_DICOM/NEMA_Write_Buffer";
 constexpr std::size_t Preamble_Size = 128;
 constexpr int Meta_Code = 8;  // the file meta information is always explicit VR little endian
 constexpr uint16_t Meta_Group = 0x0002;
@@ -21,7 +23,13 @@ std::vector<uint8_t> DICOM_Write_Group(Win_Handle window, uint16_t group, int co
         if (node.group < group) continue;
         if (node.group > group) break;
         const std::vector<uint8_t> bytes = DICOM_Attribute_To_Str(window, code, node);
-        out.insert(out.end(), bytes.begin(), bytes.end());
+        try {
+            out.insert(out.end(), bytes.begin(), bytes.end());
+        } catch (const std::bad_alloc&) {
+            Log_Memory_Error(window, __LINE__, Source_Name, "realloc", "*buffer",
+                             static_cast<long>(out.size() + bytes.size()), 1);
+            return {};
+        }
     }
     return out;
 }
@@ -40,14 +48,26 @@ std::vector<uint8_t> DICOM_Write_Group_Length(Win_Handle window, uint16_t group,
 
 std::vector<uint8_t> DICOM_Write_Part10(Win_Handle window, int /*code*/, const DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_3, "in DICOM_Write_Part10()");
-    std::vector<uint8_t> head(Preamble_Size + 4, 0);
+    std::vector<uint8_t> head;
+    try {
+        head.assign(Preamble_Size + 4, 0);
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, Source_Name, "calloc", "*buffer", Preamble_Size + 4, 1);
+        return {};
+    }
     const char magic[] = "DICM";
     std::copy(magic, magic + 4, head.begin() + Preamble_Size);
     const std::vector<uint8_t> meta = DICOM_Write_Group(window, Meta_Group, Meta_Code, list);
     if (meta.empty()) return head;
     const std::vector<uint8_t> group_length =
         DICOM_Write_Group_Length(window, Meta_Group, Meta_Code, static_cast<uint32_t>(meta.size()));
-    head.insert(head.end(), group_length.begin(), group_length.end());
-    head.insert(head.end(), meta.begin(), meta.end());
+    try {
+        head.insert(head.end(), group_length.begin(), group_length.end());
+        head.insert(head.end(), meta.begin(), meta.end());
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, Source_Name, "realloc", "*buffer",
+                         static_cast<long>(head.size() + group_length.size() + meta.size()), 1);
+        return {};
+    }
     return head;
 }

@@ -3,6 +3,7 @@
 #include "dicom/value_cleanup.h"
 
 #include <array>
+#include <new>
 
 #include "dicom/value_cleanup_internal.h"
 
@@ -99,7 +100,13 @@ int clean_by_vr(Win_Handle window, DICOM_Tag& node, const Prefixes& p) {
 int DICOM_Attribute_Cleanup_Tag(Win_Handle window, DICOM_Tag* node) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Cleanup_Tag(%04x,%04x)", node->group, node->element);
     if (!node->has_data()) return 1;
-    const int count = clean_by_vr(window, *node, prefixes_of(*node));
+    int count = 0;
+    try {
+        count = clean_by_vr(window, *node, prefixes_of(*node));
+    } catch (const std::bad_alloc&) {
+        Log_Memory_Error(window, __LINE__, "Prog_Lib/Corvanthis_DICOM/NEMA_Tag_Cleanup", "calloc", "new_data",
+                         node->length, 1);
+    }
     if (count < 0) return 0;
     if (count == 0) {
         node->data.clear();
