@@ -1,50 +1,64 @@
-// Collects every message of a test, traces included, with its kind, instead of printing it.
+// Test helpers for data sets: building elements, reading them back, and collecting the raw
+// text (markup kept) of every message logged during a test.
 #pragma once
 
-#include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "dicom/tag.h"
 #include "util/log.h"
 
-class Trace_Capture {
-public:
-    explicit Trace_Capture(int trace_level = 9) : saved_level_(Trace_Level), saved_kind_(DICOM_Warning_Kind) {
-        lines().clear();
-        Trace_Level = static_cast<int8_t>(trace_level);
-        DICOM_Warning_Kind = LOG_WARNING;
-        saved_handler_ = Log_Get_Handler();
-        Log_Set_Handler(&record);
-    }
-    ~Trace_Capture() {
-        Log_Set_Handler(saved_handler_);
-        Trace_Level = saved_level_;
-        DICOM_Warning_Kind = saved_kind_;
-    }
-    Trace_Capture(const Trace_Capture&) = delete;
-    Trace_Capture& operator=(const Trace_Capture&) = delete;
+// An element read from a stream: explicit VR, value loaded.
+inline DICOM_Tag make_element(uint16_t group, uint16_t element, const char* vr, const std::string& value,
+                              uint16_t flags = Tag_Flag::Origin_DICOM) {
+    DICOM_Tag tag;
+    tag.group = group;
+    tag.element = element;
+    tag.flags = flags;
+    tag.vr = VR_Code({vr[0], vr[1], 0});
+    tag.length = static_cast<int32_t>(value.size());
+    tag.data.assign(value.begin(), value.end());
+    return tag;
+}
 
-    static std::vector<std::pair<int, std::string>>& lines() {
-        static std::vector<std::pair<int, std::string>> all;
-        return all;
+inline std::string text_of(const DICOM_Tag* tag) {
+    return tag ? std::string(tag->data.begin(), tag->data.end()) : "<none>";
+}
+
+// (group << 16 | element) of each element, in list order.
+inline std::vector<uint32_t> tags_of(const DICOM_Tag_List& list) {
+    std::vector<uint32_t> tags;
+    for (const DICOM_Tag& tag : list) tags.push_back(uint32_t{tag.group} << 16 | tag.element);
+    return tags;
+}
+
+class Raw_Log {
+public:
+    Raw_Log() : handler_(Log_Get_Handler()), kind_(DICOM_Warning_Kind) {
+        lines().clear();
+        DICOM_Warning_Kind = LOG_WARNING;
+        Log_Set_Handler([](Win_Handle, int, const char* text) {
+            lines().push_back(text);
+            return 1;
+        });
     }
-    // How many messages of this kind equal text.
-    static long count(int kind, const std::string& text) {
-        return std::count(lines().begin(), lines().end(), std::make_pair(kind, text));
+    ~Raw_Log() {
+        Log_Set_Handler(handler_);
+        DICOM_Warning_Kind = kind_;
     }
-    // How many messages contain part.
-    static long count_containing(const std::string& part) {
-        return std::count_if(lines().begin(), lines().end(),
-                             [&](const auto& line) { return line.second.find(part) != std::string::npos; });
+    // The first line holding part, or "" when there is none.
+    std::string find(const std::string& part) const {
+        for (const std::string& line : lines())
+            if (line.find(part) != std::string::npos) return line;
+        return "";
     }
+    bool has(const std::string& part) const { return !find(part).empty(); }
 
 private:
-    static int record(Win_Handle, int kind, const char* text) {
-        lines().emplace_back(kind, text);
-        return 1;
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> all;
+        return all;
     }
-    int8_t saved_level_;
-    int saved_kind_;
-    Log_Handler_Fn saved_handler_ = nullptr;
+    Log_Handler_Fn handler_;
+    int kind_;
 };
