@@ -1,6 +1,10 @@
 // The main window with the real log handler and the window's sink: wheel notches, Ctrl+digit,
-// Esc, thread lines, coalesced repaints of worker writes, and drops that run the conversion.
+// Esc, coalesced repaints of worker writes, drops that run the conversion, and boxes asked for
+// on the worker thread, shown by the GUI thread while the worker waits.
+#include <QMessageBox>
+#include <QPushButton>
 #include <QtTest>
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -84,9 +88,7 @@ private slots:
         QCOMPARE(Text::Scroll_Back(panel()), 3);
         wheel(60);
         QCOMPARE(Text::Scroll_Back(panel()), 4);
-        wheel(-100);
-        wheel(-30);  // -130: one notch backward, -10 kept
-        QCOMPARE(Text::Scroll_Back(panel()), 3);
+        wheel(-130);  // one notch backward, -10 kept
         wheel(-110);
         QCOMPARE(Text::Scroll_Back(panel()), 2);
     }
@@ -118,16 +120,6 @@ private slots:
         QTRY_VERIFY(!window_->isVisible());
     }
 
-    void thread_lines_arrive_through_the_ring() {
-        std::thread worker([this] { Log_Message(window_.get(), LOG_THREAD, "    Dir has \x01%d\x02 files", 7); });
-        worker.join();
-        QTRY_COMPARE(Panel_Last(panel()), std::string("    Dir has \x01" "7\x02 files"));
-        const std::size_t lines = Text::Line_Count(panel());
-        QCoreApplication::postEvent(window_.get(), new QEvent(QEvent::Type(QEvent::User + 1)));
-        QCoreApplication::processEvents();
-        QCOMPARE(Text::Line_Count(panel()), lines);  // nothing pending: nothing written
-    }
-
     void worker_reports_store_lines_and_coalesce_repaints() {
         Event_Counter counter(window_.get());
         std::thread worker([this] {
@@ -146,7 +138,7 @@ private slots:
         drop({folder});
         QCOMPARE(Panel_Count(panel(), "Scanning 1 directory..."), 1);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
-        QCOMPARE(Panel_Count(panel(), "Dir has \x01" "1\x02 files"), 1);
+        QCOMPARE(Panel_Count(panel(), "Dir has \x01" "1\x02 files"), 1);  // through the thread ring
         QCOMPARE(Panel_Count(panel(), "DICOMDIR Done:\xF0 Read: \x01" "1\x02 files with: \x01" "1\x02 Patients"), 1);
         QVERIFY(fs::exists(fs::path(folder) / "DICOMDIR"));
     }
@@ -172,6 +164,37 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QVERIFY(!fs::exists(fs::path(folder) / "DICOMDIR"));
         QCOMPARE(Panel_Count(panel(), "DICOMDIR"), 0);
+    }
+
+    void a_question_from_the_worker_is_answered_on_the_gui_thread() {
+        QString seen;
+        auto* timer = new QTimer(this);  // plays the user: answers Yes once the box is up
+        connect(timer, &QTimer::timeout, [timer, &seen] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen = box->text();
+                box->button(QMessageBox::Yes)->click();
+                timer->stop();
+            }
+        });
+        timer->start(10);
+        std::atomic<int> answer{-1};
+        std::thread worker([&] { answer = Log_Message(window_.get(), LOG_QUESTION, "Replace \xF1%s?", "DICOMDIR"); });
+        QTRY_VERIFY(answer.load() != -1);
+        worker.join();
+        QCOMPARE(answer.load(), 1);
+        QCOMPARE(seen, QString("Replace DICOMDIR?"));  // markup is not shown in boxes
+    }
+
+    void shutdown_releases_a_worker_waiting_for_a_box() {
+        std::atomic<int> answer{-1};
+        std::thread worker([&] { answer = Log_Message(window_.get(), LOG_QUESTION, "Never shown?"); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // no event handled: the worker waits
+        QCOMPARE(answer.load(), -1);
+        sink_->shut_down();
+        worker.join();
+        QCOMPARE(answer.load(), 0);  // a question nobody answered is a No
+        QCoreApplication::processEvents();  // the queued request finds itself answered: no box
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

@@ -31,11 +31,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("kestrapol_runner_" + std::to_string(::getpid()));
     std::filesystem::create_directories(scratch / "CD" / "SER1");
     Scratch_Dir = scratch.string() + "/";
-    for (int i = 0; i < 200; ++i) {
-        Sample_Image image;
-        image.sop_uid += "." + std::to_string(i);
-        Sample_File_Write((scratch / "CD" / "SER1" / ("IMG" + std::to_string(i))).string(), image);
-    }
+    Sample_File_Write((scratch / "CD" / "SER1" / "IMG1").string(), Sample_Image{});
 
     int code = Kestrapol_Windows_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
     check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");

@@ -38,22 +38,16 @@ private slots:
         Text& panel = window.panel();
         Text::Write(panel, "Reading: \x01/usr/share/kestrapol/Kestrapol.ini");
         Text::Write(panel, "    Adding: (\x01" "0010\x02,\x01" "0030\x02) to patient tags list");
-        Text::Write(panel, "    Adding: (\x01" "0008\x02,\x01" "1030\x02) to study tags list");
         Text::Write(panel, "Done");
         Text::Write(panel, "\x02\xF1" "Drag&drop a dir on this application,");
         Text::Write(panel, "\x02\xF1" "to create a DICOMDIR of its content");
         Text::Write(panel, "");
         const fs::path folder = fs::path(scratch.path().toStdString()) / "CD";
-        for (int i = 0; i < 4; ++i) {
-            Sample_Image image;
-            image.patient_id = i < 2 ? "ID0001" : "ID0002";
-            image.patient_name = i < 2 ? "DOE^JOHN" : "ROE^JANE";
-            image.study_uid += i < 2 ? ".1" : ".2";
-            image.series_uid = image.study_uid + ".1";
-            image.sop_uid = image.series_uid + "." + std::to_string(i + 1);
-            fs::create_directories(folder / "SER1");
-            Sample_File_Write((folder / "SER1" / ("IMG" + std::to_string(i + 1))).string(), image);
-        }
+        fs::create_directories(folder / "SER1");
+        Sample_File_Write((folder / "SER1" / "IMG1").string(), Sample_Image{});
+        Sample_Image second;
+        second.patient_id = "ID0002", second.study_uid += ".2", second.series_uid += ".2", second.sop_uid += ".2";
+        Sample_File_Write((folder / "SER1" / "IMG2").string(), second);
         window.convert({folder.string()});
         QTRY_VERIFY_WITH_TIMEOUT(!window.converting() && !window.progress_window(), 20000);
         save(window, "main_window.png");
