@@ -22,6 +22,9 @@ constexpr uint32_t Undefined = 0xFFFFFFFFu;
 bool explicit_vr(int code) { return (code & 8) != 0; }
 bool big_endian(int code) { return (code & 1) != 0; }
 
+// The VR written for node: an element known by neither the stream nor the dictionary is UN.
+uint16_t written_vr(const DICOM_Tag& node) { return node.effective_vr() != 0 ? node.effective_vr() : VR_UN; }
+
 uint32_t header_size(int code, uint16_t vr) {
     return explicit_vr(code) && VR_Has_Long_Length(vr) ? 12 : 8;
 }
@@ -31,7 +34,7 @@ const char* unencodable(int code, const DICOM_Tag& node) {
     if (node.length < 0) return "has an undefined length";
     if (node.length > 0 && node.data.size() < static_cast<std::size_t>(node.length))
         return node.has_data() ? "holds fewer bytes than its length" : "has no value in memory";
-    if (explicit_vr(code) && !VR_Has_Long_Length(node.effective_vr()) && node.length > 0xFFFF)
+    if (explicit_vr(code) && !VR_Has_Long_Length(written_vr(node)) && node.length > 0xFFFF)
         return "is too long for a 16-bit length";
     return nullptr;
 }
@@ -67,7 +70,7 @@ uint32_t items_size(int code, const DICOM_Tag& node) {
 }
 
 uint32_t encoded_size(int code, const DICOM_Tag& node) {
-    const uint16_t vr = node.effective_vr();
+    const uint16_t vr = written_vr(node);
     if (vr == VR_SQ) return header_size(code, vr) + items_size(code, node) + 8;
     if (unencodable(code, node)) return 0;
     return header_size(code, vr) + static_cast<uint32_t>(node.length);
@@ -85,7 +88,7 @@ void append_tag(std::vector<uint8_t>& out, int code, uint16_t group, uint16_t el
 }
 
 void append_header(std::vector<uint8_t>& out, int code, const DICOM_Tag& node, uint32_t length) {
-    const uint16_t vr = node.effective_vr();
+    const uint16_t vr = written_vr(node);
     if (!explicit_vr(code)) {
         append_tag(out, code, node.group, node.element, length);
         return;
@@ -106,7 +109,7 @@ void append_header(std::vector<uint8_t>& out, int code, const DICOM_Tag& node, u
 void append_value(std::vector<uint8_t>& out, int code, const DICOM_Tag& node) {
     const auto first = node.data.begin();
     const auto last = first + node.length;
-    const std::size_t unit = big_endian(code) ? swap_unit(node.effective_vr()) : 1;
+    const std::size_t unit = big_endian(code) ? swap_unit(written_vr(node)) : 1;
     if (unit == 1) {
         out.insert(out.end(), first, last);
         return;
@@ -133,7 +136,7 @@ void append_sequence(Win_Handle window, int code, const DICOM_Tag& node, std::ve
 }
 
 void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out) {
-    if (node.effective_vr() == VR_SQ) {
+    if (written_vr(node) == VR_SQ) {
         append_sequence(window, code, node, out);
         return;
     }
@@ -145,7 +148,7 @@ void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vec
     append_header(out, code, node, static_cast<uint32_t>(node.length));
     if (node.length > 0) append_value(out, code, node);
     Log_Message(window, LOG_TRACE_5, "tag (%04x,%04x) = %d bytes tot, %d bytes data", node.group, node.element,
-                static_cast<int>(header_size(code, node.effective_vr())), static_cast<int>(node.length));
+                static_cast<int>(header_size(code, written_vr(node))), static_cast<int>(node.length));
 }
 
 }  // namespace

@@ -55,6 +55,10 @@ TEST(ElementHeader, VrFromDictionaryWhenImplicitInStream) {
     ASSERT_EQ(b.size(), 10u);
     EXPECT_EQ(b[4], 'C');
     EXPECT_EQ(b[5], 'S');
+    // Known by neither: written as UN, with the long header.
+    t.vr_def = 0;
+    b = DICOM_Attribute_To_Str(nullptr, 8, t);
+    EXPECT_EQ(Bytes(b.begin() + 4, b.begin() + 12), (Bytes{'U', 'N', 0, 0, 2, 0, 0, 0}));
 }
 
 TEST(BigEndian, NumbersSwappedPerUnitTextsCopied) {
