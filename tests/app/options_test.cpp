@@ -63,17 +63,4 @@ TEST(CommandLine, UnknownOptionStopsAtOnce) {
     EXPECT_EQ(parse({"-"}).unknown_token, "-");
 }
 
-TEST(CommandLine, Usage) {
-    Prog_Name = "Kestrapol";
-    Prog_Version = "1.0 Rev-5";
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    Print_Usage("-x");
-    std::fflush(stdout);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "unknown argument (-x)\n");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "\n ----- ----- Kestrapol (version: 1.0 Rev-5) ----- ----- \n\n\n --- usage: ---\n"
-              " Kestrapol [-v] [-t val]\n\n");
-}
-
 }  // namespace
