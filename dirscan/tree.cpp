@@ -59,17 +59,28 @@ void fill_slots(Dir_Item& node, const Dir_Tag_Selection& selection, DICOM_Root* 
                           DICOM_Attribute_Get(window, root, set, selection.group[i], selection.element[i]));
 }
 
-// The child with this key, or a new last child registered under it.
-Dir_Item* find_or_add(Dir_Item& parent, std::string key, bool& added) {
-    if (auto found = parent.index.find(key); found != parent.index.end()) {
-        added = false;
-        return &parent.child[found->second];
+// The child matching key, or nullptr.
+Dir_Item* find_child(Dir_Item& parent, std::string_view key) {
+    if (!parent.index) return nullptr;
+    const auto found = parent.index->find(key);
+    return found == parent.index->end() ? nullptr : &parent.child[found->second];
+}
+
+// Registers the last child under key. UIDs are matched through a view of their own bytes when
+// the key is their start, so the key is stored only once.
+void register_child(Dir_Item& parent, std::string_view key, bool uid_key) {
+    Dir_Item& node = parent.child.back();
+    std::string_view view;
+    const Dir_Tag& uid = node.uid;
+    if (uid_key && uid.data && static_cast<std::size_t>(uid.length) >= key.size() &&
+        std::memcmp(uid.data.get(), key.data(), key.size()) == 0) {
+        view = std::string_view(reinterpret_cast<const char*>(uid.data.get()), key.size());
+    } else {
+        node.key = key;
+        view = node.key;
     }
-    Dir_Item& node = parent.child.emplace_back();
-    node.key = std::move(key);
-    parent.index.emplace(node.key, static_cast<uint32_t>(parent.child.size() - 1));
-    added = true;
-    return &node;
+    if (!parent.index) parent.index = std::make_unique<std::unordered_map<std::string_view, uint32_t>>();
+    parent.index->emplace(view, static_cast<uint32_t>(parent.child.size() - 1));
 }
 
 // Study and series levels: keyed by the first value of a UID.
@@ -97,17 +108,17 @@ Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& par
         return nullptr;
     }
     Log_Message(window, LOG_TRACE_6, level.trace_key, uid->c_str());
-    bool added = false;
-    Dir_Item* node = find_or_add(parent, *uid, added);
-    if (!added) {
+    if (Dir_Item* node = find_child(parent, *uid)) {
         Log_Message(window, LOG_TRACE_1, level.trace_found, uid->c_str());
         return node;
     }
     Log_Message(window, LOG_TRACE_1, level.trace_added, uid->c_str());
     ++*level.counter;
-    DICOMDIR_Tag_Copy(&node->uid, attribute);
-    fill_slots(*node, *level.selection, root, set, window);
-    return node;
+    Dir_Item& node = parent.child.emplace_back();
+    DICOMDIR_Tag_Copy(&node.uid, attribute);
+    register_child(parent, *uid, true);
+    fill_slots(node, *level.selection, root, set, window);
+    return &node;
 }
 
 Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
@@ -134,18 +145,18 @@ Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, D
     std::string key = *text;
     key.push_back('\0');
     key += id;
-    bool added = false;
-    Dir_Item* node = find_or_add(dir_list, std::move(key), added);
-    if (!added) {
+    if (Dir_Item* node = find_child(dir_list, key)) {
         Log_Message(window, LOG_TRACE_1, "Patient already in the list: %s", text->c_str());
         return node;
     }
     Log_Message(window, LOG_TRACE_1, "Adding new patient %s", text->c_str());
     ++nb_patients;
-    DICOMDIR_Tag_Copy(&node->patient_id, patient_id);
-    DICOMDIR_Tag_Copy(&node->patient_name, patient_name);
-    fill_slots(*node, Kestrapol_Tag_Lists.patient, root, set, window);
-    return node;
+    Dir_Item& node = dir_list.child.emplace_back();
+    register_child(dir_list, key, false);
+    DICOMDIR_Tag_Copy(&node.patient_id, patient_id);
+    DICOMDIR_Tag_Copy(&node.patient_name, patient_name);
+    fill_slots(node, Kestrapol_Tag_Lists.patient, root, set, window);
+    return &node;
 }
 
 }  // namespace
@@ -207,22 +218,21 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
         return 0;
     }
     Log_Message(window, LOG_TRACE_6, "image: %s", uid->c_str());
-    const int32_t count = series->nb_child();
-    bool added = false;
-    Dir_Item* image = find_or_add(*series, *uid, added);
-    if (!added) {
+    if (const Dir_Item* image = find_child(*series, *uid)) {
         Log_Message(window, LOG_WARNING, "%s Duplicate Image (%s /vs/ %s)", Warning_Mark,
                     image->file_name.c_str(), name.c_str());
         return 1;
     }
-    Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", count, uid->c_str());
+    Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series->nb_child(), uid->c_str());
     ++nb_images;
-    image->file_name = name;
-    DICOMDIR_Tag_Copy(&image->image_uid, image_uid);
-    DICOMDIR_Tag_Copy(&image->sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002));
-    DICOMDIR_Tag_Copy(&image->sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003));
-    DICOMDIR_Tag_Copy(&image->transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010));
-    fill_slots(*image, Kestrapol_Tag_Lists.image, &root, set, window);
+    Dir_Item& image = series->child.emplace_back();
+    DICOMDIR_Tag_Copy(&image.uid, image_uid);
+    register_child(*series, *uid, true);
+    image.file_name = name;
+    DICOMDIR_Tag_Copy(&image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002));
+    DICOMDIR_Tag_Copy(&image.sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003));
+    DICOMDIR_Tag_Copy(&image.transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010));
+    fill_slots(image, Kestrapol_Tag_Lists.image, &root, set, window);
     return 1;
 }
 
@@ -245,7 +255,7 @@ int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
             break;
         }
         default: {
-            DICOM_Tag attribute = to_attribute(item.image_uid);
+            DICOM_Tag attribute = to_attribute(item.uid);
             std::optional<std::string> uid = first_value(window, &attribute);
             Log_Message(window, kind, "                Image: %s", uid ? uid->c_str() : "?");
             break;
@@ -257,6 +267,6 @@ int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
 }
 
 void Kestrapol_Tree_Release(Dir_Item* root) {
-    std::unordered_map<std::string_view, uint32_t>().swap(root->index);
-    std::deque<Dir_Item>().swap(root->child);
+    root->index.reset();
+    root->child.clear();
 }

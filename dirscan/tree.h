@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +43,51 @@ extern Dir_Tag_Lists Kestrapol_Tag_Lists;
 // Counters of nodes created, cleared by the driver before each folder.
 extern int32_t nb_patients, nb_studies, nb_series, nb_images;
 
+struct Dir_Item;
+
+// Children of a node in order of insertion. Each child lives in its own allocation, so it never
+// moves (the lookup index refers to the children's keys) and an image, which has no children,
+// costs one empty vector.
+class Dir_Children {
+public:
+    template <typename Item, typename Base>
+    class Iterator {
+    public:
+        explicit Iterator(Base at) : at_(at) {}
+        Item& operator*() const { return **at_; }
+        Item* operator->() const { return at_->get(); }
+        Iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        bool operator==(const Iterator& other) const { return at_ == other.at_; }
+
+    private:
+        Base at_;
+    };
+    using Items = std::vector<std::unique_ptr<Dir_Item>>;
+    using iterator = Iterator<Dir_Item, Items::iterator>;
+    using const_iterator = Iterator<const Dir_Item, Items::const_iterator>;
+
+    Dir_Item& emplace_back();
+    Dir_Item& operator[](std::size_t i) { return *items_[i]; }
+    const Dir_Item& operator[](std::size_t i) const { return *items_[i]; }
+    Dir_Item& front() { return *items_.front(); }
+    const Dir_Item& front() const { return *items_.front(); }
+    Dir_Item& back() { return *items_.back(); }
+    const Dir_Item& back() const { return *items_.back(); }
+    std::size_t size() const { return items_.size(); }
+    bool empty() const { return items_.empty(); }
+    void clear() { Items().swap(items_); }
+    iterator begin() { return iterator(items_.begin()); }
+    iterator end() { return iterator(items_.end()); }
+    const_iterator begin() const { return const_iterator(items_.begin()); }
+    const_iterator end() const { return const_iterator(items_.end()); }
+
+private:
+    Items items_;
+};
+
 // One node. Level 0 is the root, 1 a patient, 2 a study, 3 a series, 4 an image.
 struct Dir_Item {
     std::string path;  // root: the folder
@@ -51,21 +95,25 @@ struct Dir_Item {
     uint32_t start = 0, first = 0, last = 0;                // root: record offsets
     uint32_t record_size = 0, branch_size = 0, offset = 0;  // levels 1-4
 
-    // Children in order of insertion. A deque never moves its elements, so the lookup index can
-    // refer to the children's keys.
-    std::deque<Dir_Item> child;
-    // First child per match key: the same answer as a search of child from the front.
-    std::unordered_map<std::string_view, uint32_t> index;
-    std::string key;  // this node's match key in its parent's index
+    Dir_Children child;
+    // First child per match key, made with the first child: the same answer as a search of child
+    // from the front. The keys are views into the children, which never move.
+    std::unique_ptr<std::unordered_map<std::string_view, uint32_t>> index;
+    // Patients: the match key, name and ID. Other levels match on their UID's first value, kept
+    // here only when it is not the start of the UID's bytes.
+    std::string key;
 
     Dir_Tag patient_name, patient_id;  // level 1
-    Dir_Tag uid;                       // levels 2, 3: Study / Series Instance UID
+    // Level 2 Study Instance UID, level 3 Series Instance UID, level 4 SOP Instance UID (0008,0018).
+    Dir_Tag uid;
     std::string file_name;             // level 4: relative name, "\" between components
-    Dir_Tag sop_class_uid, sop_instance_uid, transfer_syntax_uid, image_uid;  // level 4
+    Dir_Tag sop_class_uid, sop_instance_uid, transfer_syntax_uid;  // level 4: (0002,0002), (0002,0003), (0002,0010)
     std::vector<Dir_Tag> tag;          // configured attributes of the level, in list order
 
     int32_t nb_child() const { return static_cast<int32_t>(child.size()); }
 };
+
+inline Dir_Item& Dir_Children::emplace_back() { return *items_.emplace_back(std::make_unique<Dir_Item>()); }
 
 // Sorts one file's data set into the tree below dir_list. Returns 1 when the image is in the
 // tree afterwards (added, or a duplicate already there), 0 when the file was refused.

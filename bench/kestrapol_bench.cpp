@@ -1,0 +1,235 @@
+// Times the program on generated folders against two references, in one run:
+//   baseline  walk the same tree; open, read the first 64 KiB of and close each file;
+//   dcmmkdir  the Debian toolkit's directory maker (+r +id), when installed.
+// Prints files per second, microseconds per file, peak memory and the ratios.
+//
+//   kestrapol_bench [--exe PATH] [--scratch DIR] [--pixels BYTES,...] [--keep] [N ...]
+//
+// Defaults: N = 1000 20000 100000, pixels = 512 and 4 MiB (the pixel data is a hole in a sparse
+// file, so 100,000 files of 4 MiB fit on an ordinary disk). Layout P x S x R x I with 2 studies,
+// 5 series and 100 images per series, P = N / 1000 patients (at least one).
+#include <dirent.h>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/make_sample_files.h"
+
+extern char** environ;
+
+namespace {
+
+struct Measure {
+    double seconds = 0;
+    long peak_kib = 0;
+    int status = 0;
+    bool ran = false;
+};
+
+struct Layout {
+    int patients, studies = 2, series = 5, images = 100;
+    int files() const { return patients * studies * series * images; }
+};
+
+Layout layout_for(int n) {
+    Layout layout;
+    layout.patients = std::max(1, n / 1000);
+    if (n < 1000) {
+        layout.patients = 1;
+        layout.images = std::max(1, n / (layout.studies * layout.series));
+    }
+    return layout;
+}
+
+std::string number(int value, int width) {
+    std::string text = std::to_string(value);
+    return std::string(width > static_cast<int>(text.size()) ? width - text.size() : 0, '0') + text;
+}
+
+// Writes the folder unless a complete one from an earlier run is there.
+void generate(const std::filesystem::path& folder, const Layout& layout, std::size_t pixels) {
+    const std::filesystem::path done = folder / ".complete";
+    if (std::filesystem::exists(done)) return;
+    std::filesystem::remove_all(folder);
+    const auto start = std::chrono::steady_clock::now();
+    Sample_Image image;
+    image.filler_elements = 80;
+    image.nested_sequence = true;
+    const std::string root = std::string(Implementation_UID_Root) + ".9";
+    for (int p = 1; p <= layout.patients; ++p) {
+        image.patient_name = "PATIENT^" + number(p, 5);
+        image.patient_id = "PID" + number(p, 5);
+        for (int s = 1; s <= layout.studies; ++s) {
+            image.study_uid = root + "." + std::to_string(p) + "." + std::to_string(s);
+            for (int r = 1; r <= layout.series; ++r) {
+                image.series_uid = image.study_uid + "." + std::to_string(r);
+                image.series_number = r;
+                const std::filesystem::path series =
+                    folder / ("P" + number(p, 5)) / ("S" + number(s, 2)) / ("R" + number(r, 2));
+                std::filesystem::create_directories(series);
+                for (int i = 1; i <= layout.images; ++i) {
+                    image.sop_uid = image.series_uid + "." + std::to_string(i);
+                    image.instance_number = i;
+                    image.pixel_bytes = pixels;
+                    const std::string path = (series / ("I" + number(i, 5))).string();
+                    // Header written, pixel data left as a hole of the right length.
+                    image.pixel_bytes = pixels;
+                    const std::vector<uint8_t> head = Sample_File_Head(image);
+                    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+                    if (fd < 0 || ::write(fd, head.data(), head.size()) != static_cast<ssize_t>(head.size()) ||
+                        ::ftruncate(fd, static_cast<off_t>(head.size() + ((pixels + 1) / 2) * 2)) != 0) {
+                        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+                        std::exit(1);
+                    }
+                    ::close(fd);
+                }
+            }
+        }
+    }
+    std::FILE* mark = std::fopen(done.c_str(), "w");
+    if (mark) std::fclose(mark);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("  generated %d files in %.1f s\n", layout.files(), seconds);
+}
+
+// Runs argv in folder (as working directory) with its output thrown away; wall time and peak memory.
+Measure run_program(const std::vector<std::string>& args, const std::filesystem::path& folder) {
+    Measure measure;
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return measure;
+    }
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    measure.peak_kib = usage.ru_maxrss;
+    measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    measure.ran = true;
+    posix_spawn_file_actions_destroy(&actions);
+    return measure;
+}
+
+// The baseline: what any indexer must do at least.
+long baseline_walk(const std::string& folder, std::vector<uint8_t>& buffer) {
+    long files = 0;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return 0;
+    while (dirent* entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.') continue;
+        const std::string path = folder + "/" + entry->d_name;
+        if (entry->d_type == DT_DIR) {
+            files += baseline_walk(path, buffer);
+        } else if (entry->d_type == DT_REG) {
+            const int fd = ::open(path.c_str(), O_RDONLY);
+            if (fd < 0) continue;
+            if (::read(fd, buffer.data(), buffer.size()) >= 0) ++files;
+            ::close(fd);
+        }
+    }
+    ::closedir(dir);
+    return files;
+}
+
+Measure run_baseline(const std::filesystem::path& folder) {
+    Measure measure;
+    std::vector<uint8_t> buffer(64 * 1024);
+    const auto start = std::chrono::steady_clock::now();
+    baseline_walk(folder.string(), buffer);
+    measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    measure.peak_kib = usage.ru_maxrss;
+    measure.ran = true;
+    return measure;
+}
+
+void print(const char* name, const Measure& m, int files) {
+    if (!m.ran) {
+        std::printf("  %-10s not run\n", name);
+        return;
+    }
+    std::printf("  %-10s %9.3f s %10.0f files/s %8.1f us/file %8.1f MB peak%s\n", name, m.seconds,
+                files / m.seconds, m.seconds * 1e6 / files, m.peak_kib / 1024.0,
+                m.status ? (" exit " + std::to_string(m.status)).c_str() : "");
+}
+
+bool installed(const char* program) {
+    return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string exe = (std::filesystem::path(argv[0]).parent_path().parent_path() / "kestrapol").string();
+    std::filesystem::path scratch = std::filesystem::temp_directory_path() / "kestrapol_bench";
+    std::vector<std::size_t> pixel_sizes = {512, 4u << 20};
+    std::vector<int> sizes;
+    bool keep = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--exe" && i + 1 < argc) exe = argv[++i];
+        else if (arg == "--scratch" && i + 1 < argc) scratch = argv[++i];
+        else if (arg == "--keep") keep = true;
+        else if (arg == "--pixels" && i + 1 < argc) {
+            pixel_sizes.clear();
+            for (std::string list = argv[++i]; !list.empty();) {
+                const std::size_t comma = list.find(',');
+                pixel_sizes.push_back(std::stoul(list.substr(0, comma)));
+                list = comma == std::string::npos ? "" : list.substr(comma + 1);
+            }
+        } else sizes.push_back(std::atoi(arg.c_str()));
+    }
+    if (sizes.empty()) sizes = {1000, 20000, 100000};
+    exe = std::filesystem::absolute(exe).string();  // the programs run inside the folder
+    const bool with_dcmmkdir = installed("dcmmkdir");
+    std::printf("kestrapol: %s\ndcmmkdir: %s\n", exe.c_str(), with_dcmmkdir ? "installed" : "not installed");
+
+    for (std::size_t pixels : pixel_sizes) {
+        double first_per_file = 0;
+        for (int n : sizes) {
+            const Layout layout = layout_for(n);
+            const int files = layout.files();
+            const std::filesystem::path folder = scratch / ("N" + std::to_string(files) + "_PX" + std::to_string(pixels));
+            std::printf("\nN = %d files (%d x %d x %d x %d), pixel data %zu bytes\n", files, layout.patients,
+                        layout.studies, layout.series, layout.images, pixels);
+            generate(folder, layout, pixels);
+            run_baseline(folder);  // warms the cache
+            const Measure baseline = run_baseline(folder);
+            const Measure ours = run_program({exe, folder.string()}, folder);
+            Measure theirs;
+            if (with_dcmmkdir) theirs = run_program({"dcmmkdir", "-q", "+r", "+id", ".", "+D", "DICOMDIR.REF"}, folder);
+            std::filesystem::remove(folder / "DICOMDIR.REF");
+            print("baseline", baseline, files);
+            print("kestrapol", ours, files);
+            print("dcmmkdir", theirs, files);
+            const double per_file = ours.seconds / files;
+            if (first_per_file == 0) first_per_file = per_file;
+            std::printf("  ratios: kestrapol/baseline %.2f", ours.seconds / baseline.seconds);
+            if (theirs.ran) std::printf(", dcmmkdir/kestrapol %.1f", theirs.seconds / ours.seconds);
+            std::printf(", per file vs first N %.2f\n", per_file / first_per_file);
+            if (!keep) std::filesystem::remove_all(folder);
+        }
+    }
+    return 0;
+}
