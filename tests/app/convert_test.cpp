@@ -110,3 +110,57 @@ TEST_F(Convert, WriteFailureIsReportedWithoutSummary) {
     const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
     EXPECT_EQ(std::string(old.begin(), old.end()), "old");
 }
+
+namespace {
+
+// Records what the worker shows; cancels once count() has been asked cancel_at times.
+class Recorder final : public Progress_Window {
+public:
+    explicit Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
+    void show() override {}
+    void text(const char* line) override { lines.emplace_back(line); }
+    void set(int value) override { position = value; }
+    void add(int delta) override { position += delta; }
+    void range(int value) override { maximum = value; }
+    bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
+    void close() override { closed = true; }
+    std::vector<std::string> lines;
+    int position = -1, maximum = -1;
+    bool closed = false;
+
+private:
+    int cancel_at_;
+    mutable int asked_ = 0;
+};
+
+}  // namespace
+
+TEST_F(Convert, WorkerCountsConvertsAndCloses) {
+    Scratch_Folder first, second;
+    first.add("IMG1", image("ANN", "1", "1.1"));
+    first.add_text("NOTES", "text");
+    second.add("IMG1", image("BOB", "2", "2.1"));
+    Recorder progress;
+    Convert_Thread(nullptr, Convert_Data{{first.path(), "", second.path()}, &progress});
+    EXPECT_TRUE(log.has("    Dir has \x01" "3\x02 files"));
+    EXPECT_EQ(log.count("DICOMDIR Done:"), 2);
+    ASSERT_GE(progress.lines.size(), 4u);
+    EXPECT_EQ(progress.lines.front(), "\xF1 Counting files...");
+    EXPECT_EQ(progress.lines[1], "\xF1 Dir has \x01" "3\x02 files");
+    EXPECT_EQ(progress.lines[2], "\xF1 Searching for DICOM files...");
+    EXPECT_EQ(progress.lines.back(), "\xF1 Done");
+    EXPECT_EQ(progress.maximum, 3);
+    EXPECT_EQ(progress.position, 3);  // every visited file moved the bar
+    EXPECT_TRUE(progress.closed);
+}
+
+TEST_F(Convert, CancelWhileCountingConvertsNothing) {
+    Scratch_Folder folder;
+    folder.add("IMG1", image("ANN", "1", "1.1"));
+    Recorder progress(0);
+    Convert_Thread(nullptr, Convert_Data{{folder.path()}, &progress});
+    EXPECT_FALSE(exists(folder, "DICOMDIR"));
+    EXPECT_FALSE(log.has("DICOMDIR"));
+    EXPECT_NE(progress.lines.back(), "\xF1 Done");
+    EXPECT_TRUE(progress.closed);
+}
