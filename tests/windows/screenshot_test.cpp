@@ -26,7 +26,7 @@ private slots:
     void initTestCase() { fs::create_directories(out_); }
 
     void main_window_after_a_conversion() {
-        QTemporaryDir scratch;
+        QTemporaryDir scratch(QDir::tempPath() + "/kestrapol-XXXXXX");
         Scratch_Dir = scratch.path().toStdString() + "/";
         Log_Set_Handler(Log_Handler);
         Main_Widget window("Corvanthis's Kestrapol 1.0 Rev-5", {});
