@@ -137,5 +137,4 @@ TEST_F(Attribute_Copy, CopyPlacesInTagOrderInTheCurrentItem) {
     EXPECT_EQ(text(list[1]), "1.2");
 }
 
-
 }  // namespace
