@@ -7,12 +7,13 @@
 #include "dicom/attribute_list.h"
 #include "dicom/dictionary.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/library_warning.h"
+#include "dicom/warning.h"
 #include "dicom/nesting.h"
 
 namespace {
 
 constexpr int64_t Unset = -1;
-#define TAG_HI "(" DICOM_HI("%04x") "," DICOM_HI("%04x") ")"
 
 bool is_tag(const DICOM_Tag* node, uint16_t group, uint16_t element) {
     return node != nullptr && node->group == group && node->element == element;
@@ -34,7 +35,7 @@ char lo(uint16_t vr) { return static_cast<char>(vr & 0xFF); }
 // Checks the explicit VR against the dictionary and settles what can be settled.
 void check_vr(Win_Handle window, DICOM_Tag& node) {
     if (node.vr == VR_OX) {
-        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " Explicit VR=OX is invalid!", node.group,
+        DICOM_Warning(window, DICOM_TAG_FORMAT " Explicit VR=OX is invalid!", node.group,
                     node.element);
         node.flags |= Tag_Flag::Error;
         node.vr = VR_OW;
@@ -51,7 +52,7 @@ void check_vr(Win_Handle window, DICOM_Tag& node) {
                               : count == 2 ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c or %c%c)"
                                            : "%s Explicit VR (=%c%c) does not match definition! (=%c%c, %c%c or %c%c)";
             char prefix[64];
-            std::snprintf(prefix, sizeof prefix, DICOM_NOTICE_PREFIX TAG_HI " ", node.group, node.element);
+            std::snprintf(prefix, sizeof prefix, DICOM_NOTICE_PREFIX DICOM_TAG_FORMAT " ", node.group, node.element);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
             Log_Message(window, DICOM_Notice_Kind, fmt, prefix, hi(node.vr), lo(node.vr), hi(allowed[0]),
@@ -125,7 +126,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                     node.pos);
         if (node.dict != nullptr && node.dict->count <= 0) {
             node.flags |= Tag_Flag::Retired;
-            Log_Message(window, DICOM_Notice_Kind, DICOM_NOTICE_PREFIX TAG_HI " Retired from DICOM (%s)", node.group,
+            Log_Message(window, DICOM_Notice_Kind, DICOM_NOTICE_PREFIX DICOM_TAG_FORMAT " Retired from DICOM (%s)", node.group,
                         node.element, node.dict->name);
         }
         if (node.group & 1) node.flags |= Tag_Flag::Private;
@@ -150,12 +151,12 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             (node.group < g || (node.group == g && node.element < e))) {
             if (state.depth() == 0) {
                 if (!order_warned) {
-                    Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " tags should be sorted!",
+                    DICOM_Warning(window, DICOM_TAG_FORMAT " tags should be sorted!",
                                 node.group, node.element);
                     order_warned = true;
                 }
             } else if (state.end_of_sequence[state.depth()] < 1) {
-                Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM TAG_HI " missing end of sequence tag!",
+                DICOM_Warning(window, DICOM_TAG_FORMAT " missing end of sequence tag!",
                             node.group, node.element);
                 state.stop_sequence();
             }
@@ -173,8 +174,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             state.start_sequence(node);
             if (node.length == Undefined_Length) {
                 if (next == nullptr || next->group != 0xFFFE) {
-                    Log_Message(window, DICOM_Warning_Kind,
-                                DICOM_WARNING_FORM TAG_HI " Syntax Error! VR=SQ should be followed by an \"item\" tag",
+                    DICOM_Warning(window, DICOM_TAG_FORMAT " Syntax Error! VR=SQ should be followed by an \"item\" tag",
                                 node.group, node.element);
                     state.stop_sequence();
                     mark_deleted();
@@ -185,15 +185,13 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             Log_Message(window, LOG_TRACE_4, "\"Start of Sequence\" tag (%04x,%04x) size=%d (End_Of_Sequence[%d]:%04X)",
                         node.group, node.element, node.length, state.depth(), trace_offset(state.end_of_sequence[state.depth()]));
         } else if (node.length == Undefined_Length && vr == VR_UT) {
-            Log_Message(window, DICOM_Warning_Kind,
-                        DICOM_WARNING_FORM TAG_HI " Syntax Error! Variable length tag is not allowed for VR=%c%c",
+            DICOM_Warning(window, DICOM_TAG_FORMAT " Syntax Error! Variable length tag is not allowed for VR=%c%c",
                         node.group, node.element, hi(vr), lo(vr));
             mark_deleted();
         } else if (node.length == Undefined_Length && (vr == VR_OB || vr == VR_OW || vr == VR_UN)) {
             state.start_sequence(node);
             if (!is_tag(next, 0xFFFE, 0xE000)) {
-                Log_Message(window, DICOM_Warning_Kind,
-                            DICOM_WARNING_FORM TAG_HI
+                DICOM_Warning(window, DICOM_TAG_FORMAT
                             " Syntax Error! VR=%c%c Variable length tag should be followed by an \"item\" tag",
                             node.group, node.element, hi(vr), lo(vr));
                 state.stop_sequence();

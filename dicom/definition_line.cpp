@@ -4,6 +4,7 @@
 
 #include "dicom/definition.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/warning.h"
 #include "util/system_error.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 constexpr std::size_t Line_Capacity = 2048;
 
 void where(Win_Handle window, const std::string& file_name, int line_number) {
-    Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM "reading file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
+    DICOM_Warning(window, "reading file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
                 file_name.c_str(), line_number);
 }
 

@@ -8,6 +8,7 @@
 #include "dicom/definition.h"
 #include "dicom/dictionary.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/warning.h"
 #include "dicom/nesting.h"
 #include "util/text.h"
 
@@ -16,8 +17,7 @@ namespace {
 constexpr std::size_t Max_Number_Bytes = 1024;
 
 void where(Win_Handle window, const std::string& file_name, int line_number) {
-    Log_Message(window, DICOM_Warning_Kind,
-                DICOM_WARNING_FORM "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"), file_name.c_str(),
+    DICOM_Warning(window, "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"), file_name.c_str(),
                 line_number);
 }
 
@@ -177,8 +177,7 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
         unsigned group = 0, element = 0;
         if (line[0] != '(' || std::sscanf(line.c_str(), "(%4x,%4x)", &group, &element) != 2) {
             where(window, file_name, line_number);
-            Log_Message(window, DICOM_Warning_Kind,
-                        DICOM_WARNING_FORM "Syntax error: expecting \"(xxxx,yyyy) ...\" instead of \"%s\"",
+            DICOM_Warning(window, "Syntax error: expecting \"(xxxx,yyyy) ...\" instead of \"%s\"",
                         line.c_str());
             continue;
         }

@@ -8,6 +8,7 @@
 #include "dicom/attribute_list.h"
 #include "dicom/definition.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/warning.h"
 #include "dicom/nesting.h"
 #include "util/region.h"
 #include "util/text.h"
@@ -136,15 +137,14 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
     const std::string path = Module_Dir + "DICOM_Include_" + key + ".txt";
     File_Ptr file(std::fopen(path.c_str(), "rb"));
     if (!file) {
-        Log_Message(window, DICOM_Warning_Kind,
-                    DICOM_WARNING_FORM "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
+        DICOM_Warning(window, "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
                     including_file.c_str(), line);
-        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM "Unable to open included file:\"" DICOM_HI("%s") "\"",
+        DICOM_Warning(window, "Unable to open included file:\"" DICOM_HI("%s") "\"",
                     path.c_str());
         return nullptr;
     }
     if (Include_List.size() >= Include_Max - 1) {
-        Log_Message(window, DICOM_Warning_Kind, DICOM_WARNING_FORM "To many include in DICOM tables! (max=%d)",
+        DICOM_Warning(window, "To many include in DICOM tables! (max=%d)",
                     Include_Max);
         return nullptr;
     }

@@ -4,6 +4,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/element_reader.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/warning.h"
 #include "dicom/vr.h"
 
 namespace {
@@ -76,8 +77,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
     if (group == 0x3F3F && element != 0x003F) {
         group = 0xFFFE;
         element = 0xE000;
-        Log_Message(window, DICOM_Warning_Kind,
-                    DICOM_WARNING_FORM "Fix Philips bug: tag (3F3F,003F) replaced by (FFFE,E000)");
+        DICOM_Warning(window, "Fix Philips bug: tag (3F3F,003F) replaced by (FFFE,E000)");
     }
 
     bool delimiter = false;
@@ -109,8 +109,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
             uint16_t reserved = 0;
             if (!NEMA_Read_16(window, source, mode, reserved)) return 0;
             if (reserved != 0 && group == 0x0040 && element == 0x0275 && vr != VR_OX) {
-                Log_Message(window, DICOM_Warning_Kind,
-                            DICOM_WARNING_FORM "Fix Siemens bug: tag (0040,0275) is skipped");
+                DICOM_Warning(window, "Fix Siemens bug: tag (0040,0275) is skipped");
                 group = 0xFFFF;
                 element = 0xFFFF;
                 vr = VR_OB;
@@ -146,15 +145,13 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
     const int repair = mode & Mode_Repair_Mask;
     if (repair == Mode_Repair_GE && length == 13) {
         length_out = 10;
-        Log_Message(window, DICOM_Warning_Kind,
-                    DICOM_WARNING_FORM "Fix GE bug: lenght from 13 to 10 in tag (" DICOM_HI("%04x") "," DICOM_HI(
+        DICOM_Warning(window, "Fix GE bug: lenght from 13 to 10 in tag (" DICOM_HI("%04x") "," DICOM_HI(
                         "%04x") ")",
                     group, element);
         return 1;
     }
     if (length != 0xFFFFFFFFu && (length & 1)) {
-        Log_Message(window, DICOM_Warning_Kind,
-                    DICOM_WARNING_FORM "tag lenght is odd in tag (" DICOM_HI("%04x") "," DICOM_HI("%04x") ")",
+        DICOM_Warning(window, "tag lenght is odd in tag (" DICOM_HI("%04x") "," DICOM_HI("%04x") ")",
                     group, element);
         if (repair == Mode_Repair_GE) {
             Log_Message(window, DICOM_Warning_Kind,
@@ -169,8 +166,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         if (peek_32(window, source, mode, next) && next == 0x20202020u) {
             vr = VR_Code("CS");
             length_out = 4;
-            Log_Message(window, DICOM_Warning_Kind,
-                        DICOM_WARNING_FORM "Fix Siemens bug: lenght changed from 6 to 4 in tag (" DICOM_HI(
+            DICOM_Warning(window, "Fix Siemens bug: lenght changed from 6 to 4 in tag (" DICOM_HI(
                             "%04x") "," DICOM_HI("%04x") ")",
                         group, element);
             return 1;
@@ -182,8 +178,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
             (start_word == 0xFFD8FFE0u || start_word == 0xE0FFD8FFu)) {
             length = jpeg_length(window, source, mode, limit);
             if (length == 0) return 0;
-            Log_Message(window, DICOM_Warning_Kind,
-                        DICOM_WARNING_FORM "Fix Siemens bug: lenght changed from -1 to %d in tag (" DICOM_HI(
+            DICOM_Warning(window, "Fix Siemens bug: lenght changed from -1 to %d in tag (" DICOM_HI(
                             "%04x") "," DICOM_HI("%04x") ")",
                         static_cast<int>(length), group, element);
         }
