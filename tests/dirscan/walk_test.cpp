@@ -65,7 +65,9 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
         EXPECT_EQ(Kestrapol_Name_Check(nullptr, c.name), c.result) << c.name;
         EXPECT_EQ(name_flags, c.flags) << c.name;
         EXPECT_EQ(log.count("Invalid file name"), c.result ? 0 : 1) << c.name;
-        if (c.marked) EXPECT_TRUE(log.has("\"" + std::string(c.marked) + "\" !")) << c.name;
+        if (c.marked) {
+            EXPECT_TRUE(log.has("\"" + std::string(c.marked) + "\" !")) << c.name;
+        }
     }
     name_flags = 2;
     Kestrapol_Name_Check(nullptr, "x");
