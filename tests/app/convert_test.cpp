@@ -58,35 +58,6 @@ TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
                         "3\x02 Studies, \x01" "3\x02 Images"));
 }
 
-TEST_F(Convert, NameProblemsAbortOnlyTheirFolder) {
-    Scratch_Folder bad, good;
-    bad.add("series001/IMAGE0001", image("ANN", "1", "1.1"));  // lower case and a ninth character
-    good.add("IMG1", image("BOB", "1", "2.1"));
-    const Folder_Outcome first = Convert_Folder(nullptr, bad.path(), nullptr);
-    EXPECT_EQ(first.name_flags, 6);
-    EXPECT_FALSE(first.written);
-    EXPECT_FALSE(exists(bad, "DICOMDIR"));
-    for (const char* text : {"are to long.", "only allows for 8 characters", "use characters",
-                             "You can only use:", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ", "DICOMDIR Abborted"})
-        EXPECT_TRUE(log.has(text)) << text;
-    EXPECT_FALSE(log.has("DICOMDIR Done:"));
-
-    const Folder_Outcome second = Convert_Folder(nullptr, good.path(), nullptr);
-    EXPECT_EQ(second.name_flags, 0);
-    EXPECT_TRUE(second.written);
-    EXPECT_TRUE(log.has("Read: \x01" "1\x02 files with: \x01" "1\x02 Patients"));
-}
-
-TEST_F(Convert, FolderWithoutImagesGetsAnEmptyDirectory) {
-    Scratch_Folder folder;
-    folder.add_text("NOTES", "text");
-    const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path(), nullptr);
-    EXPECT_EQ(outcome.files_read, 0);
-    EXPECT_TRUE(outcome.written);
-    EXPECT_TRUE(log.has("Read: \x01" "0\x02 files with: \x01" "0\x02 Patients, \x01" "0\x02 Studies, \x01"
-                        "0\x02 Images"));
-}
-
 TEST_F(Convert, CancelledFolderGetsNoDirectory) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
@@ -95,20 +66,6 @@ TEST_F(Convert, CancelledFolderGetsNoDirectory) {
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_FALSE(outcome.written);
     EXPECT_FALSE(exists(folder, "DICOMDIR"));
-}
-
-TEST_F(Convert, WriteFailureIsReportedWithoutSummary) {
-    Scratch_Folder folder;
-    folder.add("IMG1", image("ANN", "1", "1.1"));
-    folder.add_text("DICOMDIR", "old");
-    std::filesystem::create_directory(folder.path() + "/DICOMDIR.TMP");
-    const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path(), nullptr);
-    EXPECT_TRUE(outcome.write_failed);
-    EXPECT_FALSE(outcome.written);
-    EXPECT_TRUE(log.has("Unable to write"));
-    EXPECT_FALSE(log.has("DICOMDIR Done:"));
-    const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
-    EXPECT_EQ(std::string(old.begin(), old.end()), "old");
 }
 
 namespace {

@@ -104,15 +104,6 @@ TEST(DicomdirOffset, RecordsFollowEachOtherInWritingOrder) {
     EXPECT_EQ(root.last, root.child[1].offset);  // the last patient, not the last record
 }
 
-TEST(DicomdirOffset, EmptyRootHasNoFirstOrLastRecord) {
-    Dir_Item root;
-    Kestrapol_Size(nullptr, &root, 0);
-    root.start = 300;
-    Kestrapol_Offset(nullptr, &root, 0);
-    EXPECT_EQ(root.first, 0u);
-    EXPECT_EQ(root.last, 0u);
-}
-
 TEST(DicomdirElements, ByteLayouts) {
     char* buffer = nullptr;
     std::size_t size = 0;
