@@ -1,12 +1,11 @@
-// Quiet logging for the harnesses: every report up to the trace level is formatted (at 7 the
-// dumps run too) and then dropped.
+// Quiet logging for the harnesses: reports up to the trace level are formatted, then dropped.
 #pragma once
 
 #include "util/log.h"
 
 inline int fuzz_drop_message(Win_Handle, int, const char*) { return 1; }
 
-inline void fuzz_quiet_logging(int trace_level = 7) {
+inline void fuzz_quiet_logging(int trace_level) {
     static const bool done = [trace_level] {
         Log_Set_Handler(&fuzz_drop_message);
         Trace_Level = static_cast<int8_t>(trace_level);

@@ -9,8 +9,13 @@
 #include "fuzz_common.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    fuzz_quiet_logging(6);
-    static const std::string path = "/tmp/kestrapol_reader_fuzz_" + std::to_string(::getpid()) + ".dcm";
+    fuzz_quiet_logging(0);
+    // A memory-backed folder when there is one: the input is rewritten for every run.
+    static const std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/kestrapol_reader_fuzz_" + std::to_string(::getpid()) + ".dcm";
+    static const struct Remover {
+        ~Remover() { ::unlink(path.c_str()); }
+    } remover;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (f == nullptr) return 0;
     std::fwrite(data, 1, size, f);

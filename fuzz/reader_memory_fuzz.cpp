@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "dicom/attribute_dump.h"
 #include "dicom/element_reader.h"
 #include "dirscan/scan_read.h"
 #include "fuzz_common.h"
@@ -10,7 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz_quiet_logging(0);
     Memory_Source source({data, size});
     auto set = DICOMDIR_Scan_Read(nullptr, source);
-    (void)set;
+    if (set) {
+        // The dump's lines and value renderings are built even when the trace level drops them.
+        DICOM_Root root;
+        DICOM_Attribute_Stool(nullptr, &root, *set, LOG_TRACE_6);
+    }
 
     // The header decoder on its own, in every mode and repair selector, from offset 0.
     for (int mode : {0, 1, 2, 3, 8, 9, 10, 11, 0x10, 0x18}) {
