@@ -31,6 +31,7 @@ namespace {
 
 struct Measure {
     double seconds = 0;
+    double cpu_seconds = 0;  // user + system: steadier than wall time on a shared machine
     long peak_kib = 0;
     int status = 0;
     bool ran = false;
@@ -102,6 +103,11 @@ void generate(const std::filesystem::path& folder, const Layout& layout, std::si
     std::printf("  generated %d files in %.1f s\n", layout.files(), seconds);
 }
 
+double cpu(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 // Runs argv in folder (as working directory) with its output thrown away; wall time and peak memory.
 Measure run_program(const std::vector<std::string>& args, const std::filesystem::path& folder) {
     Measure measure;
@@ -124,6 +130,7 @@ Measure run_program(const std::vector<std::string>& args, const std::filesystem:
     ::wait4(pid, &status, 0, &usage);
     measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measure.peak_kib = usage.ru_maxrss;
+    measure.cpu_seconds = cpu(usage);
     measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     measure.ran = true;
     posix_spawn_file_actions_destroy(&actions);
@@ -154,12 +161,14 @@ long baseline_walk(const std::string& folder, std::vector<uint8_t>& buffer) {
 Measure run_baseline(const std::filesystem::path& folder) {
     Measure measure;
     std::vector<uint8_t> buffer(64 * 1024);
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
     const auto start = std::chrono::steady_clock::now();
     baseline_walk(folder.string(), buffer);
     measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    measure.peak_kib = usage.ru_maxrss;
+    ::getrusage(RUSAGE_SELF, &after);
+    measure.cpu_seconds = cpu(after) - cpu(before);
+    measure.peak_kib = after.ru_maxrss;
     measure.ran = true;
     return measure;
 }
@@ -169,8 +178,9 @@ void print(const char* name, const Measure& m, int files) {
         std::printf("  %-10s not run\n", name);
         return;
     }
-    std::printf("  %-10s %9.3f s %10.0f files/s %8.1f us/file %8.1f MB peak%s\n", name, m.seconds,
-                files / m.seconds, m.seconds * 1e6 / files, m.peak_kib / 1024.0,
+    std::printf("  %-10s %9.3f s %10.0f files/s %8.1f us/file %8.1f us cpu/file %8.1f MB peak%s\n", name,
+                m.seconds, files / m.seconds, m.seconds * 1e6 / files, m.cpu_seconds * 1e6 / files,
+                m.peak_kib / 1024.0,
                 m.status ? (" exit " + std::to_string(m.status)).c_str() : "");
 }
 
@@ -181,6 +191,7 @@ bool installed(const char* program) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // figures show as they come
     std::string exe = (std::filesystem::path(argv[0]).parent_path().parent_path() / "kestrapol").string();
     std::filesystem::path scratch = std::filesystem::temp_directory_path() / "kestrapol_bench";
     std::vector<std::size_t> pixel_sizes = {512, 4u << 20};
@@ -225,7 +236,8 @@ int main(int argc, char** argv) {
             print("dcmmkdir", theirs, files);
             const double per_file = ours.seconds / files;
             if (first_per_file == 0) first_per_file = per_file;
-            std::printf("  ratios: kestrapol/baseline %.2f", ours.seconds / baseline.seconds);
+            std::printf("  ratios: kestrapol/baseline %.2f (cpu %.2f)", ours.seconds / baseline.seconds,
+                        ours.cpu_seconds / baseline.cpu_seconds);
             if (theirs.ran) std::printf(", dcmmkdir/kestrapol %.1f", theirs.seconds / ours.seconds);
             std::printf(", per file vs first N %.2f\n", per_file / first_per_file);
             if (!keep) std::filesystem::remove_all(folder);
