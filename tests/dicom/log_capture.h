@@ -10,7 +10,6 @@ class Log_Capture {
 public:
     explicit Log_Capture(int trace_level = 0) : old_handler_(Log_Get_Handler()), old_level_(Trace_Level) {
         lines().clear();
-        raw_lines().clear();
         Trace_Level = static_cast<int8_t>(trace_level);
         DICOM_Warning_Kind = LOG_WARNING;
         DICOM_Notice_Kind = LOG_REPORT;
@@ -24,10 +23,6 @@ public:
     Log_Capture& operator=(const Log_Capture&) = delete;
 
     static std::vector<std::string>& lines() {
-        static std::vector<std::string> all;
-        return all;
-    }
-    static std::vector<std::string>& raw_lines() {
         static std::vector<std::string> all;
         return all;
     }
@@ -48,7 +43,6 @@ private:
             plain.push_back(*p);
         }
         lines().push_back(plain);
-        raw_lines().push_back(text);
         return 1;
     }
     Log_Handler_Fn old_handler_;
