@@ -16,14 +16,15 @@ constexpr int Padding = 3;
 
 // Cuts a write to Max_Write bytes without leaving half a UTF-8 sequence at its end.
 std::string_view write_limit(const char* text) {
-    std::string_view view(text, ::strnlen(text, Text::Max_Write + 1));
+    const std::string_view view(text, ::strnlen(text, Text::Max_Write + 1));
     if (view.size() <= Text::Max_Write) return view;
-    std::size_t cut = Text::Max_Write;
-    std::size_t back = cut;
-    while (back > 0 && cut - back < 3 && (static_cast<unsigned char>(view[back]) & 0xC0) == 0x80) --back;
-    const auto lead = static_cast<unsigned char>(view[back]);
-    const bool lead_of_cut_sequence = back < cut && lead >= 0xC2 && lead <= 0xF4 && !(lead >= 0xF0 && lead <= 0xF2);
-    return view.substr(0, lead_of_cut_sequence ? back : cut);
+    const std::size_t cut = Text::Max_Write;
+    std::size_t lead = cut;
+    while (lead > 0 && cut - lead < 3 && (static_cast<unsigned char>(view[lead]) & 0xC0) == 0x80) --lead;
+    const auto byte = static_cast<unsigned char>(view[lead]);
+    const bool is_lead = byte >= 0xC2 && byte <= 0xF4 && !(byte >= 0xF0 && byte <= 0xF2);  // 0xF0-0xF2 are markup
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+    return view.substr(0, is_lead && lead < cut && lead + length > cut ? lead : cut);
 }
 
 void draw_line(QPainter& painter, std::string_view line, int left, int baseline, int font_size, int tab_width) {
@@ -46,16 +47,9 @@ void draw_line(QPainter& painter, std::string_view line, int left, int baseline,
 
 void Text::Write(Text& panel, const char* text) {
     if (!text) return;
-    const std::string_view view = write_limit(text);
     {
         std::lock_guard guard(Draw::Lock());
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t end = view.find('\n', start);
-            append_locked(panel, std::string(view.substr(start, end == std::string_view::npos ? end : end - start)));
-            if (end == std::string_view::npos) break;
-            start = end + 1;
-        }
+        write_locked(panel, text);
     }
     request_repaint(panel);
 }
@@ -63,13 +57,25 @@ void Text::Write(Text& panel, const char* text) {
 void Text::OverWrite(Text& panel, const char* text) {
     if (!text) return;
     {
-        std::lock_guard guard(Draw::Lock());
+        std::lock_guard guard(Draw::Lock());  // one step: no other write lands in between
         if (!panel.lines_.empty()) {
             panel.lines_.pop_back();
             if (panel.scroll_back_ > 0) --panel.scroll_back_;  // append_locked counts it again
         }
+        write_locked(panel, text);
     }
-    Write(panel, text);
+    request_repaint(panel);
+}
+
+void Text::write_locked(Text& panel, const char* text) {
+    const std::string_view view = write_limit(text);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = view.find('\n', start);
+        append_locked(panel, std::string(view.substr(start, end == std::string_view::npos ? end : end - start)));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
 }
 
 void Text::append_locked(Text& panel, std::string line) {
@@ -167,9 +173,12 @@ void Text::Scroll(Text& panel, int lines) {
 }
 
 void Text::Pointer(Text& panel, int state) {
+    bool changed = false;
     {
         std::lock_guard guard(Draw::Lock());
         const QPoint at = Draw::Pointer_Local();
+        const int before = panel.scroll_back_;
+        const bool was_dragging = panel.dragging_;
         if (state == 2) {
             const QRect track = scroll_bar(panel);
             const QRect handle = thumb(panel);
@@ -190,8 +199,9 @@ void Text::Pointer(Text& panel, int state) {
         } else if (state == 0) {
             panel.dragging_ = false;
         }
+        changed = before != panel.scroll_back_ || was_dragging != panel.dragging_;
     }
-    request_repaint(panel);
+    if (changed) request_repaint(panel);
 }
 
 std::size_t Text::Line_Count(const Text& panel) {

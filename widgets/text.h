@@ -44,6 +44,7 @@ public:
     static QRect Area(const Text& panel);
 
 private:
+    static void write_locked(Text& panel, const char* text);
     static void append_locked(Text& panel, std::string line);
     static void request_repaint(Text& panel);
     static int line_height(const Text& panel);

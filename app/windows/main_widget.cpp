@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QThread>
 #include <QUrl>
 #include <QWheelEvent>
 #include <system_error>
@@ -185,5 +186,8 @@ bool Main_Widget::convert(const std::vector<std::string>& paths) {
 
 void Main_Widget::closeEvent(QCloseEvent* event) {
     event->accept();
-    QCoreApplication::exit(0);
+    // Ends the message loop with 0. Not quit(): it would first ask every window to close, and
+    // a progress window refuses (its close box only cancels). Without a loop there is nothing
+    // to end, and an exit now would end the next loop at once.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }

@@ -58,13 +58,15 @@ private slots:
         // A UTF-8 character across the limit is left out whole rather than cut in half.
         Text::Write(panel, (std::string(254, 'b') + "\xC3\xA9").c_str());
         QCOMPARE(Text::Line(panel, 1), std::string(254, 'b'));
+        Text::Write(panel, (std::string(253, 'c') + "\xC3\xA9\xA9").c_str());  // whole character, stray byte cut
+        QCOMPARE(Text::Line(panel, 2), std::string(253, 'c') + "\xC3\xA9");
         Text::Write(panel, "one\ntwo\n");
-        QCOMPARE(Text::Line_Count(panel), 5u);
-        QCOMPARE(Text::Line(panel, 2), std::string("one"));
-        QCOMPARE(Text::Line(panel, 4), std::string());
+        QCOMPARE(Text::Line_Count(panel), 6u);
+        QCOMPARE(Text::Line(panel, 3), std::string("one"));
+        QCOMPARE(Text::Line(panel, 5), std::string());
         Text::OverWrite(panel, "new");
-        QCOMPARE(Text::Line_Count(panel), 5u);
-        QCOMPARE(Text::Line(panel, 4), std::string("new"));
+        QCOMPARE(Text::Line_Count(panel), 6u);
+        QCOMPARE(Text::Line(panel, 5), std::string("new"));
     }
 
     void scrolling_is_clamped_and_a_scrolled_view_stays_put() {
