@@ -14,6 +14,8 @@ int32_t nb_files = 0;
 
 namespace {
 
+constexpr std::size_t Walk_Read_Buffer_Size = 16 * 1024;
+
 // The path relative to the folder of dir_list, with "\" between components as DICOM media name
 // them; empty when path is not below it.
 std::string relative_name(const std::string& folder, const std::string& path) {
@@ -32,7 +34,8 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     // Directory files, also a temporary one left by an interrupted write, are never read.
     if (File_Name_Split(path).name == "DICOMDIR") return 0;
 
-    File_Source source;
+    // Headers of typical files fit in one read; a bulk value after them costs no large copy.
+    File_Source source(Walk_Read_Buffer_Size);
     const Scan_Prefix prefix = DICOMDIR_Scan_Open(path, source);
     if (prefix == Scan_Prefix::Unreadable) {
         if (!source.is_open()) {
