@@ -34,7 +34,8 @@ void Mutex_Region_Close() {
 void Mutex_Access_Start() {
     std::recursive_timed_mutex* lock = region.load();
     if (!lock) return;
-    if (lock->try_lock_for(region_wait)) {
+    // Uncontended (the usual case): no timed wait set up.
+    if (lock->try_lock() || lock->try_lock_for(region_wait)) {
         entries.push_back(true);
         return;
     }
