@@ -77,7 +77,12 @@ std::optional<Dir_List> list_folder(const std::string& folder, const std::string
         std::string name = found->d_name;
         if (name == "." || name == "..") continue;
         uint32_t size = 0;
-        if (entry_kind(dirfd(dir.get()), found->d_name, size) != wanted) continue;
+        // The listing's own type settles plain files and folders without a status query,
+        // except for the size of a file that is kept.
+        const bool is_folder = found->d_type == DT_DIR;
+        const bool is_file = found->d_type == DT_REG;
+        if ((is_folder && wanted != Kind::Folder) || (is_file && wanted != Kind::File)) continue;
+        if (!is_folder && entry_kind(dirfd(dir.get()), found->d_name, size) != wanted) continue;
         if (!pattern_match(pattern, name)) continue;
         Dir_Entry entry;
         entry.Hidden = name[0] == '.';
