@@ -8,6 +8,7 @@
 #include "dicom/definition.h"
 #include "dicom/dictionary.h"
 #include "dicom/nesting.h"
+#include "dicom/trace.h"
 #include "util/text.h"
 
 namespace {
@@ -68,13 +69,21 @@ void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag
 
 int DICOM_Attribute_Describe(Win_Handle window, DICOM_Tag* node, uint16_t vr, const char* format, ...) {
     (void)window;
-    char text[Description_Size];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    // Most descriptions are a plain text or one "%s": no formatting pass for those.
+    const char* plain = nullptr;
+    if (std::strcmp(format, "%s") == 0) plain = va_arg(args, const char*);
+    else if (std::strchr(format, '%') == nullptr) plain = format;
+    if (plain != nullptr) {
+        node->description.assign(plain, strnlen(plain, Description_Size - 1));
+    } else {
+        char text[Description_Size];
+        std::vsnprintf(text, sizeof text, format, args);
+        node->description = text;
+    }
     va_end(args);
     if (vr != 0) node->vr_def = vr;
-    node->description = text;
     return 1;
 }
 
@@ -102,7 +111,9 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
 int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
     for (DICOM_Tag& node : list) {
-        Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
+        if (Trace_On(LOG_TRACE_5)) {
+            Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
+        }
         if (node.dict == nullptr) node.dict = NEMA_db_Get(node.group, node.element);
         if (node.dict != nullptr && node.vr_def == 0) node.vr_def = node.dict->vr[0];
         if (node.element == 0x0000 && node.description.empty()) describe_group_length(window, node);

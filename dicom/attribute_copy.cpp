@@ -8,6 +8,7 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/nesting.h"
+#include "dicom/trace.h"
 #include "dicom/warning.h"
 
 namespace {
@@ -155,7 +156,7 @@ int copy_run(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& destination,
              std::span<const DICOM_Tag> source) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Copy()");
     for (const DICOM_Tag& node : source) {
-        Log_Message(window, LOG_TRACE_4, "DICOM_Attribute_Copy (%04x,%04x)", node.group, node.element);
+        if (Trace_On(LOG_TRACE_4)) Log_Message(window, LOG_TRACE_4, "DICOM_Attribute_Copy (%04x,%04x)", node.group, node.element);
         DICOM_Tag* target = DICOM_Attribute_Place_In(window, root, &destination, node.group, node.element);
         if (!target || !DICOM_Attribute_Copy_Tag(window, root, &destination, target, &node)) {
             Log_Message(window, DICOM_Warning_Kind,
@@ -183,7 +184,9 @@ int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List
         return DICOM_Attribute_Copy_Tag(window, root, list, target, &*snapshot);
     }
 
-    Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", source->group, source->element);
+    if (Trace_On(LOG_TRACE_4)) {
+        Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", source->group, source->element);
+    }
     DICOM_Root_Set_Entry(root, root->depth, source->group, source->element, 0);
 
     const bool keep = (target->flags & Tag_Flag::Forced) ||

@@ -4,6 +4,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/element_reader.h"
 #include "dicom/element_reader_markup.h"
+#include "dicom/trace.h"
 #include "dicom/warning.h"
 #include "dicom/vr.h"
 
@@ -55,7 +56,7 @@ bool is_upper_letter(uint8_t c) { return c >= 'A' && c <= 'Z'; }
 
 int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
                           uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
-    Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
+    if (Trace_On(LOG_TRACE_4)) Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
     const uint64_t start = source.tell();
 
     if (!read_raw_16(window, source, group)) {
@@ -72,7 +73,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         Log_Message(window, LOG_TRACE_2, "%sfailed to read element", Fail_Prefix);
         return 0;
     }
-    Log_Message(window, LOG_TRACE_5, "--> reading (%04x,%04x)", group, element);
+    if (Trace_On(LOG_TRACE_5)) Log_Message(window, LOG_TRACE_5, "--> reading (%04x,%04x)", group, element);
 
     if (group == 0x3F3F && element != 0x003F) {
         group = 0xFFFE;
@@ -185,9 +186,11 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
     }
     if (length >= 0x80000000u && length != 0xFFFFFFFFu) return 0;
 
-    Log_Message(window, LOG_TRACE_1, "[%06X] --> (%04x,%04x) VR:%c%c lenght:%08X (%d)",
-                static_cast<unsigned>(start), group, element, vr_char(static_cast<uint8_t>(vr >> 8)),
-                vr_char(static_cast<uint8_t>(vr & 0xFF)), length, static_cast<int>(length));
+    if (Trace_On(LOG_TRACE_1)) {
+        Log_Message(window, LOG_TRACE_1, "[%06X] --> (%04x,%04x) VR:%c%c lenght:%08X (%d)",
+                    static_cast<unsigned>(start), group, element, vr_char(static_cast<uint8_t>(vr >> 8)),
+                    vr_char(static_cast<uint8_t>(vr & 0xFF)), length, static_cast<int>(length));
+    }
     length_out = static_cast<int32_t>(length);
     return 1;
 }
