@@ -19,7 +19,9 @@ long Memory_Source::read(uint8_t* destination, std::size_t count) {
     return static_cast<long>(n);
 }
 
-File_Source::File_Source(std::size_t buffer_size) : buffer_(buffer_size > 0 ? buffer_size : 1) {}
+File_Source::File_Source(std::size_t buffer_size)
+    : buffer_(std::make_unique_for_overwrite<uint8_t[]>(buffer_size > 0 ? buffer_size : 1)),
+      buffer_size_(buffer_size > 0 ? buffer_size : 1) {}
 
 File_Source::~File_Source() { close(); }
 
@@ -54,7 +56,7 @@ void File_Source::close() {
 
 // Loads the buffer with up to want bytes from offset on; false with errno set on a system error.
 bool File_Source::fill(uint64_t offset, std::size_t want) {
-    if (want > buffer_.size()) want = buffer_.size();
+    if (want > buffer_size_) want = buffer_size_;
     // The size taken at opening bounds the reads: no call just to learn of the end.
     const uint64_t left = offset < size_ ? size_ - offset : 0;
     if (want > left) want = static_cast<std::size_t>(left);
@@ -62,7 +64,7 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
     buffer_length_ = 0;
     while (buffer_length_ < want) {
         ++system_calls_;
-        const ssize_t got = ::pread(fd_, buffer_.data() + buffer_length_, want - buffer_length_,
+        const ssize_t got = ::pread(fd_, buffer_.get() + buffer_length_, want - buffer_length_,
                                     static_cast<off_t>(offset + buffer_length_));
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -74,7 +76,15 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
     return true;
 }
 
-long File_Source::read(uint8_t* destination, std::size_t count) { return read_with(destination, count, buffer_.size()); }
+long File_Source::read(uint8_t* destination, std::size_t count) {
+    // Already buffered: the usual case for the small reads of element headers.
+    if (fd_ >= 0 && position_ >= buffer_offset_ && position_ + count <= buffer_offset_ + buffer_length_) {
+        std::memcpy(destination, buffer_.get() + (position_ - buffer_offset_), count);
+        position_ += count;
+        return static_cast<long>(count);
+    }
+    return read_with(destination, count, buffer_size_);
+}
 
 long File_Source::read_small(uint8_t* destination, std::size_t count) { return read_with(destination, count, count); }
 
@@ -92,7 +102,7 @@ long File_Source::read_with(uint8_t* destination, std::size_t count, std::size_t
         }
         const std::size_t in_buffer = static_cast<std::size_t>(buffer_offset_ + buffer_length_ - at);
         const std::size_t n = count - done < in_buffer ? count - done : in_buffer;
-        std::memcpy(destination + done, buffer_.data() + (at - buffer_offset_), n);
+        std::memcpy(destination + done, buffer_.get() + (at - buffer_offset_), n);
         done += n;
         position_ += n;
     }

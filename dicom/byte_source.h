@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -79,7 +80,8 @@ private:
     long read_with(uint8_t* destination, std::size_t count, std::size_t fill_size);
 
     int fd_ = -1;
-    std::vector<uint8_t> buffer_;
+    std::unique_ptr<uint8_t[]> buffer_;  // left uninitialised: only filled bytes are read
+    std::size_t buffer_size_;
     uint64_t buffer_offset_ = 0;   // file offset of buffer_[0]
     std::size_t buffer_length_ = 0;
     uint64_t system_calls_ = 0;
