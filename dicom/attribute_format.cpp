@@ -10,6 +10,7 @@
 #include "dicom/library_warning.h"
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
+#include "dicom/trace.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ unsigned trace_offset(int64_t offset) { return static_cast<unsigned>(offset); }
 
 }  // namespace
 
-std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat) {
+std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
     if (flat.empty()) return std::nullopt;
     Format_State state{window, {}, {}, {}};
@@ -118,12 +119,15 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
     bool order_warned = false;
     DICOM_Tag_List out;
+    out.reserve(flat.size());  // the top level never holds more
 
     for (std::size_t i = 0; i < flat.size(); ++i) {
         DICOM_Tag& node = flat[i];
         const DICOM_Tag* next = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
-        Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Format (%04x,%04x) (pos:%04X)", node.group, node.element,
-                    node.pos);
+        if (Trace_On(LOG_TRACE_5)) {
+            Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Format (%04x,%04x) (pos:%04X)", node.group,
+                        node.element, node.pos);
+        }
         if (node.dict != nullptr && node.dict->count <= 0) {
             node.flags |= Tag_Flag::Retired;
             Log_Message(window, DICOM_Notice_Kind, DICOM_NOTICE_PREFIX DICOM_TAG_FORMAT " Retired from DICOM (%s)", node.group,
@@ -164,7 +168,8 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
 
         check_vr(window, node);
 
-        DICOM_Tag* copy = DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
+        DICOM_Tag* copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
+                                      : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
         auto mark_deleted = [&] {
             if (copy != nullptr) copy->flags |= Tag_Flag::Deleted;
         };

@@ -10,8 +10,10 @@
 // Nests the flat list: sequences and items opened and closed from the item and delimitation
 // tags and from defined lengths; tag order, explicit VRs, retired and private marks checked.
 // The checks set flag bits and VR fields on the input. nullopt for an empty input or when an
-// element cannot be inserted.
-std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat);
+// element cannot be inserted. With take_values, the values and descriptions move out of flat
+// instead of being copied: for a caller that drops flat afterwards.
+std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat,
+                                                     bool take_values = false);
 
 // Completes the data set in place, recursing into items. Returns the number of failed
 // elements (always 0).

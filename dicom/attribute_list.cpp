@@ -5,6 +5,7 @@
 
 #include "dicom/attribute_copy.h"
 #include "dicom/nesting.h"
+#include "dicom/trace.h"
 #include "dicom/warning.h"
 
 namespace {
@@ -110,12 +111,12 @@ bool points_into(const DICOM_Tag_List& list, const DICOM_Tag* tag) {
     return !list.empty() && tag >= list.data() && tag < list.data() + list.size();
 }
 
-}  // namespace
-
-DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
-                                  const DICOM_Tag* source, int level) {
+// Insert, with source's value and description either copied or taken.
+DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DICOM_Tag* source,
+                  int level, bool take) {
     if (!root || !list || !source) return nullptr;
     auto trace = [&] {
+        if (!Trace_On(LOG_TRACE_5)) return;
         Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Insert(%04x,%04x) %c%c %d bytes",
                     source->group, source->element, vr_char(source->vr >> 8u),
                     vr_char(source->vr & 0xFFu), source->length);
@@ -137,7 +138,7 @@ DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag
     if (list->empty() && root->depth > level && level >= 0 && level < DICOM_Max_Depth) {
         DICOM_Tag* placeholder = append_placeholder(window, root, *list, level);
         if (!placeholder) return nullptr;
-        return DICOM_Attribute_Insert(window, root, &placeholder->item[0], source, level + 1);
+        return insert(window, root, &placeholder->item[0], source, level + 1, take);
     }
 
     // The source may be an element of this very list, which the append may move.
@@ -150,17 +151,46 @@ DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag
         return nullptr;
     }
     DICOM_Tag* inserted = &list->back();
+    // Taking: the copy goes without value and description, which then move over as they are
+    // (a copy onto a new element would have carried them unchanged).
+    std::vector<uint8_t> value;
+    std::string description;
+    if (take) {
+        value = std::move(source->data);
+        description = std::move(source->description);
+        source->data.clear();
+        source->description.clear();
+    }
     if (!DICOM_Attribute_Copy_Tag(window, root, list, inserted, source)) {
         DICOM_Warning(window, "Failed in DICOM_Attribute_Copy(%04x,%04x)", source->group, source->element);
         return nullptr;
     }
+    if (take) {
+        if (source->length != 0) inserted->data = std::move(value);
+        if (!description.empty()) inserted->description = std::move(description);
+    }
     return inserted;
+}
+
+}  // namespace
+
+DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
+                                  const DICOM_Tag* source, int level) {
+    // Not taking: source is only read.
+    return insert(window, root, list, const_cast<DICOM_Tag*>(source), level, false);
+}
+
+DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
+                                         DICOM_Tag* source, int level) {
+    return insert(window, root, list, source, level, true);
 }
 
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                uint16_t group, uint16_t element) {
     if (!root || !list) return nullptr;
-    auto trace = [&] { Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Get(%04x,%04x)", group, element); };
+    auto trace = [&] {
+        if (Trace_On(LOG_TRACE_5)) Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Get(%04x,%04x)", group, element);
+    };
     trace();
     list = reach_current(window, root, list, true, trace);
     for (DICOM_Tag& tag : *list) {
@@ -185,7 +215,7 @@ int DICOM_Attribute_Delete(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* 
 
 void DICOM_Attribute_Free(Win_Handle window, DICOM_Tag* tag) {
     if (!tag) return;
-    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Free(%04x,%04x)", tag->group, tag->element);
+    if (Trace_On(LOG_TRACE_5)) Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Free(%04x,%04x)", tag->group, tag->element);
     for (DICOM_Tag_List& item : tag->item) {
         if (item.empty()) break;
         for (DICOM_Tag& inner : item) DICOM_Attribute_Free(window, &inner);

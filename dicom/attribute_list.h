@@ -18,6 +18,11 @@
 DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                   const DICOM_Tag* source, int level);
 
+// The same, taking source's value and description instead of copying them: source keeps its
+// other fields, with neither value nor description left.
+DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
+                                         DICOM_Tag* source, int level);
+
 // First element of the current item's list matching group and element (0xFFFF matches any).
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                uint16_t group, uint16_t element);

@@ -19,6 +19,7 @@ namespace {
 constexpr const char* Source_File = "Prog_Util/Kestrapol/Kestrapol_Work";
 constexpr uint32_t Load_Limit = 1024;     // longer values stay on disk
 constexpr uint64_t Dicom_Head = 132;      // preamble and "DICM"
+constexpr std::size_t Typical_Elements = 256;  // room reserved for a header's flat list
 constexpr const char* Dashes =
     "-------------------------------------------------------------------------------";
 
@@ -111,7 +112,7 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
             }
         }
 
-        DICOM_Tag* inserted = DICOM_Attribute_Insert(window, &root, &flat, &tag, 0);
+        DICOM_Tag* inserted = DICOM_Attribute_Insert_Taking(window, &root, &flat, &tag, 0);
         if (inserted != nullptr && tag.group == 0x0002 && tag.element == 0x0010) {
             NEMA_Transfer_Syntax(window, &root, inserted, 0);
             mode = inserted->syntax;
@@ -153,6 +154,7 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(window, &root);
     DICOM_Tag_List flat;
+    flat.reserve(Typical_Elements);
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     read_elements(window, source, root, flat);
     source.close();
@@ -165,7 +167,7 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     banner(window, "-----                        Checking DICOM Tags                          -----", false);
 
     DICOM_Attribute_Sequence_Reset(window, &root);
-    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat);
+    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true);
     if (!formatted) {
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");
         return std::nullopt;
