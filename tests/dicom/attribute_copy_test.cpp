@@ -4,7 +4,8 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/nesting.h"
-#include "dataset_log.h"
+#include "element_helpers.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -51,12 +52,10 @@ TEST_F(Attribute_Copy, AppendJoinsValuesByVrAndRefusesDatesTimesAndUids) {
     EXPECT_EQ(words.data, (std::vector<uint8_t>{1, 0, 2, 0}));
 
     for (const char* vr : {"DA", "DT", "TM", "UI"}) {
-        Raw_Log log;
+        Log_Capture log;
         EXPECT_EQ(text(copy_onto(element(0x0020, vr, "20240101"), element(0x0020, vr, "2025", Tag_Flag::Append))),
                   "20240101");
-        EXPECT_EQ(log.find("Unable"), "    \xF1\x05WARNING:\x02 Unable to append to tag (\x01"
-                                      "0008\x02,\x01"
-                                      "0020\x02)");
+        EXPECT_TRUE(log.has("WARNING: Unable to append to tag (0008,0020)"));
     }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "dicom/element_reader.h"
+#include "dicom/byte_order.h"
 #include "log_capture.h"
 #include "stream_builder.h"
 
@@ -178,6 +179,9 @@ TEST(ElementReader, RawReadsAndSkip) {
     EXPECT_EQ(NEMA_Read_16(nullptr, source, 1, v), 1);
     EXPECT_EQ(v, 0x0506);
     EXPECT_EQ(NEMA_Read_16(nullptr, source, 0, v), 0);  // past the end
+    // Bit 1 swaps the 16-bit words of a 32-bit value.
+    EXPECT_EQ(DICOM_Read_32(2, bytes.data()), 0x03040102u);
+    EXPECT_EQ(DICOM_Read_32(3, bytes.data()), 0x02010403u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Collects every logged line for the duration of a test, markup stripped.
+// Collects every line logged during a test, with library warnings and notices switched on.
+// Searches see the text without its markup bytes.
 #pragma once
 
 #include <string>
@@ -8,16 +9,19 @@
 
 class Log_Capture {
 public:
-    explicit Log_Capture(int trace_level = 0) : old_handler_(Log_Get_Handler()), old_level_(Trace_Level) {
+    explicit Log_Capture(int trace_level = 0)
+        : handler_(Log_Get_Handler()), level_(Trace_Level), warning_(DICOM_Warning_Kind), notice_(DICOM_Notice_Kind) {
         lines().clear();
         Trace_Level = static_cast<int8_t>(trace_level);
-        DICOM_Warning_Kind = LOG_WARNING;
+        DICOM_Warning_Kind = LOG_WARNING;  // 0, the default, silences them
         DICOM_Notice_Kind = LOG_REPORT;
         Log_Set_Handler(&collect);
     }
     ~Log_Capture() {
-        Log_Set_Handler(old_handler_);
-        Trace_Level = old_level_;
+        Log_Set_Handler(handler_);
+        Trace_Level = level_;
+        DICOM_Warning_Kind = warning_;
+        DICOM_Notice_Kind = notice_;
     }
     Log_Capture(const Log_Capture&) = delete;
     Log_Capture& operator=(const Log_Capture&) = delete;
@@ -26,7 +30,6 @@ public:
         static std::vector<std::string> all;
         return all;
     }
-    // Number of lines containing text.
     int count(const std::string& text) const {
         int n = 0;
         for (const auto& line : lines()) n += line.find(text) != std::string::npos;
@@ -37,14 +40,12 @@ public:
 private:
     static int collect(Win_Handle, int, const char* text) {
         std::string plain;
-        for (const char* p = text; *p; ++p) {
-            const unsigned char c = static_cast<unsigned char>(*p);
-            if (c < 10 || c >= 0xF0) continue;
-            plain.push_back(*p);
-        }
+        for (const char* p = text; *p; ++p)
+            if (const auto c = static_cast<unsigned char>(*p); c >= 10 && c < 0xF0) plain.push_back(*p);
         lines().push_back(plain);
         return 1;
     }
-    Log_Handler_Fn old_handler_;
-    int8_t old_level_;
+    Log_Handler_Fn handler_;
+    int8_t level_;
+    int warning_, notice_;
 };

@@ -2,17 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "dataset_log.h"
+#include "log_capture.h"
 
 namespace {
 
 TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
-    Raw_Log log;
+    Log_Capture log;
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(nullptr, &root);
     EXPECT_EQ(DICOM_Attribute_Sequence_Stop(nullptr, &root, 0), 0);
-    EXPECT_EQ(log.find("out of sequences"),
-              "    \xF1\x05WARNING:\x02 To many \"out of sequences\" in DICOM stream (0000,0000)");
+    EXPECT_TRUE(log.has("WARNING: To many \"out of sequences\" in DICOM stream (0000,0000)"));
 
     for (uint16_t n = 1; n <= 9; ++n) EXPECT_EQ(DICOM_Attribute_Sequence_Start(nullptr, &root, 0x0040, n, 0, 0), n);
     EXPECT_FALSE(log.has("\"sequences\""));
@@ -20,7 +19,7 @@ TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
     EXPECT_EQ(root.Seq_Element[8], 9);
     EXPECT_EQ(root.Seq_Element[9], 10);
     EXPECT_EQ(root.Seq_Flags[9], 0x1000);
-    EXPECT_EQ(log.find("\"sequences\""), "    \xF1\x05WARNING:\x02 To many \"sequences\" in DICOM stream");
+    EXPECT_TRUE(log.has("To many \"sequences\" in DICOM stream"));
 }
 
 TEST(Nesting, ItemsAreNumberedPerSequenceAndSurviveItemStop) {
