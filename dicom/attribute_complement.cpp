@@ -53,14 +53,29 @@ bool creator_text(const DICOM_Tag_List& list, uint16_t group, uint16_t block, st
     return false;
 }
 
-void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node) {
+// The creator last looked up in one list: the elements of a private block follow each other,
+// and completion changes no creator value.
+struct Creator_Cache {
+    uint16_t group = 0;
+    uint16_t block = 0;
+    bool looked_up = false;
+    bool found = false;
+    std::string text;
+};
+
+void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node, Creator_Cache& cache) {
     if (node.element >= 0x0010 && node.element <= 0x00FF) {
         DICOM_Attribute_Describe(window, &node, VR_Code("LO"), "Private Creator Data Element");
     } else if (node.element >= 0x1000) {
-        std::string creator;
-        if (creator_text(list, node.group, static_cast<uint16_t>(node.element >> 8), creator) &&
-            !DICOM_Module_Read_Private(window, creator, &node)) {
-            DICOM_Attribute_Describe(window, &node, 0, "%s", creator.c_str());
+        const uint16_t block = static_cast<uint16_t>(node.element >> 8);
+        if (!cache.looked_up || cache.group != node.group || cache.block != block) {
+            cache.group = node.group;
+            cache.block = block;
+            cache.looked_up = true;
+            cache.found = creator_text(list, node.group, block, cache.text);
+        }
+        if (cache.found && !DICOM_Module_Read_Private(window, cache.text, &node)) {
+            DICOM_Attribute_Describe(window, &node, 0, "%s", cache.text.c_str());
         }
     }
 }
@@ -110,6 +125,7 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
 
 int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
+    Creator_Cache creators;
     for (DICOM_Tag& node : list) {
         if (Trace_On(LOG_TRACE_5)) {
             Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
@@ -117,7 +133,7 @@ int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
         if (node.dict == nullptr) node.dict = NEMA_db_Get(node.group, node.element);
         if (node.dict != nullptr && node.vr_def == 0) node.vr_def = node.dict->vr[0];
         if (node.element == 0x0000 && node.description.empty()) describe_group_length(window, node);
-        if (node.group & 1) complement_private(window, list, node);
+        if (node.group & 1) complement_private(window, list, node, creators);
         const bool is_private = (node.flags & Tag_Flag::Private) != 0;
         if (node.group == 0x1000 && is_private) SPI_Complement_1000(window, &node);
         if (node.group >= 0x7F00 && node.group <= 0x7FDF && is_private) SPI_Complement_7Fxx(window, &node);
