@@ -35,8 +35,13 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     if (File_Name_Split(path).name == "DICOMDIR") return 0;
 
     // Headers of typical files fit in one read; a bulk value after them costs no large copy.
-    File_Source source(Walk_Read_Buffer_Size);
+    // One source per thread, its buffer kept from file to file; closed before leaving.
+    thread_local File_Source source(Walk_Read_Buffer_Size);
     const Scan_Prefix prefix = DICOMDIR_Scan_Open(path, source);
+    struct Closer {
+        File_Source& source;
+        ~Closer() { source.close(); }
+    } closer{source};
     if (prefix == Scan_Prefix::Unreadable) {
         if (!source.is_open()) {
             const int error = errno;
