@@ -153,7 +153,16 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(window, &root);
-    DICOM_Tag_List flat;
+    // The flat list's storage stays with the thread from file to file (unless a file made it
+    // grow large); its elements never outlive the call.
+    thread_local DICOM_Tag_List flat;
+    struct Release {
+        DICOM_Tag_List& list;
+        ~Release() {
+            if (list.capacity() > 4 * Typical_Elements) list = DICOM_Tag_List();
+            else list.clear();
+        }
+    } release{flat};
     flat.reserve(Typical_Elements);
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     read_elements(window, source, root, flat);
