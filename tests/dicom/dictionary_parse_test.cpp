@@ -7,33 +7,18 @@
 
 #include "dicom/dictionary_table.h"
 #include "dicom/dictionary_text.h"
-#include "util/log.h"
+#include "log_capture.h"
 
 namespace {
 
 constexpr uint16_t Code(const char (&vr)[3]) { return static_cast<uint16_t>((vr[0] << 8) | vr[1]); }
 
-std::vector<std::string> logged;
-
 struct Parse : ::testing::Test {
-    void SetUp() override {
-        DICOM_Warning_Kind = LOG_WARNING;  // 0, the default, silences warnings
-        Log_Set_Handler([](Win_Handle, int kind, const char* text) {
-            if (kind == LOG_WARNING) logged.emplace_back(text);
-            return 1;
-        });
-        logged.clear();
-    }
-    void TearDown() override {
-        Log_Set_Handler(previous);
-        DICOM_Warning_Kind = previous_kind;
-    }
     template <std::size_t N>
     int read(const char* const (&lines)[N]) { return dictionary.read_table(lines, N); }
 
     NEMA_db_Dictionary dictionary;
-    Log_Handler_Fn previous = Log_Get_Handler();
-    int previous_kind = DICOM_Warning_Kind;
+    Log_Capture log;
 };
 
 TEST_F(Parse, LineForms) {
@@ -51,7 +36,7 @@ TEST_F(Parse, LineForms) {
         "(60xx,3000) Overlay Data OB 16",
     };
     ASSERT_EQ(read(lines), 11);
-    EXPECT_TRUE(logged.empty());
+    EXPECT_TRUE(log.lines().empty());
 
     struct { uint16_t group, element; const char* name; int count; uint16_t vr, vm_min, vm_max; } expected[] = {
         {0x0018, 0x1011, "Hardcopy Creation Device ID", -1, Code("LO"), 1, 1},
@@ -95,11 +80,11 @@ TEST_F(Parse, SyntaxErrorEndsItsTableAndDuplicatesAreSkipped) {
     EXPECT_EQ(read(four), 1);
     EXPECT_EQ(read(unopened), 0);
     EXPECT_EQ(read(duplicate), 1);
-    EXPECT_EQ(logged, (std::vector<std::string>{
-                          "    \xF1\x05WARNING:\x02 Syntax error in definition file for (0028,1200) ",
-                          "    \xF1\x05WARNING:\x02 Syntax error in definition file for (0010,0010) ",
-                          "    \xF1\x05WARNING:\x02 duplicate tag (0012,0010) in definition file",
-                      }));
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+                               "    WARNING: Syntax error in definition file for (0028,1200) ",
+                               "    WARNING: Syntax error in definition file for (0010,0010) ",
+                               "    WARNING: duplicate tag (0012,0010) in definition file",
+                           }));
     EXPECT_NE(dictionary.find(0x0028, 0x1100), nullptr);
     EXPECT_EQ(dictionary.find(0x0028, 0x1300), nullptr);
     EXPECT_STREQ(dictionary.find(0x0012, 0x0010)->name, "First");
@@ -140,7 +125,7 @@ TEST_F(Parse, IndexAgreesWithTheOrderedWalk) {
         EXPECT_EQ(builtin.read_table(NEMA_db_Tables[t].lines, n), static_cast<int>(n));
     }
     EXPECT_EQ(builtin.size(), builtin_lines);
-    EXPECT_TRUE(logged.empty());
+    EXPECT_TRUE(log.lines().empty());
 
     for (const NEMA_db_Dictionary* d : {&dictionary, &builtin})
         for (const NEMA_db_Group& node : d->groups())
