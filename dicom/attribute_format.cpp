@@ -2,6 +2,7 @@
 // with the order, VR, retired and private checks.
 #include "dicom/attribute_format.h"
 
+#include <array>
 #include <cstdlib>
 
 #include "dicom/attribute_list.h"
@@ -20,14 +21,20 @@ bool is_tag(const DICOM_Tag* node, uint16_t group, uint16_t element) {
     return node != nullptr && node->group == group && node->element == element;
 }
 
+// One entry per pair of capital letters: checked once per element, so a table, not a search.
+constexpr std::array<bool, 26 * 26> Allowed_In_Stream = [] {
+    constexpr const char* allowed[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL",
+                                       "IS", "LO", "LT", "OB", "OW", "PN", "SH", "SL", "SQ",
+                                       "SS", "ST", "TM", "UI", "UL", "UN", "US"};
+    std::array<bool, 26 * 26> table{};
+    for (const char* code : allowed) table[(code[0] - 'A') * 26 + (code[1] - 'A')] = true;
+    return table;
+}();
+
 bool vr_allowed_in_stream(uint16_t vr) {
-    static constexpr const char* allowed[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL",
-                                              "IS", "LO", "LT", "OB", "OW", "PN", "SH", "SL", "SQ",
-                                              "SS", "ST", "TM", "UI", "UL", "UN", "US"};
-    for (const char* code : allowed) {
-        if (vr == static_cast<uint16_t>((code[0] << 8) | code[1])) return true;
-    }
-    return false;
+    const unsigned first = (vr >> 8) - 'A';
+    const unsigned second = (vr & 0xFFu) - 'A';
+    return first < 26 && second < 26 && Allowed_In_Stream[first * 26 + second];
 }
 
 char hi(uint16_t vr) { return static_cast<char>(vr >> 8); }
