@@ -9,6 +9,8 @@
 
 Memory_Source::Memory_Source(std::span<const uint8_t> bytes) : bytes_(bytes) {
     size_ = bytes.size();
+    held_ = bytes.data();
+    held_length_ = bytes.size();
 }
 
 long Memory_Source::read(uint8_t* destination, std::size_t count) {
@@ -31,6 +33,7 @@ bool File_Source::open(const std::string& path) {
     position_ = 0;
     size_ = 0;
     buffer_length_ = 0;
+    held_length_ = 0;
     buffer_offset_ = 0;
     ++system_calls_;
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -48,6 +51,7 @@ bool File_Source::open(const std::string& path) {
 }
 
 void File_Source::close() {
+    held_length_ = 0;
     if (fd_ < 0) return;
     ++system_calls_;
     ::close(fd_);
@@ -62,6 +66,7 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
     if (want > left) want = static_cast<std::size_t>(left);
     buffer_offset_ = offset;
     buffer_length_ = 0;
+    held_length_ = 0;
     while (buffer_length_ < want) {
         ++system_calls_;
         const ssize_t got = ::pread(fd_, buffer_.get() + buffer_length_, want - buffer_length_,
@@ -73,6 +78,9 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
         if (got == 0) break;
         buffer_length_ += static_cast<std::size_t>(got);
     }
+    held_ = buffer_.get();
+    held_offset_ = buffer_offset_;
+    held_length_ = buffer_length_;
     return true;
 }
 

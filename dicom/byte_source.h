@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
@@ -20,6 +21,17 @@ public:
     // Copies up to count bytes at the current position and advances by what was copied.
     // Returns the number copied (less than count at the end), or -1 on a system error (errno set).
     virtual long read(uint8_t* destination, std::size_t count) = 0;
+
+    // The same as read; bytes the source already holds in memory are copied without a call,
+    // as the many small reads of element headers are.
+    long fetch(uint8_t* destination, std::size_t count) {
+        if (position_ >= held_offset_ && count <= held_length_ && position_ - held_offset_ <= held_length_ - count) {
+            std::memcpy(destination, held_ + (position_ - held_offset_), count);
+            position_ += count;
+            return static_cast<long>(count);
+        }
+        return read(destination, count);
+    }
 
     // Moves the position; any offset is accepted (reads beyond the end then come up short).
     void seek(uint64_t offset) { position_ = offset; }
@@ -36,6 +48,10 @@ public:
     const std::string& name() const { return name_; }
 
 protected:
+    // Bytes in memory from file offset held_offset_ on (none unless a source sets them).
+    const uint8_t* held_ = nullptr;
+    uint64_t held_offset_ = 0;
+    std::size_t held_length_ = 0;
     uint64_t position_ = 0;
     uint64_t size_ = 0;
     std::string name_;

@@ -13,7 +13,7 @@ constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Read_Data";
 
 // Reads exactly count bytes or reports why not.
 int read_exact(Win_Handle window, Byte_Source& source, std::size_t count, uint8_t* destination, int line) {
-    const long got = source.read(destination, count);
+    const long got = source.fetch(destination, count);
     if (got < 0) {
         const int error = errno;
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, line);
