@@ -55,55 +55,6 @@ protected:
 
 }  // namespace
 
-TEST(DicomdirSize, RecordSizesFollowTheElementsTheyHold) {
-    Dir_Item root = two_patients("/nowhere");
-    const uint32_t total = Kestrapol_Size(nullptr, &root, 0);
-    const Dir_Item& patient = root.child[0];
-    const Dir_Item& study = patient.child[0];
-    const Dir_Item& series = study.child[0];
-    EXPECT_EQ(patient.record_size, 66u);
-    EXPECT_EQ(study.record_size, 64u);
-    EXPECT_EQ(series.record_size, 64u);
-    // 64 + file ID "A\IMG1" (8 + 6) + UIDs 8 + 26, 8 + 8 (7 rounded up), 8 + 20.
-    EXPECT_EQ(series.child[0].record_size, 64u + 14 + 34 + 16 + 28);
-    // An odd file ID counts its pad byte: "SUB\IMAGE01" is 11 characters, 12 written.
-    EXPECT_EQ(series.child[1].record_size, 64u + 20 + 34 + 16 + 28);
-    EXPECT_EQ(patient.branch_size, 66u + 64 + 64 + 156 + 162);
-    EXPECT_EQ(total, patient.branch_size + root.child[1].branch_size);
-}
-
-TEST(DicomdirSize, ConfiguredAttributesCountOnlyWhatIsWritten) {
-    Dir_Item root;
-    Dir_Item& patient = add(root);
-    patient.tag.push_back(text_slot(0x0010, 0x0010, "PN", "DOE^J"));  // 5 -> 8 + 6
-    patient.tag.emplace_back();                                       // empty slot: nothing
-    Dir_Tag unloaded = text_slot(0x0010, 0x4000, "LT", "");
-    unloaded.length = 2000;  // value left on disk: nothing
-    unloaded.data.reset();
-    patient.tag.push_back(std::move(unloaded));
-    patient.tag.push_back(text_slot(0x0010, 0x21B0, "UT", "HISTORY"));  // long header: 12 + 8
-    Dir_Tag sequence = text_slot(0x0008, 0x1110, "SQ", "");
-    sequence.length = Undefined_Length;  // items are never kept: nothing
-    patient.tag.push_back(std::move(sequence));
-    Kestrapol_Size(nullptr, &root, 0);
-    EXPECT_EQ(patient.record_size, 66u + 14 + 20);
-}
-
-TEST(DicomdirOffset, RecordsFollowEachOtherInWritingOrder) {
-    Dir_Item root = two_patients("/nowhere");
-    Kestrapol_Size(nullptr, &root, 0);
-    root.start = 400;
-    Kestrapol_Offset(nullptr, &root, 0);
-    const Dir_Item& a = root.child[0];
-    EXPECT_EQ(root.first, 400u);
-    EXPECT_EQ(a.offset, 400u);
-    EXPECT_EQ(a.child[0].offset, 466u);  // the study right after its 66-byte patient
-    EXPECT_EQ(a.child[0].child[0].child[1].offset,
-              a.child[0].child[0].child[0].offset + a.child[0].child[0].child[0].record_size);
-    EXPECT_EQ(root.child[1].offset, 400u + a.branch_size);
-    EXPECT_EQ(root.last, root.child[1].offset);  // the last patient, not the last record
-}
-
 TEST(DicomdirElements, ByteLayouts) {
     char* buffer = nullptr;
     std::size_t size = 0;
@@ -133,21 +84,6 @@ TEST(DicomdirElements, ByteLayouts) {
     EXPECT_EQ(bytes, expected);
 }
 
-TEST(DicomdirNumbers, NameAndTimeNumbers) {
-    EXPECT_EQ(DICOMDIR_Name_Number("D:\\CD\\DICOMDIR"), 75771u);
-    EXPECT_EQ(DICOMDIR_Name_Number("/1/2/"), 1u);  // no letter: 0 becomes 1
-    std::tm when{};
-    when.tm_year = 111;
-    when.tm_mon = 2;
-    when.tm_mday = 15;
-    when.tm_hour = 14;
-    when.tm_min = 30;
-    when.tm_sec = 5;
-    EXPECT_EQ(DICOMDIR_Time_Number(when), 31690605u);
-    when.tm_sec = 6;
-    EXPECT_EQ(DICOMDIR_Time_Number(when), 31690606u);
-}
-
 TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
     std::tm when{};
     when.tm_year = 111;
@@ -159,15 +95,29 @@ TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
     DICOM_Root state;
     const std::vector<uint8_t> head = DICOMDIR_Head(nullptr, &state, "D:\\CD\\DICOMDIR", when);
     const std::string text(head.begin(), head.end());
-    EXPECT_NE(text.find(".75771.31690605"), std::string::npos);
+    EXPECT_NE(text.find(".75771.31690605"), std::string::npos);  // name number, then time number
+    EXPECT_EQ(DICOMDIR_Name_Number("/1/2/"), 1u);                  // no letter: 0 becomes 1
     EXPECT_NE(text.find("1.2.840.10008.1.3.10"), std::string::npos);
     EXPECT_NE(text.find("Kestrapol"), std::string::npos);
     EXPECT_EQ(text.substr(128, 4), "DICM");
 }
 
+// Sizes, offsets and links must agree with the bytes written, configured attributes included:
+// only values present are written (no empty slot, no value left on disk, no sequence).
 TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     Scratch_Folder folder;
     Dir_Item root = two_patients(folder.path());
+    std::vector<Dir_Tag>& tags = root.child[0].tag;
+    tags.push_back(text_slot(0x0010, 0x0010, "PN", "DOE^J"));
+    tags.emplace_back();
+    Dir_Tag unloaded = text_slot(0x0010, 0x4000, "LT", "");
+    unloaded.length = 2000;
+    unloaded.data.reset();
+    tags.push_back(std::move(unloaded));
+    tags.push_back(text_slot(0x0010, 0x21B0, "UT", "HISTORY"));  // 32-bit length form
+    Dir_Tag sequence = text_slot(0x0008, 0x1110, "SQ", "");
+    sequence.length = Undefined_Length;
+    tags.push_back(std::move(sequence));
     const uint32_t branches = Kestrapol_Size(nullptr, &root, 0);
     DICOM_Root state;
     ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
@@ -190,6 +140,8 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     EXPECT_EQ(records[4].lower, 0u);
     EXPECT_EQ(records[4].file_id, "SUB\\IMAGE01 ");
     EXPECT_EQ(records[5].next, 0u);  // last patient
+    EXPECT_EQ(records[1].offset - records[0].offset, 66u + 14 + 20);  // patient: PN and UT only
+    EXPECT_EQ(root.last, records[5].offset);
     EXPECT_EQ(bytes.size() - 8, records.back().offset + root.child[1].child[0].child[0].child[0].record_size);
 }
 
