@@ -49,62 +49,32 @@ protected:
 
 }  // namespace
 
-TEST_F(Tree, PatientsAreKeyedByNameAndIdTogether) {
-    EXPECT_EQ(add({}), 1);
-    Keys other_name;
-    other_name.name = "DOE^JON";
-    other_name.image = "2";
-    EXPECT_EQ(add(other_name), 1);
-    Keys other_id;
-    other_id.id = "ID2";
-    other_id.image = "3";
-    EXPECT_EQ(add(other_id), 1);
-    Keys same;
-    same.image = "4";
-    EXPECT_EQ(add(same), 1);
-    EXPECT_EQ(nb_patients, 3);
+TEST_F(Tree, PatientsByNameAndIdTogetherSeriesWithinTheirStudy) {
+    add({});
+    add({.name = "DOE^JON", .image = "2"});    // other name: new patient
+    add({.id = "ID2", .image = "3"});          // other ID: new patient
+    add({.image = "4"});                       // same patient, study and series
+    add({.study = "1.2.2", .image = "5"});     // same series UID under another study: new series
+    add({.name = "X", .id = "", .image = "6"});
+    add({.name = "X", .id = "", .image = "7"});  // empty IDs match each other
+    EXPECT_EQ(nb_patients, 4);
+    EXPECT_EQ(nb_studies, 5);
+    EXPECT_EQ(nb_series, 5);
+    EXPECT_EQ(nb_images, 7);
     EXPECT_EQ(root.child[0].child[0].child[0].nb_child(), 2);
 }
 
-TEST_F(Tree, EmptyPatientIdsMatchEachOther) {
-    Keys first;
-    first.id = "";
-    Keys second = first;
-    second.image = "2";
-    add(first);
-    add(second);
-    EXPECT_EQ(nb_patients, 1);
-    EXPECT_EQ(nb_images, 2);
-}
-
-TEST_F(Tree, SameSeriesUidUnderTwoStudiesMakesTwoSeries) {
-    add({});
-    Keys other_study;
-    other_study.study = "1.2.2";
-    other_study.image = "2";
-    add(other_study);
-    EXPECT_EQ(nb_studies, 2);
-    EXPECT_EQ(nb_series, 2);
-    EXPECT_EQ(root.child[0].child[1].child[0].child[0].file_name, "IMG");
-}
-
 TEST_F(Tree, MissingKeysRefuseTheFileButKeepUpperNodes) {
-    Keys no_id;
-    no_id.id = nullptr;
-    EXPECT_EQ(add(no_id, "A"), 0);
+    EXPECT_EQ(add({.id = nullptr}, "A"), 0);
     EXPECT_TRUE(log.has("Missing Patient ID tag (0010,0020) in A"));
     EXPECT_EQ(nb_patients, 0);
 
-    Keys no_study;
-    no_study.study = nullptr;
-    EXPECT_EQ(add(no_study, "B"), 0);
+    EXPECT_EQ(add({.study = nullptr}, "B"), 0);
     EXPECT_TRUE(log.has("Missing Study UID tag (0020,000D) in B"));
     EXPECT_EQ(nb_patients, 1);  // the patient stays, without studies
     EXPECT_EQ(root.child[0].nb_child(), 0);
 
-    Keys no_image;
-    no_image.image = nullptr;
-    EXPECT_EQ(add(no_image, "C"), 0);
+    EXPECT_EQ(add({.image = nullptr}, "C"), 0);
     EXPECT_TRUE(log.has("Missing Series UID tag (0008,0018) in C"));
 
     EXPECT_EQ(Kestrapol_Add_Image(nullptr, "D", nullptr, &root), 0);  // unreadable file
@@ -123,9 +93,7 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     Kestrapol_Tag_Lists.study.group = {0x0008, 0x0010};
     Kestrapol_Tag_Lists.study.element = {0x1030, 0x1000};  // the second is in no file
     add({}, "A", "FIRST");
-    Keys next;
-    next.image = "2";
-    add(next, "B", "SECOND");
+    add({.image = "2"}, "B", "SECOND");
     const Dir_Item& study = root.child[0].child[0];
     ASSERT_EQ(study.tag.size(), 2u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(study.tag[0].data.get()), 6), "FIRST ");
@@ -137,16 +105,8 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
 
 // The index must answer like a search from the front, also with many siblings.
 TEST_F(Tree, ManyImagesInOneSeries) {
-    for (int i = 0; i < 3000; ++i) {
-        Keys keys;
-        const std::string uid = "1.2.1.1." + std::to_string(i);
-        keys.image = uid.c_str();
-        add(keys, "I" + std::to_string(i));
-    }
-    const std::string repeat = "1.2.1.1.1500";
-    Keys again;
-    again.image = repeat.c_str();
-    add(again, "AGAIN");
+    for (int i = 0; i < 3000; ++i) add({.image = ("1.2.1.1." + std::to_string(i)).c_str()}, "I" + std::to_string(i));
+    add({.image = "1.2.1.1.1500"}, "AGAIN");
     EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
     const Dir_Item& series = root.child[0].child[0].child[0];
     ASSERT_EQ(series.nb_child(), 3000);
