@@ -41,10 +41,18 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
     return sample;
 }
 
-void reset_summary() {
-    name_flags = 0;
-    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
-}
+// Walks folder into a fresh tree with fresh counters.
+struct Walk_Run {
+    explicit Walk_Run(const Scratch_Folder& folder, Progress_Window* progress = nullptr) {
+        name_flags = 0;
+        nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
+        root.path = folder.path();
+        result = Kestrapol_Analyze(nullptr, folder.path(), &root, "", progress);
+    }
+    Walk_Log log;
+    Dir_Item root;
+    int result = 0;
+};
 
 }  // namespace
 
@@ -87,12 +95,10 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     folder.add(".hidden/IMG9", image("PX", "9.3"));
     folder.add(".IMG8", image("PX", "9.4"));
 
-    reset_summary();
-    Walk_Log log;
-    Dir_Item root;
-    root.path = folder.path();
     Cancel_After progress(1000);
-    EXPECT_EQ(Kestrapol_Analyze(nullptr, folder.path(), &root, "", &progress), 4);
+    const Walk_Run walk(folder, &progress);
+    const Dir_Item& root = walk.root;
+    EXPECT_EQ(walk.result, 4);
     EXPECT_EQ(nb_files, 4);
     EXPECT_EQ(name_flags, 4);  // the lower-case folder "a"
     // Every visited plain file moves the bar, DICOM or not; hidden ones are not visited.
@@ -114,11 +120,8 @@ TEST(Walk, CancelStopsTheWalk) {
     Scratch_Folder folder;
     folder.add("A/IMG1", image("PA", "1.1"));
     folder.add("B/IMG2", image("PB", "1.2"));
-    reset_summary();
-    Dir_Item root;
-    root.path = folder.path();
     Cancel_After progress(3);
-    EXPECT_EQ(Kestrapol_Analyze(nullptr, folder.path(), &root, "", &progress), 0);
+    EXPECT_EQ(Walk_Run(folder, &progress).result, 0);
     EXPECT_LT(nb_files, 2);
     Cancel_After counting(0);
     EXPECT_EQ(Kestrapol_Count(folder.path(), &counting), 0);
@@ -129,14 +132,11 @@ TEST(Walk, LinksToFoldersAreNotFollowed) {
     folder.add("A/IMG1", image("PA", "1.1"));
     std::filesystem::create_directory_symlink(folder.path(), folder.path() + "/LOOP");
     std::filesystem::create_symlink(folder.path() + "/A/IMG1", folder.path() + "/LINK");
-    reset_summary();
-    Walk_Log log;
-    Dir_Item root;
-    root.path = folder.path();
     // The link to the file is read like a file (a duplicate of IMG1); the loop is never entered.
-    EXPECT_EQ(Kestrapol_Analyze(nullptr, folder.path(), &root, "", nullptr), 2);
+    const Walk_Run walk(folder);
+    EXPECT_EQ(walk.result, 2);
     EXPECT_EQ(nb_images, 1);
-    EXPECT_TRUE(log.has("Duplicate Image (A\\IMG1 /vs/ LINK)"));
+    EXPECT_TRUE(walk.log.has("Duplicate Image (A\\IMG1 /vs/ LINK)"));
 }
 
 TEST(Walk, UnreadableFileIsReported) {
@@ -144,10 +144,7 @@ TEST(Walk, UnreadableFileIsReported) {
     Scratch_Folder folder;
     const std::string file = folder.add("IMG1", image("PA", "1.1"));
     std::filesystem::permissions(file, std::filesystem::perms::none);
-    reset_summary();
-    Walk_Log log;
-    Dir_Item root;
-    root.path = folder.path();
-    EXPECT_EQ(Kestrapol_Analyze(nullptr, folder.path(), &root, "", nullptr), 0);
-    EXPECT_TRUE(log.has("Unable to open file."));
+    const Walk_Run walk(folder);
+    EXPECT_EQ(walk.result, 0);
+    EXPECT_TRUE(walk.log.has("Unable to open file."));
 }
