@@ -15,6 +15,11 @@
 int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                              DICOM_Tag* target, const DICOM_Tag* source);
 
+// The same for a newly made (default) target and a source without items, moving instead of
+// copying: target ends as the copy would, source keeps its header with neither value nor
+// description left.
+void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source);
+
 // Copies every element of source, in order, into the current item's list of list (placed in
 // tag order, an existing element with the same tag is the target). Returns 1, or 0 at the first
 // failure (elements already copied stay). An empty source returns 1.

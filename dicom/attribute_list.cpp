@@ -151,6 +151,10 @@ DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DIC
         return nullptr;
     }
     DICOM_Tag* inserted = &list->back();
+    if (take && source->item.empty()) {
+        DICOM_Attribute_Take_Tag(window, root, inserted, source);
+        return inserted;
+    }
     // Taking: the copy goes without value and description, which then move over as they are
     // (a copy onto a new element would have carried them unchanged).
     std::vector<uint8_t> value;
