@@ -25,12 +25,16 @@ public:
     // The same as read; bytes the source already holds in memory are copied without a call,
     // as the many small reads of element headers are.
     long fetch(uint8_t* destination, std::size_t count) {
-        if (position_ >= held_offset_ && count <= held_length_ && position_ - held_offset_ <= held_length_ - count) {
+        if (holds(count)) {
             std::memcpy(destination, held_ + (position_ - held_offset_), count);
             position_ += count;
             return static_cast<long>(count);
         }
         return read(destination, count);
+    }
+    // Whether the next count bytes are in memory, for fetch to copy without a call.
+    bool holds(std::size_t count) const {
+        return position_ >= held_offset_ && count <= held_length_ && position_ - held_offset_ <= held_length_ - count;
     }
 
     // Moves the position; any offset is accepted (reads beyond the end then come up short).

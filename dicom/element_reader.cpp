@@ -14,15 +14,39 @@ constexpr const char* Fail_Prefix = "NEMA_Get_Data_Element() --> ";
 
 char vr_char(uint8_t c) { return c != 0 ? static_cast<char>(c) : '0'; }
 
+// The raw reads without their calls when the bytes are already in memory; otherwise the raw
+// reads themselves, which also report a short or failed read.
+bool read_16(Win_Handle window, Byte_Source& source, int mode, uint16_t& value) {
+    if (!source.holds(2)) return NEMA_Read_16(window, source, mode, value) == 1;
+    uint8_t bytes[2];
+    source.fetch(bytes, 2);
+    value = DICOM_Read_16(mode, bytes);
+    return true;
+}
+
+bool read_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& value) {
+    if (!source.holds(4)) return NEMA_Read_32(window, source, mode, value) == 1;
+    uint8_t bytes[4];
+    source.fetch(bytes, 4);
+    value = DICOM_Read_32(mode, bytes);
+    return true;
+}
+
+bool read_bytes(Win_Handle window, Byte_Source& source, int mode, std::size_t count, uint8_t* bytes) {
+    if (!source.holds(count)) return NEMA_Read_Bytes(window, source, mode, count, bytes) == 1;
+    source.fetch(bytes, count);
+    return true;
+}
+
 // Two bytes in little-endian order, without any conversion.
 bool read_raw_16(Win_Handle window, Byte_Source& source, uint16_t& value) {
-    return NEMA_Read_16(window, source, 0, value) == 1;
+    return read_16(window, source, 0, value);
 }
 
 // Looks at the next four value bytes as a 32-bit number and puts the source back.
 bool peek_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& value) {
     const uint64_t at = source.tell();
-    const bool ok = NEMA_Read_32(window, source, mode, value) == 1;
+    const bool ok = read_32(window, source, mode, value);
     source.seek(at);
     return ok;
 }
@@ -69,7 +93,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         if (mode & Mode_Big_Endian) group = static_cast<uint16_t>((group >> 8) | (group << 8));
         if (mode & Mode_Word_Swap) group = static_cast<uint16_t>((group >> 8) | (group << 8));
     }
-    if (!NEMA_Read_16(window, source, mode, element)) {
+    if (!read_16(window, source, mode, element)) {
         Log_Message(window, LOG_TRACE_2, "%sfailed to read element", Fail_Prefix);
         return 0;
     }
@@ -91,16 +115,16 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
     uint8_t vr_bytes[2] = {0, 0};
     vr = 0;
     if (!(mode & Mode_Explicit)) {
-        if (!NEMA_Read_32(window, source, mode, length)) {
+        if (!read_32(window, source, mode, length)) {
             Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix, '0', '0');
             return delimiter ? 1 : 0;
         }
     } else {
-        if (!NEMA_Read_Bytes(window, source, mode, 1, &vr_bytes[0])) {
+        if (!read_bytes(window, source, mode, 1, &vr_bytes[0])) {
             Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[0]", Fail_Prefix);
             return 0;
         }
-        if (!NEMA_Read_Bytes(window, source, mode, 1, &vr_bytes[1])) {
+        if (!read_bytes(window, source, mode, 1, &vr_bytes[1])) {
             Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[1]", Fail_Prefix);
             return 0;
         }
@@ -108,7 +132,7 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         bool length_read = true;
         if (VR_Has_Long_Length(vr) || vr == VR_OX) {
             uint16_t reserved = 0;
-            if (!NEMA_Read_16(window, source, mode, reserved)) return 0;
+            if (!read_16(window, source, mode, reserved)) return 0;
             if (reserved != 0 && group == 0x0040 && element == 0x0275 && vr != VR_OX) {
                 DICOM_Warning(window, "Fix Siemens bug: tag (0040,0275) is skipped");
                 group = 0xFFFF;
@@ -117,10 +141,10 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
                 length_out = reserved;
                 return 1;
             }
-            length_read = NEMA_Read_32(window, source, mode, length) == 1;
+            length_read = read_32(window, source, mode, length);
         } else {
             uint8_t length_bytes[2] = {0, 0};
-            length_read = NEMA_Read_Bytes(window, source, mode, 2, length_bytes) == 1;
+            length_read = read_bytes(window, source, mode, 2, length_bytes);
             length = DICOM_Read_16(mode, length_bytes);
             const bool pseudo = vr == 0x3F3F || vr == 0x7878;  // "??" and "xx"
             if (length_read && !pseudo && !(is_upper_letter(vr_bytes[0]) && is_upper_letter(vr_bytes[1]))) {
