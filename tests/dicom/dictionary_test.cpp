@@ -9,44 +9,11 @@
 
 namespace {
 
-constexpr uint16_t Code(const char (&vr)[3]) { return static_cast<uint16_t>((vr[0] << 8) | vr[1]); }
-
-struct Expected {
-    uint16_t group, element;
-    const char* name;
-    int count;
-    uint16_t vr0, vr1;
-    uint16_t vm_min, vm_max;
-};
-
-TEST(Dictionary, EntriesOfPlainRetiredAndRepeatingTags) {
-    // Plain, retired, without VM ("RT"), with alternative VRs, with a VM range, the items.
-    const Expected expected[] = {
-        {0x0002, 0x0010, "Transfer Syntax UID", 1, Code("UI"), 0, 1, 1},
-        {0x0018, 0x1011, "Hardcopy Creation Device ID", -1, Code("LO"), 0, 1, 1},
-        {0x0018, 0x1240, "Upper/Lower Pixel Values", 0, Code("RT"), 0, 0xFFFF, 0},
-        {0x0028, 0x1200, "Gray Lookup Table Data", -3, Code("US"), Code("SS"), 1, 0xFFFF},
-        {0x0040, 0xA0B0, "Referenced Waveform Channels", 1, Code("US"), 0, 2, 0xFFFF},
-        {0xFFFE, 0xE0DD, "Sequence Delimitation Item", 1, Code("Ia"), 0, 1, 1},
-    };
-    for (const Expected& x : expected) {
-        SCOPED_TRACE(x.name);
-        const NEMA_db_Entry* entry = NEMA_db_Get(x.group, x.element);
-        ASSERT_NE(entry, nullptr);
-        EXPECT_STREQ(entry->name, x.name);
-        EXPECT_EQ(entry->count, x.count);
-        EXPECT_EQ(entry->vr[0], x.vr0);
-        EXPECT_EQ(entry->vr[1], x.vr1);
-        EXPECT_EQ(entry->vm[0][0], x.vm_min);
-        EXPECT_EQ(entry->vm[0][1], x.vm_max);
-    }
-    // Members of a repeating group or element share one entry.
+// Entries themselves are the parser's test; here the lookup of repeating and absent tags.
+TEST(Dictionary, RepeatingMembersShareOneEntryAndAbsentTagsHaveNone) {
+    ASSERT_NE(NEMA_db_Get(0x6000, 0x4000), nullptr);
     EXPECT_EQ(NEMA_db_Get(0x6000, 0x4000), NEMA_db_Get(0x60FE, 0x4000));
     EXPECT_EQ(NEMA_db_Get(0x0028, 0x0800), NEMA_db_Get(0x0028, 0x08F0));
-    EXPECT_EQ(NEMA_db_Get(0x0028, 0x0800)->element_mask, 0xFF0F);
-}
-
-TEST(Dictionary, TagsNotInTheDictionary) {
     const uint16_t absent[][2] = {{0x0009, 0x0010}, {0x6001, 0x4000}, {0x7FE0, 0x0010}, {0x0000, 0x0000},
                                   {0x6100, 0x4000}, {0x0028, 0x0811}, {0xFFFF, 0xFFFF}};
     for (const auto& tag : absent) EXPECT_EQ(NEMA_db_Get(tag[0], tag[1]), nullptr) << tag[0] << "," << tag[1];

@@ -114,16 +114,6 @@ TEST_F(ScanRead, TruncationAndTails) {
         EXPECT_TRUE(id->flags & Tag_Flag::Error);
         EXPECT_TRUE(log.has("Invalid tag length (size=64)!"));
     }
-    {  // cut inside a header: everything before it
-        Stream_Builder s(8);
-        s.preamble().meta("1.2.840.10008.1.2.1");
-        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
-        s.u16(0x0010, false).u16(0x0020, false).raw("L");
-        auto set = read(s, "cut_header.dcm");
-        ASSERT_TRUE(set);
-        EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "DOE^JOHN");
-        EXPECT_EQ(find(*set, 0x0010, 0x0020), nullptr);
-    }
     {  // zero-filled tail
         Stream_Builder s(8);
         s.preamble().meta("1.2.840.10008.1.2.1");

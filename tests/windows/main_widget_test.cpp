@@ -1,5 +1,5 @@
 // The main window with the real log handler and the window's sink: wheel notches, Ctrl+digit,
-// Esc, coalesced repaints of worker writes, drops that run the conversion, and boxes asked for
+// coalesced repaints of worker writes, drops that run the conversion, and boxes asked for
 // on the worker thread, shown by the GUI thread while the worker waits.
 #include <QMessageBox>
 #include <QPushButton>
@@ -105,11 +105,6 @@ private slots:
 
         QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier | Qt::KeypadModifier);  // not the main keys
         QCOMPARE(Trace_Level, 0);
-    }
-
-    void escape_closes_the_window() {
-        QTest::keyClick(window_.get(), Qt::Key_Escape);
-        QTRY_VERIFY(!window_->isVisible());
     }
 
     void worker_reports_store_lines_and_coalesce_repaints() {
