@@ -85,13 +85,8 @@ TEST(DicomdirElements, ByteLayouts) {
 }
 
 TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
-    std::tm when{};
-    when.tm_year = 111;
-    when.tm_mon = 2;
-    when.tm_mday = 15;
-    when.tm_hour = 14;
-    when.tm_min = 30;
-    when.tm_sec = 5;
+    std::tm when{};  // 2011-03-15 14:30:05
+    when.tm_year = 111, when.tm_mon = 2, when.tm_mday = 15, when.tm_hour = 14, when.tm_min = 30, when.tm_sec = 5;
     DICOM_Root state;
     const std::vector<uint8_t> head = DICOMDIR_Head(nullptr, &state, "D:\\CD\\DICOMDIR", when);
     const std::string text(head.begin(), head.end());
