@@ -1,5 +1,5 @@
-// Reading whole Part-10 files written by the tests: transfer syntaxes, nesting, encapsulated
-// fragments, truncation and the load limit.
+// Reading whole Part-10 files written by the tests: nesting, encapsulated fragments, truncation,
+// the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
 #include "dicom/log_capture.h"
@@ -30,12 +30,11 @@ std::string text(const DICOM_Tag* tag) {
     return tag == nullptr ? "<none>" : std::string(tag->data.begin(), tag->data.end());
 }
 
-// A small image file body after the meta information, in the builder's mode.
-void body(Stream_Builder& s) {
-    s.text(0x0008, 0x0060, "CS", "MR");
-    s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
-    s.text(0x0010, 0x0020, "LO", "ID42");
-    s.us(0x0028, 0x0010, 512);
+// Preamble, meta information (explicit little endian) and (0010,0010) "DOE^JOHN".
+Stream_Builder small_file() {
+    Stream_Builder s(8);
+    s.preamble().meta("1.2.840.10008.1.2.1").text(0x0010, 0x0010, "PN", "DOE^JOHN");
+    return s;
 }
 
 TEST_F(ScanRead, SequencesNestedThreeDeepDefinedAndUndefined) {
@@ -102,9 +101,7 @@ TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
 TEST_F(ScanRead, TruncationAndTails) {
     Log_Capture log(3);
     {  // cut inside a value: kept, shortened and flagged
-        Stream_Builder s(8);
-        s.preamble().meta("1.2.840.10008.1.2.1");
-        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+        Stream_Builder s = small_file();
         s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
         auto set = read(s, "cut_value.dcm");
         ASSERT_TRUE(set);
@@ -115,9 +112,7 @@ TEST_F(ScanRead, TruncationAndTails) {
         EXPECT_TRUE(log.has("Invalid tag length (size=64)!"));
     }
     {  // zero-filled tail
-        Stream_Builder s(8);
-        s.preamble().meta("1.2.840.10008.1.2.1");
-        s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+        Stream_Builder s = small_file();
         s.raw(std::string(64, '\0'));
         auto set = read(s, "zero_tail.dcm");
         ASSERT_TRUE(set);
@@ -130,7 +125,6 @@ TEST_F(ScanRead, MissingFileAndEmptyFile) {
     Log_Capture log;
     EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, at("absent.dcm")));
     EXPECT_TRUE(log.has("ERROR: Unable to open file"));
-    EXPECT_TRUE(log.has("file: ("));
     Stream_Builder s(8);
     s.preamble();  // no elements: nothing to format
     EXPECT_FALSE(read(s));
@@ -138,9 +132,7 @@ TEST_F(ScanRead, MissingFileAndEmptyFile) {
 }
 
 TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
-    Stream_Builder s(8);
-    s.preamble().meta("1.2.840.10008.1.2.1");
-    body(s);
+    Stream_Builder s = small_file();
     const std::string path = at("p.dcm");
     ASSERT_TRUE(s.save(path));
     File_Source source;
@@ -152,9 +144,8 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
     EXPECT_EQ(source.system_calls(), 5u);
     EXPECT_FALSE(source.is_open());
 
-    Stream_Builder other(8);
-    other.raw(std::string(200, 'x'));
-    ASSERT_TRUE(other.save(at("x.txt")));
+    Stream_Builder other;
+    ASSERT_TRUE(other.raw(std::string(200, 'x')).save(at("x.txt")));
     File_Source plain;
     EXPECT_EQ(DICOMDIR_Scan_Open(at("x.txt"), plain), Scan_Prefix::Not_DICOM);
     File_Source missing;
