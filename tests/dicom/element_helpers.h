@@ -19,6 +19,17 @@ inline DICOM_Tag make_element(uint16_t group, uint16_t element, const char* vr, 
     return tag;
 }
 
+// The first element (group, element) of list, or of the items within when deep.
+inline const DICOM_Tag* find_element(const DICOM_Tag_List& list, uint16_t group, uint16_t element, bool deep = false) {
+    for (const DICOM_Tag& tag : list) {
+        if (tag.group == group && tag.element == element) return &tag;
+        if (deep)
+            for (const DICOM_Tag_List& item : tag.item)
+                if (const DICOM_Tag* found = find_element(item, group, element, true)) return found;
+    }
+    return nullptr;
+}
+
 inline std::string text_of(const DICOM_Tag* tag) {
     return tag ? std::string(tag->data.begin(), tag->data.end()) : "<none>";
 }

@@ -7,25 +7,16 @@
 
 #include "dicom/encoder.h"
 #include "dicom/part10.h"
+#include "element_helpers.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-DICOM_Tag element(uint16_t group, uint16_t elem, const char (&vr)[3], Bytes value) {
-    DICOM_Tag t;
-    t.group = group;
-    t.element = elem;
-    t.vr = VR_Code(vr);
-    t.syntax = 8;
-    t.length = static_cast<int32_t>(value.size());
-    t.data = std::move(value);
-    return t;
+DICOM_Tag element(uint16_t group, uint16_t elem, const char* vr, const Bytes& value) {
+    return make_element(group, elem, vr, std::string(value.begin(), value.end()));
 }
-
-DICOM_Tag text(uint16_t group, uint16_t elem, const char (&vr)[3], const std::string& s) {
-    return element(group, elem, vr, Bytes(s.begin(), s.end()));
-}
+DICOM_Tag text(uint16_t group, uint16_t elem, const char* vr, const std::string& s) { return make_element(group, elem, vr, s); }
 
 TEST(ElementHeader, LongLengthVrs) {
     // The standard's 32-bit-length VRs beyond OB, OW, SQ, UN get the 12-byte header too.

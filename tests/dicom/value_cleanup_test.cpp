@@ -10,8 +10,6 @@
 
 namespace {
 
-std::string value(const DICOM_Tag& t) { return std::string(t.data.begin(), t.data.end()); }
-
 constexpr int Any = -1;
 
 TEST(Cleanup, RepairsAndDropsByVr) {
@@ -62,11 +60,14 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         SCOPED_TRACE(std::string(c.vr) + " \"" + c.in + "\"");
         DICOM_Tag tag = make_element(0x0008, 0x0008, c.vr, c.in, 0);
         const int result = DICOM_Attribute_Cleanup_Tag(nullptr, &tag);
-        if (c.result != Any) EXPECT_EQ(result, c.result);
-        EXPECT_EQ(value(tag), c.out);
+        if (c.result != Any) {
+            EXPECT_EQ(result, c.result);
+        }
+        EXPECT_EQ(text_of(&tag), c.out);
         EXPECT_EQ(static_cast<std::size_t>(tag.length), tag.data.size());
-        if (c.flag > 0) EXPECT_NE(tag.flags & c.flag, 0);
-        if (c.flag == 0) EXPECT_EQ(tag.flags, 0);
+        if (c.flag != Any) {
+            EXPECT_EQ(tag.flags & (c.flag ? c.flag : 0xFFFF), c.flag);
+        }
     }
 }
 
@@ -91,7 +92,7 @@ TEST(Cleanup, MultiplicityAgainstTheDictionary) {
     DICOM_Tag two = make_element(0x0008, 0x0008, "LO", "A\\B", 0);
     two.dict = &one;
     EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &two), 0);
-    EXPECT_EQ(value(two), "A\\B ");  // the value stays, marked
+    EXPECT_EQ(text_of(&two), "A\\B ");  // the value stays, marked
     EXPECT_NE(two.flags & Tag_Flag::Invalid, 0);
 
     DICOM_Tag us = make_element(0x0008, 0x0008, "US", std::string(8, '\0'), 0);

@@ -10,21 +10,12 @@
 #include <unistd.h>
 
 #include "dicom/definition.h"
+#include "dicom/element_helpers.h"
 #include "dirscan/scan_read.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-const DICOM_Tag* find_deep(const DICOM_Tag_List& list, uint16_t group, uint16_t element) {
-    for (const DICOM_Tag& tag : list) {
-        if (tag.group == group && tag.element == element) return &tag;
-        for (const DICOM_Tag_List& item : tag.item) {
-            if (const DICOM_Tag* found = find_deep(item, group, element)) return found;
-        }
-    }
-    return nullptr;
-}
 
 std::string hex(const std::vector<uint8_t>& bytes) {
     static const char digits[] = "0123456789abcdef";
@@ -60,7 +51,7 @@ TEST(ScanReadInterop, PydicomFilesReadBackWithTheSameValues) {
         }
         const uint16_t group = static_cast<uint16_t>(std::stoul(group_text, nullptr, 16));
         const uint16_t element = static_cast<uint16_t>(std::stoul(element_text, nullptr, 16));
-        const DICOM_Tag* tag = find_deep(sets[name], group, element);
+        const DICOM_Tag* tag = find_element(sets[name], group, element, true);
         ASSERT_NE(tag, nullptr) << line;
         if (value == "nested") {
             fields >> value;
@@ -78,7 +69,7 @@ TEST(ScanReadInterop, PydicomFilesReadBackWithTheSameValues) {
     }
     EXPECT_EQ(checked, 3 * 13);
     for (const auto& [name, set] : sets) {
-        const DICOM_Tag* creator_owned = find_deep(set, 0x0009, 0x1010);
+        const DICOM_Tag* creator_owned = find_element(set, 0x0009, 0x1010, true);
         ASSERT_NE(creator_owned, nullptr);
         EXPECT_EQ(creator_owned->description, "ACME LAB") << name;
     }

@@ -2,6 +2,7 @@
 // the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
+#include "dicom/element_helpers.h"
 #include "dicom/log_capture.h"
 #include "dicom/stream_builder.h"
 #include "dirscan/scan_read.h"
@@ -18,17 +19,6 @@ protected:
     std::string at(const std::string& name) const { return folder_.path() + "/" + name; }
     Scratch_Folder folder_;
 };
-
-const DICOM_Tag* find(const DICOM_Tag_List& list, uint16_t group, uint16_t element) {
-    for (const DICOM_Tag& tag : list) {
-        if (tag.group == group && tag.element == element) return &tag;
-    }
-    return nullptr;
-}
-
-std::string text(const DICOM_Tag* tag) {
-    return tag == nullptr ? "<none>" : std::string(tag->data.begin(), tag->data.end());
-}
 
 // Preamble, meta information (explicit little endian) and (0010,0010) "DOE^JOHN".
 Stream_Builder small_file() {
@@ -59,18 +49,18 @@ TEST_F(ScanRead, SequencesNestedThreeDeepDefinedAndUndefined) {
     ASSERT_TRUE(set);
     const DICOM_Tag_List* list = &*set;
     for (uint16_t element : {0x1115, 0x1140, 0x1199}) {
-        const DICOM_Tag* sq = find(*list, 0x0008, element);
+        const DICOM_Tag* sq = find_element(*list, 0x0008, element);
         ASSERT_TRUE(sq && sq->item_nb() == 1) << std::hex << element;
         list = &sq->item[0];
     }
-    const DICOM_Tag* leaf = find(*list, 0x0008, 0x1155);
+    const DICOM_Tag* leaf = find_element(*list, 0x0008, 0x1155);
     ASSERT_NE(leaf, nullptr);
     EXPECT_EQ(leaf->depth, 3);
-    EXPECT_EQ(text(leaf), std::string("1.2.3\0", 6));
-    const DICOM_Tag* top = find(*set, 0x0010, 0x0010);
+    EXPECT_EQ(text_of(leaf), std::string("1.2.3\0", 6));
+    const DICOM_Tag* top = find_element(*set, 0x0010, 0x0010);
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(top->depth, 0);
-    EXPECT_EQ(text(top), "TOP ");
+    EXPECT_EQ(text_of(top), "TOP ");
 }
 
 TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
@@ -86,7 +76,7 @@ TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
     s.text(0xFFFC, 0xFFFC, "OB", "");                 // trailing padding tag
     auto set = read(s);
     ASSERT_TRUE(set);
-    const DICOM_Tag* pixels = find(*set, 0x7FE0, 0x0010);
+    const DICOM_Tag* pixels = find_element(*set, 0x7FE0, 0x0010);
     ASSERT_NE(pixels, nullptr);
     ASSERT_EQ(pixels->item_nb(), 3);
     const DICOM_Tag& loaded = pixels->item[1][0];
@@ -105,7 +95,7 @@ TEST_F(ScanRead, TruncationAndTails) {
         s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
         auto set = read(s, "cut_value.dcm");
         ASSERT_TRUE(set);
-        const DICOM_Tag* id = find(*set, 0x0010, 0x0020);
+        const DICOM_Tag* id = find_element(*set, 0x0010, 0x0020);
         ASSERT_NE(id, nullptr);
         EXPECT_EQ(id->length, 10);
         EXPECT_TRUE(id->flags & Tag_Flag::Error);
@@ -139,7 +129,7 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
     ASSERT_EQ(DICOMDIR_Scan_Open(path, source), Scan_Prefix::DICOM);
     auto set = DICOMDIR_Scan_Read(nullptr, path, source);
     ASSERT_TRUE(set);
-    EXPECT_EQ(text(find(*set, 0x0010, 0x0010)), "DOE^JOHN");
+    EXPECT_EQ(text_of(find_element(*set, 0x0010, 0x0010)), "DOE^JOHN");
     // open, status, prefix read, one buffer fill, close
     EXPECT_EQ(source.system_calls(), 5u);
     EXPECT_FALSE(source.is_open());
