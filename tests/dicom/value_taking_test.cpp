@@ -1,0 +1,133 @@
+// Taking values instead of copying them (the reading path) must give the very data set copying
+// gives; and the completion shortcuts must describe as the formatted path did.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dicom/attribute_format.h"
+#include "dicom/dictionary.h"
+
+namespace {
+
+// A flat list as the reader delivers it: 8-byte headers, values after them.
+DICOM_Tag element(uint32_t& pos, uint16_t group, uint16_t element, uint16_t vr, int32_t length,
+                  std::string value = "", std::string description = "") {
+    DICOM_Tag tag;
+    tag.syntax = 8;
+    tag.flags = Tag_Flag::Origin_DICOM;
+    tag.group = group;
+    tag.element = element;
+    tag.vr = vr;
+    tag.length = length;
+    tag.pos = pos;
+    tag.pos_data = pos + 8;
+    tag.vm = 3;  // left from an earlier value access: a copy does not carry it
+    tag.data.assign(value.begin(), value.end());
+    tag.description = std::move(description);
+    if ((tag.dict = NEMA_db_Get(group, element))) tag.vr_def = tag.dict->vr[0];
+    pos = tag.pos_data + (length > 0 && vr != VR_SQ && group != 0xFFFE ? static_cast<uint32_t>(length) : 0);
+    return tag;
+}
+
+DICOM_Tag_List sample_flat() {
+    uint32_t pos = 132;
+    DICOM_Tag_List flat;
+    flat.push_back(element(pos, 0x0008, 0x0060, VR_Code("CS"), 2, "MR", "Modality"));
+    // Length 0 with bytes held: a copy keeps no value without a length.
+    flat.push_back(element(pos, 0x0008, 0x0070, VR_Code("LO"), 0, "stale"));
+    // Delimited sequence, one delimited item of two elements.
+    flat.push_back(element(pos, 0x0008, 0x1140, VR_SQ, Undefined_Length));
+    flat.push_back(element(pos, 0xFFFE, 0xE000, 0, Undefined_Length));
+    flat.push_back(element(pos, 0x0008, 0x1150, VR_Code("UI"), 4, "1.2", "Referenced SOP Class UID"));
+    flat.push_back(element(pos, 0x0008, 0x1155, VR_Code("UI"), 4, "1.3"));
+    flat.push_back(element(pos, 0xFFFE, 0xE00D, 0, 0));
+    flat.push_back(element(pos, 0xFFFE, 0xE0DD, 0, 0));
+    // Private, no VR anywhere: marked VR_Unknown, which a copy turns into vr_def UN.
+    flat.push_back(element(pos, 0x0009, 0x1001, 0, 4, "abcd"));
+    return flat;
+}
+
+void expect_same(const DICOM_Tag_List& copied, const DICOM_Tag_List& taken) {
+    ASSERT_EQ(copied.size(), taken.size());
+    for (std::size_t i = 0; i < copied.size(); ++i) {
+        const DICOM_Tag& a = copied[i];
+        const DICOM_Tag& b = taken[i];
+        SCOPED_TRACE(::testing::Message() << std::hex << a.group << "," << a.element);
+        EXPECT_EQ(a.syntax, b.syntax);
+        EXPECT_EQ(a.depth, b.depth);
+        EXPECT_EQ(a.flags, b.flags);
+        EXPECT_EQ(a.group, b.group);
+        EXPECT_EQ(a.element, b.element);
+        EXPECT_EQ(a.vr, b.vr);
+        EXPECT_EQ(a.vr_def, b.vr_def);
+        EXPECT_EQ(a.type, b.type);
+        EXPECT_EQ(a.vm, b.vm);
+        EXPECT_EQ(a.pos, b.pos);
+        EXPECT_EQ(a.pos_data, b.pos_data);
+        EXPECT_EQ(a.length, b.length);
+        EXPECT_EQ(a.data, b.data);
+        EXPECT_EQ(a.description, b.description);
+        EXPECT_EQ(a.dict, b.dict);
+        ASSERT_EQ(a.item.size(), b.item.size());
+        for (std::size_t k = 0; k < a.item.size(); ++k) expect_same(a.item[k], b.item[k]);
+    }
+}
+
+TEST(ValueTaking, FormatTakingGivesTheCopiedSetAndEmptiesTheFlatList) {
+    DICOM_Tag_List for_copy = sample_flat();
+    DICOM_Tag_List for_take = sample_flat();
+    auto copied = DICOM_Attribute_Format(nullptr, for_copy);
+    auto taken = DICOM_Attribute_Format(nullptr, for_take, true);
+    ASSERT_TRUE(copied && taken);
+    expect_same(*copied, *taken);
+    EXPECT_EQ((*taken)[0].data.size(), 2u);         // the value did arrive
+    EXPECT_TRUE((*taken)[1].data.empty());          // (0008,0070) length 0
+    EXPECT_EQ((*taken).back().vr_def, VR_UN);
+    const DICOM_Tag_List original = sample_flat();
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        EXPECT_EQ(for_copy[i].data, original[i].data);  // copying leaves values alone...
+        EXPECT_EQ(for_copy[i].description, original[i].description);
+        EXPECT_TRUE(for_take[i].data.empty());           // ...taking leaves none behind
+        EXPECT_TRUE(for_take[i].description.empty());
+        EXPECT_EQ(for_take[i].flags, for_copy[i].flags);  // the checks' marks on both
+    }
+}
+
+TEST(ValueTaking, DescriptionsWithoutFormattingMatchTheFormattedOnes) {
+    DICOM_Tag node;
+    const std::string long_text(700, 'x');
+    DICOM_Attribute_Describe(nullptr, &node, VR_Code("LO"), "%s", long_text.c_str());
+    EXPECT_EQ(node.description, std::string(599, 'x'));  // cut where the formatted text was
+    EXPECT_EQ(node.vr_def, VR_Code("LO"));
+    DICOM_Attribute_Describe(nullptr, &node, 0, "Pixel Data");
+    EXPECT_EQ(node.description, "Pixel Data");
+    DICOM_Attribute_Describe(nullptr, &node, 0, "100%% of %s", "it");
+    EXPECT_EQ(node.description, "100% of it");
+    DICOM_Attribute_Describe(nullptr, &node, 0, "%s", "");
+    EXPECT_TRUE(node.description.empty());
+    EXPECT_EQ(node.vr_def, VR_Code("LO"));
+}
+
+TEST(ValueTaking, PrivateBlocksOfOneGroupKeepTheirOwnCreators) {
+    // Two creators in group 0009; their blocks' elements interleaved, then a second group.
+    uint32_t pos = 132;
+    const uint16_t LO = VR_Code("LO"), UL = VR_Code("UL");
+    DICOM_Tag_List list;
+    list.push_back(element(pos, 0x0009, 0x0010, LO, 12, "KESTRATEST A"));
+    list.push_back(element(pos, 0x0009, 0x0011, LO, 12, " KESTRATEST B"));  // trimmed
+    list.push_back(element(pos, 0x0009, 0x1001, UL, 4, "1234"));
+    list.push_back(element(pos, 0x0009, 0x1101, UL, 4, "1234"));
+    list.push_back(element(pos, 0x0009, 0x1002, UL, 4, "1234"));
+    list.push_back(element(pos, 0x0011, 0x0010, LO, 12, "KESTRATEST C"));
+    list.push_back(element(pos, 0x0011, 0x1001, UL, 4, "1234"));
+    list.push_back(element(pos, 0x0011, 0x1201, UL, 4, "1234"));  // no creator for block 12
+    DICOM_Root root;
+    DICOM_Attribute_Complement(nullptr, &root, list);
+    EXPECT_EQ(list[2].description, "KESTRATEST A");
+    EXPECT_EQ(list[3].description, "KESTRATEST B");
+    EXPECT_EQ(list[4].description, "KESTRATEST A");
+    EXPECT_EQ(list[6].description, "KESTRATEST C");
+    EXPECT_TRUE(list[7].description.empty());
+}
+
+}  // namespace
