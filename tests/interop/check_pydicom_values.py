@@ -50,14 +50,12 @@ def check(path, transfer_syntax):
     errors = 0
     ds = pydicom.dcmread(path)
     meta = ds.file_meta
-    if str(meta.TransferSyntaxUID) != transfer_syntax:
-        errors += fail(f"{path}: transfer syntax {meta.TransferSyntaxUID}")
-    if meta.FileMetaInformationVersion != b"\x00\x01":
-        errors += fail(f"{path}: meta version {meta.FileMetaInformationVersion!r}")
-    if str(meta.MediaStorageSOPInstanceUID) != UID:
-        errors += fail(f"{path}: media storage SOP instance {meta.MediaStorageSOPInstanceUID}")
-    if meta.ImplementationVersionName != "KESTRAPOL_1":
-        errors += fail(f"{path}: implementation version {meta.ImplementationVersionName}")
+    for name, got, want in [("transfer syntax", str(meta.TransferSyntaxUID), transfer_syntax),
+                            ("meta version", meta.FileMetaInformationVersion, b"\x00\x01"),
+                            ("media storage SOP instance", str(meta.MediaStorageSOPInstanceUID), UID),
+                            ("implementation version", meta.ImplementationVersionName, "KESTRAPOL_1")]:
+        if got != want:
+            errors += fail(f"{path}: {name} {got!r}")
     # The group length counts the meta elements after it.
     declared = meta.FileMetaInformationGroupLength
     with open(path, "rb") as f:
