@@ -23,6 +23,7 @@ Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, u
     h.end = source.tell();
     return h;
 }
+Header decode(Stream_Builder& s, int mode, uint32_t limit = 0) { return decode(s.bytes(), mode, limit); }
 
 TEST(ElementReader, EveryLongLengthVrTakesReservedFieldAnd32BitLength) {
     // Each: tag, VR, 00 00 reserved, 32-bit length 0x00010004 -- a 16-bit reading would see 0.
@@ -40,9 +41,7 @@ TEST(ElementReader, EveryLongLengthVrTakesReservedFieldAnd32BitLength) {
 TEST(ElementReader, ImplicitElementInExplicitModeIsRecognised) {
     // 10 00 20 00 | 0C 00 00 00: the "VR" bytes 0C 00 are no letters, so the four bytes are
     // the implicit 32-bit length 12.
-    Stream_Builder s(0);
-    s.header(0x0010, 0x0020, "", 12);
-    const Header h = decode(s.bytes(), 8);
+    const Header h = decode(Stream_Builder(0).header(0x0010, 0x0020, "", 12), 8);
     EXPECT_EQ(h.result, 1);
     EXPECT_EQ(h.vr, 0);
     EXPECT_EQ(h.length, 12);
@@ -50,50 +49,34 @@ TEST(ElementReader, ImplicitElementInExplicitModeIsRecognised) {
 
 TEST(ElementReader, VendorRepairs) {
     Log_Capture log;
-    {  // (3F3F,0000) becomes an item; (3F3F,003F) stays.
-        Stream_Builder s(0);
-        s.header(0x3F3F, 0x0000, "", 4);
-        Header h = decode(s.bytes(), 0);
-        EXPECT_EQ(h.group, 0xFFFE);
-        EXPECT_EQ(h.element, 0xE000);
-        EXPECT_TRUE(log.has("Fix Philips bug"));
-        Stream_Builder t(0);
-        t.header(0x3F3F, 0x003F, "", 4);
-        h = decode(t.bytes(), 0);
-        EXPECT_EQ(h.group, 0x3F3F);
-        EXPECT_EQ(h.element, 0x003F);
-    }
-    {  // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
-        Stream_Builder s(8);
-        s.u16(0x0040, false).u16(0x0275, false).raw("SQ").u16(0x0010, false).u32(0xFFFFFFFF, false);
-        const Header h = decode(s.bytes(), 8);
-        EXPECT_EQ(h.result, 1);
-        EXPECT_EQ(h.group, 0xFFFF);
-        EXPECT_EQ(h.element, 0xFFFF);
-        EXPECT_EQ(h.vr, VR_OB);
-        EXPECT_EQ(h.length, 16);
-        EXPECT_EQ(h.end, 8u);
-    }
-    {  // (0009,xxxx) UL length 6 followed by four blanks: CS of length 4. Other bytes: unchanged.
-        Stream_Builder s(8);
-        s.header(0x0009, 0x1001, "UL", 6).raw("    AB");
-        Header h = decode(s.bytes(), 8);
-        EXPECT_EQ(h.vr, VR_Code("CS"));
-        EXPECT_EQ(h.length, 4);
-        EXPECT_EQ(h.end, 8u);
-        Stream_Builder t(8);
-        t.header(0x0009, 0x1001, "UL", 6).raw("1234AB");
-        h = decode(t.bytes(), 8);
-        EXPECT_EQ(h.vr, VR_Code("UL"));
-        EXPECT_EQ(h.length, 6);
-    }
-    {  // GE selector: length 13 read as 10.
-        Stream_Builder s(0);
-        s.header(0x0019, 0x1001, "", 13);
-        EXPECT_EQ(decode(s.bytes(), Mode_Repair_GE).length, 10);
-        EXPECT_EQ(decode(s.bytes(), 0).length, 13);  // without it: odd, reported and kept
-        EXPECT_TRUE(log.has("tag lenght is odd in tag (0019,1001)"));
-    }
+    // (3F3F,0000) becomes an item; (3F3F,003F) stays.
+    Header h = decode(Stream_Builder(0).header(0x3F3F, 0x0000, "", 4), 0);
+    EXPECT_EQ(h.group << 16 | h.element, 0xFFFEE000);
+    h = decode(Stream_Builder(0).header(0x3F3F, 0x003F, "", 4), 0);
+    EXPECT_EQ(h.group << 16 | h.element, 0x3F3F003F);
+
+    // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
+    h = decode(Stream_Builder(8).u16(0x0040, false).u16(0x0275, false).raw("SQ").u16(0x0010, false).u32(~0u, false),
+               8);
+    EXPECT_EQ(h.result, 1);
+    EXPECT_EQ(h.group << 16 | h.element, 0xFFFFFFFF);
+    EXPECT_EQ(h.vr, VR_OB);
+    EXPECT_EQ(h.length, 16);
+    EXPECT_EQ(h.end, 8u);
+
+    // (0009,xxxx) UL length 6 followed by four blanks: CS of length 4. Other bytes: unchanged.
+    h = decode(Stream_Builder(8).header(0x0009, 0x1001, "UL", 6).raw("    AB"), 8);
+    EXPECT_EQ(h.vr, VR_Code("CS"));
+    EXPECT_EQ(h.length, 4);
+    EXPECT_EQ(h.end, 8u);
+    h = decode(Stream_Builder(8).header(0x0009, 0x1001, "UL", 6).raw("1234AB"), 8);
+    EXPECT_EQ(h.vr, VR_Code("UL"));
+    EXPECT_EQ(h.length, 6);
+
+    // GE selector: length 13 read as 10; without it odd, reported and kept.
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0019, 0x1001, "", 13), Mode_Repair_GE).length, 10);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0019, 0x1001, "", 13), 0).length, 13);
+    EXPECT_TRUE(log.has("tag lenght is odd in tag (0019,1001)"));
 }
 
 TEST(ElementReader, UnencapsulatedJpegLengthFoundUpToEndMarker) {
@@ -111,16 +94,10 @@ TEST(ElementReader, UnencapsulatedJpegLengthFoundUpToEndMarker) {
 }
 
 TEST(ElementReader, LengthsAreBoundedByTheSource) {
-    Stream_Builder s(0);
-    s.header(0x0010, 0x0010, "", 100);
-    EXPECT_EQ(decode(s.bytes(), 0, 100).result, 0);  // equal to the file size: "size to big"
-    EXPECT_EQ(decode(s.bytes(), 0, 101).result, 1);
-    Stream_Builder big(0);
-    big.header(0x0010, 0x0010, "", 0x80000000u);
-    EXPECT_EQ(decode(big.bytes(), 0).result, 0);
-    Stream_Builder swapped(0);  // an item tag in the wrong byte order
-    swapped.header(0xFEFF, 0x00E0, "", 0);
-    EXPECT_EQ(decode(swapped.bytes(), 0).result, 0);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100), 0, 100).result, 0);  // "size to big"
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100), 0, 101).result, 1);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 0x80000000u), 0).result, 0);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0xFEFF, 0x00E0, "", 0), 0).result, 0);  // item tag byte-swapped
 }
 
 TEST(ElementReader, TruncatedHeaders) {
@@ -131,9 +108,7 @@ TEST(ElementReader, TruncatedHeaders) {
         EXPECT_EQ(decode(part, 8).result, 0) << cut;
     }
     // A sequence delimitation that ends the stream without its length still counts.
-    Stream_Builder d(8);
-    d.u16(0xFFFE, false).u16(0xE0DD, false);
-    EXPECT_EQ(decode(d.bytes(), 8).result, 1);
+    EXPECT_EQ(decode(Stream_Builder(8).u16(0xFFFE, false).u16(0xE0DD, false), 8).result, 1);
 }
 
 TEST(ElementReader, RawReadsAndSkip) {

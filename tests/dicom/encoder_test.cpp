@@ -16,7 +16,9 @@ using Bytes = std::vector<uint8_t>;
 DICOM_Tag element(uint16_t group, uint16_t elem, const char* vr, const Bytes& value) {
     return make_element(group, elem, vr, std::string(value.begin(), value.end()));
 }
-DICOM_Tag text(uint16_t group, uint16_t elem, const char* vr, const std::string& s) { return make_element(group, elem, vr, s); }
+DICOM_Tag text(uint16_t group, uint16_t elem, const char* vr, const std::string& s) {
+    return make_element(group, elem, vr, s);
+}
 
 TEST(ElementHeader, LongLengthVrs) {
     // The standard's 32-bit-length VRs beyond OB, OW, SQ, UN get the 12-byte header too.
