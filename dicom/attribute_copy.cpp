@@ -201,7 +201,6 @@ void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* ta
         Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", source->group, source->element);
     }
     DICOM_Root_Set_Entry(root, root->depth, source->group, source->element, 0);
-    *target = std::move(*source);
     // Where a copy onto a new element differs from the source.
     target->depth = static_cast<uint8_t>(root->depth);
     target->vm = 0;

@@ -15,8 +15,8 @@
 int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                              DICOM_Tag* target, const DICOM_Tag* source);
 
-// The same for a newly made (default) target and a source without items, moving instead of
-// copying: target ends as the copy would, source keeps its header with neither value nor
+// The same for a source without items moved whole into a new element (target): target ends
+// as a copy onto a new element would, source keeps its header with neither value nor
 // description left.
 void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source);
 

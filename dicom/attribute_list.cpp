@@ -1,7 +1,7 @@
 #include "dicom/attribute_list.h"
 
+#include <memory>
 #include <new>
-#include <optional>
 
 #include "dicom/attribute_copy.h"
 #include "dicom/nesting.h"
@@ -141,17 +141,24 @@ DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DIC
         return insert(window, root, &placeholder->item[0], source, level + 1, take);
     }
 
-    // The source may be an element of this very list, which the append may move.
-    std::optional<DICOM_Tag> source_copy;
+    // The source may be an element of this very list, which the append may move. (Held by
+    // pointer: an empty optional element would be cleared on every call.)
+    std::unique_ptr<DICOM_Tag> source_copy;
+    // An element without items is moved in whole: no empty element made first and filled.
+    const bool whole = take && source->item.empty();
     try {
-        if (points_into(*list, source)) source = &source_copy.emplace(*source);
-        list->emplace_back();
+        if (points_into(*list, source)) {
+            source_copy = std::make_unique<DICOM_Tag>(*source);
+            source = source_copy.get();
+        }
+        if (whole) list->emplace_back(std::move(*source));
+        else list->emplace_back();
     } catch (const std::bad_alloc&) {
         Log_Memory_Error(window, __LINE__, Source_File, "calloc", "insert", 1, 64);
         return nullptr;
     }
     DICOM_Tag* inserted = &list->back();
-    if (take && source->item.empty()) {
+    if (whole) {
         DICOM_Attribute_Take_Tag(window, root, inserted, source);
         return inserted;
     }
