@@ -7,6 +7,7 @@
 
 #include "dicom/byte_order.h"
 #include "dicom/definition.h"
+#include "element_helpers.h"
 #include "log_capture.h"
 
 namespace {
@@ -75,28 +76,22 @@ TEST_F(Definitions, CreatorFileSearch) {
 
 TEST_F(Definitions, FullTagWinsOverLowByte) {
     write("DICOM_Private_TWO.txt", "(0029,0020) VR=LO desc=\"by low byte\"\n(0029,1120) VR=SH desc=\"exact\"\n");
-    DICOM_Tag exact = private_tag(0x0029, 0x1120);
-    DICOM_Tag by_byte = private_tag(0x0029, 0x1020);
-    DICOM_Tag unknown = private_tag(0x0029, 0x1021);
+    DICOM_Tag exact = private_tag(0x0029, 0x1120), by_byte = private_tag(0x0029, 0x1020);
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &exact), 1);
-    EXPECT_EQ(exact.description, "exact");
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &by_byte), 1);
+    EXPECT_EQ(exact.description, "exact");
     EXPECT_EQ(by_byte.description, "by low byte");
+    DICOM_Tag unknown = private_tag(0x0029, 0x1021);
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &unknown), 0);
 }
 
 TEST_F(Definitions, NestingLevelsProduceItemsAndDelimiters) {
     const DICOM_Tag_List list = parse("(0008,1140) VR=SQ\n>(0008,1150) VR=UI \"1.2.3\"\n(0010,0010) VR=PN\n");
     // SQ, item, element, item delimitation, sequence delimitation, then the next top-level line.
-    ASSERT_EQ(list.size(), 6u);
-    EXPECT_EQ(list[0].element, 0x1140);
+    ASSERT_EQ(tags_of(list),
+              (std::vector<uint32_t>{0x00081140, 0xFFFEE000, 0x00081150, 0xFFFEE00D, 0xFFFEE0DD, 0x00100010}));
     EXPECT_EQ(list[0].length, Undefined_Length);
-    EXPECT_EQ(list[1].element, 0xE000);
-    EXPECT_EQ(list[2].element, 0x1150);
-    EXPECT_EQ(std::string(list[2].data.begin(), list[2].data.end()), std::string("1.2.3\0", 6));
-    EXPECT_EQ(list[3].element, 0xE00D);
-    EXPECT_EQ(list[4].element, 0xE0DD);
-    EXPECT_EQ(list[5].element, 0x0010);
+    EXPECT_EQ(text_of(&list[2]), std::string("1.2.3\0", 6));
     for (const DICOM_Tag& tag : list) EXPECT_EQ(tag.flags & Tag_Flag::Origin_Mask, Tag_Flag::Origin_Module);
 }
 
