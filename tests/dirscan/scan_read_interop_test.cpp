@@ -7,11 +7,11 @@
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <unistd.h>
 
 #include "dicom/definition.h"
 #include "dicom/element_helpers.h"
 #include "dirscan/scan_read.h"
+#include "walk_fixture.h"
 
 namespace {
 
@@ -25,15 +25,12 @@ std::string hex(const std::vector<uint8_t>& bytes) {
 }
 
 TEST(ScanReadInterop, PydicomFilesReadBackWithTheSameValues) {
-    const fs::path dir = fs::temp_directory_path() / ("interop_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const Scratch_Folder folder;
+    const fs::path dir = folder.path();
     const std::string expected = (dir / "expected.txt").string();
     const std::string command = "/usr/bin/python3 " KESTRAPOL_SOURCE_DIR "/tests/dirscan/pydicom_write.py " +
                                 dir.string() + " > " + expected + " 2>/dev/null";
-    if (std::system(command.c_str()) != 0) {
-        fs::remove_all(dir);
-        GTEST_SKIP() << "pydicom (python3-pydicom) is not available";
-    }
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "pydicom (python3-pydicom) is not available";
     DICOM_Module_Dir(nullptr, (dir.string() + "/").c_str());  // no definition files
 
     std::map<std::string, DICOM_Tag_List> sets;
@@ -75,7 +72,6 @@ TEST(ScanReadInterop, PydicomFilesReadBackWithTheSameValues) {
     }
     DICOM_Module_Private_Cleanup();
     DICOM_Module_Cleanup();
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -27,16 +27,12 @@ public:
         static std::vector<std::pair<int, std::string>> captured;
         return captured;
     }
-    bool has(const std::string& part) const {
-        for (const auto& line : lines())
-            if (line.second.find(part) != std::string::npos) return true;
-        return false;
-    }
     int count(const std::string& part) const {
         int n = 0;
         for (const auto& line : lines()) n += line.second.find(part) != std::string::npos;
         return n;
     }
+    bool has(const std::string& part) const { return count(part) > 0; }
 
 private:
     static int collect(Win_Handle, int kind, const char* text) {
