@@ -5,46 +5,16 @@
 #include "dicom/definition.h"
 #include "dicom/dictionary.h"
 #include "dicom/nesting.h"
+#include "element_helpers.h"
 #include "log_capture.h"
 
 namespace {
-
-// Builds a flat list with file offsets as the reader would set them: each element header is
-// 8 bytes and its value follows.
-class Flat {
-public:
-    Flat& add(uint16_t group, uint16_t element, uint16_t vr, int32_t length, std::string value = "") {
-        DICOM_Tag tag;
-        tag.syntax = 8;
-        tag.flags = Tag_Flag::Origin_DICOM;
-        tag.group = group;
-        tag.element = element;
-        tag.vr = vr;
-        tag.length = length;
-        tag.pos = pos_;
-        tag.pos_data = pos_ + 8;
-        tag.data.assign(value.begin(), value.end());
-        if ((tag.dict = NEMA_db_Get(group, element))) tag.vr_def = tag.dict->vr[0];
-        pos_ = tag.pos_data + (length > 0 && vr != VR_SQ && group != 0xFFFE ? static_cast<uint32_t>(length) : 0);
-        list.push_back(tag);
-        return *this;
-    }
-    Flat& item(int32_t length = Undefined_Length) { return add(0xFFFE, 0xE000, 0, length); }
-    Flat& item_end() { return add(0xFFFE, 0xE00D, 0, 0); }
-    Flat& sequence_end() { return add(0xFFFE, 0xE0DD, 0, 0); }
-    uint32_t pos() const { return pos_; }
-
-    DICOM_Tag_List list;
-
-private:
-    uint32_t pos_ = 132;
-};
 
 const uint16_t SQ = VR_SQ, CS = VR_Code("CS"), UI = VR_Code("UI");
 
 TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
     // (0008,1115) SQ of 24 bytes: item of 16 bytes holding (0008,1150) UI of 8 bytes.
-    Flat f;
+    Flat_List f;
     f.add(0x0008, 0x1115, SQ, 24).item(16).add(0x0008, 0x1150, UI, 8, "1.2.3.4");
     // Then at the same depth a delimited sequence whose delimited item holds two elements:
     // an end-of-item left over from the first sequence must not cut this item.
@@ -62,7 +32,7 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
 
 TEST(AttributeFormat, OrderAndSyntaxWarnings) {
     Log_Capture log;
-    Flat f;
+    Flat_List f;
     f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID").add(0x0010, 0x0010, VR_Code("PN"), 2, "A ");
     f.add(0x0008, 0x0060, CS, 2, "MR");
     f.add(0x0008, 0x1115, SQ, Undefined_Length).item().add(0x0020, 0x000D, UI, 4, "1.2");
@@ -86,7 +56,7 @@ TEST(AttributeFormat, OrderAndSyntaxWarnings) {
 
 TEST(AttributeFormat, DictionaryChecks) {
     Log_Capture log;
-    Flat f;
+    Flat_List f;
     f.add(0x0008, 0x0010, VR_Code("SH"), 4, "ABCD");   // retired
     f.add(0x0010, 0x0010, VR_Code("LO"), 4, "ABCD");   // PN expected
     f.add(0x0011, 0x1001, 0, 4, "\x01\x02\x03\x04");  // private, no VR at all
@@ -103,7 +73,7 @@ TEST(AttributeFormat, DictionaryChecks) {
 TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     Log_Capture log;
     DICOM_Module_Dir(nullptr, "/nonexistent/");
-    Flat f;
+    Flat_List f;
     f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ");
     f.add(0x0009, 0x1001, VR_Code("SH"), 2, "AB");
     f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
