@@ -60,6 +60,8 @@ struct Creator_Cache {
     uint16_t block = 0;
     bool looked_up = false;
     bool found = false;
+    bool resolved = false;                          // definitions looked up for text
+    const DICOM_Tag_List* definitions = nullptr;    // the creator's definitions, when it has any
     std::string text;
 };
 
@@ -73,8 +75,18 @@ void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag
             cache.block = block;
             cache.looked_up = true;
             cache.found = creator_text(list, node.group, block, cache.text);
+            cache.resolved = false;
         }
-        if (cache.found && !DICOM_Module_Read_Private(window, cache.text, &node)) {
+        if (!cache.found) return;
+        // As DICOM_Module_Read_Private, with the creator's definitions looked up once per block.
+        if (Trace_On(LOG_TRACE_5)) {
+            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", cache.text.c_str());
+        }
+        if (!cache.resolved) {
+            cache.definitions = DICOM_Module_Private_Definitions(window, cache.text);
+            cache.resolved = true;
+        }
+        if (cache.definitions == nullptr || !DICOM_Module_Apply_Private(window, *cache.definitions, &node)) {
             DICOM_Attribute_Describe(window, &node, 0, "%s", cache.text.c_str());
         }
     }

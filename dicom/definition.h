@@ -22,6 +22,12 @@ std::string DICOM_Module_Dir(Win_Handle window, const char* folder);
 // creator's file defines it: 1, else 0. Each creator's file is looked for once per process.
 int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DICOM_Tag* tag);
 
+// The two steps of DICOM_Module_Read_Private, for callers that complete many elements of one
+// creator: the creator's definitions (looked for on first use; nullptr when it has none or the
+// name is empty), valid until DICOM_Module_Private_Cleanup; then one element completed from them.
+const DICOM_Tag_List* DICOM_Module_Private_Definitions(Win_Handle window, const std::string& creator);
+int DICOM_Module_Apply_Private(Win_Handle window, const DICOM_Tag_List& definitions, DICOM_Tag* tag);
+
 // The data set of a macro, or nullptr; valid until DICOM_Module_Include_Cleanup.
 const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::string& name,
                                                const std::string& including_file, int line);

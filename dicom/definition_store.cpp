@@ -89,10 +89,15 @@ std::string DICOM_Module_Dir(Win_Handle, const char* folder) {
 }
 
 int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DICOM_Tag* tag) {
-    Region region;
     Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", creator.c_str());
-    if (creator.empty() || tag == nullptr) return 0;
+    if (tag == nullptr) return 0;
+    const DICOM_Tag_List* definitions = DICOM_Module_Private_Definitions(window, creator);
+    return definitions != nullptr ? DICOM_Module_Apply_Private(window, *definitions, tag) : 0;
+}
 
+const DICOM_Tag_List* DICOM_Module_Private_Definitions(Win_Handle window, const std::string& creator) {
+    if (creator.empty()) return nullptr;
+    Region region;
     Private_Creator* entry = nullptr;
     for (auto& known : Private_List) {
         if (known->name == creator) {
@@ -105,13 +110,17 @@ int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DIC
         entry = Private_List.back().get();
         entry->list = load_creator(window, creator);
     }
-    if (!entry->list) return 0;
+    return entry->list ? &*entry->list : nullptr;
+}
 
+int DICOM_Module_Apply_Private(Win_Handle window, const DICOM_Tag_List& definitions, DICOM_Tag* tag) {
+    // A loaded creator's list is never changed again: no lock needed to read it.
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(window, &root);
-    const DICOM_Tag* definition = DICOM_Attribute_Get(window, &root, &*entry->list, tag->group, tag->element);
+    auto& list = const_cast<DICOM_Tag_List&>(definitions);
+    const DICOM_Tag* definition = DICOM_Attribute_Get(window, &root, &list, tag->group, tag->element);
     if (definition == nullptr) {
-        definition = DICOM_Attribute_Get(window, &root, &*entry->list, tag->group, tag->element & 0x00FF);
+        definition = DICOM_Attribute_Get(window, &root, &list, tag->group, tag->element & 0x00FF);
     }
     if (definition == nullptr) return 0;
     if (definition->vr_def != 0) tag->vr_def = definition->vr_def;
