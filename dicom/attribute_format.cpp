@@ -119,13 +119,19 @@ unsigned trace_offset(int64_t offset) { return static_cast<unsigned>(offset); }
 }  // namespace
 
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values) {
+    return DICOM_Attribute_Format(window, flat, take_values, DICOM_Tag_List());
+}
+
+std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
+                                                     DICOM_Tag_List storage) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
     if (flat.empty()) return std::nullopt;
     Format_State state{window, {}, {}, {}};
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
     bool order_warned = false;
-    DICOM_Tag_List out;
+    DICOM_Tag_List out = std::move(storage);
+    out.clear();
     out.reserve(flat.size());  // the top level never holds more
 
     for (std::size_t i = 0; i < flat.size(); ++i) {

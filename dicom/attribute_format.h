@@ -14,6 +14,10 @@
 // instead of being copied: for a caller that drops flat afterwards.
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat,
                                                      bool take_values = false);
+// The same, built in storage's room (its elements dropped first): a caller that formats file
+// after file hands back the previous result instead of allocating a new list each time.
+std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
+                                                     DICOM_Tag_List storage);
 
 // Completes the data set in place, recursing into items. Returns the number of failed
 // elements (always 0).

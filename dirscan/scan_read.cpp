@@ -38,6 +38,9 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
     Log_Message(window, LOG_TRACE_6, "%s", Dashes);
 }
 
+// Storage of the last data set handed back, for the next file of the thread.
+thread_local DICOM_Tag_List Spare_Set;
+
 // The reading loop: every element from the source's position on, into flat.
 void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DICOM_Tag_List& flat) {
     const uint64_t file_size = source.size();
@@ -122,6 +125,12 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
 
 }  // namespace
 
+void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set) {
+    set.clear();
+    // A list grown for an unusually large header is not kept.
+    if (set.capacity() <= 4 * Typical_Elements && set.capacity() > Spare_Set.capacity()) Spare_Set = std::move(set);
+}
+
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source) {
     if (!source.open(path)) return Scan_Prefix::Unreadable;
     uint8_t mark[4];
@@ -176,7 +185,8 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     banner(window, "-----                        Checking DICOM Tags                          -----", false);
 
     DICOM_Attribute_Sequence_Reset(window, &root);
-    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true);
+    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set));
+    Spare_Set = DICOM_Tag_List();
     if (!formatted) {
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");
         return std::nullopt;

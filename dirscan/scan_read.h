@@ -21,6 +21,10 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 // A file source is closed when reading stops.
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source);
 
+// Hands a data set read here back once the caller is done with it: the next file is read into
+// its storage (kept per thread) instead of a newly allocated list.
+void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set);
+
 // Result of the prefix test.
 enum class Scan_Prefix {
     Unreadable,  // cannot be opened, or shorter than 132 bytes

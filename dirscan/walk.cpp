@@ -60,8 +60,9 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     ++nb_files;
     std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source);
     Log_Message(window, LOG_TRACE_1, "\x02\t Kestrapol: Parsing DICOM tags...");
-    // The data set goes out of scope here: only the tree's copies remain.
+    // The data set is dropped here (its storage kept for the next file): only the tree's copies remain.
     Kestrapol_Add_Image(window, name, set ? &*set : nullptr, dir_list);
+    if (set) DICOMDIR_Scan_Recycle(std::move(*set));
     return 1;
 }
 
