@@ -30,8 +30,9 @@ void NEMA_db_Init() {
     if (d.built.load(std::memory_order_acquire)) return;
     std::lock_guard lock(d.build_lock);
     if (d.built.load(std::memory_order_relaxed)) return;
+    // The index is built once, with the last table.
     for (int t = 0; t < NEMA_db_Table_Count; ++t)
-        d.table.read_table(NEMA_db_Tables[t].lines, Line_Count(NEMA_db_Tables[t].size));
+        d.table.read_table(NEMA_db_Tables[t].lines, Line_Count(NEMA_db_Tables[t].size), t + 1 == NEMA_db_Table_Count);
     // Built whatever the outcome: a faulty table is reported once, not at every lookup.
     d.built.store(true, std::memory_order_release);
 }

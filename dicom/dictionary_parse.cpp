@@ -74,7 +74,7 @@ void Syntax_Warning(const char* line) {
 
 }  // namespace
 
-int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_count) {
+int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_count, bool index) {
     int added = 0;
     for (std::size_t i = 0; i < line_count; ++i) {
         const char* line = lines[i] != nullptr ? lines[i] : "";
@@ -101,14 +101,14 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
             while (more) {
                 if (count == 3) {
                     Syntax_Warning(line);
-                    build_index();
+                    if (index) build_index();
                     return added;
                 }
                 buffer.pop_back();
                 Trim_End(buffer);
                 if (!Read_Pair(buffer, pairs[count]) || !Ends_With(buffer, "(")) {
                     Syntax_Warning(line);
-                    build_index();
+                    if (index) build_index();
                     return added;
                 }
                 ++count;
@@ -135,6 +135,6 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
         added += insert(group, element, group_mask, element_mask, name,
                         retired ? -count : count, vr, vm);
     }
-    build_index();
+    if (index) build_index();
     return added;
 }

@@ -13,8 +13,9 @@
 class NEMA_db_Dictionary {
 public:
     // Parses lines in the PS 3.6 layout and adds their entries. A syntax error is reported
-    // and ends the table; entries added before it stay. Returns the number added.
-    int read_table(const char* const* lines, std::size_t line_count);
+    // and ends the table; entries added before it stay. Returns the number added. Without
+    // index the lookup index is left stale, for a caller that reads more tables right after.
+    int read_table(const char* const* lines, std::size_t line_count, bool index = true);
 
     // Adds one entry (abs(count) VR and VM texts); 0 and a warning when the tag is present.
     int add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
