@@ -133,10 +133,11 @@ void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set) {
 
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source) {
     if (!source.open(path)) return Scan_Prefix::Unreadable;
-    uint8_t mark[4];
-    source.seek(128);
-    if (source.read_small(mark, sizeof mark) != sizeof mark) return Scan_Prefix::Unreadable;
-    return std::memcmp(mark, "DICM", 4) == 0 ? Scan_Prefix::DICOM : Scan_Prefix::Not_DICOM;
+    // One buffered read from the start serves both the test and the header that follows.
+    uint8_t head[Dicom_Head];
+    source.seek(0);
+    if (source.read(head, sizeof head) != static_cast<long>(sizeof head)) return Scan_Prefix::Unreadable;
+    return std::memcmp(head + 128, "DICM", 4) == 0 ? Scan_Prefix::DICOM : Scan_Prefix::Not_DICOM;
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path) {

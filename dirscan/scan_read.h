@@ -32,6 +32,7 @@ enum class Scan_Prefix {
     DICOM,
 };
 
-// Opens path into source and tests for "DICM" at offset 128 with one small read. Reports
+// Opens path into source and tests for "DICM" at offset 128 with one buffered read from the
+// start of the file, which also holds the header for DICOMDIR_Scan_Read. Reports
 // nothing; the source stays open for DICOMDIR_Scan_Read unless the file could not be opened.
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source);
