@@ -37,6 +37,11 @@ public:
         return position_ >= held_offset_ && count <= held_length_ && position_ - held_offset_ <= held_length_ - count;
     }
 
+    // The next count bytes when the source holds them in memory (position unchanged), else nullptr.
+    const uint8_t* held_at(std::size_t count) const {
+        return holds(count) ? held_ + (position_ - held_offset_) : nullptr;
+    }
+
     // Moves the position; any offset is accepted (reads beyond the end then come up short).
     void seek(uint64_t offset) { position_ = offset; }
     uint64_t tell() const { return position_; }

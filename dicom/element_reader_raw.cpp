@@ -59,8 +59,15 @@ std::optional<std::vector<uint8_t>> NEMA_Read_Block(Win_Handle window, Byte_Sour
                     static_cast<unsigned long long>(available), size, source.name().c_str());
         return std::nullopt;
     }
-    std::vector<uint8_t> block(size);
-    if (size > 0 && !read_exact(window, source, size, block.data(), __LINE__)) return std::nullopt;
+    std::vector<uint8_t> block;
+    if (const uint8_t* held = source.held_at(size)) {
+        // Buffered, as the values of a header are: copied once, without zeroing first.
+        block.assign(held, held + size);
+        source.seek(source.tell() + size);
+    } else {
+        block.resize(size);
+        if (size > 0 && !read_exact(window, source, size, block.data(), __LINE__)) return std::nullopt;
+    }
     if (mode & Mode_Word_Swap) {
         for (std::size_t i = 0; i + 1 < block.size(); i += 2) std::swap(block[i], block[i + 1]);
     }

@@ -11,6 +11,7 @@
 #include "dicom/dictionary.h"
 #include "dicom/element_reader.h"
 #include "dicom/nesting.h"
+#include "dicom/trace.h"
 #include "dicom/value_access.h"
 #include "util/system_error.h"
 
@@ -192,8 +193,12 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");
         return std::nullopt;
     }
-    DICOM_Attribute_Sequence_Reset(window, &root);
-    DICOM_Attribute_Delete(window, &root, &flat, 0xFFFF, 0xFFFF);
+    // The flat list is emptied on leaving; deleting it element by element is only worth its
+    // cost when the deletions are traced.
+    if (Trace_On(LOG_TRACE_5)) {
+        DICOM_Attribute_Sequence_Reset(window, &root);
+        DICOM_Attribute_Delete(window, &root, &flat, 0xFFFF, 0xFFFF);
+    }
     if (Trace_Level >= 7) {
         DICOM_Attribute_Sequence_Reset(window, &root);
         DICOM_Attribute_Stool(window, &root, *formatted, LOG_TRACE_7);
