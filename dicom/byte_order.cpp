@@ -52,11 +52,11 @@ std::array<uint8_t, 8> DICOM_Write_64(int code, double value) {
     return write_bytes<8>(code, std::bit_cast<uint64_t>(value));
 }
 
-uint16_t DICOM_Read_16(int code, const uint8_t* bytes) {
+uint16_t DICOM_Read_16_Ordered(int code, const uint8_t* bytes) {
     return static_cast<uint16_t>(read_bytes<2>(code, bytes));
 }
 
-uint32_t DICOM_Read_32(int code, const uint8_t* bytes) {
+uint32_t DICOM_Read_32_Ordered(int code, const uint8_t* bytes) {
     return static_cast<uint32_t>(read_bytes<4>(code, bytes));
 }
 

@@ -11,7 +11,17 @@ std::array<uint8_t, 4> DICOM_Write_Float(int code, float value);
 std::array<uint8_t, 8> DICOM_Write_64(int code, double value);
 
 // Readers swap when exactly one of code bits 0 and 1 is set.
-uint16_t DICOM_Read_16(int code, const uint8_t* bytes);
-uint32_t DICOM_Read_32(int code, const uint8_t* bytes);
+// The reordering forms of the two integer readers; little endian, the usual case, is inline.
+uint16_t DICOM_Read_16_Ordered(int code, const uint8_t* bytes);
+uint32_t DICOM_Read_32_Ordered(int code, const uint8_t* bytes);
+inline uint16_t DICOM_Read_16(int code, const uint8_t* bytes) {
+    if ((code & 3) != 0) return DICOM_Read_16_Ordered(code, bytes);
+    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+inline uint32_t DICOM_Read_32(int code, const uint8_t* bytes) {
+    if ((code & 3) != 0) return DICOM_Read_32_Ordered(code, bytes);
+    return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+           (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
 float DICOM_Read_Float(int code, const uint8_t* bytes);
 double DICOM_Read_Double(int code, const uint8_t* bytes);
