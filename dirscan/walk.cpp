@@ -83,7 +83,7 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
             total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
         }
     }
-    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*")) {
+    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
         for (const Dir_Entry& entry : *files) {
             if (Progress_Cancelled(progress)) return 0;
             Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: file:%s", entry.File.c_str());
@@ -111,7 +111,7 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
             if (i % 100 == 0 && Progress_Cancelled(progress)) return 0;
         }
     }
-    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*")) {
+    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
         for (std::size_t i = 0; i < files->size(); ++i) {
             if ((*files)[i].Hidden) continue;
             ++total;

@@ -69,7 +69,8 @@ Kind entry_kind(int dir_fd, const char* name, uint32_t& size) {
     return Kind::Other;  // devices, pipes and sockets are not files a walk may open
 }
 
-std::optional<Dir_List> list_folder(const std::string& folder, const std::string& pattern, Kind wanted) {
+std::optional<Dir_List> list_folder(const std::string& folder, const std::string& pattern, Kind wanted,
+                                    bool sizes) {
     std::unique_ptr<DIR, Dir_Closer> dir(opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir) return std::nullopt;
     Dir_List list;
@@ -78,11 +79,12 @@ std::optional<Dir_List> list_folder(const std::string& folder, const std::string
         if (name == "." || name == "..") continue;
         uint32_t size = 0;
         // The listing's own type settles plain files and folders without a status query,
-        // except for the size of a file that is kept.
+        // except for the size of a file that is kept, when sizes are asked for.
         const bool is_folder = found->d_type == DT_DIR;
         const bool is_file = found->d_type == DT_REG;
         if ((is_folder && wanted != Kind::Folder) || (is_file && wanted != Kind::File)) continue;
-        if (!is_folder && entry_kind(dirfd(dir.get()), found->d_name, size) != wanted) continue;
+        const bool settled = is_folder || (is_file && !sizes);
+        if (!settled && entry_kind(dirfd(dir.get()), found->d_name, size) != wanted) continue;
         if (!pattern_match(pattern, name)) continue;
         Dir_Entry entry;
         entry.Hidden = name[0] == '.';
@@ -108,14 +110,14 @@ bool Directory_Name_Less(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern) {
+std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern, bool sizes) {
     if (!search_path_fits(folder, pattern, __LINE__)) return std::nullopt;
-    return list_folder(folder, pattern, Kind::File);
+    return list_folder(folder, pattern, Kind::File, sizes);
 }
 
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder) {
     if (!search_path_fits(folder, "*.*", __LINE__)) return std::nullopt;
-    std::optional<Dir_List> folders = list_folder(folder, "*.*", Kind::Folder);
+    std::optional<Dir_List> folders = list_folder(folder, "*.*", Kind::Folder, false);
     if (!folders) return std::nullopt;
     Dir_List list;
     list.reserve(folders->size() + 2);

@@ -22,8 +22,10 @@ using Dir_List = std::vector<Dir_Entry>;
 
 // Plain files of folder matching pattern ("*" and "?", letters in any case; "*.*" matches
 // every name). nullopt when the folder cannot be listed or the search path is too long; an empty
-// list when the folder holds no plain file.
-std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*");
+// list when the folder holds no plain file. Without sizes, Size stays 0 and files the listing
+// already types as plain cost no status query.
+std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*",
+                                            bool sizes = true);
 
 // Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure.
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder);
