@@ -28,6 +28,29 @@ File_Source::File_Source(std::size_t buffer_size)
 File_Source::~File_Source() { close(); }
 
 bool File_Source::open(const std::string& path) {
+    return open_descriptor(path) && take_size();
+}
+
+bool File_Source::open_head(const std::string& path) {
+    if (!open_descriptor(path)) return false;
+    ++system_calls_;
+    const ssize_t got = ::pread(fd_, buffer_.get(), buffer_size_, 0);
+    if (got > 0) {
+        buffer_length_ = static_cast<std::size_t>(got);
+        held_ = buffer_.get();
+        held_offset_ = 0;
+        held_length_ = buffer_length_;
+    }
+    if (got >= 0 && static_cast<std::size_t>(got) < buffer_size_) {
+        // A plain file reads short only at its end.
+        size_ = static_cast<uint64_t>(got);
+        return true;
+    }
+    // A larger file, or a failed read that later reads will meet again: the size from the system.
+    return take_size();
+}
+
+bool File_Source::open_descriptor(const std::string& path) {
     close();
     name_ = path;
     position_ = 0;
@@ -37,7 +60,10 @@ bool File_Source::open(const std::string& path) {
     buffer_offset_ = 0;
     ++system_calls_;
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) return false;
+    return fd_ >= 0;
+}
+
+bool File_Source::take_size() {
     struct stat status {};
     ++system_calls_;
     if (::fstat(fd_, &status) != 0) {

@@ -2,7 +2,7 @@
 // or a block of memory. Positions are absolute offsets from the start of the file or block.
 //
 // A file source costs one open, one status query and one large read for the head of a typical
-// file; later reads are served from the buffer, and long values are passed over by moving the
+// file (no status query when opened with its head and shorter than the buffer); later reads are served from the buffer, and long values are passed over by moving the
 // position, refilling only when a read falls outside the buffer.
 #pragma once
 
@@ -88,6 +88,9 @@ public:
 
     // Opens path and takes its size. false with errno set on failure.
     bool open(const std::string& path);
+    // The same for a plain file, reading its first buffer at once: a file shorter than the
+    // buffer tells its size by the short read and costs no status query.
+    bool open_head(const std::string& path);
     void close() override;
     bool is_open() const { return fd_ >= 0; }
     bool is_file() const override { return true; }
@@ -101,6 +104,8 @@ public:
     uint64_t system_calls() const { return system_calls_; }
 
 private:
+    bool open_descriptor(const std::string& path);
+    bool take_size();
     bool fill(uint64_t offset, std::size_t want);
     long read_with(uint8_t* destination, std::size_t count, std::size_t fill_size);
 

@@ -133,8 +133,8 @@ void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set) {
 }
 
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source) {
-    if (!source.open(path)) return Scan_Prefix::Unreadable;
-    // One buffered read from the start serves both the test and the header that follows.
+    if (!source.open_head(path)) return Scan_Prefix::Unreadable;
+    // The buffered start of the file serves both the test and the header that follows.
     uint8_t head[Dicom_Head];
     source.seek(0);
     if (source.read(head, sizeof head) != static_cast<long>(sizeof head)) return Scan_Prefix::Unreadable;
