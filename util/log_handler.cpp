@@ -69,9 +69,15 @@ int Thread_Ring_Write_Index() { return ring_write_index.load(std::memory_order_a
 
 std::string Log_Clean_Text(const char* raw_text) {
     std::string clean;
-    for (const char* p = raw_text; *p; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) clean += static_cast<char>(c);
+    clean.reserve(std::strlen(raw_text) + 1);  // room for the line end most callers add
+    // Runs of kept characters copied whole, the markup bytes between them left out.
+    const char* run = raw_text;
+    for (const char* p = raw_text;; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) continue;
+        clean.append(run, static_cast<std::size_t>(p - run));
+        if (c == 0) break;
+        run = p + 1;
     }
     return clean;
 }
@@ -91,9 +97,10 @@ int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* t
 }
 
 int Log_Handler(Win_Handle window, int kind, const char* text) {
-    const std::string clean = Log_Clean_Text(text);
     const bool console = Trace_Level > 0;
     const bool trace_file = trace_file_wanted(kind);
+    // The cleaned text serves the echo, the trace file and the error log; panel lines clean their own.
+    const std::string clean = console || trace_file || kind == LOG_ERRLOG ? Log_Clean_Text(text) : std::string();
     Log_Sink* sink = current_sink.load();
 
     switch (kind) {
