@@ -46,7 +46,8 @@ inline std::vector<uint32_t> tags_of(const DICOM_Tag_List& list) {
 // at its file offset and its value follows; sequences and items are followed by their contents.
 class Flat_List {
 public:
-    Flat_List& add(uint16_t group, uint16_t element, uint16_t vr, int32_t length, const std::string& value = "") {
+    Flat_List& add(uint16_t group, uint16_t element, uint16_t vr, int32_t length, const std::string& value = "",
+                   const std::string& description = "") {
         DICOM_Tag tag;
         tag.syntax = 8;
         tag.flags = Tag_Flag::Origin_DICOM;
@@ -57,6 +58,7 @@ public:
         tag.pos = pos_;
         tag.pos_data = pos_ + 8;
         tag.data.assign(value.begin(), value.end());
+        tag.description = description;
         if ((tag.dict = NEMA_db_Get(group, element))) tag.vr_def = tag.dict->vr[0];
         pos_ = tag.pos_data + (length > 0 && vr != VR_SQ && group != 0xFFFE ? static_cast<uint32_t>(length) : 0);
         list.push_back(tag);

@@ -6,45 +6,24 @@
 
 #include "dicom/attribute_format.h"
 #include "dicom/dictionary.h"
+#include "element_helpers.h"
 
 namespace {
 
-// A flat list as the reader delivers it: 8-byte headers, values after them.
-DICOM_Tag element(uint32_t& pos, uint16_t group, uint16_t element, uint16_t vr, int32_t length,
-                  std::string value = "", std::string description = "") {
-    DICOM_Tag tag;
-    tag.syntax = 8;
-    tag.flags = Tag_Flag::Origin_DICOM;
-    tag.group = group;
-    tag.element = element;
-    tag.vr = vr;
-    tag.length = length;
-    tag.pos = pos;
-    tag.pos_data = pos + 8;
-    tag.vm = 3;  // left from an earlier value access: a copy does not carry it
-    tag.data.assign(value.begin(), value.end());
-    tag.description = std::move(description);
-    if ((tag.dict = NEMA_db_Get(group, element))) tag.vr_def = tag.dict->vr[0];
-    pos = tag.pos_data + (length > 0 && vr != VR_SQ && group != 0xFFFE ? static_cast<uint32_t>(length) : 0);
-    return tag;
-}
-
 DICOM_Tag_List sample_flat() {
-    uint32_t pos = 132;
-    DICOM_Tag_List flat;
-    flat.push_back(element(pos, 0x0008, 0x0060, VR_Code("CS"), 2, "MR", "Modality"));
+    Flat_List flat;
+    flat.add(0x0008, 0x0060, VR_Code("CS"), 2, "MR", "Modality");
     // Length 0 with bytes held: a copy keeps no value without a length.
-    flat.push_back(element(pos, 0x0008, 0x0070, VR_Code("LO"), 0, "stale"));
+    flat.add(0x0008, 0x0070, VR_Code("LO"), 0, "stale");
     // Delimited sequence, one delimited item of two elements.
-    flat.push_back(element(pos, 0x0008, 0x1140, VR_SQ, Undefined_Length));
-    flat.push_back(element(pos, 0xFFFE, 0xE000, 0, Undefined_Length));
-    flat.push_back(element(pos, 0x0008, 0x1150, VR_Code("UI"), 4, "1.2", "Referenced SOP Class UID"));
-    flat.push_back(element(pos, 0x0008, 0x1155, VR_Code("UI"), 4, "1.3"));
-    flat.push_back(element(pos, 0xFFFE, 0xE00D, 0, 0));
-    flat.push_back(element(pos, 0xFFFE, 0xE0DD, 0, 0));
+    flat.add(0x0008, 0x1140, VR_SQ, Undefined_Length).item();
+    flat.add(0x0008, 0x1150, VR_Code("UI"), 4, "1.2", "Referenced SOP Class UID");
+    flat.add(0x0008, 0x1155, VR_Code("UI"), 4, "1.3").item_end().sequence_end();
     // Private, no VR anywhere: marked VR_Unknown, which a copy turns into vr_def UN.
-    flat.push_back(element(pos, 0x0009, 0x1001, 0, 4, "abcd"));
-    return flat;
+    flat.add(0x0009, 0x1001, 0, 4, "abcd");
+    // Left from an earlier value access: a copy does not carry it.
+    for (DICOM_Tag& tag : flat.list) tag.vm = 3;
+    return flat.list;
 }
 
 void expect_same(const DICOM_Tag_List& copied, const DICOM_Tag_List& taken) {
@@ -110,17 +89,17 @@ TEST(ValueTaking, DescriptionsWithoutFormattingMatchTheFormattedOnes) {
 
 TEST(ValueTaking, PrivateBlocksOfOneGroupKeepTheirOwnCreators) {
     // Two creators in group 0009; their blocks' elements interleaved, then a second group.
-    uint32_t pos = 132;
     const uint16_t LO = VR_Code("LO"), UL = VR_Code("UL");
-    DICOM_Tag_List list;
-    list.push_back(element(pos, 0x0009, 0x0010, LO, 12, "KESTRATEST A"));
-    list.push_back(element(pos, 0x0009, 0x0011, LO, 12, " KESTRATEST B"));  // trimmed
-    list.push_back(element(pos, 0x0009, 0x1001, UL, 4, "1234"));
-    list.push_back(element(pos, 0x0009, 0x1101, UL, 4, "1234"));
-    list.push_back(element(pos, 0x0009, 0x1002, UL, 4, "1234"));
-    list.push_back(element(pos, 0x0011, 0x0010, LO, 12, "KESTRATEST C"));
-    list.push_back(element(pos, 0x0011, 0x1001, UL, 4, "1234"));
-    list.push_back(element(pos, 0x0011, 0x1201, UL, 4, "1234"));  // no creator for block 12
+    Flat_List flat;
+    flat.add(0x0009, 0x0010, LO, 12, "KESTRATEST A");
+    flat.add(0x0009, 0x0011, LO, 12, " KESTRATEST B");  // trimmed
+    flat.add(0x0009, 0x1001, UL, 4, "1234");
+    flat.add(0x0009, 0x1101, UL, 4, "1234");
+    flat.add(0x0009, 0x1002, UL, 4, "1234");
+    flat.add(0x0011, 0x0010, LO, 12, "KESTRATEST C");
+    flat.add(0x0011, 0x1001, UL, 4, "1234");
+    flat.add(0x0011, 0x1201, UL, 4, "1234");  // no creator for block 12
+    DICOM_Tag_List& list = flat.list;
     DICOM_Root root;
     DICOM_Attribute_Complement(nullptr, &root, list);
     EXPECT_EQ(list[2].description, "KESTRATEST A");
