@@ -16,20 +16,27 @@ char vr_char(uint8_t c) { return c != 0 ? static_cast<char>(c) : '0'; }
 
 // The raw reads without their calls when the bytes are already in memory; otherwise the raw
 // reads themselves, which also report a short or failed read.
-bool read_16(Win_Handle window, Byte_Source& source, int mode, uint16_t& value) {
-    if (!source.holds(2)) return NEMA_Read_16(window, source, mode, value) == 1;
-    uint8_t bytes[2];
-    source.fetch(bytes, 2);
-    value = DICOM_Read_16(mode, bytes);
+// One reader for both widths: UInt is uint16_t or uint32_t.
+template <typename UInt>
+bool read_number(Win_Handle window, Byte_Source& source, int mode, UInt& value) {
+    constexpr std::size_t width = sizeof(UInt);
+    if (!source.holds(width)) {
+        if constexpr (width == 2) return NEMA_Read_16(window, source, mode, value) == 1;
+        else return NEMA_Read_32(window, source, mode, value) == 1;
+    }
+    uint8_t bytes[width];
+    source.fetch(bytes, width);
+    if constexpr (width == 2) value = DICOM_Read_16(mode, bytes);
+    else value = DICOM_Read_32(mode, bytes);
     return true;
 }
 
+bool read_16(Win_Handle window, Byte_Source& source, int mode, uint16_t& value) {
+    return read_number(window, source, mode, value);
+}
+
 bool read_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& value) {
-    if (!source.holds(4)) return NEMA_Read_32(window, source, mode, value) == 1;
-    uint8_t bytes[4];
-    source.fetch(bytes, 4);
-    value = DICOM_Read_32(mode, bytes);
-    return true;
+    return read_number(window, source, mode, value);
 }
 
 bool read_bytes(Win_Handle window, Byte_Source& source, int mode, std::size_t count, uint8_t* bytes) {
