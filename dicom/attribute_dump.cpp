@@ -151,7 +151,7 @@ std::string DICOM_Attribute_Stool_Value(const DICOM_Tag& node) {
 
 void DICOM_Attribute_Stool_Line(Win_Handle window, const DICOM_Root* root, const DICOM_Tag& node, int kind) {
     const std::string indent(static_cast<std::size_t>(4 * DICOM_Root_Depth(root)), ' ');
-    std::string description = node.description;
+    std::string description(node.description);
     if (description.empty()) description = node.dict != nullptr ? node.dict->name : "Unknown tag";
     char shown[64];
     std::snprintf(shown, sizeof shown, "%-40.40s", description.c_str());

@@ -164,8 +164,8 @@ DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DIC
     }
     // Taking: the copy goes without value and description, which then move over as they are
     // (a copy onto a new element would have carried them unchanged).
-    std::vector<uint8_t> value;
-    std::string description;
+    Tag_Bytes value;
+    Tag_Text description;
     if (take) {
         value = std::move(source->data);
         description = std::move(source->description);

@@ -32,10 +32,9 @@ int NEMA_Read_Bytes(Win_Handle window, Byte_Source& source, int mode, std::size_
                     uint8_t* destination);
 int NEMA_Read_16(Win_Handle window, Byte_Source& source, int mode, uint16_t& destination);
 int NEMA_Read_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& destination);
-// size value bytes, word-swapped when mode bit 1 is set; nullopt on failure. Nothing is
-// allocated for a size that the source cannot supply.
-std::optional<std::vector<uint8_t>> NEMA_Read_Block(Win_Handle window, Byte_Source& source, int mode,
-                                                    uint32_t size);
+// Reads size value bytes into block, word-swapped when mode bit 1 is set; 0 on failure.
+// Nothing is allocated for a size that the source cannot supply.
+int NEMA_Read_Block(Win_Handle window, Byte_Source& source, int mode, uint32_t size, Tag_Bytes& block);
 // Moves the source forward by size; 0xFFFFFFFF moves nothing.
 int NEMA_Skip(Win_Handle window, Byte_Source& source, uint32_t size);
 

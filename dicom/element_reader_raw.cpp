@@ -49,29 +49,27 @@ int NEMA_Read_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& des
     return 1;
 }
 
-std::optional<std::vector<uint8_t>> NEMA_Read_Block(Win_Handle window, Byte_Source& source, int mode,
-                                                    uint32_t size) {
+int NEMA_Read_Block(Win_Handle window, Byte_Source& source, int mode, uint32_t size, Tag_Bytes& block) {
     // A length from the file never sizes an allocation beyond what the source still holds.
     if (size > source.remaining()) {
         const uint64_t available = source.remaining();
         source.seek(source.tell() + available);
         Log_Message(window, LOG_TRACE_2, "End of File while reading: (%llu /vs/ %u) (%s)",
                     static_cast<unsigned long long>(available), size, source.name().c_str());
-        return std::nullopt;
+        return 0;
     }
-    std::vector<uint8_t> block;
     if (const uint8_t* held = source.held_at(size)) {
         // Buffered, as the values of a header are: copied once, without zeroing first.
-        block.assign(held, held + size);
+        block.assign(held, size);
         source.seek(source.tell() + size);
     } else {
         block.resize(size);
-        if (size > 0 && !read_exact(window, source, size, block.data(), __LINE__)) return std::nullopt;
+        if (size > 0 && !read_exact(window, source, size, block.data(), __LINE__)) return 0;
     }
     if (mode & Mode_Word_Swap) {
         for (std::size_t i = 0; i + 1 < block.size(); i += 2) std::swap(block[i], block[i + 1]);
     }
-    return block;
+    return 1;
 }
 
 int NEMA_Skip(Win_Handle window, Byte_Source& source, uint32_t size) {

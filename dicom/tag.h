@@ -11,8 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "dicom/inline_buffer.h"
+
 struct NEMA_db_Entry;
 struct DICOM_Tag;
+
+// Value bytes and element names: most fit inline (a UID of 64 characters does).
+using Tag_Bytes = Inline_Buffer<uint8_t, 71>;
+using Tag_Text = Inline_Buffer<char, 39>;
 
 // A data set. An empty list is what an unfilled item slot holds.
 using DICOM_Tag_List = std::vector<DICOM_Tag>;
@@ -67,8 +73,8 @@ struct DICOM_Tag {
     uint32_t pos = 0;      // file offset of the element's first byte
     uint32_t pos_data = 0; // file offset of the first value byte (values left on disk load from here)
     int32_t length = 0;    // value length; Undefined_Length for delimited values
-    std::vector<uint8_t> data;   // value bytes; empty when the value is empty or was not loaded
-    std::string description;     // element name; empty when none
+    Tag_Bytes data;              // value bytes; empty when the value is empty or was not loaded
+    Tag_Text description;        // element name; empty when none
     const NEMA_db_Entry* dict = nullptr;  // dictionary entry, not owned
     std::vector<DICOM_Tag_List> item;     // one data set per item of a sequence
 

@@ -108,9 +108,7 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
 
         if (read_value) {
             if (static_cast<uint32_t>(tag.length) <= Load_Limit) {
-                auto block = NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length));
-                if (!block) return;
-                tag.data = std::move(*block);
+                if (!NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length), tag.data)) return;
             } else if (!NEMA_Skip(window, source, static_cast<uint32_t>(tag.length))) {
                 return;
             }

@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
 
     // The header decoder on its own, in every mode and repair selector, from offset 0.
+    Tag_Bytes block;
     for (int mode : {0, 1, 2, 3, 8, 9, 10, 11, 0x10, 0x18}) {
         Memory_Source raw({data, size});
         for (int n = 0; n < 64; ++n) {
@@ -26,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             const uint64_t before = raw.tell();
             if (!NEMA_Get_Data_Element(nullptr, raw, mode, group, element, vr, length, static_cast<uint32_t>(size)))
                 break;
-            if (length > 0 && vr != VR_SQ && !NEMA_Read_Block(nullptr, raw, mode, static_cast<uint32_t>(length))) break;
+            if (length > 0 && vr != VR_SQ && !NEMA_Read_Block(nullptr, raw, mode, static_cast<uint32_t>(length), block)) break;
             if (raw.tell() <= before) __builtin_trap();  // every header moves the source on
         }
     }

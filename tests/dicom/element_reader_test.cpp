@@ -114,10 +114,10 @@ TEST(ElementReader, TruncatedHeaders) {
 TEST(ElementReader, RawReadsAndSkip) {
     const std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6};
     Memory_Source source(bytes);
-    auto block = NEMA_Read_Block(nullptr, source, Mode_Word_Swap, 4);
-    ASSERT_TRUE(block);
-    EXPECT_EQ(*block, (std::vector<uint8_t>{2, 1, 4, 3}));
-    EXPECT_FALSE(NEMA_Read_Block(nullptr, source, 0, 0x7FFFFFFF));  // more than is left: no allocation
+    Tag_Bytes block;
+    ASSERT_TRUE(NEMA_Read_Block(nullptr, source, Mode_Word_Swap, 4, block));
+    EXPECT_EQ(block, (std::vector<uint8_t>{2, 1, 4, 3}));
+    EXPECT_FALSE(NEMA_Read_Block(nullptr, source, 0, 0x7FFFFFFF, block));  // more than is left: no allocation
     source.seek(0);
     EXPECT_EQ(NEMA_Skip(nullptr, source, 0xFFFFFFFF), 1);
     EXPECT_EQ(source.tell(), 0u);
