@@ -1,5 +1,6 @@
 // The data element header decoder, with its repairs for known faulty writers.
 #include <cctype>
+#include <cstring>
 
 #include "dicom/byte_order.h"
 #include "dicom/element_reader.h"
@@ -45,11 +46,6 @@ bool read_bytes(Win_Handle window, Byte_Source& source, int mode, std::size_t co
     return true;
 }
 
-// Two bytes in little-endian order, without any conversion.
-bool read_raw_16(Win_Handle window, Byte_Source& source, uint16_t& value) {
-    return read_16(window, source, 0, value);
-}
-
 // Looks at the next four value bytes as a 32-bit number and puts the source back.
 bool peek_32(Win_Handle window, Byte_Source& source, int mode, uint32_t& value) {
     const uint64_t at = source.tell();
@@ -83,16 +79,59 @@ uint32_t jpeg_length(Win_Handle window, Byte_Source& source, int mode, uint32_t 
 
 bool is_upper_letter(uint8_t c) { return c >= 'A' && c <= 'Z'; }
 
-}  // namespace
+// Where the header fields come from: the bytes of a whole header already in memory (the usual
+// case, read without a call per field), or the source's own reads, which report a short read.
+class Held_Fields {
+public:
+    Held_Fields(Byte_Source& source, const uint8_t* bytes) : source_(source), start_(source.tell()), bytes_(bytes) {}
+    ~Held_Fields() { source_.seek(start_ + used_); }
+    bool u16(int mode, uint16_t& value) {
+        value = DICOM_Read_16(mode, bytes_ + used_);
+        used_ += 2;
+        return true;
+    }
+    bool u32(int mode, uint32_t& value) {
+        value = DICOM_Read_32(mode, bytes_ + used_);
+        used_ += 4;
+        return true;
+    }
+    bool bytes(std::size_t count, uint8_t* destination) {
+        std::memcpy(destination, bytes_ + used_, count);
+        used_ += count;
+        return true;
+    }
 
-int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
-                          uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
-    if (Trace_On(LOG_TRACE_4)) Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
-    const uint64_t start = source.tell();
+private:
+    Byte_Source& source_;
+    uint64_t start_;
+    const uint8_t* bytes_;
+    std::size_t used_ = 0;
+};
 
-    if (!read_raw_16(window, source, group)) {
+class Read_Fields {
+public:
+    Read_Fields(Win_Handle window, Byte_Source& source) : window_(window), source_(source) {}
+    bool u16(int mode, uint16_t& value) { return read_16(window_, source_, mode, value); }
+    bool u32(int mode, uint32_t& value) { return read_32(window_, source_, mode, value); }
+    bool bytes(std::size_t count, uint8_t* destination) { return read_bytes(window_, source_, 0, count, destination); }
+
+private:
+    Win_Handle window_;
+    Byte_Source& source_;
+};
+
+// The most bytes a header takes: tag, VR, reserved field and 32-bit length.
+constexpr std::size_t Longest_Header = 12;
+
+enum class Header_Read { Failed, Complete, Go_On };
+
+// Reads the tag, VR and length fields. Complete: a repair already settled length_out.
+template <class Fields>
+Header_Read read_header(Win_Handle window, Fields&& fields, int& mode, uint16_t& group, uint16_t& element,
+                        uint16_t& vr, uint32_t& length, int32_t& length_out) {
+    if (!fields.u16(0, group)) {
         Log_Message(window, LOG_TRACE_2, "%sfailed to read group", Fail_Prefix);
-        return 0;
+        return Header_Read::Failed;
     }
     if (group == 0x0002) {
         mode = (mode & ~0x07) | Mode_Explicit;
@@ -100,9 +139,9 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         if (mode & Mode_Big_Endian) group = static_cast<uint16_t>((group >> 8) | (group << 8));
         if (mode & Mode_Word_Swap) group = static_cast<uint16_t>((group >> 8) | (group << 8));
     }
-    if (!read_16(window, source, mode, element)) {
+    if (!fields.u16(mode, element)) {
         Log_Message(window, LOG_TRACE_2, "%sfailed to read element", Fail_Prefix);
-        return 0;
+        return Header_Read::Failed;
     }
     if (Trace_On(LOG_TRACE_5)) Log_Message(window, LOG_TRACE_5, "--> reading (%04x,%04x)", group, element);
 
@@ -118,56 +157,74 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
         delimiter = element == 0xE00D || element == 0xE0DD;
     }
 
-    uint32_t length = 0;
     uint8_t vr_bytes[2] = {0, 0};
     vr = 0;
     if (!(mode & Mode_Explicit)) {
-        if (!read_32(window, source, mode, length)) {
+        if (!fields.u32(mode, length)) {
             Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix, '0', '0');
-            return delimiter ? 1 : 0;
+            return delimiter ? Header_Read::Complete : Header_Read::Failed;
         }
+        return Header_Read::Go_On;
+    }
+    if (!fields.bytes(1, &vr_bytes[0])) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[0]", Fail_Prefix);
+        return Header_Read::Failed;
+    }
+    if (!fields.bytes(1, &vr_bytes[1])) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[1]", Fail_Prefix);
+        return Header_Read::Failed;
+    }
+    vr = static_cast<uint16_t>((vr_bytes[0] << 8) | vr_bytes[1]);
+    bool length_read = true;
+    if (VR_Has_Long_Length(vr) || vr == VR_OX) {
+        uint16_t reserved = 0;
+        if (!fields.u16(mode, reserved)) return Header_Read::Failed;
+        if (reserved != 0 && group == 0x0040 && element == 0x0275 && vr != VR_OX) {
+            DICOM_Warning(window, "Fix Siemens bug: tag (0040,0275) is skipped");
+            group = 0xFFFF;
+            element = 0xFFFF;
+            vr = VR_OB;
+            length_out = reserved;
+            return Header_Read::Complete;
+        }
+        length_read = fields.u32(mode, length);
     } else {
-        if (!read_bytes(window, source, mode, 1, &vr_bytes[0])) {
-            Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[0]", Fail_Prefix);
-            return 0;
-        }
-        if (!read_bytes(window, source, mode, 1, &vr_bytes[1])) {
-            Log_Message(window, LOG_TRACE_2, "%sfailed to read VR byte[1]", Fail_Prefix);
-            return 0;
-        }
-        vr = static_cast<uint16_t>((vr_bytes[0] << 8) | vr_bytes[1]);
-        bool length_read = true;
-        if (VR_Has_Long_Length(vr) || vr == VR_OX) {
-            uint16_t reserved = 0;
-            if (!read_16(window, source, mode, reserved)) return 0;
-            if (reserved != 0 && group == 0x0040 && element == 0x0275 && vr != VR_OX) {
-                DICOM_Warning(window, "Fix Siemens bug: tag (0040,0275) is skipped");
-                group = 0xFFFF;
-                element = 0xFFFF;
-                vr = VR_OB;
-                length_out = reserved;
-                return 1;
-            }
-            length_read = read_32(window, source, mode, length);
-        } else {
-            uint8_t length_bytes[2] = {0, 0};
-            length_read = read_bytes(window, source, mode, 2, length_bytes);
-            length = DICOM_Read_16(mode, length_bytes);
-            const bool pseudo = vr == 0x3F3F || vr == 0x7878;  // "??" and "xx"
-            if (length_read && !pseudo && !(is_upper_letter(vr_bytes[0]) && is_upper_letter(vr_bytes[1]))) {
-                // Not a VR: these four bytes are the 32-bit length of an implicit-VR element.
-                const uint8_t stream[4] = {vr_bytes[0], vr_bytes[1], length_bytes[0], length_bytes[1]};
-                length = DICOM_Read_32(mode, stream);
-                vr = 0;
-                mode &= 0x0F & ~Mode_Explicit;
-            }
-        }
-        if (!length_read) {
-            Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix,
-                        vr_char(vr_bytes[0]), vr_char(vr_bytes[1]));
-            return 0;
+        uint8_t length_bytes[2] = {0, 0};
+        length_read = fields.bytes(2, length_bytes);
+        length = DICOM_Read_16(mode, length_bytes);
+        const bool pseudo = vr == 0x3F3F || vr == 0x7878;  // "??" and "xx"
+        if (length_read && !pseudo && !(is_upper_letter(vr_bytes[0]) && is_upper_letter(vr_bytes[1]))) {
+            // Not a VR: these four bytes are the 32-bit length of an implicit-VR element.
+            const uint8_t stream[4] = {vr_bytes[0], vr_bytes[1], length_bytes[0], length_bytes[1]};
+            length = DICOM_Read_32(mode, stream);
+            vr = 0;
+            mode &= 0x0F & ~Mode_Explicit;
         }
     }
+    if (!length_read) {
+        Log_Message(window, LOG_TRACE_2, "%sfailed to read size (VR:%c%c)", Fail_Prefix,
+                    vr_char(vr_bytes[0]), vr_char(vr_bytes[1]));
+        return Header_Read::Failed;
+    }
+    return Header_Read::Go_On;
+}
+
+}  // namespace
+
+int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
+                          uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
+    if (Trace_On(LOG_TRACE_4)) Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
+    const uint64_t start = source.tell();
+
+    uint32_t length = 0;
+    Header_Read header;
+    if (const uint8_t* held = source.held_at(Longest_Header)) {
+        header = read_header(window, Held_Fields(source, held), mode, group, element, vr, length, length_out);
+    } else {
+        header = read_header(window, Read_Fields(window, source), mode, group, element, vr, length, length_out);
+    }
+    if (header == Header_Read::Failed) return 0;
+    if (header == Header_Read::Complete) return 1;
 
     if (limit != 0 && static_cast<int64_t>(static_cast<int32_t>(length)) >= static_cast<int64_t>(limit)) {
         Log_Message(window, LOG_TRACE_2, "%sfailed size to big (=%08X)", Fail_Prefix, length);

@@ -1,6 +1,10 @@
 // Header decoding per transfer mode, the vendor repairs and the bounds on lengths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
 #include "dicom/element_reader.h"
 #include "dicom/byte_order.h"
 #include "log_capture.h"
@@ -15,12 +19,40 @@ struct Header {
     uint64_t end = 0;  // source position after the call
 };
 
-Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, uint64_t at = 0) {
-    Memory_Source source(bytes);
+// The same bytes, but never held in memory: every field comes through a read call.
+class Unheld_Source final : public Byte_Source {
+public:
+    explicit Unheld_Source(const std::vector<uint8_t>& bytes) : bytes_(bytes) { size_ = bytes.size(); }
+    long read(uint8_t* destination, std::size_t count) override {
+        const std::size_t n = std::min<std::size_t>(count, static_cast<std::size_t>(remaining()));
+        if (n > 0) std::memcpy(destination, bytes_.data() + position_, n);
+        position_ += n;
+        return static_cast<long>(n);
+    }
+
+private:
+    const std::vector<uint8_t>& bytes_;
+};
+
+Header decode_from(Byte_Source& source, int mode, uint32_t limit, uint64_t at) {
     source.seek(at);
     Header h;
     h.result = NEMA_Get_Data_Element(nullptr, source, mode, h.group, h.element, h.vr, h.length, limit);
     h.end = source.tell();
+    return h;
+}
+
+// Decodes from memory, and checks that a header read field by field through calls gives the
+// same element.
+Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, uint64_t at = 0) {
+    Memory_Source held(bytes);
+    const Header h = decode_from(held, mode, limit, at);
+    Unheld_Source unheld(bytes);
+    const Header u = decode_from(unheld, mode, limit, at);
+    EXPECT_EQ(std::tie(h.result, h.group, h.element, h.vr, h.end), std::tie(u.result, u.group, u.element, u.vr, u.end));
+    if (h.result == 1) {
+        EXPECT_EQ(h.length, u.length);
+    }
     return h;
 }
 Header decode(Stream_Builder& s, int mode, uint32_t limit = 0) { return decode(s.bytes(), mode, limit); }
