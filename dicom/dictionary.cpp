@@ -16,10 +16,10 @@ struct Process_Dictionary {
     NEMA_db_Dictionary table;
 };
 
-Process_Dictionary& Dictionary() {
-    static Process_Dictionary dictionary;
-    return dictionary;
-}
+// Constant-initialised: a lookup does not test a first-use guard.
+constinit Process_Dictionary The_Dictionary;
+
+Process_Dictionary& Dictionary() { return The_Dictionary; }
 
 std::size_t Line_Count(std::size_t size) { return size / sizeof(const char*); }
 

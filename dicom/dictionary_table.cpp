@@ -128,6 +128,43 @@ void NEMA_db_Dictionary::build_index() {
         }
     }
     for (std::size_t h = 1; h < group_first_.size(); ++h) group_first_[h] += group_first_[h - 1];
+    build_exact_index();
+}
+
+namespace {
+
+uint32_t Tag_Key(uint16_t group, uint16_t element) { return (uint32_t{group} << 16) | element; }
+
+std::size_t Exact_Slot(uint32_t key, unsigned shift) {
+    return static_cast<std::size_t>((key * 0x9E3779B1u) >> shift);
+}
+
+}  // namespace
+
+void NEMA_db_Dictionary::build_exact_index() {
+    std::size_t fixed = 0;
+    for (const NEMA_db_Group& node : groups_) {
+        if (node.group_mask == 0xFFFF) fixed += node.entries.size();
+    }
+    // At most half full, so a probe ends soon at an empty slot.
+    unsigned bits = 4;
+    while ((std::size_t{1} << bits) < 2 * fixed) ++bits;
+    exact_shift_ = 32 - bits;
+    exact_tags_.assign(std::size_t{1} << bits, 0);
+    exact_entries_.assign(std::size_t{1} << bits, nullptr);
+    const std::size_t last = exact_tags_.size() - 1;
+    for (const NEMA_db_Group& node : groups_) {
+        if (node.group_mask != 0xFFFF || (node.group & 1)) continue;
+        for (const auto& entry : node.entries) {
+            if (entry->element_mask != 0xFFFF) continue;
+            const uint32_t key = Tag_Key(node.group, entry->element);
+            std::size_t slot = Exact_Slot(key, exact_shift_);
+            while (exact_tags_[slot] != 0 && exact_tags_[slot] != key + 1) slot = (slot + 1) & last;
+            exact_tags_[slot] = key + 1;
+            // The walk's answer, which an earlier node may give instead of this entry.
+            exact_entries_[slot] = walk(node.group, entry->element);
+        }
+    }
 }
 
 const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_t element) const {
@@ -143,6 +180,15 @@ const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_
 
 const NEMA_db_Entry* NEMA_db_Dictionary::find(uint16_t group, uint16_t element) const {
     if ((group & 1) || group_first_.empty()) return nullptr;
+    const uint32_t key = Tag_Key(group, element);
+    const std::size_t last = exact_tags_.size() - 1;
+    for (std::size_t slot = Exact_Slot(key, exact_shift_); exact_tags_[slot] != 0; slot = (slot + 1) & last) {
+        if (exact_tags_[slot] == key + 1) return exact_entries_[slot];
+    }
+    return walk(group, element);
+}
+
+const NEMA_db_Entry* NEMA_db_Dictionary::walk(uint16_t group, uint16_t element) const {
     const std::size_t half = group >> 1;
     for (uint32_t i = group_first_[half]; i < group_first_[half + 1]; ++i)
         if (const NEMA_db_Entry* entry = find_in_group(group_nodes_[i], element)) return entry;
@@ -161,4 +207,6 @@ void NEMA_db_Dictionary::clear() {
     group_nodes_.clear();
     elements_.clear();
     repeating_.clear();
+    exact_tags_.clear();
+    exact_entries_.clear();
 }

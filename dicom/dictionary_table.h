@@ -34,6 +34,8 @@ private:
                std::string_view name, int count, const char* const* vr, const char* const* vm);
     void build_index();
     const NEMA_db_Entry* find_in_group(std::size_t node, uint16_t element) const;
+    const NEMA_db_Entry* walk(uint16_t group, uint16_t element) const;
+    void build_exact_index();
 
     std::vector<NEMA_db_Group> groups_;  // ascending masked group
 
@@ -43,4 +45,10 @@ private:
     std::vector<uint16_t> group_nodes_;
     std::vector<std::vector<uint16_t>> elements_;               // per node: its entries' elements
     std::vector<std::vector<const NEMA_db_Entry*>> repeating_;  // per node: masked elements
+
+    // What the walk answers for every tag of a fixed group and element, by open addressing on
+    // the whole tag: most lookups are of such tags, and then cost one hash and a probe or two.
+    std::vector<uint32_t> exact_tags_;              // tag + 1, 0 for an empty slot
+    std::vector<const NEMA_db_Entry*> exact_entries_;
+    unsigned exact_shift_ = 0;
 };
