@@ -196,16 +196,20 @@ int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List
     return copy_items(window, root, *target, *source) ? 1 : 0;
 }
 
-void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source) {
+void DICOM_Attribute_Settle_Taken(Win_Handle window, DICOM_Root* root, DICOM_Tag* target) {
     if (Trace_On(LOG_TRACE_4)) {
-        Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", source->group, source->element);
+        Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", target->group, target->element);
     }
-    DICOM_Root_Set_Entry(root, root->depth, source->group, source->element, 0);
+    DICOM_Root_Set_Entry(root, root->depth, target->group, target->element, 0);
     // Where a copy onto a new element differs from the source.
     target->depth = static_cast<uint8_t>(root->depth);
     target->vm = 0;
     if (target->flags & Tag_Flag::VR_Unknown) target->vr_def = VR_UN;
     if (target->length == 0) target->data.clear();
+}
+
+void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source) {
+    DICOM_Attribute_Settle_Taken(window, root, target);
     source->data.clear();
     source->description.clear();
 }

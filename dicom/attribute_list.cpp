@@ -111,16 +111,17 @@ bool points_into(const DICOM_Tag_List& list, const DICOM_Tag* tag) {
     return !list.empty() && tag >= list.data() && tag < list.data() + list.size();
 }
 
+void trace_insert(Win_Handle window, const DICOM_Tag& tag) {
+    if (!Trace_On(LOG_TRACE_5)) return;
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Insert(%04x,%04x) %c%c %d bytes", tag.group, tag.element,
+                vr_char(tag.vr >> 8u), vr_char(tag.vr & 0xFFu), tag.length);
+}
+
 // Insert, with source's value and description either copied or taken.
 DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DICOM_Tag* source,
                   int level, bool take) {
     if (!root || !list || !source) return nullptr;
-    auto trace = [&] {
-        if (!Trace_On(LOG_TRACE_5)) return;
-        Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Insert(%04x,%04x) %c%c %d bytes",
-                    source->group, source->element, vr_char(source->vr >> 8u),
-                    vr_char(source->vr & 0xFFu), source->length);
-    };
+    auto trace = [&] { trace_insert(window, *source); };
     trace();
     list = reach_current(window, root, list, false, [&] {
         level++;
@@ -194,6 +195,19 @@ DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag
 DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                          DICOM_Tag* source, int level) {
     return insert(window, root, list, source, level, true);
+}
+
+DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list) {
+    if (!root || !list || list->empty()) return nullptr;
+    DICOM_Tag& last = list->back();
+    if (root->depth != 0 || !last.item.empty()) {
+        DICOM_Tag source = std::move(last);
+        list->pop_back();
+        return insert(window, root, list, &source, 0, true);
+    }
+    trace_insert(window, last);
+    DICOM_Attribute_Settle_Taken(window, root, &last);
+    return &last;
 }
 
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,

@@ -23,6 +23,11 @@ DICOM_Tag* DICOM_Attribute_Insert(Win_Handle window, DICOM_Root* root, DICOM_Tag
 DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                          DICOM_Tag* source, int level);
 
+// Insert_Taking for the last element of list, built there by the caller: the same traces and
+// the same result. Without nesting (root at depth 0) the element stays where it is instead of
+// being moved. nullptr, with the element removed, when the insertion fails.
+DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list);
+
 // First element of the current item's list matching group and element (0xFFFF matches any).
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                                uint16_t group, uint16_t element);

@@ -51,16 +51,20 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
     bool encapsulated = false;
 
     for (;;) {
-        DICOM_Tag tag;
+        // Each element is built as the last of the list; one that is abandoned is removed.
+        DICOM_Tag& tag = flat.emplace_back();
+        auto abandon = [&flat] { flat.pop_back(); };
         tag.syntax = static_cast<uint8_t>(mode);
         tag.flags = Tag_Flag::Origin_DICOM;
         const uint64_t position = source.tell();
         tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return;
+            return abandon();
         }
-        if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) return;
+        if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
+            return abandon();
+        }
         if (Trace_Level >= 7) {
             const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
             const char vr1 = tag.vr != 0 ? static_cast<char>(tag.vr & 0xFF) : '0';
@@ -72,11 +76,11 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
 
         if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return;
+            return abandon();
         }
         if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
             Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
-            return;
+            return abandon();
         }
         if (tag.length > 0 && data_position + static_cast<uint32_t>(tag.length) > limit) {
             Log_Message(window, DICOM_Warning_Kind,
@@ -108,14 +112,16 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
 
         if (read_value) {
             if (static_cast<uint32_t>(tag.length) <= Load_Limit) {
-                if (!NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length), tag.data)) return;
+                if (!NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length), tag.data)) {
+                    return abandon();
+                }
             } else if (!NEMA_Skip(window, source, static_cast<uint32_t>(tag.length))) {
-                return;
+                return abandon();
             }
         }
 
-        DICOM_Tag* inserted = DICOM_Attribute_Insert_Taking(window, &root, &flat, &tag, 0);
-        if (inserted != nullptr && tag.group == 0x0002 && tag.element == 0x0010) {
+        DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
+        if (inserted != nullptr && inserted->group == 0x0002 && inserted->element == 0x0010) {
             NEMA_Transfer_Syntax(window, &root, inserted, 0);
             mode = inserted->syntax;
         }
