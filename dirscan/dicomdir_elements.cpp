@@ -15,13 +15,31 @@ uint32_t even(uint32_t length) { return length + (length & 1); }
 
 void put(std::FILE* file, const void* bytes, std::size_t count) { std::fwrite(bytes, 1, count, file); }
 
-void put_16(std::FILE* file, uint16_t value) { put(file, DICOM_Write_16(Little_Endian, value).data(), 2); }
-void put_32(std::FILE* file, uint32_t value) { put(file, DICOM_Write_32(Little_Endian, value).data(), 4); }
+// An element header gathered in memory, written with one call.
+class Header_Bytes {
+public:
+    Header_Bytes& u16(uint16_t value) { return add(DICOM_Write_16(Little_Endian, value)); }
+    Header_Bytes& u32(uint32_t value) { return add(DICOM_Write_32(Little_Endian, value)); }
+    Header_Bytes& vr(uint16_t code) {
+        bytes_[size_++] = static_cast<uint8_t>(code >> 8);
+        bytes_[size_++] = static_cast<uint8_t>(code & 0xFF);
+        return *this;
+    }
+    uint32_t put(std::FILE* file) const {
+        ::put(file, bytes_.data(), size_);
+        return static_cast<uint32_t>(size_);
+    }
 
-void put_vr(std::FILE* file, uint16_t vr) {
-    const char code[2] = {static_cast<char>(vr >> 8), static_cast<char>(vr & 0xFF)};
-    put(file, code, 2);
-}
+private:
+    template <std::size_t N>
+    Header_Bytes& add(const std::array<uint8_t, N>& bytes) {
+        std::memcpy(bytes_.data() + size_, bytes.data(), N);
+        size_ += N;
+        return *this;
+    }
+    std::array<uint8_t, 16> bytes_{};
+    std::size_t size_ = 0;
+};
 
 // UIDs and binary values are padded with a zero byte, texts with a space.
 char pad_byte(uint16_t vr) {
@@ -34,17 +52,16 @@ char pad_byte(uint16_t vr) {
 }
 
 // Header of an explicit VR element: 12 bytes for the long-length VRs, else 8.
+Header_Bytes header_bytes(uint16_t group, uint16_t element, uint16_t vr, uint32_t length) {
+    Header_Bytes bytes;
+    bytes.u16(group).u16(element).vr(vr);
+    if (VR_Has_Long_Length(vr)) bytes.u16(0).u32(length);
+    else bytes.u16(static_cast<uint16_t>(length));
+    return bytes;
+}
+
 uint32_t put_header(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length) {
-    put_16(file, group);
-    put_16(file, element);
-    put_vr(file, vr);
-    if (VR_Has_Long_Length(vr)) {
-        put_16(file, 0);
-        put_32(file, length);
-        return 12;
-    }
-    put_16(file, static_cast<uint16_t>(length));
-    return 8;
+    return header_bytes(group, element, vr, length).put(file);
 }
 
 // The VR a record can carry for a stored attribute: library-only codes become what a reader knows.
@@ -81,22 +98,13 @@ bool writable(const Dir_Tag& attribute) {
 
 uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
                                 uint32_t number) {
-    if (vr == VR_SQ) {
-        put_16(file, group);
-        put_16(file, element);
-        put_vr(file, vr);
-        put_16(file, 0);
-        put_32(file, 0xFFFFFFFF);
-        return 12;
+    if (vr == VR_SQ) return Header_Bytes().u16(group).u16(element).vr(vr).u16(0).u32(0xFFFFFFFF).put(file);
+    Header_Bytes bytes = header_bytes(group, element, vr, length);
+    if (length != 0) {
+        if (vr == VR_Code("UL")) bytes.u32(number);
+        else bytes.u16(static_cast<uint16_t>(number));
     }
-    const uint32_t header = put_header(file, group, element, vr, length);
-    if (length == 0) return header;
-    if (vr == VR_Code("UL")) {
-        put_32(file, number);
-        return header + 4;
-    }
-    put_16(file, static_cast<uint16_t>(number));
-    return header + 2;
+    return bytes.put(file);
 }
 
 uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr,
@@ -128,10 +136,7 @@ uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute) {
 }
 
 uint32_t DICOMDIR_Write_Delimiter(std::FILE* file, uint16_t group, uint16_t element) {
-    put_16(file, group);
-    put_16(file, element);
-    put_32(file, element == 0xE000 ? 0xFFFFFFFF : 0);
-    return 8;
+    return Header_Bytes().u16(group).u16(element).u32(element == 0xE000 ? 0xFFFFFFFF : 0).put(file);
 }
 
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute) {
