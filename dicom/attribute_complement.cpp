@@ -1,8 +1,10 @@
 // Completing a nested data set: dictionary entries, group length headers, private creators and
 // private definitions, vendor groups and item descriptions.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "dicom/attribute_format.h"
 #include "dicom/definition.h"
@@ -65,9 +67,15 @@ struct Creator_Cache {
     std::string text;
 };
 
+// A description given as it stands (what DICOM_Attribute_Describe does with "%s" or plain text).
+void describe_as(DICOM_Tag& node, uint16_t vr, std::string_view text) {
+    node.description = text.substr(0, std::min(text.find('\0'), Description_Size - 1));
+    if (vr != 0) node.vr_def = vr;
+}
+
 void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node, Creator_Cache& cache) {
     if (node.element >= 0x0010 && node.element <= 0x00FF) {
-        DICOM_Attribute_Describe(window, &node, VR_Code("LO"), "Private Creator Data Element");
+        describe_as(node, VR_Code("LO"), "Private Creator Data Element");
     } else if (node.element >= 0x1000) {
         const uint16_t block = static_cast<uint16_t>(node.element >> 8);
         if (!cache.looked_up || cache.group != node.group || cache.block != block) {
@@ -87,7 +95,7 @@ void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag
             cache.resolved = true;
         }
         if (cache.definitions == nullptr || !DICOM_Module_Apply_Private(window, *cache.definitions, &node)) {
-            DICOM_Attribute_Describe(window, &node, 0, "%s", cache.text.c_str());
+            describe_as(node, 0, cache.text);
         }
     }
 }
@@ -142,7 +150,8 @@ int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
         if (Trace_On(LOG_TRACE_5)) {
             Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
         }
-        if (node.dict == nullptr) node.dict = NEMA_db_Get(node.group, node.element);
+        // The dictionary has no private (odd) groups.
+        if (node.dict == nullptr && !(node.group & 1)) node.dict = NEMA_db_Get(node.group, node.element);
         if (node.dict != nullptr && node.vr_def == 0) node.vr_def = node.dict->vr[0];
         if (node.element == 0x0000 && node.description.empty()) describe_group_length(window, node);
         if (node.group & 1) complement_private(window, list, node, creators);

@@ -218,6 +218,14 @@ DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
     };
     trace();
     list = reach_current(window, root, list, true, trace);
+    if (group != 0xFFFF && element != 0xFFFF) {
+        // The usual search for one tag: one comparison per element.
+        const uint32_t key = tag_key(group, element);
+        for (DICOM_Tag& tag : *list) {
+            if (tag_key(tag) == key) return &tag;
+        }
+        return nullptr;
+    }
     for (DICOM_Tag& tag : *list) {
         if (matches(tag, group, element)) return &tag;
     }
