@@ -10,6 +10,7 @@
 #include "dicom/element_reader_markup.h"
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
+#include "util/log_capture.h"
 #include "util/region.h"
 #include "util/text.h"
 
@@ -20,6 +21,9 @@ constexpr int Include_Max = 10240;
 struct Private_Creator {
     std::string name;                     // as the caller passed it
     std::optional<DICOM_Tag_List> list;   // nullopt when no file was found
+    // What loading reported, when a thread holding back its messages loaded it: reported at
+    // the first lookup in the order the held-back messages are replayed.
+    std::shared_ptr<Log_Once> load_messages;
 };
 struct Macro {
     std::string name;  // blanks replaced by "_"
@@ -106,10 +110,17 @@ const DICOM_Tag_List* DICOM_Module_Private_Definitions(Win_Handle window, const 
         }
     }
     if (entry == nullptr) {
-        Private_List.push_back(std::make_unique<Private_Creator>(Private_Creator{creator, std::nullopt}));
+        Private_List.push_back(std::make_unique<Private_Creator>(Private_Creator{creator, std::nullopt, nullptr}));
         entry = Private_List.back().get();
-        entry->list = load_creator(window, creator);
+        if (Log_Capture::active() != nullptr) {
+            entry->load_messages = std::make_shared<Log_Once>();
+            Log_Capture capture(entry->load_messages->records);
+            entry->list = load_creator(window, creator);
+        } else {
+            entry->list = load_creator(window, creator);
+        }
     }
+    Log_Refer_Once(window, entry->load_messages);
     return entry->list ? &*entry->list : nullptr;
 }
 

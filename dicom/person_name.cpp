@@ -5,15 +5,15 @@
 #include <string_view>
 
 #include "util/log.h"
-#include "util/region.h"
 
 namespace {
 
 constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/conv_name_fct";
 constexpr int Display_Slots = 128;
 
-char display_ring[Display_Slots][Person_Name_Text_Size];
-int display_index = 0;
+// Per thread, as the value rings.
+thread_local char display_ring[Display_Slots][Person_Name_Text_Size];
+thread_local int display_index = 0;
 
 // The cleaned component, or nullopt when nothing is left.
 std::optional<std::string> clean(const char* text) {
@@ -85,10 +85,8 @@ char* conv_name_to_dicom(const Person_Name* name, char* buffer) {
 }
 
 const char* conv_name_to_text(const Person_Name* name) {
-    Mutex_Access_Start();
     char* buffer = display_ring[display_index];
     display_index = (display_index + 1) % Display_Slots;
-    Mutex_Access_End();
     if (!name || name->nb == 0) return nullptr;
     std::snprintf(buffer, Person_Name_Text_Size, "%s%s%s%s%s%s%s%s%s", text_or_empty(name->prefix),
                   name->prefix ? " " : "", text_or_empty(name->family), name->given ? ", " : "",

@@ -5,7 +5,6 @@
 #include <new>
 #include <string_view>
 
-#include "util/region.h"
 
 namespace {
 
@@ -17,15 +16,14 @@ struct Text_Ring {
     std::array<std::vector<std::string>, Ring_Slots> slot;
     int index = 0;
 };
-Text_Ring string_ring;  // NEMA_Value_Str
-Text_Ring name_text_ring;  // NEMA_Value_Name's split values
-std::array<std::vector<Person_Name>, Ring_Slots> name_ring;  // advanced with name_text_ring
+// Per thread: readers working side by side each have their own slots.
+thread_local Text_Ring string_ring;  // NEMA_Value_Str
+thread_local Text_Ring name_text_ring;  // NEMA_Value_Name's split values
+thread_local std::array<std::vector<Person_Name>, Ring_Slots> name_ring;  // advanced with name_text_ring
 
 int next_slot(Text_Ring& ring) {
-    Mutex_Access_Start();
     const int taken = ring.index;
     ring.index = (ring.index + 1) % Ring_Slots;
-    Mutex_Access_End();
     return taken;
 }
 

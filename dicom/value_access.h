@@ -1,5 +1,6 @@
 // Values of an element as texts and person names. Results live in rings of 128 slots per
-// accessor: valid until the same accessor has been called 128 more times; never freed by callers.
+// accessor and thread: valid until the same accessor has been called 128 more times on the
+// same thread; never freed by callers.
 #pragma once
 
 #include <cstddef>
@@ -18,13 +19,14 @@ const std::vector<std::string>* NEMA_Value_Str(Win_Handle window, DICOM_Tag* tag
 // not loaded here.
 const std::vector<Person_Name>* NEMA_Value_Name(Win_Handle window, DICOM_Tag* tag, uint16_t vr);
 
-// Frees every slot of both value rings.
+// Frees every slot of both value rings of the calling thread.
 void NEMA_Value_Cleanup();
 
 // Where values left on disk (longer than 1024 bytes, not loaded) are read from: kind 1 a file
 // of that name, any other kind the buffer (not copied: it must outlive the registration).
 // Elements do not remember their source, so the reader registers it for the file it reads
-// and clears it when done; with no source such values fail to load.
+// and clears it when done; with no source such values fail to load. The registration belongs
+// to the calling thread.
 inline constexpr int Value_Source_File = 1;
 inline constexpr int Value_Source_Memory = 2;
 void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size);

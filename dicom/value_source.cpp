@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <mutex>
 #include <new>
 
 #include "dicom/value_access.h"
@@ -22,13 +21,10 @@ struct Value_Source {
     std::size_t size = 0;
 };
 
-std::mutex source_lock;
-Value_Source current_source;
+// Per thread: each reader loads from the file it is reading.
+thread_local Value_Source current_source;
 
-Value_Source registered() {
-    std::lock_guard lock(source_lock);
-    return current_source;
-}
+const Value_Source& registered() { return current_source; }
 
 void report_system_error(Win_Handle window, int error) {
     Log_Message(window, LOG_WARNING, "%s", Error_Str(error));
@@ -122,13 +118,11 @@ bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& sourc
 }  // namespace
 
 void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size) {
-    std::lock_guard lock(source_lock);
     current_source = Value_Source{kind == Value_Source_File ? Value_Source_File : Value_Source_Memory,
                                   file_name, buffer, size};
 }
 
 void NEMA_Value_Source_Clear() {
-    std::lock_guard lock(source_lock);
     current_source = Value_Source{};
 }
 

@@ -1,6 +1,7 @@
 // Sorting image files into the patient / study / series / image tree.
 #include "dirscan/tree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 
@@ -234,6 +235,29 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     DICOMDIR_Tag_Copy(&image.transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010));
     fill_slots(image, Kestrapol_Tag_Lists.image, &root, set, window);
     return 1;
+}
+
+std::vector<uint32_t> Kestrapol_Image_Keys() {
+    static constexpr uint32_t Keys[] = {0x00020002, 0x00020003, 0x00020010, 0x00080018,
+                                        0x00100010, 0x00100020, 0x0020000D, 0x0020000E};
+    std::vector<uint32_t> wanted(std::begin(Keys), std::end(Keys));
+    for (const Dir_Tag_Selection* selection : {&Kestrapol_Tag_Lists.patient, &Kestrapol_Tag_Lists.study,
+                                               &Kestrapol_Tag_Lists.series, &Kestrapol_Tag_Lists.image}) {
+        for (std::size_t i = 0; i < selection->group.size(); ++i)
+            wanted.push_back(uint32_t{selection->group[i]} << 16 | selection->element[i]);
+    }
+    std::sort(wanted.begin(), wanted.end());
+    return wanted;
+}
+
+DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys) {
+    DICOM_Tag_List part;
+    part.reserve(keys.size());
+    for (DICOM_Tag& tag : set) {
+        const uint32_t key = uint32_t{tag.group} << 16 | tag.element;
+        if (std::binary_search(keys.begin(), keys.end(), key)) part.push_back(std::move(tag));
+    }
+    return part;
 }
 
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {

@@ -120,6 +120,13 @@ inline Dir_Item& Dir_Children::emplace_back() { return *items_.emplace_back(std:
 // A missing data set (the file could not be read) is refused like one without Patient's Name.
 int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_List* set, Dir_Item* dir_list);
 
+// The top-level elements of set that Kestrapol_Add_Image looks at (the record keys and the
+// configured attributes), moved out in their order: the tree comes out the same from them as
+// from the whole set.
+// keys: Kestrapol_Image_Keys() for the current configuration.
+DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys);
+std::vector<uint32_t> Kestrapol_Image_Keys();
+
 // Copies attribute into slot (empties the slot for nullptr). Returns 1.
 int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute);
 

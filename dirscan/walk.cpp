@@ -3,8 +3,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <thread>
 
+#include "dicom/value_access.h"
+#include "dirscan/read_ahead.h"
 #include "dirscan/scan_read.h"
 #include "util/directory.h"
 #include "util/system_error.h"
@@ -28,23 +31,26 @@ std::string relative_name(const std::string& folder, const std::string& path) {
     return name;
 }
 
+bool is_directory_file(const std::string& path) { return File_Name_Split(path).name == "DICOMDIR"; }
+
+// prepared: the file as a helper thread read it, or nullptr to read it here.
 int analyze_file(Win_Handle window, const std::string& path, const std::string& name, Dir_Item* dir_list,
-                 const std::string& indent, Progress_Window* progress) {
+                 const std::string& indent, Progress_Window* progress, Read_Result* prepared = nullptr) {
     Progress_Add(progress, 1);
     // Directory files, also a temporary one left by an interrupted write, are never read.
-    if (File_Name_Split(path).name == "DICOMDIR") return 0;
+    if (is_directory_file(path)) return 0;
 
     // Headers of typical files fit in one read; a bulk value after them costs no large copy.
     // One source per thread, its buffer kept from file to file; closed before leaving.
     thread_local File_Source source(Walk_Read_Buffer_Size);
-    const Scan_Prefix prefix = DICOMDIR_Scan_Open(path, source);
+    const Scan_Prefix prefix = prepared ? prepared->prefix : DICOMDIR_Scan_Open(path, source);
     struct Closer {
         File_Source& source;
         ~Closer() { source.close(); }
     } closer{source};
     if (prefix == Scan_Prefix::Unreadable) {
-        if (!source.is_open()) {
-            const int error = errno;
+        const int error = prepared ? prepared->error : errno;
+        if (!(prepared ? prepared->opened : source.is_open())) {
             Log_Message(window, LOG_WARNING, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
             Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
         }
@@ -58,13 +64,50 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     Log_Message(window, LOG_REPORT, "\x02\t file:     %s\x01%s", indent.c_str(), name.c_str());
     Kestrapol_Name_Check(window, name);
     ++nb_files;
-    std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source);
+    std::optional<DICOM_Tag_List> set;
+    if (prepared) {
+        // Values left on disk load on this thread as well.
+        NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
+        Log_Replay(prepared->messages);
+        set = std::move(prepared->set);
+    } else {
+        set = DICOMDIR_Scan_Read(window, path, source);
+    }
     Log_Message(window, LOG_TRACE_1, "\x02\t Kestrapol: Parsing DICOM tags...");
     // The data set is dropped here (its storage kept for the next file): only the tree's copies remain.
     Kestrapol_Add_Image(window, name, set ? &*set : nullptr, dir_list);
-    if (set) DICOMDIR_Scan_Recycle(std::move(*set));
+    if (set && prepared) prepared->set = std::move(set);  // back to the helpers
+    else if (set) DICOMDIR_Scan_Recycle(std::move(*set));
     return 1;
 }
+
+// The helpers of the walk running on this thread; nullptr while files are read here.
+thread_local Read_Ahead* walk_helpers = nullptr;
+
+// Hands a folder's files to the helpers for as long as the walk is in its file list.
+class Files_Ahead {
+public:
+    explicit Files_Ahead(const Dir_List& files) {
+        if (walk_helpers == nullptr || files.size() < 2) return;
+        std::vector<std::string> paths;
+        paths.reserve(files.size());
+        for (const Dir_Entry& entry : files) {
+            paths.push_back(entry.Hidden || is_directory_file(entry.File) ? std::string() : entry.File);
+        }
+        helpers_ = walk_helpers;
+        helpers_->start(std::move(paths));
+    }
+    ~Files_Ahead() {
+        if (helpers_ != nullptr) helpers_->finish();
+    }
+    Files_Ahead(const Files_Ahead&) = delete;
+    Files_Ahead& operator=(const Files_Ahead&) = delete;
+
+    Read_Ahead* helpers() const { return helpers_; }
+
+private:
+    Read_Ahead* helpers_ = nullptr;
+};
 
 // The folder branch of Kestrapol_Analyze.
 int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
@@ -84,14 +127,19 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
         }
     }
     if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
-        for (const Dir_Entry& entry : *files) {
+        const Files_Ahead files_ahead(*files);
+        Read_Ahead* const ahead = files_ahead.helpers();
+        for (std::size_t i = 0; i < files->size(); ++i) {
+            const Dir_Entry& entry = (*files)[i];
             if (Progress_Cancelled(progress)) return 0;
             Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: file:%s", entry.File.c_str());
             if (entry.Hidden) continue;
             // Listed as a plain file: no need to ask the file system again.
             Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze(%s)", entry.File.c_str());
+            std::optional<Read_Result> prepared;
+            if (ahead) prepared = ahead->take(i);
             total += analyze_file(window, entry.File, relative_name(dir_list->path, entry.File), dir_list, inner,
-                                  progress);
+                                  progress, prepared ? &*prepared : nullptr);
         }
     }
     return total;
@@ -125,6 +173,15 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
 
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                       Progress_Window* progress) {
+    // The outermost call starts the helpers for the whole walk.
+    if (walk_helpers == nullptr && Kestrapol_Read_Threads > 0) {
+        Read_Ahead helpers(window, Kestrapol_Read_Threads);
+        walk_helpers = &helpers;
+        struct Reset {
+            ~Reset() { walk_helpers = nullptr; }
+        } reset;
+        return Kestrapol_Analyze(window, path, dir_list, indent, progress);
+    }
     Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze(%s)", path.c_str());
     const std::string name = relative_name(dir_list->path, path);
     if (Progress_Cancelled(progress)) return 0;

@@ -1,5 +1,6 @@
 #include "util/log.h"
 #include "util/log_sink.h"
+#include "util/log_capture.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -56,6 +57,7 @@ int Log_Message(Win_Handle window, int kind, const char* format, ...) {
     std::vsnprintf(text, sizeof text, format, args);  // longer messages are cut
     va_end(args);
 
+    if (Log_Capture_Take(window, kind, text)) return 1;
     Log_Handler_Fn handler = installed_handler.load();
     return handler ? handler(window, kind, text) : default_handler(window, kind, text);
 }

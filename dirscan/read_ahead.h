@@ -1,0 +1,78 @@
+// Reading the files of a folder on helper threads, ahead of the walk.
+//
+// The walk takes the results in list order and reports what each reading held back when it
+// reaches that file, so its output is the same as when it reads every file itself.
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dicom/tag.h"
+#include "dirscan/scan_read.h"
+#include "util/log_capture.h"
+
+// One file as a helper thread read it.
+struct Read_Result {
+    Scan_Prefix prefix = Scan_Prefix::Unreadable;
+    bool opened = false;                 // false with prefix Unreadable: the open failed with error
+    int error = 0;
+    std::optional<DICOM_Tag_List> set;   // the data set of a DICOM file, as DICOMDIR_Scan_Read gives it
+    std::vector<Log_Record> messages;    // what reading reported, held back
+};
+
+// Helper threads that stay for a whole walk; they read one list of files at a time.
+class Read_Ahead {
+public:
+    Read_Ahead(Win_Handle window, int threads);
+    // Stops the helpers after the files each is reading.
+    ~Read_Ahead();
+    Read_Ahead(const Read_Ahead&) = delete;
+    Read_Ahead& operator=(const Read_Ahead&) = delete;
+
+    // Hands the helpers a list of files in walk order; an empty path is one the walk will not
+    // read. A list still being read is dropped first.
+    void start(std::vector<std::string> paths);
+    // Waits for the result of file index of the current list and hands it over. Indices are
+    // taken in ascending order; the ones skipped are never waited for.
+    Read_Result take(std::size_t index);
+    // Drops the current list: waits for the files being read, forgets results not taken.
+    void finish();
+    // Gives a data set back once the walk is done with it: its storage serves a later file.
+    void recycle(DICOM_Tag_List&& set);
+
+private:
+    // Files read beyond the one the walk waits for: bounds the data sets held at once.
+    static constexpr std::size_t Window = 32;
+    // Files a helper reads per turn.
+    static constexpr std::size_t Run = 8;
+
+    void work();
+    bool has_work() const;
+    // Reads the next run of files with the lock released, then stores their results.
+    void read_run(std::unique_lock<std::mutex>& guard);
+
+    Win_Handle window_;
+    std::vector<uint32_t> keys_;     // the tags the tree takes from a data set
+    std::vector<std::string> paths_;
+    std::vector<std::optional<Read_Result>> results_;
+    std::vector<DICOM_Tag_List> spare_sets_;
+    std::mutex lock_;
+    std::condition_variable done_;   // a result is ready, or a helper is idle
+    std::condition_variable room_;   // a new list, the walk moved on, or stop
+    std::size_t next_ = 0;           // next file to read
+    std::size_t wanted_ = 0;         // the file the walk takes next
+    std::size_t busy_ = 0;           // helpers reading files of the current list
+    std::size_t idle_ = 0;           // helpers waiting for room
+    std::size_t waiting_ = 0;        // walk threads waiting for a result or for the helpers to stop
+    bool stop_ = false;
+    std::vector<std::thread> helpers_;
+};
+
+// Helper threads that read ahead of the walk (which reads too rather than wait); 0 reads every
+// file on the walk's own thread. By default one per processor beyond the first, at most 3.
+extern int Kestrapol_Read_Threads;
