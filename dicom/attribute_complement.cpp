@@ -67,9 +67,10 @@ struct Creator_Cache {
     std::string text;
 };
 
-// A description given as it stands (what DICOM_Attribute_Describe does with "%s" or plain text).
+// A description given as it stands, without any zero byte (what DICOM_Attribute_Describe does
+// with "%s" or plain text).
 void describe_as(DICOM_Tag& node, uint16_t vr, std::string_view text) {
-    node.description = text.substr(0, std::min(text.find('\0'), Description_Size - 1));
+    node.description = text.substr(0, std::min(text.size(), Description_Size - 1));
     if (vr != 0) node.vr_def = vr;
 }
 

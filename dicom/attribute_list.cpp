@@ -160,7 +160,8 @@ DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DIC
     }
     DICOM_Tag* inserted = &list->back();
     if (whole) {
-        DICOM_Attribute_Take_Tag(window, root, inserted, source);
+        // Moving left source with neither value nor description.
+        DICOM_Attribute_Settle_Taken(window, root, inserted);
         return inserted;
     }
     // Taking: the copy goes without value and description, which then move over as they are

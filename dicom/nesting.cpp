@@ -94,18 +94,3 @@ int DICOM_Attribute_Item_Stop(Win_Handle window, DICOM_Root* root, int level) {
 
 int DICOM_Root_Depth(const DICOM_Root* root) { return root->depth; }
 
-void DICOM_Root_Get_Entry(const DICOM_Root* root, int depth, uint16_t* group, uint16_t* element,
-                          uint16_t* flags) {
-    const bool ok = valid_depth(depth);
-    if (group) *group = ok ? root->Seq_Group[depth] : 0;
-    if (element) *element = ok ? root->Seq_Element[depth] : 0;
-    if (flags) *flags = ok ? root->Seq_Flags[depth] : 0;
-}
-
-void DICOM_Root_Set_Entry(DICOM_Root* root, int depth, uint16_t group, uint16_t element,
-                          uint16_t flags) {
-    if (!valid_depth(depth)) return;
-    root->Seq_Group[depth] = group;
-    root->Seq_Element[depth] = element;
-    root->Seq_Flags[depth] = flags;
-}

@@ -29,7 +29,18 @@ int DICOM_Attribute_Item_Stop(Win_Handle window, DICOM_Root* root, int level);
 
 // Accessors. A depth outside 0-9 reads as (0, 0, 0) and is not written.
 int DICOM_Root_Depth(const DICOM_Root* root);
-void DICOM_Root_Get_Entry(const DICOM_Root* root, int depth, uint16_t* group, uint16_t* element,
-                          uint16_t* flags = nullptr);
-void DICOM_Root_Set_Entry(DICOM_Root* root, int depth, uint16_t group, uint16_t element,
-                          uint16_t flags);
+// (Inline: every element inserted or formatted passes through them.)
+inline void DICOM_Root_Get_Entry(const DICOM_Root* root, int depth, uint16_t* group, uint16_t* element,
+                                 uint16_t* flags = nullptr) {
+    const bool ok = depth >= 0 && depth < DICOM_Max_Depth;
+    if (group) *group = ok ? root->Seq_Group[depth] : 0;
+    if (element) *element = ok ? root->Seq_Element[depth] : 0;
+    if (flags) *flags = ok ? root->Seq_Flags[depth] : 0;
+}
+inline void DICOM_Root_Set_Entry(DICOM_Root* root, int depth, uint16_t group, uint16_t element,
+                                 uint16_t flags) {
+    if (depth < 0 || depth >= DICOM_Max_Depth) return;
+    root->Seq_Group[depth] = group;
+    root->Seq_Element[depth] = element;
+    root->Seq_Flags[depth] = flags;
+}
