@@ -209,6 +209,30 @@ Header_Read read_header(Win_Handle window, Fields&& fields, int& mode, uint16_t&
     return Header_Read::Go_On;
 }
 
+// The usual header, explicit VR little endian, straight from buffered bytes. false (nothing
+// changed) for anything else: other modes, items and delimiters, vendor repairs, a VR that
+// is no pair of capitals, traced reading.
+bool read_plain_explicit(const uint8_t* bytes, int mode, uint16_t& group, uint16_t& element, uint16_t& vr,
+                         uint32_t& length, std::size_t& used) {
+    if ((mode & 0x07) != 0 || !(mode & Mode_Explicit) || Trace_On(LOG_TRACE_5)) return false;
+    const uint16_t g = DICOM_Read_16(0, bytes);
+    if (g == 0xFFFE || g == 0x3F3F) return false;
+    if (!is_upper_letter(bytes[4]) || !is_upper_letter(bytes[5])) return false;
+    const uint16_t code = static_cast<uint16_t>((bytes[4] << 8) | bytes[5]);
+    if (VR_Has_Long_Length(code) || code == VR_OX) {
+        if (DICOM_Read_16(0, bytes + 6) != 0) return false;
+        length = DICOM_Read_32(0, bytes + 8);
+        used = 12;
+    } else {
+        length = DICOM_Read_16(0, bytes + 6);
+        used = 8;
+    }
+    group = g;
+    element = DICOM_Read_16(0, bytes + 2);
+    vr = code;
+    return true;
+}
+
 }  // namespace
 
 int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
@@ -218,8 +242,14 @@ int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint
 
     uint32_t length = 0;
     Header_Read header;
+    std::size_t used = 0;
     if (const uint8_t* held = source.held_at(Longest_Header)) {
-        header = read_header(window, Held_Fields(source, held), mode, group, element, vr, length, length_out);
+        if (read_plain_explicit(held, mode, group, element, vr, length, used)) {
+            source.seek(start + used);
+            header = Header_Read::Go_On;
+        } else {
+            header = read_header(window, Held_Fields(source, held), mode, group, element, vr, length, length_out);
+        }
     } else {
         header = read_header(window, Read_Fields(window, source), mode, group, element, vr, length, length_out);
     }

@@ -253,9 +253,16 @@ std::vector<uint32_t> Kestrapol_Image_Keys() {
 DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys) {
     DICOM_Tag_List part;
     part.reserve(keys.size());
+    // Elements normally come in ascending order: the search for the next one goes on from
+    // where the last one stopped, and starts over only when the order breaks.
+    auto wanted = keys.begin();
+    uint32_t last = 0;
     for (DICOM_Tag& tag : set) {
         const uint32_t key = uint32_t{tag.group} << 16 | tag.element;
-        if (std::binary_search(keys.begin(), keys.end(), key)) part.push_back(std::move(tag));
+        if (key < last) wanted = keys.begin();
+        last = key;
+        while (wanted != keys.end() && *wanted < key) ++wanted;
+        if (wanted != keys.end() && *wanted == key) part.push_back(std::move(tag));
     }
     return part;
 }

@@ -31,7 +31,10 @@ std::string relative_name(const std::string& folder, const std::string& path) {
     return name;
 }
 
-bool is_directory_file(const std::string& path) { return File_Name_Split(path).name == "DICOMDIR"; }
+bool is_directory_file(const std::string& path) {
+    // Most paths do not hold the name at all: no need to split them.
+    return path.find("DICOMDIR") != std::string::npos && File_Name_Split(path).name == "DICOMDIR";
+}
 
 // prepared: the file as a helper thread read it, or nullptr to read it here.
 int analyze_file(Win_Handle window, const std::string& path, const std::string& name, Dir_Item* dir_list,
