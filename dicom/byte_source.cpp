@@ -31,8 +31,13 @@ bool File_Source::open(const std::string& path) {
     return open_descriptor(path) && take_size();
 }
 
-bool File_Source::open_head(const std::string& path) {
-    if (!open_descriptor(path)) return false;
+bool File_Source::open_head(const std::string& path) { return open_descriptor(path) && read_head(); }
+
+bool File_Source::open_head_in(int folder, const std::string& name, const std::string& path) {
+    return open_descriptor(path, folder, name.c_str()) && read_head();
+}
+
+bool File_Source::read_head() {
     ++system_calls_;
     const ssize_t got = ::pread(fd_, buffer_.get(), buffer_size_, 0);
     if (got > 0) {
@@ -50,7 +55,7 @@ bool File_Source::open_head(const std::string& path) {
     return take_size();
 }
 
-bool File_Source::open_descriptor(const std::string& path) {
+bool File_Source::open_descriptor(const std::string& path, int folder, const char* name) {
     close();
     name_ = path;
     position_ = 0;
@@ -59,7 +64,7 @@ bool File_Source::open_descriptor(const std::string& path) {
     held_length_ = 0;
     buffer_offset_ = 0;
     ++system_calls_;
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = name != nullptr ? ::openat(folder, name, O_RDONLY | O_CLOEXEC) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     return fd_ >= 0;
 }
 

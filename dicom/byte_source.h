@@ -91,6 +91,9 @@ public:
     // The same for a plain file, reading its first buffer at once: a file shorter than the
     // buffer tells its size by the short read and costs no status query.
     bool open_head(const std::string& path);
+    // The same for the file name in the open folder folder (path is what messages show): the
+    // system does not look up the folders of the path again.
+    bool open_head_in(int folder, const std::string& name, const std::string& path);
     void close() override;
     bool is_open() const { return fd_ >= 0; }
     bool is_file() const override { return true; }
@@ -104,7 +107,8 @@ public:
     uint64_t system_calls() const { return system_calls_; }
 
 private:
-    bool open_descriptor(const std::string& path);
+    bool open_descriptor(const std::string& path, int folder = -1, const char* name = nullptr);
+    bool read_head();
     bool take_size();
     bool fill(uint64_t offset, std::size_t want);
     long read_with(uint8_t* destination, std::size_t count, std::size_t fill_size);

@@ -1,6 +1,9 @@
 #include "dicom/person_name.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <initializer_list>
 #include <new>
 #include <string_view>
 
@@ -69,6 +72,21 @@ void conv_name_free(Person_Name* name) {
     *name = Person_Name{};
 }
 
+namespace {
+
+// The pieces one after the other in buffer, cut as snprintf cuts (size - 1 characters at most).
+void join_pieces(char* buffer, std::size_t size, std::initializer_list<std::string_view> pieces) {
+    std::size_t used = 0;
+    for (std::string_view piece : pieces) {
+        const std::size_t n = std::min(piece.size(), size - 1 - used);
+        std::memcpy(buffer + used, piece.data(), n);
+        used += n;
+    }
+    buffer[used] = '\0';
+}
+
+}  // namespace
+
 char* conv_name_to_dicom(const Person_Name* name, char* buffer) {
     if (!buffer) return nullptr;
     buffer[0] = '\0';
@@ -77,10 +95,10 @@ char* conv_name_to_dicom(const Person_Name* name, char* buffer) {
     const bool after_given = name->middle || name->prefix || name->suffix;
     const bool after_middle = name->prefix || name->suffix;
     const bool after_prefix = name->suffix.has_value();
-    std::snprintf(buffer, Person_Name_Dicom_Size, "%s%s%s%s%s%s%s%s%s", text_or_empty(name->family),
-                  after_family ? "^" : "", text_or_empty(name->given), after_given ? "^" : "",
-                  text_or_empty(name->middle), after_middle ? "^" : "", text_or_empty(name->prefix),
-                  after_prefix ? "^" : "", text_or_empty(name->suffix));
+    join_pieces(buffer, Person_Name_Dicom_Size,
+                {text_or_empty(name->family), after_family ? "^" : "", text_or_empty(name->given),
+                 after_given ? "^" : "", text_or_empty(name->middle), after_middle ? "^" : "",
+                 text_or_empty(name->prefix), after_prefix ? "^" : "", text_or_empty(name->suffix)});
     return buffer;
 }
 
@@ -88,9 +106,9 @@ const char* conv_name_to_text(const Person_Name* name) {
     char* buffer = display_ring[display_index];
     display_index = (display_index + 1) % Display_Slots;
     if (!name || name->nb == 0) return nullptr;
-    std::snprintf(buffer, Person_Name_Text_Size, "%s%s%s%s%s%s%s%s%s", text_or_empty(name->prefix),
-                  name->prefix ? " " : "", text_or_empty(name->family), name->given ? ", " : "",
-                  text_or_empty(name->given), name->middle ? " " : "", text_or_empty(name->middle),
-                  name->suffix ? " " : "", text_or_empty(name->suffix));
+    join_pieces(buffer, Person_Name_Text_Size,
+                {text_or_empty(name->prefix), name->prefix ? " " : "", text_or_empty(name->family),
+                 name->given ? ", " : "", text_or_empty(name->given), name->middle ? " " : "",
+                 text_or_empty(name->middle), name->suffix ? " " : "", text_or_empty(name->suffix)});
     return buffer;
 }

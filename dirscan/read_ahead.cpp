@@ -17,7 +17,10 @@ int default_read_threads() {
     return processors > 1 ? static_cast<int>(std::min(processors - 1, 3u)) : 0;
 }
 
-Read_Result read_file(Win_Handle window, const std::string& path, const std::vector<uint32_t>& keys) {
+// part: storage for the data set handed over.
+Read_Result read_file(Win_Handle window, const Dir_Entry& file, int folder, const std::vector<uint32_t>& keys,
+                      DICOM_Tag_List&& part) {
+    const std::string& path = file.File;
     Read_Result result;
     Log_Capture capture(result.messages);
     thread_local File_Source source(Read_Buffer_Size);
@@ -25,14 +28,15 @@ Read_Result read_file(Win_Handle window, const std::string& path, const std::vec
         File_Source& source;
         ~Closer() { source.close(); }
     } closer{source};
-    result.prefix = DICOMDIR_Scan_Open(path, source);
+    result.prefix = DICOMDIR_Scan_Open(path, source, folder, file.Name);
     if (result.prefix == Scan_Prefix::Unreadable) {
         result.error = errno;
         result.opened = source.is_open();
     } else if (result.prefix == Scan_Prefix::DICOM) {
         // Only what the tree takes crosses to the walk's thread; the rest is recycled here.
         if (std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source)) {
-            result.set = Kestrapol_Image_Part(*set, keys);
+            Kestrapol_Image_Part(*set, keys, part);
+            result.set = std::move(part);
             DICOMDIR_Scan_Recycle(std::move(*set));
         }
     }
@@ -58,21 +62,28 @@ Read_Ahead::~Read_Ahead() {
     for (std::thread& helper : helpers_) helper.join();
 }
 
-bool Read_Ahead::has_work() const { return next_ < paths_.size() && next_ < wanted_ + Window; }
+std::size_t Read_Ahead::file_count() const { return files_ != nullptr ? files_->size() : 0; }
+
+bool Read_Ahead::has_work() const { return next_ < file_count() && next_ < wanted_ + Window; }
 
 void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard) {
     // A run of files per turn: every hand-over between threads costs a wake-up.
     const std::size_t first = next_;
-    const std::size_t count = std::min(Run, paths_.size() - first);
+    const std::size_t count = std::min(Run, file_count() - first);
     next_ += count;
-    std::vector<std::string> paths(paths_.begin() + static_cast<std::ptrdiff_t>(first),
-                                   paths_.begin() + static_cast<std::ptrdiff_t>(first + count));
+    std::vector<DICOM_Tag_List> parts;
+    while (parts.size() < count && !spare_sets_.empty()) {
+        parts.push_back(std::move(spare_sets_.back()));
+        spare_sets_.pop_back();
+    }
+    parts.resize(count);
     ++busy_;
     guard.unlock();
 
+    // The list and its marks stay as they are until finish(), which waits for busy_ to drop.
     std::vector<Read_Result> read(count);
     for (std::size_t i = 0; i < count; ++i) {
-        if (!paths[i].empty()) read[i] = read_file(window_, paths[i], keys_);
+        if (!skip_[first + i]) read[i] = read_file(window_, (*files_)[first + i], folder_, keys_, std::move(parts[i]));
     }
 
     guard.lock();
@@ -93,12 +104,14 @@ void Read_Ahead::work() {
     }
 }
 
-void Read_Ahead::start(std::vector<std::string> paths) {
+void Read_Ahead::start(const Dir_List& files, std::vector<bool> skip, int folder) {
     finish();
     std::lock_guard guard(lock_);
-    paths_ = std::move(paths);
+    files_ = &files;
+    skip_ = std::move(skip);
+    folder_ = folder;
     results_.clear();
-    results_.resize(paths_.size());
+    results_.resize(files.size());
     next_ = 0;
     wanted_ = 0;
     if (idle_ > 0) room_.notify_all();
@@ -127,17 +140,19 @@ Read_Result Read_Ahead::take(std::size_t index) {
 
 void Read_Ahead::finish() {
     std::unique_lock guard(lock_);
-    next_ = paths_.size();  // nothing more is started
+    next_ = file_count();  // nothing more is started
     ++waiting_;
     done_.wait(guard, [this] { return busy_ == 0; });
     --waiting_;
-    paths_.clear();
+    files_ = nullptr;
+    skip_.clear();
+    folder_ = -1;
     results_.clear();
     next_ = wanted_ = 0;
 }
 
 void Read_Ahead::recycle(DICOM_Tag_List&& set) {
-    // Cleared by the helper that reuses it, on its own processor.
+    set.clear();
     std::lock_guard guard(lock_);
-    if (spare_sets_.size() < 2 * helpers_.size() + 2) spare_sets_.push_back(std::move(set));
+    if (spare_sets_.size() < Window + Run * (helpers_.size() + 1)) spare_sets_.push_back(std::move(set));
 }

@@ -14,6 +14,7 @@
 
 #include "dicom/tag.h"
 #include "dirscan/scan_read.h"
+#include "util/directory.h"
 #include "util/log_capture.h"
 
 // One file as a helper thread read it.
@@ -34,15 +35,17 @@ public:
     Read_Ahead(const Read_Ahead&) = delete;
     Read_Ahead& operator=(const Read_Ahead&) = delete;
 
-    // Hands the helpers a list of files in walk order; an empty path is one the walk will not
-    // read. A list still being read is dropped first.
-    void start(std::vector<std::string> paths);
+    // Hands the helpers a folder's files in walk order (files stays unchanged until finish);
+    // skip marks the ones the walk will not read. folder: the folder open, or -1. A list still
+    // being read is dropped first.
+    void start(const Dir_List& files, std::vector<bool> skip, int folder);
     // Waits for the result of file index of the current list and hands it over. Indices are
     // taken in ascending order; the ones skipped are never waited for.
     Read_Result take(std::size_t index);
     // Drops the current list: waits for the files being read, forgets results not taken.
     void finish();
-    // Gives a data set back once the walk is done with it: its storage serves a later file.
+    // Gives a data set back once the walk is done with it: its storage serves a later file
+    // instead of an allocation on one thread and a release on another.
     void recycle(DICOM_Tag_List&& set);
 
 private:
@@ -53,12 +56,15 @@ private:
 
     void work();
     bool has_work() const;
+    std::size_t file_count() const;
     // Reads the next run of files with the lock released, then stores their results.
     void read_run(std::unique_lock<std::mutex>& guard);
 
     Win_Handle window_;
     std::vector<uint32_t> keys_;     // the tags the tree takes from a data set
-    std::vector<std::string> paths_;
+    const Dir_List* files_ = nullptr;
+    std::vector<bool> skip_;
+    int folder_ = -1;
     std::vector<std::optional<Read_Result>> results_;
     std::vector<DICOM_Tag_List> spare_sets_;
     std::mutex lock_;

@@ -137,7 +137,12 @@ void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set) {
 }
 
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source) {
-    if (!source.open_head(path)) return Scan_Prefix::Unreadable;
+    return DICOMDIR_Scan_Open(path, source, -1, path);
+}
+
+Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source, int folder, const std::string& name) {
+    const bool opened = folder >= 0 ? source.open_head_in(folder, name, path) : source.open_head(path);
+    if (!opened) return Scan_Prefix::Unreadable;
     // The buffered start of the file serves both the test and the header that follows.
     uint8_t head[Dicom_Head];
     source.seek(0);

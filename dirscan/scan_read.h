@@ -36,3 +36,5 @@ enum class Scan_Prefix {
 // start of the file, which also holds the header for DICOMDIR_Scan_Read. Reports
 // nothing; the source stays open for DICOMDIR_Scan_Read unless the file could not be opened.
 Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source);
+// The same for the file name in the open folder folder (-1: open path itself).
+Scan_Prefix DICOMDIR_Scan_Open(const std::string& path, File_Source& source, int folder, const std::string& name);

@@ -250,8 +250,8 @@ std::vector<uint32_t> Kestrapol_Image_Keys() {
     return wanted;
 }
 
-DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys) {
-    DICOM_Tag_List part;
+void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys, DICOM_Tag_List& part) {
+    part.clear();
     part.reserve(keys.size());
     // Elements normally come in ascending order: the search for the next one goes on from
     // where the last one stopped, and starts over only when the order breaks.
@@ -264,7 +264,6 @@ DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint3
         while (wanted != keys.end() && *wanted < key) ++wanted;
         if (wanted != keys.end() && *wanted == key) part.push_back(std::move(tag));
     }
-    return part;
 }
 
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {

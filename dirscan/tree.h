@@ -124,7 +124,8 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
 // configured attributes), moved out in their order: the tree comes out the same from them as
 // from the whole set.
 // keys: Kestrapol_Image_Keys() for the current configuration.
-DICOM_Tag_List Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys);
+// part is emptied first; its storage is reused.
+void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys, DICOM_Tag_List& part);
 std::vector<uint32_t> Kestrapol_Image_Keys();
 
 // Copies attribute into slot (empties the slot for nullptr). Returns 1.

@@ -37,8 +37,10 @@ bool is_directory_file(const std::string& path) {
 }
 
 // prepared: the file as a helper thread read it, or nullptr to read it here.
+// folder, file_name: the file's folder held open and its name there (folder -1: open path).
 int analyze_file(Win_Handle window, const std::string& path, const std::string& name, Dir_Item* dir_list,
-                 const std::string& indent, Progress_Window* progress, Read_Result* prepared = nullptr) {
+                 const std::string& indent, Progress_Window* progress, Read_Result* prepared = nullptr,
+                 int folder = -1, const std::string& file_name = {}) {
     Progress_Add(progress, 1);
     // Directory files, also a temporary one left by an interrupted write, are never read.
     if (is_directory_file(path)) return 0;
@@ -46,7 +48,7 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     // Headers of typical files fit in one read; a bulk value after them costs no large copy.
     // One source per thread, its buffer kept from file to file; closed before leaving.
     thread_local File_Source source(Walk_Read_Buffer_Size);
-    const Scan_Prefix prefix = prepared ? prepared->prefix : DICOMDIR_Scan_Open(path, source);
+    const Scan_Prefix prefix = prepared ? prepared->prefix : DICOMDIR_Scan_Open(path, source, folder, file_name);
     struct Closer {
         File_Source& source;
         ~Closer() { source.close(); }
@@ -90,15 +92,13 @@ thread_local Read_Ahead* walk_helpers = nullptr;
 // Hands a folder's files to the helpers for as long as the walk is in its file list.
 class Files_Ahead {
 public:
-    explicit Files_Ahead(const Dir_List& files) {
+    Files_Ahead(const Dir_List& files, int folder) {
         if (walk_helpers == nullptr || files.size() < 2) return;
-        std::vector<std::string> paths;
-        paths.reserve(files.size());
-        for (const Dir_Entry& entry : files) {
-            paths.push_back(entry.Hidden || is_directory_file(entry.File) ? std::string() : entry.File);
-        }
+        std::vector<bool> skip;
+        skip.reserve(files.size());
+        for (const Dir_Entry& entry : files) skip.push_back(entry.Hidden || is_directory_file(entry.File));
         helpers_ = walk_helpers;
-        helpers_->start(std::move(paths));
+        helpers_->start(files, std::move(skip), folder);
     }
     ~Files_Ahead() {
         if (helpers_ != nullptr) helpers_->finish();
@@ -130,7 +130,8 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
         }
     }
     if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
-        const Files_Ahead files_ahead(*files);
+        const Directory_Handle folder(path);
+        const Files_Ahead files_ahead(*files, folder.handle());
         Read_Ahead* const ahead = files_ahead.helpers();
         for (std::size_t i = 0; i < files->size(); ++i) {
             const Dir_Entry& entry = (*files)[i];
@@ -142,7 +143,8 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
             std::optional<Read_Result> prepared;
             if (ahead) prepared = ahead->take(i);
             total += analyze_file(window, entry.File, relative_name(dir_list->path, entry.File), dir_list, inner,
-                                  progress, prepared ? &*prepared : nullptr);
+                                  progress, prepared ? &*prepared : nullptr, folder.handle(), entry.Name);
+            if (prepared && prepared->set) ahead->recycle(std::move(*prepared->set));
         }
     }
     return total;
@@ -194,24 +196,28 @@ int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_
 
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name) {
     static constexpr std::string_view Allowed = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ";
+    // The fault of each character: 0, Name_Too_Long or Name_Bad_Character.
+    std::size_t position = 0;
+    const auto fault_of = [&position](char c) -> uint8_t {
+        if (c == '\\') {
+            position = 0;
+            return 0;
+        }
+        const uint8_t fault = position >= 8                                  ? Name_Too_Long
+                              : Allowed.find(c) == std::string_view::npos ? Name_Bad_Character
+                                                                           : 0;
+        ++position;
+        return fault;
+    };
+    uint8_t noted = 0;
+    for (char c : name) noted |= fault_of(c);
+    if (!noted) return 1;  // the usual case: nothing to mark
+
     std::string marked;
     marked.reserve(name.size() + 8);
-    uint8_t noted = 0;
-    std::size_t position = 0;
+    position = 0;
     for (char c : name) {
-        if (c == '\\') {
-            marked.push_back(c);
-            position = 0;
-            continue;
-        }
-        uint8_t fault = 0;
-        if (position >= 8)
-            fault = Name_Too_Long;
-        else if (Allowed.find(c) == std::string_view::npos)
-            fault = Name_Bad_Character;
-        ++position;
-        if (fault) {
-            noted |= fault;
+        if (fault_of(c)) {
             marked.push_back('\x04');
             marked.push_back(c);
             marked.push_back('\x01');
@@ -219,7 +225,6 @@ int Kestrapol_Name_Check(Win_Handle window, const std::string& name) {
             marked.push_back(c);
         }
     }
-    if (!noted) return 1;
     Log_Message(window, LOG_WARNING, "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"%s\" !", marked.c_str());
     name_flags |= noted;
     return 0;

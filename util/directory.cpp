@@ -180,3 +180,10 @@ int Directory_Create(const std::string& path) {
     }
     return Directory_Exist(folder);
 }
+
+Directory_Handle::Directory_Handle(const std::string& folder)
+    : handle_(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+
+Directory_Handle::~Directory_Handle() {
+    if (handle_ >= 0) ::close(handle_);
+}

@@ -34,6 +34,20 @@ std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder);
 bool Directory_Name_Less(const std::string& a, const std::string& b);
 
 int Directory_Exist(const std::string& path);  // 1 when path names an existing folder
+
+// A folder held open while its files are opened by name in it (the system then does not look
+// up the folders of their paths again). handle() is -1 when the folder could not be opened.
+class Directory_Handle {
+public:
+    explicit Directory_Handle(const std::string& folder);
+    ~Directory_Handle();
+    Directory_Handle(const Directory_Handle&) = delete;
+    Directory_Handle& operator=(const Directory_Handle&) = delete;
+    int handle() const { return handle_; }
+
+private:
+    int handle_ = -1;
+};
 int File_Exist(const std::string& path);       // 1 when path is a plain file that can be opened for reading
 // Joins the three pieces without separators and tests the result as File_Exist.
 int File_Exist_Parts(const char* folder, const char* name, const char* extension);
