@@ -121,6 +121,18 @@ void trace_insert(Win_Handle window, const DICOM_Tag& tag) {
 DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DICOM_Tag* source,
                   int level, bool take) {
     if (!root || !list || !source) return nullptr;
+    if (take && root->depth == 0 && source->item.empty() && !points_into(*list, source)) {
+        // The top level, as a reader's elements mostly go: nothing to reach, the element moves in whole.
+        trace_insert(window, *source);
+        try {
+            list->emplace_back(std::move(*source));
+        } catch (const std::bad_alloc&) {
+            Log_Memory_Error(window, __LINE__, Source_File, "calloc", "insert", 1, 64);
+            return nullptr;
+        }
+        DICOM_Attribute_Settle_Taken(window, root, &list->back());
+        return &list->back();
+    }
     auto trace = [&] { trace_insert(window, *source); };
     trace();
     list = reach_current(window, root, list, false, [&] {
