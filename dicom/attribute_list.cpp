@@ -11,6 +11,7 @@
 namespace {
 
 constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Tag_Attribute";
+constexpr std::size_t Item_Room = 4;
 
 bool matches(const DICOM_Tag& tag, uint16_t group, uint16_t element) {
     return (group == 0xFFFF || tag.group == group) && (element == 0xFFFF || tag.element == element);
@@ -164,6 +165,8 @@ DICOM_Tag* insert(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list, DIC
             source_copy = std::make_unique<DICOM_Tag>(*source);
             source = source_copy.get();
         }
+        // An item's list starts with room for a few elements rather than growing one at a time.
+        if (list->capacity() == 0) list->reserve(Item_Room);
         if (whole) list->emplace_back(std::move(*source));
         else list->emplace_back();
     } catch (const std::bad_alloc&) {
