@@ -13,7 +13,9 @@ constexpr int Little_Endian = 8;
 
 uint32_t even(uint32_t length) { return length + (length & 1); }
 
-void put(std::FILE* file, const void* bytes, std::size_t count) { std::fwrite(bytes, 1, count, file); }
+constexpr std::size_t Gather_Block = 64 * 1024;
+
+void put(DICOMDIR_Out out, const void* bytes, std::size_t count) { out.put(bytes, count); }
 
 // An element header gathered in memory, written with one call.
 class Header_Bytes {
@@ -25,8 +27,8 @@ public:
         bytes_[size_++] = static_cast<uint8_t>(code & 0xFF);
         return *this;
     }
-    uint32_t put(std::FILE* file) const {
-        ::put(file, bytes_.data(), size_);
+    uint32_t put(DICOMDIR_Out out) const {
+        ::put(out, bytes_.data(), size_);
         return static_cast<uint32_t>(size_);
     }
 
@@ -60,7 +62,7 @@ Header_Bytes header_bytes(uint16_t group, uint16_t element, uint16_t vr, uint32_
     return bytes;
 }
 
-uint32_t put_header(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length) {
+uint32_t put_header(DICOMDIR_Out file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length) {
     return header_bytes(group, element, vr, length).put(file);
 }
 
@@ -96,7 +98,23 @@ bool writable(const Dir_Tag& attribute) {
 
 }  // namespace
 
-uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
+void DICOMDIR_Out::put(const void* bytes, std::size_t count) {
+    if (gather == nullptr) {
+        std::fwrite(bytes, 1, count, file);
+        return;
+    }
+    const auto* first = static_cast<const uint8_t*>(bytes);
+    gather->insert(gather->end(), first, first + count);
+    if (gather->size() >= Gather_Block) flush();
+}
+
+void DICOMDIR_Out::flush() {
+    if (gather == nullptr || gather->empty()) return;
+    std::fwrite(gather->data(), 1, gather->size(), file);
+    gather->clear();
+}
+
+uint32_t DICOMDIR_Write_Element(DICOMDIR_Out file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
                                 uint32_t number) {
     if (vr == VR_SQ) return Header_Bytes().u16(group).u16(element).vr(vr).u16(0).u32(0xFFFFFFFF).put(file);
     Header_Bytes bytes = header_bytes(group, element, vr, length);
@@ -107,16 +125,19 @@ uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t elemen
     return bytes.put(file);
 }
 
-uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr,
+uint32_t DICOMDIR_Write_Element(DICOMDIR_Out file, uint16_t group, uint16_t element, uint16_t vr,
                                 std::string_view value) {
     const auto length = static_cast<uint32_t>(value.size());
     const uint32_t header = put_header(file, group, element, vr, even(length));
     put(file, value.data(), value.size());
-    if (length & 1) std::fputc(pad_byte(vr), file);
+    if (length & 1) {
+        const char pad = pad_byte(vr);
+        put(file, &pad, 1);
+    }
     return header + even(length);
 }
 
-uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute) {
+uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out file, const Dir_Tag& attribute) {
     if (!writable(attribute)) return 0;
     const uint16_t vr = record_vr(attribute);
     const auto length = static_cast<uint32_t>(attribute.length);
@@ -131,11 +152,14 @@ uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute) {
     } else if (length > 0) {
         put(file, attribute.data.get(), length);
     }
-    if (length & 1) std::fputc(pad_byte(vr), file);
+    if (length & 1) {
+        const char pad = pad_byte(vr);
+        put(file, &pad, 1);
+    }
     return header + even(length);
 }
 
-uint32_t DICOMDIR_Write_Delimiter(std::FILE* file, uint16_t group, uint16_t element) {
+uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out file, uint16_t group, uint16_t element) {
     return Header_Bytes().u16(group).u16(element).u32(element == 0xE000 ? 0xFFFFFFFF : 0).put(file);
 }
 

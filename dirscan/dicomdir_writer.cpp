@@ -41,13 +41,13 @@ std::string_view slot_text(const Dir_Tag& slot) {
     return {reinterpret_cast<const char*>(slot.data.get()), static_cast<std::size_t>(slot.length)};
 }
 
-void write_reference(std::FILE* file, uint16_t element, const Dir_Tag& slot) {
+void write_reference(DICOMDIR_Out file, uint16_t element, const Dir_Tag& slot) {
     if (DICOMDIR_Reference_Size(slot) == 0) return;
     DICOMDIR_Write_Element(file, 0x0004, element, VR_Code("UI"), slot_text(slot));
 }
 
 // One record and, after it, the records of its children.
-void write_record(std::FILE* file, const Dir_Item& node, const Dir_Item* next, int level) {
+void write_record(DICOMDIR_Out file, const Dir_Item& node, const Dir_Item* next, int level) {
     static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
     const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
     DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE000);
@@ -68,7 +68,7 @@ void write_record(std::FILE* file, const Dir_Item& node, const Dir_Item* next, i
 }
 
 // The fixed part, the records and the sequence delimiter.
-void write_body(std::FILE* file, const Dir_Item& root) {
+void write_body(DICOMDIR_Out file, const Dir_Item& root) {
     const uint16_t UL = VR_Code("UL");
     DICOMDIR_Write_Element(file, 0x0004, 0x1130, VR_Code("CS"), "TOTO");
     DICOMDIR_Write_Element(file, 0x0004, 0x1200, UL, 4, root.first);
@@ -104,7 +104,11 @@ int write_temporary(const std::string& temporary, const std::vector<uint8_t>& he
     }
     std::setvbuf(file.get(), nullptr, _IOFBF, Output_Buffer_Size);
     std::fwrite(head.data(), 1, head.size(), file.get());
-    write_body(file.get(), root);
+    // Records are gathered in memory and written in large blocks.
+    std::vector<uint8_t> gathered;
+    DICOMDIR_Out out(file.get(), &gathered);
+    write_body(out, root);
+    out.flush();
     if (std::fflush(file.get()) != 0 || std::ferror(file.get())) return errno ? errno : EIO;
     const long written = std::ftell(file.get());
     if (written < 0 || static_cast<uint32_t>(written) != expected) return EIO;

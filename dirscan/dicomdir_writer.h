@@ -32,18 +32,30 @@ int Kestrapol_Offset(Win_Handle window, Dir_Item* node, int level);
 // earlier DICOMDIR as it was. Returns 1, or 0 after reporting why nothing was written.
 int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level);
 
+// Where element bytes go: straight into file, or (with gather) gathered in memory and written to
+// file in large blocks, which spares a library call per element.
+struct DICOMDIR_Out {
+    DICOMDIR_Out(std::FILE* file, std::vector<uint8_t>* gather = nullptr) : file(file), gather(gather) {}
+    void put(const void* bytes, std::size_t count);
+    // Writes what is gathered.
+    void flush();
+
+    std::FILE* file;
+    std::vector<uint8_t>* gather;
+};
+
 // Element writers; each returns the number of bytes it wrote (the same on a failed stream, whose
 // error the caller checks once at the end).
 // Fixed record elements: a number for UL and US; no value for SQ (undefined length).
-uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
+uint32_t DICOMDIR_Write_Element(DICOMDIR_Out out, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
                                 uint32_t number);
 // Text and UID elements: the bytes of value, padded to even length.
-uint32_t DICOMDIR_Write_Element(std::FILE* file, uint16_t group, uint16_t element, uint16_t vr,
+uint32_t DICOMDIR_Write_Element(DICOMDIR_Out out, uint16_t group, uint16_t element, uint16_t vr,
                                 std::string_view value);
 // A configured attribute: nothing for an empty slot or one that cannot be written.
-uint32_t DICOMDIR_Write_Tag(std::FILE* file, const Dir_Tag& attribute);
+uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out out, const Dir_Tag& attribute);
 // Item start (undefined length), item end or sequence end.
-uint32_t DICOMDIR_Write_Delimiter(std::FILE* file, uint16_t group, uint16_t element);
+uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out out, uint16_t group, uint16_t element);
 
 // Size of what DICOMDIR_Write_Tag writes for attribute (0 when it writes nothing).
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute);
