@@ -145,12 +145,12 @@ uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out file, const Dir_Tag& attribute) {
     const std::size_t width = number_width(vr);
     if ((attribute.syntax & 1) && width > 1) {
         // Values read from a big-endian file: each number's bytes in little-endian order.
-        std::vector<uint8_t> bytes(attribute.data.get(), attribute.data.get() + length);
+        std::vector<uint8_t> bytes(attribute.data, attribute.data + length);
         for (std::size_t at = 0; at + width <= bytes.size(); at += width)
             std::reverse(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at + width));
         put(file, bytes.data(), bytes.size());
     } else if (length > 0) {
-        put(file, attribute.data.get(), length);
+        put(file, attribute.data, length);
     }
     if (length & 1) {
         const char pad = pad_byte(vr);

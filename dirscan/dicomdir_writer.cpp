@@ -38,7 +38,7 @@ void place(Dir_Item& node, uint32_t& running) {
 
 std::string_view slot_text(const Dir_Tag& slot) {
     if (!slot.data) return {};
-    return {reinterpret_cast<const char*>(slot.data.get()), static_cast<std::size_t>(slot.length)};
+    return {reinterpret_cast<const char*>(slot.data), static_cast<std::size_t>(slot.length)};
 }
 
 void write_reference(DICOMDIR_Out file, uint16_t element, const Dir_Tag& slot) {

@@ -50,7 +50,7 @@ public:
 
 private:
     // Files read beyond the one the walk waits for: bounds the data sets held at once.
-    static constexpr std::size_t Window = 32;
+    static constexpr std::size_t Window = 128;
     // Files a helper reads per turn.
     static constexpr std::size_t Run = 8;
 

@@ -48,7 +48,7 @@ DICOM_Tag to_attribute(const Dir_Tag& slot) {
     attribute.vr_def = slot.vr_def;
     attribute.type = slot.type;
     attribute.length = slot.length;
-    if (slot.data) attribute.data.assign(slot.data.get(), slot.data.get() + slot.length);
+    if (slot.data) attribute.data.assign(slot.data, static_cast<std::size_t>(slot.length));
     return attribute;
 }
 
@@ -57,7 +57,8 @@ void fill_slots(Dir_Item& node, const Dir_Tag_Selection& selection, DICOM_Root* 
     node.tag.resize(selection.group.size());
     for (std::size_t i = 0; i < selection.group.size(); ++i)
         DICOMDIR_Tag_Copy(&node.tag[i],
-                          DICOM_Attribute_Get(window, root, set, selection.group[i], selection.element[i]));
+                          DICOM_Attribute_Get(window, root, set, selection.group[i], selection.element[i]),
+                          node.arena);
 }
 
 // The child matching key, or nullptr.
@@ -74,13 +75,16 @@ void register_child(Dir_Item& parent, std::string_view key, bool uid_key) {
     std::string_view view;
     const Dir_Tag& uid = node.uid;
     if (uid_key && uid.data && static_cast<std::size_t>(uid.length) >= key.size() &&
-        std::memcmp(uid.data.get(), key.data(), key.size()) == 0) {
-        view = std::string_view(reinterpret_cast<const char*>(uid.data.get()), key.size());
+        std::memcmp(uid.data, key.data(), key.size()) == 0) {
+        view = std::string_view(reinterpret_cast<const char*>(uid.data), key.size());
     } else {
         node.key = key;
         view = node.key;
     }
-    if (!parent.index) parent.index = std::make_unique<std::unordered_map<std::string_view, uint32_t>>();
+    if (!parent.index) {
+        void* room = parent.arena->allocate(sizeof(Dir_Item::Index), alignof(Dir_Item::Index));
+        parent.index = new (room) Dir_Item::Index(parent.arena);
+    }
     parent.index->emplace(view, static_cast<uint32_t>(parent.child.size() - 1));
 }
 
@@ -116,7 +120,7 @@ Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& par
     Log_Message(window, LOG_TRACE_1, level.trace_added, uid->c_str());
     ++*level.counter;
     Dir_Item& node = parent.child.emplace_back();
-    DICOMDIR_Tag_Copy(&node.uid, attribute);
+    DICOMDIR_Tag_Copy(&node.uid, attribute, node.arena);
     register_child(parent, *uid, true);
     fill_slots(node, *level.selection, root, set, window);
     return &node;
@@ -154,15 +158,15 @@ Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, D
     ++nb_patients;
     Dir_Item& node = dir_list.child.emplace_back();
     register_child(dir_list, key, false);
-    DICOMDIR_Tag_Copy(&node.patient_id, patient_id);
-    DICOMDIR_Tag_Copy(&node.patient_name, patient_name);
+    DICOMDIR_Tag_Copy(&node.patient_id, patient_id, node.arena);
+    DICOMDIR_Tag_Copy(&node.patient_name, patient_name, node.arena);
     fill_slots(node, Kestrapol_Tag_Lists.patient, root, set, window);
     return &node;
 }
 
 }  // namespace
 
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute) {
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
     if (!attribute) {
         *slot = Dir_Tag{};
         return 1;
@@ -175,11 +179,13 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute) {
     slot->type = attribute->type;
     slot->length = attribute->length;
     slot->flags |= attribute->flags;
-    slot->data.reset();
+    slot->data = nullptr;
     // A value longer than what was loaded stays on disk: length without bytes.
     if (attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length)) {
-        slot->data = std::make_unique_for_overwrite<uint8_t[]>(static_cast<std::size_t>(attribute->length));
-        std::memcpy(slot->data.get(), attribute->data.data(), static_cast<std::size_t>(attribute->length));
+        const auto length = static_cast<std::size_t>(attribute->length);
+        auto* bytes = static_cast<uint8_t*>(arena->allocate(length, 1));
+        std::memcpy(bytes, attribute->data.data(), length);
+        slot->data = bytes;
     }
     return 1;
 }
@@ -227,12 +233,13 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series->nb_child(), uid->c_str());
     ++nb_images;
     Dir_Item& image = series->child.emplace_back();
-    DICOMDIR_Tag_Copy(&image.uid, image_uid);
+    DICOMDIR_Tag_Copy(&image.uid, image_uid, image.arena);
     register_child(*series, *uid, true);
     image.file_name = name;
-    DICOMDIR_Tag_Copy(&image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002));
-    DICOMDIR_Tag_Copy(&image.sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003));
-    DICOMDIR_Tag_Copy(&image.transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010));
+    DICOMDIR_Tag_Copy(&image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002), image.arena);
+    DICOMDIR_Tag_Copy(&image.sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003), image.arena);
+    DICOMDIR_Tag_Copy(&image.transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010),
+                      image.arena);
     fill_slots(image, Kestrapol_Tag_Lists.image, &root, set, window);
     return 1;
 }
@@ -297,6 +304,6 @@ int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
 }
 
 void Kestrapol_Tree_Release(Dir_Item* root) {
-    root->index.reset();
+    root->index = nullptr;
     root->child.clear();
 }

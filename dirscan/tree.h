@@ -3,12 +3,14 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "dicom/tag.h"
+#include "dirscan/tree_arena.h"
 #include "util/log.h"
 
 // A stored copy of one attribute: what a directory record needs of it and nothing more.
@@ -22,7 +24,9 @@ struct Dir_Tag {
     uint16_t type = 0;
     uint8_t syntax = 0;
     int32_t length = 0;
-    std::unique_ptr<uint8_t[]> data;  // length bytes when loaded; none for a value left on disk
+    // length bytes when loaded, none for a value left on disk. They belong to the tree's arena
+    // (or, outside a tree, to whoever set them), so a copy of the slot shares them.
+    const uint8_t* data = nullptr;
 
     bool empty() const { return group == 0; }
     bool loaded() const { return data != nullptr || length == 0; }
@@ -45,8 +49,8 @@ extern int32_t nb_patients, nb_studies, nb_series, nb_images;
 
 struct Dir_Item;
 
-// Children of a node in order of insertion. Each child lives in its own allocation, so it never
-// moves (the lookup index refers to the children's keys) and an image, which has no children,
+// Children of a node in order of insertion. Each child lives in the tree's arena and never
+// moves (the lookup index refers to the children's keys); an image, which has no children,
 // costs one empty vector.
 class Dir_Children {
 public:
@@ -55,7 +59,7 @@ public:
     public:
         explicit Iterator(Base at) : at_(at) {}
         Item& operator*() const { return **at_; }
-        Item* operator->() const { return at_->get(); }
+        Item* operator->() const { return *at_; }
         Iterator& operator++() {
             ++at_;
             return *this;
@@ -65,10 +69,13 @@ public:
     private:
         Base at_;
     };
-    using Items = std::vector<std::unique_ptr<Dir_Item>>;
+    using Items = std::pmr::vector<Dir_Item*>;
     using iterator = Iterator<Dir_Item, Items::iterator>;
     using const_iterator = Iterator<const Dir_Item, Items::const_iterator>;
 
+    explicit Dir_Children(std::pmr::memory_resource* arena) : items_(arena) {}
+
+    // A new last child, made in the arena.
     Dir_Item& emplace_back();
     Dir_Item& operator[](std::size_t i) { return *items_[i]; }
     const Dir_Item& operator[](std::size_t i) const { return *items_[i]; }
@@ -78,7 +85,8 @@ public:
     const Dir_Item& back() const { return *items_.back(); }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
-    void clear() { Items().swap(items_); }
+    // Forgets the children; their memory goes with the arena.
+    void clear() { Items(items_.get_allocator()).swap(items_); }
     iterator begin() { return iterator(items_.begin()); }
     iterator end() { return iterator(items_.end()); }
     const_iterator begin() const { return const_iterator(items_.begin()); }
@@ -89,7 +97,15 @@ private:
 };
 
 // One node. Level 0 is the root, 1 a patient, 2 a study, 3 a series, 4 an image.
+// The root owns the arena of its tree: every node below, its texts and its values live there,
+// are never destroyed one by one, and go with the root.
 struct Dir_Item {
+    Dir_Item();  // a root, with an arena of its own
+    explicit Dir_Item(std::pmr::memory_resource* arena);  // a node of the tree that owns arena
+    Dir_Item(Dir_Item&&) = default;
+
+    std::unique_ptr<Tree_Arena> own_arena;  // root only
+    std::pmr::memory_resource* arena;
     std::string path;  // root: the folder
 
     uint32_t start = 0, first = 0, last = 0;                // root: record offsets
@@ -98,22 +114,32 @@ struct Dir_Item {
     Dir_Children child;
     // First child per match key, made with the first child: the same answer as a search of child
     // from the front. The keys are views into the children, which never move.
-    std::unique_ptr<std::unordered_map<std::string_view, uint32_t>> index;
+    using Index = std::pmr::unordered_map<std::string_view, uint32_t>;
+    Index* index = nullptr;
     // Patients: the match key, name and ID. Other levels match on their UID's first value, kept
     // here only when it is not the start of the UID's bytes.
-    std::string key;
+    std::pmr::string key;
 
     Dir_Tag patient_name, patient_id;  // level 1
     // Level 2 Study Instance UID, level 3 Series Instance UID, level 4 SOP Instance UID (0008,0018).
     Dir_Tag uid;
-    std::string file_name;             // level 4: relative name, "\" between components
+    std::pmr::string file_name;        // level 4: relative name, "\" between components
     Dir_Tag sop_class_uid, sop_instance_uid, transfer_syntax_uid;  // level 4: (0002,0002), (0002,0003), (0002,0010)
-    std::vector<Dir_Tag> tag;          // configured attributes of the level, in list order
+    std::pmr::vector<Dir_Tag> tag;     // configured attributes of the level, in list order
 
     int32_t nb_child() const { return static_cast<int32_t>(child.size()); }
 };
 
-inline Dir_Item& Dir_Children::emplace_back() { return *items_.emplace_back(std::make_unique<Dir_Item>()); }
+inline Dir_Item::Dir_Item() : own_arena(std::make_unique<Tree_Arena>()), arena(own_arena.get()), child(arena), key(arena), file_name(arena), tag(arena) {}
+
+inline Dir_Item::Dir_Item(std::pmr::memory_resource* arena)
+    : arena(arena), child(arena), key(arena), file_name(arena), tag(arena) {}
+
+inline Dir_Item& Dir_Children::emplace_back() {
+    std::pmr::memory_resource* arena = items_.get_allocator().resource();
+    Dir_Item* item = new (arena->allocate(sizeof(Dir_Item), alignof(Dir_Item))) Dir_Item(arena);
+    return *items_.emplace_back(item);
+}
 
 // Sorts one file's data set into the tree below dir_list. Returns 1 when the image is in the
 // tree afterwards (added, or a duplicate already there), 0 when the file was refused.
@@ -128,11 +154,12 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
 void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys, DICOM_Tag_List& part);
 std::vector<uint32_t> Kestrapol_Image_Keys();
 
-// Copies attribute into slot (empties the slot for nullptr). Returns 1.
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute);
+// Copies attribute into slot (empties the slot for nullptr), its value into arena. Returns 1.
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena);
 
 // Logs one line per node below node, in the order the writer writes them. Returns 1.
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth);
 
-// Releases everything below the root and its index; the path stays.
+// Forgets everything below the root and its index; the path stays. The memory goes with the
+// root's arena.
 void Kestrapol_Tree_Release(Dir_Item* root);

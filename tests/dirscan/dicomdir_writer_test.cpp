@@ -11,6 +11,9 @@
 
 namespace {
 
+// Values of slots made outside a tree, kept for the whole test program.
+Tree_Arena slot_values;
+
 Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const std::string& value) {
     Dir_Tag slot;
     slot.group = group;
@@ -18,8 +21,9 @@ Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const s
     slot.vr = VR_Code(vr);
     slot.syntax = 8;
     slot.length = static_cast<int32_t>(value.size());
-    slot.data = std::make_unique<uint8_t[]>(value.size() + 1);
-    std::memcpy(slot.data.get(), value.data(), value.size());
+    auto* bytes = static_cast<uint8_t*>(slot_values.allocate(value.size() + 1, 1));
+    std::memcpy(bytes, value.data(), value.size());
+    slot.data = bytes;
     return slot;
 }
 
@@ -102,12 +106,12 @@ TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
 TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     Scratch_Folder folder;
     Dir_Item root = two_patients(folder.path());
-    std::vector<Dir_Tag>& tags = root.child[0].tag;
+    auto& tags = root.child[0].tag;
     tags.push_back(text_slot(0x0010, 0x0010, "PN", "DOE^J"));
     tags.emplace_back();
     Dir_Tag unloaded = text_slot(0x0010, 0x4000, "LT", "");
     unloaded.length = 2000;
-    unloaded.data.reset();
+    unloaded.data = nullptr;
     tags.push_back(std::move(unloaded));
     tags.push_back(text_slot(0x0010, 0x21B0, "UT", "HISTORY"));  // 32-bit length form
     Dir_Tag sequence = text_slot(0x0008, 0x1110, "SQ", "");

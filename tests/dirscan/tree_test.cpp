@@ -96,7 +96,7 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     add({.image = "2"}, "B", "SECOND");
     const Dir_Item& study = root.child[0].child[0];
     ASSERT_EQ(study.tag.size(), 2u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(study.tag[0].data.get()), 6), "FIRST ");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(study.tag[0].data), 6), "FIRST ");
     EXPECT_TRUE(study.tag[1].empty());
     const Dir_Item& image = study.child[0].child[1];
     EXPECT_EQ(image.sop_class_uid.group, 0x0002);
@@ -118,10 +118,11 @@ TEST_F(Tree, ManyImagesInOneSeries) {
 TEST(TagCopy, UnloadedValueKeepsItsLengthWithoutBytes) {
     DICOM_Tag big = element(0x0010, 0x4000, "LT", "");
     big.length = 5000;
+    Tree_Arena arena;
     Dir_Tag slot;
-    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, &big), 1);
+    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, &big, &arena), 1);
     EXPECT_EQ(slot.length, 5000);
     EXPECT_FALSE(slot.loaded());
-    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, nullptr), 1);
+    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, nullptr, &arena), 1);
     EXPECT_TRUE(slot.empty());
 }
