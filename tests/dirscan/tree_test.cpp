@@ -1,6 +1,9 @@
 // Sorting data sets into the tree: keys, refusals, duplicates and configured attributes.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include "dirscan/tree.h"
 #include "walk_fixture.h"
 
@@ -125,4 +128,20 @@ TEST(TagCopy, UnloadedValueKeepsItsLengthWithoutBytes) {
     EXPECT_FALSE(slot.loaded());
     EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, nullptr, &arena), 1);
     EXPECT_TRUE(slot.empty());
+}
+
+TEST(TreeArena, AlignedRoomSmallAndLarge) {
+    Tree_Arena arena;
+    std::vector<char*> pieces;
+    for (std::size_t size : {1u, 3u, 64u, 5000u, 300000u, 7u}) {
+        for (std::size_t alignment : {1u, 8u, 64u}) {
+            auto* piece = static_cast<char*>(arena.allocate(size, alignment));
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(piece) % alignment, 0u) << size << "/" << alignment;
+            std::memset(piece, static_cast<int>(pieces.size()), size);
+            pieces.push_back(piece);
+        }
+    }
+    // Nothing written later overlaps what was handed out before.
+    for (std::size_t i = 0; i < pieces.size(); ++i) EXPECT_EQ(pieces[i][0], static_cast<char>(i));
+    EXPECT_GE(arena.reserved(), 3 * 300000u);
 }

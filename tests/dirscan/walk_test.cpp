@@ -1,8 +1,11 @@
 // The name check, the order of the walk and what it skips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include "dicom/definition.h"
+#include "dirscan/read_ahead.h"
 #include "dirscan/walk.h"
 #include "walk_fixture.h"
 
@@ -54,7 +57,66 @@ struct Walk_Run {
     int result = 0;
 };
 
+// Every message of a walk at the highest trace level, and the tree it built, as text.
+std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_threads) {
+    static std::vector<std::string> lines;
+    lines.clear();
+    const Log_Handler_Fn previous = Log_Get_Handler();
+    Log_Set_Handler([](Win_Handle, int kind, const char* text) {
+        lines.push_back(std::to_string(kind) + " " + text);
+        return 1;
+    });
+    const int8_t level = Trace_Level;
+    const int threads = Kestrapol_Read_Threads;
+    Trace_Level = 9;
+    Kestrapol_Read_Threads = read_threads;
+    DICOM_Module_Private_Cleanup();  // each walk looks its private creators up afresh
+    Dir_Item root;
+    root.path = folder.path();
+    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
+    name_flags = 0;
+    const int read = Kestrapol_Analyze(nullptr, folder.path(), &root, "", nullptr);
+    Kestrapol_Dump(nullptr, LOG_TRACE_1, &root, 0);
+    lines.push_back("read " + std::to_string(read) + " images " + std::to_string(nb_images));
+    Kestrapol_Read_Threads = threads;
+    Trace_Level = level;
+    Log_Set_Handler(previous);
+    return lines;
+}
+
 }  // namespace
+
+// Helper threads read ahead of the walk; what the walk reports, in what order, and the tree it
+// builds must not depend on them: warnings of broken files, names, duplicates, a folder longer
+// than the helpers may read ahead, files the walk skips.
+TEST(Walk, HelpersReadingAheadChangeNothing) {
+    Scratch_Folder folder;
+    for (int i = 0; i < 70; ++i) {
+        Sample_Image sample = image(i % 3 ? "PA" : "PB", "1.5." + std::to_string(i));
+        sample.filler_elements = i % 5;
+        sample.nested_sequence = i % 7 == 0;
+        sample.code = i % 2 ? 8 : 0;
+        char name[16];
+        std::snprintf(name, sizeof name, "S/IMG%03d", i);
+        folder.add(name, sample);
+    }
+    folder.add("S/img999", image("PA", "1.5.1"));  // bad name, and a duplicate
+    folder.add_text("S/NOTDICOM", std::string(300, 'x'));
+    folder.add_text("S/TRUNC", std::string(128, '\0') + "DICM" + std::string("\x10\x00\x10\x00PN\x40\x00AB", 10));
+    folder.add("S/DICOMDIR", image("PX", "9.1"));
+    folder.add("S/.IMG8", image("PX", "9.4"));
+    const std::vector<std::string> alone = walk_transcript(folder, 0);
+    EXPECT_EQ(alone.back(), "read 72 images 70");
+    for (int threads : {1, 3}) {
+        const std::vector<std::string> helped = walk_transcript(folder, threads);
+        // The first line that differs, rather than both transcripts in full.
+        const auto differ = std::mismatch(alone.begin(), alone.end(), helped.begin(), helped.end());
+        EXPECT_TRUE(differ.first == alone.end() && differ.second == helped.end())
+            << threads << " helpers, line " << (differ.first - alone.begin()) << ": \""
+            << (differ.first != alone.end() ? *differ.first : "(end)") << "\" against \""
+            << (differ.second != helped.end() ? *differ.second : "(end)") << "\"";
+    }
+}
 
 TEST(NameCheck, MarksEveryFaultyCharacter) {
     const Name_Case cases[] = {
