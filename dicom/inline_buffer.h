@@ -84,6 +84,10 @@ public:
         set_size(count);
     }
     void assign(const T* first, std::size_t count) {
+        if (count == 0) {  // first may be null then
+            clear();
+            return;
+        }
         if (count > capacity_) {
             // first may lie in the storage being replaced.
             Inline_Buffer fresh;

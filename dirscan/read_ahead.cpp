@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 #include "dicom/byte_source.h"
 #include "dirscan/tree.h"
@@ -12,7 +11,6 @@ namespace {
 constexpr std::size_t Read_Buffer_Size = 16 * 1024;
 
 int default_read_threads() {
-    if (const char* wanted = std::getenv("KRT")) return std::atoi(wanted);  // EXPERIMENT
     const unsigned processors = std::thread::hardware_concurrency();
     return processors > 1 ? static_cast<int>(std::min(processors - 1, 3u)) : 0;
 }

@@ -102,7 +102,9 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
     }
     folder.add("S/img999", image("PA", "1.5.1"));  // bad name, and a duplicate
     folder.add_text("S/NOTDICOM", std::string(300, 'x'));
-    folder.add_text("S/TRUNC", std::string(128, '\0') + "DICM" + std::string("\x10\x00\x10\x00PN\x40\x00AB", 10));
+    // (0010,0010) PN claiming 64 bytes where 2 are left.
+    folder.add_text("S/TRUNC", std::string(128, '\0') + "DICM" +
+                                   std::string("\x10\x00\x10\x00" "PN" "\x40\x00" "AB", 10));
     folder.add("S/DICOMDIR", image("PX", "9.1"));
     folder.add("S/.IMG8", image("PX", "9.4"));
     const std::vector<std::string> alone = walk_transcript(folder, 0);
