@@ -21,9 +21,10 @@ long Memory_Source::read(uint8_t* destination, std::size_t count) {
     return static_cast<long>(n);
 }
 
-File_Source::File_Source(std::size_t buffer_size)
+File_Source::File_Source(std::size_t buffer_size, std::size_t head_size)
     : buffer_(std::make_unique_for_overwrite<uint8_t[]>(buffer_size > 0 ? buffer_size : 1)),
-      buffer_size_(buffer_size > 0 ? buffer_size : 1) {}
+      buffer_size_(buffer_size > 0 ? buffer_size : 1),
+      head_size_(head_size > 0 && head_size < buffer_size_ ? head_size : buffer_size_) {}
 
 File_Source::~File_Source() { close(); }
 
@@ -39,14 +40,14 @@ bool File_Source::open_head_in(int folder, const std::string& name, const std::s
 
 bool File_Source::read_head() {
     ++system_calls_;
-    const ssize_t got = ::pread(fd_, buffer_.get(), buffer_size_, 0);
+    const ssize_t got = ::pread(fd_, buffer_.get(), head_size_, 0);
     if (got > 0) {
         buffer_length_ = static_cast<std::size_t>(got);
         held_ = buffer_.get();
         held_offset_ = 0;
         held_length_ = buffer_length_;
     }
-    if (got >= 0 && static_cast<std::size_t>(got) < buffer_size_) {
+    if (got >= 0 && static_cast<std::size_t>(got) < head_size_) {
         // A plain file reads short only at its end.
         size_ = static_cast<uint64_t>(got);
         return true;

@@ -81,7 +81,9 @@ class File_Source final : public Byte_Source {
 public:
     static constexpr std::size_t Default_Buffer_Size = 64 * 1024;
 
-    explicit File_Source(std::size_t buffer_size = Default_Buffer_Size);
+    // head_size: what opening with the head reads (at most buffer_size; 0: buffer_size). A
+    // small head spares copying a buffer's worth of bulk data after a short header.
+    explicit File_Source(std::size_t buffer_size = Default_Buffer_Size, std::size_t head_size = 0);
     ~File_Source() override;
     File_Source(const File_Source&) = delete;
     File_Source& operator=(const File_Source&) = delete;
@@ -116,6 +118,7 @@ private:
     int fd_ = -1;
     std::unique_ptr<uint8_t[]> buffer_;  // left uninitialised: only filled bytes are read
     std::size_t buffer_size_;
+    std::size_t head_size_;
     uint64_t buffer_offset_ = 0;   // file offset of buffer_[0]
     std::size_t buffer_length_ = 0;
     uint64_t system_calls_ = 0;

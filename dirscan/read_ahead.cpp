@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::size_t Read_Buffer_Size = 16 * 1024;
-
 int default_read_threads() {
     const unsigned processors = std::thread::hardware_concurrency();
     return processors > 1 ? static_cast<int>(std::min(processors - 1, 3u)) : 0;
@@ -21,7 +19,7 @@ Read_Result read_file(Win_Handle window, const Dir_Entry& file, int folder, cons
     const std::string& path = file.File;
     Read_Result result;
     Log_Capture capture(result.messages);
-    thread_local File_Source source(Read_Buffer_Size);
+    thread_local File_Source source(Scan_Buffer_Size, Scan_Head_Size);
     struct Closer {
         File_Source& source;
         ~Closer() { source.close(); }

@@ -25,6 +25,12 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
 // its storage (kept per thread) instead of a newly allocated list.
 void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set);
 
+// The file source the walk reads with: headers of typical files fit in the first read of
+// Scan_Head_Size bytes, so the bulk data of a large file after them is not copied; longer
+// headers go on in reads of Scan_Buffer_Size.
+inline constexpr std::size_t Scan_Buffer_Size = 16 * 1024;
+inline constexpr std::size_t Scan_Head_Size = 4 * 1024;
+
 // Result of the prefix test.
 enum class Scan_Prefix {
     Unreadable,  // cannot be opened, or shorter than 132 bytes

@@ -17,8 +17,6 @@ int32_t nb_files = 0;
 
 namespace {
 
-constexpr std::size_t Walk_Read_Buffer_Size = 16 * 1024;
-
 // The path relative to the folder of dir_list, with "\" between components as DICOM media name
 // them; empty when path is not below it.
 std::string relative_name(const std::string& folder, const std::string& path) {
@@ -47,7 +45,7 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
 
     // Headers of typical files fit in one read; a bulk value after them costs no large copy.
     // One source per thread, its buffer kept from file to file; closed before leaving.
-    thread_local File_Source source(Walk_Read_Buffer_Size);
+    thread_local File_Source source(Scan_Buffer_Size, Scan_Head_Size);
     const Scan_Prefix prefix = prepared ? prepared->prefix : DICOMDIR_Scan_Open(path, source, folder, file_name);
     struct Closer {
         File_Source& source;

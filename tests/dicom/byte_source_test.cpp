@@ -2,6 +2,7 @@
 // wherever the reads fall relative to its buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
@@ -46,6 +47,22 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     file.close();
     EXPECT_FALSE(file.is_open());
     EXPECT_EQ(file.read(&byte, 1), -1);
+
+    // Opening with a small head: a file longer than the head needs its size from the system,
+    // and reads past the head refill a whole buffer.
+    File_Source headed(256, 16);
+    ASSERT_TRUE(headed.open_head(path.string()));
+    EXPECT_EQ(headed.size(), 1000u);
+    EXPECT_EQ(headed.system_calls(), 3u);  // open, head read, status query
+    std::vector<uint8_t> part(40);
+    headed.seek(10);
+    EXPECT_EQ(headed.read(part.data(), part.size()), 40);
+    EXPECT_TRUE(std::equal(part.begin(), part.end(), bytes.begin() + 10));
+    EXPECT_EQ(headed.system_calls(), 4u);
+    headed.close();
+    File_Source whole(256, 2000);  // a head larger than the buffer is the buffer
+    ASSERT_TRUE(whole.open_head(path.string()));
+    EXPECT_EQ(whole.system_calls(), 3u);
     fs::remove(path);
     EXPECT_FALSE(file.open(path.string()));
 }
