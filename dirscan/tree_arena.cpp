@@ -1,6 +1,13 @@
 #include "dirscan/tree_arena.h"
 
 #include <cstdint>
+#include <new>
+
+#include "util/memory_block.h"
+
+Tree_Arena::~Tree_Arena() {
+    for (const Block& block : blocks_) Memory_Block_Give(block.start, block.size);
+}
 
 void* Tree_Arena::do_allocate(std::size_t bytes, std::size_t alignment) {
     const auto misalignment = [&](const std::byte* at) {
@@ -11,9 +18,11 @@ void* Tree_Arena::do_allocate(std::size_t bytes, std::size_t alignment) {
     if (next_ == nullptr || skip + bytes > left_) {
         // A large request gets a block of its own; the current block stays in use.
         const std::size_t size = bytes + alignment > Block_Size / 4 ? bytes + alignment : Block_Size;
-        blocks_.push_back(std::make_unique_for_overwrite<std::byte[]>(size));
+        blocks_.reserve(blocks_.size() + 1);
+        auto* block = static_cast<std::byte*>(Memory_Block_Take(size));
+        if (block == nullptr) throw std::bad_alloc();
+        blocks_.push_back({block, size});
         reserved_ += size;
-        std::byte* block = blocks_.back().get();
         if (size != Block_Size) return block + misalignment(block);
         next_ = block;
         left_ = size;

@@ -10,6 +10,7 @@
 class Tree_Arena final : public std::pmr::memory_resource {
 public:
     Tree_Arena() = default;
+    ~Tree_Arena() override;
     Tree_Arena(const Tree_Arena&) = delete;
     Tree_Arena& operator=(const Tree_Arena&) = delete;
 
@@ -24,7 +25,11 @@ private:
     void do_deallocate(void*, std::size_t, std::size_t) override {}
     bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
 
-    std::vector<std::unique_ptr<std::byte[]>> blocks_;
+    struct Block {
+        void* start;
+        std::size_t size;
+    };
+    std::vector<Block> blocks_;
     std::byte* next_ = nullptr;
     std::size_t left_ = 0;
     std::size_t reserved_ = 0;
