@@ -111,11 +111,17 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
         }
 
         if (read_value) {
-            if (static_cast<uint32_t>(tag.length) <= Load_Limit) {
-                if (!NEMA_Read_Block(window, source, mode, static_cast<uint32_t>(tag.length), tag.data)) {
+            const auto length = static_cast<uint32_t>(tag.length);
+            if (length <= Load_Limit) {
+                // A buffered value of a mode without swapping is copied as it stands.
+                const uint8_t* held = (mode & Mode_Word_Swap) ? nullptr : source.held_at(length);
+                if (held != nullptr) {
+                    tag.data.assign(held, length);
+                    source.seek(source.tell() + length);
+                } else if (!NEMA_Read_Block(window, source, mode, length, tag.data)) {
                     return abandon();
                 }
-            } else if (!NEMA_Skip(window, source, static_cast<uint32_t>(tag.length))) {
+            } else if (!NEMA_Skip(window, source, length)) {
                 return abandon();
             }
         }
