@@ -208,12 +208,6 @@ void DICOM_Attribute_Settle_Taken(Win_Handle window, DICOM_Root* root, DICOM_Tag
     if (target->length == 0) target->data.clear();
 }
 
-void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source) {
-    DICOM_Attribute_Settle_Taken(window, root, target);
-    source->data.clear();
-    source->description.clear();
-}
-
 int DICOM_Attribute_Copy(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                          std::span<const DICOM_Tag> source) {
     if (source.empty()) {

@@ -15,11 +15,8 @@
 int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                              DICOM_Tag* target, const DICOM_Tag* source);
 
-// The same for a source without items moved whole into a new element (target): target ends
-// as a copy onto a new element would, source keeps its header with neither value nor
-// description left.
-void DICOM_Attribute_Take_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag* target, DICOM_Tag* source);
-// Take_Tag's part on target alone, for an element that is already where it belongs.
+// For a source without items moved whole into a new element (target): target ends as a copy
+// onto a new element would.
 void DICOM_Attribute_Settle_Taken(Win_Handle window, DICOM_Root* root, DICOM_Tag* target);
 
 // Copies every element of source, in order, into the current item's list of list (placed in

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <memory_resource>
 #include <vector>
 
