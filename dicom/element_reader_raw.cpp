@@ -1,6 +1,7 @@
 // Raw reads, the skip and the transfer-syntax step of the element reader.
 #include <cerrno>
 #include <string>
+#include <string_view>
 
 #include "dicom/byte_order.h"
 #include "dicom/element_reader.h"
@@ -83,10 +84,12 @@ int NEMA_Transfer_Syntax(Win_Handle window, DICOM_Root*, DICOM_Tag* tag, int val
     if (tag == nullptr || tag->element != 0x0010) return value;
     const std::vector<std::string>* values = NEMA_Value_Str(window, tag, 0);
     if (values == nullptr || values->empty()) return value;
-    const std::string& uid = values->front();
+    std::string_view uid = values->front();
+    // Writers pad with a blank as often as with the NUL that UIDs call for.
+    while (!uid.empty() && (uid.back() == ' ' || uid.back() == '\0')) uid.remove_suffix(1);
     if (uid == "1.2.840.10008.1.2") tag->syntax = 0;
-    else if (uid == "1.2.840.10008.1.2.1") tag->syntax = 8;
-    else if (uid == "1.2.840.10008.1.2.2") tag->syntax = 9;
+    else if (uid == "1.2.840.10008.1.2.1") tag->syntax = Mode_Explicit;
+    else if (uid == "1.2.840.10008.1.2.2") tag->syntax = Mode_Explicit | Mode_Big_Endian;
     tag->flags |= Tag_Flag::Syntax_Mark;
     return value;
 }

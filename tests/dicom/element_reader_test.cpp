@@ -7,6 +7,7 @@
 
 #include "dicom/element_reader.h"
 #include "dicom/byte_order.h"
+#include "element_helpers.h"
 #include "log_capture.h"
 #include "stream_builder.h"
 
@@ -141,6 +142,21 @@ TEST(ElementReader, TruncatedHeaders) {
     }
     // A sequence delimitation that ends the stream without its length still counts.
     EXPECT_EQ(decode(Stream_Builder(8).u16(0xFFFE, false).u16(0xE0DD, false), 8).result, 1);
+}
+
+TEST(ElementReader, TransferSyntaxUidPaddedWithBlanksOrNuls) {
+    auto mode_of = [](const std::string& uid) {
+        DICOM_Tag tag = make_element(0x0002, 0x0010, "UI", uid);
+        tag.syntax = 8;
+        NEMA_Transfer_Syntax(nullptr, nullptr, &tag, 0);
+        EXPECT_TRUE(tag.flags & Tag_Flag::Syntax_Mark);
+        return static_cast<int>(tag.syntax);
+    };
+    EXPECT_EQ(mode_of("1.2.840.10008.1.2.2 "), 9);
+    EXPECT_EQ(mode_of(std::string("1.2.840.10008.1.2 \0", 19)), 0);
+    EXPECT_EQ(mode_of("1.2.840.10008.1.2   "), 0);
+    EXPECT_EQ(mode_of(" 1.2.840.10008.1.2.2"), 8);  // not padding: an unknown UID leaves the mode
+    EXPECT_EQ(mode_of("1.2.840.10008.1.2.4.50"), 8);
 }
 
 TEST(ElementReader, RawReadsAndSkip) {
