@@ -6,12 +6,14 @@
 #include <cstdlib>
 
 #include "dicom/attribute_list.h"
+#include "dicom/byte_order.h"
 #include "dicom/dictionary.h"
 #include "dicom/element_reader_markup.h"
 #include "dicom/library_warning.h"
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
+#include "dicom/un_element.h"
 
 namespace {
 
@@ -41,7 +43,8 @@ char hi(uint16_t vr) { return static_cast<char>(vr >> 8); }
 char lo(uint16_t vr) { return static_cast<char>(vr & 0xFF); }
 
 // Checks the explicit VR against the dictionary and settles what can be settled.
-void check_vr(Win_Handle window, DICOM_Tag& node) {
+void check_vr(Win_Handle window, DICOM_Tag& node, bool signed_pixels) {
+    if (node.vr == VR_UN) DICOM_UN_Resolve(node, signed_pixels);
     if (node.vr == VR_OX) {
         DICOM_Warning(window, DICOM_TAG_FORMAT " Explicit VR=OX is invalid!", node.group,
                     node.element);
@@ -130,6 +133,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
     bool order_warned = false;
+    bool signed_pixels = false;  // Pixel Representation 1 read so far
     DICOM_Tag_List out = std::move(storage);
     out.clear();
     out.reserve(flat.size());  // the top level never holds more
@@ -179,7 +183,10 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             }
         }
 
-        check_vr(window, node);
+        check_vr(window, node, signed_pixels);
+        if (node.group == 0x0028 && node.element == 0x0103 && node.data.size() >= 2) {
+            signed_pixels = DICOM_Read_16(node.syntax, node.data.data()) == 1;
+        }
 
         DICOM_Tag* copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
                                       : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);

@@ -2,9 +2,11 @@
 // the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
+#include "dicom/byte_order.h"
 #include "dicom/element_helpers.h"
 #include "dicom/log_capture.h"
 #include "dicom/stream_builder.h"
+#include "dicom/value_access.h"
 #include "dirscan/scan_read.h"
 #include "walk_fixture.h"
 
@@ -86,6 +88,34 @@ TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
     EXPECT_TRUE(left.data.empty());
     EXPECT_EQ(left.length, 1025);
     EXPECT_EQ(left.pos_data, skipped_at);
+}
+
+TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
+    Stream_Builder s(9);
+    s.preamble();
+    s.set_mode(8);
+    s.text(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.2 ");  // padded with a blank, not a NUL
+    s.set_mode(9);
+    s.text(0x0008, 0x0060, "CS", "MR");                   // 00 08 00 60 "CS" 00 02 "MR"
+    s.header(0x0010, 0x0010, "UN", 8).raw("DOE^JOHN");    // 00 10 00 10 "UN" 00 00 | 00 00 00 08 | name
+    s.header(0x0020, 0x0013, "UN", 2).raw("7 ");          // Instance Number, IS
+    s.header(0x0028, 0x0103, "UN", 2).bytes_of({1, 0});   // Pixel Representation 1, little endian
+    s.us(0x0028, 0x0010, 512);                            // 00 28 00 10 "US" 00 02 02 00
+    s.text(0x0040, 0x0254, "LO", "LAST");
+    auto set = read(s);
+    ASSERT_TRUE(set);
+    ASSERT_EQ(set->back().group << 16 | set->back().element, 0x00400254u);
+    DICOM_Tag* name = const_cast<DICOM_Tag*>(find_element(*set, 0x0010, 0x0010));
+    ASSERT_NE(name, nullptr);
+    const std::vector<Person_Name>* names = NEMA_Value_Name(nullptr, name, 0);
+    ASSERT_NE(names, nullptr);
+    EXPECT_EQ(names->at(0).given, "JOHN");
+    DICOM_Tag* number = const_cast<DICOM_Tag*>(find_element(*set, 0x0020, 0x0013));
+    EXPECT_EQ(number->vr, VR_Code("IS"));
+    const DICOM_Tag* pixels = find_element(*set, 0x0028, 0x0103);
+    EXPECT_EQ(DICOM_Read_16(pixels->syntax, pixels->data.data()), 1);
+    const DICOM_Tag* rows = find_element(*set, 0x0028, 0x0010);
+    EXPECT_EQ(DICOM_Read_16(rows->syntax, rows->data.data()), 512);
 }
 
 TEST_F(ScanRead, TruncationAndTails) {
