@@ -214,7 +214,9 @@ Header_Read read_header(Win_Handle window, Fields&& fields, int& mode, uint16_t&
 // is no pair of capitals, traced reading.
 bool read_plain_explicit(const uint8_t* bytes, int mode, uint16_t& group, uint16_t& element, uint16_t& vr,
                          uint32_t& length, std::size_t& used) {
-    if ((mode & 0x07) != 0 || !(mode & Mode_Explicit) || Trace_On(LOG_TRACE_5)) return false;
+    if ((mode & (Mode_Big_Endian | Mode_Word_Swap)) != 0 || !(mode & Mode_Explicit) || Trace_On(LOG_TRACE_5)) {
+        return false;
+    }
     const uint16_t g = DICOM_Read_16(0, bytes);
     if (g == 0xFFFE || g == 0x3F3F) return false;
     if (!is_upper_letter(bytes[4]) || !is_upper_letter(bytes[5])) return false;

@@ -1,8 +1,9 @@
 // Decoding a DICOM Part-10 stream one data element header at a time, with the raw reads and
 // the skip used for values, and the step that turns the Transfer Syntax UID into the mode.
 //
-// Mode bits: 0x01 big endian, 0x02 bytes of every 16-bit word swapped, 0x04 cleared for
-// group 0002, 0x08 explicit VR, 0xF0 repair selector (0x10 enables the GE repairs).
+// Mode bits: 0x01 big endian, 0x02 bytes of every 16-bit word swapped, 0x04 the data set was
+// deflated (cleared for group 0002, which never is), 0x08 explicit VR, 0xF0 repair selector
+// (0x10 enables the GE repairs).
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,9 @@
 
 inline constexpr int Mode_Big_Endian = 0x01;
 inline constexpr int Mode_Word_Swap = 0x02;
+// The elements come out of an inflated stream: their offsets are not offsets in the file, so
+// a value left unread cannot be loaded from the file later.
+inline constexpr int Mode_Deflated = 0x04;
 inline constexpr int Mode_Explicit = 0x08;
 inline constexpr int Mode_Repair_Mask = 0xF0;
 inline constexpr int Mode_Repair_GE = 0x10;
@@ -38,5 +42,6 @@ int NEMA_Read_Block(Win_Handle window, Byte_Source& source, int mode, uint32_t s
 // Moves the source forward by size; 0xFFFFFFFF moves nothing.
 int NEMA_Skip(Win_Handle window, Byte_Source& source, uint32_t size);
 
-// Sets tag->syntax from the Transfer Syntax UID it holds and marks it; returns value unchanged.
+// Sets tag->syntax from the Transfer Syntax UID it holds (padding blanks and NULs ignored) and
+// marks it; returns value unchanged.
 int NEMA_Transfer_Syntax(Win_Handle window, DICOM_Root* root, DICOM_Tag* tag, int value);

@@ -26,11 +26,29 @@ void NEMA_Value_Cleanup();
 // of that name, any other kind the buffer (not copied: it must outlive the registration).
 // Elements do not remember their source, so the reader registers it for the file it reads
 // and clears it when done; with no source such values fail to load. The registration belongs
-// to the calling thread.
+// to the calling thread. Values of a deflated data set never load from the file.
 inline constexpr int Value_Source_File = 1;
 inline constexpr int Value_Source_Memory = 2;
 void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size);
 void NEMA_Value_Source_Clear();
+
+// Registers a file as the source for as long as the scope lasts, then puts back what was
+// registered before (nothing, once the outermost scope ends): a value of a file that is done
+// with never loads another file's bytes.
+class Value_Source_Scope {
+public:
+    explicit Value_Source_Scope(const std::string& file_name);
+    ~Value_Source_Scope();
+    Value_Source_Scope(const Value_Source_Scope&) = delete;
+    Value_Source_Scope& operator=(const Value_Source_Scope&) = delete;
+
+private:
+    bool same_;
+    int kind_;
+    std::string file_name_;
+    const uint8_t* buffer_;
+    std::size_t size_;
+};
 
 // Loads tag's value from the registered source into tag->data when it was left on disk
 // (length above 1024, no data). 1 when the value is in memory afterwards, 0 after a report.

@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
+#include "dicom/element_reader.h"
 #include "dicom/value_access.h"
 #include "util/system_error.h"
 
@@ -126,11 +128,28 @@ void NEMA_Value_Source_Clear() {
     current_source = Value_Source{};
 }
 
+Value_Source_Scope::Value_Source_Scope(const std::string& file_name)
+    : kind_(current_source.kind), buffer_(current_source.buffer), size_(current_source.size) {
+    // Within a scope of the same file (the reader's inside the walk's) there is nothing to do.
+    same_ = kind_ == Value_Source_File && current_source.file_name == file_name;
+    if (same_) return;
+    file_name_ = std::exchange(current_source.file_name, file_name);
+    current_source.kind = Value_Source_File;
+    current_source.buffer = nullptr;
+    current_source.size = 0;
+}
+
+Value_Source_Scope::~Value_Source_Scope() {
+    if (same_) return;
+    current_source = Value_Source{kind_, std::move(file_name_), buffer_, size_};
+}
+
 int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag) {
     if (!tag || tag->length <= Loaded_Max || !tag->data.empty()) return 1;
     Log_Message(window, LOG_TRACE_1, "Reading missing: %d bytes at %d", tag->length, static_cast<int>(tag->pos_data));
     const Value_Source source = registered();
-    if (source.kind == 0) {
+    // A deflated data set's offsets are in the inflated stream, not in the file.
+    if (source.kind == 0 || (tag->syntax & Mode_Deflated)) {
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
         Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 Unable to open file");
         Log_Message(window, LOG_WARNING, "file: (%s)", "");

@@ -168,8 +168,9 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
         open_failure(window, __LINE__, path, errno, " Unable to open file");
         return std::nullopt;
     }
-    // Values left on disk load from this file until the next file is read.
-    NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
+    // Values left on disk load from this file while it is read; the caller registers it again
+    // for as long as it uses the data set.
+    const Value_Source_Scope values(path);
     return DICOMDIR_Scan_Read(window, source);
 }
 

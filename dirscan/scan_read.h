@@ -13,7 +13,8 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 
 // The same on a source the caller has already opened on path (DICOMDIR_Scan_Open), so that
 // each file is opened once. A source that is not open is opened here. The source is closed
-// when reading stops.
+// when reading stops. Values left on disk load from path while it is read; a caller that
+// reads them later registers it again (Value_Source_Scope).
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
                                                  File_Source& source);
 

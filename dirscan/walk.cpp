@@ -68,9 +68,9 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     Kestrapol_Name_Check(window, name);
     ++nb_files;
     std::optional<DICOM_Tag_List> set;
+    // Values left on disk load from this file while its data set is in use, and from no other.
+    const Value_Source_Scope values(path);
     if (prepared) {
-        // Values left on disk load on this thread as well.
-        NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
         Log_Replay(prepared->messages);
         set = std::move(prepared->set);
     } else {

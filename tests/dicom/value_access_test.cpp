@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "dicom/element_reader.h"
 #include "element_helpers.h"
 #include "log_capture.h"
 
@@ -66,17 +67,27 @@ TEST(Value_Str, ValueLeftOnDiskLoadsOnlyFromARegisteredSourceAndWithinItsBounds)
     const std::string path = std::string(KESTRAPOL_BINARY_DIR) + "/value_access_test.bin";
     const std::vector<uint8_t> bytes = block(2010);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 2010);
-    NEMA_Value_Source(Value_Source_File, path, nullptr, 0);
-    ASSERT_NE(NEMA_Value_Str(nullptr, &tag, 0), nullptr);
-    EXPECT_EQ(tag.data.size(), 2000u);  // kept in the element
-    DICOM_Tag beyond = left_on_disk();
-    beyond.pos_data = 11;
-    EXPECT_EQ(values_of(beyond), Values{"<none>"});
-
-    std::remove(path.c_str());
+    {
+        const Value_Source_Scope file(path);
+        {
+            const Value_Source_Scope again(path);  // the reader's own scope inside the walk's
+        }
+        ASSERT_NE(NEMA_Value_Str(nullptr, &tag, 0), nullptr);
+        EXPECT_EQ(tag.data.size(), 2000u);  // kept in the element
+        DICOM_Tag beyond = left_on_disk();
+        beyond.pos_data = 11;
+        EXPECT_EQ(values_of(beyond), Values{"<none>"});
+        DICOM_Tag deflated = left_on_disk();  // its offset is in an inflated stream
+        deflated.syntax = Mode_Explicit | Mode_Deflated;
+        EXPECT_EQ(values_of(deflated), Values{"<none>"});
+    }
+    // The scope put the memory block back; once that is gone too, the file is never read.
+    EXPECT_EQ(values_of(left_on_disk()), Values{"<none>"});
+    EXPECT_EQ(log.count("End of File while reading: (1999 /vs/ 2000) (memory)"), 2);
+    NEMA_Value_Source_Clear();
     EXPECT_EQ(values_of(left_on_disk()), Values{"<none>"});
     EXPECT_TRUE(log.has("ERROR: Unable to open file"));
-    NEMA_Value_Source_Clear();
+    std::remove(path.c_str());
 }
 
 TEST(Value_Name, PersonNamesSplitAtCaretsWithoutCarryingComponentsOver) {
