@@ -110,9 +110,9 @@ bool copy_header_and_value(Win_Handle window, const DICOM_Root* root, DICOM_Tag&
                                                         : append_value(window, target, source);
         if (!ok) return false;
     }
-    if (!source.description.empty()) {
+    if (source.has_description()) {
         try {
-            target.description = source.description;
+            target.description = source.description;  // an empty one leaves none
         } catch (const std::bad_alloc&) {
             Log_Memory_Error_Strdup(window, __LINE__, Source_File, "target->description");
             return false;

@@ -93,7 +93,7 @@ void take_marks(std::string& line, DICOM_Tag& tag, int& line_depth) {
 
 // The tokens after the tag: value, type, description, VR. Stops at the first syntax error.
 void read_tokens(Win_Handle window, std::string rest, DICOM_Tag& tag, std::string& value, bool& has_value,
-                 std::string& description, const std::string& file_name, int line_number) {
+                 std::string& description, bool& has_description, const std::string& file_name, int line_number) {
     std::vector<char> text(rest.begin(), rest.end());
     text.push_back('\0');
     for (char* token = String_Token(text.data(), " \t\n"); token != nullptr; token = String_Token(nullptr, " \t\n")) {
@@ -115,6 +115,7 @@ void read_tokens(Win_Handle window, std::string rest, DICOM_Tag& tag, std::strin
         } else if (t.rfind("desc=", 0) == 0) {
             std::string d = t.substr(5);
             description = String_Unquote(d);
+            has_description = true;
         } else if (t.rfind("VR=", 0) == 0) {
             const std::string v = t.substr(3);
             const bool letters = v.size() >= 2 && std::isalpha(static_cast<unsigned char>(v[0])) &&
@@ -188,8 +189,8 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
         trim(rest);
 
         std::string value, description;
-        bool has_value = false;
-        read_tokens(window, rest, tag, value, has_value, description, file_name, line_number);
+        bool has_value = false, has_description = false;
+        read_tokens(window, rest, tag, value, has_value, description, has_description, file_name, line_number);
 
         tag.dict = NEMA_db_Get(tag.group, tag.element);
         if (tag.vr_def == 0 && tag.dict != nullptr) tag.vr_def = tag.dict->vr[0];
@@ -198,6 +199,7 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
             Log_Message(window, DICOM_Warning_Kind, "Problem with value (=%s)", value.c_str());
         }
         tag.description = description;
+        tag.blank_description = has_description && description.empty();
 
         const bool is_item = tag.group == 0xFFFE && tag.element == 0xE000;
         const bool is_sequence_end = tag.group == 0xFFFE && tag.element == 0xE0DD;

@@ -69,6 +69,9 @@ struct DICOM_Tag {
     uint16_t vr = 0;       // VR found in the stream, 0 when implicit
     uint16_t vr_def = 0;   // VR from the dictionary or a definition file
     uint16_t type = 0;     // attribute type from a module definition ("1 ", "1C", ...), 0 when none
+    // An empty description given on purpose (a definition line's empty "desc="): unlike none,
+    // copying it clears the target's.
+    bool blank_description = false;
     uint32_t vm = 0;       // number of values of the last value access
     uint32_t pos = 0;      // file offset of the element's first byte
     uint32_t pos_data = 0; // file offset of the first value byte (values left on disk load from here)
@@ -81,6 +84,7 @@ struct DICOM_Tag {
     // The VR every consumer goes by: the stream's when there was one, else the dictionary's.
     uint16_t effective_vr() const { return vr != 0 ? vr : vr_def; }
     bool has_data() const { return !data.empty(); }
+    bool has_description() const { return blank_description || !description.empty(); }
     int32_t item_nb() const { return static_cast<int32_t>(item.size()); }
 };
 

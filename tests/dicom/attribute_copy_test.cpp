@@ -83,7 +83,10 @@ TEST_F(Attribute_Copy, ReplacingAValueLeftOnDiskDropsTheOldBytes) {
     EXPECT_EQ(target.length, 1500);
     EXPECT_TRUE(target.data.empty());
     EXPECT_EQ(target.pos_data, 4000u);
-    EXPECT_EQ(target.description, "old name");
+    EXPECT_EQ(target.description, "old name");  // the source has none
+    // An empty description given on purpose is one: it clears the target's.
+    source.blank_description = true;
+    EXPECT_FALSE(copy_onto(old, source).has_description());
 }
 
 TEST_F(Attribute_Copy, ItemsFillTheFirstSlotsOrFollowTheOldOnesWhenAppended) {
