@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/progress.h"
+#include "dirscan/progress.h"
 #include "dirscan/tree.h"
 #include "dirscan/walk.h"
 #include "util/log.h"
@@ -16,20 +17,28 @@
 //   nb_files, nb_patients, nb_studies, nb_series, nb_images.
 
 struct Folder_Outcome {
+    std::string folder;
     int files_read = 0;         // DICOM files read below the folder
     uint8_t name_flags = 0;     // as name_flags after the walk
     bool written = false;       // a DICOMDIR was written
     bool write_failed = false;  // writing was due but failed (old DICOMDIR left intact)
     bool cancelled = false;     // the walk was cancelled: no DICOMDIR
+    int patients = 0, studies = 0, series = 0, images = 0;  // tree nodes made
+    double seconds = 0;         // time taken
 };
 
 // The per-folder procedure shared by batch mode and the worker thread: walk, warnings,
-// then "DICOMDIR Abborted" or the DICOMDIR and the "DICOMDIR Done:" summary.
-Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress);
+// then "DICOMDIR Abborted" or the DICOMDIR and the "DICOMDIR Done:" summary. With name_folder
+// the summary names its folder (the window, where several folders report one after another).
+Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
+                              bool name_folder = false);
 
 struct Convert_Data {
     std::vector<std::string> list;      // dropped paths; an empty entry stands for an empty name
     Progress_Window* progress = nullptr;
+    // Called on the worker for every non-empty entry once it is done, also for one skipped
+    // because the count was cancelled.
+    std::function<void(const Folder_Outcome&)> folder_done;
 };
 
 // Worker thread body: counts, converts each folder, then closes the progress window.

@@ -1,6 +1,8 @@
 // The per-folder procedure: walk, name warnings, then the DICOMDIR and its summary.
 #include "app/convert.h"
 
+#include <chrono>
+
 #include "app/configuration.h"
 #include "dicom/nesting.h"
 #include "dirscan/dicomdir_writer.h"
@@ -22,33 +24,53 @@ void report_name_problems(Win_Handle window, uint8_t flags) {
     }
 }
 
-void report_aborted(Win_Handle window) {
+// In the window, where the summaries of several folders follow each other, each names its folder.
+std::string folder_suffix(const std::string& folder, bool name_folder) {
+    return name_folder ? "\xF0\x02 in \x01" + folder : std::string();
+}
+
+// A cancelled folder says so just before the abort line.
+void report_aborted(Win_Handle window, const std::string& suffix, const std::string* cancelled_folder = nullptr) {
     Log_Message(window, LOG_WARNING, "%s", "");
-    Log_Message(window, LOG_REPORT, "\xF1\x02" "DICOMDIR Abborted");
+    if (cancelled_folder) Log_Message(window, LOG_REPORT, "\xF1\x02" "Cancelled: \x01%s", cancelled_folder->c_str());
+    Log_Message(window, LOG_REPORT, "\xF1\x02" "DICOMDIR Abborted%s", suffix.c_str());
+}
+
+void take_counts(Folder_Outcome& outcome, std::chrono::steady_clock::time_point start) {
+    outcome.patients = nb_patients;
+    outcome.studies = nb_studies;
+    outcome.series = nb_series;
+    outcome.images = nb_images;
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
 
-Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress) {
+Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
+                              bool name_folder) {
+    const auto start = std::chrono::steady_clock::now();
     name_flags = 0;
     nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
     Folder_Outcome outcome;
+    outcome.folder = folder;
+    const std::string suffix = folder_suffix(folder, name_folder);
 
     Dir_Item root;  // released, with the whole tree, when the folder is done
     root.path = folder;
     outcome.files_read = Kestrapol_Analyze(window, folder, &root, "", progress);
     outcome.name_flags = name_flags;
+    take_counts(outcome, start);
 
     // A walk cut short would list only part of the folder: no DICOMDIR then.
     if (Progress_Cancelled(progress)) {
         outcome.cancelled = true;
-        report_aborted(window);
+        report_aborted(window, suffix, &folder);
         return outcome;
     }
     if (name_flags & (Name_Too_Long | Name_Bad_Character)) {
         report_name_problems(window, name_flags);
-        report_aborted(window);
+        report_aborted(window, suffix);
         return outcome;
     }
 
@@ -56,14 +78,17 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     DICOM_Attribute_Sequence_Reset(window, &state);
     Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
     Kestrapol_Size(window, &root, 0);
-    if (!DICOMDIR_Write(window, &state, &root, nullptr, 0)) {
+    const bool written = DICOMDIR_Write(window, &state, &root, nullptr, 0);
+    take_counts(outcome, start);
+    if (!written) {
         outcome.write_failed = true;
         return outcome;
     }
     outcome.written = true;
     Log_Message(window, LOG_REPORT,
                 "\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01%d\x02 files with: \x01%d\x02 Patients, \x01%d\x02 Studies, "
-                "\x01%d\x02 Images",
-                nb_files, nb_patients, nb_studies, nb_images);
+                "\x01%d\x02 Images%s",
+                nb_files, nb_patients, nb_studies, nb_images, suffix.c_str());
+    if (nb_files == 0) Log_Message(window, LOG_REPORT, "\xF1\x02" "No DICOM files found in \x01%s", folder.c_str());
     return outcome;
 }

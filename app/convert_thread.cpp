@@ -20,12 +20,25 @@ void Convert_Thread(Win_Handle window, Convert_Data data) {
     if (!Progress_Cancelled(progress)) {
         Progress_Text(progress, "\xF1 Searching for DICOM files...");
         for (std::string& path : data.list) {
-            if (!path.empty()) Convert_Folder(window, path, progress);
+            if (!path.empty()) {
+                const Folder_Outcome outcome = Convert_Folder(window, path, progress, true);
+                if (data.folder_done) data.folder_done(outcome);
+            }
             path = {};
         }
         data.list = {};
         Progress_Text(progress, "\xF1 Done");
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } else {
+        // Cancelled while counting: no folder is analysed, but each is accounted for.
+        for (const std::string& path : data.list) {
+            if (path.empty()) continue;
+            Log_Message(window, LOG_REPORT, "\xF1\x02" "Cancelled: \x01%s", path.c_str());
+            Folder_Outcome outcome;
+            outcome.folder = path;
+            outcome.cancelled = true;
+            if (data.folder_done) data.folder_done(outcome);
+        }
     }
     Progress_Close(progress);
 }

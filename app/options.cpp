@@ -20,6 +20,8 @@ Command_Line Parse_Command_Line(int argc, char** argv) {
             Trace_Level = static_cast<int8_t>(value & 0xFF);
         } else if (option == 'v' || option == 'V') {
             Trace_Level = 5;
+        } else if (option == 'w' || option == 'W') {
+            result.window = true;
         } else {
             result.unknown_option = true;
             result.unknown_token = token;
@@ -37,4 +39,7 @@ void Print_Usage(const std::string& token) {
     std::printf("\n --- usage: ---\n");
     std::printf(" %s [-v] [-t val]", Prog_Name.c_str());
     std::printf("\n\n");
+    std::printf(" %s [-v] [-t val] folder ...       converts the folders without a window\n", Prog_Name.c_str());
+    std::printf(" %s [-v] [-t val] -w [folder ...]  opens the window and converts the folders there\n\n",
+                Prog_Name.c_str());
 }

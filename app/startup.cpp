@@ -134,7 +134,7 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
         return Exit_Unknown_Option;
     }
 
-    if (command_line.folders.empty()) {
+    if (command_line.folders.empty() || command_line.window) {
         if (!interactive) {
             std::fprintf(stderr,
                          "%s: this build has no interactive mode; name the folders to convert:\n"
@@ -143,7 +143,7 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
             Util_Library_Cleanup();
             return Exit_Startup_Failed;
         }
-        int code = interactive(argc, argv, continue_startup);
+        int code = interactive(argc, argv, continue_startup, command_line.folders);
         shut_down();
         return code;
     }

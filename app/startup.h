@@ -45,21 +45,25 @@ using Startup_Continue = std::function<int(Win_Handle main_window)>;
 //      its objects and returns that code;
 //   3. writes the instruction lines into the panel ("Drag&drop a dir on this application," and
 //      "to create a DICOMDIR of its content", each after the markup bytes black, bold; then an
-//      empty line) and runs the message loop until quit;
+//      empty line), converts the folders of drop (when there are any) as one drop, and runs
+//      the message loop until quit;
 //   4. uninstalls its sink (Log_Set_Sink(nullptr)), destroys its windows and the drawing lock,
 //      and returns the quit code. Start-up then logs "In FREE" and runs the clean-up calls.
-using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continue& continue_startup);
+using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continue& continue_startup,
+                                  const std::vector<std::string>& drop);
 
 // Defined by the kestrapol_windows library (app/windows/).
-int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup);
+int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+                          const std::vector<std::string>& drop = {});
 
-// The whole program. Without a runner, a start with no folder prints that interactive mode
-// is not built and ends with Exit_Startup_Failed.
+// The whole program. Without a runner, a start with no folder or with -w prints that
+// interactive mode is not built and ends with Exit_Startup_Failed.
 int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
 
 // Options and folders as the command line gives them (one argv entry per token).
 struct Command_Line {
     std::vector<std::string> folders;  // unquoted, in command-line order
+    bool window = false;               // -w: interactive mode, the folders handled as one drop
     bool unknown_option = false;
     std::string unknown_token;         // the first unrecognised option
 };

@@ -2,9 +2,7 @@
 #include "dirscan/walk.h"
 
 #include <cerrno>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "dicom/value_access.h"
 #include "dirscan/read_ahead.h"
@@ -163,13 +161,18 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
         }
     }
     if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
+        // The window draws on its own thread: the count only reports how far it has got.
+        int unreported = 0;
         for (std::size_t i = 0; i < files->size(); ++i) {
             if ((*files)[i].Hidden) continue;
             ++total;
-            // Leaves the window's thread room to draw while a large folder is counted.
-            if (i % 256 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (++unreported == 256) {
+                Progress_Counted(progress, unreported);
+                unreported = 0;
+            }
             if (i % 64 == 0 && Progress_Cancelled(progress)) return 0;
         }
+        if (unreported > 0) Progress_Counted(progress, unreported);
     }
     return total;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/progress.h"
+#include "dirscan/progress.h"
 #include "dirscan/tree.h"
 #include "util/log.h"
 

@@ -46,6 +46,10 @@ void Button::draw(QPainter& painter) const {
     painter.setFont(Toolkit_Font(14, Font_Style::Bold));
     painter.setPen(Qt::black);
     painter.drawText(rect.translated(pressed_ ? 1 : 0, pressed_ ? 1 : 0), Qt::AlignCenter, label);
+    if (focused) {
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(rect.adjusted(3, 3, -4, -4));
+    }
     painter.restore();
 }
 

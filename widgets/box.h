@@ -30,6 +30,7 @@ public:
 
     QRect rect;
     QString label;
+    bool focused = false;  // draws the focus mark: the key that presses it goes here
 
     void draw(QPainter& painter) const;
     // Follows the shared pointer: hover when it is over the button; state 2 (pressed) or

@@ -8,6 +8,7 @@
 
 #include "widgets/draw_lock.h"
 #include "widgets/font.h"
+#include "app/ui/progress_text.h"
 #include "widgets/markup.h"
 
 namespace {
@@ -27,14 +28,44 @@ std::string_view write_limit(const char* text) {
     return view.substr(0, is_lead && lead < cut && lead + length > cut ? lead : cut);
 }
 
-void draw_line(QPainter& painter, std::string_view line, int left, int baseline, int font_size, int tab_width) {
+// Draws a line of runs in the panel's palette; a line too long for the width is shortened in
+// the middle of its path rather than cut at the edge.
+void draw_line(QPainter& painter, std::string_view line, int left, int right, int baseline, int font_size,
+               int tab_width, const Markup_Palette& palette) {
+    std::vector<Text_Run> runs = Markup_Parse(line);
+    const auto advance = [&](int x, const Text_Run& run) {
+        const QFontMetrics metrics(Toolkit_Font(font_size, run.style));
+        const QStringList pieces = Qt_Text(run.text).split(QLatin1Char('\t'));
+        for (qsizetype i = 0; i < pieces.size(); ++i) {
+            if (i > 0) x = left + ((x - left) / tab_width + 1) * tab_width;
+            x += metrics.horizontalAdvance(pieces[i]);
+        }
+        return x;
+    };
+    int end = left;
+    for (const Text_Run& run : runs) end = advance(end, run);
+    if (end > right) {
+        // Tabs make a run's width depend on where it starts: measure in place.
+        Elide_Middle(runs, right - left, [&](const Text_Run& run) {
+            int x = left;
+            for (const Text_Run& other : runs) {
+                if (&other == &run) return advance(x, run) - x;
+                x = advance(x, other);
+            }
+            return 0;
+        });
+    }
     int x = left;
-    for (const Text_Run& run : Markup_Parse(line)) {
+    for (const Text_Run& run : runs) {
         const QFont font = Toolkit_Font(font_size, run.style);
         const QFontMetrics metrics(font);
+        const Run_Colours& colours = palette.colours(run.colour);
+        const int run_end = advance(x, run);
+        if (colours.backing)
+            painter.fillRect(QRect(x - 1, baseline - metrics.ascent(), run_end - x + 2, metrics.height()), Qt_Colour(*colours.backing));
         painter.setFont(font);
-        painter.setPen(run.colour);
-        const QStringList pieces = run.text.split(QLatin1Char('\t'));
+        painter.setPen(Qt_Colour(colours.text));
+        const QStringList pieces = Qt_Text(run.text).split(QLatin1Char('\t'));
         for (qsizetype i = 0; i < pieces.size(); ++i) {
             if (i > 0) x = left + ((x - left) / tab_width + 1) * tab_width;
             painter.drawText(x, baseline, pieces[i]);
@@ -103,6 +134,7 @@ void Text::Layout(Text& panel, QRect area, QColor background, int font_size) {
     std::lock_guard guard(Draw::Lock());
     panel.area_ = area;
     panel.background_ = background;
+    if (!panel.palette_ || panel.palette_->background() != Rgb_Of(background)) panel.palette_.emplace(Rgb_Of(background));
     panel.font_size_ = font_size;
     panel.line_height_ = QFontMetrics(Toolkit_Font(font_size, Font_Style::Bold)).lineSpacing();
     panel.tab_width_ = Tab_Average_Chars * QFontMetrics(Toolkit_Font(font_size)).averageCharWidth();
@@ -151,10 +183,11 @@ void Text::Draw(Text& panel, QPainter& painter) {
     const int last = count - 1 - panel.scroll_back_;
     const int first = std::max(0, last - visible_lines(panel) + 1);
     const int ascent = QFontMetrics(Toolkit_Font(panel.font_size_, Font_Style::Bold)).ascent();
+    if (!panel.palette_) panel.palette_.emplace(Rgb_Of(panel.background_));
     int top = area.top() + Padding;
     for (int i = first; i <= last; ++i, top += panel.line_height_)
-        draw_line(painter, panel.lines_[static_cast<std::size_t>(i)], area.left() + Padding, top + ascent,
-                  panel.font_size_, std::max(1, panel.tab_width_));
+        draw_line(painter, panel.lines_[static_cast<std::size_t>(i)], area.left() + Padding, text_right, top + ascent,
+                  panel.font_size_, std::max(1, panel.tab_width_), *panel.palette_);
 
     painter.setClipping(false);
     if (!track.isEmpty()) {
@@ -204,9 +237,24 @@ void Text::Pointer(Text& panel, int state) {
     if (changed) request_repaint(panel);
 }
 
+int Text::Visible_Lines(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return visible_lines(panel);
+}
+
 std::size_t Text::Line_Count(const Text& panel) {
     std::lock_guard guard(Draw::Lock());
     return panel.lines_.size();
+}
+
+std::vector<std::string> Text::Lines(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return {panel.lines_.begin(), panel.lines_.end()};
+}
+
+std::string Text::Last_Line(const Text& panel) {
+    std::lock_guard guard(Draw::Lock());
+    return panel.lines_.empty() ? std::string() : panel.lines_.back();
 }
 
 std::string Text::Line(const Text& panel, std::size_t index) {

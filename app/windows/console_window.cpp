@@ -1,19 +1,22 @@
 #include "app/windows/console_window.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QWheelEvent>
 #include <cstdio>
 #include <unistd.h>
 
+#include "widgets/markup.h"
+
 namespace {
-const QColor Console_Background(250, 250, 245);
+const QColor Background = Qt_Colour(Console_Background);
 }
 
 Console_Window::Console_Window(const QString& title) {
     setWindowTitle(title);
     resize(Width, Height);
     Text::Set_Repaint_Request(panel_, [this] { repaint_post_.request(); });
-    Text::Layout(panel_, rect(), Console_Background);
+    Text::Layout(panel_, rect(), Background);
 }
 
 Console_Window::~Console_Window() {
@@ -77,7 +80,7 @@ bool Console_Window::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void Console_Window::resizeEvent(QResizeEvent*) { Text::Layout(panel_, rect(), Console_Background); }
+void Console_Window::resizeEvent(QResizeEvent*) { Text::Layout(panel_, rect(), Background); }
 
 void Console_Window::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -85,6 +88,6 @@ void Console_Window::paintEvent(QPaintEvent*) {
 }
 
 void Console_Window::wheelEvent(QWheelEvent* event) {
-    const int lines = Wheel_Lines(wheel_accumulator_, event->angleDelta().y());
+    const int lines = wheel_.lines(event->angleDelta().y(), QApplication::wheelScrollLines());
     if (lines != 0) Text::Scroll(panel_, lines);
 }

@@ -37,7 +37,7 @@ private:
 
     Text panel_;
     Coalesced_Post repaint_post_{this, Window_Event::Repaint};
-    int wheel_accumulator_ = 0;
+    Wheel_Accumulator wheel_;
     int saved_stdout_ = -1;
     int pipe_write_ = -1;
     std::thread reader_;

@@ -3,6 +3,7 @@
 // no Qt object and needs no display.
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -28,7 +29,8 @@ bool display_available() {
 
 }  // namespace
 
-int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup) {
+int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+                          const std::vector<std::string>& drop) {
     if (!display_available()) {
         std::fprintf(stderr, "%s: no display for the window; name the folders to convert:\n %s [-v] [-t val] folder ...\n",
                      Prog_Name.c_str(), Prog_Name.c_str());
@@ -74,6 +76,8 @@ int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& contin
     Text::Write(window->panel(), "\x02\xF1" "Drag&drop a dir on this application,");
     Text::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
     Text::Write(window->panel(), "");
+    // Folders named with -w, as the desktop's "Open with" hands them over: one drop, seen.
+    if (!drop.empty()) QTimer::singleShot(0, window.get(), [&window, &drop] { window->convert(drop); });
 
     const int code = application.exec();
     shut_down();

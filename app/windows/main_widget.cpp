@@ -1,24 +1,34 @@
 #include "app/windows/main_widget.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QThread>
 #include <QUrl>
 #include <QWheelEvent>
-#include <system_error>
+#include <cerrno>
+#include <fstream>
+#include <limits>
 
-#include "app/convert.h"
+#include "app/windows/desktop_dialogs.h"
+#include "app/windows/results_list.h"
 #include "util/log.h"
 #include "util/log_sink.h"
+#include "util/system_error.h"
 #include "widgets/draw_lock.h"
+#include "widgets/markup.h"
 
 namespace {
 
-const QColor Panel_Background(150, 150, 170);
+const QColor Panel_Background = Qt_Colour(Main_Panel_Background);
+const QColor Drag_Highlight(30, 90, 200);
 
 // Read index of Thread_Text_Ring: process-wide like the ring, advanced only by the window.
 int ring_read_index = 0;
@@ -29,37 +39,67 @@ std::vector<std::string> dropped_paths(const QMimeData& mime) {
     return paths;
 }
 
+QPushButton* make_button(QWidget* parent, const char* text, void (Main_Widget::*action)(), Main_Widget* window) {
+    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAutoDefault(true);  // Enter presses the button that has the focus
+    QObject::connect(button, &QPushButton::clicked, window, action);
+    return button;
+}
+
 }  // namespace
 
 int Key_Code(const QKeyEvent& event) {
-    const int key = event.key();
-    int code = key == Qt::Key_Escape ? Key_Escape : key < 0x100 ? key : 0;
+    int code;
+    switch (event.key()) {
+    case Qt::Key_Escape: code = Key_Escape; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: code = Key_Enter; break;
+    case Qt::Key_PageUp: code = Key_Page_Up; break;
+    case Qt::Key_PageDown: code = Key_Page_Down; break;
+    case Qt::Key_Home: code = Key_Home; break;
+    case Qt::Key_End: code = Key_End; break;
+    default: code = event.key() < 0x80 ? event.key() : 0;
+    }
     const Qt::KeyboardModifiers modifiers = event.modifiers();
     if (modifiers & Qt::ShiftModifier) code |= Key_Shift;
     if (modifiers & Qt::ControlModifier) code |= Key_Ctrl;
     if (modifiers & Qt::AltModifier) code |= Key_Alt;
-    if (modifiers & Qt::KeypadModifier) code |= Key_Keypad;
+    if (modifiers & Qt::KeypadModifier && code != Key_Enter) code |= Key_Keypad;
     return code;
 }
 
-Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks) : hooks_(std::move(hooks)) {
+Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
+    : hooks_(std::move(hooks)),
+      results_list_(new Results_List(this)),
+      choose_button_(make_button(this, "&Choose folders\u2026", &Main_Widget::choose_folders, this)),
+      copy_button_(make_button(this, "C&opy report", &Main_Widget::copy_report, this)),
+      save_button_(make_button(this, "&Save report\u2026", &Main_Widget::save_report, this)),
+      conversion_(this, Conversion::Hooks{[this]() -> Progress_Window* {
+                                              progress_window_ = Progress_Create_Window(this, "Converting", "Zorvatine conversion");
+                                              return &progress_window_->object();
+                                          },
+                                          [this] { results_post_.request(); }}) {
+    Desktop_Dialogs_Fill(hooks_);
+    results_list_->open_folder = hooks_.open_folder;
+    choose_button_->setToolTip(QStringLiteral("Choose folders to convert (Ctrl+O)"));
     setWindowTitle(title);
     resize(Width, Height);
     setAcceptDrops(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setTabOrder(this, results_list_);
+    setTabOrder(results_list_, choose_button_);
+    setTabOrder(choose_button_, copy_button_);
+    setTabOrder(copy_button_, save_button_);
     Text::Set_Repaint_Request(panel_, [this] { request_repaint(); });
-    Text::Layout(panel_, QRect(1, 1, Width - 2, Height - 2), Panel_Background);
+    lay_out();
 }
 
 Main_Widget::~Main_Widget() {
     if (progress_window_) progress_window_->object().abandon();
     wait_for_conversion();
     Text::Set_Repaint_Request(panel_, {});
-}
-
-void Main_Widget::wait_for_conversion() {
-    if (worker_.joinable()) worker_.join();
 }
 
 bool Main_Widget::event(QEvent* event) {
@@ -70,6 +110,10 @@ bool Main_Widget::event(QEvent* event) {
     case Window_Event::Repaint:
         repaint_post_.handled();
         update();
+        return true;
+    case Window_Event::Results:
+        results_post_.handled();
+        results_list_->show_results(conversion_.results());
         return true;
     default:
         return QWidget::event(event);
@@ -83,24 +127,56 @@ void Main_Widget::drain_thread_ring() {
     }
 }
 
-void Main_Widget::resizeEvent(QResizeEvent*) {
-    Text::Layout(panel_, QRect(1, 1, width() - 2, height() - 2), Panel_Background);
+// From the top: the panel, the results list, then the buttons in a row.
+void Main_Widget::lay_out() {
+    const int w = width(), h = height();
+    const int buttons_top = h - Button_Row_Height + 3;
+    int x = 1;
+    for (QPushButton* button : {choose_button_, copy_button_, save_button_}) {
+        const int button_width = std::max(110, button->sizeHint().width());
+        button->setGeometry(x, buttons_top, button_width, Button_Row_Height - 6);
+        x += button_width + 6;
+    }
+    const int list_top = h - Button_Row_Height - Results_Height;
+    results_list_->setGeometry(1, list_top, w - 2, Results_Height);
+    Text::Layout(panel_, QRect(1, 1, w - 2, std::max(20, list_top - 3)), Panel_Background);
 }
+
+void Main_Widget::resizeEvent(QResizeEvent*) { lay_out(); }
 
 void Main_Widget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().button());
     Text::Draw(panel_, painter);
+    if (hasFocus()) {  // the keys scroll the panel: show where they go
+        painter.setPen(QPen(palette().highlight().color(), 2));
+        painter.drawRect(Text::Area(panel_).adjusted(0, 0, -1, -1));
+    }
+    if (drag_highlight_) {
+        painter.setPen(QPen(Drag_Highlight, 4));
+        painter.drawRect(rect().adjusted(2, 2, -2, -2));
+    }
 }
 
 void Main_Widget::keyPressEvent(QKeyEvent* event) {
-    const int code = Key_Code(*event);
-    if (code >= (Key_Ctrl | '0') && code <= (Key_Ctrl | '9')) {
-        set_trace_level(code - (Key_Ctrl | '0'));
-    } else if ((code & 0xFF) == Key_Escape) {
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    const Main_Key key = Main_Key_Action(Key_Code(*event));
+    const int page = std::max(1, Text::Visible_Lines(panel_) - 1);
+    const int far = std::numeric_limits<int>::max() / 2;
+    switch (key.action) {
+    case Main_Action::Trace_Level: set_trace_level(key.value); break;
+    case Main_Action::Quit: QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); break;
+    case Main_Action::Choose_Folders: choose_folders(); break;
+    case Main_Action::Copy_Report: copy_report(); break;
+    case Main_Action::Save_Report: save_report(); break;
+    case Main_Action::Scroll_Pages: Text::Scroll(panel_, key.value * page); break;
+    case Main_Action::Scroll_To_Start: Text::Scroll(panel_, -far); break;
+    case Main_Action::Scroll_To_End: Text::Scroll(panel_, far); break;
+    case Main_Action::None: QWidget::keyPressEvent(event); break;
     }
 }
+
+void Main_Widget::focusInEvent(QFocusEvent*) { update(); }
+void Main_Widget::focusOutEvent(QFocusEvent*) { update(); }
 
 // The keyboard switches tracing off, to level 1 or to level 2, never higher.
 void Main_Widget::set_trace_level(int digit) {
@@ -121,6 +197,7 @@ void Main_Widget::set_trace_level(int digit) {
 
 void Main_Widget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;  // Qt grabs the pointer until release
+    setFocus(Qt::MouseFocusReason);
     Draw::Pointer_Set(this, event->globalPosition().toPoint());
     Text::Pointer(panel_, 2);
 }
@@ -136,15 +213,26 @@ void Main_Widget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Main_Widget::wheelEvent(QWheelEvent* event) {
-    const int lines = Wheel_Lines(wheel_accumulator_, event->angleDelta().y());
+    const int lines = wheel_.lines(event->angleDelta().y(), QApplication::wheelScrollLines());
     if (lines != 0) Text::Scroll(panel_, lines);
 }
 
-void Main_Widget::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+void Main_Widget::set_drag_highlight(bool on) {
+    if (drag_highlight_ == on) return;
+    drag_highlight_ = on;
+    update();
 }
 
+void Main_Widget::dragEnterEvent(QDragEnterEvent* event) {
+    if (!event->mimeData()->hasUrls()) return;
+    event->acceptProposedAction();
+    set_drag_highlight(true);
+}
+
+void Main_Widget::dragLeaveEvent(QDragLeaveEvent*) { set_drag_highlight(false); }
+
 void Main_Widget::dropEvent(QDropEvent* event) {
+    set_drag_highlight(false);
     const std::vector<std::string> paths = dropped_paths(*event->mimeData());
     if (paths.empty()) return;
     event->acceptProposedAction();
@@ -152,36 +240,34 @@ void Main_Widget::dropEvent(QDropEvent* event) {
 }
 
 bool Main_Widget::convert(const std::vector<std::string>& paths) {
-    // The conversion state is shared by the whole program: one conversion at a time.
-    if (converting_.load()) {
-        Log_Message(this, LOG_WARNING, "\xF1\x05" "BUSY:" "\x02" " a conversion is running; drop again when it is done");
-        return false;
-    }
-    wait_for_conversion();  // the previous worker has finished its work; collect the thread
+    Text::Scroll(panel_, std::numeric_limits<int>::max() / 2);  // what the drop brings is seen
+    return conversion_.start(paths);
+}
 
-    const int n = static_cast<int>(paths.size());
-    Log_Message(this, LOG_REPORT, "\xF1\x02" "Scanning %d director%s...", n, n > 1 ? "ies" : "y");
-    Convert_Data data;
-    data.list = paths;
-    progress_window_ = Progress_Create_Window(this, "Converting", "Zorvatine conversion");
-    data.progress = &progress_window_->object();
-    Progress_Show(data.progress);
+void Main_Widget::choose_folders() {
+    const std::vector<std::string> folders = hooks_.choose_folders(this);
+    if (!folders.empty()) convert(folders);
+}
 
-    Progress_Window* progress = data.progress;
-    converting_.store(true);
-    try {
-        worker_ = std::thread([this, data = std::move(data)]() mutable {
-            Convert_Thread(this, std::move(data));
-            converting_.store(false);
-        });
-    } catch (const std::system_error&) {
-        converting_.store(false);
-        Log_Message(this, LOG_ERRLOG, "file:%s line:%d", __FILE__, __LINE__);
-        Log_Message(this, LOG_ERRLOG, "Unable to start convert thread");
-        Progress_Close(progress);
-        return false;
+std::string Main_Widget::report() const { return Report_Text(Text::Lines(panel_), conversion_.results()); }
+
+void Main_Widget::copy_report() {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(report()));
+    Log_Message(this, LOG_REPORT, "Report copied");
+}
+
+void Main_Widget::save_report() {
+    const std::string file = hooks_.choose_report_file(this);
+    if (file.empty()) return;
+    const std::string text = report();
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (out.write(text.data(), static_cast<std::streamsize>(text.size())).flush()) {
+        Log_Message(this, LOG_REPORT, "Report saved to \x01%s", file.c_str());
+        return;
     }
-    return true;
+    const int error = errno;
+    Log_Message(this, LOG_WARNING, "\xF1\x05WARNING:\x02 Unable to save the report to \x01%s", file.c_str());
+    Log_Message(this, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
 }
 
 void Main_Widget::closeEvent(QCloseEvent* event) {

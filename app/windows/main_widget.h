@@ -1,80 +1,102 @@
-// The main window: one scrolling text panel that shows what the program reports. Folders
-// dropped on it are converted on a worker thread; Ctrl+digit sets the trace level, Esc quits.
+// The main window: a scrolling text panel that shows what the program reports, the results
+// list and the buttons to choose folders and to copy or save the report. Folders dropped on
+// it or chosen are converted on a worker thread; Ctrl+digit sets the trace level, Esc quits.
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 #include <array>
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/ui/conversion.h"
+#include "app/ui/input.h"
 #include "app/windows/progress_window.h"
 #include "app/windows/window_events.h"
 #include "widgets/text.h"
 
-// What the window needs of start-up when tracing is switched on from the keyboard.
+class QPushButton;
+class Results_List;
+
+// What the window needs of start-up and of the desktop. Empty dialog hooks get the desktop's
+// own dialogs (tests give their own instead).
 struct Main_Widget_Hooks {
     std::function<void()> open_console;
     std::function<void()> write_banner;
     // The DICOM, utility and tools library descriptions, in that order.
     std::function<std::array<std::string, 3>()> library_descriptions;
+    // The folders the user chose; none when the chooser was cancelled.
+    std::function<std::vector<std::string>(QWidget* owner)> choose_folders;
+    // The file to save the report to; empty when cancelled.
+    std::function<std::string(QWidget* owner)> choose_report_file;
+    // Shows a folder in the file manager.
+    std::function<void(const std::string& folder)> open_folder;
 };
-
-// Key codes as the toolkit gives them: the character or key, plus modifier bits.
-inline constexpr int Key_Shift = 0x100;
-inline constexpr int Key_Ctrl = 0x200;
-inline constexpr int Key_Alt = 0x400;
-inline constexpr int Key_Keypad = 0x800;  // keypad digits are not main-keyboard digits
-inline constexpr int Key_Escape = 0x1B;
-
-class QKeyEvent;
-int Key_Code(const QKeyEvent& event);
 
 class Main_Widget final : public QWidget {
 public:
     static constexpr int Width = 600;
-    static constexpr int Height = 200;
+    static constexpr int Height = 380;         // the panel, the results list and the buttons
+    static constexpr int Results_Height = 110;
+    static constexpr int Button_Row_Height = 32;
 
     Main_Widget(const QString& title, Main_Widget_Hooks hooks);
     // Asks a running conversion to stop and waits for it.
     ~Main_Widget() override;
 
     Text& panel() { return panel_; }
+    Results_List& results_list() { return *results_list_; }
+    const Conversion& conversion() const { return conversion_; }
     // Any thread: ask for the panel to be painted again (one pending request at a time).
     void request_repaint() { repaint_post_.request(); }
-    bool converting() const { return converting_.load(); }
+    bool converting() const { return conversion_.running(); }
     // Starts converting the paths as a drop does; false when refused because one is running.
     bool convert(const std::vector<std::string>& paths);
     // The progress window of the latest conversion while it exists.
     Progress_Widget* progress_window() const { return progress_window_.data(); }
     // Blocks until the worker, if any, has ended.
-    void wait_for_conversion();
+    void wait_for_conversion() { conversion_.wait(); }
+    bool drag_highlighted() const { return drag_highlight_; }
+
+    // The actions of the buttons and keys.
+    void choose_folders();
+    void copy_report();
+    void save_report();
+    std::string report() const;
 
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void set_trace_level(int digit);
     void drain_thread_ring();
+    void lay_out();
+    void set_drag_highlight(bool on);
 
     Main_Widget_Hooks hooks_;
     Text panel_;
     Coalesced_Post repaint_post_{this, Window_Event::Repaint};
-    int wheel_accumulator_ = 0;
-    std::thread worker_;
-    std::atomic<bool> converting_{false};
+    Coalesced_Post results_post_{this, Window_Event::Results};
+    Wheel_Accumulator wheel_;
+    Results_List* results_list_;
+    QPushButton* choose_button_;
+    QPushButton* copy_button_;
+    QPushButton* save_button_;
+    bool drag_highlight_ = false;
     QPointer<Progress_Widget> progress_window_;
+    Conversion conversion_;  // last: its worker writes into the members above until it is joined
 };

@@ -1,14 +1,16 @@
 #include "app/windows/progress_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 
 #include "app/windows/progress_bar.h"
+#include "widgets/markup.h"
 #include "util/log.h"
 #include "widgets/draw_lock.h"
 
@@ -16,94 +18,35 @@ namespace {
 
 constexpr int Panel_Font_Size = 14;
 constexpr int Caption_Font_Size = 16;
-const QColor Caption_Background(160, 160, 50);
-const QColor Panel_Background(235, 235, 225);
+const QColor Caption_Colour = Qt_Colour(Caption_Background);
+const QColor Panel_Background = Qt_Colour(Progress_Panel_Background);
 const QColor Bar_Background(90, 90, 100);
 const QColor Frame_Background(212, 208, 200);
 
-// One wheel accumulator for every progress window.
-int wheel_accumulator = 0;
-
 }  // namespace
 
-// ---- worker side ----
-
-void Progress_Object::post(QEvent::Type type) { QCoreApplication::postEvent(window_, new QEvent(type)); }
-
-void Progress_Object::show() {
-    shown_.store(true);
-    QMetaObject::invokeMethod(window_, [window = window_] { window->show_top_most(); });
-}
-
-void Progress_Object::text(const char* line) {
-    {
-        std::unique_lock guard(lock_);
-        for (int waits = 0; queue_count_ == Queue_Slots; ++waits) {
-            if (waits == Queue_Waits || abandoned_.load()) return;  // the line is lost
-            drained_.wait_for(guard, std::chrono::milliseconds(Queue_Wait_Ms));
-        }
-        std::string& slot = queue_[static_cast<std::size_t>(queue_count_++)];
-        slot.assign(line ? line : "");
-        if (slot.size() >= Line_Size) slot.resize(Line_Size - 1);
+void Progress_Object::post(Progress_Event event) {
+    switch (event) {
+    case Progress_Event::Show:
+        QMetaObject::invokeMethod(window_, [window = window_] { window->show_top_most(); });
+        return;
+    case Progress_Event::Bar: window_->request_bar(); return;
+    case Progress_Event::Count: window_->request_count(); return;
+    case Progress_Event::Caption: QCoreApplication::postEvent(window_, new QEvent(Window_Event::Caption)); return;
+    case Progress_Event::Lines: QCoreApplication::postEvent(window_, new QEvent(Window_Event::Lines)); return;
+    case Progress_Event::Bar_Box: QCoreApplication::postEvent(window_, new QEvent(Window_Event::Bar_Box)); return;
+    case Progress_Event::Close: QCoreApplication::postEvent(window_, new QEvent(Window_Event::Close)); return;
     }
-    post(Window_Event::Lines);
-}
-
-void Progress_Object::set(int value) {
-    position_.store(std::clamp(value, 0, std::max(0, maximum_.load())));
-    window_->request_bar();
-}
-
-void Progress_Object::add(int delta) {
-    const int64_t sum = static_cast<int64_t>(position_.load()) + delta;  // no overflow near INT_MAX
-    position_.store(static_cast<int>(std::clamp<int64_t>(sum, 0, std::max(0, maximum_.load()))));
-    window_->request_bar();
-}
-
-void Progress_Object::range(int maximum) {
-    maximum_.store(maximum);
-    post(Window_Event::Bar_Box);
-}
-
-void Progress_Object::close() { post(Window_Event::Close); }
-
-// ---- window side ----
-
-int Progress_Object::position() const { return position_.load(); }
-int Progress_Object::maximum() const { return maximum_.load(); }
-
-int Progress_Object::queued() const {
-    std::lock_guard guard(lock_);
-    return queue_count_;
-}
-
-void Progress_Object::cancel(const char* note) {
-    std::lock_guard guard(lock_);
-    cancel_.store(true);
-    Text::Write(panel, note);
-}
-
-void Progress_Object::abandon() {
-    abandoned_.store(true);
-    cancel_.store(true);
-    drained_.notify_all();
-}
-
-void Progress_Object::drain() {
-    std::lock_guard guard(lock_);
-    for (int i = 0; i < queue_count_; ++i) Text::Write(panel, queue_[static_cast<std::size_t>(i)].c_str());
-    queue_count_ = 0;
-    drained_.notify_all();
 }
 
 Progress_Widget::Progress_Widget(QWidget* owner, const QString& title)
     : QWidget(owner, Qt::Window), object_(std::make_unique<Progress_Object>(this)) {
     setWindowTitle(title);
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     Text::Set_Repaint_Request(object_->panel, [this] { QMetaObject::invokeMethod(this, [this] { update(); }); });
     object_->cancel_button.label = QStringLiteral("Cancel");
-    object_->caption_label.background = Caption_Background;
+    object_->caption_label.background = Caption_Colour;
     object_->caption_label.font_size = Caption_Font_Size;
     object_->bar_box.background = Bar_Background;
     object_->button_box.background = Frame_Background;
@@ -133,13 +76,19 @@ void Progress_Widget::pointer_update(QPoint screen_position) { Draw::Pointer_Set
 
 bool Progress_Widget::event(QEvent* event) {
     Progress_Object& o = *object_;
+    Text_Target panel(o.panel);
     switch (static_cast<int>(event->type())) {
     case Window_Event::Caption:
         update(o.caption_label.rect);
         return true;
     case Window_Event::Bar:
         bar_post_.handled();
+        o.show_reading(panel);
         if (!isMinimized()) update(o.bar_box.rect);
+        return true;
+    case Window_Event::Count:
+        count_post_.handled();
+        o.show_count(panel);
         return true;
     case Window_Event::Close:
         hide();
@@ -149,7 +98,7 @@ bool Progress_Widget::event(QEvent* event) {
         update(o.bar_box.rect);
         return true;
     case Window_Event::Lines:
-        o.drain();
+        o.drain(panel);
         return true;
     default:
         return QWidget::event(event);
@@ -173,8 +122,17 @@ void Progress_Widget::paintEvent(QPaintEvent*) {
     const QRect bar = o.bar_box.rect;
     painter.drawImage(bar.topLeft(), Bar_Image(bar.size(), o.position(), o.maximum(), Bar_Background));
     o.button_box.draw(painter);
+    o.cancel_button.focused = hasFocus();
     o.cancel_button.draw(painter);
 }
+
+void Progress_Widget::keyPressEvent(QKeyEvent* event) {
+    if (!Progress_Key_Cancels(Key_Code(*event))) return QWidget::keyPressEvent(event);
+    object_->cancel("cancel...");
+}
+
+void Progress_Widget::focusInEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
+void Progress_Widget::focusOutEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
 
 void Progress_Widget::closeEvent(QCloseEvent* event) {
     // The window stays until the worker notices the flag and closes it.
@@ -214,7 +172,7 @@ void Progress_Widget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Progress_Widget::wheelEvent(QWheelEvent* event) {
-    const int lines = Wheel_Lines(wheel_accumulator, event->angleDelta().y());
+    const int lines = wheel_.lines(event->angleDelta().y(), QApplication::wheelScrollLines());
     if (lines == 0) return;
     std::lock_guard guard(object_->lock());
     Text::Scroll(object_->panel, lines);

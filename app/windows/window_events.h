@@ -7,6 +7,10 @@
 #include <QWidget>
 #include <atomic>
 
+#include "app/ui/input.h"
+
+class QKeyEvent;
+
 namespace Window_Event {
 
 inline constexpr QEvent::Type User(int n) { return static_cast<QEvent::Type>(QEvent::User + n); }
@@ -19,8 +23,11 @@ inline constexpr QEvent::Type Bar = User(2);           // draw the bar (coalesce
 inline constexpr QEvent::Type Close = User(3);         // destroy the window
 inline constexpr QEvent::Type Bar_Box = User(5);       // redraw the bar box
 inline constexpr QEvent::Type Lines = User(6);         // write the queued lines
+inline constexpr QEvent::Type Count = User(7);         // show the running count (coalesced)
 // Any window with a panel written from another thread.
 inline constexpr QEvent::Type Repaint = User(100);
+// Main window: new rows in the results (coalesced).
+inline constexpr QEvent::Type Results = User(101);
 
 }  // namespace Window_Event
 
@@ -42,12 +49,5 @@ private:
     std::atomic<bool> pending_{false};
 };
 
-// Wheel deltas add up until they make whole notches of 120; a forward turn scrolls back
-// (a negative count). Returns the lines to scroll, keeping the remainder.
-inline int Wheel_Lines(int& accumulator, int delta) {
-    accumulator += delta;
-    if (accumulator > -120 && accumulator < 120) return 0;
-    const int lines = -(accumulator / 120);
-    accumulator %= 120;
-    return lines;
-}
+// The key code of a key event as app/ui/input.h reads it: the character or key, plus modifiers.
+int Key_Code(const QKeyEvent& event);

@@ -30,8 +30,8 @@ void Window_Log_Sink::thread_line_posted(Win_Handle) {
 }
 
 int Window_Log_Sink::show_box(Main_Widget& owner, const char* caption, const char* text, Box_Icon icon) {
-    const QString title = Markup_Plain(caption ? caption : "");
-    const QString body = Markup_Plain(text ? text : "");
+    const QString title = Markup_Plain_Text(caption ? caption : "");
+    const QString body = Markup_Plain_Text(text ? text : "");
     switch (icon) {
     case Box_Icon::Question:
         return QMessageBox::question(&owner, title, body, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? 1 : 0;

@@ -58,7 +58,9 @@ TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
                         "3\x02 Studies, \x01" "3\x02 Images"));
 }
 
-TEST_F(Convert, CancelledFolderGetsNoDirectory) {
+// Endings a user can tell apart: a cancelled folder says so before the abort line, and a
+// folder without DICOM files says so beside the summary, whose text stays as it was.
+TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
     Cancelled progress;
@@ -66,6 +68,21 @@ TEST_F(Convert, CancelledFolderGetsNoDirectory) {
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_FALSE(outcome.written);
     EXPECT_FALSE(exists(folder, "DICOMDIR"));
+    const auto& lines = Walk_Log::lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2].second, "\xF1\x02" "Cancelled: \x01" + folder.path());
+    EXPECT_EQ(lines.back().second, "\xF1\x02" "DICOMDIR Abborted");
+
+    Scratch_Folder empty;
+    empty.add_text("NOTES", "text");
+    EXPECT_EQ(Convert_Folder(nullptr, empty.path(), nullptr).files_read, 0);
+    EXPECT_EQ(lines[lines.size() - 2].second, "\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "0\x02 files with: \x01"
+                                              "0\x02 Patients, \x01" "0\x02 Studies, \x01" "0\x02 Images");
+    EXPECT_EQ(lines.back().second, "\xF1\x02" "No DICOM files found in \x01" + empty.path());
+
+    // In the window the summaries name their folders.
+    Convert_Folder(nullptr, empty.path(), nullptr, true);
+    EXPECT_TRUE(lines[lines.size() - 2].second.ends_with(" Images\xF0\x02 in \x01" + empty.path()));
 }
 
 namespace {
@@ -98,7 +115,13 @@ TEST_F(Convert, WorkerCountsConvertsAndCloses) {
     first.add_text("NOTES", "text");
     second.add("IMG1", image("BOB", "2", "2.1"));
     Recorder progress;
-    Convert_Thread(nullptr, Convert_Data{{first.path(), "", second.path()}, &progress});
+    std::vector<Folder_Outcome> done;
+    Convert_Thread(nullptr, Convert_Data{{first.path(), "", second.path()}, &progress,
+                                         [&](const Folder_Outcome& outcome) { done.push_back(outcome); }});
+    ASSERT_EQ(done.size(), 2u);  // the empty name is no folder
+    EXPECT_EQ(done[1].folder, second.path());
+    EXPECT_EQ(done[1].patients, 1);
+    EXPECT_EQ(done[1].images, 1);
     EXPECT_TRUE(log.has("    Dir has \x01" "3\x02 files"));
     EXPECT_EQ(log.count("DICOMDIR Done:"), 2);
     ASSERT_GE(progress.lines.size(), 4u);
@@ -115,9 +138,14 @@ TEST_F(Convert, CancelWhileCountingConvertsNothing) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
     Recorder progress(0);
-    Convert_Thread(nullptr, Convert_Data{{folder.path()}, &progress});
+    std::vector<Folder_Outcome> done;
+    Convert_Thread(nullptr, Convert_Data{{folder.path()}, &progress,
+                                         [&](const Folder_Outcome& outcome) { done.push_back(outcome); }});
     EXPECT_FALSE(exists(folder, "DICOMDIR"));
     EXPECT_FALSE(log.has("DICOMDIR"));
+    EXPECT_TRUE(log.has("Cancelled: \x01" + folder.path()));
+    ASSERT_EQ(done.size(), 1u);  // accounted for, though never analysed
+    EXPECT_TRUE(done[0].cancelled);
     EXPECT_NE(progress.lines.back(), "\xF1 Done");
     EXPECT_TRUE(progress.closed);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -61,6 +62,28 @@ TEST(CommandLine, UnknownOptionStopsAtOnce) {
     EXPECT_EQ(line.unknown_token, "-x");
     EXPECT_EQ(Trace_Level, 0);
     EXPECT_EQ(parse({"-"}).unknown_token, "-");
+}
+
+TEST(CommandLine, WindowOptionKeepsTheFoldersForOneDrop) {
+    Command_Line line = parse({"-w", "/a", "/b c"});
+    EXPECT_TRUE(line.window);
+    EXPECT_EQ(line.folders, (std::vector<std::string>{"/a", "/b c"}));
+    EXPECT_TRUE(parse({"-W"}).window);
+    EXPECT_FALSE(parse({"/a"}).window);
+}
+
+// The desktop's "Open with" runs the entry on a folder: it must open the window, and the
+// entry must never make the program the default opener of folders.
+TEST(DesktopEntry, OpensTheWindowAndClaimsNoFolders) {
+    std::ifstream in(KESTRAPOL_SOURCE_DIR "/app/windows/desktop/kestrapol.desktop");
+    ASSERT_TRUE(in);
+    std::string line, exec;
+    while (std::getline(in, line)) {
+        EXPECT_EQ(line.find("inode/directory"), std::string::npos) << line;
+        EXPECT_FALSE(line.starts_with("MimeType=")) << line;
+        if (line.starts_with("Exec=")) exec = line;
+    }
+    EXPECT_EQ(exec, "Exec=kestrapol -w %F");
 }
 
 }  // namespace

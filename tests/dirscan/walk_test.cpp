@@ -28,21 +28,15 @@ public:
     void range(int) override {}
     bool cancelled() const override { return --left_ < 0; }
     void close() override {}
+    void counted(int files) override { counted_files += files; }
     int added = 0;
+    int counted_files = 0;
 
 private:
     mutable int left_;
 };
 
-Sample_Image image(const std::string& patient, const std::string& uid) {
-    Sample_Image sample;
-    sample.patient_name = patient;
-    sample.patient_id = patient;
-    sample.study_uid = "1.2.3." + patient;
-    sample.series_uid = "1.2.3." + patient + ".1";
-    sample.sop_uid = uid;
-    return sample;
-}
+Sample_Image image(const std::string& patient, const std::string& uid) { return Patient_Image(patient, uid); }
 
 // Walks folder into a fresh tree with fresh counters.
 struct Walk_Run {
@@ -168,6 +162,9 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     // Every visited plain file moves the bar, DICOM or not; hidden ones are not visited.
     EXPECT_EQ(progress.added, 8);
     EXPECT_EQ(Kestrapol_Count(folder.path(), nullptr), 8);
+    // The running count reaches the window as it grows and ends at the total.
+    EXPECT_EQ(Kestrapol_Count(folder.path(), &progress), 8);
+    EXPECT_EQ(progress.counted_files, 8);
 
     ASSERT_EQ(root.child.size(), 3u);
     EXPECT_EQ(root.child[0].key.substr(0, 2), "PA");

@@ -1,6 +1,8 @@
-// The main window with the real log handler and the window's sink: wheel notches, Ctrl+digit,
-// coalesced repaints of worker writes, drops that run the conversion, and boxes asked for
-// on the worker thread, shown by the GUI thread while the worker waits.
+// The main window with the real log handler and the window's sink: scrolling by wheel and keys,
+// Ctrl+digit, coalesced repaints of worker writes, drops and the folder chooser that run the
+// conversion, the results list and the report, and boxes asked for on the worker thread,
+// shown by the GUI thread while the worker waits.
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QtTest>
@@ -9,6 +11,7 @@
 #include <thread>
 
 #include "app/windows/main_widget.h"
+#include "app/windows/results_list.h"
 #include "app/windows/window_log_sink.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
@@ -23,6 +26,9 @@ class Main_Widget_Test : public QObject {
     QTemporaryDir scratch_;
     int consoles_ = 0;
     int banners_ = 0;
+    std::vector<std::string> chosen_;  // what the folder chooser's hook answers
+    std::vector<std::string> opened_;  // folders the file manager was asked to show
+    std::string report_file_;
     std::unique_ptr<Main_Widget> window_;
     std::unique_ptr<Window_Log_Sink> sink_;
 
@@ -45,12 +51,18 @@ class Main_Widget_Test : public QObject {
         QCoreApplication::sendEvent(window_.get(), &event);
     }
     bool finished() { return !window_->converting() && window_->progress_window() == nullptr; }
-    // A folder holding one sample image at SER1/IMG1.
-    std::string image_folder(const char* name) {
+    // A folder holding one sample image at SERIES/IMG1.
+    std::string image_folder(const char* name, const char* series = "SER1") {
         const fs::path folder = fs::path(scratch_.path().toStdString()) / name;
-        fs::create_directories(folder / "SER1");
-        Sample_File_Write((folder / "SER1" / "IMG1").string(), Sample_Image{});
+        fs::create_directories(folder / series);
+        Sample_File_Write((folder / series / "IMG1").string(), Sample_Image{});
         return folder.string();
+    }
+    QStringList row(int index) {
+        QStringList texts;
+        if (QTreeWidgetItem* item = window_->results_list().topLevelItem(index))
+            for (int column = 0; column < item->columnCount(); ++column) texts << item->text(column);
+        return texts;
     }
 
 private slots:
@@ -66,6 +78,9 @@ private slots:
         hooks.open_console = [this] { ++consoles_; };
         hooks.write_banner = [this] { ++banners_; };
         hooks.library_descriptions = [] { return std::array<std::string, 3>{"dicom", "util", "tools"}; };
+        hooks.choose_folders = [this](QWidget*) { return chosen_; };
+        hooks.choose_report_file = [this](QWidget*) { return report_file_; };
+        hooks.open_folder = [this](const std::string& folder) { opened_.push_back(folder); };
         window_ = std::make_unique<Main_Widget>("Kestrapol test", hooks);
         sink_ = std::make_unique<Window_Log_Sink>(*window_);
         Log_Set_Sink(sink_.get());
@@ -80,16 +95,28 @@ private slots:
         Trace_Level = 0;
     }
 
-    void wheel_scrolls_whole_notches_and_keeps_the_rest() {
+    void wheel_and_keys_scroll_the_panel() {
         for (int i = 0; i < 100; ++i) Text::Write(panel(), "line");
+        QApplication::setWheelScrollLines(1);
         wheel(360);  // three notches forward at once: three lines back
         QCOMPARE(Text::Scroll_Back(panel()), 3);
         wheel(60);  // half a notch: nothing yet
         wheel(60);
         QCOMPARE(Text::Scroll_Back(panel()), 4);
-        wheel(-130);  // one notch backward, -10 kept
-        wheel(-110);
-        QCOMPARE(Text::Scroll_Back(panel()), 2);
+        QApplication::setWheelScrollLines(3);  // the desktop's lines per notch
+        wheel(120);
+        QCOMPARE(Text::Scroll_Back(panel()), 7);
+
+        window_->setFocus();
+        const int page = Text::Visible_Lines(panel()) - 1;
+        QTest::keyClick(window_.get(), Qt::Key_PageUp);
+        QCOMPARE(Text::Scroll_Back(panel()), 7 + page);
+        QTest::keyClick(window_.get(), Qt::Key_PageDown);
+        QCOMPARE(Text::Scroll_Back(panel()), 7);
+        QTest::keyClick(window_.get(), Qt::Key_Home);
+        QCOMPARE(Text::Scroll_Back(panel()), 100 - Text::Visible_Lines(panel()));
+        QTest::keyClick(window_.get(), Qt::Key_End);
+        QCOMPARE(Text::Scroll_Back(panel()), 0);
     }
 
     void ctrl_digit_sets_the_trace_level_at_most_2() {
@@ -120,29 +147,101 @@ private slots:
         QVERIFY(counter.count(QEvent::Paint) <= 1);
     }
 
-    void dropped_folders_are_converted_and_a_drop_meanwhile_is_refused() {
-        const std::string a = image_folder("BUSYA"), b = image_folder("BUSYB"), c = image_folder("BUSYC");
-        drop({a, b, c});
+    void a_drop_gives_each_folder_its_row_and_a_drop_meanwhile_is_refused() {
+        const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD"), c = image_folder("BUSYC");
+        for (int i = 0; i < 100; ++i) Text::Write(panel(), "earlier");
+        Text::Scroll(panel(), -50);
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(bad))});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(window_->drag_highlighted());  // the window shows it takes the drag
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window_.get(), &leave);
+        QVERIFY(!window_->drag_highlighted());
+
+        drop({bad, good, c});
+        QVERIFY(!window_->drag_highlighted());
+        QCOMPARE(Text::Scroll_Back(panel()), 0);  // the panel jumped to the newest line
         QCOMPARE(Panel_Count(panel(), "Scanning 3 directories..."), 1);
-        QVERIFY(!window_->convert({a}));  // the driver waits 100 ms after counting: still running
+        QVERIFY(!window_->convert({good}));  // the driver waits 100 ms after counting: still running
         QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QCOMPARE(Panel_Count(panel(), "Dir has \x01" "3\x02 files"), 1);  // through the thread ring
-        QCOMPARE(Panel_Count(panel(), "DICOMDIR Done:\xF0 Read: \x01" "1\x02 files with: \x01" "1\x02 Patients"), 3);
+        QCOMPARE(Panel_Count(panel(), "DICOMDIR Abborted\xF0\x02 in \x01" + bad), 1);
+        QCOMPARE(Panel_Count(panel(), " Images\xF0\x02 in \x01" + good), 1);  // the summary names its folder
         QVERIFY(fs::exists(fs::path(c) / "DICOMDIR"));
-        QVERIFY(window_->convert({a}));  // accepted again once the first has ended
+
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 3);
+        QCOMPARE(row(0), (QStringList{QString::fromStdString(bad), "Names not allowed", "1", "1", "1", "1", "1", row(0)[7]}));
+        QCOMPARE(row(1).mid(0, 7), (QStringList{QString::fromStdString(good), "Done", "1", "1", "1", "1", "1"}));
+        QVERIFY(row(1)[7].endsWith(" s"));
+        QVERIFY(window_->convert({good}));  // accepted again once the first has ended
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 4);
     }
 
-    void cancel_during_the_count_leaves_no_dicomdir() {
+    void chosen_folders_are_converted_like_a_drop() {
+        chosen_ = {image_folder("CHOSEN1"), image_folder("CHOSEN2")};
+        window_->setFocus();
+        QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(Panel_Count(panel(), "Scanning 2 directories..."), 1);
+        QTest::keyClick(window_.get(), Qt::Key_O, Qt::ControlModifier);  // the busy rule holds here too
+        QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 2);
+        QCOMPARE(window_->results_list().folder(1), chosen_[1]);
+
+        chosen_.clear();  // the chooser cancelled: nothing happens
+        window_->choose_folders();
+        QCOMPARE(Panel_Count(panel(), "Scanning"), 1);
+    }
+
+    void rows_open_their_folder_and_the_report_is_copied_and_saved() {
+        const std::string folder = image_folder("REPORT");
+        window_->convert({folder});
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 1);
+
+        Results_List& list = window_->results_list();
+        list.setFocus();
+        list.setCurrentItem(list.topLevelItem(0));
+        QTest::keyClick(&list, Qt::Key_Return);
+        QCOMPARE(opened_, std::vector<std::string>{folder});
+        const QRect cell = list.visualItemRect(list.topLevelItem(0));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(opened_.size(), 2u);
+
+        window_->copy_report();
+        const QString copied = QGuiApplication::clipboard()->text();
+        QVERIFY(copied.contains("DICOMDIR Done: Read: 1 files with: 1 Patients, 1 Studies, 1 Images in " + QString::fromStdString(folder)));
+        QVERIFY(copied.contains("\nResults\n"));
+        QVERIFY(!copied.contains(QChar(0x01)));  // no markup in the report
+
+        report_file_ = scratch_.path().toStdString() + "/report.txt";
+        window_->save_report();
+        QFile saved(QString::fromStdString(report_file_));
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(saved.readAll()).contains(QString::fromStdString(folder) + "\tDone\t1\t1\t1\t1\t1\t"));
+        QCOMPARE(Panel_Count(panel(), "Report saved to"), 1);
+        report_file_ = "/nonexistent-folder/report.txt";
+        window_->save_report();
+        QCOMPARE(Panel_Count(panel(), "Unable to save the report to"), 1);
+    }
+
+    void cancel_during_the_count_leaves_no_dicomdir_and_a_cancelled_row() {
         const std::string folder = image_folder("CANCEL");
         drop({folder});
         Progress_Widget* progress = window_->progress_window();
         QVERIFY(progress);
-        QTest::mouseClick(progress, Qt::LeftButton, {}, progress->object().cancel_button.rect.center());
+        QTest::keyClick(progress, Qt::Key_Escape);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QVERIFY(!fs::exists(fs::path(folder) / "DICOMDIR"));
         QCOMPARE(Panel_Count(panel(), "DICOMDIR"), 0);
+        QCOMPARE(Panel_Count(panel(), "Cancelled: \x01" + folder), 1);
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 1);
+        QCOMPARE(row(0)[1], QString("Cancelled"));
     }
 
     void a_question_from_the_worker_is_answered_on_the_gui_thread() {

@@ -1,5 +1,6 @@
 // Interactive mode from start to end, as start-up runs it: a failed start-up hands its code
-// back, Esc ends the loop with 0, and quitting during a conversion stops and joins the worker.
+// back, Esc ends the loop with 0, folders named with -w are converted in the window, and
+// quitting during a conversion stops and joins the worker.
 // Each run makes its own application object, so this program has its own main.
 #include <QTest>
 #include <QTimer>
@@ -9,6 +10,7 @@
 
 #include "app/startup.h"
 #include "app/windows/main_widget.h"
+#include "app/windows/results_list.h"
 #include "tools/make_sample_files.h"
 #include "util/log_sink.h"
 #include "window_test_support.h"
@@ -49,6 +51,25 @@ int main(int argc, char** argv) {
     });
     check(instructions, "the instruction lines and an empty line are shown");
     check(code == 0, "Esc ends the program with code 0");
+
+    // As "kestrapol -w CD" starts it: the window converts the folder as one drop, visibly.
+    int rows = 0;
+    bool written = false;
+    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+        auto* poll = new QTimer(&main_widget(window));
+        QObject::connect(poll, &QTimer::timeout, [&, window] {
+            Main_Widget& widget = main_widget(window);
+            if (widget.converting() || widget.results_list().topLevelItemCount() == 0) return;
+            rows = widget.results_list().topLevelItemCount();
+            written = widget.results_list().topLevelItem(0)->text(1) == "Done" &&
+                      std::filesystem::exists(scratch / "CD" / "DICOMDIR");
+            widget.close();
+        });
+        poll->start(20);
+        return 0;
+    }, {(scratch / "CD").string()});
+    check(code == 0 && rows == 1 && written, "folders named with -w are converted in the window");
+    std::filesystem::remove(scratch / "CD" / "DICOMDIR");
 
     bool was_converting = false;
     code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {

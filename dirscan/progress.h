@@ -1,8 +1,8 @@
 // The progress window as the conversion sees it. The worker feeds it through these calls;
 // every call accepts a missing window (nullptr): then it does nothing and Progress_Cancelled
-// answers 0. Batch mode runs without one; the Qt window implements the class.
+// answers 0. Batch mode runs without one; the windows implement the class.
 //
-// The calls are inline so that the walk (dirscan) can use them without linking the app library.
+// The calls are inline: the walk and the driver share them without a library of their own.
 #pragma once
 
 #include <cstdarg>
@@ -18,6 +18,8 @@ public:
     virtual void range(int maximum) = 0;
     virtual bool cancelled() const = 0;
     virtual void close() = 0;                 // asks the window to destroy itself
+    // Adds files to the running count shown while counting; a window may show none.
+    virtual void counted(int files) { (void)files; }
 };
 
 inline void Progress_Show(Progress_Window* progress) {
@@ -50,6 +52,10 @@ inline void Progress_Range(Progress_Window* progress, int maximum) {
 
 inline int Progress_Cancelled(const Progress_Window* progress) {
     return progress && progress->cancelled() ? 1 : 0;
+}
+
+inline void Progress_Counted(Progress_Window* progress, int files) {
+    if (progress) progress->counted(files);
 }
 
 inline void Progress_Close(Progress_Window* progress) {

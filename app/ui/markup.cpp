@@ -1,10 +1,6 @@
-#include "widgets/markup.h"
+#include "app/ui/markup.h"
 
 namespace {
-
-bool is_markup(unsigned char byte) {
-    return (byte >= 0x01 && byte <= 0x06) || (byte >= 0xF0 && byte <= 0xF2);
-}
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -36,25 +32,24 @@ int utf8_sequence(std::string_view bytes, char32_t& code) {
     return length;
 }
 
-}  // namespace
-
-QColor Markup_Colour(unsigned char byte) {
-    switch (byte) {
-    case 0x01: return QColor(0, 0, 255);
-    case 0x02: return QColor(0, 0, 0);
-    case 0x03: return QColor(255, 255, 255);
-    case 0x04: return QColor(255, 0, 0);
-    case 0x05: return QColor(255, 255, 0);
-    case 0x06: return QColor(0, 160, 0);
-    default: return QColor();
+void append_utf16(std::u16string& text, char32_t code) {
+    if (code < 0x10000) {
+        text.push_back(static_cast<char16_t>(code));
+    } else {
+        code -= 0x10000;
+        text.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
+        text.push_back(static_cast<char16_t>(0xDC00 + (code & 0x3FF)));
     }
 }
 
+}  // namespace
+
+bool Markup_Is_Colour(unsigned char byte) { return byte >= Markup_Blue && byte <= Markup_Green; }
 bool Markup_Is_Font(unsigned char byte) { return byte >= 0xF0 && byte <= 0xF2; }
 
-QString Markup_Decode(std::string_view bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
+std::u16string Markup_Decode(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
     while (!bytes.empty()) {
         char32_t code = 0;
         int length = utf8_sequence(bytes, code);
@@ -62,7 +57,7 @@ QString Markup_Decode(std::string_view bytes) {
             code = static_cast<unsigned char>(bytes.front());
             length = 1;
         }
-        text.append(QString::fromUcs4(&code, 1));
+        append_utf16(text, code);
         bytes.remove_prefix(static_cast<std::size_t>(length));
     }
     return text;
@@ -70,12 +65,12 @@ QString Markup_Decode(std::string_view bytes) {
 
 std::vector<Text_Run> Markup_Parse(std::string_view line) {
     std::vector<Text_Run> runs;
-    QColor colour = Markup_Colour(0x02);
+    uint8_t colour = Markup_Black;
     Font_Style style = Font_Style::Regular;
     std::size_t start = 0;
     const auto flush = [&](std::size_t end) {
         if (end == start) return;
-        QString text = Markup_Decode(line.substr(start, end - start));
+        std::u16string text = Markup_Decode(line.substr(start, end - start));
         if (!runs.empty() && runs.back().colour == colour && runs.back().style == style)
             runs.back().text += text;
         else
@@ -83,20 +78,48 @@ std::vector<Text_Run> Markup_Parse(std::string_view line) {
     };
     for (std::size_t i = 0; i < line.size(); ++i) {
         const auto byte = static_cast<unsigned char>(line[i]);
-        if (!is_markup(byte)) continue;
+        if (!Markup_Is_Colour(byte) && !Markup_Is_Font(byte)) continue;
         flush(i);
         start = i + 1;
         if (Markup_Is_Font(byte))
             style = static_cast<Font_Style>(byte - 0xF0);
         else
-            colour = Markup_Colour(byte);
+            colour = byte;
     }
     flush(line.size());
     return runs;
 }
 
-QString Markup_Plain(std::string_view line) {
-    QString plain;
+std::u16string Markup_Plain(std::string_view line) {
+    std::u16string plain;
     for (const Text_Run& run : Markup_Parse(line)) plain += run.text;
     return plain;
 }
+
+std::string Utf8_From_Utf16(std::u16string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t code = text[i];
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
+            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
+        if (code < 0x80) {
+            bytes.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return bytes;
+}
+
+std::string Markup_Plain_Utf8(std::string_view line) { return Utf8_From_Utf16(Markup_Plain(line)); }

@@ -1,0 +1,57 @@
+#include "app/ui/conversion.h"
+
+#include <system_error>
+
+bool Conversion::start(const std::vector<std::string>& paths) {
+    if (running_.load()) {
+        Log_Message(window_, LOG_WARNING, "\xF1\x05" "BUSY:" "\x02" " a conversion is running; drop again when it is done");
+        return false;
+    }
+    wait();  // the previous worker has finished its work; collect the thread
+
+    const int n = static_cast<int>(paths.size());
+    Log_Message(window_, LOG_REPORT, "\xF1\x02" "Scanning %d director%s...", n, n > 1 ? "ies" : "y");
+    Convert_Data data;
+    data.list = paths;
+    data.progress = hooks_.open_progress ? hooks_.open_progress() : nullptr;
+    data.folder_done = [this](const Folder_Outcome& outcome) { add_result(outcome); };
+    Progress_Show(data.progress);
+
+    Progress_Window* progress = data.progress;
+    running_.store(true);
+    try {
+        worker_ = std::thread([this, data = std::move(data)]() mutable {
+            Convert_Thread(window_, std::move(data));
+            running_.store(false);
+        });
+    } catch (const std::system_error&) {
+        running_.store(false);
+        Log_Message(window_, LOG_ERRLOG, "file:%s line:%d", __FILE__, __LINE__);
+        Log_Message(window_, LOG_ERRLOG, "Unable to start convert thread");
+        Progress_Close(progress);
+        return false;
+    }
+    return true;
+}
+
+void Conversion::wait() {
+    if (worker_.joinable()) worker_.join();
+}
+
+void Conversion::add_result(const Folder_Outcome& outcome) {
+    {
+        std::lock_guard guard(results_lock_);
+        results_.push_back(Folder_Result_Of(outcome));
+    }
+    if (hooks_.results_changed) hooks_.results_changed();
+}
+
+std::vector<Folder_Result> Conversion::results() const {
+    std::lock_guard guard(results_lock_);
+    return results_;
+}
+
+std::size_t Conversion::result_count() const {
+    std::lock_guard guard(results_lock_);
+    return results_.size();
+}

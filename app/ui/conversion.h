@@ -1,0 +1,50 @@
+// The busy rule and the worker of a conversion, as every window set runs it: one conversion
+// at a time (the conversion state is process-wide), a refused drop says so, and the results of
+// every folder converted since the window opened stay available.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/ui/results.h"
+#include "util/log.h"
+
+class Conversion {
+public:
+    struct Hooks {
+        // GUI thread: creates the progress window for a run; nullptr runs without one.
+        std::function<Progress_Window*()> open_progress;
+        // Worker thread: a result was added.
+        std::function<void()> results_changed;
+    };
+
+    Conversion(Win_Handle window, Hooks hooks) : window_(window), hooks_(std::move(hooks)) {}
+    // Waits for a running worker; the window cancels it first (through its progress window).
+    ~Conversion() { wait(); }
+    Conversion(const Conversion&) = delete;
+    Conversion& operator=(const Conversion&) = delete;
+
+    // Converts the paths as one drop: the "Scanning" line, the progress window and the worker.
+    // False when refused because a conversion is running, or when the worker cannot start.
+    bool start(const std::vector<std::string>& paths);
+    bool running() const { return running_.load(); }
+    // Blocks until the worker, if any, has ended.
+    void wait();
+
+    std::vector<Folder_Result> results() const;
+    std::size_t result_count() const;
+
+private:
+    void add_result(const Folder_Outcome& outcome);
+
+    Win_Handle window_;
+    Hooks hooks_;
+    std::thread worker_;
+    std::atomic<bool> running_{false};
+    mutable std::mutex results_lock_;
+    std::vector<Folder_Result> results_;
+};

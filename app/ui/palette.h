@@ -1,0 +1,57 @@
+// Colours of the panels, readable on the background they are drawn on.
+//
+// The markup colours as first chosen (pure blue, red, yellow and green) are hard to read on the
+// panels' backgrounds: red on the main panel reaches 1.4:1. Every panel therefore maps each
+// colour byte through a palette made for its background: the colour keeps its hue and
+// saturation and moves in lightness until it reaches 4.5:1. A light colour on a mid-tone
+// background cannot get there without turning dark and losing its look (white would become
+// grey); such a run keeps its light colour and is drawn on a dark backing of the panel's hue.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+struct Rgb {
+    uint8_t red = 0, green = 0, blue = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+inline constexpr double Minimum_Contrast = 4.5;
+
+// The backgrounds text is drawn on.
+inline constexpr Rgb Main_Panel_Background{150, 150, 170};
+inline constexpr Rgb Progress_Panel_Background{235, 235, 225};
+inline constexpr Rgb Console_Background{250, 250, 245};
+inline constexpr Rgb Caption_Background{160, 160, 50};
+
+// Relative luminance (sRGB, 0 ... 1) and the contrast ratio of two colours (1 ... 21).
+double Relative_Luminance(Rgb colour);
+double Contrast_Ratio(Rgb first, Rgb second);
+
+// Hue in degrees (0 ... 360), saturation and lightness (0 ... 1), as HSL gives them.
+struct Hsl {
+    double hue = 0, saturation = 0, lightness = 0;
+};
+Hsl To_Hsl(Rgb colour);
+Rgb From_Hsl(Hsl colour);
+
+// The colour a markup colour byte first stood for.
+Rgb Markup_Original(uint8_t colour_byte);
+
+struct Run_Colours {
+    Rgb text;
+    std::optional<Rgb> backing;  // drawn behind the run when the panel's background will not do
+};
+
+// Text colour and backing for each markup colour byte (index = byte; index 0 unused).
+class Markup_Palette {
+public:
+    explicit Markup_Palette(Rgb background);
+    Rgb background() const { return background_; }
+    const Run_Colours& colours(uint8_t colour_byte) const;
+
+private:
+    Rgb background_;
+    std::array<Run_Colours, 7> colours_;
+};

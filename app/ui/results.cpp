@@ -1,0 +1,75 @@
+#include "app/ui/results.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/ui/markup.h"
+#include "app/ui/progress_text.h"
+#include "dirscan/walk.h"
+
+Folder_Result Folder_Result_Of(const Folder_Outcome& outcome) {
+    Folder_Result result;
+    result.folder = outcome.folder;
+    result.files = outcome.files_read;
+    result.patients = outcome.patients;
+    result.studies = outcome.studies;
+    result.series = outcome.series;
+    result.images = outcome.images;
+    result.seconds = outcome.seconds;
+    using enum Folder_Outcome_Kind;
+    if (outcome.cancelled) result.outcome = Cancelled;
+    else if (outcome.name_flags & (Name_Too_Long | Name_Bad_Character)) result.outcome = Names_Not_Allowed;
+    else if (outcome.write_failed) result.outcome = Could_Not_Write;
+    else if (outcome.files_read == 0) result.outcome = No_DICOM_Files;
+    else result.outcome = Done;
+    return result;
+}
+
+const char* Outcome_Text(Folder_Outcome_Kind outcome) {
+    switch (outcome) {
+    case Folder_Outcome_Kind::Done: return "Done";
+    case Folder_Outcome_Kind::Names_Not_Allowed: return "Names not allowed";
+    case Folder_Outcome_Kind::No_DICOM_Files: return "No DICOM files";
+    case Folder_Outcome_Kind::Cancelled: return "Cancelled";
+    case Folder_Outcome_Kind::Could_Not_Write: return "Could not write";
+    case Folder_Outcome_Kind::Cannot_Open: return "Cannot open folder";
+    }
+    return "";
+}
+
+std::string Duration_Text(double seconds) {
+    char text[32];
+    if (!(seconds >= 0)) seconds = 0;
+    if (seconds < 10) std::snprintf(text, sizeof text, "%.1f s", seconds);
+    else if (seconds < 60) std::snprintf(text, sizeof text, "%.0f s", std::floor(seconds));
+    else std::snprintf(text, sizeof text, "%ld min %02ld s", static_cast<long>(seconds) / 60, static_cast<long>(seconds) % 60);
+    return text;
+}
+
+const std::array<const char*, Result_Columns>& Result_Column_Titles() {
+    static const std::array<const char*, Result_Columns> titles = {
+        "Folder", "Outcome", "Files", "Patients", "Studies", "Series", "Images", "Time"};
+    return titles;
+}
+
+std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result) {
+    return {result.folder,           Outcome_Text(result.outcome), Thousands(result.files),
+            Thousands(result.patients), Thousands(result.studies),   Thousands(result.series),
+            Thousands(result.images),   Duration_Text(result.seconds)};
+}
+
+std::string Report_Text(const std::vector<std::string>& panel_lines, const std::vector<Folder_Result>& results) {
+    std::string report;
+    for (const std::string& line : panel_lines) report += Markup_Plain_Utf8(line) + "\n";
+    if (results.empty()) return report;
+    report += "\nResults\n";
+    const auto& titles = Result_Column_Titles();
+    for (std::size_t column = 0; column < Result_Columns; ++column) report += std::string(column ? "\t" : "") + titles[column];
+    report += "\n";
+    for (const Folder_Result& result : results) {
+        const auto row = Result_Row(result);
+        for (std::size_t column = 0; column < Result_Columns; ++column) report += (column ? "\t" : "") + row[column];
+        report += "\n";
+    }
+    return report;
+}

@@ -1,0 +1,42 @@
+// One result per converted folder, as the results list shows it and the report writes it.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/convert.h"
+
+enum class Folder_Outcome_Kind {
+    Done,
+    Names_Not_Allowed,
+    No_DICOM_Files,
+    Cancelled,
+    Could_Not_Write,
+    Cannot_Open,
+};
+
+struct Folder_Result {
+    std::string folder;
+    Folder_Outcome_Kind outcome = Folder_Outcome_Kind::Done;
+    int files = 0, patients = 0, studies = 0, series = 0, images = 0;
+    double seconds = 0;
+};
+
+// What the driver reported for a folder, as a result row.
+Folder_Result Folder_Result_Of(const Folder_Outcome& outcome);
+
+// "Done", "Names not allowed", "No DICOM files", "Cancelled", "Could not write", "Cannot open folder".
+const char* Outcome_Text(Folder_Outcome_Kind outcome);
+
+// "0.4 s", "12 s", "2 min 05 s".
+std::string Duration_Text(double seconds);
+
+// The results list's columns: their titles, and a row's texts in the same order.
+inline constexpr std::size_t Result_Columns = 8;
+const std::array<const char*, Result_Columns>& Result_Column_Titles();
+std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result);
+
+// The report copied or saved from the main window: the panel's lines without their markup,
+// then the results, one folder a line with tab-separated columns. UTF-8, lines ending in "\n".
+std::string Report_Text(const std::vector<std::string>& panel_lines, const std::vector<Folder_Result>& results);

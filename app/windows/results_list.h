@@ -1,0 +1,23 @@
+// The results list below the main window's panel: one row per converted folder that never
+// scrolls away. Double-click or Enter on a row opens its folder in the file manager.
+#pragma once
+
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ui/results.h"
+
+class Results_List final : public QTreeWidget {
+public:
+    explicit Results_List(QWidget* parent);
+    // Adds the rows of results beyond those shown (results only ever grow).
+    void show_results(const std::vector<Folder_Result>& results);
+    std::string folder(int row) const;
+    // Where an activated row's folder goes (the file manager unless a test says otherwise).
+    std::function<void(const std::string& folder)> open_folder;
+
+private:
+    std::vector<std::string> folders_;  // as the driver named them (the texts are for showing)
+};
