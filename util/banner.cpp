@@ -21,9 +21,7 @@ void System_Banner() {
     std::strftime(when, sizeof when, "%d %b %Y %H:%M", &parts);
 
     // The trace of this run starts empty.
-    File_Name_Parts trace = File_Name_Split(Trace_File_Name);
-    if (trace.folder.empty()) trace.folder = Scratch_Dir;
-    std::remove((trace.folder + trace.name + trace.extension).c_str());
+    Log_Trace_File_Start();
 
     Log_Message(nullptr, LOG_TRACE_1, "==== ==== %s %s ==== (%s) ==== ====", Prog_Name.c_str(), Prog_Version.c_str(),
                 when);

@@ -5,11 +5,12 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 
 int8_t Trace_Level = 0;
 int DICOM_Warning_Kind = 0;
 int DICOM_Notice_Kind = 0;
-std::string Scratch_Dir = "/tmp/";  // start-up replaces it with the system temporary folder
+std::string Scratch_Dir = Default_Scratch_Dir();
 std::string Trace_File_Name = "trace.dat";
 std::string Audit_File_Name = "audit.dat";
 std::string Error_File_Name = "Corvanthis.err";
@@ -22,6 +23,7 @@ std::string Prog_Date;
 namespace {
 
 std::atomic<Log_Handler_Fn> installed_handler{nullptr};
+thread_local bool error_line_active = false;
 
 // Before start-up installs the program's handler: an error is a box (and a trace file line
 // while tracing), everything else is echoed on standard output.
@@ -43,6 +45,13 @@ bool is_trace_kind(int kind) { return (kind & 0xFF) >= LOG_TRACE_1 && (kind & 0x
 
 }  // namespace
 
+std::string Default_Scratch_Dir() {
+    const char* temporary = std::getenv("TMPDIR");
+    std::string folder = temporary && *temporary ? temporary : "/tmp";
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
 void Log_Set_Handler(Log_Handler_Fn handler) { installed_handler.store(handler); }
 Log_Handler_Fn Log_Get_Handler() { return installed_handler.load(); }
 
@@ -61,6 +70,21 @@ int Log_Message(Win_Handle window, int kind, const char* format, ...) {
     Log_Handler_Fn handler = installed_handler.load();
     return handler ? handler(window, kind, text) : default_handler(window, kind, text);
 }
+
+int Log_Error_Line(Win_Handle window, const char* format, ...) {
+    char text[Log_Buffer_Size];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    const bool outer = error_line_active;
+    error_line_active = true;
+    Log_Message(window, LOG_WARNING, "%s", text);
+    error_line_active = outer;
+    return 1;
+}
+
+bool Log_Error_Line_Active() { return error_line_active; }
 
 int Log_Box(Win_Handle window, int kind, const char* caption, const char* format, ...) {
     char text[Log_Buffer_Size];

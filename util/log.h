@@ -81,6 +81,13 @@ void Log_Memory_Error(Win_Handle window, int line, const char* source, const cha
                       const char* var, long count, long size);
 void Log_Memory_Error_Strdup(Win_Handle window, int line, const char* source, const char* var);
 
+// A LOG_WARNING line that reports an error (a folder or file that cannot be read, a DICOMDIR
+// that cannot be written): shown like any warning, and batch mode writes it to standard error
+// as well. Returns 1.
+int Log_Error_Line(Win_Handle window, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// True while this thread reports through Log_Error_Line.
+bool Log_Error_Line_Active();
+
 // Handler that receives every formatted message. Until one is installed the default
 // handler echoes on standard output (errors on standard error).
 using Log_Handler_Fn = int (*)(Win_Handle window, int kind, const char* text);
@@ -90,3 +97,14 @@ Log_Handler_Fn Log_Get_Handler();
 // Opens a log file for appending; a name without folder goes to Scratch_Dir, which is
 // created on demand. Returns nullptr when it cannot be opened.
 std::FILE* Log_File_Open(const std::string& name);
+
+// The system temporary folder ($TMPDIR, else /tmp), ending with "/": the default Scratch_Dir.
+std::string Default_Scratch_Dir();
+
+// A trace begun before the configuration has said where log files go: from Log_Trace_File_Hold
+// on, trace file lines are kept in memory; Log_Trace_File_Restart empties the trace file where
+// Scratch_Dir points by then and writes the kept lines into it.
+void Log_Trace_File_Hold();
+void Log_Trace_File_Restart();
+// Empties the trace file, so that a trace starts afresh (held: the restart will).
+void Log_Trace_File_Start();

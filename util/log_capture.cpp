@@ -5,7 +5,10 @@ namespace {
 thread_local std::vector<Log_Record>* current_records = nullptr;
 
 // The text is already formatted and cut to size, so "%s" reports it unchanged.
-void report(const Log_Record& record) { Log_Message(record.window, record.kind, "%s", record.text.c_str()); }
+void report(const Log_Record& record) {
+    if (record.error_line) Log_Error_Line(record.window, "%s", record.text.c_str());
+    else Log_Message(record.window, record.kind, "%s", record.text.c_str());
+}
 
 void replay_once(Log_Once& once) {
     if (once.reported) return;
@@ -38,6 +41,6 @@ void Log_Refer_Once(Win_Handle window, const std::shared_ptr<Log_Once>& once) {
 
 bool Log_Capture_Take(Win_Handle window, int kind, const char* text) {
     if (current_records == nullptr || kind == LOG_QUESTION) return false;
-    current_records->push_back(Log_Record{window, kind, text, nullptr});
+    current_records->push_back(Log_Record{window, kind, text, nullptr, Log_Error_Line_Active()});
     return true;
 }

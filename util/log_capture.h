@@ -19,6 +19,7 @@ struct Log_Record {
     int kind = 0;
     std::string text;
     std::shared_ptr<Log_Once> once;
+    bool error_line = false;  // reported through Log_Error_Line
 };
 
 // Messages of a step done once for the whole run (a table loaded on first use) by whichever

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <vector>
 
+#include "util/directory.h"
 #include "util/log_sink.h"
 
 char Thread_Text_Ring[Thread_Ring_Slots][Thread_Ring_Slot_Size];
@@ -14,6 +16,17 @@ namespace {
 std::atomic<Log_Sink*> current_sink{nullptr};
 std::atomic<int> ring_write_index{0};
 std::once_flag error_log_header_once;
+
+// Trace file lines kept while start-up holds the trace (see Log_Trace_File_Hold).
+std::mutex held_lock;
+bool trace_held = false;
+std::vector<std::string> held_lines;
+
+std::string trace_file_path() {
+    File_Name_Parts trace = File_Name_Split(Trace_File_Name);
+    if (trace.folder.empty()) trace.folder = Scratch_Dir;
+    return trace.folder + trace.name + trace.extension;
+}
 
 bool trace_file_wanted(int kind) {
     if (Trace_Level > 0) return true;
@@ -28,6 +41,13 @@ bool trace_file_wanted(int kind) {
 }
 
 void append_line(const std::string& file_name, const char* prefix, const std::string& text) {
+    {
+        std::lock_guard guard(held_lock);
+        if (trace_held && file_name == Trace_File_Name) {
+            held_lines.push_back(prefix + text);
+            return;
+        }
+    }
     if (std::FILE* file = Log_File_Open(file_name)) {
         std::fprintf(file, "%s%s\n", prefix, text.c_str());
         std::fclose(file);
@@ -62,6 +82,35 @@ void post_thread_line(Win_Handle window, const char* raw_text) {
 }
 
 }  // namespace
+
+void Log_Trace_File_Hold() {
+    std::lock_guard guard(held_lock);
+    trace_held = true;
+}
+
+void Log_Trace_File_Restart() {
+    std::vector<std::string> lines;
+    {
+        std::lock_guard guard(held_lock);
+        if (!trace_held) return;
+        trace_held = false;
+        lines.swap(held_lines);
+    }
+    std::remove(trace_file_path().c_str());
+    if (lines.empty()) return;
+    if (std::FILE* file = Log_File_Open(Trace_File_Name)) {
+        for (const std::string& line : lines) std::fprintf(file, "%s\n", line.c_str());
+        std::fclose(file);
+    }
+}
+
+void Log_Trace_File_Start() {
+    {
+        std::lock_guard guard(held_lock);
+        if (trace_held) return;
+    }
+    std::remove(trace_file_path().c_str());
+}
 
 void Log_Set_Sink(Log_Sink* sink) { current_sink.store(sink); }
 Log_Sink* Log_Get_Sink() { return current_sink.load(); }
@@ -113,7 +162,8 @@ int Log_Handler(Win_Handle window, int kind, const char* text) {
         case LOG_REPORT:
             if (console) std::printf(kind == LOG_WARNING ? "WARNING: %s\n" : "REPORT:  %s\n", clean.c_str());
             if (trace_file) append_line(Trace_File_Name, kind == LOG_WARNING ? "WARNING: " : "REPORT: ", clean);
-            if (sink) sink->panel_write(text);
+            if (sink && kind == LOG_WARNING && Log_Error_Line_Active()) sink->error_write(text);
+            else if (sink) sink->panel_write(text);
             return 1;
         case LOG_QUESTION:
             return Log_Show_Box(window, LOG_QUESTION, Prog_Name.c_str(), text);

@@ -12,6 +12,9 @@ public:
     virtual ~Log_Sink() = default;
     // LOG_WARNING and LOG_REPORT: append the raw text (markup included) as a panel line.
     virtual void panel_write(const char* raw_text) = 0;
+    // A LOG_WARNING line sent through Log_Error_Line: a panel line like the others unless the
+    // sink has a place for errors as well.
+    virtual void error_write(const char* raw_text) { panel_write(raw_text); }
     // LOG_OVER: replace the panel's last line.
     virtual void panel_overwrite(const char* raw_text) = 0;
     // LOG_THREAD: the line is already in Thread_Text_Ring; tell the window to drain it.

@@ -13,9 +13,11 @@ std::string Terminal_Line(const char* raw_text, bool ansi);
 class Terminal_Sink : public Log_Sink {
 public:
     // Colour and a flush per line only when out is a terminal; otherwise the stream's buffer
-    // carries the (possibly many thousand) lines.
-    explicit Terminal_Sink(std::FILE* out = stdout);
+    // carries the (possibly many thousand) lines. Error lines go to errors as well, unless both
+    // streams lead to the same place (one terminal, or one file).
+    explicit Terminal_Sink(std::FILE* out = stdout, std::FILE* errors = stderr);
     void panel_write(const char* raw_text) override;
+    void error_write(const char* raw_text) override;
     void panel_overwrite(const char* raw_text) override;
     void thread_line_posted(Win_Handle window) override;
     int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override;
@@ -23,5 +25,7 @@ public:
 private:
     void line(const char* raw_text);
     std::FILE* out_;
+    std::FILE* errors_;
     bool terminal_;
+    bool separate_errors_;
 };

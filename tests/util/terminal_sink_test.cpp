@@ -42,6 +42,37 @@ TEST(TerminalSink, PanelLinesUnlessTheConsoleEchoShowsThem) {
     Trace_Level = 0;
 }
 
+std::string contents(std::FILE* file) {
+    std::fflush(file);
+    std::rewind(file);
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    return text;
+}
+
+// Error lines reach the error stream as well, but never twice in one place.
+TEST(TerminalSink, ErrorLinesOnBothStreamsOnlyWhenApart) {
+    Trace_Level = 0;
+    Log_Set_Handler(Log_Handler);
+    std::FILE* out = std::tmpfile();
+    std::FILE* errors = std::tmpfile();
+    {
+        Terminal_Sink apart(out, errors);
+        Log_Set_Sink(&apart);
+        Log_Message(nullptr, LOG_WARNING, "a warning");
+        Log_Error_Line(nullptr, "\xF1\x04" "ERROR:\x02 Cannot open folder %s", "/x");
+        Terminal_Sink together(out, out);
+        Log_Set_Sink(&together);
+        Log_Error_Line(nullptr, "again");
+        Log_Set_Sink(nullptr);
+    }
+    Log_Set_Handler(nullptr);
+    EXPECT_EQ(contents(out), "a warning\nERROR: Cannot open folder /x\nagain\n");
+    EXPECT_EQ(contents(errors), "ERROR: Cannot open folder /x\n");
+    std::fclose(out);
+    std::fclose(errors);
+}
+
 TEST(TerminalSink, ThreadLinesAndBoxes) {
     Prog_Name = "Kestrapol";
     Log_Set_Handler(Log_Handler);
