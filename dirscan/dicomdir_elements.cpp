@@ -66,15 +66,6 @@ uint32_t put_header(DICOMDIR_Out file, uint16_t group, uint16_t element, uint16_
     return header_bytes(group, element, vr, length).put(file);
 }
 
-// The VR a record can carry for a stored attribute: library-only codes become what a reader knows.
-uint16_t record_vr(const Dir_Tag& attribute) {
-    const uint16_t vr = attribute.effective_vr();
-    if (vr == VR_OX) return VR_OB;
-    const auto letter = [](int c) { return c >= 'A' && c <= 'Z'; };
-    if (vr == VR_RT || !letter(vr >> 8) || !letter(vr & 0xFF)) return VR_UN;
-    return vr;
-}
-
 // Width of the numbers a binary VR holds (their bytes need turning around from big endian), 0 for
 // texts and byte strings.
 std::size_t number_width(uint16_t vr) {
@@ -90,13 +81,24 @@ std::size_t number_width(uint16_t vr) {
     }
 }
 
-// A configured attribute can go into a record when its value is in memory. Sequence items are
-// not kept in the tree, so a sequence could only be written as an empty shell: left out.
+// A configured attribute can go into a record when its value is in memory and its length field
+// holds its even length. Sequence items are not kept in the tree, so a sequence could only be
+// written as an empty shell: left out.
 bool writable(const Dir_Tag& attribute) {
-    return !attribute.empty() && attribute.loaded() && attribute.length >= 0 && record_vr(attribute) != VR_SQ;
+    if (attribute.empty() || !attribute.loaded() || attribute.length < 0) return false;
+    const uint16_t vr = DICOMDIR_Record_VR(attribute);
+    return vr != VR_SQ && (VR_Has_Long_Length(vr) || attribute.length <= 0xFFFE);
 }
 
 }  // namespace
+
+uint16_t DICOMDIR_Record_VR(const Dir_Tag& attribute) {
+    const uint16_t vr = attribute.effective_vr();
+    if (vr == VR_OX) return VR_OB;
+    const auto letter = [](int c) { return c >= 'A' && c <= 'Z'; };
+    if (vr == VR_RT || !letter(vr >> 8) || !letter(vr & 0xFF)) return VR_UN;
+    return vr;
+}
 
 void DICOMDIR_Out::put(const void* bytes, std::size_t count) {
     if (gather == nullptr) {
@@ -139,7 +141,7 @@ uint32_t DICOMDIR_Write_Element(DICOMDIR_Out file, uint16_t group, uint16_t elem
 
 uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out file, const Dir_Tag& attribute) {
     if (!writable(attribute)) return 0;
-    const uint16_t vr = record_vr(attribute);
+    const uint16_t vr = DICOMDIR_Record_VR(attribute);
     const auto length = static_cast<uint32_t>(attribute.length);
     const uint32_t header = put_header(file, attribute.group, attribute.element, vr, even(length));
     const std::size_t width = number_width(vr);
@@ -165,7 +167,7 @@ uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out file, uint16_t group, uint16_t el
 
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute) {
     if (!writable(attribute)) return 0;
-    return (VR_Has_Long_Length(record_vr(attribute)) ? 12 : 8) + even(static_cast<uint32_t>(attribute.length));
+    return (VR_Has_Long_Length(DICOMDIR_Record_VR(attribute)) ? 12 : 8) + even(static_cast<uint32_t>(attribute.length));
 }
 
 uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute) {

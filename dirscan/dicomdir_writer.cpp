@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -17,14 +18,20 @@ constexpr uint32_t Patient_Fixed_Size = 58;  // item 8, (0004,1400) 12, (0004,14
 constexpr uint32_t Other_Fixed_Size = 56;    // (0004,1430) takes 14
 constexpr std::size_t Output_Buffer_Size = 256 * 1024;
 
-uint32_t even(std::size_t length) { return static_cast<uint32_t>(length + (length & 1)); }
+constexpr uint64_t Offset_Limit = 0xFFFFFFFFu;  // offsets and lengths are 32-bit
 
-uint32_t record_size(const Dir_Item& node, int level) {
-    uint32_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
+uint64_t even(std::size_t length) { return length + (length & 1); }
+
+// Sizes are added in 64 bits and stored at most at Offset_Limit: a DICOMDIR that large cannot
+// be written, and the stored size still says so.
+uint32_t clamped(uint64_t size) { return static_cast<uint32_t>(std::min(size, Offset_Limit)); }
+
+uint64_t record_size(const Dir_Item& node, int level) {
+    uint64_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
     if (level == 4) {
         size += 8 + even(node.file_name.size());
-        size += DICOMDIR_Reference_Size(node.sop_class_uid) + DICOMDIR_Reference_Size(node.sop_instance_uid) +
-                DICOMDIR_Reference_Size(node.transfer_syntax_uid);
+        for (const Dir_Tag* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
+            size += DICOMDIR_Reference_Size(*reference);
     }
     for (const Dir_Tag& attribute : node.tag) size += DICOMDIR_Tag_Size(attribute);
     return size;
@@ -81,8 +88,8 @@ void write_body(DICOMDIR_Out file, const Dir_Item& root) {
 }
 
 void report_failure(Win_Handle window, const char* what, const std::string& path, int error) {
-    Log_Message(window, LOG_WARNING, "    \xF1\x04" "ERROR:\x02 Unable to %s %s", what, path.c_str());
-    Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+    Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to %s %s", what, path.c_str());
+    Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
 }
 
 struct File_Closer {
@@ -121,11 +128,11 @@ int write_temporary(const std::string& temporary, const std::vector<uint8_t>& he
 
 uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level) {
     if (level == 0) Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
-    uint32_t branch = level == 0 ? 0 : record_size(*node, level);
-    if (level > 0) node->record_size = branch;
+    uint64_t branch = level == 0 ? 0 : record_size(*node, level);
+    if (level > 0) node->record_size = clamped(branch);
     for (Dir_Item& child : node->child) branch += Kestrapol_Size(window, &child, level + 1);
-    if (level > 0) node->branch_size = branch;
-    return branch;
+    if (level > 0) node->branch_size = clamped(branch);
+    return clamped(branch);
 }
 
 int Kestrapol_Offset(Win_Handle, Dir_Item* node, int level) {
@@ -156,10 +163,17 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     if (head.empty()) return 0;
 
     node->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
+    uint64_t total = uint64_t{node->start} + 8;
+    for (const Dir_Item& patient : node->child) total += patient.branch_size;
+    // Past 4 GiB the record offsets cannot be written: nothing is written then.
+    if (total > Offset_Limit) {
+        Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
+        Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
+                       static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));
+        return 0;
+    }
+    const auto expected = static_cast<uint32_t>(total);
     Kestrapol_Offset(window, node, 0);
-    uint32_t branches = 0;
-    for (const Dir_Item& patient : node->child) branches += patient.branch_size;
-    const uint32_t expected = node->start + branches + 8;
 
     bool opened = false;
     if (const int error = write_temporary(temporary, head, *node, expected, opened); error != 0) {

@@ -57,6 +57,9 @@ uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out out, const Dir_Tag& attribute);
 // Item start (undefined length), item end or sequence end.
 uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out out, uint16_t group, uint16_t element);
 
+// The VR a record carries for attribute: the library's own codes become what readers know (OX
+// is OB; RT and codes that are not two capital letters are UN).
+uint16_t DICOMDIR_Record_VR(const Dir_Tag& attribute);
 // Size of what DICOMDIR_Write_Tag writes for attribute (0 when it writes nothing).
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute);
 // Size of a Referenced ... element; 0 for an empty slot.

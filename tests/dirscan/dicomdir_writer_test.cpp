@@ -114,6 +114,7 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     unloaded.data = nullptr;
     tags.push_back(std::move(unloaded));
     tags.push_back(text_slot(0x0010, 0x21B0, "UT", "HISTORY"));  // 32-bit length form
+    tags.push_back(text_slot(0x0010, 0x0020, "LO", std::string(70000, 'X')));  // too long for 16 bits
     Dir_Tag sequence = text_slot(0x0008, 0x1110, "SQ", "");
     sequence.length = Undefined_Length;
     tags.push_back(std::move(sequence));
@@ -189,6 +190,18 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(log.has(std::strerror(EFBIG)));
+        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
+    }
+    {
+        // Records past 4 GiB: offsets could not reach them, so nothing is written.
+        Dir_Tag huge = text_slot(0x0009, 0x1010, "OB", "x");
+        huge.length = 0x7FFFFFF0;  // never read: the size alone refuses it
+        for (int i = 0; i < 3; ++i) root.child[0].tag.push_back(huge);
+        Kestrapol_Size(nullptr, &root, 0);
+        Walk_Log log;
+        EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 0);
+        EXPECT_TRUE(log.has("Unable to write " + folder.path() + "/DICOMDIR"));
+        EXPECT_TRUE(log.has("its offsets stop at 4 GiB"));
         EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
     }
     const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
