@@ -7,6 +7,7 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/value_access.h"
+#include "dirscan/record_values.h"
 
 Dir_Tag_Lists Kestrapol_Tag_Lists;
 int32_t nb_patients = 0, nb_studies = 0, nb_series = 0, nb_images = 0;
@@ -52,15 +53,6 @@ DICOM_Tag to_attribute(const Dir_Tag& slot) {
     return attribute;
 }
 
-void fill_slots(Dir_Item& node, const Dir_Tag_Selection& selection, DICOM_Root* root, DICOM_Tag_List* set,
-                Win_Handle window) {
-    node.tag.resize(selection.group.size());
-    for (std::size_t i = 0; i < selection.group.size(); ++i)
-        DICOMDIR_Tag_Copy(&node.tag[i],
-                          DICOM_Attribute_Get(window, root, set, selection.group[i], selection.element[i]),
-                          node.arena);
-}
-
 // The child matching key, or nullptr.
 Dir_Item* find_child(Dir_Item& parent, std::string_view key) {
     if (!parent.index) return nullptr;
@@ -98,6 +90,7 @@ struct Uid_Level {
     const char* trace_added;
     int32_t* counter;
     const Dir_Tag_Selection* selection;
+    int level;
 };
 
 Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& parent, DICOM_Root* root,
@@ -122,7 +115,7 @@ Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& par
     Dir_Item& node = parent.child.emplace_back();
     DICOMDIR_Tag_Copy(&node.uid, attribute, node.arena);
     register_child(parent, *uid, true);
-    fill_slots(node, *level.selection, root, set, window);
+    Kestrapol_Record_Values(window, node, level.level, *level.selection, root, set, name);
     return &node;
 }
 
@@ -160,7 +153,7 @@ Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, D
     register_child(dir_list, key, false);
     DICOMDIR_Tag_Copy(&node.patient_id, patient_id, node.arena);
     DICOMDIR_Tag_Copy(&node.patient_name, patient_name, node.arena);
-    fill_slots(node, Kestrapol_Tag_Lists.patient, root, set, window);
+    Kestrapol_Record_Values(window, node, Dir_Patient_Level, Kestrapol_Tag_Lists.patient, root, set, name);
     return &node;
 }
 
@@ -202,7 +195,7 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
                                        " Missing Study UID tag (0020,000D) in ",
                                        " Error in NEMA_Value_Str(Study UID) in ",
                                        "study: %s", "Study already in the list: %s", "Adding new study %s",
-                                       &nb_studies, &Kestrapol_Tag_Lists.study};
+                                       &nb_studies, &Kestrapol_Tag_Lists.study, Dir_Study_Level};
     Dir_Item* study = add_uid_level(window, study_level, *patient, &root, set, name);
     if (!study) return 0;
 
@@ -210,7 +203,7 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
                                         " Missing Series UID tag (0020,000E) in ",
                                         " Error in NEMA_Value_Str(Series UID) in ",
                                         "series: %s", "Series already in the list: %s", "Adding new series %s",
-                                        &nb_series, &Kestrapol_Tag_Lists.series};
+                                        &nb_series, &Kestrapol_Tag_Lists.series, Dir_Series_Level};
     Dir_Item* series = add_uid_level(window, series_level, *study, &root, set, name);
     if (!series) return 0;
 
@@ -236,11 +229,13 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     DICOMDIR_Tag_Copy(&image.uid, image_uid, image.arena);
     register_child(*series, *uid, true);
     image.file_name = name;
-    DICOMDIR_Tag_Copy(&image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002), image.arena);
-    DICOMDIR_Tag_Copy(&image.sop_instance_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003), image.arena);
-    DICOMDIR_Tag_Copy(&image.transfer_syntax_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010),
-                      image.arena);
-    fill_slots(image, Kestrapol_Tag_Lists.image, &root, set, window);
+    Kestrapol_Record_Reference(window, image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002),
+                               image.arena, name);
+    Kestrapol_Record_Reference(window, image.sop_instance_uid,
+                               DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003), image.arena, name);
+    Kestrapol_Record_Reference(window, image.transfer_syntax_uid,
+                               DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010), image.arena, name);
+    Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
     return 1;
 }
 

@@ -65,6 +65,19 @@ TEST_F(Tree, PatientsByNameAndIdTogetherSeriesWithinTheirStudy) {
     EXPECT_EQ(nb_series, 5);
     EXPECT_EQ(nb_images, 7);
     EXPECT_EQ(root.child[0].child[0].child[0].nb_child(), 2);
+
+    // A name that cannot be read is stored and matched as "No Name": an empty one, and one
+    // that is no person name at all.
+    add({.name = "", .image = "8"}, "EMPTY");
+    DICOM_Tag_List set = data_set({.image = "9"});
+    set[5] = element(0x0010, 0x0010, "LO", "DOE^JOHN");
+    Kestrapol_Add_Image(nullptr, "LO", &set, &root);
+    EXPECT_EQ(nb_patients, 5);
+    EXPECT_EQ(root.child[4].nb_child(), 1);
+    EXPECT_EQ(root.child[4].child[0].child[0].nb_child(), 2);
+    EXPECT_EQ(std::string_view(root.child[4].key).substr(0, 8), std::string("No Name") + '\0');
+    EXPECT_TRUE(log.has("Error in NEMA_Value_Name(Patient Name) in EMPTY"));
+    EXPECT_TRUE(log.has("Error in NEMA_Value_Name(Patient Name) in LO"));
 }
 
 TEST_F(Tree, MissingKeysRefuseTheFileButKeepUpperNodes) {
@@ -104,6 +117,16 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     const Dir_Item& image = study.child[0].child[1];
     EXPECT_EQ(image.sop_class_uid.group, 0x0002);
     EXPECT_TRUE(image.tag.empty());
+
+    // The record references the instance the file's meta information names, even where the
+    // data set's own SOP Instance UID says otherwise.
+    DICOM_Tag_List set = data_set({.image = "3"});
+    set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
+    Kestrapol_Add_Image(nullptr, "C", &set, &root);
+    const Dir_Item& third = study.child[0].child[2];
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_instance_uid.data), 5), "9.9.9");
+    EXPECT_EQ(third.sop_instance_uid.length, 5);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
 }
 
 // The index must answer like a search from the front, also with many siblings.
@@ -118,16 +141,61 @@ TEST_F(Tree, ManyImagesInOneSeries) {
     EXPECT_EQ(root.nb_child(), 0);
 }
 
-TEST(TagCopy, UnloadedValueKeepsItsLengthWithoutBytes) {
-    DICOM_Tag big = element(0x0010, 0x4000, "LT", "");
-    big.length = 5000;
-    Tree_Arena arena;
-    Dir_Tag slot;
-    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, &big, &arena), 1);
-    EXPECT_EQ(slot.length, 5000);
-    EXPECT_FALSE(slot.loaded());
-    EXPECT_EQ(DICOMDIR_Tag_Copy(&slot, nullptr, &arena), 1);
-    EXPECT_TRUE(slot.empty());
+// Values going into records: faulty ones left out with a warning, the standard keys of each
+// level settled, every warning once per record.
+TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
+    Kestrapol_Tag_Lists.patient = {{0x0008, 0x0010, 0x0010}, {0x0005, 0x0010, 0x0020}};
+    Kestrapol_Tag_Lists.study = {{0x0008, 0x0008, 0x0008, 0x0020}, {0x0020, 0x0050, 0x1030, 0x0010}};
+    Kestrapol_Tag_Lists.series = {{0x0008, 0x0020}, {0x0060, 0x0011}};
+    Kestrapol_Tag_Lists.image = {{0x0020}, {0x0013}};
+    const auto add_set = [this](const char* image, const char* file, bool damaged) {
+        DICOM_Tag_List set = data_set({.id = "", .image = image});
+        if (damaged) {
+            set.push_back(element(0x0008, 0x0005, "UL", std::string(10, 'x')));  // a damaged character set
+            set.push_back(element(0x0008, 0x0060, "CS", "mr"));                  // lower case: not a CS value
+            set.push_back(element(0x0020, 0x0011, "IS", "7"));
+            set[2] = element(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.1 ");    // padded with a blank
+        }
+        return Kestrapol_Add_Image(nullptr, file, &set, &root);
+    };
+    add_set("1", "A", true);
+    add_set("2", "B", false);
+    EXPECT_EQ(log.count("Specific Character Set (0008,0005) (VR UL, 10 bytes) holds a length that is not a multiple "
+                        "of its number size; left out of the patient record"),
+              1);
+    EXPECT_EQ(log.count("A: Patient ID (0010,0020) is empty; the patient record needs a value"), 1);
+    EXPECT_EQ(log.count("A: Study Date (0008,0020) is missing; the study record needs a value"), 1);
+    EXPECT_EQ(log.count("A: Study ID (0020,0010) is missing; the study record needs a value"), 1);
+    EXPECT_EQ(log.count("A: Modality (0008,0060) (VR CS, 2 bytes) holds a character its VR does not allow; left out "
+                        "of the series record"),
+              1);
+    EXPECT_FALSE(log.has("Modality (0008,0060) is missing"));  // left out says it already
+    EXPECT_EQ(log.count("Instance Number (0020,0013) is missing; the image record needs a value"), 2);  // A and B
+    EXPECT_EQ(log.count("needs a value"), 5);
+
+    const Dir_Item& patient = root.child[0];
+    EXPECT_TRUE(patient.tag[0].empty());
+    EXPECT_EQ(patient.tag[2].length, 0);  // the empty ID stays as the file has it
+    const Dir_Item& study = patient.child[0];
+    EXPECT_TRUE(study.tag[0].empty());         // Study Date, Type 1: nothing invented
+    EXPECT_EQ(study.tag[1].group, 0x0008);     // Accession Number, Type 2: written empty
+    EXPECT_EQ(study.tag[1].length, 0);
+    EXPECT_EQ(study.tag[1].effective_vr(), VR_Code("SH"));
+    EXPECT_EQ(study.tag[2].length, 5);         // Study Description, its padding dropped
+    const Dir_Item& image = study.child[0].child[0];
+    EXPECT_EQ(image.transfer_syntax_uid.length, 19);  // the blank dropped, to be padded with a zero byte
+
+    // A value longer than its length field can hold is left out, never cut.
+    Kestrapol_Tag_Lists.patient = {{0x0010}, {0x0020}};
+    DICOM_Tag_List set = data_set({.name = "LONG", .image = "3"});
+    DICOM_Tag& id = set[6];  // Patient ID as read when its value is left on disk
+    ASSERT_EQ(id.element, 0x0020);
+    id.data.clear();
+    id.length = 70000;
+    Kestrapol_Add_Image(nullptr, "C", &set, &root);
+    EXPECT_TRUE(log.has("C: Patient ID (0010,0020) holds 70000 bytes, more than its length field can hold; left out "
+                        "of the patient record"));
+    EXPECT_TRUE(root.child[1].tag[0].empty());
 }
 
 TEST(TreeArena, AlignedRoomSmallAndLarge) {

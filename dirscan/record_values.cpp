@@ -1,0 +1,134 @@
+// Checking the values of a new directory record and the standard keys of its level.
+#include "dirscan/record_values.h"
+
+#include <array>
+#include <cstdio>
+
+#include "dicom/attribute_list.h"
+#include "dicom/dictionary.h"
+#include "dicom/value_check.h"
+#include "dicom/vr.h"
+#include "dirscan/dicomdir_writer.h"
+
+namespace {
+
+struct Standard_Key {
+    int level;
+    uint16_t group, element;
+    int type;
+};
+
+// The Type 1 and Type 2 keys of the Basic Directory's PATIENT, STUDY, SERIES and IMAGE records.
+// Study Instance UID is Type 1C there (required when the record references no file), which
+// every study record of this program's meets: it is taken as Type 1.
+constexpr std::array<Standard_Key, 11> Standard_Keys = {{
+    {Dir_Patient_Level, 0x0010, 0x0010, 2},  // Patient's Name
+    {Dir_Patient_Level, 0x0010, 0x0020, 1},  // Patient ID
+    {Dir_Study_Level, 0x0008, 0x0020, 1},    // Study Date
+    {Dir_Study_Level, 0x0008, 0x0030, 1},    // Study Time
+    {Dir_Study_Level, 0x0008, 0x0050, 2},    // Accession Number
+    {Dir_Study_Level, 0x0008, 0x1030, 2},    // Study Description
+    {Dir_Study_Level, 0x0020, 0x000D, 1},    // Study Instance UID
+    {Dir_Study_Level, 0x0020, 0x0010, 1},    // Study ID
+    {Dir_Series_Level, 0x0008, 0x0060, 1},   // Modality
+    {Dir_Series_Level, 0x0020, 0x000E, 1},   // Series Instance UID
+    {Dir_Series_Level, 0x0020, 0x0011, 1},   // Series Number
+}};
+// IMAGE: Instance Number (0020,0013), Type 1.
+constexpr Standard_Key Image_Key = {Dir_Image_Level, 0x0020, 0x0013, 1};
+
+const char* level_name(int level) {
+    static constexpr const char* Names[] = {"root", "patient", "study", "series", "image"};
+    return level >= 0 && level <= 4 ? Names[level] : "";
+}
+
+// "Study Date (0008,0020)", or the tag alone for an attribute the dictionary does not know.
+std::string attribute_name(uint16_t group, uint16_t element) {
+    char tag[16];
+    std::snprintf(tag, sizeof tag, "(%04X,%04X)", group, element);
+    const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
+    return entry != nullptr && entry->name[0] != '\0' ? std::string(entry->name) + " " + tag : std::string(tag);
+}
+
+// "WARNING: FILE: Study Date (0008,0020) DETAIL; the study record needs a value" (needs_value),
+// or "...; left out of the study record".
+void warn(Win_Handle window, const std::string& file, uint16_t group, uint16_t element, const char* detail,
+          bool needs_value, int level) {
+    Log_Message(window, LOG_WARNING,
+                needs_value ? "\xF1\x05WARNING:\x02 %s: %s %s; the %s record needs a value"
+                            : "\xF1\x05WARNING:\x02 %s: %s %s; left out of the %s record",
+                file.c_str(), attribute_name(group, element).c_str(), detail, level_name(level));
+}
+
+// Whether the value in slot may go into a record as vr; a value that may not is warned about
+// (left out of the record of level) and the slot emptied. A valid value loses its padding.
+bool keep_value(Win_Handle window, Dir_Tag& slot, uint16_t vr, const NEMA_db_Entry* dict, const std::string& file,
+                int level) {
+    if (slot.empty() || slot.length < 0) return true;
+    char detail[160];
+    const uint32_t limit = VR_Has_Long_Length(vr) ? 0xFFFFFFFEu : 0xFFFEu;  // even, as written
+    if (static_cast<uint32_t>(slot.length) > limit) {
+        std::snprintf(detail, sizeof detail, "holds %d bytes, more than its length field can hold", slot.length);
+    } else if (!slot.loaded()) {
+        std::snprintf(detail, sizeof detail, "holds %d bytes, more than is read for a record", slot.length);
+    } else {
+        const DICOM_Value_Verdict verdict =
+            DICOM_Value_Check(vr, slot.data, static_cast<std::size_t>(slot.length), dict);
+        if (verdict.valid) {
+            slot.length = static_cast<int32_t>(verdict.length);
+            return true;
+        }
+        std::snprintf(detail, sizeof detail, "(VR %c%c, %d bytes) holds %s", static_cast<char>(vr >> 8),
+                      static_cast<char>(vr & 0xFF), slot.length, verdict.fault);
+    }
+    warn(window, file, slot.group, slot.element, detail, false, level);
+    slot = Dir_Tag{};
+    return false;
+}
+
+// A configured standard key absent from the record: Type 2 is written empty; Type 1, like an
+// empty value of a Type 1 key, is reported.
+void settle_standard_key(Win_Handle window, Dir_Tag& slot, uint16_t group, uint16_t element, int level,
+                         const std::string& file) {
+    const int type = Kestrapol_Key_Type(level, group, element);
+    if (type == 2 && slot.empty()) {
+        const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
+        slot = Dir_Tag{};
+        slot.group = group;
+        slot.element = element;
+        slot.vr_def = entry != nullptr ? entry->vr[0] : VR_UN;
+        slot.syntax = 8;
+    } else if (type == 1 && (slot.empty() || slot.length == 0)) {
+        warn(window, file, group, element, slot.empty() ? "is missing" : "is empty", true, level);
+    }
+}
+
+}  // namespace
+
+int Kestrapol_Key_Type(int level, uint16_t group, uint16_t element) {
+    if (level == Image_Key.level) return group == Image_Key.group && element == Image_Key.element ? Image_Key.type : 0;
+    for (const Standard_Key& key : Standard_Keys)
+        if (key.level == level && key.group == group && key.element == element) return key.type;
+    return 0;
+}
+
+void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const Dir_Tag_Selection& selection,
+                             DICOM_Root* root, DICOM_Tag_List* set, const std::string& file) {
+    node.tag.resize(selection.group.size());
+    for (std::size_t i = 0; i < selection.group.size(); ++i) {
+        const uint16_t group = selection.group[i], element = selection.element[i];
+        const DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, group, element);
+        Dir_Tag& slot = node.tag[i];
+        DICOMDIR_Tag_Copy(&slot, attribute, node.arena);
+        const bool kept = keep_value(window, slot, DICOMDIR_Record_VR(slot), attribute ? attribute->dict : nullptr,
+                                     file, level);
+        // A value left out has had its warning: the key's own would only repeat it.
+        if (kept) settle_standard_key(window, slot, group, element, level, file);
+    }
+}
+
+void Kestrapol_Record_Reference(Win_Handle window, Dir_Tag& slot, const DICOM_Tag* attribute,
+                                std::pmr::memory_resource* arena, const std::string& file) {
+    DICOMDIR_Tag_Copy(&slot, attribute, arena);
+    keep_value(window, slot, VR_Code("UI"), nullptr, file, Dir_Image_Level);
+}

@@ -1,0 +1,32 @@
+// The values that go into a new directory record, checked as they are taken from the file.
+//
+// A value goes into a record only when its VR's rules accept it and its element's length field
+// can hold it; a value that fails is left out with a warning naming the file and the attribute,
+// never copied as it stands or cut. The standard keys of the record's level are then looked at:
+// a configured Type 2 key that ends up absent is written empty, as the standard asks; a Type 1
+// key that is absent or empty is left as it is and warned about. Nothing is invented.
+// Each record is checked once, when it is made from the first file that names it.
+#pragma once
+
+#include <string>
+
+#include "dicom/tag.h"
+#include "dirscan/tree.h"
+#include "util/log.h"
+
+// Record levels as the tree numbers them.
+inline constexpr int Dir_Patient_Level = 1, Dir_Study_Level = 2, Dir_Series_Level = 3, Dir_Image_Level = 4;
+
+// The type of a key in the standard's directory record of level: 1 or 2, or 0 when the
+// attribute is not one of that record's Type 1 or Type 2 keys.
+int Kestrapol_Key_Type(int level, uint16_t group, uint16_t element);
+
+// Fills node.tag, one slot per entry of selection, from set for a record of level. file is the
+// relative name of the file, for the warnings.
+void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const Dir_Tag_Selection& selection,
+                             DICOM_Root* root, DICOM_Tag_List* set, const std::string& file);
+
+// Copies attribute (nullptr: none) into slot as a Referenced ... UID of an image record; a value
+// that is not a valid UID is left out with a warning.
+void Kestrapol_Record_Reference(Win_Handle window, Dir_Tag& slot, const DICOM_Tag* attribute,
+                                std::pmr::memory_resource* arena, const std::string& file);
