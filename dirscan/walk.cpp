@@ -15,16 +15,22 @@ int32_t nb_files = 0;
 
 namespace {
 
-// The path relative to the folder of dir_list, with "\" between components as DICOM media name
-// them; empty when path is not below it.
+// The path relative to the folder of dir_list, as the listing spells it ("/" between
+// components); empty when path is not below it.
 std::string relative_name(const std::string& folder, const std::string& path) {
     if (path.size() <= folder.size()) return {};
     std::size_t skip = folder.size();
     if (!folder.empty() && folder.back() != '/' && folder.back() != '\\') ++skip;
-    std::string name = path.substr(std::min(skip, path.size()));
+    return path.substr(std::min(skip, path.size()));
+}
+
+// The listed name in the form DICOM media give it ("\" between components), in place. A
+// backslash inside a listed name would then pass for a separator: such a name is also kept
+// in listed, to be checked as listed.
+void to_media_name(std::string& name, std::string& listed) {
+    if (name.find('\\') != std::string::npos) listed = name;
     for (char& c : name)
         if (c == '/') c = '\\';
-    return name;
 }
 
 bool is_directory_file(const std::string& path) {
@@ -32,9 +38,10 @@ bool is_directory_file(const std::string& path) {
     return path.find("DICOMDIR") != std::string::npos && File_Name_Split(path).name == "DICOMDIR";
 }
 
-// prepared: the file as a helper thread read it, or nullptr to read it here.
-// folder, file_name: the file's folder held open and its name there (folder -1: open path).
-int analyze_file(Win_Handle window, const std::string& path, const std::string& name, Dir_Item* dir_list,
+// name: the relative name as listed. prepared: the file as a helper thread read it, or nullptr
+// to read it here. folder, file_name: the file's folder held open and its name there (folder -1:
+// open path).
+int analyze_file(Win_Handle window, const std::string& path, std::string name, Dir_Item* dir_list,
                  const std::string& indent, Progress_Window* progress, Read_Result* prepared = nullptr,
                  int folder = -1, const std::string& file_name = {}) {
     Progress_Add(progress, 1);
@@ -52,8 +59,9 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
     if (prefix == Scan_Prefix::Unreadable) {
         const int error = prepared ? prepared->error : errno;
         if (!(prepared ? prepared->opened : source.is_open())) {
-            Log_Message(window, LOG_WARNING, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
-            Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+            Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
+            Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
+            Log_Error_Line(window, "\x02\t\t\t file: (%s)", path.c_str());
         }
         return 0;
     }
@@ -62,8 +70,11 @@ int analyze_file(Win_Handle window, const std::string& path, const std::string& 
         return 0;
     }
 
+    std::string listed;
+    to_media_name(name, listed);
     Log_Message(window, LOG_REPORT, "\x02\t file:     %s\x01%s", indent.c_str(), name.c_str());
-    Kestrapol_Name_Check(window, name);
+    if (listed.empty()) Kestrapol_Name_Check(window, name);
+    else Kestrapol_Name_Check(window, listed, '/');
     ++nb_files;
     std::optional<DICOM_Tag_List> set;
     // Values left on disk load from this file while its data set is in use, and from no other.
@@ -193,40 +204,4 @@ int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_
     if (Progress_Cancelled(progress)) return 0;
     if (Directory_Exist(path)) return analyze_folder(window, path, dir_list, indent, progress);
     return analyze_file(window, path, name, dir_list, indent, progress);
-}
-
-int Kestrapol_Name_Check(Win_Handle window, const std::string& name) {
-    static constexpr std::string_view Allowed = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ";
-    // The fault of each character: 0, Name_Too_Long or Name_Bad_Character.
-    std::size_t position = 0;
-    const auto fault_of = [&position](char c) -> uint8_t {
-        if (c == '\\') {
-            position = 0;
-            return 0;
-        }
-        const uint8_t fault = position >= 8                                  ? Name_Too_Long
-                              : Allowed.find(c) == std::string_view::npos ? Name_Bad_Character
-                                                                           : 0;
-        ++position;
-        return fault;
-    };
-    uint8_t noted = 0;
-    for (char c : name) noted |= fault_of(c);
-    if (!noted) return 1;  // the usual case: nothing to mark
-
-    std::string marked;
-    marked.reserve(name.size() + 8);
-    position = 0;
-    for (char c : name) {
-        if (fault_of(c)) {
-            marked.push_back('\x04');
-            marked.push_back(c);
-            marked.push_back('\x01');
-        } else {
-            marked.push_back(c);
-        }
-    }
-    Log_Message(window, LOG_WARNING, "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"%s\" !", marked.c_str());
-    name_flags |= noted;
-    return 0;
 }

@@ -25,6 +25,10 @@ int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_
                       Progress_Window* progress);
 
 // Checks a relative name ("\" between components) against the media naming rules: at most 8
-// characters per component, upper-case letters, digits, "_" and the space. Returns 1 when it
-// complies; otherwise warns with the faults marked and adds them to name_flags.
+// components of at most 8 characters, each an upper-case letter, a digit, "_" or a space that
+// neither starts nor ends its component. Returns 1 when it complies; otherwise warns with the
+// faults marked and adds them to name_flags (too many components count as too long).
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name);
+// The same for a name whose components are separated by separator; a backslash is then a
+// character like any other (not allowed). The warning shows "\" between components.
+int Kestrapol_Name_Check(Win_Handle window, const std::string& name, char separator);

@@ -12,10 +12,11 @@
 namespace {
 
 struct Name_Case {
-    const char* name;
+    std::string name;
     int result;
     uint8_t flags;
-    const char* marked;  // the marked copy in the warning, nullptr when none is due
+    const char* marked;      // the marked copy in the warning, nullptr when none is due
+    char separator = '\\';  // '/': a name as the listing spells it
 };
 
 class Cancel_After final : public Progress_Window {
@@ -124,11 +125,17 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
         {"ABCDEFGHi", 0, 2, "ABCDEFGH\x04i\x01"},          // a ninth character is too long, whatever it is
         {"IMG.DCM", 0, 4, "IMG\x04.\x01" "DCM"},
         {"longfolder\\X", 0, 6, nullptr},
+        // Blanks that start or end a component would be dropped by readers.
+        {" AB\\CD \\E F", 0, 4, "\x04 \x01" "AB\\CD\x04 \x01\\E F"},
+        {std::string("A\x01\x04") + "\xF1", 0, 4, "A\x04?\x01\x04?\x01\x04?\x01"},  // shown as "?", not as markup
+        // A backslash inside a listed name is a character, not a separator.
+        {"SER\\IMG1/X", 0, 4, "SER\x04\\\x01IMG1\\X", '/'},
+        {"A/B/C/D/E/F/G/H", 1, 0, nullptr, '/'},  // 8 levels
     };
     for (const Name_Case& c : cases) {
         Walk_Log log;
         name_flags = 0;
-        EXPECT_EQ(Kestrapol_Name_Check(nullptr, c.name), c.result) << c.name;
+        EXPECT_EQ(Kestrapol_Name_Check(nullptr, c.name, c.separator), c.result) << c.name;
         EXPECT_EQ(name_flags, c.flags) << c.name;
         EXPECT_EQ(log.count("Invalid file name"), c.result ? 0 : 1) << c.name;
         if (c.marked) {
@@ -138,6 +145,14 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
     name_flags = 2;
     Kestrapol_Name_Check(nullptr, "x");
     EXPECT_EQ(name_flags, 6);  // bits are only added
+
+    // Nine levels: too long, with a line of its own naming the file.
+    Walk_Log log;
+    name_flags = 0;
+    EXPECT_EQ(Kestrapol_Name_Check(nullptr, "A/B/C/D/E/F/G/H/I", '/'), 0);
+    EXPECT_EQ(name_flags, 2);
+    EXPECT_FALSE(log.has("Invalid file name"));
+    EXPECT_TRUE(log.has("Too many levels in \x01\"A\\B\\C\\D\\E\\F\\G\\H\\I\"\x02: 9, the standard only allows for 8"));
 }
 
 TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
