@@ -125,8 +125,9 @@ void set_trace(const std::string& line) {
     Trace_Level = static_cast<int8_t>(level);
 }
 
+// lists_replaced: whether this file's tag lines have emptied the lists yet.
 void act(Win_Handle window, const std::string& command, const std::string& line, const std::string& file,
-         int number) {
+         int number, bool& lists_replaced) {
     if (strcasecmp(command.c_str(), "trace") == 0) {
         set_trace(line);
         return;
@@ -139,6 +140,11 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
     if (!known) {
         bad_line(window, file, number, line);
         return;
+    }
+    // A file that names tag lines replaces the lists; one without keeps those read before.
+    if (level && !lists_replaced) {
+        empty_lists();
+        lists_replaced = true;
     }
     std::string value = value_of(line);
     if (value.empty()) return;
@@ -162,7 +168,7 @@ int Configuration_Read(Win_Handle window, const std::string& path, const std::st
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "r"), std::fclose);
     if (!in) return 0;
     Log_Message(window, LOG_REPORT, "Reading: \x01%s", file.c_str());
-    empty_lists();
+    bool lists_replaced = false;
 
     char buffer[Line_Size];
     for (int number = 1; std::fgets(buffer, sizeof buffer, in.get()); ++number) {
@@ -184,7 +190,7 @@ int Configuration_Read(Win_Handle window, const std::string& path, const std::st
             continue;
         }
         Log_Message(window, LOG_TRACE_1, "==> line[%d]  command: \"%s\"", number, command.c_str());
-        act(window, command, line, file, number);
+        act(window, command, line, file, number, lists_replaced);
     }
     Log_Message(window, LOG_REPORT, "Done");
     return 1;

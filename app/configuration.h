@@ -10,7 +10,8 @@
 #include "util/log.h"
 
 // Tag selection lists, one per record level, in the order of the file's lines (duplicates kept).
-// Each Configuration_Read empties them first, so they hold the last file read.
+// A file with tag lines replaces all four lists (its first tag line empties them); a file
+// without any keeps the lists of the file read before.
 extern std::vector<uint16_t> Item_Patient_Group, Item_Patient_Elem;
 extern std::vector<uint16_t> Item_Study_Group, Item_Study_Elem;
 extern std::vector<uint16_t> Item_Series_Group, Item_Series_Elem;

@@ -25,11 +25,14 @@ struct Folder_Outcome {
     bool cancelled = false;     // the walk was cancelled: no DICOMDIR
     int patients = 0, studies = 0, series = 0, images = 0;  // tree nodes made
     double seconds = 0;         // time taken
+    bool folder_failed = false; // the folder cannot be opened or listed: no DICOMDIR
 };
 
 // The per-folder procedure shared by batch mode and the worker thread: walk, warnings,
 // then "DICOMDIR Abborted" or the DICOMDIR and the "DICOMDIR Done:" summary. With name_folder
 // the summary names its folder (the window, where several folders report one after another).
+// An empty name is skipped with a warning; a folder that cannot be opened gets "Cannot open
+// folder" and no summary.
 Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
                               bool name_folder = false);
 

@@ -1,11 +1,14 @@
 // The per-folder procedure: walk, name warnings, then the DICOMDIR and its summary.
 #include "app/convert.h"
 
+#include <cerrno>
 #include <chrono>
 
 #include "app/configuration.h"
 #include "dicom/nesting.h"
 #include "dirscan/dicomdir_writer.h"
+#include "util/directory.h"
+#include "util/system_error.h"
 
 namespace {
 
@@ -22,6 +25,13 @@ void report_name_problems(Win_Handle window, uint8_t flags) {
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     that are not allowed by the standard.  You can only use:");
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ");
     }
+}
+
+// 0 when folder is a folder that can be listed, else the system's error number.
+int folder_error(const std::string& folder) {
+    errno = 0;
+    const Directory_Handle handle(folder);
+    return handle.handle() >= 0 ? 0 : (errno != 0 ? errno : ENOTDIR);
 }
 
 // In the window, where the summaries of several folders follow each other, each names its folder.
@@ -49,11 +59,22 @@ void take_counts(Folder_Outcome& outcome, std::chrono::steady_clock::time_point 
 Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
                               bool name_folder) {
     const auto start = std::chrono::steady_clock::now();
+    Folder_Outcome outcome;
+    outcome.folder = folder;
+    // An empty name would mean the current folder: never meant, as when a script's variable is unset.
+    if (folder.empty()) {
+        Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 An empty folder name was skipped");
+        return outcome;
+    }
+    if (const int error = folder_error(folder); error != 0) {
+        Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Cannot open folder %s", folder.c_str());
+        Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
+        outcome.folder_failed = true;
+        return outcome;
+    }
     name_flags = 0;
     nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
-    Folder_Outcome outcome;
-    outcome.folder = folder;
     const std::string suffix = folder_suffix(folder, name_folder);
 
     Dir_Item root;  // released, with the whole tree, when the folder is done

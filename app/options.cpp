@@ -3,14 +3,14 @@
 #include <cstdlib>
 
 #include "app/startup.h"
-#include "util/text.h"
 
 Command_Line Parse_Command_Line(int argc, char** argv) {
     Command_Line result;
     for (int i = 1; i < argc; ++i) {
         std::string token = argv[i];
         if (!token.starts_with('-')) {
-            result.folders.push_back(String_Unquote(token));
+            // The shell has split and unquoted the arguments already: a quote left is part of the name.
+            result.folders.push_back(token);
             continue;
         }
         // Only the second character counts: "-verbose" is "-v", "-t5" still takes the next token.

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
 
 #include "app/configuration.h"
@@ -33,9 +32,7 @@ void set_identity() {
     Prog_ID = "KSP 10000050";
     Prog_Date = "30/05/2011";
     Trace_Level = 0;
-    std::error_code error;
-    std::string temporary = std::filesystem::temp_directory_path(error).string();
-    if (!error && !temporary.empty()) Scratch_Dir = temporary.back() == '/' ? temporary : temporary + "/";
+    Scratch_Dir = Default_Scratch_Dir();
 }
 
 std::string install_folder_or_fallback() {
@@ -94,6 +91,9 @@ int continue_startup(Win_Handle window) {
     if (!libraries_match(window)) return Exit_Startup_Failed;
     Log_Set_Handler(Log_Handler);
     if (Trace_Level != 0) {
+        // The trace file goes where the configuration's scratch folder says: it starts there,
+        // banner first, once the configuration is read.
+        Log_Trace_File_Hold();
         System_Banner();
         Log_Message(window, LOG_TRACE_1, "%s", Util_Library_Version(nullptr));
         Log_Message(window, LOG_TRACE_1, "%s", Tools_Library_Version(nullptr));
@@ -108,10 +108,13 @@ int continue_startup(Win_Handle window) {
     }
     if (!install.empty()) Inst_Path = install;
     Application_Path = per_user_folder();
-    return read_configuration(window) ? 0 : Exit_Startup_Failed;
+    const bool read = read_configuration(window);
+    Log_Trace_File_Restart();
+    return read ? 0 : Exit_Startup_Failed;
 }
 
 void shut_down() {
+    Log_Trace_File_Restart();  // when start-up stopped before the configuration
     Log_Message(Main_Window, LOG_TRACE_1, "In FREE");
     Inst_Path.reset();
     Application_Path.reset();

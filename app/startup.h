@@ -17,7 +17,8 @@ inline constexpr const char* Configuration_File_Name = "Kestrapol.ini";
 inline constexpr const char* Required_Library_Version = "21.6";
 
 // Process exit codes. Batch mode ORs Exit_Names_Too_Long and Exit_Bad_Characters (0 ... 3);
-// Exit_No_Files wins when no DICOM file was read; Exit_Write_Failed wins over all of them.
+// Exit_No_Files wins when no DICOM file was read; Exit_Folder_Failed wins over those, and
+// Exit_Write_Failed over all of them.
 enum Exit_Code : int {
     Exit_OK = 0,
     Exit_Names_Too_Long = 1,
@@ -26,6 +27,7 @@ enum Exit_Code : int {
     Exit_No_Files = 4,
     Exit_Startup_Failed = 5,  // no configuration file, library version mismatch, memory failure
     Exit_Write_Failed = 6,    // at least one DICOMDIR could not be written
+    Exit_Folder_Failed = 7,   // a folder (or a folder below it) could not be opened or listed
 };
 
 // The main window: owner of boxes and receiver of thread lines; nullptr in batch mode.
@@ -62,7 +64,7 @@ int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
 
 // Options and folders as the command line gives them (one argv entry per token).
 struct Command_Line {
-    std::vector<std::string> folders;  // unquoted, in command-line order
+    std::vector<std::string> folders;  // as given, in command-line order
     bool window = false;               // -w: interactive mode, the folders handled as one drop
     bool unknown_option = false;
     std::string unknown_token;         // the first unrecognised option

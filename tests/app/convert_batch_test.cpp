@@ -11,9 +11,15 @@
 
 namespace {
 
+std::string contents(const std::string& path) {
+    const std::vector<uint8_t> bytes = Read_File(path);
+    return {bytes.begin(), bytes.end()};
+}
+
 struct Batch_Run {
     int exit_code = -1;
-    std::string output;
+    std::string output;  // standard output and standard error, one stream
+    std::string errors;  // standard error alone, when asked for apart
 };
 
 class Batch : public ::testing::Test {
@@ -23,15 +29,22 @@ protected:
         if (!exe || !std::filesystem::exists(exe)) GTEST_SKIP() << "KESTRAPOL_EXE not set";
         exe_ = exe;
     }
-    Batch_Run run(const std::vector<std::string>& folders) const {
-        std::string command = exe_;
+    // errors_apart: standard error into a file of its own (errors) instead of output.
+    // directory: the working folder of the run, when not empty.
+    Batch_Run run(const std::vector<std::string>& folders, bool errors_apart = false,
+                  const std::string& directory = {}) const {
+        std::string command = directory.empty() ? std::string() : "cd '" + directory + "' && ";
+        command += exe_;
         for (const std::string& folder : folders) command += " '" + folder + "'";
+        const Scratch_Folder streams;
+        const std::string errors = streams.path() + "/errors";
         Batch_Run result;
-        std::FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+        std::FILE* pipe = ::popen((command + (errors_apart ? " 2>'" + errors + "'" : " 2>&1")).c_str(), "r");
         char buffer[4096];
         while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.output.append(buffer, n);
         const int status = ::pclose(pipe);
         result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        if (errors_apart) result.errors = contents(errors);
         return result;
     }
     static bool has(const Batch_Run& run, const std::string& text) {
@@ -44,11 +57,6 @@ Sample_Image image(const std::string& uid) {
     Sample_Image sample;
     sample.sop_uid = uid;
     return sample;
-}
-
-std::string contents(const std::string& path) {
-    const std::vector<uint8_t> bytes = Read_File(path);
-    return {bytes.begin(), bytes.end()};
 }
 
 }  // namespace
@@ -79,6 +87,54 @@ TEST_F(Batch, BothNameProblemsGiveCodeThree) {
     EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR"));
 }
 
+// Names of no folder to convert: an empty one is skipped, the others reported as errors on both
+// streams; nothing is written anywhere else, and the good folder is still converted.
+TEST_F(Batch, ArgumentsThatAreNoFolderGiveCodeSeven) {
+    Scratch_Folder work, good;
+    work.add_text("FILE", "a file");
+    good.add("IMG1", image("1.1"));
+    const Batch_Run result = run({"", work.path() + "/MISSING", work.path() + "/FILE", good.path() + "/"}, true,
+                                 work.path());
+    EXPECT_EQ(result.exit_code, 7) << result.output << result.errors;
+    EXPECT_TRUE(has(result, "WARNING: An empty folder name was skipped"));
+    const std::string missing = "    ERROR: Cannot open folder " + work.path() + "/MISSING\n\t\t\t " +
+                                std::strerror(ENOENT) + "\n";
+    const std::string file = "    ERROR: Cannot open folder " + work.path() + "/FILE\n\t\t\t " +
+                             std::strerror(ENOTDIR) + "\n";
+    EXPECT_TRUE(has(result, missing + file)) << result.output;
+    EXPECT_EQ(result.errors, missing + file);
+    EXPECT_EQ(result.output.find("DICOMDIR Done:"), result.output.rfind("DICOMDIR Done:"));  // the good folder's
+    EXPECT_TRUE(std::filesystem::exists(good.path() + "/DICOMDIR"));
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/DICOMDIR"));
+}
+
+// Arguments come split and unquoted by the shell: a quote left is part of the name.
+TEST_F(Batch, QuotedArgumentIsTakenLiterally) {
+    Scratch_Folder work;
+    work.add("X/IMG1", image("1.1"));
+    const Batch_Run result = run({"\"X"}, false, work.path());
+    EXPECT_EQ(result.exit_code, 7) << result.output;  // not 4: no folder was there to read
+    EXPECT_TRUE(has(result, "Cannot open folder \"X\n")) << result.output;
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/X/DICOMDIR"));
+}
+
+// Names DICOM media cannot carry refuse their folder: nine levels (too long), a backslash
+// inside a name and a blank that ends one (characters not allowed).
+TEST_F(Batch, NamesBeyondTheMediaRulesRefuseTheirFolder) {
+    Scratch_Folder deep, backslash, blank;
+    deep.add("A/B/C/D/E/F/G/H/IMG1", image("1.1"));
+    backslash.add("SER\\IMG1", image("1.2"));
+    blank.add("IMG1 ", image("1.3"));
+    const Batch_Run result = run({deep.path(), backslash.path(), blank.path()});
+    EXPECT_EQ(result.exit_code, 3) << result.output;
+    EXPECT_TRUE(has(result, "Too many levels in \"A\\B\\C\\D\\E\\F\\G\\H\\IMG1\": 9")) << result.output;
+    EXPECT_TRUE(has(result, "Invalid file name \"SER\\IMG1\" !"));
+    EXPECT_TRUE(has(result, "Invalid file name \"IMG1 \" !"));
+    EXPECT_EQ(result.output.find("DICOMDIR Done:"), std::string::npos);
+    for (const Scratch_Folder* folder : {&deep, &backslash, &blank})
+        EXPECT_FALSE(std::filesystem::exists(folder->path() + "/DICOMDIR"));
+}
+
 TEST_F(Batch, NoDicomFileGivesCodeFourAndAnEmptyDirectory) {
     Scratch_Folder folder;
     folder.add_text("NOTES", "text");
@@ -101,9 +157,11 @@ TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
     else
         std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
                                                         std::filesystem::perms::owner_exec);
-    const Batch_Run result = run({folder.path()});
+    const Batch_Run result = run({folder.path()}, true);
     std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(result.exit_code, 6) << result.output;
+    EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
+        << result.errors;
     EXPECT_TRUE(has(result, "Unable to write " + folder.path() + "/DICOMDIR")) << result.output;
     EXPECT_TRUE(has(result, std::strerror(root ? EISDIR : EACCES))) << result.output;
     EXPECT_FALSE(has(result, "DICOMDIR Done:"));

@@ -1,6 +1,7 @@
 // The per-folder procedure: its messages, the DICOMDIR it writes or refuses, and its outcome.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "app/convert.h"
@@ -43,19 +44,47 @@ public:
 
 }  // namespace
 
+// Named with a final "/", the folder is still the root of the file names. "Read:" counts every
+// DICOM file, the one the tree refused included.
 TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
     Scratch_Folder folder;
     folder.add("P1/IMG1", image("ANN", "1", "1.1"));
     folder.add("P1/IMG2", image("ANN", "2", "1.2"));
     folder.add("P2/IMG1", image("BOB", "3", "1.3"));
+    Sample_Image no_id = image("CAT", "4", "1.4");
+    no_id.with_patient_id = false;
+    folder.add("P2/IMG2", no_id);
     folder.add_text("README", "not an image");
-    const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path(), nullptr);
+    const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path() + "/", nullptr);
     EXPECT_TRUE(outcome.written);
     EXPECT_FALSE(outcome.write_failed);
-    EXPECT_EQ(outcome.files_read, 3);
-    EXPECT_TRUE(exists(folder, "DICOMDIR"));
-    EXPECT_TRUE(log.has("\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "3\x02 files with: \x01" "2\x02 Patients, \x01"
+    EXPECT_EQ(outcome.files_read, 4);
+    EXPECT_TRUE(log.has("Missing Patient ID tag (0010,0020) in P2\\IMG2"));
+    EXPECT_TRUE(log.has("\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "4\x02 files with: \x01" "2\x02 Patients, \x01"
                         "3\x02 Studies, \x01" "3\x02 Images"));
+    uint32_t first = 0, last = 0;
+    std::vector<std::string> files;
+    for (const Read_Record& record : Read_Records(Read_File(folder.path() + "/DICOMDIR"), first, last))
+        if (!record.file_id.empty()) files.push_back(record.file_id);
+    EXPECT_EQ(files, (std::vector<std::string>{"P1\\IMG1 ", "P1\\IMG2 ", "P2\\IMG1 "}));  // padded to even
+}
+
+// Names that are no folder to convert: nothing is written anywhere, and no summary.
+TEST_F(Convert, EmptyOrMissingFolderIsRefused) {
+    Scratch_Folder folder;
+    folder.add_text("FILE", "a file");
+    for (const std::string& name : {std::string(), folder.path() + "/MISSING", folder.path() + "/FILE"}) {
+        const Folder_Outcome outcome = Convert_Folder(nullptr, name, nullptr);
+        EXPECT_FALSE(outcome.written) << name;
+        EXPECT_EQ(outcome.folder_failed, !name.empty()) << name;
+    }
+    EXPECT_TRUE(log.has("An empty folder name was skipped"));
+    EXPECT_TRUE(log.has("Cannot open folder " + folder.path() + "/MISSING"));
+    EXPECT_TRUE(log.has(std::strerror(ENOENT)));
+    EXPECT_TRUE(log.has(std::strerror(ENOTDIR)));
+    EXPECT_FALSE(log.has("DICOMDIR"));
+    EXPECT_FALSE(exists(folder, "DICOMDIR"));
+    EXPECT_FALSE(std::filesystem::exists("DICOMDIR"));
 }
 
 // Endings a user can tell apart: a cancelled folder says so before the abort line, and a

@@ -50,10 +50,11 @@ TEST(CommandLine, OnlyTheSecondCharacterCounts) {
     EXPECT_TRUE(line.folders.empty());
 }
 
-TEST(CommandLine, FoldersKeepTheirOrderAndLoseTheirQuotes) {
-    Command_Line line = parse({"/b", "-v", "\"/my images\"", "/a"});
+// The shell has taken the quotes it meant: those left belong to the names.
+TEST(CommandLine, FoldersKeepTheirOrderAndAreTakenLiterally) {
+    Command_Line line = parse({"/b", "-v", "\"/my images\"", "\"X", "", "/a"});
     EXPECT_FALSE(line.unknown_option);
-    EXPECT_EQ(line.folders, (std::vector<std::string>{"/b", "/my images", "/a"}));
+    EXPECT_EQ(line.folders, (std::vector<std::string>{"/b", "\"/my images\"", "\"X", "", "/a"}));
 }
 
 TEST(CommandLine, UnknownOptionStopsAtOnce) {

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tools/make_sample_files.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -88,16 +90,28 @@ TEST_F(Program, MissingConfigurationIsAFailure) {
     EXPECT_NE(result.out.find("    Adding: (0010,0020) to patient tags list\n"), std::string::npos);
 }
 
+// The per-user file is read after the shipped one; its tag lines replace the shipped lists, and
+// without tag lines it keeps them.
 TEST_F(Program, InstallThenPerUserFile) {
-    fs::create_directories(root / "home" / ".config" / "Corvanthis");
-    std::ofstream(root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini") << "tag_study = (0020,000D)\n";
-    Outcome result = run("'" + (root / "empty").string() + "'");
-    EXPECT_EQ(result.code, 4);
+    const fs::path user_ini = root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini";
+    fs::create_directories(user_ini.parent_path());
+    std::ofstream(user_ini) << "tag_study = (0020,000D)\n";
+    fs::create_directories(root / "images");
+    Sample_File_Write((root / "images" / "IMG1").string(), Sample_Image{});
+    const std::string dicomdir = (root / "images" / "DICOMDIR").string();
+    Outcome result = run("'" + (root / "images").string() + "'");
+    EXPECT_EQ(result.code, 0);
     std::size_t install = result.out.find("Reading: " + (program.parent_path() / "Kestrapol.ini").string());
-    std::size_t user = result.out.find("Reading: " + (root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini").string());
+    std::size_t user = result.out.find("Reading: " + user_ini.string());
     ASSERT_NE(install, std::string::npos) << result.out;
     ASSERT_NE(user, std::string::npos) << result.out;
     EXPECT_LT(install, user);
+    EXPECT_EQ(slurp(dicomdir).find("ID0001"), std::string::npos);  // no Patient ID in the records
+
+    std::ofstream(user_ini) << "audit = mine.dat\n";
+    result = run("'" + (root / "images").string() + "'");
+    EXPECT_EQ(result.code, 0);
+    EXPECT_NE(slurp(dicomdir).find("ID0001"), std::string::npos);  // the shipped lists hold
 }
 
 TEST_F(Program, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
@@ -110,9 +124,22 @@ TEST_F(Program, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
     EXPECT_NE(result.out.find("REPORT:  Done\n"), std::string::npos);
     EXPECT_EQ(result.out.find("\nDone\n"), std::string::npos);  // not a second time from the panel
     EXPECT_NE(result.out.find("TRACE:   In FREE \n"), std::string::npos);
-    // The trace starts in the temporary folder; after the configuration it follows the scratch key.
-    EXPECT_NE(slurp(root / "DICOMDIR_trace.dat").find("TRACE:   Computer Name:  "), std::string::npos);
-    EXPECT_NE(slurp(root / "logs" / "DICOMDIR_trace.dat").find("TRACE:   In FREE\n"), std::string::npos);
+    // The whole trace goes where the scratch key points, begun afresh with the banner; nothing
+    // is left in the temporary folder.
+    const std::string trace = slurp(root / "logs" / "DICOMDIR_trace.dat");
+    EXPECT_TRUE(trace.starts_with("TRACE:   ==== ==== Kestrapol 1.0 Rev-5 ==== (")) << trace;
+    EXPECT_NE(trace.find("TRACE:   Computer Name:  "), std::string::npos);
+    EXPECT_NE(trace.find("REPORT: Reading: "), std::string::npos);
+    EXPECT_NE(trace.find("TRACE:   In FREE\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(root / "DICOMDIR_trace.dat"));
+    result = run("-t 1 '" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    EXPECT_EQ(slurp(root / "logs" / "DICOMDIR_trace.dat").find("In FREE"),
+              slurp(root / "logs" / "DICOMDIR_trace.dat").rfind("In FREE"));  // a second run starts afresh
+
+    // A negative level writes the trace file only: the shipped file leaves it so.
+    result = run("-t -1 '" + (root / "empty").string() + "'");
+    EXPECT_EQ(result.out.find("TRACE:"), std::string::npos);
+    EXPECT_NE(slurp(root / "DICOMDIR_trace.dat").find("REPORT: DICOMDIR Done:"), std::string::npos);
 }
 
 }  // namespace
