@@ -86,18 +86,26 @@ bool keep_value(Win_Handle window, Dir_Tag& slot, uint16_t vr, const NEMA_db_Ent
     return false;
 }
 
-// A configured standard key absent from the record: Type 2 is written empty; Type 1, like an
-// empty value of a Type 1 key, is reported.
+// The key as an element without value, with the dictionary's VR.
+void empty_key(Dir_Tag& slot, uint16_t group, uint16_t element) {
+    const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
+    slot = Dir_Tag{};
+    slot.group = group;
+    slot.element = element;
+    slot.vr_def = entry != nullptr ? entry->vr[0] : VR_UN;
+    slot.syntax = 8;
+}
+
+// A configured standard key absent from the file: Type 2 is written empty; Type 1, like an
+// empty value of a Type 1 key, is reported. A key whose value was left out is written empty
+// either way: readers find the records by their keys (a patient by its ID), and the warning
+// has said why it is empty.
 void settle_standard_key(Win_Handle window, Dir_Tag& slot, uint16_t group, uint16_t element, int level,
-                         const std::string& file) {
+                         const std::string& file, bool left_out) {
     const int type = Kestrapol_Key_Type(level, group, element);
-    if (type == 2 && slot.empty()) {
-        const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
-        slot = Dir_Tag{};
-        slot.group = group;
-        slot.element = element;
-        slot.vr_def = entry != nullptr ? entry->vr[0] : VR_UN;
-        slot.syntax = 8;
+    if (type == 0) return;
+    if (left_out || (type == 2 && slot.empty())) {
+        empty_key(slot, group, element);
     } else if (type == 1 && (slot.empty() || slot.length == 0)) {
         warn(window, file, group, element, slot.empty() ? "is missing" : "is empty", true, level);
     }
@@ -122,8 +130,7 @@ void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const
         DICOMDIR_Tag_Copy(&slot, attribute, node.arena);
         const bool kept = keep_value(window, slot, DICOMDIR_Record_VR(slot), attribute ? attribute->dict : nullptr,
                                      file, level);
-        // A value left out has had its warning: the key's own would only repeat it.
-        if (kept) settle_standard_key(window, slot, group, element, level, file);
+        settle_standard_key(window, slot, group, element, level, file, !kept);
     }
 }
 

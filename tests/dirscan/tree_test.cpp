@@ -182,6 +182,9 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
     EXPECT_EQ(study.tag[1].length, 0);
     EXPECT_EQ(study.tag[1].effective_vr(), VR_Code("SH"));
     EXPECT_EQ(study.tag[2].length, 5);         // Study Description, its padding dropped
+    const Dir_Tag& modality = study.child[0].tag[0];  // left out, but a key: written empty
+    EXPECT_EQ(modality.group, 0x0008);
+    EXPECT_EQ(modality.length, 0);
     const Dir_Item& image = study.child[0].child[0];
     EXPECT_EQ(image.transfer_syntax_uid.length, 19);  // the blank dropped, to be padded with a zero byte
 
@@ -195,7 +198,10 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
     Kestrapol_Add_Image(nullptr, "C", &set, &root);
     EXPECT_TRUE(log.has("C: Patient ID (0010,0020) holds 70000 bytes, more than its length field can hold; left out "
                         "of the patient record"));
-    EXPECT_TRUE(root.child[1].tag[0].empty());
+    const Dir_Tag& long_id = root.child[1].tag[0];  // the patient's key, written empty
+    EXPECT_EQ(long_id.group, 0x0010);
+    EXPECT_EQ(long_id.length, 0);
+    EXPECT_EQ(long_id.effective_vr(), VR_Code("LO"));
 }
 
 TEST(TreeArena, AlignedRoomSmallAndLarge) {
