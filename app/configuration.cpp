@@ -8,6 +8,8 @@
 #include <strings.h>
 
 #include "dicom/library.h"
+#include "util/platform_file.h"
+#include "util/platform_folder.h"
 #include "util/text.h"
 
 std::vector<uint16_t> Item_Patient_Group, Item_Patient_Elem;
@@ -151,12 +153,12 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
     if (level) {
         add_tag(window, *level, value, file, number, line);
     } else if (strcasecmp(command.c_str(), "scratch") == 0) {
-        Scratch_Dir = value.back() == '/' ? value : value + "/";
+        Scratch_Dir = Path_With_Separator(value);
     } else if (strcasecmp(command.c_str(), "audit") == 0) {
         Audit_File_Name = value;
     } else {
         // File paths are the folder followed directly by the file name.
-        DICOM_Module_Dir(window, (value.back() == '/' ? value : value + "/").c_str());
+        DICOM_Module_Dir(window, Path_With_Separator(value).c_str());
     }
 }
 
@@ -165,7 +167,7 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
 int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name) {
     Log_Message(window, LOG_TRACE_1, "in Configuration_Read(path=%s,name=%s)", path.c_str(), name.c_str());
     const std::string file = path + name;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "r"), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(File_Stream_Open(file, "r"), std::fclose);
     if (!in) return 0;
     Log_Message(window, LOG_REPORT, "Reading: \x01%s", file.c_str());
     bool lists_replaced = false;

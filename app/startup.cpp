@@ -2,7 +2,6 @@
 #include "app/startup.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #include "app/configuration.h"
@@ -11,6 +10,8 @@
 #include "util/directory.h"
 #include "util/library_version.h"
 #include "util/log_sink.h"
+#include "util/platform_folder.h"
+#include "util/platform_system.h"
 #include "util/region.h"
 #include "util/registry.h"
 #include "util/terminal_sink.h"
@@ -20,8 +21,6 @@ std::optional<std::string> Inst_Path;
 std::optional<std::string> Application_Path;
 
 namespace {
-
-constexpr const char* Fallback_Install_Folder = "/opt/Corvanthis/";
 
 void set_identity() {
     DICOM_Warning_Kind = LOG_TRACE_1;
@@ -35,24 +34,23 @@ void set_identity() {
     Scratch_Dir = Default_Scratch_Dir();
 }
 
-std::string install_folder_or_fallback() {
-    std::string folder;
-    if (Registry_Get_Path(Prog_Name, folder)) return folder;
-    return Fallback_Install_Folder;
+// Where the program runs from when the registry does not say where it is installed.
+std::string unregistered_install_folder() {
+    std::string folder = Executable_Folder();
+    return folder.empty() ? Fallback_Install_Folder : folder;
 }
 
-// $APPDATA when set (as on the program's other platform), else the XDG configuration folder.
+std::string install_folder() {
+    std::string folder;
+    if (Registry_Get_Path(Prog_Name, folder)) return folder;
+    return unregistered_install_folder();
+}
+
+// $APPDATA when set, else the system's per-user configuration folder.
 std::optional<std::string> per_user_folder() {
-    const char* base = std::getenv("APPDATA");
-    std::string config_home;
-    if (!base) {
-        if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) config_home = xdg;
-        else if (const char* home = std::getenv("HOME"); home && *home) config_home = std::string(home) + "/.config";
-        else return std::nullopt;
-        base = config_home.c_str();
-    }
-    std::string folder = std::string(base) + "/Corvanthis/";
-    return folder;
+    std::optional<std::string> base = User_Configuration_Base();
+    if (!base) return std::nullopt;
+    return *base + "Corvanthis" + Path_Separator;
 }
 
 bool libraries_match(Win_Handle window) {
@@ -104,7 +102,7 @@ int continue_startup(Win_Handle window) {
     if (!Registry_Get_Path(Prog_Name, install)) {
         Log_Message(window, LOG_TRACE_1, "Unable to get path from registry");
         Log_Message(window, LOG_TRACE_1, "File:%s. Line:%d", __FILE__, __LINE__);
-        install = Fallback_Install_Folder;
+        install = unregistered_install_folder();
     }
     if (!install.empty()) Inst_Path = install;
     Application_Path = per_user_folder();
@@ -126,11 +124,21 @@ void shut_down() {
 }
 
 int run(int argc, char** argv, Interactive_Runner interactive) {
+    // The arguments in UTF-8, as the user wrote them.
+    std::vector<std::string> arguments = Platform_Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
+    argc = static_cast<int>(arguments.size());
+    argv = pointers.data();
+
     set_identity();
     Mutex_Region_Create();
-    DICOM_Module_Dir(nullptr, (install_folder_or_fallback() + "DICOM Tables/").c_str());
+    DICOM_Module_Dir(nullptr, (install_folder() + "DICOM Tables" + Path_Separator).c_str());
 
     Command_Line command_line = Parse_Command_Line(argc, argv);
+    // A trace in interactive mode gets a console of its own when the program has none.
+    Console_Attach(command_line.folders.empty() && Trace_Level != 0);
     if (command_line.unknown_option) {
         Print_Usage(command_line.unknown_token);
         Util_Library_Cleanup();

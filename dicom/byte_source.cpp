@@ -3,9 +3,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 Memory_Source::Memory_Source(std::span<const uint8_t> bytes) : bytes_(bytes) {
     size_ = bytes.size();
@@ -40,7 +37,7 @@ bool File_Source::open_head_in(int folder, const std::string& name, const std::s
 
 bool File_Source::read_head() {
     ++system_calls_;
-    const ssize_t got = ::pread(fd_, buffer_.get(), head_size_, 0);
+    const long got = File_Read_At(fd_, buffer_.get(), head_size_, 0);
     if (got > 0) {
         buffer_length_ = static_cast<std::size_t>(got);
         held_ = buffer_.get();
@@ -56,7 +53,7 @@ bool File_Source::read_head() {
     return take_size();
 }
 
-bool File_Source::open_descriptor(const std::string& path, int folder, const char* name) {
+bool File_Source::open_descriptor(const std::string& path, Platform_File folder, const char* name) {
     close();
     name_ = path;
     position_ = 0;
@@ -65,29 +62,29 @@ bool File_Source::open_descriptor(const std::string& path, int folder, const cha
     held_length_ = 0;
     buffer_offset_ = 0;
     ++system_calls_;
-    fd_ = name != nullptr ? ::openat(folder, name, O_RDONLY | O_CLOEXEC) : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    return fd_ >= 0;
+    fd_ = name != nullptr ? File_Open_Read_In(folder, name, path) : File_Open_Read(path);
+    return fd_ != No_Platform_File;
 }
 
 bool File_Source::take_size() {
-    struct stat status {};
+    File_Status status;
     ++system_calls_;
-    if (::fstat(fd_, &status) != 0) {
+    if (!File_Get_Status(fd_, status)) {
         const int error = errno;
         close();
         errno = error;
         return false;
     }
-    size_ = status.st_size > 0 ? static_cast<uint64_t>(status.st_size) : 0;
+    size_ = status.size;
     return true;
 }
 
 void File_Source::close() {
     held_length_ = 0;
-    if (fd_ < 0) return;
+    if (fd_ == No_Platform_File) return;
     ++system_calls_;
-    ::close(fd_);
-    fd_ = -1;
+    File_Close(fd_);
+    fd_ = No_Platform_File;
 }
 
 // Loads the buffer with up to want bytes from offset on; false with errno set on a system error.
@@ -101,12 +98,9 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
     held_length_ = 0;
     while (buffer_length_ < want) {
         ++system_calls_;
-        const ssize_t got = ::pread(fd_, buffer_.get() + buffer_length_, want - buffer_length_,
-                                    static_cast<off_t>(offset + buffer_length_));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        const long got = File_Read_At(fd_, buffer_.get() + buffer_length_, want - buffer_length_,
+                                      offset + buffer_length_);
+        if (got < 0) return false;
         if (got == 0) break;
         buffer_length_ += static_cast<std::size_t>(got);
     }
@@ -118,7 +112,7 @@ bool File_Source::fill(uint64_t offset, std::size_t want) {
 
 long File_Source::read(uint8_t* destination, std::size_t count) {
     // Already buffered: the usual case for the small reads of element headers.
-    if (fd_ >= 0 && position_ >= buffer_offset_ && position_ + count <= buffer_offset_ + buffer_length_) {
+    if (fd_ != No_Platform_File && position_ >= buffer_offset_ && position_ + count <= buffer_offset_ + buffer_length_) {
         std::memcpy(destination, buffer_.get() + (position_ - buffer_offset_), count);
         position_ += count;
         return static_cast<long>(count);
@@ -129,7 +123,7 @@ long File_Source::read(uint8_t* destination, std::size_t count) {
 long File_Source::read_small(uint8_t* destination, std::size_t count) { return read_with(destination, count, count); }
 
 long File_Source::read_with(uint8_t* destination, std::size_t count, std::size_t fill_size) {
-    if (fd_ < 0) {
+    if (fd_ == No_Platform_File) {
         errno = EBADF;
         return -1;
     }

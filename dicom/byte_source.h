@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "util/platform_file.h"
+
 class Byte_Source {
 public:
     virtual ~Byte_Source() = default;
@@ -97,7 +99,7 @@ public:
     // system does not look up the folders of the path again.
     bool open_head_in(int folder, const std::string& name, const std::string& path);
     void close() override;
-    bool is_open() const { return fd_ >= 0; }
+    bool is_open() const { return fd_ != No_Platform_File; }
     bool is_file() const override { return true; }
 
     long read(uint8_t* destination, std::size_t count) override;
@@ -109,13 +111,13 @@ public:
     uint64_t system_calls() const { return system_calls_; }
 
 private:
-    bool open_descriptor(const std::string& path, int folder = -1, const char* name = nullptr);
+    bool open_descriptor(const std::string& path, Platform_File folder = No_Platform_File, const char* name = nullptr);
     bool read_head();
     bool take_size();
     bool fill(uint64_t offset, std::size_t want);
     long read_with(uint8_t* destination, std::size_t count, std::size_t fill_size);
 
-    int fd_ = -1;
+    Platform_File fd_ = No_Platform_File;
     std::unique_ptr<uint8_t[]> buffer_;  // left uninitialised: only filled bytes are read
     std::size_t buffer_size_;
     std::size_t head_size_;

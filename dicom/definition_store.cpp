@@ -11,6 +11,7 @@
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
 #include "util/log_capture.h"
+#include "util/platform_file.h"
 #include "util/region.h"
 #include "util/text.h"
 
@@ -69,7 +70,7 @@ std::optional<DICOM_Tag_List> load_creator(Win_Handle window, const std::string&
         Log_Message(window, LOG_TRACE_3, "Private Attribute file:" DICOM_HI("%s") " in dir:" DICOM_HI("%s"),
                     file_name.c_str(), Module_Dir.c_str());
         const std::string path = Module_Dir + file_name;
-        File_Ptr file(std::fopen(path.c_str(), "rb"));
+        File_Ptr file(File_Stream_Open(path, "rb"));
         if (!file) continue;
         DICOM_Tag_List list;
         DICOM_Module_Read_File(window, file.get(), path, list);
@@ -155,7 +156,7 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
         }
     }
     const std::string path = Module_Dir + "DICOM_Include_" + key + ".txt";
-    File_Ptr file(std::fopen(path.c_str(), "rb"));
+    File_Ptr file(File_Stream_Open(path, "rb"));
     if (!file) {
         DICOM_Warning(window, "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
                     including_file.c_str(), line);

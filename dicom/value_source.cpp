@@ -1,20 +1,19 @@
 // Loading values that the reader left on disk, from the source registered for the file read.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <utility>
 
 #include "dicom/element_reader.h"
 #include "dicom/value_access.h"
+#include "util/platform_file.h"
 #include "util/system_error.h"
 
 namespace {
 
 constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Read_Value";
 constexpr int32_t Loaded_Max = 1024;  // the reader keeps values up to this length
+constexpr std::size_t Read_Chunk = 1u << 30;  // a read's count fits every system's type
 
 struct Value_Source {
     int kind = 0;  // 0 none
@@ -60,17 +59,15 @@ bool load_from_memory(Win_Handle window, DICOM_Tag* tag, const Value_Source& sou
 }
 
 // Closes the file on every path.
-struct File_Handle {
-    int fd;
-    ~File_Handle() {
-        if (fd >= 0) ::close(fd);
-    }
+struct Open_File {
+    Platform_File fd;
+    ~Open_File() { File_Close(fd); }
 };
 
 bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& source) {
     const char* name = source.file_name.c_str();
-    File_Handle file{::open(name, O_RDONLY | O_CLOEXEC)};
-    if (file.fd < 0) {
+    Open_File file{File_Open_Read(source.file_name)};
+    if (file.fd == No_Platform_File) {
         const int error = errno;
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
         Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 Unable to open file");
@@ -78,8 +75,8 @@ bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& sourc
         Log_Message(window, LOG_WARNING, "file: (%s)", name);
         return false;
     }
-    struct stat status {};
-    if (::fstat(file.fd, &status) != 0 || ::lseek(file.fd, tag->pos_data, SEEK_SET) < 0) {
+    File_Status status;
+    if (!File_Get_Status(file.fd, status)) {
         const int error = errno;
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
         Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 while seeking pos %ld", static_cast<long>(tag->pos_data));
@@ -88,7 +85,7 @@ bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& sourc
         return false;
     }
     // Never allocate more than the file can hold.
-    const uint64_t size = static_cast<uint64_t>(status.st_size);
+    const uint64_t size = status.size;
     const uint64_t available = tag->pos_data < size ? size - tag->pos_data : 0;
     if (available < static_cast<uint64_t>(tag->length)) {
         report_short_read(window, static_cast<long>(available), tag->length, source.file_name);
@@ -97,8 +94,8 @@ bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& sourc
     if (!allocate(window, tag)) return false;
     std::size_t done = 0;
     while (done < tag->data.size()) {
-        const ssize_t got = ::read(file.fd, tag->data.data() + done, tag->data.size() - done);
-        if (got < 0 && errno == EINTR) continue;
+        const std::size_t want = std::min<std::size_t>(tag->data.size() - done, Read_Chunk);
+        const long got = File_Read_At(file.fd, tag->data.data() + done, want, uint64_t{tag->pos_data} + done);
         if (got < 0) {
             const int error = errno;
             Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);

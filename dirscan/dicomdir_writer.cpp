@@ -1,14 +1,14 @@
 // Record sizes, record offsets and the DICOMDIR file.
 #include "dirscan/dicomdir_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include "util/platform_file.h"
+#include "util/platform_folder.h"
+#include "util/platform_system.h"
 #include "util/system_error.h"
 
 namespace {
@@ -100,15 +100,11 @@ struct File_Closer {
 // opened tells whether the file was opened, and so whether it needs removing after a failure.
 int write_temporary(const std::string& temporary, const std::vector<uint8_t>& head, const Dir_Item& root,
                     uint32_t expected, bool& opened) {
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return errno;
+    const Platform_File fd = File_Open_Write(temporary, File_Create::Replace);
+    if (fd == No_Platform_File) return errno;
     opened = true;
-    std::unique_ptr<std::FILE, File_Closer> file(::fdopen(fd, "wb"));
-    if (!file) {
-        const int error = errno;
-        ::close(fd);
-        return error;
-    }
+    std::unique_ptr<std::FILE, File_Closer> file(File_Stream_Adopt(fd, "wb"));
+    if (!file) return errno;
     std::setvbuf(file.get(), nullptr, _IOFBF, Output_Buffer_Size);
     std::fwrite(head.data(), 1, head.size(), file.get());
     // Records are gathered in memory and written in large blocks.
@@ -119,7 +115,7 @@ int write_temporary(const std::string& temporary, const std::vector<uint8_t>& he
     if (std::fflush(file.get()) != 0 || std::ferror(file.get())) return errno ? errno : EIO;
     const long written = std::ftell(file.get());
     if (written < 0 || static_cast<uint32_t>(written) != expected) return EIO;
-    if (::fsync(fd) != 0) return errno;
+    if (!File_Sync(fd)) return errno;
     if (std::fclose(file.release()) != 0) return errno;
     return 0;
 }
@@ -152,13 +148,13 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
         (void)next;
         return 1;
     }
-    const std::string folder = node->path.empty() || node->path.back() == '/' ? node->path : node->path + "/";
+    const std::string folder =
+        node->path.empty() || Path_Is_Separator(node->path.back()) ? node->path : node->path + Path_Separator;
     const std::string path = folder + DICOMDIR_Name;
     const std::string temporary = folder + DICOMDIR_Temporary_Name;
 
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = Local_Time(now);
     const std::vector<uint8_t> head = DICOMDIR_Head(window, state, path, local);
     if (head.empty()) return 0;
 
@@ -177,13 +173,13 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
 
     bool opened = false;
     if (const int error = write_temporary(temporary, head, *node, expected, opened); error != 0) {
-        if (opened) ::unlink(temporary.c_str());
+        if (opened) File_Remove(temporary);
         report_failure(window, "write", path, error);
         return 0;
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (!File_Replace(temporary, path)) {
         const int error = errno;
-        ::unlink(temporary.c_str());
+        File_Remove(temporary);
         report_failure(window, "write", path, error);
         return 0;
     }

@@ -1,22 +1,17 @@
 // The banner at the head of each trace: program, build and machine.
 #include "util/banner.h"
 
-#include <sys/utsname.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdio>
 #include <ctime>
 #include <string>
-#include <thread>
 
 #include "util/directory.h"
 #include "util/log.h"
+#include "util/platform_file.h"
+#include "util/platform_system.h"
 
 void System_Banner() {
     std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
+    const std::tm parts = Local_Time(now);
     char when[64];
     std::strftime(when, sizeof when, "%d %b %Y %H:%M", &parts);
 
@@ -32,21 +27,7 @@ void System_Banner() {
     Log_Message(nullptr, LOG_TRACE_1, "%s", "");
     Log_Message(nullptr, LOG_TRACE_1, "---- Computer Info: ----");
 
-    char host[HOST_NAME_MAX + 1] = {};
-    if (gethostname(host, sizeof host - 1) == 0) {
-        Log_Message(nullptr, LOG_TRACE_1, "Computer Name:  %s", host);
-    } else {
-        Log_Message(nullptr, LOG_TRACE_1, "File:%s Line:%d", __FILE__, __LINE__);
-        Log_Message(nullptr, LOG_TRACE_1, "in GetComputerName()");
-    }
-
-    utsname system{};
-    if (uname(&system) != 0) return;
-    int major = 0, minor = 0, build = 0;
-    std::sscanf(system.release, "%d.%d.%d", &major, &minor, &build);
-    Log_Message(nullptr, LOG_TRACE_1, "System:         %s %s", system.sysname, system.release);
-    Log_Message(nullptr, LOG_TRACE_1, "                version %d.%d (Build %d)", major, minor, build & 0xFFFF);
-    Log_Message(nullptr, LOG_TRACE_1, "Processor:      %u x %s", std::thread::hardware_concurrency(), system.machine);
+    if (!System_Banner_Machine()) return;  // no system description: the banner ends here
     Log_Message(nullptr, LOG_TRACE_1, "%s", "");
     Log_Message(nullptr, LOG_TRACE_1, "-----------------------");
 }

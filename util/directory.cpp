@@ -1,16 +1,12 @@
-// Folder lists on POSIX, in name order, and the folder and file existence tests.
+// Folder lists in name order, and the folder and file existence tests.
 #include "util/directory.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <climits>
-#include <memory>
+#include <cerrno>
 
 #include "util/log.h"
+#include "util/platform_file.h"
+#include "util/platform_folder.h"
 
 namespace {
 
@@ -30,69 +26,35 @@ bool wildcard_match(const char* pattern, const char* name) {
     return wildcard_match(pattern + 1, name + 1);
 }
 
-bool pattern_match(const std::string& pattern, const std::string& name) {
-    if (pattern == "*.*" || pattern == "*") return true;  // the search's "every name"
-    return wildcard_match(pattern.c_str(), name.c_str());
-}
+bool every_name(const std::string& pattern) { return pattern == "*.*" || pattern == "*"; }
 
 std::string join(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') return folder + name;
-    return folder + "/" + name;
+    if (!folder.empty() && Path_Is_Separator(folder.back())) return folder + name;
+    return folder + Path_Separator + name;
 }
 
 // The search path must fit the platform's path limit.
 bool search_path_fits(const std::string& folder, const std::string& pattern, int line) {
     std::size_t length = join(folder, pattern).size();
-    if (length < PATH_MAX) return true;
+    if (length < Path_Limit) return true;
     Log_Message(nullptr, LOG_TRACE_1, "Path too long (%d char > Window's MAX_PATH=%d)",
-                static_cast<int>(length), PATH_MAX);
+                static_cast<int>(length), static_cast<int>(Path_Limit));
     Log_Message(nullptr, LOG_TRACE_1, "File:%s, Line:%d", __FILE__, line);
+    errno = ENAMETOOLONG;
     return false;
 }
 
-struct Dir_Closer {
-    void operator()(DIR* dir) const { closedir(dir); }
-};
-
-enum class Kind { File, Folder, Other };
-
-// What an entry is, links followed only when they lead to plain files.
-Kind entry_kind(int dir_fd, const char* name, uint32_t& size) {
-    struct stat status {};
-    if (fstatat(dir_fd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return Kind::Other;
-    if (S_ISLNK(status.st_mode)) {
-        if (fstatat(dir_fd, name, &status, 0) != 0 || !S_ISREG(status.st_mode)) return Kind::Other;
-    }
-    size = static_cast<uint32_t>(status.st_size);
-    if (S_ISREG(status.st_mode)) return Kind::File;
-    if (S_ISDIR(status.st_mode)) return Kind::Folder;
-    return Kind::Other;  // devices, pipes and sockets are not files a walk may open
-}
-
-std::optional<Dir_List> list_folder(const std::string& folder, const std::string& pattern, Kind wanted,
+std::optional<Dir_List> list_folder(const std::string& folder, const std::string& pattern, Folder_Item_Kind wanted,
                                     bool sizes) {
-    std::unique_ptr<DIR, Dir_Closer> dir(opendir(folder.empty() ? "." : folder.c_str()));
-    if (!dir) return std::nullopt;
     Dir_List list;
-    while (const dirent* found = readdir(dir.get())) {
-        std::string name = found->d_name;
-        if (name == "." || name == "..") continue;
-        uint32_t size = 0;
-        // The listing's own type settles plain files and folders without a status query,
-        // except for the size of a file that is kept, when sizes are asked for.
-        const bool is_folder = found->d_type == DT_DIR;
-        const bool is_file = found->d_type == DT_REG;
-        if ((is_folder && wanted != Kind::Folder) || (is_file && wanted != Kind::File)) continue;
-        const bool settled = is_folder || (is_file && !sizes);
-        if (!settled && entry_kind(dirfd(dir.get()), found->d_name, size) != wanted) continue;
-        if (!pattern_match(pattern, name)) continue;
-        Dir_Entry entry;
-        entry.Hidden = name[0] == '.';
-        entry.File = join(folder, name);
-        entry.Name = std::move(name);
-        entry.Size = wanted == Kind::File ? size : 0;
-        list.push_back(std::move(entry));
+    if (const int error = Folder_Read(folder, wanted, sizes, list); error != 0) {
+        errno = error;
+        return std::nullopt;
     }
+    if (!every_name(pattern)) {
+        std::erase_if(list, [&pattern](const Dir_Entry& e) { return !wildcard_match(pattern.c_str(), e.Name.c_str()); });
+    }
+    for (Dir_Entry& entry : list) entry.File = join(folder, entry.Name);
     std::sort(list.begin(), list.end(),
               [](const Dir_Entry& a, const Dir_Entry& b) { return Directory_Name_Less(a.Name, b.Name); });
     return list;
@@ -112,12 +74,12 @@ bool Directory_Name_Less(const std::string& a, const std::string& b) {
 
 std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern, bool sizes) {
     if (!search_path_fits(folder, pattern, __LINE__)) return std::nullopt;
-    return list_folder(folder, pattern, Kind::File, sizes);
+    return list_folder(folder, pattern, Folder_Item_Kind::File, sizes);
 }
 
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder) {
     if (!search_path_fits(folder, "*.*", __LINE__)) return std::nullopt;
-    std::optional<Dir_List> folders = list_folder(folder, "*.*", Kind::Folder, false);
+    std::optional<Dir_List> folders = list_folder(folder, "*.*", Folder_Item_Kind::Folder, false);
     if (!folders) return std::nullopt;
     Dir_List list;
     list.reserve(folders->size() + 2);
@@ -134,20 +96,18 @@ std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder) {
 int Directory_Exist(const std::string& path) {
     File_Name_Parts parts = File_Name_Split(path);
     std::string joined = parts.folder + parts.name + parts.extension;
-    if (joined.size() > 1 && joined.back() == '/') joined.pop_back();
+    if (joined.size() > Path_Root_Length(joined) && Path_Is_Separator(joined.back())) joined.pop_back();
     if (joined.empty()) return 0;
-    struct stat status {};
-    if (stat(joined.c_str(), &status) != 0) return 0;
-    return S_ISDIR(status.st_mode) ? 1 : 0;
+    return Path_Is_Folder(joined);
 }
 
 int File_Exist(const std::string& path) {
-    // Non-blocking, so that a named pipe cannot hold the caller.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return 0;
-    struct stat status {};
-    bool plain = fstat(fd, &status) == 0 && !S_ISDIR(status.st_mode);
-    close(fd);
+    // Never blocking, so that a named pipe cannot hold the caller.
+    const Platform_File file = File_Open_Read(path, Open_Never_Block);
+    if (file == No_Platform_File) return 0;
+    File_Status status;
+    const bool plain = File_Get_Status(file, status) && !status.folder;
+    File_Close(file);
     return plain ? 1 : 0;
 }
 
@@ -163,27 +123,28 @@ int File_Exist_Parts(const char* folder, const char* name, const char* extension
 
 int Directory_Create(const std::string& path) {
     std::string folder = path;
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    if (folder.empty() || !Path_Is_Separator(folder.back())) folder += Path_Separator;
     if (Directory_Exist(folder)) return 1;
 
-    std::string pieces = File_Name_Split(folder).folder;
-    std::string built = pieces.starts_with('/') ? "/" : "";
-    std::size_t start = built.size();
+    // The root ("/", a drive, a network share) is never created; every folder below it in turn.
+    const std::string pieces = File_Name_Split(folder).folder;
+    std::size_t start = Path_Root_Length(pieces);
+    std::string built = pieces.substr(0, start);
     while (start < pieces.size()) {
-        std::size_t end = pieces.find('/', start);
-        if (end == std::string::npos) end = pieces.size();
+        std::size_t end = start;
+        while (end < pieces.size() && !Path_Is_Separator(pieces[end])) ++end;
         if (end > start) {
-            built += pieces.substr(start, end - start) + "/";
-            mkdir(built.c_str(), 0777);  // an existing folder is no error; umask decides the rest
+            built.append(pieces, start, end - start);
+            Folder_Create_One(built);
+            built += Path_Separator;
         }
         start = end + 1;
     }
     return Directory_Exist(folder);
 }
 
-Directory_Handle::Directory_Handle(const std::string& folder)
-    : handle_(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {}
+Directory_Handle::Directory_Handle(const std::string& folder) : handle_(static_cast<int>(Folder_Open(folder))) {}
 
 Directory_Handle::~Directory_Handle() {
-    if (handle_ >= 0) ::close(handle_);
+    if (handle_ >= 0) File_Close(handle_);
 }

@@ -1,9 +1,10 @@
 // Folder services: file and folder lists, existence tests, folder creation, path splitting.
 //
 // Lists come in name order (ASCII letters compared upper-cased, then byte order), so that the
-// records of a DICOMDIR follow the same order on every platform. "Hidden" means a name that
-// starts with "." ("." and ".." themselves excepted). Symbolic links to folders are never listed;
-// links to plain files are listed as files.
+// records of a DICOMDIR follow the same order on every platform. "Hidden" follows the system's
+// rule: a name that starts with "." on POSIX ("." and ".." themselves excepted), the hidden or
+// system attribute on Windows. Symbolic links to folders are never listed; links to plain files
+// are listed as files. Paths join with the system's separator ("/", or "\" on Windows).
 #pragma once
 
 #include <cstdint>
@@ -21,13 +22,13 @@ struct Dir_Entry {
 using Dir_List = std::vector<Dir_Entry>;
 
 // Plain files of folder matching pattern ("*" and "?", letters in any case; "*.*" matches
-// every name). nullopt when the folder cannot be listed or the search path is too long; an empty
-// list when the folder holds no plain file. Without sizes, Size stays 0 and files the listing
-// already types as plain cost no status query.
+// every name). nullopt when the folder cannot be listed or the search path is too long (errno
+// says why); an empty list when the folder holds no plain file. Without sizes, Size stays 0
+// and files the listing already types as plain cost no status query.
 std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*",
                                             bool sizes = true);
 
-// Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure.
+// Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure (errno set).
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder);
 
 // Name order of the lists.
@@ -36,7 +37,8 @@ bool Directory_Name_Less(const std::string& a, const std::string& b);
 int Directory_Exist(const std::string& path);  // 1 when path names an existing folder
 
 // A folder held open while its files are opened by name in it (the system then does not look
-// up the folders of their paths again). handle() is -1 when the folder could not be opened.
+// up the folders of their paths again). handle() is -1 when the folder could not be opened, or
+// where the system opens files by path only: the files are then opened by path.
 class Directory_Handle {
 public:
     explicit Directory_Handle(const std::string& folder);
@@ -56,7 +58,8 @@ int Directory_Create(const std::string& path);
 
 // Splits a path into folder (with its trailing separator), base name and extension (with its dot).
 // A trailing ";1" is ignored; an extension longer than 5 characters (dot included) or whose
-// first character is a digit stays in the base name. "/" and "\" both separate components.
+// first character is a digit stays in the base name. "/" and "\" both separate components; on
+// Windows the folder comes with its drive letter in upper case and "\" as its separator.
 struct File_Name_Parts {
     std::string folder;
     std::string name;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "util/directory.h"
+#include "util/platform_folder.h"
 
 File_Name_Parts File_Name_Split(const std::string& input) {
     File_Name_Parts parts;
@@ -20,6 +21,13 @@ File_Name_Parts File_Name_Split(const std::string& input) {
         if ((path[i] == '/' || path[i] == '\\') && !kept[i]) name_start = i + 1;
 
     parts.folder = path.substr(0, name_start);
+    if constexpr (Path_Has_Drives) {
+        // The drive letter in upper case, one kind of separator.
+        for (char& c : parts.folder)
+            if (c == '/') c = '\\';
+        if (parts.folder.size() >= 2 && parts.folder[1] == ':')
+            parts.folder[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(parts.folder[0])));
+    }
     std::string rest = path.substr(name_start);
     std::size_t dot = rest.rfind('.');
     if (dot != std::string::npos) {

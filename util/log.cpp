@@ -1,6 +1,7 @@
 #include "util/log.h"
 #include "util/log_sink.h"
 #include "util/log_capture.h"
+#include "util/platform_system.h"
 
 #include <atomic>
 #include <cstdarg>
@@ -46,10 +47,7 @@ bool is_trace_kind(int kind) { return (kind & 0xFF) >= LOG_TRACE_1 && (kind & 0x
 }  // namespace
 
 std::string Default_Scratch_Dir() {
-    const char* temporary = std::getenv("TMPDIR");
-    std::string folder = temporary && *temporary ? temporary : "/tmp";
-    if (folder.back() != '/') folder += '/';
-    return folder;
+    return Temporary_Folder();
 }
 
 void Log_Set_Handler(Log_Handler_Fn handler) { installed_handler.store(handler); }

@@ -5,6 +5,7 @@
 
 #include "util/directory.h"
 #include "util/log_sink.h"
+#include "util/platform_file.h"
 
 namespace {
 std::atomic<bool> scratch_warning_shown{false};
@@ -21,5 +22,5 @@ std::FILE* Log_File_Open(const std::string& name) {
         }
         return nullptr;
     }
-    return std::fopen((parts.folder + parts.name + parts.extension).c_str(), "a");
+    return File_Stream_Open(parts.folder + parts.name + parts.extension, "a");
 }

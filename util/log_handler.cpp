@@ -8,6 +8,7 @@
 
 #include "util/directory.h"
 #include "util/log_sink.h"
+#include "util/platform_system.h"
 
 char Thread_Text_Ring[Thread_Ring_Slots][Thread_Ring_Slot_Size];
 
@@ -56,8 +57,7 @@ void append_line(const std::string& file_name, const char* prefix, const std::st
 
 std::string local_time_text() {
     std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    localtime_r(&now, &parts);
+    const std::tm parts = Local_Time(now);
     char text[64];
     std::strftime(text, sizeof text, "%d %b %Y %H:%M", &parts);
     return text;

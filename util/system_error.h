@@ -5,7 +5,7 @@
 
 // Text of a system error code: facility, symbolic name in square brackets, a blank and the
 // system's sentence. Codes are the Windows numbering the program logs with; 0 means the
-// calling thread's errno, named after its Windows equivalent and described by the C library.
+// calling thread's last system error (on POSIX its errno, named after its Windows equivalent).
 // The text lives in a per-thread buffer that the next call overwrites.
 const char* System_Error_Str(uint32_t code);
 

@@ -1,8 +1,7 @@
 // Panel lines written to a terminal or a file.
 #include "util/terminal_sink.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "util/platform_system.h"
 
 namespace {
 
@@ -19,13 +18,6 @@ const char* ansi_of(unsigned char markup) {
         case 0xF2: return "\033[3m";   // oblique
         default: return nullptr;
     }
-}
-
-// Whether two streams write to different files (a terminal is the file of its device).
-bool different_places(std::FILE* a, std::FILE* b) {
-    struct stat first {}, second {};
-    if (fstat(fileno(a), &first) != 0 || fstat(fileno(b), &second) != 0) return true;
-    return first.st_dev != second.st_dev || first.st_ino != second.st_ino;
 }
 
 }  // namespace
@@ -48,7 +40,7 @@ std::string Terminal_Line(const char* raw_text, bool ansi) {
 }
 
 Terminal_Sink::Terminal_Sink(std::FILE* out, std::FILE* errors)
-    : out_(out), errors_(errors), terminal_(isatty(fileno(out)) == 1), separate_errors_(different_places(out, errors)) {}
+    : out_(out), errors_(errors), terminal_(Console_Supports_Colour(out)), separate_errors_(!Streams_Share_Target(out, errors)) {}
 
 void Terminal_Sink::line(const char* raw_text) {
     if (Trace_Level > 0) return;  // the console echo already shows it
@@ -64,7 +56,7 @@ void Terminal_Sink::error_write(const char* raw_text) {
     line(raw_text);
     if (!separate_errors_) return;
     std::fflush(out_);  // the report's lines before it come first
-    const std::string text = Terminal_Line(raw_text, isatty(fileno(errors_)) == 1) + '\n';
+    const std::string text = Terminal_Line(raw_text, Console_Supports_Colour(errors_)) + '\n';
     std::fwrite(text.data(), 1, text.size(), errors_);
     std::fflush(errors_);
 }

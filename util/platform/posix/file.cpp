@@ -1,0 +1,113 @@
+// Files on POSIX: descriptors, pread, rename.
+#include "util/platform_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+int descriptor(Platform_File file) { return static_cast<int>(file); }
+
+int open_flags(unsigned flags) {
+    return O_RDONLY | O_CLOEXEC | ((flags & Open_Never_Block) ? O_NONBLOCK : 0);
+}
+
+// Applies Open_Plain_Only to a file just opened; closes it when it is refused.
+Platform_File checked(int fd, unsigned flags) {
+    if (fd < 0 || !(flags & Open_Plain_Only)) return fd;
+    struct stat status {};
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) return fd;
+    const int error = S_ISDIR(status.st_mode) ? EISDIR : ENODEV;
+    ::close(fd);
+    errno = error;
+    return No_Platform_File;
+}
+
+}  // namespace
+
+Platform_File File_Open_Read(const std::string& path, unsigned flags) {
+    return checked(::open(path.c_str(), open_flags(flags)), flags);
+}
+
+Platform_File Folder_Open(const std::string& path) {
+    const int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd < 0 ? No_Platform_File : fd;
+}
+
+Platform_File File_Open_Read_In(Platform_File folder, const char* name, const std::string& path, unsigned flags) {
+    if (folder == No_Platform_File) return File_Open_Read(path, flags);
+    return checked(::openat(descriptor(folder), name, open_flags(flags)), flags);
+}
+
+long File_Read_At(Platform_File file, void* destination, std::size_t count, uint64_t offset) {
+    for (;;) {
+        const ssize_t got = ::pread(descriptor(file), destination, count, static_cast<off_t>(offset));
+        if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+}
+
+bool File_Get_Status(Platform_File file, File_Status& status) {
+    struct stat system_status {};
+    if (::fstat(descriptor(file), &system_status) != 0) return false;
+    status.size = system_status.st_size > 0 ? static_cast<uint64_t>(system_status.st_size) : 0;
+    status.plain = S_ISREG(system_status.st_mode);
+    status.folder = S_ISDIR(system_status.st_mode);
+    return true;
+}
+
+void File_Close(Platform_File file) {
+    if (file != No_Platform_File) ::close(descriptor(file));
+}
+
+Platform_File File_Open_Write(const std::string& path, File_Create how) {
+    const int create = how == File_Create::Exclusive ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
+    const int fd = ::open(path.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return fd < 0 ? No_Platform_File : fd;
+}
+
+bool File_Write_All(Platform_File file, const void* bytes, std::size_t count) {
+    const auto* next = static_cast<const char*>(bytes);
+    while (count > 0) {
+        const ssize_t put = ::write(descriptor(file), next, count);
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        next += put;
+        count -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+bool File_Sync(Platform_File file) { return ::fsync(descriptor(file)) == 0; }
+
+bool File_Replace(const std::string& from, const std::string& to) {
+    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    // The new name is on the disk once its folder is.
+    const std::size_t cut = to.rfind('/');
+    const int folder = ::open(cut == std::string::npos ? "." : to.substr(0, cut + 1).c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
+}
+
+bool File_Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+std::FILE* File_Stream_Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::FILE* File_Stream_Adopt(Platform_File file, const char* mode) {
+    std::FILE* stream = ::fdopen(descriptor(file), mode);
+    if (!stream) {
+        const int error = errno;
+        ::close(descriptor(file));
+        errno = error;
+    }
+    return stream;
+}
+
+Platform_File File_Stream_Handle(std::FILE* stream) { return ::fileno(stream); }

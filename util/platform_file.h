@@ -1,0 +1,70 @@
+// Files as the system gives them: opening, reading, writing and replacing by name. One of the
+// headers of the platform layer (util/platform/posix/, util/platform/win32/), the only code that
+// calls the system's file interfaces.
+//
+// Names are UTF-8 everywhere; both "/" and "\" separate folders on Windows. A failed call returns
+// No_Platform_File, -1 or false and leaves errno saying why (on Windows the thread's last error
+// stays as the system set it, for System_Error_Str(0)).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// An open file or folder: a descriptor on POSIX, a handle on Windows.
+using Platform_File = std::intptr_t;
+inline constexpr Platform_File No_Platform_File = -1;
+
+enum File_Open_Flags : unsigned {
+    Open_Default = 0,
+    Open_Never_Block = 1u << 0,  // a named pipe or device without a writer does not hold the caller
+    Open_Plain_Only = 1u << 1,   // anything but a plain file is refused (errno EISDIR or ENODEV)
+};
+
+// Opens path for reading.
+Platform_File File_Open_Read(const std::string& path, unsigned flags = Open_Default);
+
+// A folder held open so that its files open by name inside it (File_Open_Read_In) without the
+// system walking the folders of their paths again. No_Platform_File where the system offers no
+// such opening or the folder cannot be opened: the files then open by path.
+Platform_File Folder_Open(const std::string& path);
+// Opens name in folder (Folder_Open) for reading; path names the same file and is opened instead
+// when folder is No_Platform_File.
+Platform_File File_Open_Read_In(Platform_File folder, const char* name, const std::string& path,
+                                unsigned flags = Open_Default);
+
+// Reads up to count bytes at offset: the number read (short only at the end of the file), or -1.
+long File_Read_At(Platform_File file, void* destination, std::size_t count, uint64_t offset);
+
+struct File_Status {
+    uint64_t size = 0;
+    bool plain = false;   // a regular file
+    bool folder = false;
+};
+bool File_Get_Status(Platform_File file, File_Status& status);
+
+void File_Close(Platform_File file);
+
+enum class File_Create {
+    Replace,    // an existing file is emptied
+    Exclusive,  // fails (errno EEXIST) when the name exists in any form
+};
+// Creates path for writing. A final symbolic link is never followed.
+Platform_File File_Open_Write(const std::string& path, File_Create how);
+// Writes all count bytes (retrying short writes); false on failure.
+bool File_Write_All(Platform_File file, const void* bytes, std::size_t count);
+// Waits until what was written is on the disk.
+bool File_Sync(Platform_File file);
+
+// Puts from in the place of to in one step: to is either the old file or the complete new one,
+// never a mix, and the change is on the disk when this returns.
+bool File_Replace(const std::string& from, const std::string& to);
+bool File_Remove(const std::string& path);
+
+// A buffered stream (fopen modes) on a file given by name.
+std::FILE* File_Stream_Open(const std::string& path, const char* mode);
+// A buffered stream on an open file; the stream owns it from then on (even when this fails).
+std::FILE* File_Stream_Adopt(Platform_File file, const char* mode);
+// The open file under a stream, for File_Sync.
+Platform_File File_Stream_Handle(std::FILE* stream);

@@ -1,0 +1,48 @@
+// Folders and paths as the system gives them (part of the platform layer, see platform_file.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "util/directory.h"
+
+#ifdef _WIN32
+inline constexpr char Path_Separator = '\\';
+inline constexpr bool Path_Has_Drives = true;
+#else
+inline constexpr char Path_Separator = '/';
+inline constexpr bool Path_Has_Drives = false;
+#endif
+
+// Longest path the system opens. On Windows the platform layer passes long paths on with the
+// "\\?\" prefix, so MAX_PATH (260) does not bound them.
+extern const std::size_t Path_Limit;
+
+// Whether c separates folders: "/" everywhere, "\" too on Windows.
+constexpr bool Path_Is_Separator(char c) { return c == '/' || (Path_Has_Drives && c == '\\'); }
+
+// folder with the system's separator appended unless it ends with one already.
+inline std::string Path_With_Separator(std::string folder) {
+    if (folder.empty() || !Path_Is_Separator(folder.back())) folder += Path_Separator;
+    return folder;
+}
+
+// Length of the part of path that names its root and is never created or split: "/" on POSIX;
+// "D:\", "D:" or "\\server\share\" on Windows (0 for a relative path).
+std::size_t Path_Root_Length(std::string_view path);
+
+enum class Folder_Item_Kind { File, Folder };
+
+// Appends the entries of folder of the kind wanted to list, in the order the system gives them,
+// without "." and "..": Name, Hidden by the system's rule (a leading dot on POSIX; the hidden
+// or system attribute on Windows) and, for files when sizes is set, Size (else 0). Plain files
+// and links to plain files count as files; links to folders, devices and pipes are left out.
+// File stays empty. Returns 0, or the errno of why the folder could not be listed.
+int Folder_Read(const std::string& folder, Folder_Item_Kind wanted, bool sizes, Dir_List& list);
+
+// 1 when path names an existing folder (a drive alone on Windows: without asking the system).
+int Path_Is_Folder(const std::string& path);
+// Creates the one folder path (its parent must exist); true when it exists afterwards.
+bool Folder_Create_One(const std::string& path);

@@ -1,0 +1,55 @@
+// The process and the machine as the system describes them (part of the platform layer, see
+// platform_file.h): environment, folders, arguments, time, computer, console, error numbers.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The command line as UTF-8 arguments, program first, each taken literally (no wildcards
+// expanded). POSIX returns argv; Windows reads the wide command line.
+std::vector<std::string> Platform_Arguments(int argc, char** argv);
+
+// An environment variable's value (UTF-8); nullopt when it is not set.
+std::optional<std::string> Environment_Get(const char* name);
+
+// The folder of the running executable, with its separator; empty when the system cannot say.
+std::string Executable_Folder();
+// The system's folder for temporary files, with its separator.
+std::string Temporary_Folder();
+// Where per-user configuration lives before the program's own folder name is added, with its
+// separator: $APPDATA when set; else, on POSIX, $XDG_CONFIG_HOME or ~/.config.
+std::optional<std::string> User_Configuration_Base();
+// Used as install folder when neither the registry nor the executable's folder can be had.
+extern const char* const Fallback_Install_Folder;
+
+std::tm Local_Time(std::time_t when);
+
+// Writes the computer and system lines of the trace banner (computer name, system, version,
+// processors), each a LOG_TRACE_1 message. false when the system could not be described: the
+// banner then stops after the computer name.
+bool System_Banner_Machine();
+
+// Whether stream shows on a terminal or console that understands colour escapes (turning them
+// on where the console needs it). Lines are then written with colour and flushed one by one.
+bool Console_Supports_Colour(std::FILE* stream);
+// Makes standard output and standard error reach a console: the one the program was started
+// from, or (trace) a new one when there is none. POSIX streams already do.
+void Console_Attach(bool create_when_missing);
+// Whether two streams write to the same place (one terminal, or one file), so that a line
+// meant for both is written once.
+bool Streams_Share_Target(std::FILE* a, std::FILE* b);
+
+// A system error in Windows numbering (POSIX maps errno onto it) and the system's sentence for
+// it, without a final line break (empty when the system has none). Code 0 describes the calling
+// thread's last error (errno on POSIX).
+struct System_Error {
+    uint32_t code = 0;
+    std::string text;
+};
+System_Error System_Error_Describe(uint32_t code);
+// The C library's text of an errno value, into buffer.
+void C_Error_Text(int number, char* buffer, std::size_t size);
