@@ -90,6 +90,7 @@ int NEMA_Transfer_Syntax(Win_Handle window, DICOM_Root*, DICOM_Tag* tag, int val
     if (uid == "1.2.840.10008.1.2") tag->syntax = 0;
     else if (uid == "1.2.840.10008.1.2.1") tag->syntax = Mode_Explicit;
     else if (uid == "1.2.840.10008.1.2.2") tag->syntax = Mode_Explicit | Mode_Big_Endian;
+    else if (uid == "1.2.840.10008.1.2.1.99") tag->syntax = Mode_Explicit | Mode_Deflated;
     tag->flags |= Tag_Flag::Syntax_Mark;
     return value;
 }

@@ -10,6 +10,7 @@
 #include "dicom/attribute_list.h"
 #include "dicom/dictionary.h"
 #include "dicom/element_reader.h"
+#include "dicom/element_stream.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
 #include "dicom/value_access.h"
@@ -42,15 +43,19 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
 
-// The reading loop: every element from the source's position on, into flat.
-void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DICOM_Tag_List& flat) {
-    const uint64_t file_size = source.size();
-    // Offsets are 32-bit in the element model; a larger file is read up to 4 GiB.
-    const uint32_t limit = file_size > 0xFFFFFFFEu ? 0xFFFFFFFEu : static_cast<uint32_t>(file_size);
-    int mode = Mode_Explicit;
+// The reading loop: every element from the stream's position on, into flat.
+void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
     bool encapsulated = false;
 
     for (;;) {
+        if (stream.done()) {
+            Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
+            return;
+        }
+        Byte_Source& source = stream.source();
+        const int mode = stream.mode();
+        // Offsets are 32-bit in the element model; a larger file is read up to 4 GiB.
+        const uint32_t limit = stream.limit();
         // Each element is built as the last of the list; one that is abandoned is removed.
         DICOM_Tag& tag = flat.emplace_back();
         auto abandon = [&flat] { flat.pop_back(); };
@@ -97,6 +102,8 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
             tag.flags |= Tag_Flag::Deleted;
         }
 
+        stream.header_read(tag);
+
         const uint16_t vr = tag.effective_vr();
         bool read_value = tag.length > 0 && vr != VR_SQ;
         if (tag.group == 0xFFFE && tag.element == 0xE000) {
@@ -127,9 +134,9 @@ void read_elements(Win_Handle window, Byte_Source& source, DICOM_Root& root, DIC
         }
 
         DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
-        if (inserted != nullptr && inserted->group == 0x0002 && inserted->element == 0x0010) {
-            NEMA_Transfer_Syntax(window, &root, inserted, 0);
-            mode = inserted->syntax;
+        if (inserted != nullptr && inserted->group == 0x0002) {
+            if (inserted->element == 0x0010) NEMA_Transfer_Syntax(window, &root, inserted, 0);
+            stream.element_read(*inserted);
         }
     }
 }
@@ -192,8 +199,12 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     } release{flat};
     flat.reserve(Typical_Elements);
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
-    read_elements(window, source, root, flat);
-    source.close();
+    {
+        Element_Stream stream(source);
+        read_elements(window, stream, root, flat);
+        source.close();
+        if (!stream.check(window)) return std::nullopt;
+    }
 
     if (Trace_Level >= 7) {
         DICOM_Attribute_Sequence_Reset(window, &root);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "dicom/vr.h"
 
 class Stream_Builder {
@@ -84,6 +86,23 @@ public:
         text(0x0002, 0x0010, "UI", transfer_syntax, '\0');
         mode_ = keep;
         return *this;
+    }
+
+    // The stream with every byte from offset from on deflated (raw deflate, as a deflated
+    // transfer syntax has it).
+    std::vector<uint8_t> deflated(std::size_t from) const {
+        std::vector<uint8_t> out(bytes_.begin(), bytes_.begin() + static_cast<long>(from));
+        z_stream z{};
+        deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+        std::vector<uint8_t> packed(deflateBound(&z, static_cast<uLong>(bytes_.size() - from)));
+        z.next_in = const_cast<Bytef*>(bytes_.data() + from);
+        z.avail_in = static_cast<uInt>(bytes_.size() - from);
+        z.next_out = packed.data();
+        z.avail_out = static_cast<uInt>(packed.size());
+        deflate(&z, Z_FINISH);
+        out.insert(out.end(), packed.begin(), packed.begin() + static_cast<long>(z.total_out));
+        deflateEnd(&z);
+        return out;
     }
 
     // Writes the bytes to path; false when it cannot.

@@ -2,8 +2,11 @@
 // the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include "dicom/byte_order.h"
 #include "dicom/element_helpers.h"
+#include "dicom/element_reader.h"
 #include "dicom/log_capture.h"
 #include "dicom/stream_builder.h"
 #include "dicom/value_access.h"
@@ -97,6 +100,10 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     s.text(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.2 ");  // padded with a blank, not a NUL
     s.set_mode(9);
     s.text(0x0008, 0x0060, "CS", "MR");                   // 00 08 00 60 "CS" 00 02 "MR"
+    s.header(0x0008, 0x1140, "UN", 0xFFFFFFFF);           // a sequence sent as UN: its items are
+    s.set_mode(0);                                        // little endian, implicit VR
+    s.item().text(0x0008, 0x1150, "", "1.2", '\0').item_end().sequence_end();
+    s.set_mode(9);
     s.header(0x0010, 0x0010, "UN", 8).raw("DOE^JOHN");    // 00 10 00 10 "UN" 00 00 | 00 00 00 08 | name
     s.header(0x0020, 0x0013, "UN", 2).raw("7 ");          // Instance Number, IS
     s.header(0x0028, 0x0103, "UN", 2).bytes_of({1, 0});   // Pixel Representation 1, little endian
@@ -116,6 +123,97 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     EXPECT_EQ(DICOM_Read_16(pixels->syntax, pixels->data.data()), 1);
     const DICOM_Tag* rows = find_element(*set, 0x0028, 0x0010);
     EXPECT_EQ(DICOM_Read_16(rows->syntax, rows->data.data()), 512);
+    const DICOM_Tag* unknown_sequence = find_element(*set, 0x0008, 0x1140);
+    EXPECT_EQ(unknown_sequence->vr, VR_UN);
+    EXPECT_EQ(text_of(find_element(*set, 0x0008, 0x1150, true)), std::string("1.2\0", 4));
+}
+
+// Meta group (with its length when asked) naming the deflated syntax, then (0002,0012) after
+// it, still in the plain meta group; the data set follows in explicit little endian, to be
+// deflated from data_set_start.
+Stream_Builder deflated_head(bool group_length, std::size_t& data_set_start) {
+    Stream_Builder meta(8);
+    meta.text(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.1.99", '\0');  // 8 + 22
+    meta.text(0x0002, 0x0012, "UI", "1.2.3.4", '\0');                 // 8 + 8
+    Stream_Builder s(8);
+    s.preamble();
+    if (group_length) {
+        s.header(0x0002, 0x0000, "UL", 4).u32(static_cast<uint32_t>(meta.size()), false);
+    }
+    s.bytes_of(meta.bytes());
+    data_set_start = s.size();
+    return s;
+}
+
+TEST_F(ScanRead, DeflatedDataSetReadUpToItsTopLevelPixelData) {
+    std::size_t start = 0;
+    Stream_Builder s = deflated_head(true, start);
+    s.text(0x0010, 0x0010, "PN", "DEFLATE^ME");
+    s.header(0x0088, 0x0200, "SQ", 0xFFFFFFFF).item();  // icon image: pixel data inside an item
+    s.block(0x7FE0, 0x0010, "OB", 2000).item_end().sequence_end();
+    s.text(0x0040, 0x0254, "LO", "AFTER ICON");
+    s.block(0x7FE0, 0x0010, "OB", 5000);                 // the image: reading ends here
+    s.text(0xFFFC, 0xFFFC, "OB", "PADS");
+    Stream_Builder file;
+    file.bytes_of(s.deflated(start));
+    auto set = read(file);
+    ASSERT_TRUE(set);
+    DICOM_Tag* name = const_cast<DICOM_Tag*>(find_element(*set, 0x0010, 0x0010));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->syntax, Mode_Explicit | Mode_Deflated);
+    EXPECT_EQ(text_of(find_element(*set, 0x0040, 0x0254)), "AFTER ICON");
+    EXPECT_EQ(set->back().group << 16 | set->back().element, 0x7FE00010u);
+    // Offsets are in the inflated stream: with the file registered, the value still never loads.
+    const Value_Source_Scope values(at("f.dcm"));
+    EXPECT_EQ(NEMA_Value_Load(nullptr, &set->back()), 0);
+
+    Log_Capture log;
+    std::vector<uint8_t> damaged = s.deflated(start);
+    damaged[start] = 0xFF;
+    Stream_Builder broken;
+    broken.bytes_of(damaged);
+    EXPECT_FALSE(read(broken, "damaged.dcm"));
+    EXPECT_TRUE(log.has("ERROR: Damaged deflated data set (invalid block type)"));
+}
+
+TEST_F(ScanRead, DeflateBombPassesInBoundedMemory) {
+    // No meta group length: the next group tells where the data set starts. A private value of
+    // 128 MiB of zeros (about 128 KiB deflated) comes before the name.
+    std::size_t start = 0;
+    Stream_Builder s = deflated_head(false, start);
+    s.text(0x0009, 0x0010, "LO", "BOMB");
+    constexpr uint32_t Bomb = 128u << 20;
+    s.header(0x0009, 0x1000, "OB", Bomb);
+    Stream_Builder tail(8);
+    tail.text(0x0010, 0x0010, "PN", "AFTER^BOMB");
+    std::vector<uint8_t> file(s.bytes().begin(), s.bytes().begin() + static_cast<long>(start));
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::vector<uint8_t> zeros(1 << 20), out(1 << 20);
+    auto pack = [&](const uint8_t* bytes, std::size_t n, int flush) {
+        z.next_in = const_cast<Bytef*>(bytes);
+        z.avail_in = static_cast<uInt>(n);
+        do {
+            z.next_out = out.data();
+            z.avail_out = static_cast<uInt>(out.size());
+            deflate(&z, flush);
+            file.insert(file.end(), out.data(), out.data() + (out.size() - z.avail_out));
+        } while (z.avail_out == 0);
+    };
+    pack(s.bytes().data() + start, s.size() - start, Z_NO_FLUSH);
+    for (uint32_t done = 0; done < Bomb; done += zeros.size()) pack(zeros.data(), zeros.size(), Z_NO_FLUSH);
+    pack(tail.bytes().data(), tail.size(), Z_FINISH);
+    deflateEnd(&z);
+    ASSERT_LT(file.size(), 1u << 20);
+
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    Memory_Source source(file);
+    auto set = DICOMDIR_Scan_Read(nullptr, source);
+    ::getrusage(RUSAGE_SELF, &after);
+    ASSERT_TRUE(set);
+    EXPECT_EQ(text_of(find_element(*set, 0x0010, 0x0010)), "AFTER^BOMB");
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024);  // KiB
 }
 
 TEST_F(ScanRead, TruncationAndTails) {
