@@ -4,7 +4,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "dicom/attribute_format.h"
 #include "dicom/definition.h"
@@ -42,29 +44,56 @@ void describe_group_length(Win_Handle window, DICOM_Tag& node) {
     if (node.length == 4) DICOM_Attribute_Describe(window, &node, VR_Code("UL"), "\xF1===== Group %04x =====================", node.group);
 }
 
-// The text of the creator element (group, block) of list, trimmed; empty when there is none.
-bool creator_text(const DICOM_Tag_List& list, uint16_t group, uint16_t block, std::string& text) {
-    for (const DICOM_Tag& candidate : list) {
-        if (candidate.group != group || candidate.element != block) continue;
-        const std::size_t n = candidate.data.size() < Creator_Max ? candidate.data.size() : Creator_Max;
-        const char* bytes = reinterpret_cast<const char*>(candidate.data.data());
-        text.assign(bytes, n > 0 ? strnlen(bytes, n) : 0);
-        String_Trim(text);
-        return true;
-    }
-    return false;
+// The text of a creator element: at most 64 bytes, up to a zero byte, trimmed.
+std::string creator_text(const DICOM_Tag& creator) {
+    const std::size_t n = creator.data.size() < Creator_Max ? creator.data.size() : Creator_Max;
+    const char* bytes = reinterpret_cast<const char*>(creator.data.data());
+    std::string text(bytes, n > 0 ? strnlen(bytes, n) : 0);
+    String_Trim(text);
+    return text;
 }
 
-// The creator last looked up in one list: the elements of a private block follow each other,
-// and completion changes no creator value.
-struct Creator_Cache {
-    uint16_t group = 0;
-    uint16_t block = 0;
-    bool looked_up = false;
-    bool found = false;
-    bool resolved = false;                          // definitions looked up for text
-    const DICOM_Tag_List* definitions = nullptr;    // the creator's definitions, when it has any
-    std::string text;
+// The private creators of one list, found by (group, block) without a scan per block: built
+// in one pass on first use, each the first element of its tag as a scan would find it, with
+// its text and definitions settled on first use. Completion changes no creator value.
+class Creator_Index {
+public:
+    struct Creator {
+        uint32_t key;        // group << 16 | block
+        std::string text;    // trimmed, at most 64 bytes, up to a zero byte
+        bool resolved = false;
+        const DICOM_Tag_List* definitions = nullptr;
+    };
+
+    // The creator of (group, block), or nullptr when the list has none.
+    Creator* find(const DICOM_Tag_List& list, uint16_t group, uint16_t block) {
+        const uint32_t key = uint32_t{group} << 16 | block;
+        if (last_ != nullptr && last_->key == key) return last_;
+        if (!built_) build(list);
+        auto it = std::lower_bound(creators_.begin(), creators_.end(), key,
+                                   [](const Creator& c, uint32_t k) { return c.key < k; });
+        last_ = it != creators_.end() && it->key == key ? &*it : nullptr;
+        return last_;
+    }
+
+private:
+    void build(const DICOM_Tag_List& list) {
+        built_ = true;
+        for (const DICOM_Tag& tag : list) {
+            if ((tag.group & 1) && tag.element >= 0x0010 && tag.element <= 0x00FF) {
+                creators_.push_back({uint32_t{tag.group} << 16 | tag.element, creator_text(tag)});
+            }
+        }
+        // Stable: of repeated tags the first stays first, and unique keeps it.
+        std::stable_sort(creators_.begin(), creators_.end(), [](const Creator& a, const Creator& b) { return a.key < b.key; });
+        creators_.erase(std::unique(creators_.begin(), creators_.end(),
+                                    [](const Creator& a, const Creator& b) { return a.key == b.key; }),
+                        creators_.end());
+    }
+
+    bool built_ = false;
+    std::vector<Creator> creators_;
+    Creator* last_ = nullptr;  // the elements of a block follow each other
 };
 
 // A description given as it stands, without any zero byte (what DICOM_Attribute_Describe does
@@ -74,29 +103,22 @@ void describe_as(DICOM_Tag& node, uint16_t vr, std::string_view text) {
     if (vr != 0) node.vr_def = vr;
 }
 
-void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node, Creator_Cache& cache) {
+void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node, Creator_Index& creators) {
     if (node.element >= 0x0010 && node.element <= 0x00FF) {
         describe_as(node, VR_Code("LO"), "Private Creator Data Element");
     } else if (node.element >= 0x1000) {
-        const uint16_t block = static_cast<uint16_t>(node.element >> 8);
-        if (!cache.looked_up || cache.group != node.group || cache.block != block) {
-            cache.group = node.group;
-            cache.block = block;
-            cache.looked_up = true;
-            cache.found = creator_text(list, node.group, block, cache.text);
-            cache.resolved = false;
-        }
-        if (!cache.found) return;
-        // As DICOM_Module_Read_Private, with the creator's definitions looked up once per block.
+        Creator_Index::Creator* creator = creators.find(list, node.group, static_cast<uint16_t>(node.element >> 8));
+        if (creator == nullptr) return;
+        // As DICOM_Module_Read_Private, with the creator's definitions looked up once per list.
         if (Trace_On(LOG_TRACE_5)) {
-            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", cache.text.c_str());
+            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", creator->text.c_str());
         }
-        if (!cache.resolved) {
-            cache.definitions = DICOM_Module_Private_Definitions(window, cache.text);
-            cache.resolved = true;
+        if (!creator->resolved) {
+            creator->definitions = DICOM_Module_Private_Definitions(window, creator->text);
+            creator->resolved = true;
         }
-        if (cache.definitions == nullptr || !DICOM_Module_Apply_Private(window, *cache.definitions, &node)) {
-            describe_as(node, 0, cache.text);
+        if (creator->definitions == nullptr || !DICOM_Module_Apply_Private(window, *creator->definitions, &node)) {
+            describe_as(node, 0, creator->text);
         }
     }
 }
@@ -146,7 +168,7 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
 
 int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
-    Creator_Cache creators;
+    Creator_Index creators;
     for (DICOM_Tag& node : list) {
         if (Trace_On(LOG_TRACE_5)) {
             Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);

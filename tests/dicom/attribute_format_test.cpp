@@ -109,8 +109,17 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     Log_Capture log;
     DICOM_Module_Dir(nullptr, "/nonexistent/");
     Flat_List f;
+    // Blocks 10 and 11 alternate; block 12's creator comes after its element and a second
+    // creator of block 11 after the first: a creator is the first element of its tag.
     f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ");
+    f.add(0x0009, 0x0011, VR_Code("LO"), 6, "OTHER ");
     f.add(0x0009, 0x1001, VR_Code("SH"), 2, "AB");
+    f.add(0x0009, 0x1101, VR_Code("SH"), 2, "AB");
+    f.add(0x0009, 0x1002, VR_Code("SH"), 2, "AB");
+    f.add(0x0009, 0x1201, VR_Code("SH"), 2, "AB");
+    f.add(0x0009, 0x1301, VR_Code("SH"), 2, "AB");  // no creator
+    f.add(0x0009, 0x0012, VR_Code("LO"), 4, "LATE");
+    f.add(0x0009, 0x0011, VR_Code("LO"), 6, "SECOND");
     f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
     f.add(0x0032, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
     f.add(0x0033, 0x0000, VR_Code("UL"), 2, "\x04\0");
@@ -120,14 +129,19 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(nullptr, &root);
     EXPECT_EQ(DICOM_Attribute_Complement(nullptr, &root, *out), 0);
-    EXPECT_EQ((*out)[0].description, "Private Creator Data Element");
-    EXPECT_EQ((*out)[1].description, "ACME");
-    EXPECT_EQ((*out)[2].description, "\xF1===== Group 0028 (Presentation) ======");
-    EXPECT_EQ((*out)[3].description, "\xF1===== Group 0032 =====================");
-    EXPECT_TRUE((*out)[4].description.empty());
-    ASSERT_EQ((*out)[5].item_nb(), 1);
-    EXPECT_EQ((*out)[5].item[0][0].description, "\x01" "Item");
-    EXPECT_EQ((*out)[6].description, "\x01" "Sequence Delimitation Item");
+    std::vector<std::string> private_descriptions;
+    for (std::size_t n = 0; n < 9; ++n) private_descriptions.emplace_back((*out)[n].description);
+    EXPECT_EQ(private_descriptions,
+              (std::vector<std::string>{"Private Creator Data Element", "Private Creator Data Element", "ACME", "OTHER",
+                                        "ACME", "LATE", "", "Private Creator Data Element",
+                                        "Private Creator Data Element"}));
+    out->erase(out->begin(), out->begin() + 9);
+    EXPECT_EQ((*out)[0].description, "\xF1===== Group 0028 (Presentation) ======");
+    EXPECT_EQ((*out)[1].description, "\xF1===== Group 0032 =====================");
+    EXPECT_TRUE((*out)[2].description.empty());
+    ASSERT_EQ((*out)[3].item_nb(), 1);
+    EXPECT_EQ((*out)[3].item[0][0].description, "\x01" "Item");
+    EXPECT_EQ((*out)[4].description, "\x01" "Sequence Delimitation Item");
     DICOM_Module_Private_Cleanup();
 }
 
