@@ -8,6 +8,7 @@
 // value, or "include <name>". ";" starts a comment.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -45,6 +46,9 @@ int DICOM_Module_Value(DICOM_Tag* tag, const std::string& text);
 // longer than 2047 characters or a read error.
 int DICOM_Module_Read_Line(Win_Handle window, std::FILE* file, int line_number, std::string& line,
                            const std::string& file_name, std::string* comment);
+
+// Listings and opens of the definition folder so far.
+uint64_t DICOM_Module_Folder_Calls();
 
 // Releases the folder text; every macro; every creator.
 void DICOM_Module_Cleanup();

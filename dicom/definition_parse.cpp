@@ -15,6 +15,37 @@
 namespace {
 
 constexpr std::size_t Max_Number_Bytes = 1024;
+// What one load of a definition file may expand to, across the macros it includes: files
+// nested as deep as data sets nest, and this many elements. A chain of macros each including
+// the next twice would otherwise double at every step.
+constexpr int Expansion_Depth_Max = DICOM_Max_Depth;
+constexpr long Expansion_Lines_Max = 100000;
+
+// The load under way on this thread: the outermost file parsed and the macros it pulls in.
+struct Expansion {
+    int depth = 0;  // files being parsed, one inside the other
+    long lines = 0;
+    bool stopped = false;
+};
+thread_local Expansion expansion;
+
+class Expansion_Scope {
+public:
+    Expansion_Scope() {
+        if (expansion.depth++ == 0) expansion = Expansion{1, 0, false};
+    }
+    ~Expansion_Scope() { --expansion.depth; }
+    Expansion_Scope(const Expansion_Scope&) = delete;
+    Expansion_Scope& operator=(const Expansion_Scope&) = delete;
+};
+
+// Stops the load with one message naming the file where the bound was passed.
+void stop_expansion(Win_Handle window, const std::string& file_name, int line_number, const char* bound, long limit) {
+    if (expansion.stopped) return;
+    expansion.stopped = true;
+    DICOM_Warning(window, "Expansion of file:" DICOM_HI("%s") " stopped at line:" DICOM_HI("%d") " (%s %ld)",
+                  file_name.c_str(), line_number, bound, limit);
+}
 
 void where(Win_Handle window, const std::string& file_name, int line_number) {
     DICOM_Warning(window, "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"), file_name.c_str(),
@@ -38,11 +69,22 @@ struct Parse_State {
     Win_Handle window;
     DICOM_Root root;
     DICOM_Tag_List& list;
+    const std::string& file_name;
     int depth = 0;
     int open_items = 0;
     int open_sequences = 0;
 
     void insert(const DICOM_Tag& tag) { DICOM_Attribute_Insert(window, &root, &list, &tag, 0); }
+    // An element of a line or a macro: false once the load has expanded to its bound.
+    bool add(const DICOM_Tag& tag, int line_number) {
+        if (expansion.stopped) return false;
+        if (++expansion.lines > Expansion_Lines_Max) {
+            stop_expansion(window, file_name, line_number, "more elements than", Expansion_Lines_Max);
+            return false;
+        }
+        insert(tag);
+        return true;
+    }
 
     void open_level(bool with_item) {
         ++depth;
@@ -140,10 +182,12 @@ void read_tokens(Win_Handle window, std::string rest, DICOM_Tag& tag, std::strin
 }  // namespace
 
 int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string& file_name, DICOM_Tag_List& list) {
-    Parse_State state{window, {}, list};
+    const Expansion_Scope scope;
+    Parse_State state{window, {}, list, file_name};
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     std::string line;
-    for (int line_number = 1; DICOM_Module_Read_Line(window, file, line_number, line, file_name, nullptr);
+    for (int line_number = 1;
+         !expansion.stopped && DICOM_Module_Read_Line(window, file, line_number, line, file_name, nullptr);
          ++line_number) {
         Log_Message(window, LOG_TRACE_5, "%s[%d] -> %s", file_name.c_str(), line_number, line.c_str());
         trim(line);
@@ -165,12 +209,17 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
             }
             trim(name);
             String_Unquote(name);
+            if (expansion.depth >= Expansion_Depth_Max) {
+                stop_expansion(window, file_name, line_number, "includes nested deeper than", Expansion_Depth_Max);
+                break;
+            }
             if (const DICOM_Tag_List* macro = DICOM_Module_Include_Get(window, name, file_name, line_number)) {
                 Log_Message(window, LOG_TRACE_3, "-> insert new macro(%08x) in list %08x",
                             static_cast<unsigned>(reinterpret_cast<uintptr_t>(macro)),
                             static_cast<unsigned>(reinterpret_cast<uintptr_t>(&list)));
-                const DICOM_Tag_List copy = *macro;  // the macro may be the list being filled
-                for (const DICOM_Tag& element : copy) state.insert(element);
+                // The macro may be the list being filled: its elements are counted first.
+                const std::size_t count = macro->size();
+                for (std::size_t i = 0; i < count && state.add(DICOM_Tag((*macro)[i]), line_number); ++i) {}
             }
             continue;
         }
@@ -207,7 +256,7 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
         state.close_levels(line_depth, is_sequence_end);
 
         if (tag.vr_def == VR_SQ || is_item) tag.length = Undefined_Length;
-        state.insert(tag);
+        if (!state.add(tag, line_number)) break;
         if (tag.vr_def == VR_SQ) ++state.open_sequences;
         else if (is_item) ++state.open_items;
         else if (tag.group == 0xFFFE && tag.element == 0xE00D && state.open_items > 0) --state.open_items;

@@ -1,8 +1,12 @@
 // The definition folder and the process-wide tables of private creators and macros.
+//
+// Which definition files exist is learned from one listing of the folder, so that looking
+// for a creator's file (a name shortened one character at a time) costs no call per name.
 #include <cctype>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "dicom/attribute_list.h"
@@ -10,6 +14,7 @@
 #include "dicom/element_reader_markup.h"
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
+#include "util/directory.h"
 #include "util/log_capture.h"
 #include "util/platform_file.h"
 #include "util/region.h"
@@ -20,21 +25,21 @@ namespace {
 constexpr int Include_Max = 10240;
 
 struct Private_Creator {
-    std::string name;                     // as the caller passed it
     std::optional<DICOM_Tag_List> list;   // nullopt when no file was found
     // What loading reported, when a thread holding back its messages loaded it: reported at
     // the first lookup in the order the held-back messages are replayed.
     std::shared_ptr<Log_Once> load_messages;
 };
-struct Macro {
-    std::string name;  // blanks replaced by "_"
-    DICOM_Tag_List list;
-};
 
 std::string Module_Dir;
-// Entries never move once added, so returned lists stay valid while others are added.
-std::vector<std::unique_ptr<Private_Creator>> Private_List;
-std::vector<std::unique_ptr<Macro>> Include_List;
+// The definition files of the folder, by upper-case name (names match in any case, as the
+// folder services match them): learned from one listing when first needed.
+std::optional<std::unordered_map<std::string, std::string>> Folder_Files;
+uint64_t Folder_Calls = 0;
+// By the creator text as callers pass it, and by macro name (blanks replaced by "_"). Entries
+// never move once added, so returned lists stay valid while others are added.
+std::unordered_map<std::string, std::unique_ptr<Private_Creator>> Private_List;
+std::unordered_map<std::string, std::unique_ptr<DICOM_Tag_List>> Include_List;
 
 // The library's protected region, held for a scope.
 class Region {
@@ -49,6 +54,27 @@ struct File_Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using File_Ptr = std::unique_ptr<std::FILE, File_Closer>;
+
+std::string upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Opens file_name in the definition folder when the folder holds it; no call otherwise.
+File_Ptr open_definition_file(const std::string& file_name, std::string& path) {
+    if (!Folder_Files) {
+        Folder_Files.emplace();
+        ++Folder_Calls;
+        if (const std::optional<Dir_List> files = Directory_Get_Files(Module_Dir, "DICOM_*.txt", false)) {
+            for (const Dir_Entry& file : *files) Folder_Files->try_emplace(upper(file.Name), file.Name);
+        }
+    }
+    const auto found = Folder_Files->find(upper(file_name));
+    path = Module_Dir + (found != Folder_Files->end() ? found->second : file_name);
+    if (found == Folder_Files->end()) return nullptr;
+    ++Folder_Calls;
+    return File_Ptr(File_Stream_Open(path, "rb"));
+}
 
 // The creator as it appears in a file name: trimmed, upper case, no characters that file
 // names cannot hold.
@@ -69,8 +95,8 @@ std::optional<DICOM_Tag_List> load_creator(Win_Handle window, const std::string&
         const std::string file_name = "DICOM_Private_" + stem.substr(0, n) + ".txt";
         Log_Message(window, LOG_TRACE_3, "Private Attribute file:" DICOM_HI("%s") " in dir:" DICOM_HI("%s"),
                     file_name.c_str(), Module_Dir.c_str());
-        const std::string path = Module_Dir + file_name;
-        File_Ptr file(File_Stream_Open(path, "rb"));
+        std::string path;
+        File_Ptr file = open_definition_file(file_name, path);
         if (!file) continue;
         DICOM_Tag_List list;
         DICOM_Module_Read_File(window, file.get(), path, list);
@@ -89,8 +115,16 @@ std::optional<DICOM_Tag_List> load_creator(Win_Handle window, const std::string&
 
 std::string DICOM_Module_Dir(Win_Handle, const char* folder) {
     Region region;
-    if (folder != nullptr) Module_Dir = folder;
+    if (folder != nullptr) {
+        Module_Dir = folder;
+        Folder_Files.reset();
+    }
     return Module_Dir;
+}
+
+uint64_t DICOM_Module_Folder_Calls() {
+    Region region;
+    return Folder_Calls;
 }
 
 int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DICOM_Tag* tag) {
@@ -103,16 +137,10 @@ int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DIC
 const DICOM_Tag_List* DICOM_Module_Private_Definitions(Win_Handle window, const std::string& creator) {
     if (creator.empty()) return nullptr;
     Region region;
-    Private_Creator* entry = nullptr;
-    for (auto& known : Private_List) {
-        if (known->name == creator) {
-            entry = known.get();
-            break;
-        }
-    }
-    if (entry == nullptr) {
-        Private_List.push_back(std::make_unique<Private_Creator>(Private_Creator{creator, std::nullopt, nullptr}));
-        entry = Private_List.back().get();
+    auto [slot, added] = Private_List.try_emplace(creator);
+    if (added) slot->second = std::make_unique<Private_Creator>();
+    Private_Creator* entry = slot->second.get();
+    if (added) {
         if (Log_Capture::active() != nullptr) {
             entry->load_messages = std::make_shared<Log_Once>();
             Log_Capture capture(entry->load_messages->records);
@@ -149,14 +177,12 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
         if (c == ' ') c = '_';
     }
     Region region;
-    for (const auto& macro : Include_List) {
-        if (macro->name == key) {
-            Log_Message(window, LOG_TRACE_3, "-> macro already in memory");
-            return &macro->list;
-        }
+    if (const auto known = Include_List.find(key); known != Include_List.end()) {
+        Log_Message(window, LOG_TRACE_3, "-> macro already in memory");
+        return known->second.get();
     }
-    const std::string path = Module_Dir + "DICOM_Include_" + key + ".txt";
-    File_Ptr file(File_Stream_Open(path, "rb"));
+    std::string path;
+    File_Ptr file = open_definition_file("DICOM_Include_" + key + ".txt", path);
     if (!file) {
         DICOM_Warning(window, "reading Attribute file:" DICOM_HI("%s") " line:" DICOM_HI("%d"),
                     including_file.c_str(), line);
@@ -170,15 +196,15 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
         return nullptr;
     }
     // Remembered before parsing, so that a macro including itself ends instead of recursing.
-    Include_List.push_back(std::make_unique<Macro>(Macro{key, {}}));
-    Macro* macro = Include_List.back().get();
-    DICOM_Module_Read_File(window, file.get(), path, macro->list);
-    return &macro->list;
+    DICOM_Tag_List* macro = (Include_List[key] = std::make_unique<DICOM_Tag_List>()).get();
+    DICOM_Module_Read_File(window, file.get(), path, *macro);
+    return macro;
 }
 
 void DICOM_Module_Cleanup() {
     Region region;
     Module_Dir.clear();
+    Folder_Files.reset();
 }
 
 void DICOM_Module_Include_Cleanup() {

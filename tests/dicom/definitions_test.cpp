@@ -51,6 +51,7 @@ DICOM_Tag private_tag(uint16_t group, uint16_t element) {
 TEST_F(Definitions, CreatorFileSearch) {
     Log_Capture log(3);
     write("DICOM_Private_ACME LAB.txt", "(0029,0010) VR=LO desc=\"Lab Name\"\n");
+    write("DICOM_Private_ACME_IMAGING_1.txt", "-(0029,0001) VR=OB desc=\"Thumbnail\"\n");
     DICOM_Tag tag = private_tag(0x0029, 0x1010);
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "ACME LAB 2", &tag), 1);
     EXPECT_EQ(tag.description, "Lab Name");
@@ -62,7 +63,6 @@ TEST_F(Definitions, CreatorFileSearch) {
     EXPECT_EQ(log.count("DICOM_Private_ACME LAB 2.txt"), 1);
 
     // Characters unfit for file names become underscores.
-    write("DICOM_Private_ACME_IMAGING_1.txt", "-(0029,0001) VR=OB desc=\"Thumbnail\"\n");
     tag = private_tag(0x0029, 0x1001);
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "Acme/Imaging:1", &tag), 1);
     EXPECT_TRUE(tag.flags & Tag_Flag::Deleted);  // removal mark
@@ -72,6 +72,22 @@ TEST_F(Definitions, CreatorFileSearch) {
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "NOBODY", &tag), 0);
     EXPECT_EQ(log.count("Found no private attribute file for creator:NOBODY"), 1);
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "", &tag), 0);
+}
+
+TEST_F(Definitions, FolderIsListedOnceAndOnlyFilesThereAreOpened) {
+    Log_Capture log;
+    write("DICOM_Private_KNOWN.txt", "(0029,0010) VR=LO desc=\"Known\"\n");
+    const uint64_t before = DICOM_Module_Folder_Calls();
+    DICOM_Tag tag = private_tag(0x0029, 0x1010);
+    for (int n = 0; n < 1000; ++n) DICOM_Module_Read_Private(nullptr, "CREATOR WITHOUT FILE " + std::to_string(n), &tag);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "known", &tag), 1);  // looked for as KNOWN
+    EXPECT_EQ(DICOM_Module_Folder_Calls() - before, 2u);              // one listing, one open
+    // What the folder holds is learned again when the folder is set again.
+    write("DICOM_Private_LATE.txt", "(0029,0010) VR=LO\n");
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "LATE", &tag), 0);
+    DICOM_Module_Private_Cleanup();
+    DICOM_Module_Dir(nullptr, DICOM_Module_Dir(nullptr, nullptr).c_str());
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "LATE", &tag), 1);
 }
 
 TEST_F(Definitions, FullTagWinsOverLowByte) {
@@ -149,6 +165,31 @@ TEST_F(Definitions, MacrosAreInsertedAndMayIncludeThemselves) {
     const DICOM_Tag_List list = parse("include Missing One\n");
     EXPECT_TRUE(list.empty());
     EXPECT_TRUE(log.has("Unable to open included file:"));
+}
+
+TEST_F(Definitions, MacroExpansionStopsPastItsDepthOrLineBound) {
+    Log_Capture log;
+    // A macro doubling itself at each include: 2^20 elements unless bounded. The bound counts
+    // what the whole load makes, the macro included.
+    std::string doubling = "(0010,0010) VR=PN\n";
+    for (int n = 0; n < 20; ++n) doubling += "include TWICE\n";
+    write("DICOM_Include_TWICE.txt", doubling);
+    // Macros including the next, twelve deep: the tenth file nested includes no further.
+    for (int n = 1; n <= 12; ++n) {
+        write("DICOM_Include_D" + std::to_string(n) + ".txt",
+              "include D" + std::to_string(n + 1) + "\n(0008,0060) VR=CS\n");
+    }
+    const DICOM_Tag_List doubled = parse("include TWICE\n(0010,0020) VR=LO\n");
+    EXPECT_TRUE(doubled.empty());
+    EXPECT_EQ(log.count("Expansion of file:"), 1);
+    EXPECT_TRUE(log.has("DICOM_Include_TWICE.txt stopped at line:18 (more elements than 100000)"));
+
+    const DICOM_Tag_List nested = parse("include D1\n");
+    EXPECT_TRUE(log.has("Expansion of file:" + (dir_ / "DICOM_Include_D9.txt").string() + " stopped at line:1"));
+    EXPECT_TRUE(log.has("(includes nested deeper than 10)"));
+    EXPECT_TRUE(nested.empty());
+    // The next load has its own bounds.
+    EXPECT_EQ(parse("(0010,0010) VR=PN\n").size(), 1u);
 }
 
 TEST(InstalledTables, VendorCreatorFilesAreUsable) {
