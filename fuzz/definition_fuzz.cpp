@@ -1,18 +1,70 @@
-// The definition file parser over arbitrary text.
+// The definition file parser over arbitrary text, with the macros it includes.
+//
+// The input is cut at form feeds (which end a definition file anyway): the first part is the
+// file parsed, the next ones the macros M1, M2, ... that it may include, written to a folder of
+// their own. M1 also serves as the definitions of the private creator FUZZ.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "dicom/definition.h"
 #include "fuzz_common.h"
 
+namespace {
+
+constexpr std::size_t Most_Macros = 16;
+
+std::string macro_path(std::size_t n);
+
+// A memory-backed folder when there is one, with the files of the last input.
+const std::string& folder() {
+    static const std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
+                                    "/kestrapol_definition_fuzz_" + std::to_string(::getpid()) + "/";
+    static const struct Remover {
+        Remover() { ::mkdir(path.c_str(), 0700); }
+        ~Remover() {
+            for (std::size_t n = 1; n <= Most_Macros; ++n) ::unlink(macro_path(n).c_str());
+            ::unlink((path + "DICOM_Private_FUZZ.txt").c_str());
+            ::rmdir(path.c_str());
+        }
+    } remover;
+    return path;
+}
+std::string macro_path(std::size_t n) { return folder() + "DICOM_Include_M" + std::to_string(n) + ".txt"; }
+
+void write(const std::string& path, const std::string& text) {
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz_quiet_logging(0);
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == '\f' && parts.size() <= Most_Macros) parts.emplace_back();
+        else parts.back().push_back(static_cast<char>(data[i]));
+    }
+    for (std::size_t n = 1; n <= Most_Macros; ++n) {
+        if (n < parts.size()) write(macro_path(n), parts[n]);
+        else ::unlink(macro_path(n).c_str());
+    }
+    if (parts.size() > 1) write(folder() + "DICOM_Private_FUZZ.txt", parts[1]);
+    else ::unlink((folder() + "DICOM_Private_FUZZ.txt").c_str());
+    DICOM_Module_Dir(nullptr, folder().c_str());  // the folder is listed afresh
+
     std::FILE* f = std::tmpfile();
     if (f == nullptr) return 0;
-    std::fwrite(data, 1, size, f);
+    std::fwrite(parts[0].data(), 1, parts[0].size(), f);
     std::rewind(f);
-    DICOM_Module_Dir(nullptr, "/nonexistent/");
     DICOM_Tag_List list;
     DICOM_Module_Read_File(nullptr, f, "fuzz.txt", list);
     std::fclose(f);
@@ -20,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (tag.vr_def == 0) continue;
         DICOM_Module_Value(&tag, std::string(tag.description));
     }
+    DICOM_Tag element;
+    element.group = 0x0029;
+    element.element = 0x1010;
+    DICOM_Module_Read_Private(nullptr, "FUZZ CREATOR", &element);
     DICOM_Module_Include_Cleanup();
+    DICOM_Module_Private_Cleanup();
     return 0;
 }

@@ -5,6 +5,7 @@ definition files."""
 import os
 import struct
 import sys
+import zlib
 
 LONG = {b"OB", b"OD", b"OF", b"OL", b"OV", b"OW", b"SQ", b"SV", b"UC", b"UN", b"UR", b"UT", b"UV"}
 
@@ -65,11 +66,24 @@ def repairs(mode):
             + b"\0" * 16)
 
 
+def raw_deflate(data):
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return packer.compress(data) + packer.flush()
+
+
+def unknown_sequence(mode):
+    """A sequence sent as UN of undefined length, its item implicit little endian."""
+    item = header(0xFFFE, 0xE000, None, 0xFFFFFFFF, 0) + elem(0x0008, 0x1150, None, b"1.2", 0) \
+        + header(0xFFFE, 0xE00D, None, 0, 0) + header(0xFFFE, 0xE0DD, None, 0, 0)
+    return header(0x0008, 0x1140, b"UN", 0xFFFFFFFF, mode) + item + elem(0x0010, 0x0010, b"UN", b"DOE^UN", mode)
+
+
 def main(root):
     reader = os.path.join(root, "reader")
     definition = os.path.join(root, "definition")
-    os.makedirs(reader, exist_ok=True)
-    os.makedirs(definition, exist_ok=True)
+    deflate = os.path.join(root, "deflate")
+    for folder in (reader, definition, deflate):
+        os.makedirs(folder, exist_ok=True)
     files = {
         "implicit_le.dcm": part10("1.2.840.10008.1.2", 0, plain),
         "explicit_le.dcm": part10("1.2.840.10008.1.2.1", 8, plain),
@@ -79,14 +93,31 @@ def main(root):
         "encapsulated.dcm": part10("1.2.840.10008.1.2.4.50", 8, encapsulated),
         "repairs.dcm": part10("1.2.840.10008.1.2.1", 8, repairs),
     }
+    files["unknown_sequence_be.dcm"] = part10("1.2.840.10008.1.2.2", 9, unknown_sequence)
     for name, data in files.items():
         with open(os.path.join(reader, name), "wb") as f:
+            f.write(data)
+    # The deflate harness reads its input both as a compressed stream and as a data set it
+    # compresses itself: seeds of each kind.
+    data_set = plain(8) + nested(8) + unknown_sequence(8) + encapsulated(8)
+    seeds = {"data_set.bin": data_set, "stream.bin": raw_deflate(data_set),
+             "long_runs.bin": raw_deflate(elem(0x0009, 0x1000, b"OB", b"\0" * 70000, 8) + plain(8))}
+    for name, data in seeds.items():
+        with open(os.path.join(deflate, name), "wb") as f:
             f.write(data)
     texts = {
         "creator.txt": b'; creator\n(0029,0008) VR=CS desc="Type"\n-(0029,0010) VR=OB type=3\n'
                        b'(0008,1140) VR=SQ\n>(0008,1150) VR=UI "1.2.3"\n>>(0008,0100) VR=US "12\\34 56"\n',
         "include.txt": b'include Common\n!(0010,0010) type=1C VR=PN "DOE^J"\n=(0018,0050) VR=FD "1.5\\2"\n\f(0010,0020)\n',
     }
+    # Macro-heavy inputs: the parts after each form feed are the macros M1, M2, ...
+    chain = [b"include M1\ninclude M1\n"] + [
+        b"(0008,%04x) VR=CS \"A\"\ninclude M%d\ninclude M%d\n" % (n, n + 1, n + 1) for n in range(1, 16)]
+    texts["macro_chain.txt"] = b"\f".join(chain)  # doubling at each step, nested 16 deep
+    texts["macro_self.txt"] = b"include M1\n\f(0010,0010) VR=PN \"A\"\n" + b"include M1\n" * 24
+    texts["macro_nested.txt"] = (b"(0008,1140) VR=SQ\n>include M1\n>>include M2\n(0010,0020) VR=LO \"ID\"\n"
+                                 b"\f(0008,1150) VR=UI \"1.2\"\n>(0008,1155) VR=UI \"1.3\"\n"
+                                 b"\f-(0029,1010) VR=US \"7\" desc=\"Removed\"\ninclude M1\n")
     for name, data in texts.items():
         with open(os.path.join(definition, name), "wb") as f:
             f.write(data)
