@@ -217,9 +217,15 @@ int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string
                 Log_Message(window, LOG_TRACE_3, "-> insert new macro(%08x) in list %08x",
                             static_cast<unsigned>(reinterpret_cast<uintptr_t>(macro)),
                             static_cast<unsigned>(reinterpret_cast<uintptr_t>(&list)));
-                // The macro may be the list being filled: its elements are counted first.
+                // A macro including itself is the list being filled: its elements as they were,
+                // each copied before the list grows.
                 const std::size_t count = macro->size();
-                for (std::size_t i = 0; i < count && state.add(DICOM_Tag((*macro)[i]), line_number); ++i) {}
+                const bool itself = macro == &list;
+                for (std::size_t i = 0; i < count; ++i) {
+                    if (!(itself ? state.add(DICOM_Tag((*macro)[i]), line_number) : state.add((*macro)[i], line_number))) {
+                        break;
+                    }
+                }
             }
             continue;
         }

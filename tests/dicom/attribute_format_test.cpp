@@ -120,6 +120,8 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     f.add(0x0009, 0x1301, VR_Code("SH"), 2, "AB");  // no creator
     f.add(0x0009, 0x0012, VR_Code("LO"), 4, "LATE");
     f.add(0x0009, 0x0011, VR_Code("LO"), 6, "SECOND");
+    f.add(0x0011, 0x1001, VR_Code("SH"), 2, "AB");  // another group's block 10
+    f.add(0x0011, 0x0010, VR_Code("LO"), 2, "C ");
     f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
     f.add(0x0032, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
     f.add(0x0033, 0x0000, VR_Code("UL"), 2, "\x04\0");
@@ -130,12 +132,10 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     DICOM_Attribute_Sequence_Reset(nullptr, &root);
     EXPECT_EQ(DICOM_Attribute_Complement(nullptr, &root, *out), 0);
     std::vector<std::string> private_descriptions;
-    for (std::size_t n = 0; n < 9; ++n) private_descriptions.emplace_back((*out)[n].description);
-    EXPECT_EQ(private_descriptions,
-              (std::vector<std::string>{"Private Creator Data Element", "Private Creator Data Element", "ACME", "OTHER",
-                                        "ACME", "LATE", "", "Private Creator Data Element",
-                                        "Private Creator Data Element"}));
-    out->erase(out->begin(), out->begin() + 9);
+    for (std::size_t n : {0, 2, 3, 4, 5, 6, 9}) private_descriptions.emplace_back((*out)[n].description);
+    EXPECT_EQ(private_descriptions, (std::vector<std::string>{"Private Creator Data Element", "ACME", "OTHER", "ACME",
+                                                              "LATE", "", "C"}));
+    out->erase(out->begin(), out->begin() + 11);
     EXPECT_EQ((*out)[0].description, "\xF1===== Group 0028 (Presentation) ======");
     EXPECT_EQ((*out)[1].description, "\xF1===== Group 0032 =====================");
     EXPECT_TRUE((*out)[2].description.empty());

@@ -63,14 +63,3 @@ TEST(InlineBuffer, MovesLeaveTheSourceEmptyAndCopiesAreDeep) {
         EXPECT_EQ(text(source), value);
     }
 }
-
-TEST(InlineBuffer, ComparesWithVectorsAndTexts) {
-    Inline_Buffer<uint8_t, 7> bytes{1, 2, 3};
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{1, 2, 3}));
-    EXPECT_FALSE(bytes == (std::vector<uint8_t>{1, 2}));
-    EXPECT_EQ(bytes.to_vector(), (std::vector<uint8_t>{1, 2, 3}));
-    Small name;
-    name = "NAME";
-    EXPECT_EQ(name, "NAME");
-    EXPECT_FALSE(name == "NAMES");
-}

@@ -1,5 +1,5 @@
 // Taking values instead of copying them (the reading path) must give the very data set copying
-// gives; and the completion shortcuts must describe as the formatted path did.
+// gives; and the description shortcut must describe as the formatted path did.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -85,28 +85,6 @@ TEST(ValueTaking, DescriptionsWithoutFormattingMatchTheFormattedOnes) {
     DICOM_Attribute_Describe(nullptr, &node, 0, "%s", "");
     EXPECT_TRUE(node.description.empty());
     EXPECT_EQ(node.vr_def, VR_Code("LO"));
-}
-
-TEST(ValueTaking, PrivateBlocksOfOneGroupKeepTheirOwnCreators) {
-    // Two creators in group 0009; their blocks' elements interleaved, then a second group.
-    const uint16_t LO = VR_Code("LO"), UL = VR_Code("UL");
-    Flat_List flat;
-    flat.add(0x0009, 0x0010, LO, 12, "KESTRATEST A");
-    flat.add(0x0009, 0x0011, LO, 12, " KESTRATEST B");  // trimmed
-    flat.add(0x0009, 0x1001, UL, 4, "1234");
-    flat.add(0x0009, 0x1101, UL, 4, "1234");
-    flat.add(0x0009, 0x1002, UL, 4, "1234");
-    flat.add(0x0011, 0x0010, LO, 12, "KESTRATEST C");
-    flat.add(0x0011, 0x1001, UL, 4, "1234");
-    flat.add(0x0011, 0x1201, UL, 4, "1234");  // no creator for block 12
-    DICOM_Tag_List& list = flat.list;
-    DICOM_Root root;
-    DICOM_Attribute_Complement(nullptr, &root, list);
-    EXPECT_EQ(list[2].description, "KESTRATEST A");
-    EXPECT_EQ(list[3].description, "KESTRATEST B");
-    EXPECT_EQ(list[4].description, "KESTRATEST A");
-    EXPECT_EQ(list[6].description, "KESTRATEST C");
-    EXPECT_TRUE(list[7].description.empty());
 }
 
 }  // namespace
