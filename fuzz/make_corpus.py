@@ -114,7 +114,9 @@ def main(root):
     chain = [b"include M1\ninclude M1\n"] + [
         b"(0008,%04x) VR=CS \"A\"\ninclude M%d\ninclude M%d\n" % (n, n + 1, n + 1) for n in range(1, 16)]
     texts["macro_chain.txt"] = b"\f".join(chain)  # doubling at each step, nested 16 deep
-    texts["macro_self.txt"] = b"include M1\n\f(0010,0010) VR=PN \"A\"\n" + b"include M1\n" * 24
+    # 4096 elements: heavy enough to matter, light enough to mutate often (the bound itself
+    # is met in a few more steps).
+    texts["macro_self.txt"] = b"include M1\n\f(0010,0010) VR=PN \"A\"\n" + b"include M1\n" * 12
     texts["macro_nested.txt"] = (b"(0008,1140) VR=SQ\n>include M1\n>>include M2\n(0010,0020) VR=LO \"ID\"\n"
                                  b"\f(0008,1150) VR=UI \"1.2\"\n>(0008,1155) VR=UI \"1.3\"\n"
                                  b"\f-(0029,1010) VR=US \"7\" desc=\"Removed\"\ninclude M1\n")
