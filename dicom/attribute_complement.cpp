@@ -13,7 +13,6 @@
 #include "dicom/dictionary.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
-#include "util/text.h"
 
 namespace {
 
@@ -44,55 +43,84 @@ void describe_group_length(Win_Handle window, DICOM_Tag& node) {
     if (node.length == 4) DICOM_Attribute_Describe(window, &node, VR_Code("UL"), "\xF1===== Group %04x =====================", node.group);
 }
 
-// The text of a creator element: at most 64 bytes, up to a zero byte, trimmed.
-std::string creator_text(const DICOM_Tag& creator) {
+// The text of a creator element: at most 64 bytes, up to a zero byte, trimmed of blanks and tabs.
+std::string_view creator_text(const DICOM_Tag& creator) {
     const std::size_t n = creator.data.size() < Creator_Max ? creator.data.size() : Creator_Max;
     const char* bytes = reinterpret_cast<const char*>(creator.data.data());
-    std::string text(bytes, n > 0 ? strnlen(bytes, n) : 0);
-    String_Trim(text);
-    return text;
+    std::string_view text(bytes, n > 0 ? strnlen(bytes, n) : 0);
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
 }
 
-// The private creators of one list, found by (group, block) without a scan per block: built
-// in one pass on first use, each the first element of its tag as a scan would find it, with
-// its text and definitions settled on first use. Completion changes no creator value.
+// The private creators of one list, found by (group, block) without a scan per block, each
+// the first element of its tag as a scan from the start would find it. The list is read once,
+// as far as the lookups need: a few creators are searched in the order met, more are sorted.
+// Completion changes no creator value.
 class Creator_Index {
 public:
     struct Creator {
-        uint32_t key;        // group << 16 | block
-        std::string text;    // trimmed, at most 64 bytes, up to a zero byte
+        uint32_t key;            // group << 16 | block
+        uint32_t at;             // place in the list
+        std::string_view text;   // in the creator element's value
         bool resolved = false;
         const DICOM_Tag_List* definitions = nullptr;
     };
 
+    explicit Creator_Index(const DICOM_Tag_List& list) : list_(list) {}
+
     // The creator of (group, block), or nullptr when the list has none.
-    Creator* find(const DICOM_Tag_List& list, uint16_t group, uint16_t block) {
+    Creator* find(uint16_t group, uint16_t block) {
         const uint32_t key = uint32_t{group} << 16 | block;
         if (last_ != nullptr && last_->key == key) return last_;
-        if (!built_) build(list);
-        auto it = std::lower_bound(creators_.begin(), creators_.end(), key,
-                                   [](const Creator& c, uint32_t k) { return c.key < k; });
-        last_ = it != creators_.end() && it->key == key ? &*it : nullptr;
+        last_ = sorted_ ? find_sorted(key) : find_met(key);
         return last_;
     }
 
 private:
-    void build(const DICOM_Tag_List& list) {
-        built_ = true;
-        for (const DICOM_Tag& tag : list) {
-            if ((tag.group & 1) && tag.element >= 0x0010 && tag.element <= 0x00FF) {
-                creators_.push_back({uint32_t{tag.group} << 16 | tag.element, creator_text(tag)});
-            }
+    static constexpr std::size_t Few = 16;
+
+    static bool is_creator(const DICOM_Tag& tag) {
+        return (tag.group & 1) && tag.element >= 0x0010 && tag.element <= 0x00FF;
+    }
+    static Creator creator_at(const DICOM_Tag& tag, std::size_t at) {
+        return {uint32_t{tag.group} << 16 | tag.element, static_cast<uint32_t>(at), creator_text(tag)};
+    }
+
+    Creator* find_met(uint32_t key) {
+        for (Creator& creator : creators_) {
+            if (creator.key == key) return &creator;
         }
-        // Stable: of repeated tags the first stays first, and unique keeps it.
-        std::stable_sort(creators_.begin(), creators_.end(), [](const Creator& a, const Creator& b) { return a.key < b.key; });
+        // Read on up to that creator; past a few creators, read all and sort them.
+        while (scanned_ < list_.size() && creators_.size() <= Few) {
+            const std::size_t at = scanned_++;
+            if (!is_creator(list_[at])) continue;
+            creators_.push_back(creator_at(list_[at], at));
+            if (creators_.back().key == key) return &creators_.back();
+        }
+        if (creators_.size() <= Few) return nullptr;  // the whole list is read
+        for (; scanned_ < list_.size(); ++scanned_) {
+            if (is_creator(list_[scanned_])) creators_.push_back(creator_at(list_[scanned_], scanned_));
+        }
+        std::sort(creators_.begin(), creators_.end(),
+                  [](const Creator& a, const Creator& b) { return a.key != b.key ? a.key < b.key : a.at < b.at; });
         creators_.erase(std::unique(creators_.begin(), creators_.end(),
                                     [](const Creator& a, const Creator& b) { return a.key == b.key; }),
                         creators_.end());
+        sorted_ = true;
+        return find_sorted(key);
     }
 
-    bool built_ = false;
+    Creator* find_sorted(uint32_t key) {
+        auto it = std::lower_bound(creators_.begin(), creators_.end(), key,
+                                   [](const Creator& c, uint32_t k) { return c.key < k; });
+        return it != creators_.end() && it->key == key ? &*it : nullptr;
+    }
+
+    const DICOM_Tag_List& list_;
     std::vector<Creator> creators_;
+    std::size_t scanned_ = 0;  // elements before this one are in creators_
+    bool sorted_ = false;
     Creator* last_ = nullptr;  // the elements of a block follow each other
 };
 
@@ -103,18 +131,19 @@ void describe_as(DICOM_Tag& node, uint16_t vr, std::string_view text) {
     if (vr != 0) node.vr_def = vr;
 }
 
-void complement_private(Win_Handle window, const DICOM_Tag_List& list, DICOM_Tag& node, Creator_Index& creators) {
+void complement_private(Win_Handle window, DICOM_Tag& node, Creator_Index& creators) {
     if (node.element >= 0x0010 && node.element <= 0x00FF) {
         describe_as(node, VR_Code("LO"), "Private Creator Data Element");
     } else if (node.element >= 0x1000) {
-        Creator_Index::Creator* creator = creators.find(list, node.group, static_cast<uint16_t>(node.element >> 8));
+        Creator_Index::Creator* creator = creators.find(node.group, static_cast<uint16_t>(node.element >> 8));
         if (creator == nullptr) return;
         // As DICOM_Module_Read_Private, with the creator's definitions looked up once per list.
         if (Trace_On(LOG_TRACE_5)) {
-            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%s)", creator->text.c_str());
+            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%.*s)", static_cast<int>(creator->text.size()),
+                        creator->text.data());
         }
         if (!creator->resolved) {
-            creator->definitions = DICOM_Module_Private_Definitions(window, creator->text);
+            creator->definitions = DICOM_Module_Private_Definitions(window, std::string(creator->text));
             creator->resolved = true;
         }
         if (creator->definitions == nullptr || !DICOM_Module_Apply_Private(window, *creator->definitions, &node)) {
@@ -168,7 +197,7 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
 
 int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
     Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
-    Creator_Index creators;
+    Creator_Index creators(list);
     for (DICOM_Tag& node : list) {
         if (Trace_On(LOG_TRACE_5)) {
             Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
@@ -177,7 +206,7 @@ int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
         if (node.dict == nullptr && !(node.group & 1)) node.dict = NEMA_db_Get(node.group, node.element);
         if (node.dict != nullptr && node.vr_def == 0) node.vr_def = node.dict->vr[0];
         if (node.element == 0x0000 && node.description.empty()) describe_group_length(window, node);
-        if (node.group & 1) complement_private(window, list, node, creators);
+        if (node.group & 1) complement_private(window, node, creators);
         const bool is_private = (node.flags & Tag_Flag::Private) != 0;
         if (node.group == 0x1000 && is_private) SPI_Complement_1000(window, &node);
         if (node.group >= 0x7F00 && node.group <= 0x7FDF && is_private) SPI_Complement_7Fxx(window, &node);

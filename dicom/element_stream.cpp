@@ -14,6 +14,7 @@ void Element_Stream::meta_element(const DICOM_Tag& tag) {
     } else if (tag.element == 0x0010 && (tag.flags & Tag_Flag::Syntax_Mark)) {
         base_mode_ = tag.syntax;
         deflate_pending_ = (tag.syntax & Mode_Deflated) != 0 && !inflating_;
+        unsettled_ = true;
     }
 }
 
@@ -28,12 +29,17 @@ void Element_Stream::start_inflating() {
         if (got == 2 && group[0] == 0x02 && group[1] == 0x00) return;
     }
     deflate_pending_ = false;
-    inflating_ = true;
+    inflating_ = following_ = true;
     inflated_ = std::make_unique<Inflate_Source>(file_);
     current_ = inflated_.get();
 }
 
 void Element_Stream::follow(const DICOM_Tag& tag) {
+    unsettled_ = true;
+    struct Following {
+        Element_Stream& stream;
+        ~Following() { stream.following_ = stream.inflating_ || !stream.open_.empty(); }
+    } following{*this};
     while (!open_.empty() && open_.back().end != Delimited && open_.back().end <= tag.pos) open_.pop_back();
     if (tag.group == 0xFFFE) {
         if (tag.element != 0xE0DD) return;
@@ -50,7 +56,8 @@ void Element_Stream::follow(const DICOM_Tag& tag) {
     if (open_.size() >= Most_Open) return;
     if (tag.length == Undefined_Length) {
         const int inside = tag.vr == VR_UN ? (base_mode_ & Mode_Deflated) | Mode_Explicit : mode();
-        open_.push_back({Delimited, inside});
+        // Only what changes the mode, and what is inside it, needs following in a plain file.
+        if (following_ || inside != mode()) open_.push_back({Delimited, inside});
     } else if (inflating_ && tag.effective_vr() == VR_SQ) {
         open_.push_back({uint64_t{tag.pos_data} + static_cast<uint32_t>(tag.length), mode()});
     }

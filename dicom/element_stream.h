@@ -28,6 +28,11 @@ public:
     Element_Stream(const Element_Stream&) = delete;
     Element_Stream& operator=(const Element_Stream&) = delete;
 
+    // Whether the source, mode, limit or the end may have changed since settle(): the reading
+    // loop keeps them at hand and asks again only then.
+    bool unsettled() const { return unsettled_; }
+    void settle() { unsettled_ = deflate_pending_ || inflating_; }
+
     // The source of the next element.
     Byte_Source& source() {
         if (deflate_pending_) start_inflating();
@@ -43,9 +48,10 @@ public:
     // Whether reading is over before the next element.
     bool done() const { return done_; }
 
-    // After an element's header: tag, VR, length, offsets and dictionary VR known.
+    // After an element's header: tag, VR, length, offsets and dictionary VR known. Outside a
+    // deflated data set only a UN of undefined length can change anything.
     void header_read(const DICOM_Tag& tag) {
-        if (open_.empty() && !inflating_ && tag.group != 0xFFFE && tag.length != Undefined_Length) return;
+        if (!following_ && (tag.length != Undefined_Length || tag.vr != VR_UN)) return;
         follow(tag);
     }
     // After the element is in the list with its value: the mode a Transfer Syntax UID sets
@@ -78,5 +84,7 @@ private:
     uint64_t meta_end_ = 0;  // 0 until the meta group's length is read
     bool deflate_pending_ = false;
     bool inflating_ = false;
+    bool following_ = false;  // a change of mode open, or a deflated data set: every header counts
     bool done_ = false;
+    bool unsettled_ = true;
 };

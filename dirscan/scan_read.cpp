@@ -46,16 +46,22 @@ thread_local DICOM_Tag_List Spare_Set;
 // The reading loop: every element from the stream's position on, into flat.
 void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
     bool encapsulated = false;
+    Byte_Source* in = nullptr;
+    int mode = 0;
+    uint32_t limit = 0;  // offsets are 32-bit in the element model: a larger file is read up to 4 GiB
 
     for (;;) {
-        if (stream.done()) {
-            Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-            return;
+        if (stream.unsettled()) {
+            if (stream.done()) {
+                Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
+                return;
+            }
+            in = &stream.source();
+            mode = stream.mode();
+            limit = stream.limit();
+            stream.settle();
         }
-        Byte_Source& source = stream.source();
-        const int mode = stream.mode();
-        // Offsets are 32-bit in the element model; a larger file is read up to 4 GiB.
-        const uint32_t limit = stream.limit();
+        Byte_Source& source = *in;
         // Each element is built as the last of the list; one that is abandoned is removed.
         DICOM_Tag& tag = flat.emplace_back();
         auto abandon = [&flat] { flat.pop_back(); };

@@ -136,6 +136,18 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     EXPECT_EQ(private_descriptions, (std::vector<std::string>{"Private Creator Data Element", "ACME", "OTHER", "ACME",
                                                               "LATE", "", "C"}));
     out->erase(out->begin(), out->begin() + 11);
+
+    // Many creators (sorted for lookup): the same rules.
+    Flat_List many;
+    many.add(0x0013, 0x1F01, VR_Code("SH"), 2, "AB");
+    for (uint16_t block = 0x10; block < 0x30; ++block) many.add(0x0013, block, VR_Code("LO"), 2, std::to_string(block));
+    many.add(0x0013, 0x1F02, VR_Code("SH"), 2, "AB");
+    many.add(0x0013, 0x001F, VR_Code("LO"), 2, "NO");
+    many.add(0x0013, 0x3001, VR_Code("SH"), 2, "AB");
+    DICOM_Attribute_Complement(nullptr, &root, many.list);
+    EXPECT_EQ(many.list.front().description, "31");
+    EXPECT_EQ(many.list[33].description, "31");
+    EXPECT_EQ(many.list.back().description, "");
     EXPECT_EQ((*out)[0].description, "\xF1===== Group 0028 (Presentation) ======");
     EXPECT_EQ((*out)[1].description, "\xF1===== Group 0032 =====================");
     EXPECT_TRUE((*out)[2].description.empty());
