@@ -167,32 +167,49 @@ QRect Text::thumb(const Text& panel) {
 }
 
 void Text::Draw(Text& panel, QPainter& painter) {
-    std::lock_guard guard(Draw::Lock());
-    const QRect& area = panel.area_;
-    if (area.isEmpty()) return;
+    // What to draw is taken under the lock; the drawing itself, which shapes text, runs without
+    // it, so that a worker writing lines is never held up by a paint.
+    std::vector<std::string> lines;
+    QRect area, track, handle;
+    QColor background;
+    int font_size, line_height, tab_width;
+    bool dragging;
+    std::optional<Markup_Palette> palette;
+    {
+        std::lock_guard guard(Draw::Lock());
+        area = panel.area_;
+        if (area.isEmpty()) return;
+        track = scroll_bar(panel);
+        handle = thumb(panel);
+        background = panel.background_;
+        font_size = panel.font_size_;
+        line_height = panel.line_height_;
+        tab_width = std::max(1, panel.tab_width_);
+        dragging = panel.dragging_;
+        if (!panel.palette_) panel.palette_.emplace(Rgb_Of(panel.background_));
+        palette = panel.palette_;
+        const int last = static_cast<int>(panel.lines_.size()) - 1 - panel.scroll_back_;
+        const int first = std::max(0, last - visible_lines(panel) + 1);
+        for (int i = first; i <= last; ++i) lines.push_back(panel.lines_[static_cast<std::size_t>(i)]);
+    }
     painter.save();
-    painter.fillRect(area, panel.background_);
-    painter.setPen(panel.background_.darker(150));
+    painter.fillRect(area, background);
+    painter.setPen(background.darker(150));
     painter.drawRect(area.adjusted(0, 0, -1, -1));
 
-    const QRect track = scroll_bar(panel);
     const int text_right = track.isEmpty() ? area.right() - Padding : track.left() - Padding;
     painter.setClipRect(QRect(QPoint(area.left() + 1, area.top() + 1), QPoint(text_right, area.bottom() - 1)));
-
-    const int count = static_cast<int>(panel.lines_.size());
-    const int last = count - 1 - panel.scroll_back_;
-    const int first = std::max(0, last - visible_lines(panel) + 1);
-    const int ascent = QFontMetrics(Toolkit_Font(panel.font_size_, Font_Style::Bold)).ascent();
-    if (!panel.palette_) panel.palette_.emplace(Rgb_Of(panel.background_));
+    const int ascent = QFontMetrics(Toolkit_Font(font_size, Font_Style::Bold)).ascent();
     int top = area.top() + Padding;
-    for (int i = first; i <= last; ++i, top += panel.line_height_)
-        draw_line(painter, panel.lines_[static_cast<std::size_t>(i)], area.left() + Padding, text_right, top + ascent,
-                  panel.font_size_, std::max(1, panel.tab_width_), *panel.palette_);
+    for (const std::string& line : lines) {
+        draw_line(painter, line, area.left() + Padding, text_right, top + ascent, font_size, tab_width, *palette);
+        top += line_height;
+    }
 
     painter.setClipping(false);
     if (!track.isEmpty()) {
-        painter.fillRect(track, panel.background_.lighter(115));
-        painter.fillRect(thumb(panel), panel.background_.darker(panel.dragging_ ? 170 : 130));
+        painter.fillRect(track, background.lighter(115));
+        painter.fillRect(handle, background.darker(dragging ? 170 : 130));
     }
     painter.restore();
 }

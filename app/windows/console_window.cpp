@@ -73,8 +73,7 @@ void Console_Window::read_lines(int from) {
 
 bool Console_Window::event(QEvent* event) {
     if (event->type() == Window_Event::Repaint) {
-        repaint_post_.handled();
-        update();
+        repaint_post_.paced([this] { update(); });
         return true;
     }
     return QWidget::event(event);

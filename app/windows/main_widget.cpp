@@ -108,8 +108,7 @@ bool Main_Widget::event(QEvent* event) {
         drain_thread_ring();
         return true;
     case Window_Event::Repaint:
-        repaint_post_.handled();
-        update();
+        repaint_post_.paced([this] { update(); });
         return true;
     case Window_Event::Results:
         results_post_.handled();

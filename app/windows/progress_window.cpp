@@ -44,7 +44,7 @@ Progress_Widget::Progress_Widget(QWidget* owner, const QString& title)
     setWindowTitle(title);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    Text::Set_Repaint_Request(object_->panel, [this] { QMetaObject::invokeMethod(this, [this] { update(); }); });
+    Text::Set_Repaint_Request(object_->panel, [this] { repaint_post_.request(); });
     object_->cancel_button.label = QStringLiteral("Cancel");
     object_->caption_label.background = Caption_Colour;
     object_->caption_label.font_size = Caption_Font_Size;
@@ -82,13 +82,20 @@ bool Progress_Widget::event(QEvent* event) {
         update(o.caption_label.rect);
         return true;
     case Window_Event::Bar:
-        bar_post_.handled();
-        o.show_reading(panel);
-        if (!isMinimized()) update(o.bar_box.rect);
+        bar_post_.paced([this] {
+            Text_Target target(object_->panel);
+            object_->show_reading(target);
+            if (!isMinimized()) update(object_->bar_box.rect);
+        });
+        return true;
+    case Window_Event::Repaint:
+        repaint_post_.paced([this] { update(Text::Area(object_->panel)); });
         return true;
     case Window_Event::Count:
-        count_post_.handled();
-        o.show_count(panel);
+        count_post_.paced([this] {
+            Text_Target target(object_->panel);
+            object_->show_count(target);
+        });
         return true;
     case Window_Event::Close:
         hide();

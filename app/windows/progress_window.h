@@ -76,6 +76,7 @@ private:
     std::unique_ptr<Progress_Object> object_;
     Coalesced_Post bar_post_{this, Window_Event::Bar};
     Coalesced_Post count_post_{this, Window_Event::Count};
+    Coalesced_Post repaint_post_{this, Window_Event::Repaint};
     Wheel_Accumulator wheel_;
 };
 

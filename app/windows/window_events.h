@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 
@@ -35,6 +36,10 @@ inline constexpr QEvent::Type Results = User(101);
 // handled the pending one, so a burst of writes costs one event and one paint.
 class Coalesced_Post {
 public:
+    // What a busy worker updates is drawn at most this often: paints beyond what the eye
+    // follows would take the processor from the conversion.
+    static constexpr int Pace_Ms = 40;
+
     Coalesced_Post(QWidget* receiver, QEvent::Type type) : receiver_(receiver), type_(type) {}
     // Any thread.
     void request() {
@@ -42,6 +47,14 @@ public:
     }
     // GUI thread, when the event arrives (before acting on it, so later requests post again).
     void handled() { pending_.store(false); }
+    // GUI thread, when the event arrives: acts once the pace allows; requests meanwhile join
+    // this one (a repaint, the bar, the count).
+    template <typename Action> void paced(Action action) {
+        QTimer::singleShot(Pace_Ms, receiver_, [this, action] {
+            handled();
+            action();
+        });
+    }
 
 private:
     QWidget* receiver_;
