@@ -70,6 +70,7 @@ void Progress_Widget::show_top_most() {
     setWindowFlag(Qt::WindowStaysOnTopHint, true);  // re-parents the native window: show again
     show();
     raise();
+    activateWindow();  // Esc, Enter and Space reach Cancel at once
 }
 
 void Progress_Widget::pointer_update(QPoint screen_position) { Draw::Pointer_Set(this, screen_position); }
@@ -127,7 +128,11 @@ void Progress_Widget::paintEvent(QPaintEvent*) {
     Text::Draw(o.panel, painter);
     o.bar_box.draw(painter);
     const QRect bar = o.bar_box.rect;
-    painter.drawImage(bar.topLeft(), Bar_Image(bar.size(), o.position(), o.maximum(), Bar_Background));
+    // Drawn in device pixels, so that the rod stays smooth on a scaled desktop.
+    const qreal scale = devicePixelRatioF();
+    QImage picture = Bar_Image(bar.size() * scale, o.position(), o.maximum(), Bar_Background);
+    picture.setDevicePixelRatio(scale);
+    painter.drawImage(bar.topLeft(), picture);
     o.button_box.draw(painter);
     o.cancel_button.focused = hasFocus();
     o.cancel_button.draw(painter);

@@ -14,17 +14,6 @@
 #include "tools/make_sample_files.h"
 #include "util/log.h"
 
-// One image of the patient (name and ID alike) in a study and series of its own.
-inline Sample_Image Patient_Image(const std::string& patient, const std::string& uid) {
-    Sample_Image sample;
-    sample.patient_name = patient;
-    sample.patient_id = patient;
-    sample.study_uid = "1.2.3." + patient;
-    sample.series_uid = "1.2.3." + patient + ".1";
-    sample.sop_uid = uid;
-    return sample;
-}
-
 // Every line logged at the kinds a user sees, with its kind.
 class Walk_Log {
 public:

@@ -37,7 +37,15 @@ private:
     mutable int left_;
 };
 
-Sample_Image image(const std::string& patient, const std::string& uid) { return Patient_Image(patient, uid); }
+Sample_Image image(const std::string& patient, const std::string& uid) {
+    Sample_Image sample;
+    sample.patient_name = patient;
+    sample.patient_id = patient;
+    sample.study_uid = "1.2.3." + patient;
+    sample.series_uid = "1.2.3." + patient + ".1";
+    sample.sop_uid = uid;
+    return sample;
+}
 
 // Walks folder into a fresh tree with fresh counters.
 struct Walk_Run {

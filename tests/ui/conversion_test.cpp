@@ -1,48 +1,13 @@
-// A conversion as every window set runs it: the busy rule, one result per folder with its
-// outcome, the report, and what the keys and the wheel do.
+// What every window set shows of a conversion: one result per folder with its outcome, the
+// report, and what the keys and the wheel do. (The busy rule and the worker run in the window
+// tests.)
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "app/ui/conversion.h"
 #include "app/ui/input.h"
-#include "dirscan/walk_fixture.h"
+#include "app/ui/results.h"
+#include "dirscan/walk.h"
 
 namespace {
-
-TEST(Conversion, EachFolderOfADropGetsItsRowAndABusyDropIsRefused) {
-    Prog_Name = "Kestrapol";
-    Walk_Log log;
-    Scratch_Folder bad, good, empty;
-    bad.add("SERIES_LONG/IMG1", Patient_Image("ANN", "1.1"));  // a name of 11 characters
-    good.add("SER1/IMG1", Patient_Image("BOB", "2.1"));
-    good.add("SER1/IMG2", Patient_Image("BOB", "2.2"));
-    empty.add_text("NOTES", "text");
-    std::atomic<int> changes{0};
-    Conversion conversion(nullptr, {nullptr, [&] { ++changes; }});
-    ASSERT_TRUE(conversion.start({bad.path(), good.path(), empty.path()}));
-    EXPECT_FALSE(conversion.start({good.path()}));  // the worker waits 100 ms after counting
-    EXPECT_TRUE(log.has("\xF1\x05" "BUSY:"));
-    conversion.wait();
-    EXPECT_FALSE(conversion.running());
-    EXPECT_TRUE(log.has("\xF1\x02" "Scanning 3 directories..."));
-
-    const std::vector<Folder_Result> results = conversion.results();
-    ASSERT_EQ(results.size(), 3u);
-    EXPECT_EQ(changes.load(), 3);
-    EXPECT_EQ(results[0].folder, bad.path());
-    EXPECT_EQ(results[0].outcome, Folder_Outcome_Kind::Names_Not_Allowed);
-    EXPECT_EQ(results[1].outcome, Folder_Outcome_Kind::Done);
-    EXPECT_EQ((std::array{results[1].files, results[1].patients, results[1].studies, results[1].series, results[1].images}),
-              (std::array{2, 1, 1, 1, 2}));
-    EXPECT_EQ(results[2].outcome, Folder_Outcome_Kind::No_DICOM_Files);
-    EXPECT_TRUE(std::filesystem::exists(good.path() + "/DICOMDIR"));
-    EXPECT_FALSE(std::filesystem::exists(bad.path() + "/DICOMDIR"));
-
-    ASSERT_TRUE(conversion.start({good.path()}));  // accepted again once the first has ended
-    conversion.wait();
-    EXPECT_EQ(conversion.result_count(), 4u);      // results of earlier drops stay
-}
 
 TEST(Results, OutcomesRowsAndReport) {
     Folder_Outcome outcome;

@@ -141,7 +141,9 @@ private slots:
     }
 
     void a_drop_gives_each_folder_its_row_and_a_drop_meanwhile_is_refused() {
-        const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD"), c = image_folder("BUSYC");
+        const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
+        const std::string empty = scratch_.path().toStdString() + "/EMPTY";
+        fs::create_directories(empty);
         for (int i = 0; i < 100; ++i) Text::Write(panel(), "earlier");
         Text::Scroll(panel(), -50);
         QMimeData mime;
@@ -153,22 +155,24 @@ private slots:
         QCoreApplication::sendEvent(window_.get(), &leave);
         QVERIFY(!window_->drag_highlighted());
 
-        drop({bad, good, c});
+        drop({bad, good, empty});
         QVERIFY(!window_->drag_highlighted());
         QCOMPARE(Text::Scroll_Back(panel()), 0);  // the panel jumped to the newest line
         QCOMPARE(Panel_Count(panel(), "Scanning 3 directories..."), 1);
         QVERIFY(!window_->convert({good}));  // the driver waits 100 ms after counting: still running
         QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
-        QCOMPARE(Panel_Count(panel(), "Dir has \x01" "3\x02 files"), 1);  // through the thread ring
+        QCOMPARE(Panel_Count(panel(), "Dir has \x01" "2\x02 files"), 1);  // through the thread ring
         QCOMPARE(Panel_Count(panel(), "DICOMDIR Abborted\xF0\x02 in \x01" + bad), 1);
         QCOMPARE(Panel_Count(panel(), " Images\xF0\x02 in \x01" + good), 1);  // the summary names its folder
-        QVERIFY(fs::exists(fs::path(c) / "DICOMDIR"));
+        QCOMPARE(Panel_Count(panel(), "No DICOM files found in \x01" + empty), 1);
+        QVERIFY(fs::exists(fs::path(good) / "DICOMDIR") && !fs::exists(fs::path(bad) / "DICOMDIR"));
 
         QTRY_COMPARE(window_->results_list().topLevelItemCount(), 3);
         QCOMPARE(row(0), (QStringList{QString::fromStdString(bad), "Names not allowed", "1", "1", "1", "1", "1", row(0)[7]}));
         QCOMPARE(row(1).mid(0, 7), (QStringList{QString::fromStdString(good), "Done", "1", "1", "1", "1", "1"}));
         QVERIFY(row(1)[7].endsWith(" s"));
+        QCOMPARE(row(2)[1], QString("No DICOM files"));
         QVERIFY(window_->convert({good}));  // accepted again once the first has ended
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QTRY_COMPARE(window_->results_list().topLevelItemCount(), 4);
