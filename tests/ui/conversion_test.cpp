@@ -21,7 +21,9 @@ TEST(Results, OutcomesRowsAndReport) {
     EXPECT_EQ(kind(), Folder_Outcome_Kind::Names_Not_Allowed);
     outcome.cancelled = true;  // a walk cut short says nothing about names or writing
     EXPECT_EQ(kind(), Folder_Outcome_Kind::Cancelled);
-    EXPECT_STREQ(Outcome_Text(Folder_Outcome_Kind::Cannot_Open), "Cannot open folder");
+    outcome.folder_failed = true;  // nothing was walked at all
+    EXPECT_EQ(kind(), Folder_Outcome_Kind::Cannot_Open);
+    EXPECT_STREQ(Outcome_Text(kind()), "Cannot open folder");
 
     EXPECT_EQ(Duration_Text(125), "2 min 05 s");
 
