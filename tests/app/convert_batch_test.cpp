@@ -1,63 +1,14 @@
 // Batch mode end to end: the program on generated folders, its report and its exit code.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
-#include "dirscan/walk_fixture.h"
+#include "batch_runner.h"
 
 namespace {
 
-std::string contents(const std::string& path) {
-    const std::vector<uint8_t> bytes = Read_File(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-struct Batch_Run {
-    int exit_code = -1;
-    std::string output;  // standard output and standard error, one stream
-    std::string errors;  // standard error alone, when asked for apart
-};
-
-class Batch : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const char* exe = std::getenv("KESTRAPOL_EXE");
-        if (!exe || !std::filesystem::exists(exe)) GTEST_SKIP() << "KESTRAPOL_EXE not set";
-        exe_ = exe;
-    }
-    // errors_apart: standard error into a file of its own (errors) instead of output.
-    // directory: the working folder of the run, when not empty.
-    Batch_Run run(const std::vector<std::string>& folders, bool errors_apart = false,
-                  const std::string& directory = {}) const {
-        std::string command = directory.empty() ? std::string() : "cd '" + directory + "' && ";
-        command += exe_;
-        for (const std::string& folder : folders) command += " '" + folder + "'";
-        const Scratch_Folder streams;
-        const std::string errors = streams.path() + "/errors";
-        Batch_Run result;
-        std::FILE* pipe = ::popen((command + (errors_apart ? " 2>'" + errors + "'" : " 2>&1")).c_str(), "r");
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.output.append(buffer, n);
-        const int status = ::pclose(pipe);
-        result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (errors_apart) result.errors = contents(errors);
-        return result;
-    }
-    static bool has(const Batch_Run& run, const std::string& text) {
-        return run.output.find(text) != std::string::npos;
-    }
-    std::string exe_;
-};
-
-Sample_Image image(const std::string& uid) {
-    Sample_Image sample;
-    sample.sop_uid = uid;
-    return sample;
-}
+Sample_Image image(const std::string& uid) { return Sample_With_UID(uid); }
+std::string contents(const std::string& path) { return File_Text(path); }
 
 }  // namespace
 
@@ -93,7 +44,7 @@ TEST_F(Batch, BothNameProblemsGiveCodeThree) {
 TEST_F(Batch, QuotedArgumentIsTakenLiterally) {
     Scratch_Folder work;
     work.add("X/IMG1", image("1.1"));
-    const Batch_Run result = run({"\"X"}, false, work.path());
+    const Batch_Run result = run({"\"X"}, Batch_Options().in(work.path()));
     EXPECT_EQ(result.exit_code, 7) << result.output;  // not 4: no folder was there to read
     EXPECT_TRUE(has(result, "Cannot open folder \"X\n")) << result.output;
     EXPECT_FALSE(std::filesystem::exists(work.path() + "/X/DICOMDIR"));
@@ -121,7 +72,7 @@ TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
     else
         std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
                                                         std::filesystem::perms::owner_exec);
-    const Batch_Run result = run({folder.path()}, true);
+    const Batch_Run result = run({folder.path()}, Batch_Options().apart());
     std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(result.exit_code, 6) << result.output;
     EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
