@@ -47,7 +47,9 @@ bool is_trace_kind(int kind) { return (kind & 0xFF) >= LOG_TRACE_1 && (kind & 0x
 }  // namespace
 
 std::string Default_Scratch_Dir() {
-    return Temporary_Folder();
+    // The system's temporary folder is everyone's: the logs go to a folder of the user's own.
+    static const std::string folder = Private_Temporary_Folder("kestrapol");
+    return folder;
 }
 
 void Log_Set_Handler(Log_Handler_Fn handler) { installed_handler.store(handler); }

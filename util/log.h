@@ -95,10 +95,13 @@ void Log_Set_Handler(Log_Handler_Fn handler);
 Log_Handler_Fn Log_Get_Handler();
 
 // Opens a log file for appending; a name without folder goes to Scratch_Dir, which is
-// created on demand. Returns nullptr when it cannot be opened.
+// created on demand. Returns nullptr when it cannot be opened. A link, a named pipe or a
+// device of that name is never opened, and the default scratch folder is used only when it
+// belongs to the user.
 std::FILE* Log_File_Open(const std::string& name);
 
-// The system temporary folder ($TMPDIR, else /tmp), ending with "/": the default Scratch_Dir.
+// The default Scratch_Dir: a folder of the user's own in the system temporary folder
+// (kestrapol-<uid> on POSIX), which no other user's folder of that name can stand in for.
 std::string Default_Scratch_Dir();
 
 // A trace begun before the configuration has said where log files go: from Log_Trace_File_Hold

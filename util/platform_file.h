@@ -48,10 +48,15 @@ void File_Close(Platform_File file);
 
 enum class File_Create {
     Replace,    // an existing file is emptied
-    Exclusive,  // fails (errno EEXIST) when the name exists in any form
+    Exclusive,  // fails (errno EEXIST) when the name exists in any form; the file is marked in
+                // use until it is closed (File_Remove_Unused leaves it alone)
 };
-// Creates path for writing. A final symbolic link is never followed.
+// Creates path for writing. A final symbolic link is never followed. A new file may be read by
+// everyone and written by its owner (rw-r--r--, less what the user's umask takes away).
 Platform_File File_Open_Write(const std::string& path, File_Create how);
+// Removes path, which file (opened by that name) is, when it is a plain file of that one name
+// and no File_Open_Write(Exclusive) of a running program holds it. true when removed.
+bool File_Remove_Unused(Platform_File file, const std::string& path);
 // Writes all count bytes (retrying short writes); false on failure.
 bool File_Write_All(Platform_File file, const void* bytes, std::size_t count);
 // Waits until what was written is on the disk.
@@ -64,6 +69,9 @@ bool File_Remove(const std::string& path);
 
 // A buffered stream (fopen modes) on a file given by name.
 std::FILE* File_Stream_Open(const std::string& path, const char* mode);
+// A stream appending to the plain file path, created (rw-------) when missing. A symbolic link,
+// a named pipe or a device of that name is never opened (nullptr, errno set).
+std::FILE* File_Stream_Append(const std::string& path);
 // A buffered stream on an open file; the stream owns it from then on (even when this fails).
 std::FILE* File_Stream_Adopt(Platform_File file, const char* mode);
 // The open file under a stream, for File_Sync.

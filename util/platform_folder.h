@@ -46,3 +46,7 @@ int Folder_Read(const std::string& folder, Folder_Item_Kind wanted, bool sizes, 
 int Path_Is_Folder(const std::string& path);
 // Creates the one folder path (its parent must exist); true when it exists afterwards.
 bool Folder_Create_One(const std::string& path);
+// Makes path (its parent must exist) a folder of this user's alone, created rwx------ when
+// missing. 0 when it is such a folder afterwards; EPERM when it exists and belongs to someone
+// else, ENOTDIR when it is a link or no folder, else the errno of the failed creation.
+int Folder_Make_Private(const std::string& path);

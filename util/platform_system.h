@@ -20,6 +20,9 @@ std::optional<std::string> Environment_Get(const char* name);
 std::string Executable_Folder();
 // The system's folder for temporary files, with its separator.
 std::string Temporary_Folder();
+// A folder of the user's own below Temporary_Folder(), named after prefix, with its separator:
+// prefix-<uid> on POSIX, where the temporary folder is shared by every user.
+std::string Private_Temporary_Folder(const std::string& prefix);
 // Where per-user configuration lives before the program's own folder name is added, with its
 // separator: $APPDATA when set; else, on POSIX, $XDG_CONFIG_HOME or ~/.config.
 std::optional<std::string> User_Configuration_Base();

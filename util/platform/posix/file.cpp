@@ -2,6 +2,7 @@
 #include "util/platform_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,8 +66,24 @@ void File_Close(Platform_File file) {
 
 Platform_File File_Open_Write(const std::string& path, File_Create how) {
     const int create = how == File_Create::Exclusive ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
-    const int fd = ::open(path.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0666);
-    return fd < 0 ? No_Platform_File : fd;
+    const int fd = ::open(path.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return No_Platform_File;
+    // The mark of a file in use: a lock the system drops when the program ends, however it ends.
+    if (how == File_Create::Exclusive) ::flock(fd, LOCK_EX | LOCK_NB);
+    return fd;
+}
+
+bool File_Remove_Unused(Platform_File file, const std::string& path) {
+    struct stat open_status {}, named {};
+    if (::fstat(descriptor(file), &open_status) != 0 || !S_ISREG(open_status.st_mode) || open_status.st_nlink != 1)
+        return false;
+    if (::flock(descriptor(file), LOCK_EX | LOCK_NB) != 0) return false;  // a running program's
+    // Still the file opened, not one made under the name since.
+    const bool same = ::lstat(path.c_str(), &named) == 0 && named.st_dev == open_status.st_dev &&
+                      named.st_ino == open_status.st_ino;
+    const bool removed = same && ::unlink(path.c_str()) == 0;
+    ::flock(descriptor(file), LOCK_UN);
+    return removed;
 }
 
 bool File_Write_All(Platform_File file, const void* bytes, std::size_t count) {
@@ -99,6 +116,19 @@ bool File_Replace(const std::string& from, const std::string& to) {
 bool File_Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 std::FILE* File_Stream_Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
+std::FILE* File_Stream_Append(const std::string& path) {
+    // Never blocking: a named pipe without a reader fails at once.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        errno = ENODEV;
+        return nullptr;
+    }
+    return File_Stream_Adopt(fd, "a");
+}
 
 std::FILE* File_Stream_Adopt(Platform_File file, const char* mode) {
     std::FILE* stream = ::fdopen(descriptor(file), mode);

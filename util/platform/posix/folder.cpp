@@ -73,3 +73,11 @@ bool Folder_Create_One(const std::string& path) {
     if (mkdir(path.c_str(), 0777) == 0) return true;
     return errno == EEXIST && Path_Is_Folder(path);
 }
+
+int Folder_Make_Private(const std::string& path) {
+    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0) return errno;
+    if (!S_ISDIR(status.st_mode)) return ENOTDIR;  // a link is never taken for the folder
+    return status.st_uid == getuid() ? 0 : EPERM;
+}

@@ -33,6 +33,10 @@ std::string Temporary_Folder() {
     return folder;
 }
 
+std::string Private_Temporary_Folder(const std::string& prefix) {
+    return Temporary_Folder() + prefix + "-" + std::to_string(getuid()) + "/";
+}
+
 std::optional<std::string> User_Configuration_Base() {
     std::optional<std::string> base = Environment_Get("APPDATA");
     if (!base) {
