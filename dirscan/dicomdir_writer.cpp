@@ -96,27 +96,36 @@ struct File_Closer {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Writes head and body into the temporary file, flushed to the disk. 0 is success, else errno.
-// opened tells whether the file was opened, and so whether it needs removing after a failure.
-int write_temporary(const std::string& temporary, const std::vector<uint8_t>& head, const Dir_Item& root,
-                    uint32_t expected, bool& opened) {
-    const Platform_File fd = File_Open_Write(temporary, File_Create::Replace);
-    if (fd == No_Platform_File) return errno;
-    opened = true;
-    std::unique_ptr<std::FILE, File_Closer> file(File_Stream_Adopt(fd, "wb"));
+// The temporary file being written: open, and so marked in use, until it has its final name.
+struct Temporary_File {
+    std::string path;  // empty when no file was made
+    std::unique_ptr<std::FILE, File_Closer> file;
+};
+
+// Writes head and body into a new temporary file in folder, flushed to the disk and left open.
+// 0 is success, else errno.
+int write_temporary(const std::string& folder, Temporary_File& temporary, const std::vector<uint8_t>& head,
+                    const Dir_Item& root, uint32_t expected) {
+    const Platform_File fd = DICOMDIR_Create_Temporary(folder, temporary.path);
+    if (fd == No_Platform_File) {
+        const int error = errno;
+        temporary.path.clear();
+        return error;
+    }
+    temporary.file.reset(File_Stream_Adopt(fd, "wb"));
+    std::FILE* file = temporary.file.get();
     if (!file) return errno;
-    std::setvbuf(file.get(), nullptr, _IOFBF, Output_Buffer_Size);
-    std::fwrite(head.data(), 1, head.size(), file.get());
+    std::setvbuf(file, nullptr, _IOFBF, Output_Buffer_Size);
+    std::fwrite(head.data(), 1, head.size(), file);
     // Records are gathered in memory and written in large blocks.
     std::vector<uint8_t> gathered;
-    DICOMDIR_Out out(file.get(), &gathered);
+    DICOMDIR_Out out(file, &gathered);
     write_body(out, root);
     out.flush();
-    if (std::fflush(file.get()) != 0 || std::ferror(file.get())) return errno ? errno : EIO;
-    const long written = std::ftell(file.get());
+    if (std::fflush(file) != 0 || std::ferror(file)) return errno ? errno : EIO;
+    const long written = std::ftell(file);
     if (written < 0 || static_cast<uint32_t>(written) != expected) return EIO;
     if (!File_Sync(fd)) return errno;
-    if (std::fclose(file.release()) != 0) return errno;
     return 0;
 }
 
@@ -151,7 +160,6 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     const std::string folder =
         node->path.empty() || Path_Is_Separator(node->path.back()) ? node->path : node->path + Path_Separator;
     const std::string path = folder + DICOMDIR_Name;
-    const std::string temporary = folder + DICOMDIR_Temporary_Name;
 
     const std::time_t now = std::time(nullptr);
     const std::tm local = Local_Time(now);
@@ -171,17 +179,15 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     const auto expected = static_cast<uint32_t>(total);
     Kestrapol_Offset(window, node, 0);
 
-    bool opened = false;
-    if (const int error = write_temporary(temporary, head, *node, expected, opened); error != 0) {
-        if (opened) File_Remove(temporary);
+    Temporary_File temporary;
+    int error = write_temporary(folder, temporary, head, *node, expected);
+    if (error == 0 && !File_Replace(temporary.path, path)) error = errno;
+    temporary.file.reset();  // from here on another run may take a file of that name for a leftover
+    if (error != 0) {
+        if (!temporary.path.empty()) File_Remove(temporary.path);
         report_failure(window, "write", path, error);
         return 0;
     }
-    if (!File_Replace(temporary, path)) {
-        const int error = errno;
-        File_Remove(temporary);
-        report_failure(window, "write", path, error);
-        return 0;
-    }
+    DICOMDIR_Remove_Leftovers(window, folder);
     return 1;
 }

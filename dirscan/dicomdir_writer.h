@@ -14,11 +14,10 @@
 #include "dicom/tag.h"
 #include "dirscan/tree.h"
 #include "util/log.h"
+#include "util/platform_file.h"
 
 inline constexpr uint32_t DICOMDIR_Fixed_Size = 58;  // (0004,1130) to the (0004,1220) header
 inline constexpr const char* DICOMDIR_Name = "DICOMDIR";
-// Written first, then renamed over DICOMDIR; its base name keeps the walk from reading it.
-inline constexpr const char* DICOMDIR_Temporary_Name = "DICOMDIR.TMP";
 
 // Computes record_size and branch_size of every node below node; returns node's branch size
 // (level 0: the sum over the patients).
@@ -28,9 +27,22 @@ uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level);
 int Kestrapol_Offset(Win_Handle window, Dir_Item* node, int level);
 
 // Writes root->path + "/DICOMDIR" (level 0; Kestrapol_Size must have run). The file is written
-// under DICOMDIR_Temporary_Name and renamed over DICOMDIR once complete, so a failure leaves any
-// earlier DICOMDIR as it was. Returns 1, or 0 after reporting why nothing was written.
+// under a temporary name of its own (DICOMDIR_Create_Temporary) and renamed over DICOMDIR once
+// complete, so a failure leaves any earlier DICOMDIR as it was, and runs side by side each
+// write a whole file (the last rename stays). Leftovers of runs that ended early are removed
+// afterwards. Returns 1, or 0 after reporting why nothing was written.
 int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level);
+
+// Temporary files: "DICOMDIR.T" and three random capital letters, so that the walk, which
+// reads no file whose base name is DICOMDIR, skips them.
+bool DICOMDIR_Is_Temporary_Name(std::string_view name);
+// Creates a new temporary file in folder (which ends with a separator), never opening one that
+// exists, and names it in path. No_Platform_File (errno set) when none could be made.
+Platform_File DICOMDIR_Create_Temporary(const std::string& folder, std::string& path);
+// Removes the temporary files in folder that runs ended before renaming: files of such a name
+// that begin as a DICOMDIR written here does and that no running program holds. A user's own
+// file of such a name stays. Returns the number removed.
+int DICOMDIR_Remove_Leftovers(Win_Handle window, const std::string& folder);
 
 // Where element bytes go: straight into file, or (with gather) gathered in memory and written to
 // file in large blocks, which spares a library call per element.

@@ -123,7 +123,7 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
     const std::vector<uint8_t> bytes = Read_File(folder.path() + "/DICOMDIR");
     EXPECT_EQ(bytes.size(), root.start + branches + 8);
-    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // the DICOMDIR alone
 
     uint32_t first = 0, last = 0;
     const std::vector<Read_Record> records = Read_Records(bytes, first, last);
@@ -168,14 +168,16 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
     Kestrapol_Size(nullptr, &root, 0);
     DICOM_Root state;
     {
-        // The temporary name taken by a folder: the file cannot even be created.
-        std::filesystem::create_directory(folder.path() + "/DICOMDIR.TMP");
+        // A folder in the DICOMDIR's place: the finished file cannot take its name.
+        const Scratch_Folder blocked;
+        blocked.add_text("DICOMDIR/KEEP", "x");
+        Dir_Item other = two_patients(blocked.path());
+        Kestrapol_Size(nullptr, &other, 0);
         Walk_Log log;
-        EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 0);
+        EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &other, nullptr, 0), 0);
         EXPECT_TRUE(log.has("Unable to write"));
         EXPECT_TRUE(log.has(std::strerror(EISDIR)));
-        EXPECT_TRUE(std::filesystem::is_directory(folder.path() + "/DICOMDIR.TMP"));
-        std::filesystem::remove(folder.path() + "/DICOMDIR.TMP");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(blocked.path()), {}), 1);  // no temporary left
     }
     {
         // A disk that fills up half-way: the file size limit stops the write.
@@ -190,7 +192,6 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(result, 0);
         EXPECT_TRUE(log.has(std::strerror(EFBIG)));
-        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
     }
     {
         // Records past 4 GiB: offsets could not reach them, so nothing is written.
@@ -202,8 +203,8 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 0);
         EXPECT_TRUE(log.has("Unable to write " + folder.path() + "/DICOMDIR"));
         EXPECT_TRUE(log.has("its offsets stop at 4 GiB"));
-        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/DICOMDIR.TMP"));
     }
     const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
     EXPECT_EQ(std::string(old.begin(), old.end()), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary left
 }
