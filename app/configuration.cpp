@@ -1,6 +1,7 @@
 // Reading Kestrapol.ini.
 #include "app/configuration.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -167,7 +168,13 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
 int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name) {
     Log_Message(window, LOG_TRACE_1, "in Configuration_Read(path=%s,name=%s)", path.c_str(), name.c_str());
     const std::string file = path + name;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(File_Stream_Open(file, "r"), std::fclose);
+    // Only a plain file is read: a named pipe of that name would hold start-up forever.
+    const Platform_File opened = File_Open_Read(file, Open_Never_Block | Open_Plain_Only);
+    if (opened == No_Platform_File) {
+        if (errno == ENODEV || errno == EISDIR) Log_Message(window, LOG_TRACE_1, "%s is no plain file", file.c_str());
+        return 0;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(File_Stream_Adopt(opened, "r"), std::fclose);
     if (!in) return 0;
     Log_Message(window, LOG_REPORT, "Reading: \x01%s", file.c_str());
     bool lists_replaced = false;

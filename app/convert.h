@@ -25,7 +25,7 @@ struct Folder_Outcome {
     bool cancelled = false;     // the walk was cancelled: no DICOMDIR
     int patients = 0, studies = 0, series = 0, images = 0;  // tree nodes made
     double seconds = 0;         // time taken
-    bool folder_failed = false; // the folder cannot be opened or listed: no DICOMDIR
+    bool folder_failed = false; // the folder, or one below it, cannot be opened or listed: no DICOMDIR
 };
 
 // The per-folder procedure shared by batch mode and the worker thread: walk, warnings,

@@ -73,7 +73,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
         return outcome;
     }
     name_flags = 0;
-    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
+    nb_files = nb_unlisted = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
     const std::string suffix = folder_suffix(folder, name_folder);
 
@@ -89,7 +89,9 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
         report_aborted(window, suffix, &folder);
         return outcome;
     }
-    if (name_flags & (Name_Too_Long | Name_Bad_Character)) {
+    // A folder below that could not be listed: a DICOMDIR would look complete without its files.
+    outcome.folder_failed = nb_unlisted > 0;
+    if (outcome.folder_failed || (name_flags & (Name_Too_Long | Name_Bad_Character))) {
         report_name_problems(window, name_flags);
         report_aborted(window, suffix);
         return outcome;

@@ -62,7 +62,9 @@ bool File_Source::open_descriptor(const std::string& path, Platform_File folder,
     held_length_ = 0;
     buffer_offset_ = 0;
     ++system_calls_;
-    fd_ = name != nullptr ? File_Open_Read_In(folder, name, path) : File_Open_Read(path);
+    // A named pipe or device put where a file was listed never holds the reader up.
+    const unsigned flags = Open_Never_Block | Open_Plain_Only;
+    fd_ = name != nullptr ? File_Open_Read_In(folder, name, path, flags) : File_Open_Read(path, flags);
     return fd_ != No_Platform_File;
 }
 

@@ -90,7 +90,8 @@ public:
     File_Source(const File_Source&) = delete;
     File_Source& operator=(const File_Source&) = delete;
 
-    // Opens path and takes its size. false with errno set on failure.
+    // Opens path and takes its size. false with errno set on failure; only a plain file is
+    // opened (errno ENODEV or EISDIR otherwise), and a named pipe never blocks the call.
     bool open(const std::string& path);
     // The same for a plain file, reading its first buffer at once: a file shorter than the
     // buffer tells its size by the short read and costs no status query.

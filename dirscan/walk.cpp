@@ -12,6 +12,8 @@
 
 uint8_t name_flags = 0;
 int32_t nb_files = 0;
+int32_t nb_unlisted = 0;
+void (*Kestrapol_Files_Listed)(const std::string& folder, const Dir_List& files) = nullptr;
 
 namespace {
 
@@ -58,7 +60,12 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
     } closer{source};
     if (prefix == Scan_Prefix::Unreadable) {
         const int error = prepared ? prepared->error : errno;
-        if (!(prepared ? prepared->opened : source.is_open())) {
+        const bool opened = prepared ? prepared->opened : source.is_open();
+        if (!opened && (error == ENODEV || error == EISDIR)) {
+            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: %s is no plain file", path.c_str());
+            return 0;
+        }
+        if (!opened) {
             Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
             Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
             Log_Error_Line(window, "\x02\t\t\t file: (%s)", path.c_str());
@@ -119,6 +126,16 @@ private:
     Read_Ahead* helpers_ = nullptr;
 };
 
+// A folder whose list could not be had (errno says why): its files would be missing from the
+// DICOMDIR, which the driver then does not write. Returns 0 files.
+int unlisted(Win_Handle window, const std::string& path) {
+    const int error = errno;
+    Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Cannot list folder %s", path.c_str());
+    Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
+    ++nb_unlisted;
+    return 0;
+}
+
 // The folder branch of Kestrapol_Analyze.
 int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                    Progress_Window* progress) {
@@ -128,15 +145,18 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
     const std::string inner = indent + "    ";
     int total = 0;
 
-    if (std::optional<Dir_List> dirs = Directory_Get_Dirs(path)) {
-        for (const Dir_Entry& entry : *dirs) {
-            if (Progress_Cancelled(progress)) return 0;
-            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: sub-directory:%s", entry.Name.c_str());
-            if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
-            total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
-        }
+    std::optional<Dir_List> dirs = Directory_Get_Dirs(path);
+    if (!dirs) return unlisted(window, path);
+    for (const Dir_Entry& entry : *dirs) {
+        if (Progress_Cancelled(progress)) return 0;
+        Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: sub-directory:%s", entry.Name.c_str());
+        if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
+        total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
     }
-    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
+    std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false);
+    if (!files) return total + unlisted(window, path);
+    if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(path, *files);
+    {
         const Directory_Handle folder(path);
         const Files_Ahead files_ahead(*files, folder.handle());
         Read_Ahead* const ahead = files_ahead.helpers();

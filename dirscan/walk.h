@@ -7,11 +7,13 @@
 
 #include "dirscan/progress.h"
 #include "dirscan/tree.h"
+#include "util/directory.h"
 #include "util/log.h"
 
 // Summary of the folder being walked, cleared by the driver before each folder.
 extern uint8_t name_flags;  // 2: a name longer than 8 characters; 4: a character not allowed
 extern int32_t nb_files;    // DICOM files read
+extern int32_t nb_unlisted; // folders below that could not be listed: the walk is incomplete
 
 inline constexpr uint8_t Name_Too_Long = 2;
 inline constexpr uint8_t Name_Bad_Character = 4;
@@ -20,7 +22,9 @@ inline constexpr uint8_t Name_Bad_Character = 4;
 int Kestrapol_Count(const std::string& path, Progress_Window* progress);
 
 // Reads every DICOM file at or below path into the tree below dir_list (sub-folders before
-// files, each in name order). Returns the number of DICOM files read; 0 when cancelled.
+// files, each in name order). Returns the number of DICOM files read; 0 when cancelled. A
+// folder that cannot be listed is reported and counted in nb_unlisted; a listed file that turns
+// out to be no plain file when it is opened (a named pipe, a device) is skipped with a trace line.
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                       Progress_Window* progress);
 
@@ -32,3 +36,7 @@ int Kestrapol_Name_Check(Win_Handle window, const std::string& name);
 // The same for a name whose components are separated by separator; a backslash is then a
 // character like any other (not allowed). The warning shows "\" between components.
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name, char separator);
+
+// Called, when set, with each folder's list of files before they are read: a seam for tests
+// that change the folder between listing and reading.
+extern void (*Kestrapol_Files_Listed)(const std::string& folder, const Dir_List& files);
