@@ -7,7 +7,8 @@ import os
 import warnings
 
 from pydicom.dataset import Dataset, FileMetaDataset
-from pydicom.uid import ExplicitVRBigEndian, ExplicitVRLittleEndian, ImplicitVRLittleEndian
+from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
+                         ImplicitVRLittleEndian)
 
 warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
 
@@ -69,6 +70,7 @@ def patch(path, old, new):
 def write_messy(folder):
     files = {}
     files["GOOD/IMG1"] = dataset(1)
+    files["DEFLATE/IMG1"] = dataset(2, DeflatedExplicitVRLittleEndian)
     files["BIGEND/IMG1"] = dataset(3, ExplicitVRBigEndian)
     files["UNNAME/IMG1"] = dataset(4, PatientName=None)
     files["UNNAME/IMG1"].add_new(0x00100010, "UN", b"DOE^UN")
