@@ -17,33 +17,21 @@ TEST(ValueCheck, ByVrLengthCharactersAndMultiplicity) {
         std::size_t kept;  // length kept of a valid value
     } cases[] = {
         {"UL", std::string(10, 'x'), false, 0},  // 10 bytes are no whole number of 4-byte values
-        {"UL", std::string(8, 'x'), true, 8},
-        {"US", "\x01", false, 0},
         {"FD", std::string(16, '\0'), true, 16},
         {"OB", "\x01\x02\x03", true, 3},
         {"XY", "anything", true, 8},  // a VR without rules
         {"UI", std::string("1.2.840.10008.1.2.2 "), true, 19},  // a blank where a zero byte belongs
-        {"UI", std::string("1.2.3\0", 6), true, 5},
         {"UI", "1.2.ab", false, 0},
         {"UI", std::string(65, '1'), false, 0},
-        {"UI", "1.2\\1.3", true, 7},
         {"CS", "ORIGINAL\\PRIMARY ", true, 16},
         {"CS", "mr", false, 0},
-        {"CS", "ABCDEFGHIJKLMNOPQ", false, 0},  // 17 characters
-        {"DA", "20240105", true, 8},
         {"DA", "970512", false, 0},  // old syntax: the cleanup would rewrite it
-        {"DA", "2024.01.05", false, 0},
-        {"TM", "100507.25 ", true, 9},
         {"TM", "10:05:07", false, 0},
-        {"IS", "-12\\3", true, 5},
         {"IS", "3000000000", false, 0},
-        {"DS", "1.5E3", true, 5},
         {"LO", "Clinic\x1b$B", true, 9},  // the escape of a character set switch
         {"LO", "two\nlines", false, 0},
         {"LT", "two\r\nlines", true, 10},
-        {"PN", "DOE^JANE", true, 8},
         {"SH", std::string(17, 'A'), false, 0},
-        {"AS", "045Y", true, 4},
         {"AS", "45Y", false, 0},
         {"SH", "   ", true, 0},  // nothing but padding: empty
     };
