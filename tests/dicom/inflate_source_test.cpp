@@ -34,10 +34,6 @@ TEST(InflateSource, ReadsAcrossItsWindowAndStepsBackWithinItsHistory) {
     file.seek(Plain_Head);
     Inflate_Source source(file);
     EXPECT_EQ(source.tell(), Plain_Head);  // positions go on from the file's
-    EXPECT_GT(source.size(), Plain_Head + sample.data.size());  // a bound until the end is met
-
-    std::vector<uint8_t> head(100);
-    ASSERT_EQ(source.read(head.data(), 100), 100);
     source.seek(Plain_Head + 3 * Inflate_Source::Window);  // passed over, as a long value is
     std::vector<uint8_t> later(4);
     ASSERT_EQ(source.read(later.data(), 4), 4);
