@@ -30,4 +30,4 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node);
 // Formats a description into node (a non-empty text replaces it, an empty one removes it);
 // vr, when not 0, becomes its vr_def. Returns 1.
 int DICOM_Attribute_Describe(Win_Handle window, DICOM_Tag* node, uint16_t vr, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
+    LOG_PRINTF_FORMAT(4, 5);

@@ -16,8 +16,9 @@ struct Process_Dictionary {
     NEMA_db_Dictionary table;
 };
 
-// Constant-initialised: a lookup does not test a first-use guard.
-constinit Process_Dictionary The_Dictionary;
+// A global, not a function's static: a lookup does not test a first-use guard. (Constant-
+// initialised where the mutex is; with Windows threads its constructor runs before main.)
+Process_Dictionary The_Dictionary;
 
 Process_Dictionary& Dictionary() { return The_Dictionary; }
 

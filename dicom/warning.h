@@ -9,4 +9,4 @@ inline constexpr const char DICOM_Warning_Prefix[] = "    \xF1\x05WARNING:\x02 "
 
 // Logs one library warning with kind DICOM_Warning_Kind; printf-style text after the prefix.
 // Returns what Log_Message returns.
-int DICOM_Warning(Win_Handle window, const char* format, ...) __attribute__((format(printf, 2, 3)));
+int DICOM_Warning(Win_Handle window, const char* format, ...) LOG_PRINTF_FORMAT(2, 3);

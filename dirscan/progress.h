@@ -8,6 +8,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "util/log.h"
+
 class Progress_Window {
 public:
     virtual ~Progress_Window() = default;
@@ -27,7 +29,7 @@ inline void Progress_Show(Progress_Window* progress) {
 }
 
 inline void Progress_Text(Progress_Window* progress, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+    LOG_PRINTF_FORMAT(2, 3);
 inline void Progress_Text(Progress_Window* progress, const char* format, ...) {
     if (!progress) return;
     char line[2048];

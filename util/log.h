@@ -9,6 +9,14 @@
 #include <cstdio>
 #include <string>
 
+// printf-style checking of a function's format (argument f) and its values (from argument a).
+// MinGW checks the format of Microsoft's library unless told the program formats as C99 does.
+#ifdef __MINGW32__
+#define LOG_PRINTF_FORMAT(f, a) __attribute__((format(gnu_printf, f, a)))
+#else
+#define LOG_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#endif
+
 // Opaque handle of the main window: owner of message boxes, receiver of thread lines.
 // Batch mode and the tests pass nullptr.
 using Win_Handle = void*;
@@ -69,11 +77,11 @@ inline constexpr std::size_t Log_Buffer_Size = 10224;
 // printf-style report. Returns 1, except for LOG_QUESTION (1 = Yes, 0 = No).
 // Trace kinds above the current level return at once without formatting.
 int Log_Message(Win_Handle window, int kind, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
+    LOG_PRINTF_FORMAT(3, 4);
 
 // Message box kinds (LOG_BOX_INFO, LOG_BOX_WARNING, LOG_BOX_ERROR) take a caption first.
 int Log_Box(Win_Handle window, int kind, const char* caption, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
+    LOG_PRINTF_FORMAT(4, 5);
 
 // The two lines every allocation failure reports: where, then what.
 // how is "malloc", "calloc" or "realloc"; for "strdup" use Log_Memory_Error_Strdup.

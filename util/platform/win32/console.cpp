@@ -1,0 +1,43 @@
+// Consoles on Windows: the one the program was started from, a new one for a trace, and colour
+// through the console's escape sequences where it understands them.
+#include <io.h>
+#include <windows.h>
+
+#include <cstdio>
+
+#include "util/platform_system.h"
+
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+
+namespace {
+
+bool has_handle(DWORD which) {
+    const HANDLE handle = GetStdHandle(which);
+    return handle != nullptr && handle != INVALID_HANDLE_VALUE;
+}
+
+// Points a standard stream that has nowhere to go at the console.
+void reopen_at_console(DWORD which, std::FILE* stream) {
+    if (has_handle(which) && _fileno(stream) >= 0 && _get_osfhandle(_fileno(stream)) >= 0) return;
+    if (std::freopen("CONOUT$", "w", stream)) std::setvbuf(stream, nullptr, _IONBF, 0);
+}
+
+}  // namespace
+
+bool Console_Supports_Colour(std::FILE* stream) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return false;  // a file or a pipe
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+           SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+void Console_Attach(bool create_when_missing) {
+    // Output already going somewhere (a console, a file, a pipe) stays there.
+    if (has_handle(STD_OUTPUT_HANDLE) && has_handle(STD_ERROR_HANDLE)) return;
+    if (!AttachConsole(ATTACH_PARENT_PROCESS) && !(create_when_missing && AllocConsole())) return;
+    reopen_at_console(STD_OUTPUT_HANDLE, stdout);
+    reopen_at_console(STD_ERROR_HANDLE, stderr);
+}

@@ -1,0 +1,77 @@
+// The process on Windows: the wide command line, environment, folders and local time.
+#include "util/platform_system.h"
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
+
+#include "util/platform/win32/wide.h"
+
+const char* const Fallback_Install_Folder = "c:\\Program Files\\Corvanthis\\";
+
+std::vector<std::string> Platform_Arguments(int, char**) {
+    // The wide command line, split by the system's rules and without wildcard expansion: names
+    // outside the code page and names with "*" or "?" arrive as written.
+    std::vector<std::string> arguments;
+    int count = 0;
+    if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i) arguments.push_back(Wide_To_Utf8(wide[i]));
+        LocalFree(wide);
+    }
+    return arguments;
+}
+
+std::optional<std::string> Environment_Get(const char* name) {
+    const std::wstring wide_name = Utf8_To_Wide(name);
+    std::wstring value(256, L'\0');
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableW(wide_name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (length == 0) {
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < value.size()) {
+            value.resize(length);
+            return Wide_To_Utf8(value);
+        }
+        value.resize(length);
+    }
+}
+
+std::string Executable_Folder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    std::string executable = Wide_To_Utf8(path);
+    if (executable.starts_with("\\\\?\\UNC\\")) executable = "\\\\" + executable.substr(8);
+    else if (executable.starts_with("\\\\?\\")) executable = executable.substr(4);
+    return executable.substr(0, executable.find_last_of("\\/") + 1);
+}
+
+std::string Temporary_Folder() {
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = GetTempPathW(MAX_PATH + 1, path);
+    std::string folder = length > 0 && length <= MAX_PATH ? Wide_To_Utf8({path, length}) : std::string("C:\\Temp\\");
+    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
+    return folder;
+}
+
+std::optional<std::string> User_Configuration_Base() {
+    std::optional<std::string> base = Environment_Get("APPDATA");
+    if (!base) return std::nullopt;
+    return *base + "\\";
+}
+
+std::tm Local_Time(std::time_t when) {
+    std::tm parts{};
+    localtime_s(&parts, &when);
+    return parts;
+}
