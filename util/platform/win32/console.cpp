@@ -13,6 +13,8 @@
 
 namespace {
 
+HANDLE handle_of(std::FILE* stream) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))); }
+
 bool has_handle(DWORD which) {
     const HANDLE handle = GetStdHandle(which);
     return handle != nullptr && handle != INVALID_HANDLE_VALUE;
@@ -27,7 +29,7 @@ void reopen_at_console(DWORD which, std::FILE* stream) {
 }  // namespace
 
 bool Console_Supports_Colour(std::FILE* stream) {
-    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    const HANDLE handle = handle_of(stream);
     DWORD mode = 0;
     if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return false;  // a file or a pipe
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
@@ -40,4 +42,16 @@ void Console_Attach(bool create_when_missing) {
     if (!AttachConsole(ATTACH_PARENT_PROCESS) && !(create_when_missing && AllocConsole())) return;
     reopen_at_console(STD_OUTPUT_HANDLE, stdout);
     reopen_at_console(STD_ERROR_HANDLE, stderr);
+}
+
+bool Streams_Share_Target(std::FILE* a, std::FILE* b) {
+    const HANDLE first = handle_of(a), second = handle_of(b);
+    if (first == INVALID_HANDLE_VALUE || second == INVALID_HANDLE_VALUE) return false;
+    if (first == second) return true;
+    DWORD mode = 0;
+    if (GetConsoleMode(first, &mode) && GetConsoleMode(second, &mode)) return true;  // the one console
+    BY_HANDLE_FILE_INFORMATION one{}, other{};
+    if (!GetFileInformationByHandle(first, &one) || !GetFileInformationByHandle(second, &other)) return false;
+    return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
+           one.nFileIndexLow == other.nFileIndexLow;
 }
