@@ -17,6 +17,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# zlib too: its static library, not the import library of zlib1.dll.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Test programs and build-time helpers run under Wine.
 # Debian's wine64 loader itself: the "wine" script warns at every start that wine32 is missing.

@@ -8,6 +8,7 @@
 #include "dirscan/read_ahead.h"
 #include "dirscan/scan_read.h"
 #include "util/directory.h"
+#include "util/platform_folder.h"
 #include "util/system_error.h"
 
 uint8_t name_flags = 0;
@@ -27,10 +28,10 @@ std::string relative_name(const std::string& folder, const std::string& path) {
 }
 
 // The listed name in the form DICOM media give it ("\" between components), in place. A
-// backslash inside a listed name would then pass for a separator: such a name is also kept
-// in listed, to be checked as listed.
+// backslash inside a listed name (where "/" alone separates) would then pass for a separator:
+// such a name is also kept in listed, to be checked as listed.
 void to_media_name(std::string& name, std::string& listed) {
-    if (name.find('\\') != std::string::npos) listed = name;
+    if (Path_Separator == '/' && name.find('\\') != std::string::npos) listed = name;
     for (char& c : name)
         if (c == '/') c = '\\';
 }

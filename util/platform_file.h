@@ -25,12 +25,12 @@ enum File_Open_Flags : unsigned {
 // Opens path for reading.
 Platform_File File_Open_Read(const std::string& path, unsigned flags = Open_Default);
 
-// A folder held open so that its files open by name inside it (File_Open_Read_In) without the
-// system walking the folders of their paths again. No_Platform_File where the system offers no
-// such opening or the folder cannot be opened: the files then open by path.
+// A folder held open for listing, so that its files open by name inside it (File_Open_Read_In)
+// without the system walking the folders of their paths again. No_Platform_File (errno set)
+// when it cannot be opened for listing; its files then open by path.
 Platform_File Folder_Open(const std::string& path);
 // Opens name in folder (Folder_Open) for reading; path names the same file and is opened instead
-// when folder is No_Platform_File.
+// when folder is No_Platform_File, or where the system opens files by path only (Windows).
 Platform_File File_Open_Read_In(Platform_File folder, const char* name, const std::string& path,
                                 unsigned flags = Open_Default);
 

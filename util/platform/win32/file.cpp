@@ -38,8 +38,19 @@ Platform_File File_Open_Read(const std::string& path, unsigned flags) {
     return file_of(handle);
 }
 
-// Files open by path: a relative open would need the native interface underneath Win32.
-Platform_File Folder_Open(const std::string&) { return No_Platform_File; }
+// Open for listing, which tells whether the folder can be listed; its files still open by path
+// (Win32 has no opening relative to a folder).
+Platform_File Folder_Open(const std::string& path) {
+    const HANDLE handle = CreateFileW(Wide_Path(path.empty() ? "." : path).c_str(), FILE_LIST_DIRECTORY, Share_All,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return failed();
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(handle, &information) && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return file_of(handle);
+    CloseHandle(handle);
+    errno = ENOTDIR;
+    return No_Platform_File;
+}
 
 Platform_File File_Open_Read_In(Platform_File, const char*, const std::string& path, unsigned flags) {
     return File_Open_Read(path, flags);
@@ -74,11 +85,39 @@ void File_Close(Platform_File file) {
 }
 
 Platform_File File_Open_Write(const std::string& path, File_Create how) {
-    const DWORD disposition = how == File_Create::Exclusive ? CREATE_NEW : CREATE_ALWAYS;
-    // A final symbolic link is opened as itself, not followed.
-    const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+    const bool exclusive = how == File_Create::Exclusive;
+    // A new file may be renamed while held (deletion shared); holding it for writing is what marks
+    // it in use (File_Remove_Unused). A final symbolic link is opened as itself, not followed.
+    const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), GENERIC_WRITE,
+                                      exclusive ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ, nullptr,
+                                      exclusive ? CREATE_NEW : CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     return handle == INVALID_HANDLE_VALUE ? failed() : file_of(handle);
+}
+
+bool File_Remove_Unused(Platform_File file, const std::string& path) {
+    BY_HANDLE_FILE_INFORMATION open_file{};
+    if (!GetFileInformationByHandle(handle_of(file), &open_file) || open_file.nNumberOfLinks != 1 ||
+        (open_file.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return false;
+    // Opening without sharing writes fails while a running program holds the file for writing.
+    const HANDLE named = CreateFileW(Wide_Path(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (named == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION named_file{};
+    // Still the file opened, not one made under the name since.
+    bool removed = GetFileInformationByHandle(named, &named_file) &&
+                   named_file.dwVolumeSerialNumber == open_file.dwVolumeSerialNumber &&
+                   named_file.nFileIndexHigh == open_file.nFileIndexHigh &&
+                   named_file.nFileIndexLow == open_file.nFileIndexLow;
+    if (removed) {
+        FILE_DISPOSITION_INFO disposition{};
+        disposition.DeleteFile = TRUE;
+        removed = SetFileInformationByHandle(named, FileDispositionInfo, &disposition, sizeof disposition);
+    }
+    CloseHandle(named);
+    return removed;
 }
 
 bool File_Write_All(Platform_File file, const void* bytes, std::size_t count) {
@@ -104,8 +143,16 @@ bool File_Sync(Platform_File file) {
 
 bool File_Replace(const std::string& from, const std::string& to) {
     // Fails, leaving to as it was, when to is read-only or open in a program that does not share
-    // deletion.
-    if (MoveFileExW(Wide_Path(from).c_str(), Wide_Path(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // deletion. (The read-only test is made here too: not every implementation of the call
+    // refuses to replace such a file.)
+    const std::wstring target = Wide_Path(to);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        errno = EACCES;
+        return false;
+    }
+    if (MoveFileExW(Wide_Path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     Errno_From_Last_Error();
     return false;
@@ -119,6 +166,24 @@ bool File_Remove(const std::string& path) {
 
 std::FILE* File_Stream_Open(const std::string& path, const char* mode) {
     return _wfopen(Wide_Path(path).c_str(), Utf8_To_Wide(mode).c_str());
+}
+
+std::FILE* File_Stream_Append(const std::string& path) {
+    // Plain files only: a link of that name is opened as itself and then refused.
+    const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        Errno_From_Last_Error();
+        return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &information) ||
+        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+        CloseHandle(handle);
+        errno = ENODEV;
+        return nullptr;
+    }
+    return File_Stream_Adopt(file_of(handle), "a");
 }
 
 std::FILE* File_Stream_Adopt(Platform_File file, const char* mode) {

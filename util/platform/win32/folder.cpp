@@ -92,3 +92,13 @@ bool Folder_Create_One(const std::string& path) {
     if (!exists) Errno_From_Last_Error();
     return exists;
 }
+
+// The temporary folder is the user's own on Windows: nothing but the folder itself to check.
+int Folder_Make_Private(const std::string& path) {
+    if (!CreateDirectoryW(Wide_Path(path).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        return Errno_From_Last_Error();
+    const DWORD attributes = GetFileAttributesW(Wide_Path(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Errno_From_Last_Error();
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ENOTDIR;
+    return 0;
+}

@@ -64,6 +64,9 @@ std::string Temporary_Folder() {
     return folder;
 }
 
+// Windows gives each user a temporary folder of their own.
+std::string Private_Temporary_Folder(const std::string& prefix) { return Temporary_Folder() + prefix + "\\"; }
+
 std::optional<std::string> User_Configuration_Base() {
     std::optional<std::string> base = Environment_Get("APPDATA");
     if (!base) return std::nullopt;
