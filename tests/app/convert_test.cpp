@@ -31,15 +31,24 @@ protected:
     Walk_Log log;
 };
 
-class Cancelled final : public Progress_Window {
+// Records what the worker shows; cancels when asked more than cancel_at times (never when -1).
+class Recorder final : public Progress_Window {
 public:
+    explicit Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
     void show() override {}
-    void text(const char*) override {}
-    void set(int) override {}
-    void add(int) override {}
-    void range(int) override {}
-    bool cancelled() const override { return true; }
-    void close() override {}
+    void text(const char* line) override { lines.emplace_back(line); }
+    void set(int value) override { position = value; }
+    void add(int delta) override { position += delta; }
+    void range(int value) override { maximum = value; }
+    bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
+    void close() override { closed = true; }
+    std::vector<std::string> lines;
+    int position = -1, maximum = -1;
+    bool closed = false;
+
+private:
+    int cancel_at_;
+    mutable int asked_ = 0;
 };
 
 }  // namespace
@@ -84,7 +93,7 @@ TEST_F(Convert, FileNamedAsAFolderIsRefused) {
 TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
-    Cancelled progress;
+    Recorder progress(0);
     const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path(), &progress);
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_FALSE(outcome.written);
@@ -105,30 +114,6 @@ TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     Convert_Folder(nullptr, empty.path(), nullptr, true);
     EXPECT_TRUE(lines[lines.size() - 2].second.ends_with(" Images\xF0\x02 in \x01" + empty.path()));
 }
-
-namespace {
-
-// Records what the worker shows; cancels once count() has been asked cancel_at times.
-class Recorder final : public Progress_Window {
-public:
-    explicit Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
-    void show() override {}
-    void text(const char* line) override { lines.emplace_back(line); }
-    void set(int value) override { position = value; }
-    void add(int delta) override { position += delta; }
-    void range(int value) override { maximum = value; }
-    bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
-    void close() override { closed = true; }
-    std::vector<std::string> lines;
-    int position = -1, maximum = -1;
-    bool closed = false;
-
-private:
-    int cancel_at_;
-    mutable int asked_ = 0;
-};
-
-}  // namespace
 
 TEST_F(Convert, WorkerCountsConvertsAndCloses) {
     Scratch_Folder first, second;

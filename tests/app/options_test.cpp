@@ -1,7 +1,7 @@
+// The command line: options as they are met, folders taken literally, the first unknown option.
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -9,68 +9,43 @@
 
 namespace {
 
-struct Args {
-    explicit Args(std::initializer_list<const char*> list) : text(list.begin(), list.end()) {
+TEST(CommandLine, OptionsAndFolders) {
+    using Words = std::vector<std::string>;
+    const struct {
+        Words args;
+        int trace;
+        Words folders;
+        bool window = false;
+        std::string unknown = "";
+    } cases[] = {
+        {{"-v", "-t", "3"}, 3, {}},  // the later option wins
+        {{"-t", "3", "-v"}, 5, {}},
+        {{"-T", "-1"}, -1, {}},
+        {{"-v", "-t"}, 0, {}},                      // no value left: 0
+        {{"-verbose", "/data/a"}, 5, {"/data/a"}},  // only the second character counts,
+        {{"-t5", "/data/images"}, 0, {}},           // so the folder is taken as the value
+        // The shell has taken the quotes it meant: those left belong to the names.
+        {{"/b", "-v", "\"/my images\"", "\"X", "", "/a"}, 5, {"/b", "\"/my images\"", "\"X", "", "/a"}},
+        {{"/a", "-x", "-v", "/b"}, 0, {"/a"}, false, "-x"},  // stops at once
+        {{"-"}, 0, {}, false, "-"},
+        {{"-w", "/a", "/b c"}, 0, {"/a", "/b c"}, true},  // the folders make one drop
+        {{"-W"}, 0, {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        Words text = c.args;
         text.insert(text.begin(), "kestrapol");
-        for (std::string& t : text) pointers.push_back(t.data());
+        std::vector<char*> argv;
+        for (std::string& word : text) argv.push_back(word.data());
+        Trace_Level = 0;
+        const Command_Line line = Parse_Command_Line(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(Trace_Level, c.trace);
+        EXPECT_EQ(line.folders, c.folders);
+        EXPECT_EQ(line.window, c.window);
+        EXPECT_EQ(line.unknown_option, !c.unknown.empty());
+        EXPECT_EQ(line.unknown_token, c.unknown);
     }
-    int argc() const { return static_cast<int>(pointers.size()); }
-    char** argv() { return pointers.data(); }
-    std::vector<std::string> text;
-    std::vector<char*> pointers;
-};
-
-Command_Line parse(std::initializer_list<const char*> list) {
     Trace_Level = 0;
-    Args args(list);
-    return Parse_Command_Line(args.argc(), args.argv());
-}
-
-TEST(CommandLine, LaterOptionWins) {
-    parse({"-v", "-t", "3"});
-    EXPECT_EQ(Trace_Level, 3);
-    parse({"-t", "3", "-v"});
-    EXPECT_EQ(Trace_Level, 5);
-    parse({"-T", "-1"});
-    EXPECT_EQ(Trace_Level, -1);
-    parse({"-t", "257"});  // low 8 bits
-    EXPECT_EQ(Trace_Level, 1);
-    parse({"-t", " 7x"});
-    EXPECT_EQ(Trace_Level, 7);
-    parse({"-v", "-t"});  // no value left: 0
-    EXPECT_EQ(Trace_Level, 0);
-}
-
-TEST(CommandLine, OnlyTheSecondCharacterCounts) {
-    Command_Line line = parse({"-verbose", "/data/a"});
-    EXPECT_EQ(Trace_Level, 5);
-    EXPECT_EQ(line.folders, std::vector<std::string>{"/data/a"});
-    line = parse({"-t5", "/data/images"});  // the folder is taken as the value
-    EXPECT_EQ(Trace_Level, 0);
-    EXPECT_TRUE(line.folders.empty());
-}
-
-// The shell has taken the quotes it meant: those left belong to the names.
-TEST(CommandLine, FoldersKeepTheirOrderAndAreTakenLiterally) {
-    Command_Line line = parse({"/b", "-v", "\"/my images\"", "\"X", "", "/a"});
-    EXPECT_FALSE(line.unknown_option);
-    EXPECT_EQ(line.folders, (std::vector<std::string>{"/b", "\"/my images\"", "\"X", "", "/a"}));
-}
-
-TEST(CommandLine, UnknownOptionStopsAtOnce) {
-    Command_Line line = parse({"/a", "-x", "-v", "/b"});
-    EXPECT_TRUE(line.unknown_option);
-    EXPECT_EQ(line.unknown_token, "-x");
-    EXPECT_EQ(Trace_Level, 0);
-    EXPECT_EQ(parse({"-"}).unknown_token, "-");
-}
-
-TEST(CommandLine, WindowOptionKeepsTheFoldersForOneDrop) {
-    Command_Line line = parse({"-w", "/a", "/b c"});
-    EXPECT_TRUE(line.window);
-    EXPECT_EQ(line.folders, (std::vector<std::string>{"/a", "/b c"}));
-    EXPECT_TRUE(parse({"-W"}).window);
-    EXPECT_FALSE(parse({"/a"}).window);
 }
 
 // The desktop's "Open with" runs the entry on a folder: it must open the window, and the
