@@ -97,14 +97,6 @@ TEST_F(Tree, MissingKeysRefuseTheFileButKeepUpperNodes) {
     EXPECT_TRUE(log.has("Missing Patient Name tag (0010,0010) in D"));
 }
 
-TEST_F(Tree, DuplicateImageKeepsTheFirstFile) {
-    add({}, "FIRST");
-    EXPECT_EQ(add({}, "SECOND"), 1);
-    EXPECT_EQ(nb_images, 1);
-    EXPECT_TRUE(log.has("Duplicate Image (FIRST /vs/ SECOND)"));
-    EXPECT_EQ(root.child[0].child[0].child[0].child[0].file_name, "FIRST");
-}
-
 TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     Kestrapol_Tag_Lists.study.group = {0x0008, 0x0010};
     Kestrapol_Tag_Lists.study.element = {0x1030, 0x1000};  // the second is in no file
@@ -129,13 +121,16 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
 }
 
-// The index must answer like a search from the front, also with many siblings.
-TEST_F(Tree, ManyImagesInOneSeries) {
+// A duplicate image keeps the first file; the index must find it like a search from the front,
+// also among many siblings.
+TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
     for (int i = 0; i < 3000; ++i) add({.image = ("1.2.1.1." + std::to_string(i)).c_str()}, "I" + std::to_string(i));
-    add({.image = "1.2.1.1.1500"}, "AGAIN");
+    EXPECT_EQ(add({.image = "1.2.1.1.1500"}, "AGAIN"), 1);
     EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
+    EXPECT_EQ(nb_images, 3000);
     const Dir_Item& series = root.child[0].child[0].child[0];
     ASSERT_EQ(series.nb_child(), 3000);
+    EXPECT_EQ(series.child[1500].file_name, "I1500");
     EXPECT_EQ(series.child[2999].file_name, "I2999");
     Kestrapol_Tree_Release(&root);
     EXPECT_EQ(root.nb_child(), 0);
