@@ -48,28 +48,25 @@ TEST(StringToken, EachThreadCutsItsOwnText) {
     EXPECT_EQ(seen_b, (std::vector<std::string>{"1", "2", "3", "4"}));
 }
 
-TEST(StringUnquote, RemovesOnePairOnly) {
-    char quoted[] = "\"My Images\"";
-    EXPECT_STREQ(String_Unquote(quoted), "My Images");
-    char open_only[] = "\"abc";
-    EXPECT_STREQ(String_Unquote(open_only), "abc");
-    char lone[] = "\"";
-    EXPECT_STREQ(String_Unquote(lone), "");
-    char inner[] = "a\"b\"";
-    EXPECT_STREQ(String_Unquote(inner), "a\"b\"");
-    std::string twice = "\"\"x\"\"";
-    EXPECT_EQ(String_Unquote(twice), "\"x\"");
-    std::string too_long = "\"" + std::string(1023, 'x') + "\"";  // 1025 characters + terminator
-    EXPECT_EQ(String_Unquote(too_long).size(), 1025u);
+// Runs a helper on both forms of a text; they must agree.
+std::string both(char* (*on_chars)(char*), std::string& (*on_string)(std::string&), const std::string& in) {
+    std::vector<char> chars(in.begin(), in.end());
+    chars.push_back('\0');
+    std::string text = in;
+    const std::string result = on_chars(chars.data());
+    EXPECT_EQ(on_string(text), result) << in;
+    return result;
 }
 
-TEST(StringTrim, BlanksAndTabsOnly) {
-    char text[] = " \t a b \t";
-    EXPECT_STREQ(String_Trim(text), "a b");
-    char blank[] = " \t ";
-    EXPECT_STREQ(String_Trim(blank), "");
-    std::string with_newline = " x\n ";
-    EXPECT_EQ(String_Trim(with_newline), "x\n");
+TEST(StringUnquoteAndTrim, OnePairOfQuotesAndBlanksAndTabsOnly) {
+    const std::string too_long = "\"" + std::string(1023, 'x') + "\"";  // 1025 characters: left alone
+    const std::pair<std::string, std::string> unquote[] = {
+        {"\"My Images\"", "My Images"}, {"\"abc", "abc"}, {"\"", ""},
+        {"a\"b\"", "a\"b\""},          {"\"\"x\"\"", "\"x\""}, {too_long, too_long},
+    };
+    for (const auto& [in, out] : unquote) EXPECT_EQ(both(String_Unquote, String_Unquote, in), out);
+    const std::pair<std::string, std::string> trim[] = {{" \t a b \t", "a b"}, {" \t ", ""}, {" x\n ", "x\n"}};
+    for (const auto& [in, out] : trim) EXPECT_EQ(both(String_Trim, String_Trim, in), out);
 }
 
 }  // namespace
