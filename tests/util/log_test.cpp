@@ -72,36 +72,31 @@ void every_kind() {
     Log_Message(nullptr, LOG_TRACE_3, "t3");
 }
 
-TEST_F(Logging, LevelZeroReachesOnlyTheSink) {
-    EXPECT_EQ(run_at(0, every_kind), "");
-    EXPECT_EQ(sink.lines, (std::vector<std::string>{"B:|e1|2", "W:\xF1\x05WARNING:\x02 w", "W:r", "T:t", "O:o"}));
-    EXPECT_FALSE(fs::exists(scratch));  // no file line at level 0
-}
-
-TEST_F(Logging, PositiveLevelEchoesAndWritesTheTraceFile) {
-    std::string console = run_at(1, every_kind);
-    EXPECT_EQ(console,
-              "ERROR: e1\nWARNING: WARNING: w\nREPORT:  r\nAUDIT:   a \nTHREAD:  t\nOVER:   o\nTRACE:   t1 \n");
-    EXPECT_EQ(read("DICOMDIR_trace.dat"),
-              "ERROR:   e1\nWARNING: WARNING: w\nREPORT: r\nTHREAD:  t\nOVER: o\nTRACE:   t1\n");
+// The trace level chooses what reaches the console and the trace file; the sink sees everything.
+TEST_F(Logging, TraceLevelChoosesConsoleAndTraceFile) {
+    const struct {
+        int8_t level;
+        std::string console, file;
+    } levels[] = {
+        {0, "", ""},
+        {1, "ERROR: e1\nWARNING: WARNING: w\nREPORT:  r\nAUDIT:   a \nTHREAD:  t\nOVER:   o\nTRACE:   t1 \n",
+         "ERROR:   e1\nWARNING: WARNING: w\nREPORT: r\nTHREAD:  t\nOVER: o\nTRACE:   t1\n"},
+        {-1, "", "ERROR:   e1\nWARNING: WARNING: w\nREPORT: r\nTHREAD:  t\nOVER: o\n"},
+        {-2, "", "ERROR:   e1\nWARNING: WARNING: w\n"},
+        {-3, "", "ERROR:   e1\n"},
+        {-4, "", ""},
+    };
+    for (const auto& [level, console, file] : levels) {
+        SCOPED_TRACE(int{level});
+        fs::remove_all(scratch);
+        sink.lines.clear();
+        EXPECT_EQ(run_at(level, every_kind), console);
+        EXPECT_EQ(read("DICOMDIR_trace.dat"), file);
+        EXPECT_EQ(fs::exists(level == 0 ? scratch : scratch / "DICOMDIR_trace.dat"), !file.empty());
+        EXPECT_EQ(sink.lines, (std::vector<std::string>{"B:|e1|2", "W:\xF1\x05WARNING:\x02 w", "W:r", "T:t", "O:o"}));
+    }
     // The indentation grows with the level.
-    console = run_at(9, [] { Log_Message(nullptr, LOG_TRACE_9, "y"); });
-    EXPECT_EQ(console, "TRACE:   " + std::string(32, ' ') + "y \n");
-}
-
-TEST_F(Logging, NegativeLevelsWriteOnlySeriousKindsToTheFile) {
-    EXPECT_EQ(run_at(-1, every_kind), "");
-    EXPECT_EQ(read("DICOMDIR_trace.dat"), "ERROR:   e1\nWARNING: WARNING: w\nREPORT: r\nTHREAD:  t\nOVER: o\n");
-    fs::remove_all(scratch);
-    run_at(-2, every_kind);
-    EXPECT_EQ(read("DICOMDIR_trace.dat"), "ERROR:   e1\nWARNING: WARNING: w\n");
-    fs::remove_all(scratch);
-    run_at(-3, every_kind);
-    EXPECT_EQ(read("DICOMDIR_trace.dat"), "ERROR:   e1\n");
-    fs::remove_all(scratch);
-    run_at(-4, every_kind);
-    EXPECT_FALSE(fs::exists(scratch / "DICOMDIR_trace.dat"));
-    EXPECT_EQ(sink.lines.size(), 4u * 5u);  // the sink sees everything at every level
+    EXPECT_EQ(run_at(9, [] { Log_Message(nullptr, LOG_TRACE_9, "y"); }), "TRACE:   " + std::string(32, ' ') + "y \n");
 }
 
 TEST_F(Logging, ErrorLogHasOneHeaderPerRun) {
