@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Converts a folder of imperfect files (messy_folder.py) and checks its DICOMDIR with independent
-readers. Usage: check_messy_folder.py <kestrapol> <scratch folder>
+"""Writes a folder of imperfect DICOM files as real-world media bring them (with pydicom), converts
+it and checks its DICOMDIR with independent readers. Usage: check_messy_folder.py <kestrapol> <scratch>
 
 The messy folder is named with an empty argument, a missing folder and a folder of names DICOM
 media cannot carry: the messages and exit code are checked; then dciodvfy finds no error but
@@ -14,13 +14,104 @@ import re
 import shutil
 import subprocess
 import sys
+import warnings
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import messy_folder  # noqa: E402
+from pydicom import dcmread
+from pydicom.datadict import dictionary_description, tag_for_keyword
+from pydicom.dataset import Dataset, FileMetaDataset
+from pydicom.fileset import FileSet
+from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
+                         ImplicitVRLittleEndian)
 
-from pydicom import dcmread  # noqa: E402
-from pydicom.datadict import dictionary_description, tag_for_keyword  # noqa: E402
-from pydicom.fileset import FileSet  # noqa: E402
+warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
+
+SECONDARY_CAPTURE = "1.2.840.10008.5.1.4.1.1.7"
+ROOT = "1.2.826.0.1.3680043.9999.7"
+
+
+def dataset(number, syntax=ExplicitVRLittleEndian, **values):
+    """A Secondary Capture image with every key a DICOMDIR takes, changed by values (None: left out)."""
+    meta = FileMetaDataset()
+    meta.MediaStorageSOPClassUID = SECONDARY_CAPTURE
+    meta.MediaStorageSOPInstanceUID = f"{ROOT}.{number}.1"
+    meta.TransferSyntaxUID = syntax
+    ds = Dataset()
+    ds.file_meta = meta
+    ds.preamble = b"\0" * 128
+    ds.is_little_endian = syntax != ExplicitVRBigEndian
+    ds.is_implicit_VR = syntax == ImplicitVRLittleEndian
+    keys = {
+        "SpecificCharacterSet": "ISO_IR 100",
+        "SOPClassUID": SECONDARY_CAPTURE,
+        "SOPInstanceUID": f"{ROOT}.{number}.1",
+        "StudyDate": "20240105",
+        "StudyTime": "101500",
+        "AccessionNumber": f"ACC{number}",
+        "Modality": "OT",
+        "StudyDescription": "MESSY",
+        "PatientName": f"DOE^{number}",
+        "PatientID": f"ID{number}",
+        "StudyInstanceUID": f"{ROOT}.{number}",
+        "SeriesInstanceUID": f"{ROOT}.{number}.0",
+        "StudyID": f"S{number}",
+        "SeriesNumber": "1",
+        "InstanceNumber": "1",
+    }
+    keys.update(values)
+    for keyword, value in keys.items():
+        if value is not None:
+            setattr(ds, keyword, value)
+    return ds
+
+
+def save(folder, relative, ds):
+    path = os.path.join(folder, relative)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    ds.save_as(path, write_like_original=False)
+    return path
+
+
+def patch(path, old, new):
+    """Replaces bytes of a written file in place (same length)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert len(old) == len(new) and old in data, (path, old)
+    with open(path, "wb") as f:
+        f.write(data.replace(old, new, 1))
+
+
+def write_messy(folder):
+    """The files a DICOMDIR can be made of; returns their relative paths ("/" between components)."""
+    files = {}
+    files["GOOD/IMG1"] = dataset(1)
+    files["DEFLATE/IMG1"] = dataset(2, DeflatedExplicitVRLittleEndian)
+    files["BIGEND/IMG1"] = dataset(3, ExplicitVRBigEndian)
+    files["UNNAME/IMG1"] = dataset(4, PatientName=None)
+    files["UNNAME/IMG1"].add_new(0x00100010, "UN", b"DOE^UN")
+    # Type 2 keys missing; Type 1 keys missing or empty.
+    files["NOTYPE2/IMG1"] = dataset(5, StudyDescription=None, AccessionNumber=None)
+    files["EMPTY1/IMG1"] = dataset(6, StudyDate="", StudyTime="", StudyID="", SeriesNumber=None, InstanceNumber="")
+    files["EMPTY1/IMG2"] = dataset(6, SOPInstanceUID=f"{ROOT}.6.2", StudyDate="", StudyTime="", StudyID="",
+                                   SeriesNumber=None, InstanceNumber=None)
+    files["EMPTY1/IMG2"].file_meta.MediaStorageSOPInstanceUID = f"{ROOT}.6.2"
+    # A Patient ID no 16-bit length can hold: implicit VR carries it.
+    files["BIGID/IMG1"] = dataset(7, ImplicitVRLittleEndian, PatientID="7" * 70000)
+    files["CHARSET/IMG1"] = dataset(8)
+    paths = {relative: save(folder, relative, ds) for relative, ds in files.items()}
+    # A Transfer Syntax UID padded with a blank, as some writers do.
+    patch(paths["BIGEND/IMG1"], b"1.2.840.10008.1.2.2\0", b"1.2.840.10008.1.2.2 ")
+    # A damaged Specific Character Set: VR UL with 10 bytes.
+    patch(paths["CHARSET/IMG1"], b"\x08\x00\x05\x00CS\x0a\x00ISO_IR 100", b"\x08\x00\x05\x00UL\x0a\x00ISO_IR 100")
+    with open(os.path.join(folder, "NOTES.TXT"), "w") as f:
+        f.write("not a DICOM file\n")
+    return sorted(files)
+
+
+def write_bad_names(folder):
+    """Names DICOM media cannot carry: nine levels, and a backslash inside a name."""
+    for number, relative in enumerate(["A/B/C/D/E/F/G/H/IMG1", "SER\\IMG1"], 20):
+        save(folder, relative, dataset(number))
+
 
 failures = []
 
@@ -68,8 +159,8 @@ def type1_errors_are_warned(report, dicomdir):
 
 def check_messy(program, scratch):
     messy, names = fresh(os.path.join(scratch, "messy")), fresh(os.path.join(scratch, "names"))
-    files = messy_folder.write_messy(messy)
-    messy_folder.write_bad_names(names)
+    files = write_messy(messy)
+    write_bad_names(names)
     missing = os.path.join(scratch, "missing")
     code, out, err = run([program, "", missing, messy, names])
     check(code == 7, f"exit code {code}, expected 7 (a folder cannot be opened)")
