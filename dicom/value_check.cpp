@@ -60,10 +60,21 @@ constexpr std::array<Binary_Rule, 14> Binary_Rules = {{
 
 constexpr char Escape = 0x1B;
 
+// Each rule's listed bytes as a table, so a value is checked at one lookup per byte.
+using Byte_Table = std::array<bool, 256>;
+constexpr std::array<Byte_Table, Text_Rules.size()> Listed_Bytes = [] {
+    std::array<Byte_Table, Text_Rules.size()> tables{};
+    for (std::size_t i = 0; i < Text_Rules.size(); ++i)
+        if (Text_Rules[i].set != nullptr)
+            for (const char* c = Text_Rules[i].set; *c != '\0'; ++c) tables[i][static_cast<unsigned char>(*c)] = true;
+    return tables;
+}();
+
+// rule is one of Text_Rules.
 bool byte_allowed(const Text_Rule& rule, char c) {
     const auto byte = static_cast<unsigned char>(c);
     switch (rule.chars) {
-    case Chars::Listed: return c != '\0' && std::string_view(rule.set).find(c) != std::string_view::npos;
+    case Chars::Listed: return Listed_Bytes[static_cast<std::size_t>(&rule - Text_Rules.data())][byte];
     case Chars::Printable: return byte >= 0x20 && byte <= 0x7E;
     case Chars::Lines:
         if (c == '\t' || c == '\n' || c == '\f' || c == '\r') return true;
