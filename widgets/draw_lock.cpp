@@ -13,11 +13,6 @@ Pointer_State& pointer_state() {
 }
 }  // namespace
 
-std::recursive_mutex& Lock() {
-    static std::recursive_mutex lock;
-    return lock;
-}
-
 void Pointer_Set(QWidget* window, QPoint screen_position) {
     std::lock_guard guard(Lock());
     pointer_state().window = window;

@@ -1,8 +1,4 @@
-// The toolkit's one process-wide drawing lock and the pointer state it guards.
-//
-// Panels are written from the worker thread and drawn on the GUI thread; both sides take this
-// lock. It is recursive because a window's paint holds it while the panel's own calls take it
-// again. Where a window has an object lock too, the object lock is taken first.
+// The toolkit's drawing lock (app/ui/text_panel.h) and the pointer state it guards.
 #pragma once
 
 #include <QPoint>
@@ -10,10 +6,11 @@
 #include <QWidget>
 #include <mutex>
 
+#include "app/ui/text_panel.h"
+
 namespace Draw {
 
-// Created on first use, released with the process.
-std::recursive_mutex& Lock();
+inline std::recursive_mutex& Lock() { return Draw_Lock(); }
 
 // Last pointer position in screen coordinates and the window it was over.
 // Written and read on the GUI thread under Lock().

@@ -13,15 +13,12 @@
 #include <QThread>
 #include <QUrl>
 #include <QWheelEvent>
-#include <cerrno>
-#include <fstream>
+#include <filesystem>
 #include <limits>
 
 #include "app/windows/desktop_dialogs.h"
 #include "app/windows/results_list.h"
 #include "util/log.h"
-#include "util/log_sink.h"
-#include "util/system_error.h"
 #include "widgets/draw_lock.h"
 #include "widgets/markup.h"
 
@@ -29,9 +26,6 @@ namespace {
 
 const QColor Panel_Background = Qt_Colour(Main_Panel_Background);
 const QColor Drag_Highlight(30, 90, 200);
-
-// Read index of Thread_Text_Ring: process-wide like the ring, advanced only by the window.
-int ring_read_index = 0;
 
 std::vector<std::string> dropped_paths(const QMimeData& mime) {
     std::vector<std::string> paths;
@@ -105,7 +99,7 @@ Main_Widget::~Main_Widget() {
 bool Main_Widget::event(QEvent* event) {
     switch (static_cast<int>(event->type())) {
     case Window_Event::Thread_Ring:
-        drain_thread_ring();
+        Drain_Thread_Ring([this](const char* line) { Text::Write(panel_, line); });
         return true;
     case Window_Event::Repaint:
         repaint_post_.paced([this] { update(); });
@@ -116,13 +110,6 @@ bool Main_Widget::event(QEvent* event) {
         return true;
     default:
         return QWidget::event(event);
-    }
-}
-
-void Main_Widget::drain_thread_ring() {
-    while (ring_read_index != Thread_Ring_Write_Index()) {
-        Text::Write(panel_, Thread_Text_Ring[ring_read_index]);
-        ring_read_index = (ring_read_index + 1) % Thread_Ring_Slots;
     }
 }
 
@@ -162,7 +149,7 @@ void Main_Widget::keyPressEvent(QKeyEvent* event) {
     const int page = std::max(1, Text::Visible_Lines(panel_) - 1);
     const int far = std::numeric_limits<int>::max() / 2;
     switch (key.action) {
-    case Main_Action::Trace_Level: set_trace_level(key.value); break;
+    case Main_Action::Trace_Level: Main_Set_Trace_Level(this, key.value, hooks_); break;
     case Main_Action::Quit: QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); break;
     case Main_Action::Choose_Folders: choose_folders(); break;
     case Main_Action::Copy_Report: copy_report(); break;
@@ -176,23 +163,6 @@ void Main_Widget::keyPressEvent(QKeyEvent* event) {
 
 void Main_Widget::focusInEvent(QFocusEvent*) { update(); }
 void Main_Widget::focusOutEvent(QFocusEvent*) { update(); }
-
-// The keyboard switches tracing off, to level 1 or to level 2, never higher.
-void Main_Widget::set_trace_level(int digit) {
-    const int level = digit == 0 ? 0 : digit == 1 ? 1 : 2;
-    if (level != 0 && Trace_Level == 0) {
-        if (hooks_.open_console) hooks_.open_console();
-        Trace_Level = static_cast<int8_t>(level);
-        if (hooks_.write_banner) hooks_.write_banner();
-        Log_Message(this, LOG_TRACE_1, "---- Corvanthis Libraries: ----");
-        if (hooks_.library_descriptions)
-            for (const std::string& description : hooks_.library_descriptions())
-                Log_Message(this, LOG_TRACE_1, "%s", description.c_str());
-        Log_Message(this, LOG_TRACE_1, "%s", "");
-    }
-    Trace_Level = static_cast<int8_t>(level);
-    Log_Message(this, LOG_REPORT, "Trace level: %d", level);
-}
 
 void Main_Widget::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;  // Qt grabs the pointer until release
@@ -258,15 +228,7 @@ void Main_Widget::copy_report() {
 void Main_Widget::save_report() {
     const std::string file = hooks_.choose_report_file(this);
     if (file.empty()) return;
-    const std::string text = report();
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (out.write(text.data(), static_cast<std::streamsize>(text.size())).flush()) {
-        Log_Message(this, LOG_REPORT, "Report saved to \x01%s", file.c_str());
-        return;
-    }
-    const int error = errno;
-    Log_Message(this, LOG_WARNING, "\xF1\x05WARNING:\x02 Unable to save the report to \x01%s", file.c_str());
-    Log_Message(this, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+    Save_Report(this, std::filesystem::path(file), file, report());
 }
 
 void Main_Widget::closeEvent(QCloseEvent* event) {

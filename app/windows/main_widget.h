@@ -5,13 +5,13 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "app/ui/conversion.h"
 #include "app/ui/input.h"
+#include "app/ui/main_actions.h"
 #include "app/windows/progress_window.h"
 #include "app/windows/window_events.h"
 #include "widgets/text.h"
@@ -21,11 +21,7 @@ class Results_List;
 
 // What the window needs of start-up and of the desktop. Empty dialog hooks get the desktop's
 // own dialogs (tests give their own instead).
-struct Main_Widget_Hooks {
-    std::function<void()> open_console;
-    std::function<void()> write_banner;
-    // The DICOM, utility and tools library descriptions, in that order.
-    std::function<std::array<std::string, 3>()> library_descriptions;
+struct Main_Widget_Hooks : Trace_Hooks {
     // The folders the user chose; none when the chooser was cancelled.
     std::function<std::vector<std::string>(QWidget* owner)> choose_folders;
     // The file to save the report to; empty when cancelled.
@@ -82,8 +78,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void set_trace_level(int digit);
-    void drain_thread_ring();
     void lay_out();
     void set_drag_highlight(bool on);
 

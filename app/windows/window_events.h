@@ -6,8 +6,8 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
-#include <atomic>
 
+#include "app/ui/coalesced_request.h"
 #include "app/ui/input.h"
 
 class QKeyEvent;
@@ -32,21 +32,17 @@ inline constexpr QEvent::Type Results = User(101);
 
 }  // namespace Window_Event
 
-// Posts one event of a kind at a time: further requests are dropped until the window has
-// handled the pending one, so a burst of writes costs one event and one paint.
+// A Coalesced_Request that posts a Qt event.
 class Coalesced_Post {
 public:
-    // What a busy worker updates is drawn at most this often: paints beyond what the eye
-    // follows would take the processor from the conversion.
-    static constexpr int Pace_Ms = 40;
+    static constexpr int Pace_Ms = Coalesced_Request::Pace_Ms;
 
-    Coalesced_Post(QWidget* receiver, QEvent::Type type) : receiver_(receiver), type_(type) {}
+    Coalesced_Post(QWidget* receiver, QEvent::Type type)
+        : receiver_(receiver), request_([receiver, type] { QCoreApplication::postEvent(receiver, new QEvent(type)); }) {}
     // Any thread.
-    void request() {
-        if (!pending_.exchange(true)) QCoreApplication::postEvent(receiver_, new QEvent(type_));
-    }
+    void request() { request_.request(); }
     // GUI thread, when the event arrives (before acting on it, so later requests post again).
-    void handled() { pending_.store(false); }
+    void handled() { request_.handled(); }
     // GUI thread, when the event arrives: acts once the pace allows; requests meanwhile join
     // this one (a repaint, the bar, the count).
     template <typename Action> void paced(Action action) {
@@ -58,8 +54,7 @@ public:
 
 private:
     QWidget* receiver_;
-    QEvent::Type type_;
-    std::atomic<bool> pending_{false};
+    Coalesced_Request request_;
 };
 
 // The key code of a key event as app/ui/input.h reads it: the character or key, plus modifiers.

@@ -3,19 +3,14 @@
 // another thread is shown by the GUI thread while the asking thread waits for the answer.
 #pragma once
 
-#include <condition_variable>
-#include <deque>
-#include <memory>
-#include <mutex>
-
+#include "app/ui/box_relay.h"
 #include "util/log_sink.h"
 
 class Main_Widget;
 
 class Window_Log_Sink final : public Log_Sink {
 public:
-    explicit Window_Log_Sink(Main_Widget& window) : window_(window) {}
-    ~Window_Log_Sink() override { shut_down(); }
+    explicit Window_Log_Sink(Main_Widget& window);
 
     void panel_write(const char* raw_text) override;
     void panel_overwrite(const char* raw_text) override;
@@ -24,16 +19,9 @@ public:
 
     // Answers every waiting box with its default (No for questions) and shows no more boxes
     // for other threads: the GUI thread is about to stop serving them.
-    void shut_down();
+    void shut_down() { relay_.shut_down(); }
 
 private:
-    struct Box_Request;
-    static int show_box(Main_Widget& owner, const char* caption, const char* text, Box_Icon icon);
-    void answer(const std::shared_ptr<Box_Request>& request, int answer);
-
     Main_Widget& window_;
-    std::mutex lock_;
-    std::condition_variable answered_;
-    std::deque<std::shared_ptr<Box_Request>> waiting_;
-    bool shut_down_ = false;
+    Box_Relay relay_;
 };

@@ -1,0 +1,52 @@
+#include "app/ui/line_layout.h"
+
+#include <algorithm>
+
+#include "app/ui/progress_text.h"
+
+namespace {
+
+// Places a run's pieces from x, each tab moving to the next stop; returns where the run ends.
+int place(const Text_Run& run, int x, int left, int tab_width, const Measure_Text& measure,
+          std::vector<Placed_Run::Piece>* pieces) {
+    std::u16string_view rest = run.text;
+    for (bool first = true;; first = false) {
+        if (!first) x = left + ((x - left) / tab_width + 1) * tab_width;
+        const std::size_t tab = rest.find(u'\t');
+        const std::u16string_view piece = rest.substr(0, tab);
+        if (pieces) pieces->push_back({std::u16string(piece), x});
+        x += measure(piece, run.style);
+        if (tab == std::u16string_view::npos) return x;
+        rest.remove_prefix(tab + 1);
+    }
+}
+
+}  // namespace
+
+std::vector<Placed_Run> Lay_Out_Line(std::string_view line, int left, int right, int tab_width, const Measure_Text& measure) {
+    tab_width = std::max(1, tab_width);
+    std::vector<Text_Run> runs = Markup_Parse(line);
+    int end = left;
+    for (const Text_Run& run : runs) end = place(run, end, left, tab_width, measure, nullptr);
+    if (end > right) {
+        // Tabs make a run's width depend on where it starts: measure in place.
+        Elide_Middle(runs, right - left, [&](const Text_Run& run) {
+            int x = left;
+            for (const Text_Run& other : runs) {
+                if (&other == &run) return place(run, x, left, tab_width, measure, nullptr) - x;
+                x = place(other, x, left, tab_width, measure, nullptr);
+            }
+            return 0;
+        });
+    }
+    std::vector<Placed_Run> placed;
+    int x = left;
+    for (const Text_Run& run : runs) {
+        Placed_Run& out = placed.emplace_back();
+        out.colour = run.colour;
+        out.style = run.style;
+        out.x = x;
+        x = out.end = place(run, x, left, tab_width, measure, &out.pieces);
+    }
+    return placed;
+}

@@ -1,0 +1,49 @@
+#include "app/ui/main_actions.h"
+
+#include <cerrno>
+#include <fstream>
+
+#include "util/log_sink.h"
+#include "util/system_error.h"
+
+namespace {
+// Read index of Thread_Text_Ring: process-wide like the ring, advanced only by the window.
+int ring_read_index = 0;
+}  // namespace
+
+void Main_Set_Trace_Level(Win_Handle window, int digit, const Trace_Hooks& hooks) {
+    const int level = digit == 0 ? 0 : digit == 1 ? 1 : 2;
+    if (level != 0 && Trace_Level == 0) {
+        if (hooks.open_console) hooks.open_console();
+        Trace_Level = static_cast<int8_t>(level);
+        if (hooks.write_banner) hooks.write_banner();
+        Log_Message(window, LOG_TRACE_1, "---- Corvanthis Libraries: ----");
+        if (hooks.library_descriptions)
+            for (const std::string& description : hooks.library_descriptions())
+                Log_Message(window, LOG_TRACE_1, "%s", description.c_str());
+        Log_Message(window, LOG_TRACE_1, "%s", "");
+    }
+    Trace_Level = static_cast<int8_t>(level);
+    Log_Message(window, LOG_REPORT, "Trace level: %d", level);
+}
+
+void Drain_Thread_Ring(const std::function<void(const char* line)>& write) {
+    while (ring_read_index != Thread_Ring_Write_Index()) {
+        write(Thread_Text_Ring[ring_read_index]);
+        ring_read_index = (ring_read_index + 1) % Thread_Ring_Slots;
+    }
+}
+
+bool Save_Report(Win_Handle window, const std::filesystem::path& file, const std::string& shown_name,
+                 const std::string& report) {
+    errno = 0;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (out.write(report.data(), static_cast<std::streamsize>(report.size())).flush()) {
+        Log_Message(window, LOG_REPORT, "Report saved to \x01%s", shown_name.c_str());
+        return true;
+    }
+    const int error = errno ? errno : EIO;
+    Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 Unable to save the report to \x01%s", shown_name.c_str());
+    Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
+    return false;
+}

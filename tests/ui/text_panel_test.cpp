@@ -1,0 +1,91 @@
+// The text panel every toolkit draws: line and write limits, over-writing, scrolling that
+// stays clamped and keeps a scrolled view on its lines, the scroll bar's thumb, and where the
+// pieces of a line with tabs go.
+#include <gtest/gtest.h>
+
+#include "app/ui/line_layout.h"
+#include "app/ui/text_panel.h"
+
+namespace {
+
+void fill(Text_Panel& panel, int count) {
+    for (int i = 0; i < count; ++i) Text_Panel::Write(panel, ("line " + std::to_string(i)).c_str());
+}
+
+TEST(TextPanel, KeepsTheNewestLinesAndCutsWritesWhole) {
+    Text_Panel panel;
+    fill(panel, 5000);
+    EXPECT_EQ(Text_Panel::Line_Count(panel), Text_Panel::Max_Lines);
+    EXPECT_EQ(Text_Panel::Line(panel, 0), "line 904");
+    EXPECT_EQ(Text_Panel::Line(panel, 4095), "line 4999");
+
+    Text_Panel cut;
+    Text_Panel::Write(cut, std::string(300, 'a').c_str());
+    EXPECT_EQ(Text_Panel::Line(cut, 0).size(), 255u);
+    // A UTF-8 character across the limit is left out whole rather than cut in half.
+    Text_Panel::Write(cut, (std::string(254, 'b') + "\xC3\xA9").c_str());
+    EXPECT_EQ(Text_Panel::Line(cut, 1), std::string(254, 'b'));
+    Text_Panel::Write(cut, (std::string(253, 'c') + "\xC3\xA9\xA9").c_str());  // whole character, stray byte cut
+    EXPECT_EQ(Text_Panel::Line(cut, 2), std::string(253, 'c') + "\xC3\xA9");
+    Text_Panel::Write(cut, "one\ntwo\n");
+    EXPECT_EQ(Text_Panel::Line_Count(cut), 6u);
+    EXPECT_EQ(Text_Panel::Line(cut, 3), "one");
+    EXPECT_EQ(Text_Panel::Line(cut, 5), "");
+    Text_Panel::OverWrite(cut, "new");
+    EXPECT_EQ(Text_Panel::Line_Count(cut), 6u);
+    EXPECT_EQ(Text_Panel::Last_Line(cut), "new");
+}
+
+TEST(TextPanel, ScrollingIsClampedAndAScrolledViewStaysPut) {
+    Text_Panel panel;
+    Text_Panel::Geometry geometry;
+    geometry.area = {0, 0, 300, 100 + 2 * Text_Panel::Padding};
+    geometry.line_height = 10;
+    Text_Panel::Set_Geometry(panel, geometry);
+    fill(panel, 50);
+    EXPECT_EQ(Text_Panel::Visible_Lines(panel), 10);
+    Text_Panel::Scroll(panel, 3);  // already at the newest line
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 0);
+    Text_Panel::Scroll(panel, -5);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 5);
+    Text_Panel::Write(panel, "more");
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 6);  // still showing the same lines
+    EXPECT_EQ(Text_Panel::Take_View(panel)->lines.back(), "line 44");
+    Text_Panel::Scroll(panel, -1000);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 41);
+    EXPECT_EQ(Text_Panel::Take_View(panel)->lines.front(), "line 0");
+
+    // The thumb sits at the top of the track; dragging it to the bottom follows the end again.
+    const Text_Panel::View view = *Text_Panel::Take_View(panel);
+    EXPECT_EQ(view.thumb.y, view.track.y);
+    EXPECT_LT(view.text_right, view.track.x);
+    Text_Panel::Pointer_At(panel, 2, view.thumb.x + 1, view.thumb.y + 1);
+    Text_Panel::Pointer_At(panel, 1, view.thumb.x + 1, view.track.bottom() + 50);
+    Text_Panel::Pointer_At(panel, 0, 0, 0);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 0);
+    Text_Panel::Pointer_At(panel, 2, view.track.x + 1, view.track.y + 1);  // a press on the track pages
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel), 10);
+}
+
+TEST(LineLayout, TabsGoToTheirStopsAndRunsKeepTheirLook) {
+    const auto measure = [](std::u16string_view text, Font_Style style) {
+        return static_cast<int>(text.size()) * (style == Font_Style::Bold ? 10 : 8);
+    };
+    const std::vector<Placed_Run> runs = Lay_Out_Line("\xF1" "ab\t\x01" "c\td", 5, 500, 32, measure);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].style, Font_Style::Bold);
+    EXPECT_EQ(runs[0].pieces[1].x, 5 + 32);  // "ab" ends at 25: the first stop
+    EXPECT_EQ(runs[1].colour, Markup_Blue);
+    EXPECT_EQ(runs[1].x, 5 + 32);
+    ASSERT_EQ(runs[1].pieces.size(), 2u);
+    EXPECT_EQ(runs[1].pieces[1].x, 5 + 64);
+    EXPECT_EQ(runs[1].end, 5 + 64 + 10);
+
+    // Too wide: the path loses its middle, its ends stay.
+    const std::vector<Placed_Run> cut = Lay_Out_Line("Reading \x01/data/scans/march/patient/IMG00042", 0, 200, 32, measure);
+    const std::u16string& path = cut.back().pieces.back().text;
+    EXPECT_LE(cut.back().end, 200);
+    EXPECT_TRUE(path.starts_with(u"/data") && path.ends_with(u"IMG00042") && path.find(u'\u2026') != std::u16string::npos);
+}
+
+}  // namespace
