@@ -1,0 +1,65 @@
+// Interactive mode on Win32: the window classes, the main window with its log sink, the console
+// when tracing, the message loop and the orderly shutdown. Batch mode never gets here, so it
+// registers no class and makes no window.
+#include <objbase.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "app/startup.h"
+#include "app/win32/log_sink.h"
+#include "app/win32/main_window.h"
+#include "dicom/library.h"
+#include "util/banner.h"
+#include "util/library_version.h"
+#include "util/log.h"
+#include "util/platform_system.h"
+
+int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
+    // The dialogs of the desktop (the folder chooser) are COM objects of this thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Start-up opened the console already when tracing was asked for; Ctrl+digit may later.
+    const auto open_console = [] { Console_Attach(true); };
+
+    if (!Win32_Main_Window::Register_Classes(GetModuleHandleW(nullptr), Main_Window_Title)) {
+        if (SUCCEEDED(com)) CoUninitialize();
+        return Exit_OK;  // the main window cannot be made: nothing reported
+    }
+    Win32_Main_Window_Hooks hooks;
+    hooks.open_console = open_console;
+    hooks.write_banner = System_Banner;
+    hooks.library_descriptions = [] {
+        return std::array<std::string, 3>{DICOM_Library_Version(nullptr), Util_Library_Version(nullptr),
+                                          Tools_Library_Version(nullptr)};
+    };
+    auto window = std::make_unique<Win32_Main_Window>(Main_Window_Title, std::move(hooks));
+    if (!window->handle()) {
+        if (SUCCEEDED(com)) CoUninitialize();
+        return Exit_OK;
+    }
+    Win32_Log_Sink sink(*window);
+    Log_Set_Sink(&sink);
+    ShowWindow(window->handle(), SW_SHOWDEFAULT);
+    UpdateWindow(window->handle());
+
+    int code = continue_startup(window->handle());
+    if (code == 0) {
+        Text_Panel::Write(window->panel(), "\x02\xF1" "Drag&drop a dir on this application,");
+        Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
+        Text_Panel::Write(window->panel(), "");
+        // Folders named with -w, as the shell's "Open with" hands them over: one drop, seen.
+        if (!drop.empty()) window->convert(drop);
+        MSG message;
+        BOOL got;
+        while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        code = got == 0 ? static_cast<int>(message.wParam) : Exit_OK;
+    }
+    Log_Set_Sink(nullptr);
+    window.reset();  // stops and waits for a running conversion
+    Gdi::Release_Fonts();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return code;
+}

@@ -1,0 +1,344 @@
+#include "app/win32/main_window.h"
+
+#include <shellapi.h>
+
+#include <filesystem>
+#include <limits>
+
+#include "app/win32/desktop.h"
+#include "app/win32/keys.h"
+#include "app/win32/progress_window.h"
+#include "util/log.h"
+#include "util/platform/win32/wide.h"
+
+namespace {
+
+constexpr int Far = std::numeric_limits<int>::max() / 2;  // scrolls to either end
+
+std::wstring class_name;  // the title, as start-up registers it
+
+}  // namespace
+
+bool Win32_Main_Window::Register_Classes(HINSTANCE instance, const char* title) {
+    class_name = Utf8_To_Wide(title);
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    window_class.lpfnWndProc = Procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconW(instance, L"ICON1");
+    window_class.hIconSm = window_class.hIcon;
+    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = class_name.c_str();
+    const bool registered = RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered && Progress_Register_Class(instance);
+}
+
+HWND Win32_Main_Window::Create(const char* title) {
+    const int dpi = Win32_Dpi(nullptr);
+    return CreateWindowExW(0, class_name.c_str(), Utf8_To_Wide(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                           CW_USEDEFAULT, Gdi::Scaled(Width, dpi), Gdi::Scaled(Height, dpi), nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks hooks)
+    : hooks_(std::move(hooks)),
+      window_(Create(title)),
+      repaint_request_([this] { PostMessageW(window_, Main_Message_Repaint, 0, 0); }),
+      results_request_([this] { PostMessageW(window_, Main_Message_Results, 0, 0); }),
+      boxes_([this](const char* caption, const char* text, Box_Icon icon) { return show_box(caption, text, icon); },
+             [this] { PostMessageW(window_, Main_Message_Boxes, 0, 0); }),
+      conversion_(window_, Conversion::Hooks{[this]() -> Progress_Window* {
+                                                 Win32_Progress* progress =
+                                                     Progress_Create_Window(window_, "Converting", "Zorvatine conversion");
+                                                 progress_window_ = progress ? progress->window() : nullptr;
+                                                 return progress;
+                                             },
+                                             [this] { results_request_.request(); }}) {
+    Desktop_Fill(hooks_);
+    choose_button_.label = "Choose folders\u2026";
+    copy_button_.label = "Copy report";
+    save_button_.label = "Save report\u2026";
+    if (!window_) return;
+    // Messages reach the object from here on; those of the creation itself needed none.
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    dpi_ = Win32_Dpi(window_);
+    DragAcceptFiles(window_, TRUE);
+    Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
+    lay_out();
+}
+
+Win32_Main_Window::~Win32_Main_Window() {
+    boxes_.shut_down();  // a worker waiting for a box gets its default answer
+    stop_conversion();
+    Text_Panel::Set_Repaint_Request(panel_, {});
+    if (HWND progress = progress_window()) DestroyWindow(progress);
+    if (window_ && IsWindow(window_)) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void Win32_Main_Window::stop_conversion() {
+    if (Win32_Progress* progress = Progress_Object_Of(progress_window())) progress->abandon();
+    conversion_.wait();
+}
+
+LRESULT CALLBACK Win32_Main_Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    auto* self = reinterpret_cast<Win32_Main_Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->handle(message, wparam, lparam) : DefWindowProcW(window, message, wparam, lparam);
+}
+
+LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CLOSE:
+        boxes_.shut_down();
+        stop_conversion();
+        quit_on_destroy_ = true;
+        DestroyWindow(window_);
+        return 0;
+    case WM_DESTROY:
+        if (quit_on_destroy_) PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        lay_out();
+        InvalidateRect(window_, nullptr, FALSE);
+        return 0;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wparam);
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        lay_out();
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint_struct;
+        HDC dc = BeginPaint(window_, &paint_struct);
+        RECT client;
+        GetClientRect(window_, &client);
+        Gdi::Buffered(dc, client.right, client.bottom, [&](HDC memory) { paint(memory, client.right, client.bottom); });
+        EndPaint(window_, &paint_struct);
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: InvalidateRect(window_, nullptr, FALSE); return 0;
+    case WM_KEYDOWN: key_down(wparam); return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_MOUSEMOVE: mouse(message, wparam, lparam); return 0;
+    case WM_MOUSEWHEEL: {
+        const int lines = wheel_.lines(GET_WHEEL_DELTA_WPARAM(wparam), Win32_Wheel_Lines(Text_Panel::Visible_Lines(panel_)));
+        if (lines != 0) Text_Panel::Scroll(panel_, lines);
+        return 0;
+    }
+    case WM_DROPFILES: dropped(reinterpret_cast<HDROP>(wparam)); return 0;
+    case Main_Message_Thread_Ring:
+        Drain_Thread_Ring([this](const char* line) { Text_Panel::Write(panel_, line); });
+        return 0;
+    case Main_Message_Repaint: {
+        repaint_request_.handled();
+        const RECT area = Gdi::Win_Rect(Text_Panel::Area_Rect(panel_));
+        InvalidateRect(window_, &area, FALSE);
+        return 0;
+    }
+    case Main_Message_Results: {
+        results_request_.handled();
+        results_.show_results(conversion_.results());
+        const RECT area = Gdi::Win_Rect(results_.rect);
+        InvalidateRect(window_, &area, FALSE);
+        return 0;
+    }
+    case Main_Message_Boxes: boxes_.serve(); return 0;
+    default: return DefWindowProcW(window_, message, wparam, lparam);
+    }
+}
+
+// From the top: the panel, the results list, then the buttons in a row.
+void Win32_Main_Window::lay_out() {
+    RECT client;
+    GetClientRect(window_, &client);
+    const int w = client.right, h = client.bottom;
+    const auto px = [this](int length) { return Gdi::Scaled(length, dpi_); };
+    const int row = px(Button_Row_Height);
+    int x = 1;
+    for (Gdi::Button* b : {&choose_button_, &copy_button_, &save_button_}) {
+        b->font_size = px(13);
+        const int width = std::max(px(110), Gdi::Text_Width(Markup_Decode(b->label), Gdi::Font(b->font_size)) + px(24));
+        b->rect = Ui_Rect{x, h - row + px(3), width, row - px(6)};
+        x += width + px(6);
+    }
+    const int list_top = h - row - px(Results_Height);
+    results_.rect = Ui_Rect{1, list_top, w - 2, px(Results_Height)};
+    results_.font_size = px(13);
+    Gdi::Layout_Panel(panel_, Ui_Rect{1, 1, w - 2, std::max(px(20), list_top - px(3))}, Panel_Background, px(Text_Panel::Default_Font_Size));
+}
+
+void Win32_Main_Window::paint(HDC dc, int width, int height) {
+    const RECT all{0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+    Gdi::Draw_Panel(panel_, dc);
+    const bool focused = GetFocus() == window_;
+    if (focused && focus_ == Focus::Panel) {  // the keys scroll the panel: show where they go
+        RECT mark = Gdi::Win_Rect(Text_Panel::Area_Rect(panel_));
+        SetDCBrushColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+        for (int i = 0; i < 2; ++i, InflateRect(&mark, -1, -1)) FrameRect(dc, &mark, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+    results_.draw(dc, focused && focus_ == Focus::Results);
+    for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save}) {
+        Gdi::Button* b = button(f);
+        b->focused = focused && focus_ == f;
+        b->draw(dc);
+    }
+}
+
+Gdi::Button* Win32_Main_Window::button(Focus focus) {
+    switch (focus) {
+    case Focus::Choose: return &choose_button_;
+    case Focus::Copy: return &copy_button_;
+    case Focus::Save: return &save_button_;
+    default: return nullptr;
+    }
+}
+
+void Win32_Main_Window::set_focus(Focus focus) {
+    focus_ = focus;
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32_Main_Window::press(Focus which) {
+    switch (which) {
+    case Focus::Choose: choose_folders(); break;
+    case Focus::Copy: copy_report(); break;
+    case Focus::Save: save_report(); break;
+    default: break;
+    }
+}
+
+void Win32_Main_Window::key_down(WPARAM virtual_key) {
+    if (virtual_key == VK_TAB) {  // panel, results, the three buttons, and round again
+        const int step = GetKeyState(VK_SHIFT) < 0 ? 4 : 1;
+        set_focus(static_cast<Focus>((static_cast<int>(focus_) + step) % 5));
+        return;
+    }
+    const bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (focus_ == Focus::Results && plain) {
+        if (virtual_key == VK_RETURN) {
+            if (const std::string folder = results_.selected_folder(); !folder.empty()) hooks_.open_folder(window_, folder);
+            return;
+        }
+        if (results_.key(virtual_key)) {
+            const RECT area = Gdi::Win_Rect(results_.rect);
+            InvalidateRect(window_, &area, FALSE);
+            return;
+        }
+    }
+    if (button(focus_) && plain && (virtual_key == VK_RETURN || virtual_key == VK_SPACE)) {
+        press(focus_);
+        return;
+    }
+    const Main_Key key = Main_Key_Action(Win32_Key_Code(virtual_key));
+    const int page = std::max(1, Text_Panel::Visible_Lines(panel_) - 1);
+    switch (key.action) {
+    case Main_Action::Trace_Level: Main_Set_Trace_Level(window_, key.value, hooks_); break;
+    case Main_Action::Quit: PostMessageW(window_, WM_CLOSE, 0, 0); break;
+    case Main_Action::Choose_Folders: choose_folders(); break;
+    case Main_Action::Copy_Report: copy_report(); break;
+    case Main_Action::Save_Report: save_report(); break;
+    case Main_Action::Scroll_Pages: Text_Panel::Scroll(panel_, key.value * page); break;
+    case Main_Action::Scroll_To_Start: Text_Panel::Scroll(panel_, -Far); break;
+    case Main_Action::Scroll_To_End: Text_Panel::Scroll(panel_, Far); break;
+    case Main_Action::None: break;
+    }
+}
+
+void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
+    const POINT at = Win32_Mouse_Point(lparam);
+    const int state = message == WM_LBUTTONDOWN ? 2 : message == WM_MOUSEMOVE && (wparam & MK_LBUTTON) ? 1 : 0;
+    if (message == WM_LBUTTONDOWN) {
+        SetFocus(window_);
+        SetCapture(window_);
+        pressed_ = Focus::Panel;
+        if (Text_Panel::Area_Rect(panel_).contains(at.x, at.y)) set_focus(Focus::Panel);
+        else if (results_.rect.contains(at.x, at.y)) {
+            results_.select_at(at.x, at.y);
+            set_focus(Focus::Results);
+        }
+        for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save})
+            if (button(f)->hit(at.x, at.y)) pressed_ = f;
+    }
+    if (message == WM_LBUTTONDBLCLK && results_.select_at(at.x, at.y)) {
+        hooks_.open_folder(window_, results_.selected_folder());
+        return;
+    }
+    Text_Panel::Pointer_At(panel_, state, at.x, at.y);
+    bool changed = false;
+    for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save}) {
+        // Only the button the press began on is pressed; the others follow the hover.
+        const int button_state = pressed_ == f ? state : 0;
+        changed |= button(f)->pointer(button_state, at.x, at.y);
+    }
+    if (message == WM_LBUTTONUP) {
+        ReleaseCapture();
+        const Focus released = pressed_;
+        pressed_ = Focus::Panel;
+        if (button(released) && button(released)->hit(at.x, at.y)) {
+            set_focus(released);
+            press(released);
+        }
+    }
+    if (changed) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void Win32_Main_Window::dropped(HDROP drop) {
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<std::string> paths;
+    for (UINT i = 0; i < count; ++i) {
+        // A path of any length: the shell hands over long paths whole.
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
+        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
+        paths.push_back(Wide_To_Utf8(path));
+    }
+    DragFinish(drop);
+    if (!paths.empty()) convert(paths);
+}
+
+bool Win32_Main_Window::convert(const std::vector<std::string>& paths) {
+    Text_Panel::Scroll(panel_, Far);  // what the drop brings is seen
+    return conversion_.start(paths);
+}
+
+int Win32_Main_Window::show_box(const char* caption, const char* text, Box_Icon icon) {
+    const std::u16string title = Markup_Plain(caption), body = Markup_Plain(text);
+    UINT style = MB_OK;
+    switch (icon) {
+    case Box_Icon::Question: style = MB_YESNO | MB_ICONQUESTION; break;
+    case Box_Icon::Warning: style = MB_OK | MB_ICONWARNING; break;
+    case Box_Icon::Error: style = MB_OK | MB_ICONERROR; break;
+    case Box_Icon::Information: style = MB_OK | MB_ICONINFORMATION; break;
+    }
+    const int answer = MessageBoxW(window_, reinterpret_cast<const wchar_t*>(body.c_str()),
+                                   reinterpret_cast<const wchar_t*>(title.c_str()), style);
+    return icon == Box_Icon::Question ? (answer == IDYES ? 1 : 0) : 1;
+}
+
+void Win32_Main_Window::choose_folders() {
+    const std::vector<std::string> folders = hooks_.choose_folders(window_);
+    if (!folders.empty()) convert(folders);
+}
+
+std::string Win32_Main_Window::report() const { return Report_Text(Text_Panel::Lines(panel_), conversion_.results()); }
+
+void Win32_Main_Window::copy_report() {
+    hooks_.copy_text(window_, report());
+    Log_Message(window_, LOG_REPORT, "Report copied");
+}
+
+void Win32_Main_Window::save_report() {
+    const std::string file = hooks_.choose_report_file(window_);
+    if (file.empty()) return;
+    Save_Report(window_, std::filesystem::path(Utf8_To_Wide(file)), file, report());
+}

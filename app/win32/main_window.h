@@ -1,0 +1,108 @@
+// The main window on Win32: the scrolling text panel of what the program reports, the results
+// list and the buttons "Choose folders…", "Copy report" and "Save report…". Folders dropped
+// from the shell or chosen are converted on a worker thread (app/ui/conversion.h); Ctrl+digit
+// sets the trace level, Esc quits, Tab moves the focus, which is always drawn.
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ui/box_relay.h"
+#include "app/ui/coalesced_request.h"
+#include "app/ui/conversion.h"
+#include "app/ui/input.h"
+#include "app/ui/main_actions.h"
+#include "app/ui/text_panel.h"
+#include "app/win32/results_view.h"
+#include "widgets/gdi/gdi_draw.h"
+
+// Messages the main window posts to itself (WM_USER + 1 is the thread ring's).
+enum : UINT {
+    Main_Message_Thread_Ring = WM_USER + 1,
+    Main_Message_Repaint = WM_APP + 1,
+    Main_Message_Results = WM_APP + 2,
+    Main_Message_Boxes = WM_APP + 3,
+};
+
+// What the window needs of start-up and of the desktop. Empty hooks get the desktop's own
+// dialogs (tests give their own instead).
+struct Win32_Main_Window_Hooks : Trace_Hooks {
+    std::function<std::vector<std::string>(HWND owner)> choose_folders;  // none when cancelled
+    std::function<std::string(HWND owner)> choose_report_file;           // empty when cancelled
+    std::function<void(HWND owner, const std::string& folder)> open_folder;
+    std::function<void(HWND owner, const std::string& text)> copy_text;
+};
+
+class Win32_Main_Window {
+public:
+    static constexpr int Width = 600;  // at 96 dpi: the panel, the results list and the buttons
+    static constexpr int Height = 380;
+    static constexpr int Results_Height = 110;
+    static constexpr int Button_Row_Height = 32;
+    static constexpr Rgb Panel_Background = Main_Panel_Background;
+
+    // Registers the window class (named as the title) and the progress window's.
+    static bool Register_Classes(HINSTANCE instance, const char* title);
+    // Creates the window, hidden, accepting drops.
+    Win32_Main_Window(const char* title, Win32_Main_Window_Hooks hooks);
+    // Asks a running conversion to stop, waits for it and destroys the window.
+    ~Win32_Main_Window();
+    Win32_Main_Window(const Win32_Main_Window&) = delete;
+    Win32_Main_Window& operator=(const Win32_Main_Window&) = delete;
+
+    HWND handle() const { return window_; }
+    Text_Panel& panel() { return panel_; }
+    const Conversion& conversion() const { return conversion_; }
+    const Results_View& results_view() const { return results_; }
+    // Starts converting the paths as a drop does; false when refused because one is running.
+    bool convert(const std::vector<std::string>& paths);
+    // The progress window of the latest conversion while it exists.
+    HWND progress_window() const { return IsWindow(progress_window_) ? progress_window_ : nullptr; }
+    // Cancels a running conversion and waits for its worker (closing, quitting).
+    void stop_conversion();
+    // Paints the whole client area (the window's paint and screenshots).
+    void paint(HDC dc, int width, int height);
+    // Any thread: shows a box on the GUI thread and returns its answer.
+    int box(const char* caption, const char* text, Box_Icon icon) { return boxes_.ask(caption, text, icon); }
+
+    void choose_folders();
+    void copy_report();
+    void save_report();
+    std::string report() const;
+
+private:
+    enum class Focus { Panel, Results, Choose, Copy, Save };
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+    void lay_out();
+    void key_down(WPARAM virtual_key);
+    void press(Focus button);
+    void set_focus(Focus focus);
+    void mouse(UINT message, WPARAM wparam, LPARAM lparam);
+    void dropped(HDROP drop);
+    Gdi::Button* button(Focus focus);
+
+    static HWND Create(const char* title);
+    int show_box(const char* caption, const char* text, Box_Icon icon);
+
+    Win32_Main_Window_Hooks hooks_;
+    HWND window_;
+    int dpi_ = 96;
+    Text_Panel panel_;
+    Results_View results_;
+    Gdi::Button choose_button_, copy_button_, save_button_;
+    Focus focus_ = Focus::Panel;
+    Focus pressed_ = Focus::Panel;  // the button the left button went down on, Panel for none
+    Wheel_Accumulator wheel_;
+    Coalesced_Request repaint_request_;
+    Coalesced_Request results_request_;
+    HWND progress_window_ = nullptr;
+    bool quit_on_destroy_ = false;  // set by a close from the user: the message loop then ends
+    Box_Relay boxes_;
+    Conversion conversion_;  // last: its worker writes into the members above until it is joined
+};

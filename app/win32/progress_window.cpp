@@ -1,0 +1,262 @@
+#include "app/win32/progress_window.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <mutex>
+
+#include "app/win32/keys.h"
+#include "util/log.h"
+#include "util/platform/win32/wide.h"
+#include "util/system_error.h"
+
+namespace {
+
+constexpr wchar_t Class_Name[] = L"Progress";
+constexpr int Panel_Font_Size = 14;
+constexpr int Caption_Font_Size = 16;
+constexpr Rgb Bar_Background{90, 90, 100};
+constexpr Rgb Frame_Background{212, 208, 200};
+
+LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+void post_to(HWND window, UINT message) { PostMessageW(window, message, 0, 0); }
+
+void invalidate(HWND window, const Ui_Rect& rect) {
+    const RECT r = Gdi::Win_Rect(rect);
+    InvalidateRect(window, &r, FALSE);
+}
+
+}  // namespace
+
+Win32_Progress::Win32_Progress(HWND window)
+    : bar_request([window] { post_to(window, Progress_Message_Bar); }),
+      count_request([window] { post_to(window, Progress_Message_Count); }),
+      repaint_request([window] { post_to(window, Progress_Message_Repaint); }),
+      window_(window) {
+    cancel_button.label = "Cancel";
+    caption_label.background = Caption_Background;
+    bar_box.background = Bar_Background;
+    button_box.background = Frame_Background;
+    Text_Panel::Set_Repaint_Request(panel, [this] { repaint_request.request(); });
+}
+
+void Win32_Progress::post(Progress_Event event) {
+    switch (event) {
+    case Progress_Event::Caption: post_to(window_, Progress_Message_Caption); return;
+    case Progress_Event::Show: post_to(window_, Progress_Message_Show); return;
+    case Progress_Event::Lines: post_to(window_, Progress_Message_Lines); return;
+    case Progress_Event::Bar: bar_request.request(); return;
+    case Progress_Event::Bar_Box: post_to(window_, Progress_Message_Bar_Box); return;
+    case Progress_Event::Close: post_to(window_, Progress_Message_Close); return;
+    case Progress_Event::Count: count_request.request(); return;
+    }
+}
+
+// Rows from the bottom edge up (the toolkit lays out y upwards): Cancel in its box, the bar,
+// the lines, the caption.
+void Win32_Progress::lay_out(int width, int height, int dpi) {
+    std::lock_guard guard(lock());
+    const auto px = [dpi](int length) { return Gdi::Scaled(length, dpi); };
+    const auto y_up = [height](int x, int y, int w, int h) { return Ui_Rect{x, height - y - h, w, h}; };
+    const int margin = px(Gdi::Button::Margin);
+    button_box.rect = y_up(px(5), px(5), width - px(10), 2 * margin + px(Gdi::Button::Height));
+    cancel_button.rect = y_up(px(5) + margin, px(5) + margin, width - px(22), px(Gdi::Button::Height));
+    cancel_button.font_size = px(13);
+    bar_box.rect = y_up(px(5), px(48), width - px(10), px(14));
+    Gdi::Layout_Panel(panel, y_up(px(5), px(68), width - px(10), std::max(px(20), height - px(119))),
+                      Progress_Panel_Background, px(Panel_Font_Size));
+    caption_label.rect = y_up(px(5), height - px(45), width - px(10), px(40));
+    caption_label.font_size = px(Caption_Font_Size);
+}
+
+void Win32_Progress::paint(HDC dc, int width, int height) {
+    std::lock_guard guard(lock());
+    const RECT all{0, 0, width, height};
+    SetDCBrushColor(dc, Gdi::Colour(Frame_Background));
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    caption_label.label = caption_text;
+    caption_label.draw(dc);
+    Gdi::Draw_Panel(panel, dc);
+    bar_box.draw(dc);
+    Ui_Rect bar = bar_box.rect;
+    Gdi::Draw_Bar(dc, Ui_Rect{bar.x + 1, bar.y + 1, bar.width - 2, bar.height - 2}, position(), maximum(), Bar_Background);
+    button_box.draw(dc);
+    cancel_button.focused = GetFocus() == window_;
+    cancel_button.draw(dc);
+}
+
+namespace {
+
+void pointer(Win32_Progress& o, int state, LPARAM lparam) {
+    const POINT at = Win32_Mouse_Point(lparam);
+    std::lock_guard guard(o.lock());
+    if (o.cancel_button.pointer(state, at.x, at.y)) invalidate(o.window(), o.cancel_button.rect);
+    Text_Panel::Pointer_At(o.panel, state, at.x, at.y);
+}
+
+LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* object = new Win32_Progress(window);
+        SetLastError(0);
+        if (!SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object)) && GetLastError() != 0) {
+            Log_Message(nullptr, LOG_TRACE_1, "file:%s line:%d", __FILE__, __LINE__);
+            Log_Message(nullptr, LOG_TRACE_1, "Failed in SetWindowLong()");
+            Log_Message(nullptr, LOG_TRACE_1, "%s", System_Error_Str(0));
+            delete object;
+            return FALSE;
+        }
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+    Win32_Progress* o = Progress_Object_Of(window);
+    if (!o) return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
+    case WM_NCDESTROY:
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        delete o;
+        return 0;
+    case WM_SIZE: {
+        o->lay_out(LOWORD(lparam), HIWORD(lparam), Win32_Dpi(window));
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    }
+    case WM_DPICHANGED: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        Gdi::Buffered(dc, client.right, client.bottom, [&](HDC memory) { o->paint(memory, client.right, client.bottom); });
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_CLOSE:  // the window stays until the worker notices the flag and closes it
+        o->cancel("closing...");
+        return 0;
+    case WM_KEYDOWN:
+        if (Progress_Key_Cancels(Win32_Key_Code(wparam))) o->cancel("cancel...");
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: invalidate(window, o->cancel_button.rect); return 0;
+    case WM_LBUTTONDOWN: {
+        if (GetFocus() != window) SetFocus(window);
+        SetCapture(window);
+        const POINT at = Win32_Mouse_Point(lparam);
+        {
+            std::lock_guard guard(o->lock());
+            if (o->cancel_button.hit(at.x, at.y)) o->cancel("cancel...");
+        }
+        pointer(*o, 2, lparam);
+        return 0;
+    }
+    case WM_LBUTTONUP:
+        ReleaseCapture();
+        pointer(*o, 0, lparam);
+        return 0;
+    case WM_MOUSEMOVE: pointer(*o, (wparam & MK_LBUTTON) ? 1 : 0, lparam); return 0;
+    case WM_MOUSEWHEEL: {
+        const int lines = o->wheel.lines(GET_WHEEL_DELTA_WPARAM(wparam), Win32_Wheel_Lines(Text_Panel::Visible_Lines(o->panel)));
+        if (lines != 0) {
+            std::lock_guard guard(o->lock());
+            Text_Panel::Scroll(o->panel, lines);
+        }
+        return 0;
+    }
+    case Progress_Message_Caption: invalidate(window, o->caption_label.rect); return 0;
+    case Progress_Message_Bar: {
+        MSG waiting;  // they carry nothing: one drawing serves them all
+        while (PeekMessageW(&waiting, window, Progress_Message_Bar, Progress_Message_Bar, PM_REMOVE)) {}
+        o->bar_request.handled();
+        Text_Target target(o->panel);
+        o->show_reading(target);
+        if (!IsIconic(window)) invalidate(window, o->bar_box.rect);
+        return 0;
+    }
+    case Progress_Message_Count: {
+        o->count_request.handled();
+        Text_Target target(o->panel);
+        o->show_count(target);
+        return 0;
+    }
+    case Progress_Message_Repaint:
+        o->repaint_request.handled();
+        invalidate(window, Text_Panel::Area_Rect(o->panel));
+        return 0;
+    case Progress_Message_Close: DestroyWindow(window); return 0;
+    case Progress_Message_Bar_Box: invalidate(window, o->bar_box.rect); return 0;
+    case Progress_Message_Lines: {
+        Text_Target target(o->panel);
+        o->drain(target);
+        return 0;
+    }
+    case Progress_Message_Show:
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        SetForegroundWindow(window);
+        SetFocus(window);  // Esc, Enter and Space reach Cancel at once
+        return 0;
+    default: return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+}  // namespace
+
+bool Progress_Register_Class(HINSTANCE instance) {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof(window_class);
+    window_class.style = CS_HREDRAW | CS_VREDRAW;
+    window_class.lpfnWndProc = progress_procedure;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconW(instance, L"ICON1");
+    window_class.hIconSm = window_class.hIcon;
+    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = Class_Name;
+    return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+Win32_Progress* Progress_Object_Of(HWND window) {
+    return window && IsWindow(window) ? reinterpret_cast<Win32_Progress*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+}
+
+Win32_Progress* Progress_Create_Window(HWND parent, const char* title, const char* caption) {
+    RECT frame{};
+    if (parent) GetWindowRect(parent, &frame);
+    const int x = std::max<int>((frame.left + frame.right) / 2 - 200, frame.left);
+    const int y = std::max<int>((frame.top + frame.bottom) / 2 - 200, frame.top);
+    const HINSTANCE instance = parent ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)) : GetModuleHandleW(nullptr);
+    Log_Message(parent, LOG_TRACE_1, "creating window: %d %d %s %08x", x, y, title ? title : "",
+                static_cast<unsigned>(reinterpret_cast<uintptr_t>(instance)));
+
+    const int dpi = Win32_Dpi(parent);
+    HWND window = CreateWindowExW(0, Class_Name, Utf8_To_Wide(title ? title : "").c_str(), WS_OVERLAPPEDWINDOW, x, y,
+                                  Gdi::Scaled(Win32_Progress::Width, dpi), Gdi::Scaled(Win32_Progress::Height, dpi),
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) {
+        Log_Message(parent, LOG_WARNING, "file:%s line:%d", __FILE__, __LINE__);
+        Log_Message(parent, LOG_WARNING, "Unable to create Progress Window");
+        return nullptr;
+    }
+    Win32_Progress* object = Progress_Object_Of(window);
+    if (!object) {
+        Log_Message(parent, LOG_WARNING, "file:%s line:%d", __FILE__, __LINE__);
+        Log_Message(parent, LOG_WARNING, "Failed in GetWindowLong()");
+        Log_Message(parent, LOG_WARNING, "%s", System_Error_Str(0));
+        DestroyWindow(window);
+        return nullptr;
+    }
+    RECT client;  // no size message comes before the first show: lay out now
+    GetClientRect(window, &client);
+    object->lay_out(client.right, client.bottom, dpi);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    {
+        std::lock_guard guard(object->lock());
+        object->caption_text = caption ? caption : "";
+    }
+    post_to(window, Progress_Message_Caption);
+    return object;
+}

@@ -1,0 +1,236 @@
+// The Win32 windows with the real log handler, run under Wine: a drop of two folders converts
+// both (one Done, one with names not allowed) and fills the results list; a second drop while
+// a conversion runs is refused; Esc in the progress window cancels the run, whose folder gets
+// no DICOMDIR; closing ends the message loop with 0. With a folder as argument 2 it also
+// saves pictures of both windows there (BMP).
+#include <shlobj.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win32/log_sink.h"
+#include "app/win32/main_window.h"
+#include "app/win32/progress_window.h"
+#include "tools/make_sample_files.h"
+#include "util/log.h"
+#include "util/platform_system.h"
+#include "util/platform/win32/wide.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int failures = 0;
+
+void check(bool condition, const char* what) {
+    std::printf("%s: %s\n", condition ? "ok" : "FAILED", what);
+    failures += !condition;
+}
+
+// Runs the message loop until done() or the time is up; false on time-out.
+bool pump_until(const std::function<bool()>& done, int seconds = 120) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    return true;
+}
+
+// What the shell hands over on a drop: a DROPFILES block with the paths, wide, each ended by
+// a null and the list by another.
+HDROP make_drop(const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& path : paths) list += Utf8_To_Wide(path) + L'\0';
+    list += L'\0';
+    const std::size_t bytes = sizeof(DROPFILES) + list.size() * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+int panel_count(Text_Panel& panel, const std::string& part) {
+    int found = 0;
+    for (const std::string& line : Text_Panel::Lines(panel)) found += line.find(part) != std::string::npos;
+    return found;
+}
+
+// A folder of series, each with images of one patient and study.
+std::string image_folder(const fs::path& root, const char* name, int series, int images) {
+    const fs::path folder = root / name;
+    for (int s = 1; s <= series; ++s)
+        for (int i = 1; i <= images; ++i) {
+            const fs::path dir = folder / ("SER" + std::to_string(s));
+            fs::create_directories(dir);
+            Sample_Image image;
+            image.series_uid += "." + std::to_string(s);
+            image.sop_uid = image.series_uid + "." + std::to_string(i);
+            image.series_number = s;
+            image.instance_number = i;
+            Sample_File_Write((dir / ("IMG" + std::to_string(i))).string(), image);
+        }
+    return folder.string();
+}
+
+// Saves what paint draws at width x height as a 24-bit BMP.
+void save_picture(const fs::path& file, int width, int height, const std::function<void(HDC)>& paint) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // rows from the bottom, as the file keeps them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    paint(dc);
+    GdiFlush();
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    BITMAPFILEHEADER head{};
+    head.bfType = 0x4D42;  // "BM"
+    head.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    head.bfSize = head.bfOffBits + stride * static_cast<DWORD>(height);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&head), sizeof(head));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride * static_cast<DWORD>(height)));
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+void save_window(const fs::path& file, HWND window, const std::function<void(HDC, int, int)>& paint) {
+    RECT client;
+    GetClientRect(window, &client);
+    save_picture(file, client.right, client.bottom, [&](HDC dc) { paint(dc, client.right, client.bottom); });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s WORK_FOLDER [PICTURE_FOLDER]\n", argv[0]);
+        return 2;
+    }
+    Thread_Locals_Prepare();
+    const fs::path work = fs::path(argv[1]);
+    fs::remove_all(work);
+    fs::create_directories(work);
+    Scratch_Dir = work.string() + "/";
+    Log_Set_Handler(Log_Handler);
+
+    const std::string good = image_folder(work, "GOOD", 2, 2);
+    const std::string bad = image_folder(work, "BAD", 1, 1);
+    fs::rename(fs::path(bad) / "SER1" / "IMG1", fs::path(bad) / "SER1" / "IMAGE_NAME_TOO_LONG");
+    const std::string big = image_folder(work, "BIG", 40, 10);
+
+    check(Win32_Main_Window::Register_Classes(GetModuleHandleW(nullptr), "Kestrapol window test"), "window classes registered");
+    Win32_Main_Window_Hooks hooks;
+    std::vector<std::string> opened;
+    hooks.open_folder = [&opened](HWND, const std::string& folder) { opened.push_back(folder); };
+    auto window = std::make_unique<Win32_Main_Window>("Kestrapol window test", std::move(hooks));
+    Win32_Log_Sink sink(*window);
+    Log_Set_Sink(&sink);
+    HWND main = window->handle();
+    ShowWindow(main, SW_SHOWNORMAL);
+    Text_Panel::Write(window->panel(), "\x02\xF1" "Drag&drop a dir on this application,");
+    Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
+    Text_Panel::Write(window->panel(), "");
+
+    // Two folders in one drop, as the shell drops them.
+    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({good, bad})), 0);
+    check(pump_until([&] { return window->conversion().result_count() == 2 && !window->conversion().running(); }),
+          "the drop of two folders converts both");
+    check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the worker closes its progress window");
+    check(panel_count(window->panel(), "Scanning 2 directories...") == 1, "the scanning line counts the folders");
+    check(panel_count(window->panel(), "DICOMDIR Done:") == 1 && fs::exists(fs::path(good) / "DICOMDIR"),
+          "the good folder is done and has its DICOMDIR");
+    check(panel_count(window->panel(), "DICOMDIR Abborted") >= 1 && !fs::exists(fs::path(bad) / "DICOMDIR"),
+          "the folder with a long name is refused its DICOMDIR");
+    pump_until([&] { return window->results_view().row_count() == 2; }, 5);
+    check(window->results_view().row_count() == 2, "the results list has a row per folder");
+    const std::vector<Folder_Result> results = window->conversion().results();
+    check(results.size() == 2 && results[0].outcome == Folder_Outcome_Kind::Done && results[0].images == 4 &&
+              results[1].outcome == Folder_Outcome_Kind::Names_Not_Allowed,
+          "the rows say Done (4 images) and Names not allowed");
+
+    // Enter on the results list opens the selected folder (the newest row).
+    PostMessageW(main, WM_KEYDOWN, VK_TAB, 0);
+    PostMessageW(main, WM_KEYDOWN, VK_UP, 0);
+    PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
+    pump_until([&] { return !opened.empty(); }, 5);
+    check(opened.size() == 1 && opened[0] == good, "Enter on a result row opens its folder");
+
+    // A large folder; a drop while it runs is refused, Esc in the progress window cancels it.
+    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({big})), 0);
+    check(pump_until([&] { return window->conversion().running(); }, 20), "the third folder starts converting");
+    HWND progress = window->progress_window();
+    check(progress != nullptr, "its progress window is open");
+    window->convert({good});
+    check(panel_count(window->panel(), "BUSY:") == 1, "a second drop while busy is refused");
+    PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);
+    check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }),
+          "the cancelled run ends");
+    const std::vector<Folder_Result> after = window->conversion().results();
+    check(after.size() == 3 && after[2].outcome == Folder_Outcome_Kind::Cancelled && !fs::exists(fs::path(big) / "DICOMDIR"),
+          "Esc cancels: the row says Cancelled and no DICOMDIR is written");
+    check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the cancelled run's window goes");
+
+    if (argc > 2) {
+        const fs::path pictures = argv[2];
+        fs::create_directories(pictures);
+        pump_until([&] { return window->results_view().row_count() == 3; }, 5);
+        SetFocus(main);
+        save_window(pictures / "windows_main.bmp", main, [&](HDC dc, int w, int h) { window->paint(dc, w, h); });
+        // A progress window part-way through a run, fed as the worker feeds it.
+        Win32_Progress* shown = Progress_Create_Window(main, "Converting", "Zorvatine conversion");
+        shown->show();
+        shown->text("\xF1\x02" "Scanning 1 directory...");
+        shown->text("\x02  Counted \x01" "400\x02 files");
+        shown->text("\x02 Reading \x01" "C:\\Studies\\CARDIO 2024\\PAT0042\\STUDY1\\SER12");
+        shown->range(400);
+        shown->set(250);
+        pump_until([&] { return shown->queued() == 0; }, 5);
+        Sleep(200);
+        pump_until([] { return true; });
+        save_window(pictures / "windows_progress.bmp", shown->window(),
+                    [&](HDC dc, int w, int h) { shown->paint(dc, w, h); });
+        shown->close();
+        pump_until([&] { return !IsWindow(shown->window()); }, 5);
+    }
+
+    // Esc in the main window closes it and ends the message loop with 0.
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    MSG message;
+    BOOL got = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    check(got == 0 && message.wParam == 0 && !IsWindow(main), "Esc closes the window and the loop ends with 0");
+    Log_Set_Sink(nullptr);
+    window.reset();
+    std::printf("%s\n", failures ? "FAILED" : "PASSED");
+    return failures ? 1 : 0;
+}
