@@ -124,6 +124,7 @@ void shut_down() {
 }
 
 int run(int argc, char** argv, Interactive_Runner interactive) {
+    Thread_Locals_Prepare();  // before any thread-local object is used: threads end cleanly
     // The arguments in UTF-8, as the user wrote them.
     std::vector<std::string> arguments = Platform_Arguments(argc, argv);
     std::vector<char*> pointers;

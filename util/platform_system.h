@@ -46,6 +46,11 @@ void Console_Attach(bool create_when_missing);
 // meant for both is written once.
 bool Streams_Share_Target(std::FILE* a, std::FILE* b);
 
+// Makes the destructors of a thread's thread-local objects run before their storage is freed
+// when the thread ends. Call before any thread-local object is used (it also runs before main
+// wherever this file's other calls are linked); later calls do nothing. POSIX needs nothing.
+void Thread_Locals_Prepare();
+
 // A system error in Windows numbering (POSIX maps errno onto it) and the system's sentence for
 // it, without a final line break (empty when the system has none). Code 0 describes the calling
 // thread's last error (errno on POSIX).

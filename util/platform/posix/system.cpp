@@ -11,6 +11,8 @@ const char* const Fallback_Install_Folder = "/opt/Corvanthis/";
 
 std::vector<std::string> Platform_Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 
+void Thread_Locals_Prepare() {}
+
 std::optional<std::string> Environment_Get(const char* name) {
     const char* value = std::getenv(name);
     if (!value) return std::nullopt;

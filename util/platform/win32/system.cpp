@@ -9,6 +9,23 @@
 
 const char* const Fallback_Install_Folder = "c:\\Program Files\\Corvanthis\\";
 
+// With mingw-w64 the emulated thread-local storage frees a thread's objects from one thread-key
+// destructor and the C++ runtime runs their destructors from another; the keys run in the order
+// they were made. The storage's key is made at the first use of a thread-local object, so the
+// runtime's key, made by its first registration, came second: every thread that ended (the
+// conversion worker, the file readers) ran destructors on freed memory and crashed or corrupted
+// the heap. One empty registration first makes the runtime's key the first to run.
+extern "C" int __cxa_thread_atexit(void (*destructor)(void*), void* object, void* dso);
+
+void Thread_Locals_Prepare() {
+    static const int registered = __cxa_thread_atexit([](void*) {}, nullptr, nullptr);
+    (void)registered;
+}
+
+namespace {
+const bool thread_locals_prepared = (Thread_Locals_Prepare(), true);
+}  // namespace
+
 std::vector<std::string> Platform_Arguments(int, char**) {
     // The wide command line, split by the system's rules and without wildcard expansion: names
     // outside the code page and names with "*" or "?" arrive as written.
