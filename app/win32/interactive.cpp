@@ -15,9 +15,25 @@
 #include "util/log.h"
 #include "util/platform_system.h"
 
+namespace {
+
+// Started from Explorer, the program gets a console of its own that a window user has no use
+// for: it goes, unless a trace writes into it. A console shared with a command prompt stays.
+// Ctrl+digit opens a new one when tracing is switched on later.
+void release_own_console() {
+    DWORD processes[2];
+    if (Trace_Level != 0 || GetConsoleProcessList(processes, 2) != 1) return;
+    FreeConsole();
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    SetStdHandle(STD_ERROR_HANDLE, nullptr);
+}
+
+}  // namespace
+
 int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
     // The dialogs of the desktop (the folder chooser) are COM objects of this thread.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    release_own_console();
     // Start-up opened the console already when tracing was asked for; Ctrl+digit may later.
     const auto open_console = [] { Console_Attach(true); };
 
