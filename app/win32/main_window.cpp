@@ -82,6 +82,20 @@ Win32_Main_Window::~Win32_Main_Window() {
 
 void Win32_Main_Window::stop_conversion() {
     if (Win32_Progress* progress = Progress_Object_Of(progress_window())) progress->abandon();
+    // The worker may still need this thread (a message sent to a window of ours) until it ends:
+    // serve the messages meanwhile, then collect the thread.
+    while (conversion_.running()) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that asked
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
     conversion_.wait();
 }
 
@@ -93,9 +107,10 @@ LRESULT CALLBACK Win32_Main_Window::Procedure(HWND window, UINT message, WPARAM 
 LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CLOSE:
+        if (quit_on_destroy_) return 0;  // closing already
+        quit_on_destroy_ = true;
         boxes_.shut_down();
         stop_conversion();
-        quit_on_destroy_ = true;
         DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
@@ -105,24 +120,13 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         lay_out();
         InvalidateRect(window_, nullptr, FALSE);
         return 0;
-    case WM_DPICHANGED: {
+    case WM_DPICHANGED:
         dpi_ = HIWORD(wparam);
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        Gdi::Follow_Dpi_Change(window_, lparam);
         lay_out();
         return 0;
-    }
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint_struct;
-        HDC dc = BeginPaint(window_, &paint_struct);
-        RECT client;
-        GetClientRect(window_, &client);
-        Gdi::Buffered(dc, client.right, client.bottom, [&](HDC memory) { paint(memory, client.right, client.bottom); });
-        EndPaint(window_, &paint_struct);
-        return 0;
-    }
+    case WM_PAINT: Gdi::Paint_Window(window_, [this](HDC dc, int w, int h) { paint(dc, w, h); }); return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: InvalidateRect(window_, nullptr, FALSE); return 0;
     case WM_KEYDOWN: key_down(wparam); return 0;

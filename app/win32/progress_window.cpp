@@ -119,22 +119,9 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
         InvalidateRect(window, nullptr, FALSE);
         return 0;
     }
-    case WM_DPICHANGED: {
-        const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
-        return 0;
-    }
+    case WM_DPICHANGED: Gdi::Follow_Dpi_Change(window, lparam); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        Gdi::Buffered(dc, client.right, client.bottom, [&](HDC memory) { o->paint(memory, client.right, client.bottom); });
-        EndPaint(window, &paint);
-        return 0;
-    }
+    case WM_PAINT: Gdi::Paint_Window(window, [o](HDC dc, int w, int h) { o->paint(dc, w, h); }); return 0;
     case WM_CLOSE:  // the window stays until the worker notices the flag and closes it
         o->cancel("closing...");
         return 0;

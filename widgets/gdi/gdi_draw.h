@@ -91,4 +91,21 @@ template <typename Paint> void Buffered(HDC dc, int width, int height, Paint pai
     DeleteDC(memory);
 }
 
+// A window's WM_PAINT: paint(dc, width, height) draws the whole client area, buffered.
+template <typename Paint> void Paint_Window(HWND window, Paint paint) {
+    PAINTSTRUCT paint_struct;
+    HDC dc = BeginPaint(window, &paint_struct);
+    RECT client;
+    GetClientRect(window, &client);
+    Buffered(dc, client.right, client.bottom, [&](HDC memory) { paint(memory, client.right, client.bottom); });
+    EndPaint(window, &paint_struct);
+}
+
+// A window's WM_DPICHANGED: takes the size and place the system suggests for the new scale;
+// the size message that follows lays the window out again.
+inline void Follow_Dpi_Change(HWND window, LPARAM suggested_rect) {
+    const RECT* r = reinterpret_cast<const RECT*>(suggested_rect);
+    SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace Gdi

@@ -1,7 +1,8 @@
 // The Win32 windows with the real log handler, run under Wine: a drop of two folders converts
 // both (one Done, one with names not allowed) and fills the results list; a second drop while
 // a conversion runs is refused; Esc in the progress window cancels the run, whose folder gets
-// no DICOMDIR; closing ends the message loop with 0. With a folder as argument 2 it also
+// no DICOMDIR; Esc in the main window during a run cancels it, waits for the worker and ends
+// the message loop with 0. With a folder as argument 2 it also
 // saves pictures of both windows there (BMP).
 #include <shlobj.h>
 #include <windows.h>
@@ -219,7 +220,10 @@ int main(int argc, char** argv) {
         pump_until([&] { return !IsWindow(shown->window()); }, 5);
     }
 
-    // Esc in the main window closes it and ends the message loop with 0.
+    // Esc in the main window during a run cancels the run, waits for its worker, closes the
+    // window and ends the message loop with 0.
+    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({big})), 0);
+    check(pump_until([&] { return window->conversion().running(); }, 20), "a last run starts");
     PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
     MSG message;
     BOOL got = 0;
@@ -229,6 +233,7 @@ int main(int argc, char** argv) {
         DispatchMessageW(&message);
     }
     check(got == 0 && message.wParam == 0 && !IsWindow(main), "Esc closes the window and the loop ends with 0");
+    check(!window->conversion().running() && !fs::exists(fs::path(big) / "DICOMDIR"), "quitting cancelled and joined the run");
     Log_Set_Sink(nullptr);
     window.reset();
     std::printf("%s\n", failures ? "FAILED" : "PASSED");
