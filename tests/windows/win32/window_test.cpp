@@ -1,9 +1,9 @@
 // The Win32 windows with the real log handler, run under Wine: a drop of two folders converts
 // both (one Done, one with names not allowed) and fills the results list; a second drop while
 // a conversion runs is refused; Esc in the progress window cancels the run, whose folder gets
-// no DICOMDIR; Esc in the main window during a run cancels it, waits for the worker and ends
-// the message loop with 0. With a folder as argument 2 it also
-// saves pictures of both windows there (BMP).
+// no DICOMDIR; Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main
+// window during a run cancels it, waits for the worker and ends the message loop with 0. With a
+// folder as argument 2 it also saves pictures of both windows there (BMP).
 #include <shlobj.h>
 #include <windows.h>
 
@@ -149,6 +149,10 @@ int main(int argc, char** argv) {
     Win32_Main_Window_Hooks hooks;
     std::vector<std::string> opened;
     hooks.open_folder = [&opened](HWND, const std::string& folder) { opened.push_back(folder); };
+    std::vector<std::string> chosen;  // what the folder chooser answers
+    std::string copied;
+    hooks.choose_folders = [&chosen](HWND) { return chosen; };
+    hooks.copy_text = [&copied](HWND, const std::string& text) { copied = text; };
     auto window = std::make_unique<Win32_Main_Window>("Kestrapol window test", std::move(hooks));
     Win32_Log_Sink sink(*window);
     Log_Set_Sink(&sink);
@@ -219,6 +223,26 @@ int main(int argc, char** argv) {
         shown->close();
         pump_until([&] { return !IsWindow(shown->window()); }, 5);
     }
+
+    // Ctrl+O converts what the chooser gives, as a drop; Ctrl+C copies the report.
+    chosen = {image_folder(work, "CHOSEN", 1, 1)};
+    const auto with_ctrl = [main](WPARAM key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(main, WM_KEYDOWN, key, 0);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    with_ctrl('O');
+    check(pump_until([&] { return window->conversion().result_count() == 4 && !window->conversion().running(); }) &&
+              fs::exists(fs::path(chosen[0]) / "DICOMDIR"),
+          "Ctrl+O converts the chosen folder");
+    with_ctrl('C');
+    check(copied.find("CHOSEN\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos,
+          "Ctrl+C copies the panel and the results");
+    pump_until([&] { return window->progress_window() == nullptr; }, 20);
 
     // Esc in the main window during a run cancels the run, waits for its worker, closes the
     // window and ends the message loop with 0.
