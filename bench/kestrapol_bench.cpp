@@ -3,7 +3,11 @@
 //   dcmmkdir  the Debian toolkit's directory maker (+r +id), when installed.
 // Prints files per second, microseconds per file, peak memory and the ratios.
 //
-//   kestrapol_bench [--exe PATH] [--scratch DIR] [--pixels BYTES,...] [--repeat R] [--keep] [N ...]
+//   kestrapol_bench [--exe PATH] [--also LABEL PATH] [--no-dcmmkdir] [--scratch DIR] [--pixels BYTES,...]
+//                   [--repeat R] [--keep] [N ...]
+//
+// --also times one more build of the program (for example a script that starts the Windows
+// build under Wine) on the same folders, taking turns with the others, against kestrapol.
 //
 // The baseline and kestrapol run R times each (default 3), taking turns, and the fastest run of
 // each counts: on a shared machine the slower runs measure the neighbours.
@@ -147,12 +151,19 @@ int main(int argc, char** argv) {
     std::vector<std::size_t> pixel_sizes = {512, 4u << 20};
     std::vector<int> sizes;
     bool keep = false;
+    bool dcmmkdir = true;
     int repeat = 3;
+    std::string also_label, also_exe;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--exe" && i + 1 < argc) exe = argv[++i];
         else if (arg == "--scratch" && i + 1 < argc) scratch = argv[++i];
         else if (arg == "--keep") keep = true;
+        else if (arg == "--no-dcmmkdir") dcmmkdir = false;
+        else if (arg == "--also" && i + 2 < argc) {
+            also_label = argv[++i];
+            also_exe = std::filesystem::absolute(argv[++i]).string();
+        }
         else if (arg == "--repeat" && i + 1 < argc) repeat = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--pixels" && i + 1 < argc) {
             pixel_sizes.clear();
@@ -165,7 +176,7 @@ int main(int argc, char** argv) {
     }
     if (sizes.empty()) sizes = {1000, 20000, 100000};
     exe = std::filesystem::absolute(exe).string();  // the programs run inside the folder
-    const bool with_dcmmkdir = installed("dcmmkdir");
+    const bool with_dcmmkdir = dcmmkdir && installed("dcmmkdir");
     std::printf("kestrapol: %s\ndcmmkdir: %s\n", exe.c_str(), with_dcmmkdir ? "installed" : "not installed");
 
     for (std::size_t pixels : pixel_sizes) {
@@ -178,10 +189,11 @@ int main(int argc, char** argv) {
                         layout.studies, layout.series, layout.images, pixels);
             generate(folder, layout, pixels);
             run_baseline(folder);  // warms the cache
-            Measure baseline, ours;
+            Measure baseline, ours, also;
             for (int round = 0; round < repeat; ++round) {
                 fastest(baseline, run_baseline(folder));
                 fastest(ours, run_program({exe, folder.string()}, folder));
+                if (!also_exe.empty()) fastest(also, run_program({also_exe, folder.string()}, folder));
             }
             Measure theirs;
             if (with_dcmmkdir) theirs = run_program({"dcmmkdir", "-q", "+r", "+id", ".", "+D", "DICOMDIR.REF"}, folder);
@@ -189,11 +201,13 @@ int main(int argc, char** argv) {
             print("baseline", baseline, files);
             print("kestrapol", ours, files);
             print("dcmmkdir", theirs, files);
+            if (also.ran) print(also_label.c_str(), also, files);
             const double per_file = ours.seconds / files;
             if (first_per_file == 0) first_per_file = per_file;
             std::printf("  ratios: kestrapol/baseline %.2f (cpu %.2f)", ours.seconds / baseline.seconds,
                         ours.cpu_seconds / baseline.cpu_seconds);
             if (theirs.ran) std::printf(", dcmmkdir/kestrapol %.1f", theirs.seconds / ours.seconds);
+            if (also.ran) std::printf(", %s/kestrapol %.2f", also_label.c_str(), also.seconds / ours.seconds);
             std::printf(", per file vs first N %.2f\n", per_file / first_per_file);
             if (!keep) std::filesystem::remove_all(folder);
         }

@@ -16,7 +16,9 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)  # the ZIP unpacks into the folder it 
 set(CPACK_PACKAGE_EXECUTABLES "kestrapol" "Kestrapol")  # the Start-menu entry
 
 # A 64-bit installer for a 64-bit program: "Program Files" and the registry's own view.
-set(CPACK_NSIS_EXECUTABLE_PRE_ARGUMENTS "-XTarget amd64-unicode")
+# CPack hands makensis no argument with a blank inside, so the target comes in the script, right
+# after the header's settings: early enough for makensis.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_DISPLAY_NAME "Kestrapol 1.0 Rev-5")
 set(CPACK_NSIS_PACKAGE_NAME "Kestrapol 1.0 Rev-5")

@@ -2,15 +2,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "dirscan/walk_fixture.h"
+#include "support/test_system.h"
 
 struct Batch_Run {
     int exit_code = -1;
@@ -21,19 +19,14 @@ struct Batch_Run {
 struct Batch_Options {
     bool errors_apart = false;  // standard error into errors instead of output
     std::string directory;      // working folder of the run, when not empty
-    std::string prefix;         // words before the program (env settings, setpriv, timeout)
+    std::string prefix;         // POSIX shell words before the program (env settings, setpriv, timeout)
 
     Batch_Options& apart() { return errors_apart = true, *this; }
     Batch_Options& in(std::string folder) { return directory = std::move(folder), *this; }
     Batch_Options& after(std::string words) { return prefix = std::move(words), *this; }
 };
 
-inline std::string File_Text(const std::string& path) {
-    const std::vector<uint8_t> bytes = Read_File(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-// Runs KESTRAPOL_EXE (tests skip without it) with arguments, each quoted as one word.
+// Runs KESTRAPOL_EXE (tests skip without it) with arguments, each passed as one word.
 class Batch : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -42,19 +35,17 @@ protected:
         exe_ = exe;
     }
     Batch_Run run(const std::vector<std::string>& arguments, const Batch_Options& options = {}) const {
-        std::string command = options.directory.empty() ? std::string() : "cd '" + options.directory + "' && ";
-        command += options.prefix + " '" + exe_ + "'";
-        for (const std::string& argument : arguments) command += " '" + argument + "'";
-        const Scratch_Folder streams;
-        const std::string errors = streams.path() + "/errors";
-        Batch_Run result;
-        std::FILE* pipe = ::popen((command + (options.errors_apart ? " 2>'" + errors + "'" : " 2>&1")).c_str(), "r");
-        char buffer[4096];
-        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.output.append(buffer, n);
-        const int status = ::pclose(pipe);
-        result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        if (options.errors_apart) result.errors = File_Text(errors);
-        return result;
+        Test_Run_Options how;
+        how.merged = !options.errors_apart;
+        how.folder = options.directory;
+        std::string program = exe_;
+        std::vector<std::string> words = arguments;
+        if (!options.prefix.empty()) {  // the shell runs the prefix words, then the program
+            program = "/bin/sh";
+            words.insert(words.begin(), {"-c", options.prefix + " \"$0\" \"$@\"", exe_});
+        }
+        const Test_Run_Result result = Test_Run(program, words, how);
+        return {result.code, result.out, result.err};
     }
     static bool has(const Batch_Run& run, const std::string& text) {
         return run.output.find(text) != std::string::npos;

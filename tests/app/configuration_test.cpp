@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -7,6 +6,8 @@
 #include "app/configuration.h"
 #include "dicom/library.h"
 #include "util/log_sink.h"
+#include "util/platform_folder.h"
+#include "support/test_system.h"
 
 namespace fs = std::filesystem;
 
@@ -23,7 +24,7 @@ struct Panel : Log_Sink {
 class Configuration : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(getpid()));
+        folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(Test_Process_Id()));
         fs::create_directories(folder);
         path = folder.string() + "/";
         Trace_Level = 0;
@@ -37,7 +38,7 @@ protected:
         fs::remove_all(folder);
     }
     int read(const std::string& content, const char* name = "Kestrapol.ini") {
-        std::ofstream(folder / name) << content;
+        std::ofstream(folder / name, std::ios::binary) << content;  // the line ends as given
         panel.lines.clear();
         return Configuration_Read(nullptr, path, name);
     }
@@ -85,9 +86,9 @@ TEST_F(Configuration, SecondFileReplacesTheListsOnlyWithTagLines) {
 TEST_F(Configuration, ValuesScratchAuditTables) {
     std::string saved_scratch = Scratch_Dir;
     read("scratch = \"/tmp/my logs\"\naudit = audit2.dat\ntables = /opt/tables\naudit\n");
-    EXPECT_EQ(Scratch_Dir, "/tmp/my logs/");
+    EXPECT_EQ(Scratch_Dir, std::string("/tmp/my logs") + Path_Separator);  // the separator added
     EXPECT_EQ(Audit_File_Name, "audit2.dat");  // a key without value changes nothing
-    EXPECT_EQ(DICOM_Module_Dir(nullptr, nullptr), "/opt/tables/");
+    EXPECT_EQ(DICOM_Module_Dir(nullptr, nullptr), std::string("/opt/tables") + Path_Separator);
     read("scratch = /var/tmp/\r\n");  // a file written on Windows
     EXPECT_EQ(Scratch_Dir, "/var/tmp/");
     Scratch_Dir = saved_scratch;

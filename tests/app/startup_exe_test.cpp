@@ -1,13 +1,12 @@
 // Runs the built program in batch mode, the way a user or a script does.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/test_system.h"
 #include "tools/make_sample_files.h"
 
 namespace fs = std::filesystem;
@@ -31,31 +30,35 @@ protected:
     void SetUp() override {
         const char* exe = std::getenv("KESTRAPOL_EXE");
         ASSERT_NE(exe, nullptr);
-        program = exe;
-        root = fs::temp_directory_path() / ("kestrapol_exe_" + std::to_string(getpid()));
-        fs::remove_all(root);
+        program = fs::path(exe).make_preferred();
+        root = Test_Scratch_Folder("kestrapol_exe_");
         fs::create_directories(root / "home");
         fs::create_directories(root / "empty");
+        user = Test_User_Configuration(root);
     }
     void TearDown() override { fs::remove_all(root); }
 
-    // A clean environment: no per-user configuration unless the test writes one.
-    Outcome run(const std::string& arguments, const std::string& environment = "") {
-        std::string command = "env -i HOME='" + (root / "home").string() + "' TMPDIR='" + root.string() + "' " +
-                              environment + " '" + program.string() + "' " + arguments + " >'" +
-                              (root / "out").string() + "' 2>'" + (root / "err").string() + "'";
-        int status = std::system(command.c_str());
-        Outcome result;
-        result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(root / "out");
-        result.err = slurp(root / "err");
-        return result;
+    // A clean environment: no per-user configuration unless the test writes one (user.folder,
+    // put in place with with_user).
+    Outcome run(const std::vector<std::string>& arguments, bool with_user = false) {
+        Test_Run_Options options;
+        options.clean = true;
+        options.assignments = {"HOME=" + (root / "home").string()};
+        for (const char* temporary : {"TMPDIR=", "TMP=", "TEMP="}) options.assignments.push_back(temporary + root.string());
+        if (with_user) options.assignments.push_back(user.assignment);
+        const Test_Run_Result run = Test_Run(program.string(), arguments, options);
+        return {run.code, run.out, run.err};
+    }
+    void user_ini(const std::string& text) const {
+        fs::create_directories(user.folder);
+        std::ofstream(user.folder / "Kestrapol.ini") << text;
     }
     fs::path program, root;
+    Test_User_Folder user;
 };
 
 TEST_F(Program, EmptyFolderEndsWithCodeFour) {
-    Outcome result = run("'" + (root / "empty").string() + "'");
+    Outcome result = run({(root / "empty").string()});
     EXPECT_EQ(result.code, 4) << result.out << result.err;
     std::string ini = (program.parent_path() / "Kestrapol.ini").string();
     EXPECT_NE(result.out.find("Reading: " + ini + "\n"), std::string::npos) << result.out;
@@ -65,7 +68,7 @@ TEST_F(Program, EmptyFolderEndsWithCodeFour) {
 }
 
 TEST_F(Program, UnknownOptionPrintsTheUsage) {
-    Outcome result = run("-x '" + (root / "empty").string() + "'");
+    Outcome result = run({"-x", (root / "empty").string()});
     EXPECT_EQ(result.code, 2);
     EXPECT_EQ(result.err, "unknown argument (-x)\n");
     EXPECT_NE(result.out.find(" --- usage: ---\n Kestrapol [-v] [-t val]\n\n"), std::string::npos);
@@ -73,9 +76,9 @@ TEST_F(Program, UnknownOptionPrintsTheUsage) {
 
 TEST_F(Program, MissingConfigurationIsAFailure) {
     fs::create_directories(root / "install");
-    fs::copy_file(program, root / "install" / "kestrapol");
-    program = root / "install" / "kestrapol";
-    Outcome result = run("'" + (root / "empty").string() + "'");
+    fs::copy_file(program, root / "install" / program.filename());
+    program = root / "install" / program.filename();
+    Outcome result = run({(root / "empty").string()});
     EXPECT_EQ(result.code, 5);
     EXPECT_NE(result.err.find("Unable to access the \"Kestrapol.ini\" file!\n\nIt must be present either in your "
                               "user environment\nor in the Corvanthis instalation directory.\n"),
@@ -83,9 +86,8 @@ TEST_F(Program, MissingConfigurationIsAFailure) {
         << result.err;
 
     // A per-user file alone is enough.
-    fs::create_directories(root / "appdata" / "Corvanthis");
-    std::ofstream(root / "appdata" / "Corvanthis" / "Kestrapol.ini") << "tag_patient = (0010,0020)\n";
-    result = run("'" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    user_ini("tag_patient = (0010,0020)\n");
+    result = run({(root / "empty").string()}, true);
     EXPECT_EQ(result.code, 4) << result.err;
     EXPECT_NE(result.out.find("    Adding: (0010,0020) to patient tags list\n"), std::string::npos);
 }
@@ -93,31 +95,28 @@ TEST_F(Program, MissingConfigurationIsAFailure) {
 // The per-user file is read after the shipped one; its tag lines replace the shipped lists, and
 // without tag lines it keeps them.
 TEST_F(Program, InstallThenPerUserFile) {
-    const fs::path user_ini = root / "home" / ".config" / "Corvanthis" / "Kestrapol.ini";
-    fs::create_directories(user_ini.parent_path());
-    std::ofstream(user_ini) << "tag_study = (0020,000D)\n";
+    user_ini("tag_study = (0020,000D)\n");
     fs::create_directories(root / "images");
     Sample_File_Write((root / "images" / "IMG1").string(), Sample_Image{});
-    const std::string dicomdir = (root / "images" / "DICOMDIR").string();
-    Outcome result = run("'" + (root / "images").string() + "'");
+    const fs::path dicomdir = root / "images" / "DICOMDIR";
+    Outcome result = run({(root / "images").string()}, true);
     EXPECT_EQ(result.code, 0);
     std::size_t install = result.out.find("Reading: " + (program.parent_path() / "Kestrapol.ini").string());
-    std::size_t user = result.out.find("Reading: " + user_ini.string());
+    std::size_t user_read = result.out.find("Reading: " + (user.folder / "Kestrapol.ini").string());
     ASSERT_NE(install, std::string::npos) << result.out;
-    ASSERT_NE(user, std::string::npos) << result.out;
-    EXPECT_LT(install, user);
+    ASSERT_NE(user_read, std::string::npos) << result.out;
+    EXPECT_LT(install, user_read);
     EXPECT_EQ(slurp(dicomdir).find("ID0001"), std::string::npos);  // no Patient ID in the records
 
-    std::ofstream(user_ini) << "audit = mine.dat\n";
-    result = run("'" + (root / "images").string() + "'");
+    user_ini("audit = mine.dat\n");
+    result = run({(root / "images").string()}, true);
     EXPECT_EQ(result.code, 0);
     EXPECT_NE(slurp(dicomdir).find("ID0001"), std::string::npos);  // the shipped lists hold
 }
 
 TEST_F(Program, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
-    fs::create_directories(root / "appdata" / "Corvanthis");
-    std::ofstream(root / "appdata" / "Corvanthis" / "Kestrapol.ini") << "scratch = " << (root / "logs").string() << "\n";
-    Outcome result = run("-t 1 '" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    user_ini("scratch = " + (root / "logs").string() + "\n");
+    Outcome result = run({"-t", "1", (root / "empty").string()}, true);
     EXPECT_EQ(result.code, 4);
     EXPECT_NE(result.out.find("TRACE:   ==== ==== Kestrapol 1.0 Rev-5 ==== ("), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("TRACE:   Corvanthis_DICOM (Static) 21.6 (rev-a) \n"), std::string::npos);
@@ -132,16 +131,16 @@ TEST_F(Program, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
     EXPECT_NE(trace.find("REPORT: Reading: "), std::string::npos);
     EXPECT_NE(trace.find("TRACE:   In FREE\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(root / "DICOMDIR_trace.dat"));
-    result = run("-t 1 '" + (root / "empty").string() + "'", "APPDATA='" + (root / "appdata").string() + "'");
+    result = run({"-t", "1", (root / "empty").string()}, true);
     EXPECT_EQ(slurp(root / "logs" / "DICOMDIR_trace.dat").find("In FREE"),
               slurp(root / "logs" / "DICOMDIR_trace.dat").rfind("In FREE"));  // a second run starts afresh
 
     // A negative level writes the trace file only: the shipped file leaves it so.
-    result = run("-t -1 '" + (root / "empty").string() + "'");
+    result = run({"-t", "-1", (root / "empty").string()});
     EXPECT_EQ(result.out.find("TRACE:"), std::string::npos);
-    const fs::path own_folder = root / ("kestrapol-" + std::to_string(getuid()));  // the default scratch folder
+    const fs::path own_folder = Test_Log_Folder(root);  // the default scratch folder
     EXPECT_NE(slurp(own_folder / "DICOMDIR_trace.dat").find("REPORT: DICOMDIR Done:"), std::string::npos);
-    EXPECT_EQ(fs::status(own_folder).permissions(), fs::perms::owner_all);
+    EXPECT_TRUE(Test_Owner_Only(own_folder));
 }
 
 }  // namespace

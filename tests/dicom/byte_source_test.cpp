@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 #include "dicom/byte_source.h"
+#include "support/test_system.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     std::vector<uint8_t> bytes(1000);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
-    const fs::path path = fs::temp_directory_path() / ("byte_source_" + std::to_string(::getpid()));
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const fs::path path = fs::temp_directory_path() / ("byte_source_" + std::to_string(Test_Process_Id()));
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
@@ -63,6 +63,7 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     File_Source whole(256, 2000);  // a head larger than the buffer is the buffer
     ASSERT_TRUE(whole.open_head(path.string()));
     EXPECT_EQ(whole.system_calls(), 3u);
+    whole.close();  // Windows removes an open file only once it is closed
     fs::remove(path);
     EXPECT_FALSE(file.open(path.string()));
 }

@@ -3,12 +3,12 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "dicom/byte_order.h"
 #include "dicom/definition.h"
 #include "element_helpers.h"
 #include "log_capture.h"
+#include "support/test_system.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ namespace fs = std::filesystem;
 class Definitions : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("definitions_" + std::to_string(::getpid()));
+        dir_ = fs::temp_directory_path() / ("definitions_" + std::to_string(Test_Process_Id()));
         fs::create_directories(dir_);
-        DICOM_Module_Dir(nullptr, (dir_.string() + "/").c_str());
+        DICOM_Module_Dir(nullptr, (dir_ / "").string().c_str());  // with the system's separator
     }
     void TearDown() override {
         DICOM_Module_Private_Cleanup();
@@ -32,7 +32,7 @@ protected:
     }
     DICOM_Tag_List parse(const std::string& content) {
         write("parse.txt", content);
-        std::FILE* f = std::fopen((dir_ / "parse.txt").c_str(), "rb");
+        std::FILE* f = std::fopen((dir_ / "parse.txt").string().c_str(), "rb");
         DICOM_Tag_List list;
         EXPECT_EQ(DICOM_Module_Read_File(nullptr, f, "parse.txt", list), 1);
         std::fclose(f);

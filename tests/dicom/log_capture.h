@@ -7,6 +7,10 @@
 
 #include "util/log.h"
 
+// Its own namespace: the library has a Log_Capture of its own (util/log_capture.h), and two
+// classes of one name break the link where the linker sees both.
+namespace dicom_test {
+
 class Log_Capture {
 public:
     explicit Log_Capture(int trace_level = 0)
@@ -49,3 +53,7 @@ private:
     int8_t level_;
     int warning_, notice_;
 };
+
+}  // namespace dicom_test
+
+using dicom_test::Log_Capture;

@@ -1,8 +1,6 @@
 // Record sizes, offsets and bytes of the DICOMDIR, on hand-made trees.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 
@@ -60,9 +58,8 @@ protected:
 }  // namespace
 
 TEST(DicomdirElements, ByteLayouts) {
-    char* buffer = nullptr;
-    std::size_t size = 0;
-    std::FILE* file = open_memstream(&buffer, &size);
+    Scratch_Folder folder;
+    std::FILE* file = std::fopen(folder.at("elements").c_str(), "wb");
     EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1400, VR_Code("UL"), 4, 0x01020304u), 12u);
     EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1500, VR_Code("CS"), "AB\\C"), 12u);
     EXPECT_EQ(DICOMDIR_Write_Element(file, 0x0004, 0x1511, VR_Code("UI"), "1.2"), 12u);
@@ -74,8 +71,7 @@ TEST(DicomdirElements, ByteLayouts) {
     EXPECT_EQ(DICOMDIR_Write_Tag(file, rows), 10u);
     EXPECT_EQ(DICOMDIR_Write_Tag(file, Dir_Tag{}), 0u);
     std::fclose(file);
-    const std::vector<uint8_t> bytes(buffer, buffer + size);
-    std::free(buffer);
+    const std::vector<uint8_t> bytes = Read_File(folder.at("elements"));
     const std::vector<uint8_t> expected = {
         0x04, 0x00, 0x00, 0x14, 'U', 'L', 0x04, 0x00, 0x04, 0x03, 0x02, 0x01,  // (0004,1400) UL 4, value
         0x04, 0x00, 0x00, 0x15, 'C', 'S', 0x04, 0x00, 'A', 'B', '\\', 'C',      // (0004,1500) CS 4
@@ -121,7 +117,7 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     const uint32_t branches = Kestrapol_Size(nullptr, &root, 0);
     DICOM_Root state;
     ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
-    const std::vector<uint8_t> bytes = Read_File(folder.path() + "/DICOMDIR");
+    const std::vector<uint8_t> bytes = Read_File(folder.at("DICOMDIR"));
     EXPECT_EQ(bytes.size(), root.start + branches + 8);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // the DICOMDIR alone
 
@@ -152,7 +148,7 @@ TEST_F(Identity, EmptyTreeGivesAnEmptyDirectory) {
     Kestrapol_Size(nullptr, &root, 0);
     DICOM_Root state;
     ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 1);
-    const std::vector<uint8_t> bytes = Read_File(folder.path() + "/DICOMDIR");
+    const std::vector<uint8_t> bytes = Read_File(folder.at("DICOMDIR"));
     ASSERT_EQ(bytes.size(), root.start + 8);
     uint32_t first = 1, last = 1;
     EXPECT_TRUE(Read_Records(bytes, first, last).empty());
@@ -176,22 +172,7 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         Walk_Log log;
         EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &other, nullptr, 0), 0);
         EXPECT_TRUE(log.has("Unable to write"));
-        EXPECT_TRUE(log.has(std::strerror(EISDIR)));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(blocked.path()), {}), 1);  // no temporary left
-    }
-    {
-        // A disk that fills up half-way: the file size limit stops the write.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit small = saved;
-        small.rlim_cur = 200;
-        setrlimit(RLIMIT_FSIZE, &small);
-        Walk_Log log;
-        const int result = DICOMDIR_Write(nullptr, &state, &root, nullptr, 0);
-        setrlimit(RLIMIT_FSIZE, &saved);
-        EXPECT_EQ(result, 0);
-        EXPECT_TRUE(log.has(std::strerror(EFBIG)));
     }
     {
         // Records past 4 GiB: offsets could not reach them, so nothing is written.
@@ -201,10 +182,10 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         Kestrapol_Size(nullptr, &root, 0);
         Walk_Log log;
         EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root, nullptr, 0), 0);
-        EXPECT_TRUE(log.has("Unable to write " + folder.path() + "/DICOMDIR"));
+        EXPECT_TRUE(log.has("Unable to write " + folder.at("DICOMDIR")));
         EXPECT_TRUE(log.has("its offsets stop at 4 GiB"));
     }
-    const std::vector<uint8_t> old = Read_File(folder.path() + "/DICOMDIR");
+    const std::vector<uint8_t> old = Read_File(folder.at("DICOMDIR"));
     EXPECT_EQ(std::string(old.begin(), old.end()), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary left
 }

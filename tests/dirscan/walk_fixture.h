@@ -2,8 +2,6 @@
 // and a reader of the DICOMDIR records.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -11,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "support/test_system.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
+#include "util/platform_folder.h"
 
 // Every line logged at the kinds a user sees, with its kind.
 class Walk_Log {
@@ -45,16 +45,15 @@ private:
 // A fresh folder below the system's temporary folder, removed at the end.
 class Scratch_Folder {
 public:
-    Scratch_Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kestrapol_XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    }
+    Scratch_Folder() : path_(Test_Scratch_Folder("kestrapol_")) {}
     ~Scratch_Folder() {
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(path_, ignored);
+        Test_Remove_All(path_);
     }
     const std::string& path() const { return path_; }
+    // folder/name with the system's separator, as the program names it.
+    std::string at(const std::string& name) const { return path_ + Path_Separator + name; }
     // Writes a sample file at folder/relative, creating the folders on the way.
     std::string add(const std::string& relative, const Sample_Image& image) const {
         const std::filesystem::path file = std::filesystem::path(path_) / relative;
@@ -62,6 +61,8 @@ public:
         Sample_File_Write(file.string(), image);
         return file.string();
     }
+    // Hides folder/relative as the system marks hidden entries (its name starts with a dot).
+    void hide(const std::string& relative) const { Test_Hide((std::filesystem::path(path_) / relative).string()); }
     void add_text(const std::string& relative, const std::string& text) const {
         const std::filesystem::path file = std::filesystem::path(path_) / relative;
         std::filesystem::create_directories(file.parent_path());
@@ -75,6 +76,11 @@ private:
 inline std::vector<uint8_t> Read_File(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline std::string File_Text(const std::string& path) {
+    const std::vector<uint8_t> bytes = Read_File(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 inline uint16_t LE16(const std::vector<uint8_t>& b, std::size_t at) {

@@ -1,15 +1,13 @@
 // The name check, the order of the walk and what it skips.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <filesystem>
 
 #include "dicom/definition.h"
 #include "dirscan/read_ahead.h"
 #include "dirscan/walk.h"
-#include "walk_fixture.h"
+#include "walk_run.h"
 
 namespace {
 
@@ -48,19 +46,6 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
     sample.sop_uid = uid;
     return sample;
 }
-
-// Walks folder into a fresh tree with fresh counters.
-struct Walk_Run {
-    explicit Walk_Run(const Scratch_Folder& folder, Progress_Window* progress = nullptr) {
-        name_flags = 0;
-        nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
-        root.path = folder.path();
-        result = Kestrapol_Analyze(nullptr, folder.path(), &root, "", progress);
-    }
-    Walk_Log log;
-    Dir_Item root;
-    int result = 0;
-};
 
 // Every message of a walk at the highest trace level, and the tree it built, as text.
 std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_threads) {
@@ -112,6 +97,7 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
                                    std::string("\x10\x00\x10\x00" "PN" "\x40\x00" "AB", 10));
     folder.add("S/DICOMDIR", image("PX", "9.1"));
     folder.add("S/.IMG8", image("PX", "9.4"));
+    folder.hide("S/.IMG8");
     const std::vector<std::string> alone = walk_transcript(folder, 0);
     EXPECT_EQ(alone.back(), "read 72 images 70");
     for (int threads : {1, 3}) {
@@ -177,6 +163,8 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     folder.add("DICOMDIR.OLD", image("PX", "9.2"));
     folder.add(".hidden/IMG9", image("PX", "9.3"));
     folder.add(".IMG8", image("PX", "9.4"));
+    folder.hide(".hidden");
+    folder.hide(".IMG8");
 
     Cancel_After progress(1000);
     const Walk_Run walk(folder, &progress);
@@ -211,54 +199,4 @@ TEST(Walk, CancelStopsTheWalk) {
     EXPECT_LT(nb_files, 2);
     Cancel_After counting(0);
     EXPECT_EQ(Kestrapol_Count(folder.path(), &counting), 0);
-}
-
-TEST(Walk, LinksToFoldersAreNotFollowed) {
-    Scratch_Folder folder;
-    folder.add("A/IMG1", image("PA", "1.1"));
-    std::filesystem::create_directory_symlink(folder.path(), folder.path() + "/LOOP");
-    std::filesystem::create_symlink(folder.path() + "/A/IMG1", folder.path() + "/LINK");
-    // The link to the file is read like a file (a duplicate of IMG1); the loop is never entered.
-    const Walk_Run walk(folder);
-    EXPECT_EQ(walk.result, 2);
-    EXPECT_EQ(nb_images, 1);
-    EXPECT_TRUE(walk.log.has("Duplicate Image (A\\IMG1 /vs/ LINK)"));
-}
-
-// A file that is a named pipe by the time it is opened (swapped in after the listing) is
-// skipped at once, whether the walk or a helper opens it.
-TEST(Walk, NamedPipeSwappedInAfterTheListingIsSkipped) {
-    ::alarm(60);  // a walk held up in an open ends the test rather than the run
-    Scratch_Folder folder;
-    for (int i = 0; i < 4; ++i) folder.add("IMG" + std::to_string(i), image("PA", "1." + std::to_string(i)));
-    Kestrapol_Files_Listed = [](const std::string& path, const Dir_List&) {
-        for (const char* name : {"/IMG1", "/IMG2"}) {
-            std::filesystem::remove(path + name);
-            ::mkfifo((path + name).c_str(), 0600);
-        }
-    };
-    for (int threads : {0, 2}) {
-        const int saved = Kestrapol_Read_Threads;
-        Kestrapol_Read_Threads = threads;
-        const Walk_Run walk(folder);
-        Kestrapol_Read_Threads = saved;
-        EXPECT_EQ(walk.result, 2) << threads;  // IMG0 and IMG3
-        EXPECT_FALSE(walk.log.has("Unable to open file")) << threads;
-        for (int i = 1; i < 3; ++i) {
-            std::filesystem::remove(folder.path() + "/IMG" + std::to_string(i));
-            folder.add("IMG" + std::to_string(i), image("PA", "1." + std::to_string(i)));
-        }
-    }
-    Kestrapol_Files_Listed = nullptr;
-    ::alarm(0);
-}
-
-TEST(Walk, UnreadableFileIsReported) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    Scratch_Folder folder;
-    const std::string file = folder.add("IMG1", image("PA", "1.1"));
-    std::filesystem::permissions(file, std::filesystem::perms::none);
-    const Walk_Run walk(folder);
-    EXPECT_EQ(walk.result, 0);
-    EXPECT_TRUE(walk.log.has("Unable to open file."));
 }

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/test_system.h"
 #include "util/banner.h"
-#include "util/registry.h"
 #include "util/log_sink.h"
 
 namespace fs = std::filesystem;
@@ -14,7 +13,7 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(SystemBanner, RestartsTheTraceFile) {
-    fs::path scratch = fs::temp_directory_path() / ("kestrapol_banner_" + std::to_string(getpid()));
+    fs::path scratch = fs::temp_directory_path() / ("kestrapol_banner_" + std::to_string(Test_Process_Id()));
     fs::create_directories(scratch);
     Scratch_Dir = scratch.string() + "/";
     Trace_File_Name = "DICOMDIR_trace.dat";
@@ -33,23 +32,16 @@ TEST(SystemBanner, RestartsTheTraceFile) {
     Trace_Level = 0;
     Log_Set_Handler(nullptr);
 
-    std::ifstream in(scratch / "DICOMDIR_trace.dat");
     std::stringstream trace;
-    trace << in.rdbuf();
+    trace << std::ifstream(scratch / "DICOMDIR_trace.dat").rdbuf();
     fs::remove_all(scratch);
     EXPECT_EQ(trace.str().find("old run"), std::string::npos);
     EXPECT_EQ(trace.str().rfind("TRACE:   ==== ==== Kestrapol 1.0 Rev-5 ==== (", 0), 0u);
     for (const char* line : {"TRACE:   Prog_ID:      KSP 10000050\n", "TRACE:   Computer Name:  ",
-                             "TRACE:   System:         Linux ", "TRACE:                   version ",
+                             "TRACE:   System:         ", "TRACE:                   version ",
                              "TRACE:   Processor:      ", "TRACE:   -----------------------\n"})
         EXPECT_NE(trace.str().find(line), std::string::npos) << line;
     EXPECT_NE(console.find("TRACE:   ---- Computer Info: ---- \n"), std::string::npos);
-}
-
-TEST(RegistryGetPath, FolderOfTheRunningProgram) {
-    std::string path = "unchanged";
-    ASSERT_EQ(Registry_Get_Path("Kestrapol", path), 1);
-    EXPECT_EQ(path, fs::canonical("/proc/self/exe").parent_path().string() + "/");
 }
 
 }  // namespace

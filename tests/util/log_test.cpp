@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +7,7 @@
 
 #include "util/log.h"
 #include "util/log_sink.h"
+#include "support/test_system.h"
 
 namespace fs = std::filesystem;
 
@@ -29,7 +29,7 @@ struct Recording_Sink : Log_Sink {
 class Logging : public ::testing::Test {
 protected:
     void SetUp() override {
-        scratch = fs::temp_directory_path() / ("kestrapol_log_" + std::to_string(getpid())) / "scratch";
+        scratch = fs::temp_directory_path() / ("kestrapol_log_" + std::to_string(Test_Process_Id())) / "scratch";
         fs::remove_all(scratch.parent_path());
         Scratch_Dir = scratch.string() + "/";  // created by the first file line
         Trace_File_Name = "DICOMDIR_trace.dat";

@@ -1,0 +1,34 @@
+// Batch mode where POSIX decides whether a DICOMDIR can be written.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "batch_runner.h"
+
+// A DICOMDIR that cannot be written: reported with the system's reason, no summary, code 6, and
+// the earlier DICOMDIR untouched. Root writes into read-only folders: it runs as nobody then.
+TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
+    Scratch_Folder folder;
+    folder.add("IMG1", Sample_With_UID("1.1"));
+    folder.add_text("DICOMDIR", "earlier DICOMDIR");
+    Batch_Options options = Batch_Options().apart();
+    if (::geteuid() == 0) {
+        options.after("env TMPDIR=" + folder.path() + " setpriv --reuid=65534 --regid=65534 --clear-groups");
+        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
+                                                        std::filesystem::perms::others_read |
+                                                        std::filesystem::perms::others_exec);
+    } else {
+        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
+                                                        std::filesystem::perms::owner_exec);
+    }
+    const Batch_Run result = run({folder.path()}, options);
+    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(result.exit_code, 6) << result.output;
+    EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
+        << result.errors;
+    EXPECT_TRUE(has(result, "Unable to write " + folder.at("DICOMDIR"))) << result.output;
+    EXPECT_TRUE(has(result, std::strerror(EACCES))) << result.output;
+    EXPECT_FALSE(has(result, "DICOMDIR Done:"));
+    EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
+}

@@ -1,0 +1,112 @@
+// Folder services where Windows differs: the hidden attribute, drives, network shares, wide
+// names and paths beyond MAX_PATH.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "dicom/byte_source.h"
+#include "support/test_system.h"
+#include "util/directory.h"
+#include "util/platform_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Win32Folder : public ::testing::Test {
+protected:
+    void SetUp() override { root = Test_Scratch_Folder("kestrapol_dir_"); }
+    void TearDown() override { Test_Remove_All(root); }
+    std::string at(const std::string& name) const { return root + "\\" + name; }
+    void file(const std::string& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
+        std::ofstream(Test_Path(at(name))) << "x";
+        SetFileAttributesW(Test_Path(at(name)).c_str(), attributes);
+    }
+    std::string root;
+};
+
+TEST_F(Win32Folder, HiddenAndSystemAttributesMarkEntriesHidden) {
+    file("PLAIN");
+    file("HIDDEN", FILE_ATTRIBUTE_HIDDEN);
+    file("SYSTEM", FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryW(Test_Path(at("HFOLDER")).c_str(), nullptr);
+    SetFileAttributesW(Test_Path(at("HFOLDER")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    std::string files, folders;
+    const auto file_list = Directory_Get_Files(root), folder_list = Directory_Get_Dirs(root);
+    for (const Dir_Entry& e : *file_list) files += e.Name + (e.Hidden ? "* " : " ");
+    for (const Dir_Entry& e : *folder_list) folders += e.Name + (e.Hidden ? "* " : " ");
+    EXPECT_EQ(files, "HIDDEN* PLAIN SYSTEM* ");
+    EXPECT_EQ(folders, ". .. HFOLDER* ");
+    for (const char* name : {"HIDDEN", "SYSTEM"}) SetFileAttributesW(Test_Path(at(name)).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Win32Folder, WideNamesInUtf8) {
+    const std::string folder = at("Scans M\xC3\xA4rz 2024");  // Scans März 2024
+    const std::string japanese = "\xE6\xA4\x9C\xE6\x9F\xBB";   // two Japanese characters
+    ASSERT_EQ(Directory_Create(folder + "\\" + japanese), 1);
+    std::ofstream(Test_Path(folder + "\\" + japanese + "\\IMG1")) << "x";
+    const auto dirs = Directory_Get_Dirs(folder);
+    ASSERT_TRUE(dirs);
+    ASSERT_EQ(dirs->size(), 3u);
+    EXPECT_EQ((*dirs)[2].Name, japanese);
+    const auto files = Directory_Get_Files((*dirs)[2].File);
+    ASSERT_TRUE(files);
+    ASSERT_EQ(files->size(), 1u);
+    EXPECT_EQ(File_Exist((*files)[0].File), 1);
+    EXPECT_EQ(Directory_Exist(folder), 1);
+}
+
+TEST_F(Win32Folder, PathsBeyondMaxPath) {
+    std::string deep = root;
+    while (deep.size() < 400) deep += "\\FOLDER_" + std::to_string(deep.size());
+    ASSERT_EQ(Directory_Create(deep), 1);
+    EXPECT_EQ(Directory_Exist(deep), 1);
+    std::ofstream(fs::path(L"\\\\?\\" + Test_Path(deep + "\\IMG1").wstring())) << "DICOM bytes";
+    const auto files = Directory_Get_Files(deep);
+    ASSERT_TRUE(files);
+    ASSERT_EQ(files->size(), 1u);
+    File_Source source;
+    ASSERT_TRUE(source.open((*files)[0].File));
+    EXPECT_EQ(source.size(), 11u);
+    EXPECT_EQ(File_Exist_Parts(deep.c_str(), "\\IMG1", nullptr), 1);
+}
+
+TEST(Win32Paths, DrivesAndNetworkShares) {
+    // A drive alone is a folder without asking the system, which does not know Q: here.
+    for (const char* drive : {"Q:", "q:\\", "C:\\"}) EXPECT_EQ(Directory_Exist(drive), 1) << drive;
+    EXPECT_EQ(Directory_Exist("Q:\\missing"), 0);
+    EXPECT_EQ(Path_Root_Length("C:\\CD\\IMG1"), 3u);
+    EXPECT_EQ(Path_Root_Length("\\\\server\\share\\CD1"), 15u);
+    EXPECT_EQ(Path_Root_Length("//server/share"), 14u);
+    EXPECT_EQ(Path_Root_Length("\\\\?\\UNC\\server\\share\\CD1"), 21u);
+    EXPECT_EQ(Path_Root_Length("\\\\?\\C:\\CD"), 7u);
+    EXPECT_EQ(Path_Root_Length("CD\\IMG1"), 0u);
+    auto split = [](const char* path) {
+        const File_Name_Parts parts = File_Name_Split(path);
+        return parts.folder + "|" + parts.name + "|" + parts.extension;
+    };
+    EXPECT_EQ(split("d:/CD/IMG.dcm"), "D:\\CD\\|IMG|.dcm");
+    EXPECT_EQ(split("\\\\server\\share\\CD1\\IMG1"), "\\\\server\\share\\CD1\\|IMG1|");
+    EXPECT_EQ(split("//server/share/CD1/IMG1"), "\\\\server\\share\\CD1\\|IMG1|");
+}
+
+// The test script maps \\kestrapol\share to a folder (Wine's dosdevices\unc); on Windows any
+// share named in KESTRAPOL_SHARE will do.
+TEST(Win32Paths, FolderOnANetworkShare) {
+    const char* share = std::getenv("KESTRAPOL_SHARE");
+    if (!share) GTEST_SKIP() << "no share: set KESTRAPOL_SHARE to \\\\server\\share";
+    const std::string folder = std::string(share) + "\\CD" + std::to_string(Test_Process_Id());
+    ASSERT_EQ(Directory_Create(folder + "\\SER1"), 1);
+    std::ofstream(Test_Path(folder + "\\SER1\\IMG1")) << "x";
+    const auto dirs = Directory_Get_Dirs(folder);
+    ASSERT_TRUE(dirs);
+    ASSERT_EQ(dirs->size(), 3u);
+    EXPECT_EQ((*dirs)[2].File, folder + "\\SER1");
+    EXPECT_EQ(Directory_Get_Files((*dirs)[2].File)->size(), 1u);
+    fs::remove_all(Test_Path(folder));
+}
+
+}  // namespace
