@@ -40,7 +40,8 @@ bool System_Banner_Machine();
 // on where the console needs it). Lines are then written with colour and flushed one by one.
 bool Console_Supports_Colour(std::FILE* stream);
 // Makes standard output and standard error reach a console: the one the program was started
-// from, or (trace) a new one when there is none. POSIX streams already do.
+// from, or (trace) a new one when there is none; streams into files and pipes write their
+// bytes unchanged (lines end in "\n"). POSIX streams already do all that.
 void Console_Attach(bool create_when_missing);
 // Whether two streams write to the same place (one terminal, or one file), so that a line
 // meant for both is written once.
