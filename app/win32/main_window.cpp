@@ -8,6 +8,7 @@
 #include "app/win32/desktop.h"
 #include "app/win32/keys.h"
 #include "app/win32/progress_window.h"
+#include "app/win32/window_class.h"
 #include "util/log.h"
 #include "util/platform/win32/wide.h"
 
@@ -21,17 +22,8 @@ std::wstring class_name;  // the title, as start-up registers it
 
 bool Win32_Main_Window::Register_Classes(HINSTANCE instance, const char* title) {
     class_name = Utf8_To_Wide(title);
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    window_class.lpfnWndProc = Procedure;
-    window_class.hInstance = instance;
-    window_class.hIcon = LoadIconW(instance, L"ICON1");
-    window_class.hIconSm = window_class.hIcon;
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = class_name.c_str();
-    const bool registered = RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    const bool registered =
+        Register_Window_Class(instance, class_name.c_str(), Procedure, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS);
     return registered && Progress_Register_Class(instance);
 }
 

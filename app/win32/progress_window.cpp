@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "app/win32/keys.h"
+#include "app/win32/window_class.h"
 #include "util/log.h"
 #include "util/platform/win32/wide.h"
 #include "util/system_error.h"
@@ -157,7 +158,13 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
     case Progress_Message_Caption: invalidate(window, o->caption_label.rect); return 0;
     case Progress_Message_Bar: {
         MSG waiting;  // they carry nothing: one drawing serves them all
-        while (PeekMessageW(&waiting, window, Progress_Message_Bar, Progress_Message_Bar, PM_REMOVE)) {}
+        while (PeekMessageW(&waiting, window, Progress_Message_Bar, Progress_Message_Bar, PM_REMOVE)) {
+            // A filtered peek hands over a pending quit too: it belongs to the loop that asked.
+            if (waiting.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(waiting.wParam));
+                break;
+            }
+        }
         o->bar_request.handled();
         Text_Target target(o->panel);
         o->show_reading(target);
@@ -193,17 +200,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
 }  // namespace
 
 bool Progress_Register_Class(HINSTANCE instance) {
-    WNDCLASSEXW window_class{};
-    window_class.cbSize = sizeof(window_class);
-    window_class.style = CS_HREDRAW | CS_VREDRAW;
-    window_class.lpfnWndProc = progress_procedure;
-    window_class.hInstance = instance;
-    window_class.hIcon = LoadIconW(instance, L"ICON1");
-    window_class.hIconSm = window_class.hIcon;
-    window_class.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    window_class.lpszClassName = Class_Name;
-    return RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return Register_Window_Class(instance, Class_Name, progress_procedure, CS_HREDRAW | CS_VREDRAW);
 }
 
 Win32_Progress* Progress_Object_Of(HWND window) {
