@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <fstream>
 
+#include "dicom/library.h"
+#include "util/library_version.h"
 #include "util/log_sink.h"
 #include "util/system_error.h"
 
@@ -10,6 +12,10 @@ namespace {
 // Read index of Thread_Text_Ring: process-wide like the ring, advanced only by the window.
 int ring_read_index = 0;
 }  // namespace
+
+std::array<std::string, 3> Library_Descriptions() {
+    return {DICOM_Library_Version(nullptr), Util_Library_Version(nullptr), Tools_Library_Version(nullptr)};
+}
 
 void Main_Set_Trace_Level(Win_Handle window, int digit, const Trace_Hooks& hooks) {
     const int level = digit == 0 ? 0 : digit == 1 ? 1 : 2;

@@ -17,6 +17,9 @@ struct Trace_Hooks {
     std::function<std::array<std::string, 3>()> library_descriptions;
 };
 
+// The descriptions of the libraries linked in, for Trace_Hooks::library_descriptions.
+std::array<std::string, 3> Library_Descriptions();
+
 // Ctrl+digit: 0 switches tracing off, 1 sets level 1, 2 to 9 set level 2 (the keyboard never
 // sets more). Switching on from off first opens the console and writes the banner and the
 // library descriptions. Reports "Trace level: %d".

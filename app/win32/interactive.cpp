@@ -9,9 +9,7 @@
 #include "app/startup.h"
 #include "app/win32/log_sink.h"
 #include "app/win32/main_window.h"
-#include "dicom/library.h"
 #include "util/banner.h"
-#include "util/library_version.h"
 #include "util/log.h"
 #include "util/platform_system.h"
 
@@ -44,10 +42,7 @@ int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup
     Win32_Main_Window_Hooks hooks;
     hooks.open_console = open_console;
     hooks.write_banner = System_Banner;
-    hooks.library_descriptions = [] {
-        return std::array<std::string, 3>{DICOM_Library_Version(nullptr), Util_Library_Version(nullptr),
-                                          Tools_Library_Version(nullptr)};
-    };
+    hooks.library_descriptions = Library_Descriptions;
     auto window = std::make_unique<Win32_Main_Window>(Main_Window_Title, std::move(hooks));
     if (!window->handle()) {
         if (SUCCEEDED(com)) CoUninitialize();

@@ -12,9 +12,7 @@
 #include "app/windows/console_window.h"
 #include "app/windows/main_widget.h"
 #include "app/windows/window_log_sink.h"
-#include "dicom/library.h"
 #include "util/banner.h"
-#include "util/library_version.h"
 #include "util/log.h"
 
 // The icon lives in the static library's resources, which need an explicit start.
@@ -53,10 +51,7 @@ int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& contin
     Main_Widget_Hooks hooks;
     hooks.open_console = open_console;
     hooks.write_banner = System_Banner;
-    hooks.library_descriptions = [] {
-        return std::array<std::string, 3>{DICOM_Library_Version(nullptr), Util_Library_Version(nullptr),
-                                          Tools_Library_Version(nullptr)};
-    };
+    hooks.library_descriptions = Library_Descriptions;
     auto window = std::make_unique<Main_Widget>(title, std::move(hooks));
     auto sink = std::make_unique<Window_Log_Sink>(*window);
     const auto shut_down = [&] {
