@@ -35,6 +35,7 @@ Platform_File File_Open_Read_In(Platform_File folder, const char* name, const st
                                 unsigned flags = Open_Default);
 
 // Reads up to count bytes at offset: the number read (short only at the end of the file), or -1.
+// One thread at a time per file: on Windows the read goes through the file pointer.
 long File_Read_At(Platform_File file, void* destination, std::size_t count, uint64_t offset);
 
 struct File_Status {

@@ -44,8 +44,9 @@ Platform_File Folder_Open(const std::string& path) {
     const HANDLE handle = CreateFileW(Wide_Path(path.empty() ? "." : path).c_str(), FILE_LIST_DIRECTORY, Share_All,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return failed();
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileInformationByHandle(handle, &information) && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    FILE_STANDARD_INFO information{};
+    if (GetFileInformationByHandleEx(handle, FileStandardInfo, &information, sizeof information) &&
+        information.Directory)
         return file_of(handle);
     CloseHandle(handle);
     errno = ENOTDIR;
@@ -57,25 +58,30 @@ Platform_File File_Open_Read_In(Platform_File, const char*, const std::string& p
 }
 
 long File_Read_At(Platform_File file, void* destination, std::size_t count, uint64_t offset) {
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    // Positioned through the file pointer rather than an OVERLAPPED: a read given an OVERLAPPED
+    // also reports its completion, a further call into the system per read.
+    LARGE_INTEGER at{};
+    at.QuadPart = static_cast<LONGLONG>(offset);
     const DWORD want = count > (1u << 30) ? (1u << 30) : static_cast<DWORD>(count);
     DWORD got = 0;
-    if (ReadFile(handle_of(file), destination, want, &got, &at)) return static_cast<long>(got);
+    if (SetFilePointerEx(handle_of(file), at, nullptr, FILE_BEGIN) &&
+        ReadFile(handle_of(file), destination, want, &got, nullptr))
+        return static_cast<long>(got);
     if (GetLastError() == ERROR_HANDLE_EOF) return 0;
     Errno_From_Last_Error();
     return -1;
 }
 
 bool File_Get_Status(Platform_File file, File_Status& status) {
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (!GetFileInformationByHandle(handle_of(file), &information)) {
+    // The standard information alone: the whole record (GetFileInformationByHandle) also names
+    // the file, which some systems work out afresh from the path at every call.
+    FILE_STANDARD_INFO information{};
+    if (!GetFileInformationByHandleEx(handle_of(file), FileStandardInfo, &information, sizeof information)) {
         Errno_From_Last_Error();
         return false;
     }
-    status.size = (uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
-    status.folder = (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    status.size = static_cast<uint64_t>(information.EndOfFile.QuadPart);
+    status.folder = information.Directory != FALSE;
     status.plain = !status.folder && GetFileType(handle_of(file)) == FILE_TYPE_DISK;
     return true;
 }
@@ -176,9 +182,10 @@ std::FILE* File_Stream_Append(const std::string& path) {
         Errno_From_Last_Error();
         return nullptr;
     }
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &information) ||
-        (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    FILE_ATTRIBUTE_TAG_INFO information{};
+    if (GetFileType(handle) != FILE_TYPE_DISK ||
+        !GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &information, sizeof information) ||
+        (information.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
         CloseHandle(handle);
         errno = ENODEV;
         return nullptr;
