@@ -41,6 +41,13 @@ bool trace_file_wanted(int kind) {
     }
 }
 
+// A line of the console echo: written whole and shown at once, whatever buffer the stream has.
+void echo(const char* prefix, const std::string& text, const char* tail = "") {
+    const std::string line = prefix + text + tail + '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
 void append_line(const std::string& file_name, const char* prefix, const std::string& text) {
     {
         std::lock_guard guard(held_lock);
@@ -142,6 +149,7 @@ int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* t
     std::string clean = Log_Clean_Text(text);
     if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
     else std::fprintf(stderr, "%s\n", clean.c_str());
+    std::fflush(stderr);
     return kind == LOG_QUESTION ? 0 : 1;
 }
 
@@ -154,13 +162,13 @@ int Log_Handler(Win_Handle window, int kind, const char* text) {
 
     switch (kind) {
         case LOG_ERROR:
-            if (console) std::printf("ERROR: %s\n", clean.c_str());
+            if (console) echo("ERROR: ", clean);
             if (trace_file) append_line(Trace_File_Name, "ERROR:   ", clean);
             Log_Show_Box(window, LOG_BOX_ERROR, "", text);
             return 1;
         case LOG_WARNING:
         case LOG_REPORT:
-            if (console) std::printf(kind == LOG_WARNING ? "WARNING: %s\n" : "REPORT:  %s\n", clean.c_str());
+            if (console) echo(kind == LOG_WARNING ? "WARNING: " : "REPORT:  ", clean);
             if (trace_file) append_line(Trace_File_Name, kind == LOG_WARNING ? "WARNING: " : "REPORT: ", clean);
             if (sink && kind == LOG_WARNING && Log_Error_Line_Active()) sink->error_write(text);
             else if (sink) sink->panel_write(text);
@@ -168,19 +176,19 @@ int Log_Handler(Win_Handle window, int kind, const char* text) {
         case LOG_QUESTION:
             return Log_Show_Box(window, LOG_QUESTION, Prog_Name.c_str(), text);
         case LOG_AUDIT:
-            if (console) std::printf("AUDIT:   %s \n", clean.c_str());
+            if (console) echo("AUDIT:   ", clean, " ");
             return 1;
         case LOG_THREAD:
-            if (console) std::printf("THREAD:  %s\n", clean.c_str());
+            if (console) echo("THREAD:  ", clean);
             if (trace_file) append_line(Trace_File_Name, "THREAD:  ", clean);
             post_thread_line(window, text);
             return 1;
         case LOG_ERRLOG:
-            if (console) std::printf("ERRLOG: %s\n", clean.c_str());
+            if (console) echo("ERRLOG: ", clean);
             write_error_log(clean);
             return 1;
         case LOG_OVER:
-            if (console) std::printf("OVER:   %s\n", clean.c_str());
+            if (console) echo("OVER:   ", clean);
             if (trace_file) append_line(Trace_File_Name, "OVER: ", clean);
             if (sink) sink->panel_overwrite(text);
             return 1;
@@ -189,7 +197,7 @@ int Log_Handler(Win_Handle window, int kind, const char* text) {
     }
     if (kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9) {
         const std::string indent(static_cast<std::size_t>(4 * (kind - LOG_TRACE_1)), ' ');
-        if (console) std::printf("TRACE:   %s%s \n", indent.c_str(), clean.c_str());
+        if (console) echo(("TRACE:   " + indent).c_str(), clean, " ");
         if (trace_file) append_line(Trace_File_Name, ("TRACE:   " + indent).c_str(), clean);
     }
     return 1;

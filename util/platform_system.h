@@ -36,8 +36,10 @@ std::tm Local_Time(std::time_t when);
 // banner then stops after the computer name.
 bool System_Banner_Machine();
 
+// Whether stream shows on a terminal or console, where lines are flushed one by one.
+bool Stream_Is_Terminal(std::FILE* stream);
 // Whether stream shows on a terminal or console that understands colour escapes (turning them
-// on where the console needs it). Lines are then written with colour and flushed one by one.
+// on where the console needs it).
 bool Console_Supports_Colour(std::FILE* stream);
 // Makes standard output and standard error reach a console: the one the program was started
 // from, or (trace) a new one when there is none; streams into files and pipes write their

@@ -40,11 +40,12 @@ std::string Terminal_Line(const char* raw_text, bool ansi) {
 }
 
 Terminal_Sink::Terminal_Sink(std::FILE* out, std::FILE* errors)
-    : out_(out), errors_(errors), terminal_(Console_Supports_Colour(out)), separate_errors_(!Streams_Share_Target(out, errors)) {}
+    : out_(out), errors_(errors), terminal_(Stream_Is_Terminal(out)), colour_(terminal_ && Console_Supports_Colour(out)),
+      separate_errors_(!Streams_Share_Target(out, errors)) {}
 
 void Terminal_Sink::line(const char* raw_text) {
     if (Trace_Level > 0) return;  // the console echo already shows it
-    std::string text = Terminal_Line(raw_text, terminal_);
+    std::string text = Terminal_Line(raw_text, colour_);
     text += '\n';
     std::fwrite(text.data(), 1, text.size(), out_);
     if (terminal_) std::fflush(out_);
@@ -73,5 +74,6 @@ int Terminal_Sink::box(Win_Handle, const char* caption, const char* text, Box_Ic
     std::string clean = Log_Clean_Text(text);
     if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
     else std::fprintf(stderr, "%s\n", clean.c_str());
+    std::fflush(stderr);
     return icon == Box_Icon::Question ? 0 : 1;  // nobody to answer: No
 }

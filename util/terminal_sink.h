@@ -12,8 +12,8 @@ std::string Terminal_Line(const char* raw_text, bool ansi);
 
 class Terminal_Sink : public Log_Sink {
 public:
-    // Colour and a flush per line only when out is a terminal; otherwise the stream's buffer
-    // carries the (possibly many thousand) lines. Error lines go to errors as well, unless both
+    // A flush per line (and colour, where it understands it) only when out is a terminal or a
+    // console; otherwise the stream's buffer carries the (possibly many thousand) lines. Error lines go to errors as well, unless both
     // streams lead to the same place (one terminal, or one file).
     explicit Terminal_Sink(std::FILE* out = stdout, std::FILE* errors = stderr);
     void panel_write(const char* raw_text) override;
@@ -27,5 +27,6 @@ private:
     std::FILE* out_;
     std::FILE* errors_;
     bool terminal_;
+    bool colour_;
     bool separate_errors_;
 };

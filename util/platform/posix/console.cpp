@@ -4,7 +4,9 @@
 
 #include "util/platform_system.h"
 
-bool Console_Supports_Colour(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+bool Stream_Is_Terminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+bool Console_Supports_Colour(std::FILE* stream) { return Stream_Is_Terminal(stream); }
 
 // Standard output and standard error are wherever the program was started from.
 void Console_Attach(bool) {}
