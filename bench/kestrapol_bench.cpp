@@ -6,8 +6,9 @@
 //   kestrapol_bench [--exe PATH] [--also LABEL PATH] [--no-dcmmkdir] [--scratch DIR] [--pixels BYTES,...]
 //                   [--repeat R] [--keep] [N ...]
 //
-// --also times one more build of the program (for example a script that starts the Windows
-// build under Wine) on the same folders, taking turns with the others, against kestrapol.
+// --also times one more program given the folder (for example a script that starts the Windows
+// build under Wine) on the same folders, taking turns with the others, against kestrapol; it
+// may be given more than once.
 //
 // The baseline and kestrapol run R times each (default 3), taking turns, and the fastest run of
 // each counts: on a shared machine the slower runs measure the neighbours.
@@ -153,7 +154,11 @@ int main(int argc, char** argv) {
     bool keep = false;
     bool dcmmkdir = true;
     int repeat = 3;
-    std::string also_label, also_exe;
+    struct Also {
+        std::string label, exe;
+        Measure measure;
+    };
+    std::vector<Also> alsos;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--exe" && i + 1 < argc) exe = argv[++i];
@@ -161,8 +166,8 @@ int main(int argc, char** argv) {
         else if (arg == "--keep") keep = true;
         else if (arg == "--no-dcmmkdir") dcmmkdir = false;
         else if (arg == "--also" && i + 2 < argc) {
-            also_label = argv[++i];
-            also_exe = std::filesystem::absolute(argv[++i]).string();
+            const std::string label = argv[++i];
+            alsos.push_back({label, std::filesystem::absolute(argv[++i]).string(), {}});
         }
         else if (arg == "--repeat" && i + 1 < argc) repeat = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--pixels" && i + 1 < argc) {
@@ -189,11 +194,12 @@ int main(int argc, char** argv) {
                         layout.studies, layout.series, layout.images, pixels);
             generate(folder, layout, pixels);
             run_baseline(folder);  // warms the cache
-            Measure baseline, ours, also;
+            Measure baseline, ours;
+            for (Also& also : alsos) also.measure = {};
             for (int round = 0; round < repeat; ++round) {
                 fastest(baseline, run_baseline(folder));
                 fastest(ours, run_program({exe, folder.string()}, folder));
-                if (!also_exe.empty()) fastest(also, run_program({also_exe, folder.string()}, folder));
+                for (Also& also : alsos) fastest(also.measure, run_program({also.exe, folder.string()}, folder));
             }
             Measure theirs;
             if (with_dcmmkdir) theirs = run_program({"dcmmkdir", "-q", "+r", "+id", ".", "+D", "DICOMDIR.REF"}, folder);
@@ -201,13 +207,15 @@ int main(int argc, char** argv) {
             print("baseline", baseline, files);
             print("kestrapol", ours, files);
             print("dcmmkdir", theirs, files);
-            if (also.ran) print(also_label.c_str(), also, files);
+            for (const Also& also : alsos) print(also.label.c_str(), also.measure, files);
             const double per_file = ours.seconds / files;
             if (first_per_file == 0) first_per_file = per_file;
             std::printf("  ratios: kestrapol/baseline %.2f (cpu %.2f)", ours.seconds / baseline.seconds,
                         ours.cpu_seconds / baseline.cpu_seconds);
             if (theirs.ran) std::printf(", dcmmkdir/kestrapol %.1f", theirs.seconds / ours.seconds);
-            if (also.ran) std::printf(", %s/kestrapol %.2f", also_label.c_str(), also.seconds / ours.seconds);
+            for (const Also& also : alsos) {
+                if (also.measure.ran) std::printf(", %s/kestrapol %.2f", also.label.c_str(), also.measure.seconds / ours.seconds);
+            }
             std::printf(", per file vs first N %.2f\n", per_file / first_per_file);
             if (!keep) std::filesystem::remove_all(folder);
         }
