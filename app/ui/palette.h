@@ -24,6 +24,8 @@ inline constexpr Rgb Main_Panel_Background{150, 150, 170};
 inline constexpr Rgb Progress_Panel_Background{235, 235, 225};
 inline constexpr Rgb Console_Background{250, 250, 245};
 inline constexpr Rgb Caption_Background{160, 160, 50};
+// The frame round the main window while folders are dragged over it.
+inline constexpr Rgb Drop_Highlight{30, 90, 200};
 
 // Relative luminance (sRGB, 0 ... 1) and the contrast ratio of two colours (1 ... 21).
 double Relative_Luminance(Rgb colour);

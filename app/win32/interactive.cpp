@@ -1,7 +1,7 @@
 // Interactive mode on Win32: the window classes, the main window with its log sink, the console
 // when tracing, the message loop and the orderly shutdown. Batch mode never gets here, so it
 // registers no class and makes no window.
-#include <objbase.h>
+#include <ole2.h>
 #include <windows.h>
 
 #include <memory>
@@ -29,14 +29,15 @@ void release_own_console() {
 }  // namespace
 
 int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
-    // The dialogs of the desktop (the folder chooser) are COM objects of this thread.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // The dialogs of the desktop (the folder chooser) are COM objects of this thread, and drags
+    // from the shell come by OLE.
+    const HRESULT com = OleInitialize(nullptr);
     release_own_console();
     // Start-up opened the console already when tracing was asked for; Ctrl+digit may later.
     const auto open_console = [] { Console_Attach(true); };
 
     if (!Win32_Main_Window::Register_Classes(GetModuleHandleW(nullptr), Main_Window_Title)) {
-        if (SUCCEEDED(com)) CoUninitialize();
+        if (SUCCEEDED(com)) OleUninitialize();
         return Exit_OK;  // the main window cannot be made: nothing reported
     }
     Win32_Main_Window_Hooks hooks;
@@ -45,7 +46,7 @@ int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup
     hooks.library_descriptions = Library_Descriptions;
     auto window = std::make_unique<Win32_Main_Window>(Main_Window_Title, std::move(hooks));
     if (!window->handle()) {
-        if (SUCCEEDED(com)) CoUninitialize();
+        if (SUCCEEDED(com)) OleUninitialize();
         return Exit_OK;
     }
     Win32_Log_Sink sink(*window);
@@ -71,6 +72,6 @@ int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup
     Log_Set_Sink(nullptr);
     window.reset();  // stops and waits for a running conversion
     Gdi::Release_Fonts();
-    if (SUCCEEDED(com)) CoUninitialize();
+    if (SUCCEEDED(com)) OleUninitialize();
     return code;
 }

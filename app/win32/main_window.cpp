@@ -39,6 +39,8 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
       window_(Create(title)),
       repaint_request_([this] { PostMessageW(window_, Main_Message_Repaint, 0, 0); }),
       results_request_([this] { PostMessageW(window_, Main_Message_Results, 0, 0); }),
+      drop_target_(Drop_Target::Hooks{[this](bool over) { set_drag_highlight(over); },
+                                      [this](const std::vector<std::string>& paths) { convert(paths); }}),
       boxes_([this](const char* caption, const char* text, Box_Icon icon) { return show_box(caption, text, icon); },
              [this] { PostMessageW(window_, Main_Message_Boxes, 0, 0); }),
       conversion_(window_, Conversion::Hooks{[this]() -> Progress_Window* {
@@ -57,6 +59,7 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     dpi_ = Win32_Dpi(window_);
     DragAcceptFiles(window_, TRUE);
+    drop_registered_ = RegisterDragDrop(window_, &drop_target_) == S_OK;
     Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
     lay_out();
 }
@@ -67,6 +70,7 @@ Win32_Main_Window::~Win32_Main_Window() {
     Text_Panel::Set_Repaint_Request(panel_, {});
     if (HWND progress = progress_window()) DestroyWindow(progress);
     if (window_ && IsWindow(window_)) {
+        if (drop_registered_) RevokeDragDrop(window_);  // OLE lets go of drop_target_ first
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
@@ -106,6 +110,8 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
+        if (drop_registered_) RevokeDragDrop(window_);
+        drop_registered_ = false;
         if (quit_on_destroy_) PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -131,7 +137,13 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         if (lines != 0) Text_Panel::Scroll(panel_, lines);
         return 0;
     }
-    case WM_DROPFILES: dropped(reinterpret_cast<HDROP>(wparam)); return 0;
+    case WM_DROPFILES: {
+        const HDROP drop = reinterpret_cast<HDROP>(wparam);
+        const std::vector<std::string> paths = Dropped_Paths(drop);
+        DragFinish(drop);
+        if (!paths.empty()) convert(paths);
+        return 0;
+    }
     case Main_Message_Thread_Ring:
         Drain_Thread_Ring([this](const char* line) { Text_Panel::Write(panel_, line); });
         return 0;
@@ -188,6 +200,12 @@ void Win32_Main_Window::paint(HDC dc, int width, int height) {
         Gdi::Button* b = button(f);
         b->focused = focused && focus_ == f;
         b->draw(dc);
+    }
+    if (drag_highlight_) {  // where the folders dragged over it would land
+        RECT frame{2, 2, width - 2, height - 2};
+        SetDCBrushColor(dc, RGB(Drop_Highlight.red, Drop_Highlight.green, Drop_Highlight.blue));
+        for (int i = 0; i < Gdi::Scaled(4, dpi_); ++i, InflateRect(&frame, -1, -1))
+            FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
 }
 
@@ -289,17 +307,10 @@ void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
     if (changed) InvalidateRect(window_, nullptr, FALSE);
 }
 
-void Win32_Main_Window::dropped(HDROP drop) {
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-    std::vector<std::string> paths;
-    for (UINT i = 0; i < count; ++i) {
-        // A path of any length: the shell hands over long paths whole.
-        std::wstring path(DragQueryFileW(drop, i, nullptr, 0), L'\0');
-        DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size() + 1));
-        paths.push_back(Wide_To_Utf8(path));
-    }
-    DragFinish(drop);
-    if (!paths.empty()) convert(paths);
+void Win32_Main_Window::set_drag_highlight(bool on) {
+    if (drag_highlight_ == on) return;
+    drag_highlight_ = on;
+    InvalidateRect(window_, nullptr, FALSE);
 }
 
 bool Win32_Main_Window::convert(const std::vector<std::string>& paths) {

@@ -18,6 +18,7 @@
 #include "app/ui/input.h"
 #include "app/ui/main_actions.h"
 #include "app/ui/text_panel.h"
+#include "app/win32/drop_target.h"
 #include "app/win32/results_view.h"
 #include "widgets/gdi/gdi_draw.h"
 
@@ -48,7 +49,8 @@ public:
 
     // Registers the window class (named as the title) and the progress window's.
     static bool Register_Classes(HINSTANCE instance, const char* title);
-    // Creates the window, hidden, accepting drops.
+    // Creates the window, hidden, accepting drops (by OLE drag and drop where the thread has
+    // OLE, and as WM_DROPFILES).
     Win32_Main_Window(const char* title, Win32_Main_Window_Hooks hooks);
     // Asks a running conversion to stop, waits for it and destroys the window.
     ~Win32_Main_Window();
@@ -61,6 +63,9 @@ public:
     const Results_View& results_view() const { return results_; }
     // Starts converting the paths as a drop does; false when refused because one is running.
     bool convert(const std::vector<std::string>& paths);
+    // Where OLE delivers a drag over the window; whether files are over it now.
+    IDropTarget* drop_target() { return &drop_target_; }
+    bool drag_highlight() const { return drag_highlight_; }
     // The progress window of the latest conversion while it exists.
     HWND progress_window() const { return IsWindow(progress_window_) ? progress_window_ : nullptr; }
     // Cancels a running conversion and waits for its worker (closing, quitting).
@@ -84,7 +89,7 @@ private:
     void press(Focus button);
     void set_focus(Focus focus);
     void mouse(UINT message, WPARAM wparam, LPARAM lparam);
-    void dropped(HDROP drop);
+    void set_drag_highlight(bool on);
     Gdi::Button* button(Focus focus);
 
     static HWND Create(const char* title);
@@ -101,6 +106,9 @@ private:
     Wheel_Accumulator wheel_;
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
+    Drop_Target drop_target_;
+    bool drag_highlight_ = false;
+    bool drop_registered_ = false;
     HWND progress_window_ = nullptr;
     bool quit_on_destroy_ = false;  // set by a close from the user: the message loop then ends
     Box_Relay boxes_;

@@ -25,7 +25,7 @@
 namespace {
 
 const QColor Panel_Background = Qt_Colour(Main_Panel_Background);
-const QColor Drag_Highlight(30, 90, 200);
+const QColor Drag_Highlight = Qt_Colour(Drop_Highlight);
 
 std::vector<std::string> dropped_paths(const QMimeData& mime) {
     std::vector<std::string> paths;

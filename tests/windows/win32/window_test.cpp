@@ -1,9 +1,11 @@
-// The Win32 windows with the real log handler, run under Wine: a drop of two folders converts
-// both (one Done, one with names not allowed) and fills the results list; a second drop while
+// The Win32 windows with the real log handler, run under Wine: two folders dragged over the main
+// window mark it, and dropped are both converted (one Done, one with names not allowed) and fill
+// the results list; a second drop while
 // a conversion runs is refused; Esc in the progress window cancels the run, whose folder gets
 // no DICOMDIR; Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main
 // window during a run cancels it, waits for the worker and ends the message loop with 0. With a
 // folder as argument 2 it also saves pictures of both windows there (BMP).
+#include <ole2.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -65,6 +67,38 @@ HDROP make_drop(const std::vector<std::string>& paths) {
     GlobalUnlock(memory);
     return static_cast<HDROP>(memory);
 }
+
+// What a drag from the shell carries, reduced to the one format the window takes.
+class Dragged_Folders final : public IDataObject {
+public:
+    explicit Dragged_Folders(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        *object = IsEqualIID(id, IID_IUnknown) || IsEqualIID(id, IID_IDataObject) ? this : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+        if (QueryGetData(format) != S_OK) return DV_E_FORMATETC;
+        *medium = STGMEDIUM{};
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal = make_drop(paths_);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+        return format->cfFormat == CF_HDROP && (format->tymed & TYMED_HGLOBAL) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+
+private:
+    std::vector<std::string> paths_;
+};
 
 int panel_count(Text_Panel& panel, const std::string& part) {
     int found = 0;
@@ -134,6 +168,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     Thread_Locals_Prepare();
+    OleInitialize(nullptr);  // drags from the shell come by OLE, as in the program
     const fs::path work = fs::path(argv[1]);
     fs::remove_all(work);
     fs::create_directories(work);
@@ -162,8 +197,19 @@ int main(int argc, char** argv) {
     Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
     Text_Panel::Write(window->panel(), "");
 
-    // Two folders in one drop, as the shell drops them.
-    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({good, bad})), 0);
+    // Two folders dragged over the window, which marks where they would land, and let go.
+    check(RegisterDragDrop(main, window->drop_target()) == DRAGDROP_E_ALREADYREGISTERED,
+          "the window takes drags from the shell");
+    Dragged_Folders dragged({good, bad});
+    DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+    window->drop_target()->DragEnter(&dragged, 0, POINTL{50, 50}, &effect);
+    check(effect == DROPEFFECT_COPY && window->drag_highlight(), "folders dragged over the window are marked");
+    window->drop_target()->DragLeave();
+    check(!window->drag_highlight(), "the mark goes when they leave");
+    effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+    window->drop_target()->DragEnter(&dragged, 0, POINTL{50, 50}, &effect);
+    window->drop_target()->Drop(&dragged, 0, POINTL{50, 50}, &effect);
+    check(!window->drag_highlight(), "and when they are dropped");
     check(pump_until([&] { return window->conversion().result_count() == 2 && !window->conversion().running(); }),
           "the drop of two folders converts both");
     check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the worker closes its progress window");
@@ -260,6 +306,7 @@ int main(int argc, char** argv) {
     check(!window->conversion().running() && !fs::exists(fs::path(big) / "DICOMDIR"), "quitting cancelled and joined the run");
     Log_Set_Sink(nullptr);
     window.reset();
+    OleUninitialize();
     std::printf("%s\n", failures ? "FAILED" : "PASSED");
     return failures ? 1 : 0;
 }
