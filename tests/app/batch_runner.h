@@ -20,6 +20,8 @@ struct Batch_Options {
     bool errors_apart = false;  // standard error into errors instead of output
     std::string directory;      // working folder of the run, when not empty
     std::string prefix;         // POSIX shell words before the program (env settings, setpriv, timeout)
+    bool clean = false;         // only the system's essentials of this process's environment...
+    std::vector<std::string> assignments;  // ...plus these "NAME=value"
 
     Batch_Options& apart() { return errors_apart = true, *this; }
     Batch_Options& in(std::string folder) { return directory = std::move(folder), *this; }
@@ -38,6 +40,8 @@ protected:
         Test_Run_Options how;
         how.merged = !options.errors_apart;
         how.folder = options.directory;
+        how.clean = options.clean;
+        how.assignments = options.assignments;
         std::string program = exe_;
         std::vector<std::string> words = arguments;
         if (!options.prefix.empty()) {  // the shell runs the prefix words, then the program
@@ -52,9 +56,3 @@ protected:
     }
     std::string exe_;
 };
-
-inline Sample_Image Sample_With_UID(const std::string& uid) {
-    Sample_Image sample;
-    sample.sop_uid = uid;
-    return sample;
-}

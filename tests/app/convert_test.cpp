@@ -31,26 +31,6 @@ protected:
     Walk_Log log;
 };
 
-// Records what the worker shows; cancels when asked more than cancel_at times (never when -1).
-class Recorder final : public Progress_Window {
-public:
-    explicit Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
-    void show() override {}
-    void text(const char* line) override { lines.emplace_back(line); }
-    void set(int value) override { position = value; }
-    void add(int delta) override { position += delta; }
-    void range(int value) override { maximum = value; }
-    bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
-    void close() override { closed = true; }
-    std::vector<std::string> lines;
-    int position = -1, maximum = -1;
-    bool closed = false;
-
-private:
-    int cancel_at_;
-    mutable int asked_ = 0;
-};
-
 }  // namespace
 
 // Named with a final "/", the folder is still the root of the file names. "Read:" counts every
@@ -93,7 +73,7 @@ TEST_F(Convert, FileNamedAsAFolderIsRefused) {
 TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
-    Recorder progress(0);
+    Progress_Recorder progress(0);
     const Folder_Outcome outcome = Convert_Folder(nullptr, folder.path(), &progress);
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_FALSE(outcome.written);
@@ -120,7 +100,7 @@ TEST_F(Convert, WorkerCountsConvertsAndCloses) {
     first.add("IMG1", image("ANN", "1", "1.1"));
     first.add_text("NOTES", "text");
     second.add("IMG1", image("BOB", "2", "2.1"));
-    Recorder progress;
+    Progress_Recorder progress;
     std::vector<Folder_Outcome> done;
     Convert_Thread(nullptr, Convert_Data{{first.path(), "", second.path()}, &progress,
                                          [&](const Folder_Outcome& outcome) { done.push_back(outcome); }});
@@ -143,7 +123,7 @@ TEST_F(Convert, WorkerCountsConvertsAndCloses) {
 TEST_F(Convert, CancelWhileCountingConvertsNothing) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
-    Recorder progress(0);
+    Progress_Recorder progress(0);
     std::vector<Folder_Outcome> done;
     Convert_Thread(nullptr, Convert_Data{{folder.path()}, &progress,
                                          [&](const Folder_Outcome& outcome) { done.push_back(outcome); }});

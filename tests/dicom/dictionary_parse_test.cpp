@@ -102,7 +102,8 @@ const NEMA_db_Entry* Walk(const NEMA_db_Dictionary& dictionary, uint16_t group, 
 
 TEST_F(Parse, IndexAgreesWithTheOrderedWalk) {
     // Mixed masks: a plain group inside a repeating group's range, groups repeating in
-    // their low digits, elements repeating in middle and low digits.
+    // their low digits, elements repeating in middle and low digits; odd (private) groups
+    // never match.
     const char* const lines[] = {
         "(0028,0010) Rows US 1",         "(0028,08x0) Code Label CS 1-n RET",
         "(0028,0810) Exact US 1",        "(0028,08x4) Bits US 1 RET",
@@ -123,7 +124,8 @@ TEST_F(Parse, IndexAgreesWithTheOrderedWalk) {
 
     for (const NEMA_db_Dictionary* d : {&dictionary, &builtin})
         for (const NEMA_db_Group& node : d->groups())
-            for (uint16_t group : {node.group, uint16_t(node.group + 2), uint16_t(node.group | 0x00F0)}) {
+            for (uint16_t group : {node.group, uint16_t(node.group + 1), uint16_t(node.group + 2),
+                                   uint16_t(node.group | 0x00F0)}) {
                 std::vector<uint16_t> elements;
                 for (uint32_t element = 0; element <= 0xFFFF; element += 7) elements.push_back(element);
                 for (const auto& entry : node.entries)

@@ -1,4 +1,4 @@
-// Lookups in the built-in dictionary, and its build on first use, once, and again after cleanup.
+// The built-in dictionary: its build on first use, once, and again after cleanup, and additions.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -8,16 +8,6 @@
 #include "log_capture.h"
 
 namespace {
-
-// Entries themselves are the parser's test; here the lookup of repeating and absent tags.
-TEST(Dictionary, RepeatingMembersShareOneEntryAndAbsentTagsHaveNone) {
-    ASSERT_NE(NEMA_db_Get(0x6000, 0x4000), nullptr);
-    EXPECT_EQ(NEMA_db_Get(0x6000, 0x4000), NEMA_db_Get(0x60FE, 0x4000));
-    EXPECT_EQ(NEMA_db_Get(0x0028, 0x0800), NEMA_db_Get(0x0028, 0x08F0));
-    const uint16_t absent[][2] = {{0x0009, 0x0010}, {0x6001, 0x4000}, {0x7FE0, 0x0010}, {0x0000, 0x0000},
-                                  {0x6100, 0x4000}, {0x0028, 0x0811}, {0xFFFF, 0xFFFF}};
-    for (const auto& tag : absent) EXPECT_EQ(NEMA_db_Get(tag[0], tag[1]), nullptr) << tag[0] << "," << tag[1];
-}
 
 TEST(Dictionary, BuildsOnceFromConcurrentLookupsAndAgainAfterCleanup) {
     Log_Capture log;  // a second build would report every line as a duplicate

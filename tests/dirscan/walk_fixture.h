@@ -1,5 +1,5 @@
-// Helpers of the walk, tree and writer tests: captured log lines, scratch folders, sample files
-// and a reader of the DICOMDIR records.
+// Helpers of the walk, tree, writer and conversion tests: captured log lines, a progress
+// recorder, scratch folders, sample files and a reader of the DICOMDIR records.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dirscan/progress.h"
 #include "support/test_system.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
@@ -41,6 +42,34 @@ private:
     }
     Log_Handler_Fn previous_;
 };
+
+// Records what a walk or a worker shows; cancels when asked more than cancel_at times (never
+// when -1).
+class Progress_Recorder final : public Progress_Window {
+public:
+    explicit Progress_Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
+    void show() override {}
+    void text(const char* line) override { lines.emplace_back(line); }
+    void set(int value) override { position = value; }
+    void add(int delta) override { position += delta, added += delta; }
+    void range(int value) override { maximum = value; }
+    bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
+    void close() override { closed = true; }
+    void counted(int files) override { counted_files += files; }
+    std::vector<std::string> lines;
+    int position = -1, maximum = -1, added = 0, counted_files = 0;
+    bool closed = false;
+
+private:
+    int cancel_at_;
+    mutable int asked_ = 0;
+};
+
+inline Sample_Image Sample_With_UID(const std::string& uid) {
+    Sample_Image sample;
+    sample.sop_uid = uid;
+    return sample;
+}
 
 // A fresh folder below the system's temporary folder, removed at the end.
 class Scratch_Folder {

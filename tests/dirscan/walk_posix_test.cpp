@@ -10,15 +10,9 @@
 
 namespace {
 
-Sample_Image image(const std::string& uid) {
-    Sample_Image sample;
-    sample.sop_uid = uid;
-    return sample;
-}
-
 TEST(PosixWalk, LinksToFoldersAreNotFollowed) {
     Scratch_Folder folder;
-    folder.add("A/IMG1", image("1.1"));
+    folder.add("A/IMG1", Sample_With_UID("1.1"));
     std::filesystem::create_directory_symlink(folder.path(), folder.at("LOOP"));
     std::filesystem::create_symlink(folder.at("A/IMG1"), folder.at("LINK"));
     // The link to the file is read like a file (a duplicate of IMG1); the loop is never entered.
@@ -33,7 +27,7 @@ TEST(PosixWalk, LinksToFoldersAreNotFollowed) {
 TEST(PosixWalk, NamedPipeSwappedInAfterTheListingIsSkipped) {
     ::alarm(60);  // a walk held up in an open ends the test rather than the run
     Scratch_Folder folder;
-    for (int i = 0; i < 4; ++i) folder.add("IMG" + std::to_string(i), image("1." + std::to_string(i)));
+    for (int i = 0; i < 4; ++i) folder.add("IMG" + std::to_string(i), Sample_With_UID("1." + std::to_string(i)));
     Kestrapol_Files_Listed = [](const std::string& path, const Dir_List&) {
         for (const char* name : {"/IMG1", "/IMG2"}) {
             std::filesystem::remove(path + name);
@@ -49,7 +43,7 @@ TEST(PosixWalk, NamedPipeSwappedInAfterTheListingIsSkipped) {
         EXPECT_FALSE(walk.log.has("Unable to open file")) << threads;
         for (int i = 1; i < 3; ++i) {
             std::filesystem::remove(folder.at("IMG" + std::to_string(i)));
-            folder.add("IMG" + std::to_string(i), image("1." + std::to_string(i)));
+            folder.add("IMG" + std::to_string(i), Sample_With_UID("1." + std::to_string(i)));
         }
     }
     Kestrapol_Files_Listed = nullptr;
@@ -59,7 +53,7 @@ TEST(PosixWalk, NamedPipeSwappedInAfterTheListingIsSkipped) {
 TEST(PosixWalk, UnreadableFileIsReported) {
     if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
     Scratch_Folder folder;
-    const std::string file = folder.add("IMG1", image("1.1"));
+    const std::string file = folder.add("IMG1", Sample_With_UID("1.1"));
     std::filesystem::permissions(file, std::filesystem::perms::none);
     const Walk_Run walk(folder);
     EXPECT_EQ(walk.result, 0);

@@ -19,24 +19,6 @@ struct Name_Case {
     char separator = '\\';  // '/': a name as the listing spells it
 };
 
-class Cancel_After final : public Progress_Window {
-public:
-    explicit Cancel_After(int calls) : left_(calls) {}
-    void show() override {}
-    void text(const char*) override {}
-    void set(int) override {}
-    void add(int delta) override { added += delta; }
-    void range(int) override {}
-    bool cancelled() const override { return --left_ < 0; }
-    void close() override {}
-    void counted(int files) override { counted_files += files; }
-    int added = 0;
-    int counted_files = 0;
-
-private:
-    mutable int left_;
-};
-
 Sample_Image image(const std::string& patient, const std::string& uid) {
     Sample_Image sample;
     sample.patient_name = patient;
@@ -166,7 +148,7 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     folder.hide(".hidden");
     folder.hide(".IMG8");
 
-    Cancel_After progress(1000);
+    Progress_Recorder progress;
     const Walk_Run walk(folder, &progress);
     const Dir_Item& root = walk.root;
     EXPECT_EQ(walk.result, 4);
@@ -194,9 +176,9 @@ TEST(Walk, CancelStopsTheWalk) {
     Scratch_Folder folder;
     folder.add("A/IMG1", image("PA", "1.1"));
     folder.add("B/IMG2", image("PB", "1.2"));
-    Cancel_After progress(3);
+    Progress_Recorder progress(3);
     EXPECT_EQ(Walk_Run(folder, &progress).result, 0);
     EXPECT_LT(nb_files, 2);
-    Cancel_After counting(0);
+    Progress_Recorder counting(0);
     EXPECT_EQ(Kestrapol_Count(folder.path(), &counting), 0);
 }
