@@ -96,16 +96,13 @@ TEST_F(Configuration, ValuesScratchAuditTables) {
 
 TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {
     Trace_Level = 3;
-    read("trace = 2\n");
-    EXPECT_EQ(Trace_Level, 3);
-    read("trace = 4\n");
-    EXPECT_EQ(Trace_Level, 4);
-    read("trace 9\n");  // no separator, no third field
-    EXPECT_EQ(Trace_Level, 4);
-    read("trace = -1\n");  // read as 255: always replaces
-    EXPECT_EQ(Trace_Level, -1);
-    read("trace = 2\n");
-    EXPECT_EQ(Trace_Level, 2);
+    // In order: no separator is no third field; -1 is read as 255, which always replaces.
+    const std::pair<const char*, int> steps[] = {
+        {"trace = 2\n", 3}, {"trace = 4\n", 4}, {"trace 9\n", 4}, {"trace = -1\n", -1}, {"trace = 2\n", 2}};
+    for (const auto& [line, level] : steps) {
+        read(line);
+        EXPECT_EQ(Trace_Level, level) << line;
+    }
 }
 
 TEST_F(Configuration, BadLinesAreWarnedAndSkipped) {

@@ -78,15 +78,6 @@ TEST_F(Folder, ExistenceTests) {
     EXPECT_EQ(File_Exist_Parts(std::string(2048, 'a').c_str(), nullptr, nullptr), 0);
 }
 
-TEST_F(Folder, CreateBuildsEveryLevel) {
-    const std::string deep = (fs::path(root) / "A" / "B" / "E").string();
-    EXPECT_EQ(Directory_Create(deep), 1);
-    EXPECT_TRUE(fs::is_directory(deep));
-    EXPECT_EQ(Directory_Create(deep + Path_Separator), 1);  // already there
-    file("blocker");
-    EXPECT_EQ(Directory_Create((fs::path(root) / "blocker" / "x").string()), 0);
-}
-
 TEST(FileNameSplit, Rules) {
     auto check = [](const char* path, const char* folder, const char* name, const char* ext) {
         File_Name_Parts p = File_Name_Split(path);
