@@ -24,7 +24,7 @@ bool has_handle(DWORD which) {
 // Without a buffer the C runtime writes a character at a time to anything it takes for a
 // terminal (a console, or a device such as NUL): a call into the system per character, which
 // made a report of 20,000 lines cost seconds. With one, a line is a single write; the writers
-// flush where a line must show at once (a console with colour, the trace echo, boxes).
+// flush where a line must show at once (on a console, the trace echo, boxes).
 void give_buffer(std::FILE* stream) { std::setvbuf(stream, nullptr, _IOFBF, 1 << 16); }
 
 // Points a standard stream that has nowhere to go at the console.
