@@ -68,8 +68,19 @@ Platform_File File_Open_Write(const std::string& path, File_Create how) {
     const int create = how == File_Create::Exclusive ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
     const int fd = ::open(path.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return No_Platform_File;
+    if (how != File_Create::Exclusive) return fd;
     // The mark of a file in use: a lock the system drops when the program ends, however it ends.
-    if (how == File_Create::Exclusive) ::flock(fd, LOCK_EX | LOCK_NB);
+    // Another run clearing leftovers may have taken the new file for one before the lock: it
+    // removes it under its own lock, which this waits for. The name is then reported as taken,
+    // so that the caller tries another.
+    struct stat status {};
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    if (::fstat(fd, &status) == 0 && status.st_nlink == 0) {
+        ::close(fd);
+        errno = EEXIST;
+        return No_Platform_File;
+    }
     return fd;
 }
 
