@@ -140,13 +140,29 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
     Command_Line command_line = Parse_Command_Line(argc, argv);
     // A trace in interactive mode gets a console of its own when the program has none.
     Console_Attach(command_line.folders.empty() && Trace_Level != 0);
+    if (command_line.help || command_line.version) {
+        if (command_line.help)
+            Print_Help(stdout);
+        else
+            std::printf("%s %s\n", Prog_Name.c_str(), Prog_Version.c_str());
+        std::fflush(stdout);
+        Util_Library_Cleanup();
+        return Exit_OK;
+    }
+    // Checking and copying are batch modes: they need folders to work on.
+    const bool media_mode = command_line.check || command_line.copy_to.has_value();
+    if (media_mode && command_line.folders.empty() && !command_line.unknown_option) {
+        command_line.unknown_option = command_line.missing_value = true;
+        command_line.unknown_token = command_line.check ? "-c" : "-o";
+        std::fprintf(stderr, "no folder named\n");
+    }
     if (command_line.unknown_option) {
-        Print_Usage(command_line.unknown_token);
+        Print_Usage(command_line);
         Util_Library_Cleanup();
         return Exit_Unknown_Option;
     }
 
-    if (command_line.folders.empty() || command_line.window) {
+    if (!media_mode && (command_line.folders.empty() || command_line.window)) {
         if (!interactive) {
             std::fprintf(stderr,
                          "%s: this build has no interactive mode; name the folders to convert:\n"
@@ -164,7 +180,14 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
     Terminal_Sink terminal;
     Log_Set_Sink(&terminal);
     int code = continue_startup(nullptr);
-    if (code == 0) code = Batch_Run(command_line.folders);
+    if (code == 0) {
+        if (command_line.copy_to)
+            code = Copy_Run(*command_line.copy_to, command_line.folders);
+        else if (command_line.check)
+            code = Check_Run(command_line.folders);
+        else
+            code = Batch_Run(command_line.folders);
+    }
     shut_down();
     std::fflush(stdout);
     return code;

@@ -5,6 +5,7 @@
 // the Interactive_Runner hook, which the executable registers when it is built with the windows.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ enum Exit_Code : int {
     Exit_Startup_Failed = 5,  // no configuration file, library version mismatch, memory failure
     Exit_Write_Failed = 6,    // at least one DICOMDIR could not be written
     Exit_Folder_Failed = 7,   // a folder (or a folder below it) could not be opened or listed
+    Exit_File_Failed = 8,     // a DICOM file below a folder could not be read: no DICOMDIR for it
+    Exit_Check_Problems = 9,  // check mode: a DICOMDIR has problems
+    Exit_Check_Missing = 10,  // check mode: a folder has no DICOMDIR
+    Exit_Copy_Failed = 11,    // copy mode: the media copy could not be made (nothing of it is left)
 };
 
 // The main window: owner of boxes and receiver of thread lines; nullptr in batch mode.
@@ -66,13 +71,26 @@ int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
 struct Command_Line {
     std::vector<std::string> folders;  // as given, in command-line order
     bool window = false;               // -w: interactive mode, the folders handled as one drop
+    bool help = false;                 // -h, --help or /?: the usage, nothing else
+    bool version = false;              // --version: the version, nothing else
+    bool check = false;                // -c: check the folders' DICOMDIRs, change nothing
+    std::optional<std::string> copy_to;       // -o DEST: copy the folders' DICOM files as media into DEST
+    std::optional<std::string> results_file;  // -r FILE: the run's results as JSON
     bool unknown_option = false;
-    std::string unknown_token;         // the first unrecognised option
+    std::string unknown_token;         // the first unrecognised option, or one whose value is missing
+    bool missing_value = false;        // unknown_token is an option that needs a value after it
 };
 // Reads argv[1 ...]; "-t val" and "-v" set Trace_Level as they are met.
 Command_Line Parse_Command_Line(int argc, char** argv);
 // Writes the unknown-option message and the usage (standard error, then standard output).
-void Print_Usage(const std::string& token);
+void Print_Usage(const Command_Line& line);
+// Writes the usage, every option explained, to out.
+void Print_Help(std::FILE* out);
 
 // Batch mode: converts each folder on the calling thread; returns the batch exit code.
 int Batch_Run(const std::vector<std::string>& folders);
+// Check mode: compares each folder's DICOMDIR with the folder; returns the check's exit code.
+int Check_Run(const std::vector<std::string>& folders);
+// Copy mode: copies the DICOM files below the sources into destination as media, with its
+// DICOMDIR; returns the copy's exit code.
+int Copy_Run(const std::string& destination, const std::vector<std::string>& sources);

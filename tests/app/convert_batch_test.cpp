@@ -88,6 +88,23 @@ TEST_F(Batch, UnknownOptionPrintsTheUsage) {
     EXPECT_EQ(result.exit_code, 2);
     EXPECT_EQ(result.errors, "unknown argument (-x)\n");
     EXPECT_TRUE(has(result, " --- usage: ---\n Kestrapol [-v] [-t val]\n\n")) << result.output;
+
+    // Asked for, the usage explains every option and is no failure; nothing is converted.
+    for (const char* ask : {"--help", "-h", "/?"}) {
+        const Batch_Run help = run({ask, root.path()}, clean_below(root));
+        EXPECT_EQ(help.exit_code, 0) << ask;
+        EXPECT_EQ(help.errors, "") << ask;
+        for (const char* option : {" -v ", " -t val ", " -w ", " -c ", " -o dest ", " -r file ", " --version "})
+            EXPECT_TRUE(has(help, option)) << ask << " lacks" << option;
+        EXPECT_FALSE(fs::exists(root.at("DICOMDIR")));
+    }
+    const Batch_Run version = run({"--version"}, clean_below(root));
+    EXPECT_EQ(version.exit_code, 0);
+    EXPECT_EQ(version.output, "Kestrapol 1.0 Rev-5\n");
+
+    const Batch_Run missing = run({root.path(), "-r"}, clean_below(root));
+    EXPECT_EQ(missing.exit_code, 2);
+    EXPECT_EQ(missing.errors, "argument missing after (-r)\n");
 }
 
 TEST_F(Batch, MissingConfigurationIsAFailure) {

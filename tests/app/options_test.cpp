@@ -17,6 +17,8 @@ TEST(CommandLine, OptionsAndFolders) {
         Words folders;
         bool window = false;
         std::string unknown = "";
+        std::string copy_to = "", results = "";
+        bool check = false, help = false, version = false, missing = false;
     } cases[] = {
         {{"-v", "-t", "3"}, 3, {}},  // the later option wins
         {{"-t", "3", "-v"}, 5, {}},
@@ -30,6 +32,16 @@ TEST(CommandLine, OptionsAndFolders) {
         {{"-"}, 0, {}, false, "-"},
         {{"-w", "/a", "/b c"}, 0, {"/a", "/b c"}, true},  // the folders make one drop
         {{"-W"}, 0, {}, true},
+        // The words users try first, matched whole; the one-letter rule still holds for -h.
+        {{"--help"}, 0, {}, false, "", "", "", false, true},
+        {{"/?", "/a"}, 0, {"/a"}, false, "", "", "", false, true},
+        {{"-help"}, 0, {}, false, "", "", "", false, true},
+        {{"--version"}, 0, {}, false, "", "", "", false, false, true},
+        {{"--verbose"}, 0, {}, false, "--verbose"},  // "--" is no option letter
+        // Options with a value take the next argument, whatever it looks like.
+        {{"-c", "/a", "-r", "-v"}, 0, {"/a"}, false, "", "", "-v", true},
+        {{"-o", "/dest", "/a", "/b"}, 0, {"/a", "/b"}, false, "", "/dest"},
+        {{"/a", "-o"}, 0, {"/a"}, false, "-o", "", "", false, false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
@@ -44,6 +56,12 @@ TEST(CommandLine, OptionsAndFolders) {
         EXPECT_EQ(line.window, c.window);
         EXPECT_EQ(line.unknown_option, !c.unknown.empty());
         EXPECT_EQ(line.unknown_token, c.unknown);
+        EXPECT_EQ(line.copy_to.value_or(""), c.copy_to);
+        EXPECT_EQ(line.results_file.value_or(""), c.results);
+        EXPECT_EQ(line.check, c.check);
+        EXPECT_EQ(line.help, c.help);
+        EXPECT_EQ(line.version, c.version);
+        EXPECT_EQ(line.missing_value, c.missing);
     }
     Trace_Level = 0;
 }
