@@ -1,13 +1,23 @@
 // Batch mode: the folders named on the command line, one after the other, on this thread.
+#include <optional>
+
 #include "app/convert.h"
+#include "app/results.h"
 #include "app/startup.h"
 
-int Batch_Run(const std::vector<std::string>& folders) {
+int Batch_Run(const std::vector<std::string>& folders, Run_Results* results) {
     long total_files = 0;
     int warnings = 0;
     bool write_failed = false, folder_failed = false;
     for (const std::string& folder : folders) {
-        Folder_Outcome outcome = Convert_Folder(Main_Window, folder, nullptr);
+        std::vector<Log_Record> said;  // held back for the results, then reported as ever
+        Folder_Outcome outcome;
+        {
+            std::optional<Log_Capture> capture;
+            if (results) capture.emplace(said);
+            outcome = Convert_Folder(Main_Window, folder, nullptr);
+        }
+        if (results) Results_Add_Conversion(outcome, said, *results);
         total_files += outcome.files_read;
         if (outcome.name_flags & 2) warnings |= Exit_Names_Too_Long;
         if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;

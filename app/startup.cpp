@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <new>
+#include <optional>
 
 #include "app/configuration.h"
+#include "app/results.h"
 #include "dicom/library.h"
 #include "util/banner.h"
 #include "util/directory.h"
@@ -180,14 +182,17 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
     Terminal_Sink terminal;
     Log_Set_Sink(&terminal);
     int code = continue_startup(nullptr);
+    std::optional<Run_Results> results;
+    if (command_line.results_file) results.emplace();
     if (code == 0) {
         if (command_line.copy_to)
             code = Copy_Run(*command_line.copy_to, command_line.folders);
         else if (command_line.check)
-            code = Check_Run(command_line.folders);
+            code = Check_Run(command_line.folders, results ? &*results : nullptr);
         else
-            code = Batch_Run(command_line.folders);
+            code = Batch_Run(command_line.folders, results ? &*results : nullptr);
     }
+    if (results) code = Results_Finish(*command_line.results_file, command_line, code, *results);
     shut_down();
     std::fflush(stdout);
     return code;

@@ -87,10 +87,12 @@ void Print_Usage(const Command_Line& line);
 // Writes the usage, every option explained, to out.
 void Print_Help(std::FILE* out);
 
-// Batch mode: converts each folder on the calling thread; returns the batch exit code.
-int Batch_Run(const std::vector<std::string>& folders);
+struct Run_Results;
+// Batch mode: converts each folder on the calling thread; returns the batch exit code. With
+// results, each folder's outcome is added to them.
+int Batch_Run(const std::vector<std::string>& folders, Run_Results* results = nullptr);
 // Check mode: compares each folder's DICOMDIR with the folder; returns the check's exit code.
-int Check_Run(const std::vector<std::string>& folders);
+int Check_Run(const std::vector<std::string>& folders, Run_Results* results = nullptr);
 // Copy mode: copies the DICOM files below the sources into destination as media, with its
 // DICOMDIR; returns the copy's exit code.
 int Copy_Run(const std::string& destination, const std::vector<std::string>& sources);

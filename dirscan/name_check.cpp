@@ -44,6 +44,13 @@ std::size_t scan(std::string_view name, char separator, Mark&& mark) {
 
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name) { return Kestrapol_Name_Check(window, name, '\\'); }
 
+uint8_t Media_Name_Faults(std::string_view name, char separator) {
+    if (name.empty()) return 0;
+    uint8_t noted = 0;
+    const std::size_t components = scan(name, separator, [&noted](std::size_t, uint8_t fault) { noted |= fault; });
+    return components > Max_Components ? noted | Name_Too_Long : noted;
+}
+
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name, char separator) {
     if (name.empty()) return 1;
     uint8_t noted = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "dirscan/progress.h"
 #include "dirscan/tree.h"
@@ -36,6 +37,10 @@ int Kestrapol_Name_Check(Win_Handle window, const std::string& name);
 // The same for a name whose components are separated by separator; a backslash is then a
 // character like any other (not allowed). The warning shows "\" between components.
 int Kestrapol_Name_Check(Win_Handle window, const std::string& name, char separator);
+
+// The faults of a relative name under the same rules, as Name_Too_Long | Name_Bad_Character,
+// without reporting anything.
+uint8_t Media_Name_Faults(std::string_view name, char separator = '\\');
 
 // Called, when set, with each folder's list of files before they are read: a seam for tests
 // that change the folder between listing and reading.

@@ -50,3 +50,10 @@ bool Folder_Create_One(const std::string& path);
 // missing. 0 when it is such a folder afterwards; EPERM when it exists and belongs to someone
 // else, ENOTDIR when it is a link or no folder, else the errno of the failed creation.
 int Folder_Make_Private(const std::string& path);
+
+// path with every link followed and "." and ".." resolved, as the system finally opens it; empty
+// (errno set) when it does not exist. For telling whether a name stays inside a folder.
+std::string Path_Resolved(const std::string& path);
+// When path (a link itself not followed) was last modified, in nanoseconds since 1970; -1 when
+// it cannot be asked.
+int64_t Path_Modified(const std::string& path);

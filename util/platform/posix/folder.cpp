@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <memory>
 
 const std::size_t Path_Limit = PATH_MAX;
@@ -80,4 +81,15 @@ int Folder_Make_Private(const std::string& path) {
     if (lstat(path.c_str(), &status) != 0) return errno;
     if (!S_ISDIR(status.st_mode)) return ENOTDIR;  // a link is never taken for the folder
     return status.st_uid == getuid() ? 0 : EPERM;
+}
+
+std::string Path_Resolved(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+int64_t Path_Modified(const std::string& path) {
+    struct stat status {};
+    if (lstat(path.c_str(), &status) != 0) return -1;
+    return static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
 }

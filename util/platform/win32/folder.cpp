@@ -102,3 +102,37 @@ int Folder_Make_Private(const std::string& path) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return ENOTDIR;
     return 0;
 }
+
+std::string Path_Resolved(const std::string& path) {
+    HANDLE file = CreateFileW(Wide_Path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        Errno_From_Last_Error();
+        return {};
+    }
+    std::wstring wide(1024, L'\0');
+    DWORD length = GetFinalPathNameByHandleW(file, wide.data(), static_cast<DWORD>(wide.size()), FILE_NAME_NORMALIZED);
+    if (length >= wide.size()) {
+        wide.resize(length + 1);
+        length = GetFinalPathNameByHandleW(file, wide.data(), static_cast<DWORD>(wide.size()), FILE_NAME_NORMALIZED);
+    }
+    if (length == 0 || length >= wide.size()) Errno_From_Last_Error();
+    CloseHandle(file);
+    if (length == 0 || length >= wide.size()) return {};
+    wide.resize(length);
+    // "\\?\D:\..." for a drive, "\\?\UNC\server\share\..." for a share: the forms callers write.
+    if (wide.rfind(L"\\\\?\\UNC\\", 0) == 0) wide = L"\\" + wide.substr(7);
+    else if (wide.rfind(L"\\\\?\\", 0) == 0) wide = wide.substr(4);
+    return Wide_To_Utf8(wide);
+}
+
+int64_t Path_Modified(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Wide_Path(path).c_str(), GetFileExInfoStandard, &data)) {
+        Errno_From_Last_Error();
+        return -1;
+    }
+    const uint64_t ticks = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    // 100 ns ticks since 1601.
+    return static_cast<int64_t>(ticks - 116444736000000000ULL) * 100;
+}

@@ -1,0 +1,44 @@
+// The rows of the results that each mode adds, and the results file at the end of the run.
+#include <cerrno>
+#include <cstdio>
+
+#include "app/convert.h"
+#include "app/results.h"
+#include "app/startup.h"
+#include "util/system_error.h"
+
+namespace {
+
+const char* outcome_name(const Folder_Outcome& outcome) {
+    if (outcome.folder.empty()) return "skipped";
+    if (outcome.write_failed) return "could not write";
+    if (outcome.cancelled) return "cancelled";
+    if (outcome.folder_failed) return outcome.files_read > 0 || outcome.written ? "folder not listed" : "cannot open folder";
+    if (outcome.name_flags) return "names not allowed";
+    if (outcome.files_read == 0) return "no DICOM files";
+    return "done";
+}
+
+}  // namespace
+
+void Results_Add_Conversion(const Folder_Outcome& outcome, const std::vector<Log_Record>& records,
+                            Run_Results& results) {
+    Log_Replay(records);
+    Folder_Result& row = results.folders.emplace_back();
+    row.folder = outcome.folder;
+    row.outcome = outcome_name(outcome);
+    row.counts = {{"files", outcome.files_read}, {"patients", outcome.patients}, {"studies", outcome.studies},
+                  {"series", outcome.series},    {"images", outcome.images}};
+    Results_Take_Messages(records, row);
+}
+
+int Results_Finish(const std::string& path, const Command_Line& line, int code, Run_Results& results) {
+    results.mode = line.copy_to ? "copy" : line.check ? "check" : "convert";
+    results.exit_code = code;
+    if (Results_Write(path, results)) return code;
+    // A script would otherwise take an older file of that name for this run's results.
+    const int error = errno;
+    std::fprintf(stderr, "Cannot write the results to %s: %s\n", path.c_str(), Error_Str(error));
+    results.exit_code = Exit_Write_Failed;
+    return Exit_Write_Failed;
+}
