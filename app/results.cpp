@@ -98,7 +98,8 @@ void Results_Take_Messages(const std::vector<Log_Record>& records, Folder_Result
         }
         current = &folder.messages.emplace_back();
         current->warning = !error;
-        current->text = text;
+        const std::size_t mark = text.find(':');
+        current->text = (error || warning) && mark != std::string::npos ? plain(text.substr(mark + 1)) : text;
         current->file = file_of(text);
         current->tag = first_tag(text);
     }

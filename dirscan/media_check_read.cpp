@@ -144,7 +144,10 @@ private:
             Media_Record record;
             record.offset = static_cast<uint32_t>(h.at);
             const uint64_t item_end = h.undefined() ? UINT64_MAX : source_.tell() + uint32_t(h.length);
-            if (!read_record(record, item_end)) return false;  // a record cut short is left out
+            if (!read_record(record, item_end)) {  // a record cut short is lost from its start
+                directory_.cut_at = record.offset;
+                return false;
+            }
             directory_.records.push_back(std::move(record));
         }
         return true;

@@ -12,7 +12,7 @@ void Media_Check_Viewers(const Media_Directory& directory, Check_Report& report)
     for (const Media_Record& record : directory.records) {
         if (!record.reached || !record.active) continue;
         const Record_Type* type = Record_Type_Find(record.type);
-        if (type && !type->lower.empty() && record.children.empty())
+        if (type && !type->lower.empty() && record.lower == 0)
             report.warning("record has nothing below it: some viewers show it empty, others stop there", &record);
         if (record.type != "PATIENT") continue;
         // The patient and everything below it.

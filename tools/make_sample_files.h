@@ -30,6 +30,7 @@ struct Sample_Image {
     bool nested_sequence = false;  // a sequence whose item holds another sequence
     bool with_patient_id = true;
     std::size_t pixel_bytes = 0;   // OW pixel data of this many bytes (rounded up to even)
+    std::string sop_class;         // empty: Sample_SOP_Class
 };
 
 namespace sample_detail {
@@ -76,12 +77,13 @@ inline constexpr const char* Sample_SOP_Class = "1.2.840.10008.5.1.4.1.1.7";  //
 // The whole file but the pixel value bytes, which Sample_File_Write appends as zeros.
 inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
     using namespace sample_detail;
+    const std::string sop_class = image.sop_class.empty() ? Sample_SOP_Class : image.sop_class;
     DICOM_Tag_List meta;
     DICOM_Tag version = element(0x0002, 0x0001, "OB", "");
     version.length = 2;
     version.data = {0, 1};
     meta.push_back(version);
-    meta.push_back(element(0x0002, 0x0002, "UI", Sample_SOP_Class));
+    meta.push_back(element(0x0002, 0x0002, "UI", sop_class));
     meta.push_back(element(0x0002, 0x0003, "UI", image.sop_uid));
     meta.push_back(element(0x0002, 0x0010, "UI", transfer_syntax(image.code)));
     meta.push_back(element(0x0002, 0x0012, "UI", Implementation_UID_Root));
@@ -89,7 +91,7 @@ inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
 
     DICOM_Tag_List set;  // ascending tag order
     set.push_back(element(0x0008, 0x0005, "CS", "ISO_IR 100"));
-    set.push_back(element(0x0008, 0x0016, "UI", Sample_SOP_Class));
+    set.push_back(element(0x0008, 0x0016, "UI", sop_class));
     set.push_back(element(0x0008, 0x0018, "UI", image.sop_uid));
     set.push_back(element(0x0008, 0x0020, "DA", image.study_date));
     set.push_back(element(0x0008, 0x0030, "TM", "101500"));

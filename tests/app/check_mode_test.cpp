@@ -1,0 +1,252 @@
+// Check mode and the JSON results end to end: the program run as a script runs it, its exit
+// code, its report and its results file read back as JSON.
+#include <nlohmann/json.hpp>
+
+#include <functional>
+
+#include "batch_runner.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* SR_Class = "1.2.840.10008.5.1.4.1.1.88.11";  // Basic Text SR
+
+json read_json(const std::string& path) {
+    std::ifstream in(path);
+    return json::parse(in, nullptr, false);
+}
+
+// Patient P1 with two images in A, patient P2 with one in B: the last record is B\IMG1's.
+void fill(const Scratch_Folder& folder, bool sr_in_b = false) {
+    Sample_Image image = Sample_With_UID("1.2.3.1");
+    folder.add("A/IMG1", image);
+    image.sop_uid = "1.2.3.2";
+    image.instance_number = 2;
+    folder.add("A/IMG2", image);
+    Sample_Image other = Sample_With_UID("1.2.3.3");
+    other.patient_name = "ROE^JANE";
+    other.patient_id = "ID0002";
+    other.study_uid = "1.2.3.9";
+    other.series_uid = "1.2.3.9.1";
+    if (sr_in_b) other.sop_class = SR_Class;
+    folder.add("B/IMG1", other);
+}
+
+void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                 static_cast<std::streamsize>(bytes.size()));
+}
+
+void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// The DICOMDIR's records, and the place of each one's (0004,1400) value, which the writer puts first.
+struct Directory_Bytes {
+    std::vector<uint8_t> bytes;
+    std::vector<Read_Record> records;
+    const Read_Record& file(const std::string& id) const {
+        for (const Read_Record& record : records)
+            if (record.file_id.rfind(id, 0) == 0) return record;
+        throw std::runtime_error("no record for " + id);
+    }
+    static std::size_t next_at(const Read_Record& record) { return record.offset + 16; }
+};
+
+Directory_Bytes read_directory(const Scratch_Folder& folder) {
+    Directory_Bytes d;
+    d.bytes = Read_File(folder.at("DICOMDIR"));
+    uint32_t first = 0, last = 0;
+    d.records = Read_Records(d.bytes, first, last);
+    return d;
+}
+
+// The last record's Directory Record Type made type: nothing points past the last record, so its
+// length may change.
+void retype_last_record(std::vector<uint8_t>& b, const Read_Record& last, const std::string& type) {
+    std::size_t at = last.offset + 8;
+    while (!(LE16(b, at) == 0x0004 && LE16(b, at + 2) == 0x1430)) at += 8 + LE16(b, at + 6);
+    std::vector<uint8_t> element = {0x04, 0x00, 0x30, 0x14, 'C', 'S', static_cast<uint8_t>(type.size()), 0};
+    element.insert(element.end(), type.begin(), type.end());
+    const std::size_t end = at + 8 + LE16(b, at + 6);
+    b.erase(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(end));
+    b.insert(b.begin() + static_cast<long>(at), element.begin(), element.end());
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(const Scratch_Folder& folder, const std::string& outside)> apply;
+    const char* finding;  // part of the one finding's text
+    const char* file;     // the file it concerns, "" for none
+    bool warning = false;
+    bool sr_in_b = false;
+};
+
+}  // namespace
+
+class Check_Mode : public Batch {
+protected:
+    // Converts folder, then checks it with results; the run and its JSON.
+    std::pair<Batch_Run, json> check(const std::vector<std::string>& folders, const Scratch_Folder& scratch) {
+        const std::string results = scratch.at("results.json");
+        std::vector<std::string> arguments = {"-c", "-r", results};
+        arguments.insert(arguments.end(), folders.begin(), folders.end());
+        Batch_Run result = run(arguments);
+        return {result, read_json(results)};
+    }
+};
+
+TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
+    const Damage damages[] = {
+        {"deleted file", [](const Scratch_Folder& f, const std::string&) { fs::remove(f.at("A/IMG2")); },
+         "referenced file does not exist", "A\\IMG2"},
+        {"replaced file",
+         [](const Scratch_Folder& f, const std::string&) { f.add("A/IMG2", Sample_With_UID("1.2.3.7")); },
+         "\"1.2.3.2\" in the record, \"1.2.3.7\" in the file", "A\\IMG2"},
+        {"unreferenced file",
+         [](const Scratch_Folder& f, const std::string&) { f.add("C/IMG9", Sample_With_UID("1.2.3.8")); },
+         "not in the index", "C\\IMG9"},
+        {"File ID with ..",
+         [](const Scratch_Folder& f, const std::string& outside) {
+             Directory_Bytes d = read_directory(f);
+             const Read_Record& b = d.file("B\\IMG1");
+             const auto at = std::search(d.bytes.begin() + b.offset, d.bytes.end(), b.file_id.begin(), b.file_id.end());
+             std::copy_n("..\\IMG", 6, at);
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+             fs::rename(f.at("B/IMG1"), outside + "/IMG1");
+         },
+         "no path inside the folder", "..\\IMG"},
+        {"File ID through a link",
+         [](const Scratch_Folder& f, const std::string& outside) {
+             fs::rename(f.at("B"), outside + "/B");
+             fs::create_directory_symlink(outside + "/B", f.at("B"));
+         },
+         "leads out of the folder through a link", "B\\IMG1"},
+        {"offset loop",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), d.file("A\\IMG1").offset);
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "the offsets form a loop", ""},
+        {"offset past the end",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), static_cast<uint32_t>(d.bytes.size() + 100));
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "points past the end of the DICOMDIR", ""},
+        {"truncated DICOMDIR",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             d.bytes.resize(d.file("B\\IMG1").offset + 30);
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "ends early or is damaged", ""},
+        {"missing Type 1 key",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             const uint8_t instance[] = {0x20, 0x00, 0x13, 0x00, 'I', 'S'};
+             const auto at = std::search(d.bytes.begin() + d.file("A\\IMG1").offset, d.bytes.end(),
+                                         std::begin(instance), std::end(instance));
+             at[3] = 0x01;  // (0020,0013) becomes (0020,0113)
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "missing; an IMAGE record needs it", ""},
+        {"SR under IMAGE",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             retype_last_record(d.bytes, d.records.back(), "IMAGE ");
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "belongs in SR DOCUMENT records", "B\\IMG1", true, true},
+        {"orphan record",
+         [](const Scratch_Folder& f, const std::string&) {
+             Directory_Bytes d = read_directory(f);
+             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG1")), 0);
+             write_bytes(f.at("DICOMDIR"), d.bytes);
+         },
+         "not reached from the root", ""},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        Scratch_Folder scratch, folder;
+        const std::string outside = scratch.at("outside");
+        fs::create_directories(outside);
+        fill(folder, damage.sr_in_b);
+        ASSERT_EQ(run({folder.path()}).exit_code, 0);
+        try {
+            damage.apply(folder, outside);
+        } catch (const fs::filesystem_error& error) {  // no symbolic links here
+            std::cout << "skipped: " << error.what() << "\n";
+            continue;
+        }
+        const auto [result, results] = check({folder.path()}, scratch);
+        EXPECT_EQ(result.exit_code, 9) << result.output;
+        EXPECT_TRUE(has(result, "DICOMDIR checked:")) << result.output;
+        EXPECT_TRUE(has(result, " files, 1 problems")) << result.output;
+        ASSERT_TRUE(results.is_object()) << result.output;
+        EXPECT_EQ(results["exit_code"], 9);
+        const json& row = results["folders"][0];
+        EXPECT_EQ(row["outcome"], "problems");
+        ASSERT_EQ(row["findings"].size(), 1u) << row.dump(1);
+        const json& finding = row["findings"][0];
+        EXPECT_NE(finding["text"].get<std::string>().find(damage.finding), std::string::npos) << finding.dump();
+        EXPECT_EQ(finding.value("file", ""), damage.file);
+        EXPECT_EQ(finding["severity"], damage.warning ? "warning" : "error");
+        EXPECT_TRUE(has(result, damage.finding)) << result.output;
+    }
+}
+
+// The DICOMDIRs the program writes pass, and the results of each mode and outcome agree with the
+// exit code and the report.
+TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
+    Scratch_Folder scratch, clean, empty, bad_names;
+    for (const Sample_Entry& entry : Sample_Entries) {
+        Sample_Image image = Sample_With_UID(std::string("1.2.4.") + std::to_string(&entry - Sample_Entries));
+        image.patient_name = entry.patient, image.patient_id = entry.id, image.code = entry.code;
+        image.nested_sequence = entry.nested;
+        clean.add(entry.path, image);
+    }
+    bad_names.add("SERIES001/IMG1", Sample_With_UID("1.2.5.1"));
+    const std::string results = scratch.at("convert.json");
+
+    Batch_Run converted = run({"-r", results, clean.path(), bad_names.path()});
+    EXPECT_EQ(converted.exit_code, 1) << converted.output;
+    json rows = read_json(results);
+    EXPECT_EQ(rows["schema"], 1);
+    EXPECT_EQ(rows["mode"], "convert");
+    EXPECT_EQ(rows["exit_code"], 1);
+    EXPECT_EQ(rows["folders"][0]["outcome"], "done");
+    EXPECT_EQ(rows["folders"][0]["counts"]["files"], std::size(Sample_Entries));
+    EXPECT_EQ(rows["folders"][1]["outcome"], "names not allowed");
+    const json& warning = rows["folders"][1]["messages"][0];
+    EXPECT_EQ(warning["severity"], "warning");
+    EXPECT_EQ(warning["file"], "SERIES001\\IMG1") << rows.dump(1);
+    EXPECT_TRUE(has(converted, "DICOMDIR Done:")) << "the report stays as it was";
+
+    auto [checked, check_rows] = check({clean.path()}, scratch);
+    EXPECT_EQ(checked.exit_code, 0) << checked.output;
+    uint32_t first = 0, last = 0;
+    const std::size_t records = Read_Records(Read_File(clean.at("DICOMDIR")), first, last).size();
+    EXPECT_TRUE(has(checked, "DICOMDIR checked: " + std::to_string(records) + " records, 7 files, 0 problems"))
+        << checked.output;
+    EXPECT_EQ(check_rows["mode"], "check");
+    EXPECT_EQ(check_rows["folders"][0]["outcome"], "clean");
+    EXPECT_EQ(check_rows["folders"][0]["counts"]["records"], records);
+    EXPECT_TRUE(check_rows["folders"][0]["findings"].empty());
+
+    auto [missing, missing_rows] = check({clean.path(), empty.path(), empty.at("NONE")}, scratch);
+    EXPECT_EQ(missing.exit_code, 7) << missing.output;
+    EXPECT_TRUE(has(missing, "No DICOMDIR in " + empty.path())) << missing.output;
+    EXPECT_EQ(missing_rows["exit_code"], 7);
+    EXPECT_EQ(missing_rows["folders"][1]["outcome"], "no DICOMDIR");
+    EXPECT_EQ(missing_rows["folders"][2]["outcome"], "cannot open folder");
+    EXPECT_EQ(missing_rows["folders"][2]["messages"][0]["severity"], "error");
+    EXPECT_EQ(run({"-c", empty.path()}).exit_code, 10);
+
+    Batch_Run unwritable = run({"-c", "-r", empty.at("NO/results.json"), clean.path()});
+    EXPECT_EQ(unwritable.exit_code, 6) << "a script must not take an older file for this run's results";
+}
