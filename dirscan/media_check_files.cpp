@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "dicom/value_check.h"
 #include "dirscan/media_check_internal.h"
 #include "dirscan/scan_read.h"
 #include "dirscan/walk.h"
@@ -31,6 +32,7 @@ std::string value_of(const DICOM_Tag_List& set, uint16_t group, uint16_t element
 // What the check needs of a referenced file.
 struct File_Keys {
     std::string sop_class, sop_instance, syntax, patient_id, study_uid, series_uid;
+    std::map<uint32_t, std::string> valid;  // values of the records' empty keys that could fill them
 };
 
 bool is_directory_file(const std::string& name) { return File_Name_Split(name).name == "DICOMDIR"; }
@@ -147,7 +149,7 @@ private:
             return;
         }
         File_Keys keys;
-        if (!read(resolved, keys)) {
+        if (!read(resolved, empty_keys_above(index), keys)) {
             report_.error("referenced file is no DICOM file that can be read", &record, media, File_ID_Tag);
             return;
         }
@@ -164,6 +166,13 @@ private:
             report_.error("\"" + holder.value(tag) + "\" in the record, \"" + file_value + "\" in the file", &holder,
                           media, tag);
         };
+        for (int up = index; up >= 0; up = d_.records[up].parent)
+            for (uint32_t tag : d_.records[up].empty_keys)
+                if (keys.valid.count(tag) && lost_.insert({up, tag}).second)
+                    report_.error(std::string(d_.records[up].has(tag) ? "empty" : "missing") +
+                                      ", although the file has the value \"" + keys.valid.at(tag) +
+                                      "\"; readers need one here",
+                                  &d_.records[up], media, tag);
         differs(record, Class_Tag, keys.sop_class);
         differs(record, Instance_Tag, keys.sop_instance);
         differs(record, Syntax_Tag, keys.syntax);
@@ -200,7 +209,14 @@ private:
         report_.error("DICOM file is not in the index", nullptr, media);
     }
 
-    static bool read(const std::string& path, File_Keys& keys) {
+    std::vector<uint32_t> empty_keys_above(int index) const {
+        std::vector<uint32_t> tags;
+        for (int up = index; up >= 0; up = d_.records[up].parent)
+            tags.insert(tags.end(), d_.records[up].empty_keys.begin(), d_.records[up].empty_keys.end());
+        return tags;
+    }
+
+    static bool read(const std::string& path, const std::vector<uint32_t>& wanted, File_Keys& keys) {
         std::vector<Log_Record> quiet;  // what reading says about the file is no finding of the check
         Log_Capture capture(quiet);
         File_Source source(Scan_Buffer_Size, Scan_Head_Size);
@@ -215,6 +231,14 @@ private:
         keys.patient_id = value_of(*set, 0x0010, 0x0020);
         keys.study_uid = value_of(*set, 0x0020, 0x000D);
         keys.series_uid = value_of(*set, 0x0020, 0x000E);
+        for (uint32_t tag : wanted)
+            for (const DICOM_Tag& element : *set) {
+                if (Media_Tag(element.group, element.element) != tag || element.data.empty()) continue;
+                const uint16_t vr = element.vr ? element.vr : element.vr_def;
+                const std::string text = value_of(*set, element.group, element.element);
+                if (!text.empty() && DICOM_Value_Check(vr, element.data.data(), element.data.size()).valid)
+                    keys.valid[tag] = text;
+            }
         return true;
     }
 
@@ -223,6 +247,7 @@ private:
     Check_Report& report_;
     std::map<std::string, int> referenced_, instances_, read_;
     std::map<std::string, std::string> resolved_;
+    std::set<std::pair<int, uint32_t>> lost_;  // empty keys reported, by record
     int dicom_files_ = 0;
 };
 

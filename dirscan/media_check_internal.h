@@ -24,6 +24,8 @@ struct Media_Record {
     int parent = -1;                      // record that reached it through its lower offset
     bool reached = false;                 // from the root by the offsets
     std::vector<int> children;            // in chain order
+    // Type 1 keys missing or empty: a fault of the DICOMDIR only when a file below has a value.
+    std::vector<uint32_t> empty_keys;
     // Whether the record holds the element (empty or not).
     bool has(uint32_t tag) const { return values.count(tag) != 0; }
     // The element's value, empty when absent.

@@ -99,17 +99,17 @@ private:
     Check_Report& report_;
 };
 
-void check_keys(const Media_Record& record, const Record_Type& type, Check_Report& report) {
+void check_keys(Media_Record& record, const Record_Type& type, Check_Report& report) {
     for (const Record_Key& key : type.keys) {
         const uint32_t tag = Media_Tag(key.group, key.element);
         if (key.type != 1 && key.type != 2) continue;
-        if (!record.has(tag)) {
-            if (tag == Patient_Name_Tag)
-                report.warning("Patient's Name is absent: some viewers leave out the whole patient", &record, {}, tag);
-            else
-                report.error("missing; " + a_record(type.name) + " needs it", &record, {}, tag);
-        } else if (key.type == 1 && !key.sequence && record.value(tag).empty()) {
-            report.error("empty; " + a_record(type.name) + " needs a value", &record, {}, tag);
+        if (tag == Patient_Name_Tag && !record.has(tag)) {
+            report.warning("Patient's Name is absent: some viewers leave out the whole patient", &record, {}, tag);
+        } else if (key.type == 2 && !record.has(tag)) {
+            report.error("missing; " + a_record(type.name) + " needs it, empty if need be", &record, {}, tag);
+        } else if (key.type == 1 && (!record.has(tag) || (!key.sequence && record.value(tag).empty()))) {
+            // Whether a value was lost, the files below tell: a file without one left nothing to copy.
+            record.empty_keys.push_back(tag);
         }
     }
 }
@@ -128,7 +128,7 @@ void Media_Check_Structure(Media_Directory& directory, Check_Report& report) {
     linker.link();
     linker.orphans();
     linker.last_record();
-    for (const Media_Record& record : directory.records) {
+    for (Media_Record& record : directory.records) {
         if (!record.reached || !record.active || record.type == "PRIVATE") continue;
         const Record_Type* type = Record_Type_Find(record.type);
         if (!type) {

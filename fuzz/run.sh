@@ -11,7 +11,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefin
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DKESTRAPOL_GUI=OFF -DKESTRAPOL_TESTS=OFF -DKESTRAPOL_FUZZ=ON >/dev/null
-ninja -C "$build" -j2 reader_memory_fuzz reader_file_fuzz deflate_fuzz definition_fuzz
+ninja -C "$build" -j2 reader_memory_fuzz reader_file_fuzz deflate_fuzz definition_fuzz dicomdir_check_fuzz
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # name, seed folder, share of the time in percent
@@ -29,8 +29,9 @@ run() {
   }
   grep -E "stat::number_of_executed_units|Done [0-9]+ runs" "$build/$name.log" | tail -n 2
 }
-run reader_memory_fuzz reader 35
-run reader_file_fuzz reader 25
-run deflate_fuzz deflate 20
-run definition_fuzz definition 20
+run reader_memory_fuzz reader 30
+run reader_file_fuzz reader 20
+run deflate_fuzz deflate 15
+run definition_fuzz definition 15
+run dicomdir_check_fuzz dicomdir 20
 echo "fuzz: all harnesses ran clean"

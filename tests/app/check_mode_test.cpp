@@ -154,7 +154,7 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
              at[3] = 0x01;  // (0020,0013) becomes (0020,0113)
              write_bytes(f.at("DICOMDIR"), d.bytes);
          },
-         "missing; an IMAGE record needs it", ""},
+         "missing, although the file has the value \"1\"", "A\\IMG1"},
         {"SR under IMAGE",
          [](const Scratch_Folder& f, const std::string&) {
              Directory_Bytes d = read_directory(f);

@@ -1,0 +1,67 @@
+#!/usr/bin/env python3
+"""Checks DICOMDIRs written by independent makers with the program's check mode: pydicom's FileSet
+(written here) and the Debian toolkit's dcmmkdir (when installed). Both pass, apart from the
+warnings that really apply, and the results file agrees with the exit code.
+Usage: check_media_interop.py <kestrapol> <scratch>"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+
+from pydicom.fileset import FileSet
+
+from check_messy_folder import dataset, fresh, save
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def check_media(program, folder, maker, expected_warnings=()):
+    results = folder + ".json"
+    done = subprocess.run([program, "-c", "-r", results, folder], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          text=True)
+    with open(results) as f:
+        row = json.load(f)["folders"][0]
+    findings = row["findings"]
+    unexpected = [f for f in findings if f["severity"] != "warning" or
+                  not any(w in f["text"] for w in expected_warnings)]
+    check(not unexpected, f"{maker}: findings {unexpected}\n{done.stdout}")
+    check(done.returncode == (9 if findings else 0), f"{maker}: exit code {done.returncode}\n{done.stdout}")
+    check(f"{len(findings)} problems" in done.stdout, f"{maker}: the summary does not count {len(findings)} problems")
+    check(row["counts"]["files"] > 0 and row["outcome"] == ("problems" if findings else "clean"),
+          f"{maker}: results {row}")
+
+
+def main():
+    program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
+    made = fresh(os.path.join(scratch, "pydicom"))
+    file_set = FileSet()
+    for number in range(1, 4):
+        file_set.add(dataset(number))
+    file_set.add(dataset(4, PatientID="ID1", PatientName="DOE^1", StudyInstanceUID=dataset(1).StudyInstanceUID,
+                         SeriesInstanceUID=dataset(1).SeriesInstanceUID))
+    file_set.write(made)
+    check_media(program, made, "pydicom")
+
+    if shutil.which("dcmmkdir"):
+        made = fresh(os.path.join(scratch, "dcmmkdir"))
+        for number in range(1, 4):
+            save(made, f"IMAGES/IMG{number}", dataset(number))
+        done = subprocess.run(["dcmmkdir", "--recurse", "--input-directory", made, "--output-file",
+                               os.path.join(made, "DICOMDIR")], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                              text=True)
+        check(done.returncode == 0, f"dcmmkdir: {done.stdout}")
+        if done.returncode == 0:
+            check_media(program, made, "dcmmkdir")
+    for failure in failures:
+        print("FAIL: " + failure)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
