@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "dirscan/media_check.h"
 #include "dirscan/progress.h"
 #include "dirscan/tree.h"
 #include "dirscan/walk.h"
@@ -35,6 +36,19 @@ struct Folder_Outcome {
 // folder" and no summary.
 Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
                               bool name_folder = false);
+
+struct Check_Outcome {
+    std::string folder;
+    Media_Check_Result result;
+    bool missing = false;        // the folder has no DICOMDIR, or it cannot be opened
+    bool folder_failed = false;  // the folder cannot be opened
+    double seconds = 0;
+};
+
+// The check of one folder's DICOMDIR, shared by check mode and the window: "Checking FOLDER",
+// each finding, then "DICOMDIR checked: N records, M files, K problems" or why there was nothing
+// to check.
+Check_Outcome Check_Folder(Win_Handle window, const std::string& folder);
 
 struct Convert_Data {
     std::vector<std::string> list;      // dropped paths; an empty entry stands for an empty name

@@ -72,7 +72,7 @@ std::string tag_text(uint16_t group, uint16_t element) {
 
 }  // namespace
 
-void Results_Take_Messages(const std::vector<Log_Record>& records, Folder_Result& folder) {
+void Results_Take_Messages(const std::vector<Log_Record>& records, Results_Folder& folder) {
     std::vector<const Log_Record*> flat;
     for (const Log_Record& record : records) {
         if (record.once) {
@@ -81,7 +81,7 @@ void Results_Take_Messages(const std::vector<Log_Record>& records, Folder_Result
             flat.push_back(&record);
         }
     }
-    Result_Message* current = nullptr;
+    Results_Message* current = nullptr;
     for (const Log_Record* record : flat) {
         if (record->kind != LOG_WARNING && record->kind != LOG_ERROR) continue;
         const std::string text = plain(record->text);
@@ -103,7 +103,7 @@ void Results_Take_Messages(const std::vector<Log_Record>& records, Folder_Result
         current->file = file_of(text);
         current->tag = first_tag(text);
     }
-    for (const Result_Message& message : folder.messages)
+    for (const Results_Message& message : folder.messages)
         if (!message.file.empty() && leaves_out(message.text)) folder.left_out.push_back({message.file, message.text});
 }
 
@@ -116,7 +116,7 @@ bool Results_Write(const std::string& path, const Run_Results& results) {
     root["mode"] = results.mode;
     root["exit_code"] = results.exit_code;
     ordered_json folders = ordered_json::array();
-    for (const Folder_Result& folder : results.folders) {
+    for (const Results_Folder& folder : results.folders) {
         ordered_json row;
         row["folder"] = folder.folder;
         row["outcome"] = folder.outcome;
@@ -124,7 +124,7 @@ bool Results_Write(const std::string& path, const Run_Results& results) {
         for (const auto& [name, value] : folder.counts) counts[name] = value;
         row["counts"] = counts;
         ordered_json messages = ordered_json::array();
-        for (const Result_Message& message : folder.messages) {
+        for (const Results_Message& message : folder.messages) {
             ordered_json item;
             item["severity"] = message.warning ? "warning" : "error";
             item["text"] = message.text;
@@ -134,7 +134,7 @@ bool Results_Write(const std::string& path, const Run_Results& results) {
         }
         row["messages"] = messages;
         ordered_json left_out = ordered_json::array();
-        for (const Result_Left_Out& file : folder.left_out) left_out.push_back({{"file", file.file}, {"reason", file.reason}});
+        for (const Results_Left_Out& file : folder.left_out) left_out.push_back({{"file", file.file}, {"reason", file.reason}});
         row["left_out"] = left_out;
         if (results.mode == "check") {
             ordered_json findings = ordered_json::array();
@@ -154,7 +154,7 @@ bool Results_Write(const std::string& path, const Run_Results& results) {
         }
         for (const auto& [name, rows] : folder.extra) {
             ordered_json list = ordered_json::array();
-            for (const Result_Row& extra : rows) list.push_back(ordered_json(extra));
+            for (const Results_Row& extra : rows) list.push_back(ordered_json(extra));
             row[name] = list;
         }
         folders.push_back(row);

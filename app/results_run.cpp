@@ -24,12 +24,29 @@ const char* outcome_name(const Folder_Outcome& outcome) {
 void Results_Add_Conversion(const Folder_Outcome& outcome, const std::vector<Log_Record>& records,
                             Run_Results& results) {
     Log_Replay(records);
-    Folder_Result& row = results.folders.emplace_back();
+    Results_Folder& row = results.folders.emplace_back();
     row.folder = outcome.folder;
     row.outcome = outcome_name(outcome);
     row.counts = {{"files", outcome.files_read}, {"patients", outcome.patients}, {"studies", outcome.studies},
                   {"series", outcome.series},    {"images", outcome.images}};
     Results_Take_Messages(records, row);
+}
+
+void Results_Add_Check(const Check_Outcome& outcome, const std::vector<Log_Record>& records, Run_Results& results) {
+    Log_Replay(records);
+    Results_Folder& row = results.folders.emplace_back();
+    row.folder = outcome.folder;
+    const Media_Check_Result& result = outcome.result;
+    row.outcome = outcome.missing         ? "no DICOMDIR"
+                  : outcome.folder_failed ? "cannot open folder"
+                  : result.findings.empty() ? "clean"
+                                            : "problems";
+    if (result.found)
+        row.counts = {{"records", result.records}, {"files", result.files},
+                      {"problems", static_cast<int64_t>(result.findings.size())}};
+    row.findings = result.findings;
+    // The findings are the check's messages; only a folder with nothing to check has others.
+    if (!result.found) Results_Take_Messages(records, row);
 }
 
 int Results_Finish(const std::string& path, const Command_Line& line, int code, Run_Results& results) {
