@@ -26,26 +26,25 @@ TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
     }
 }
 
-TEST(Record_Types, EveryTypeIsReachableFromTheRootOnlyThroughItsPlace) {
+TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
     std::set<std::string_view> reached;
     std::set<std::string_view> todo(Record_Types_At_Root().begin(), Record_Types_At_Root().end());
     while (!todo.empty()) {
         const std::string_view name = *todo.begin();
         todo.erase(todo.begin());
-        if (!reached.insert(name).second) continue;
-        for (std::string_view lower : Record_Type_Find(name)->lower) todo.insert(lower);
+        if (reached.insert(name).second)
+            for (std::string_view lower : Record_Type_Find(name)->lower) todo.insert(lower);
     }
     EXPECT_EQ(reached.size(), Record_Types().size());
-    const auto holds = [](std::string_view upper, std::string_view lower) {
-        for (std::string_view name : Record_Type_Find(upper)->lower)
-            if (name == lower) return true;
-        return false;
+    const auto lower_of = [](std::string_view upper) {
+        const auto lower = Record_Type_Find(upper)->lower;
+        return std::set<std::string_view>(lower.begin(), lower.end());
     };
-    EXPECT_TRUE(holds("SERIES", "SR DOCUMENT"));
-    EXPECT_FALSE(holds("PATIENT", "SERIES"));  // a series sits under its study
-    EXPECT_FALSE(holds("SERIES", "PATIENT"));
-    EXPECT_FALSE(holds("IMAGE", "IMAGE"));
-    EXPECT_FALSE(holds("STUDY", "IMAGE"));
+    EXPECT_EQ(lower_of("PATIENT"), (std::set<std::string_view>{"STUDY", "PRIVATE"}));
+    EXPECT_EQ(lower_of("STUDY"), (std::set<std::string_view>{"SERIES", "PRIVATE"}));
+    EXPECT_EQ(lower_of("IMAGE"), (std::set<std::string_view>{"PRIVATE"}));
+    EXPECT_TRUE(lower_of("SERIES").contains("SR DOCUMENT"));
+    EXPECT_FALSE(lower_of("SERIES").contains("PATIENT"));
 }
 
 TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
@@ -87,25 +86,18 @@ TEST(Record_Types, KeysOfTheFourLevelsAndOfAnSRDocument) {
     }
 }
 
-TEST(Record_Types, SOPClassesAreFiledUnderTheirRecordType) {
+TEST(Record_Types, SOPClassesAreFiledUnderTheirRecordTypeAndUnknownOnesAsImages) {
     const struct {
         std::string_view uid, type;
     } cases[] = {
+        // What the pydicom comparison cannot see: classes it leaves out, families, padding, misses.
         {"1.2.840.10008.5.1.4.1.1.2", "IMAGE"},  // CT
-        {"1.2.840.10008.5.1.4.1.1.4.2", "SPECTROSCOPY"},
-        {"1.2.840.10008.5.1.4.1.1.9.1.1", "WAVEFORM"},
         {"1.2.840.10008.5.1.4.1.1.9", "IMAGE"},  // a family's stem is no member of it
-        {"1.2.840.10008.5.1.4.1.1.90.1", "ASSESSMENT"},  // not the waveform family .9.
-        {"1.2.840.10008.5.1.4.1.1.11.1", "PRESENTATION"},
-        {"1.2.840.10008.5.1.4.1.1.88.11", "SR DOCUMENT"},
-        {"1.2.840.10008.5.1.4.1.1.88.59", "KEY OBJECT DOC"},
+        {"1.2.840.10008.5.1.4.1.1.9.99.1", "WAVEFORM"},
         {"1.2.840.10008.5.1.4.1.1.104.1", "ENCAP DOC"},
         {"1.2.840.10008.5.1.4.1.1.481.1", "IMAGE"},  // RT Image
-        {"1.2.840.10008.5.1.4.1.1.481.2", "RT DOSE"},
         {"1.2.840.10008.5.1.4.1.1.481.5", "RT PLAN"},
-        {"1.2.840.10008.5.1.4.1.1.481.9", "RT TREAT RECORD"},
-        {"1.2.840.10008.5.1.4.38.1", "HANGING PROTOCOL"},
-        {"1.2.840.10008.5.1.4.39.1", "PALETTE"},
+        {"1.2.840.10008.5.1.4.1.1.481.8", "RT PLAN"},
         {std::string_view("1.2.840.10008.5.1.4.1.1.481.2\0", 30), "RT DOSE"},  // value padding
         {"1.2.840.10008.5.1.4.1.1.481.2 ", "RT DOSE"},
         {"1.2.840.10008.5.1.4.1.1.481", "IMAGE"},
