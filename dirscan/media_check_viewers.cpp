@@ -1,5 +1,7 @@
 // What viewers trip on although the standard allows it: each a warning, with why.
+#include <algorithm>
 #include <set>
+#include <string_view>
 
 #include "dirscan/media_check_internal.h"
 
@@ -11,8 +13,12 @@ void Media_Check_Viewers(const Media_Directory& directory, Check_Report& report)
 
     for (const Media_Record& record : directory.records) {
         if (!record.reached || !record.active) continue;
+        // A level above the files (any record may hold PRIVATE ones): empty, it shows nothing.
         const Record_Type* type = Record_Type_Find(record.type);
-        if (type && !type->lower.empty() && record.lower == 0)
+        const bool level = type && !record.has(Media_Tag(0x0004, 0x1500)) &&
+                           std::any_of(type->lower.begin(), type->lower.end(),
+                                       [](std::string_view lower) { return lower != "PRIVATE"; });
+        if (level && record.lower == 0)
             report.warning("record has nothing below it: some viewers show it empty, others stop there", &record);
         if (record.type != "PATIENT") continue;
         // The patient and everything below it.
