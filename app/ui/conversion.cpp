@@ -2,19 +2,42 @@
 
 #include <system_error>
 
-bool Conversion::start(const std::vector<std::string>& paths) {
+bool Conversion::refused_busy() {
     if (running_.load()) {
         Log_Message(window_, LOG_WARNING, "\xF1\x05" "BUSY:" "\x02" " a conversion is running; drop again when it is done");
-        return false;
+        return true;
     }
     wait();  // the previous worker has finished its work; collect the thread
+    return false;
+}
+
+bool Conversion::start_check(const std::vector<std::string>& paths) {
+    if (refused_busy()) return false;
+    running_.store(true);
+    try {
+        worker_ = std::thread([this, paths] {
+            for (const std::string& folder : paths)
+                if (!folder.empty()) add_result(Folder_Result_Of(Check_Folder(window_, folder)));
+            running_.store(false);
+        });
+    } catch (const std::system_error&) {
+        running_.store(false);
+        Log_Message(window_, LOG_ERRLOG, "file:%s line:%d", __FILE__, __LINE__);
+        Log_Message(window_, LOG_ERRLOG, "Unable to start check thread");
+        return false;
+    }
+    return true;
+}
+
+bool Conversion::start(const std::vector<std::string>& paths) {
+    if (refused_busy()) return false;
 
     const int n = static_cast<int>(paths.size());
     Log_Message(window_, LOG_REPORT, "\xF1\x02" "Scanning %d director%s...", n, n > 1 ? "ies" : "y");
     Convert_Data data;
     data.list = paths;
     data.progress = hooks_.open_progress ? hooks_.open_progress() : nullptr;
-    data.folder_done = [this](const Folder_Outcome& outcome) { add_result(outcome); };
+    data.folder_done = [this](const Folder_Outcome& outcome) { add_result(Folder_Result_Of(outcome)); };
     Progress_Show(data.progress);
 
     Progress_Window* progress = data.progress;
@@ -38,10 +61,10 @@ void Conversion::wait() {
     if (worker_.joinable()) worker_.join();
 }
 
-void Conversion::add_result(const Folder_Outcome& outcome) {
+void Conversion::add_result(Folder_Result result) {
     {
         std::lock_guard guard(results_lock_);
-        results_.push_back(Folder_Result_Of(outcome));
+        results_.push_back(std::move(result));
     }
     if (hooks_.results_changed) hooks_.results_changed();
 }

@@ -31,6 +31,9 @@ public:
     // Converts the paths as one drop: the "Scanning" line, the progress window and the worker.
     // False when refused because a conversion is running, or when the worker cannot start.
     bool start(const std::vector<std::string>& paths);
+    // Checks the DICOMDIR of each folder on the worker under the same busy rule; each folder
+    // gets a result row, its problems go to the panel.
+    bool start_check(const std::vector<std::string>& paths);
     bool running() const { return running_.load(); }
     // Blocks until the worker, if any, has ended.
     void wait();
@@ -39,7 +42,8 @@ public:
     std::size_t result_count() const;
 
 private:
-    void add_result(const Folder_Outcome& outcome);
+    void add_result(Folder_Result result);
+    bool refused_busy();
 
     Win_Handle window_;
     Hooks hooks_;

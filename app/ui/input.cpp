@@ -6,6 +6,7 @@ Main_Key Main_Key_Action(int code) {
     if (modifiers == Key_Ctrl) {
         if (key >= '0' && key <= '9') return {Main_Action::Trace_Level, key - '0'};
         if (key == 'O') return {Main_Action::Choose_Folders};
+        if (key == 'K') return {Main_Action::Check_Media};
         if (key == 'C') return {Main_Action::Copy_Report};
         if (key == 'S') return {Main_Action::Save_Report};
         if (key == Key_Home) return {Main_Action::Scroll_To_Start};

@@ -24,6 +24,7 @@ enum class Main_Action {
     Trace_Level,      // value: the digit 0 ... 9
     Quit,             // Esc
     Choose_Folders,   // Ctrl+O
+    Check_Media,      // Ctrl+K: choose folders whose DICOMDIR to check
     Copy_Report,      // Ctrl+C
     Save_Report,      // Ctrl+S
     Scroll_Pages,     // value: pages, negative towards older lines (PgUp / PgDn)

@@ -26,6 +26,17 @@ Folder_Result Folder_Result_Of(const Folder_Outcome& outcome) {
     return result;
 }
 
+Folder_Result Folder_Result_Of(const Check_Outcome& outcome) {
+    Folder_Result result;
+    result.folder = outcome.folder;
+    result.files = outcome.result.files;
+    result.seconds = outcome.seconds;
+    result.problems = static_cast<int>(outcome.result.findings.size());
+    using enum Folder_Outcome_Kind;
+    result.outcome = outcome.folder_failed ? Cannot_Open : outcome.missing ? No_DICOMDIR : Checked;
+    return result;
+}
+
 const char* Outcome_Text(Folder_Outcome_Kind outcome) {
     switch (outcome) {
     case Folder_Outcome_Kind::Done: return "Done";
@@ -34,6 +45,8 @@ const char* Outcome_Text(Folder_Outcome_Kind outcome) {
     case Folder_Outcome_Kind::Cancelled: return "Cancelled";
     case Folder_Outcome_Kind::Could_Not_Write: return "Could not write";
     case Folder_Outcome_Kind::Cannot_Open: return "Cannot open folder";
+    case Folder_Outcome_Kind::Checked: return "Checked";
+    case Folder_Outcome_Kind::No_DICOMDIR: return "No DICOMDIR";
     }
     return "";
 }
@@ -54,7 +67,10 @@ const std::array<const char*, Result_Columns>& Result_Column_Titles() {
 }
 
 std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result) {
-    return {result.folder,           Outcome_Text(result.outcome), Thousands(result.files),
+    std::string outcome = Outcome_Text(result.outcome);
+    if (result.outcome == Folder_Outcome_Kind::Checked)
+        outcome += result.problems == 0 ? ": OK" : ": " + std::to_string(result.problems) + " problems";
+    return {result.folder,           outcome,                      Thousands(result.files),
             Thousands(result.patients), Thousands(result.studies),   Thousands(result.series),
             Thousands(result.images),   Duration_Text(result.seconds)};
 }

@@ -14,6 +14,8 @@ enum class Folder_Outcome_Kind {
     Cancelled,
     Could_Not_Write,
     Cannot_Open,
+    Checked,        // check of the folder's DICOMDIR: problems says how it went
+    No_DICOMDIR,    // check of a folder without one
 };
 
 struct Folder_Result {
@@ -21,12 +23,16 @@ struct Folder_Result {
     Folder_Outcome_Kind outcome = Folder_Outcome_Kind::Done;
     int files = 0, patients = 0, studies = 0, series = 0, images = 0;
     double seconds = 0;
+    int problems = 0;  // Checked: the problems found
 };
 
 // What the driver reported for a folder, as a result row.
 Folder_Result Folder_Result_Of(const Folder_Outcome& outcome);
+// The same for a checked folder: its files, and the problems of its DICOMDIR.
+Folder_Result Folder_Result_Of(const Check_Outcome& outcome);
 
-// "Done", "Names not allowed", "No DICOM files", "Cancelled", "Could not write", "Cannot open folder".
+// "Done", "Names not allowed", "No DICOM files", "Cancelled", "Could not write", "Cannot open folder",
+// "Checked", "No DICOMDIR". A checked row shows "Checked: OK" or "Checked: K problems".
 const char* Outcome_Text(Folder_Outcome_Kind outcome);
 
 // "0.4 s", "12 s", "2 min 05 s".

@@ -260,6 +260,7 @@ void Win32_Main_Window::key_down(WPARAM virtual_key) {
     case Main_Action::Trace_Level: Main_Set_Trace_Level(window_, key.value, hooks_); break;
     case Main_Action::Quit: PostMessageW(window_, WM_CLOSE, 0, 0); break;
     case Main_Action::Choose_Folders: choose_folders(); break;
+    case Main_Action::Check_Media: check_media(); break;
     case Main_Action::Copy_Report: copy_report(); break;
     case Main_Action::Save_Report: save_report(); break;
     case Main_Action::Scroll_Pages: Text_Panel::Scroll(panel_, key.value * page); break;
@@ -335,6 +336,13 @@ int Win32_Main_Window::show_box(const char* caption, const char* text, Box_Icon 
 void Win32_Main_Window::choose_folders() {
     const std::vector<std::string> folders = hooks_.choose_folders(window_);
     if (!folders.empty()) convert(folders);
+}
+
+void Win32_Main_Window::check_media() {
+    const std::vector<std::string> folders = hooks_.choose_folders(window_);
+    if (folders.empty()) return;
+    Text_Panel::Scroll(panel_, Far);
+    conversion_.start_check(folders);
 }
 
 std::string Win32_Main_Window::report() const { return Report_Text(Text_Panel::Lines(panel_), conversion_.results()); }

@@ -76,6 +76,8 @@ public:
     int box(const char* caption, const char* text, Box_Icon icon) { return boxes_.ask(caption, text, icon); }
 
     void choose_folders();
+    // Ctrl+K: the folders chosen are checked, not converted.
+    void check_media();
     void copy_report();
     void save_report();
     std::string report() const;

@@ -152,6 +152,7 @@ void Main_Widget::keyPressEvent(QKeyEvent* event) {
     case Main_Action::Trace_Level: Main_Set_Trace_Level(this, key.value, hooks_); break;
     case Main_Action::Quit: QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); break;
     case Main_Action::Choose_Folders: choose_folders(); break;
+    case Main_Action::Check_Media: check_media(); break;
     case Main_Action::Copy_Report: copy_report(); break;
     case Main_Action::Save_Report: save_report(); break;
     case Main_Action::Scroll_Pages: Text::Scroll(panel_, key.value * page); break;
@@ -216,6 +217,13 @@ bool Main_Widget::convert(const std::vector<std::string>& paths) {
 void Main_Widget::choose_folders() {
     const std::vector<std::string> folders = hooks_.choose_folders(this);
     if (!folders.empty()) convert(folders);
+}
+
+void Main_Widget::check_media() {
+    const std::vector<std::string> folders = hooks_.choose_folders(this);
+    if (folders.empty()) return;
+    Text::Scroll(panel_, std::numeric_limits<int>::max() / 2);
+    conversion_.start_check(folders);
 }
 
 std::string Main_Widget::report() const { return Report_Text(Text::Lines(panel_), conversion_.results()); }

@@ -57,6 +57,8 @@ public:
 
     // The actions of the buttons and keys.
     void choose_folders();
+    // Ctrl+K: the folders chosen are checked, not converted.
+    void check_media();
     void copy_report();
     void save_report();
     std::string report() const;

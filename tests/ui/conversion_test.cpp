@@ -27,6 +27,16 @@ TEST(Results, OutcomesRowsAndReport) {
 
     EXPECT_EQ(Duration_Text(125), "2 min 05 s");
 
+    Check_Outcome checked;  // a check's row: its problems in the outcome column
+    checked.folder = "/cd";
+    checked.result.found = true;
+    EXPECT_EQ(Result_Row(Folder_Result_Of(checked))[1], "Checked: OK");
+    checked.result.findings.resize(2);
+    EXPECT_EQ(Result_Row(Folder_Result_Of(checked))[1], "Checked: 2 problems");
+    checked.result = {};
+    checked.missing = true;
+    EXPECT_EQ(Result_Row(Folder_Result_Of(checked))[1], "No DICOMDIR");
+
     Folder_Result result{"/data/cd 1", Folder_Outcome_Kind::Done, 20000, 20, 40, 200, 20000, 3.25};
     EXPECT_EQ(Result_Row(result)[2], "20,000");
     const std::string report = Report_Text({"\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "1\x02 files", "caf\xE9"}, {result});
@@ -40,6 +50,7 @@ TEST(Input, KeysAndWheel) {
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | '7').value, 7);
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | Key_Keypad | '7').action, Main_Action::None);  // not the main keys
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'O').action, Main_Action::Choose_Folders);
+    EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'K').action, Main_Action::Check_Media);
     EXPECT_EQ(Main_Key_Action('O').action, Main_Action::None);
     EXPECT_EQ(Main_Key_Action(Key_Page_Up).value, -1);  // towards older lines
     for (int key : {Key_Escape, Key_Enter, Key_Space}) EXPECT_TRUE(Progress_Key_Cancels(key));

@@ -189,6 +189,13 @@ private slots:
         QTRY_COMPARE(window_->results_list().topLevelItemCount(), 2);
         QCOMPARE(window_->results_list().folder(1), chosen_[1]);
 
+        QTest::keyClick(window_.get(), Qt::Key_K, Qt::ControlModifier);  // the same folders checked
+        QTRY_COMPARE_WITH_TIMEOUT(window_->results_list().topLevelItemCount(), 4, 20000);
+        // No keys are configured here, so the records lack them: "Checked: K problems".
+        QVERIFY(row(3).value(1).startsWith(QStringLiteral("Checked: ")));
+        QVERIFY(row(3).value(1).endsWith(QStringLiteral(" problems")));
+        QCOMPARE(Panel_Count(panel(), "DICOMDIR checked:"), 2);
+
         chosen_.clear();  // the chooser cancelled: nothing happens
         window_->choose_folders();
         QCOMPARE(Panel_Count(panel(), "Scanning"), 1);
