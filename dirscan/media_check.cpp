@@ -41,18 +41,12 @@ void Check_Report::add(bool warning, const std::string& text, const Media_Record
     }
     finding.group = static_cast<uint16_t>(tag >> 16);
     finding.element = static_cast<uint16_t>(tag);
-    for (const Check_Finding& known : findings_)
-        if (known.text == finding.text && known.file == finding.file && known.record == finding.record &&
-            known.group == finding.group && known.element == finding.element)
-            return;
+    if (!known_.emplace(finding.text, finding.file, finding.record, tag).second) return;
+    files_.insert(finding.file);
     findings_.push_back(std::move(finding));
 }
 
-bool Check_Report::concerns(const std::string& file) const {
-    for (const Check_Finding& finding : findings_)
-        if (finding.file == file) return true;
-    return false;
-}
+bool Check_Report::concerns(const std::string& file) const { return files_.count(file) != 0; }
 
 std::string Check_Finding_Line(const Check_Finding& finding) {
     std::string where;

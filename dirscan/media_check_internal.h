@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dicom/record_types.h"
@@ -65,6 +67,9 @@ public:
 private:
     void add(bool warning, const std::string& text, const Media_Record* record, const std::string& file, uint32_t tag);
     std::vector<Check_Finding>& findings_;
+    // Media full of faults must not make each finding cost a pass over all the others.
+    std::set<std::tuple<std::string, std::string, int64_t, uint32_t>> known_;
+    std::set<std::string> files_;
 };
 
 // "Patient ID (0010,0020)", or "(0011,0010)" for an element the dictionary does not name.
