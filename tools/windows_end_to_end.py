@@ -11,6 +11,7 @@ The Windows programs are started through the Wine loader named in $KESTRAPOL_WIN
 $WINEPREFIX). Besides: names with umlauts and Japanese characters, a folder deeper than 260
 characters, and a DICOMDIR that cannot be replaced (read-only, or held open by another program)
 must give the failure report and exit code 6 and leave the earlier file as it was."""
+import json
 import os
 import shutil
 import subprocess
@@ -112,6 +113,26 @@ def check_fileset(path):
     return problems
 
 
+def check_media(program, parent, folder_name, damage=False):
+    """The check mode on a folder the program converted: clean, and with one referenced file
+    deleted, that one finding and exit code 9; the results file agrees."""
+    problems = []
+    folder = os.path.join(parent, folder_name)
+    if damage:
+        victim = next(os.path.join(top, name) for top, _, names in sorted(os.walk(folder))
+                      for name in sorted(names) if name != "DICOMDIR")
+        os.remove(victim)
+    results = os.path.join(parent, "check.json")
+    code, output = run(program + ["-c", "-r", "check.json", folder_name], parent)
+    findings = json.load(open(results))["folders"][0]["findings"] if os.path.isfile(results) else None
+    expected = (9, 1) if damage else (0, 0)
+    if (code, len(findings or [])) != expected or findings is None:
+        problems.append("check mode: exit code %d, findings %s, expected %s:\n%s" % (code, findings, expected, output))
+    elif damage and "does not exist" not in findings[0]["text"]:
+        problems.append("check mode: the deleted file gives %s" % findings[0])
+    return problems
+
+
 def held(wine, holder, path):
     """Starts holder on path; returns the process once it holds the file."""
     process = subprocess.Popen([wine, holder, path], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
@@ -167,6 +188,10 @@ def main():
                     failures.append("%s: DICOMDIRs differ (UID roots %s and %s)" % (name, linux_uid, windows_uid))
             if expected["windows"] == 0:
                 failures += ["%s: %s" % (name, problem) for problem in check_fileset(files["windows"])]
+                parent = os.path.join(scratch, "windows", name)
+                for damage in (False, True):
+                    failures += ["%s: %s" % (name, problem)
+                                 for problem in check_media(programs["windows"], parent, folder_name, damage)]
         print(line)
     for failure in failures:
         print("FAILED: " + failure)
