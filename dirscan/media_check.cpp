@@ -14,9 +14,9 @@ namespace {
 // A DICOMDIR's offsets are 32-bit: a larger file is no DICOMDIR a reader can use.
 constexpr uint64_t Max_Directory_Size = 0xFFFFFFFFull;
 
-std::string hex4(uint16_t value) {
-    char text[5];
-    std::snprintf(text, sizeof text, "%04X", value);
+std::string tag_number(uint16_t group, uint16_t element) {
+    char text[12];
+    std::snprintf(text, sizeof text, "(%04X,%04X)", group, element);
     return text;
 }
 
@@ -24,7 +24,7 @@ std::string hex4(uint16_t value) {
 
 std::string Media_Tag_Name(uint32_t tag) {
     const auto group = static_cast<uint16_t>(tag >> 16), element = static_cast<uint16_t>(tag);
-    const std::string number = "(" + hex4(group) + "," + hex4(element) + ")";
+    const std::string number = tag_number(group, element);
     const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
     return entry && entry->name[0] ? std::string(entry->name) + " " + number : number;
 }

@@ -163,8 +163,10 @@ private:
         const Media_Record& record = d_.records[index];
         const auto differs = [&](const Media_Record& holder, uint32_t tag, const std::string& file_value) {
             if (!holder.has(tag) || holder.value(tag).empty() || holder.value(tag) == file_value) return;
-            report_.error("\"" + holder.value(tag) + "\" in the record, \"" + file_value + "\" in the file", &holder,
-                          media, tag);
+            std::string text = "\"";
+            text += holder.value(tag);
+            text += "\" in the record, \"" + file_value + "\" in the file";
+            report_.error(text, &holder, media, tag);
         };
         for (int up = index; up >= 0; up = d_.records[up].parent)
             for (uint32_t tag : d_.records[up].empty_keys)
