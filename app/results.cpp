@@ -94,6 +94,7 @@ void Results_Take_Messages(const std::vector<Log_Record>& records, Results_Folde
         if (!error && !warning && current) {  // a continuation line of the message before
             current->text += "; " + text;
             if (current->file.empty()) current->file = file_of(text);
+            if (current->tag.empty()) current->tag = first_tag(text);
             continue;
         }
         current = &folder.messages.emplace_back();

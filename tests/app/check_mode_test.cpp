@@ -211,6 +211,7 @@ TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
         clean.add(entry.path, image);
     }
     bad_names.add("SERIES001/IMG1", Sample_With_UID("1.2.5.1"));
+    bad_names.add_text("BROKEN", std::string(128, '\0') + "DICM\x02");  // cut inside its first element
     const std::string results = scratch.at("convert.json");
 
     Batch_Run converted = run({"-r", results, clean.path(), bad_names.path()});
@@ -225,6 +226,7 @@ TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
     const json& warning = rows["folders"][1]["messages"][0];
     EXPECT_EQ(warning["severity"], "warning");
     EXPECT_EQ(warning["file"], "SERIES001\\IMG1") << rows.dump(1);
+    EXPECT_EQ(rows["folders"][1]["left_out"][0]["file"], "BROKEN") << rows.dump(1);
     EXPECT_TRUE(has(converted, "DICOMDIR Done:")) << "the report stays as it was";
 
     auto [checked, check_rows] = check({clean.path()}, scratch);
