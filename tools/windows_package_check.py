@@ -5,6 +5,7 @@
                                 only, no Debian set-up, no POSIX folders
   version EXE                   EXE carries version information with the product's name
   shortcut LNK DRIVE_C PROGRAM  the shortcut's target is PROGRAM and exists below DRIVE_C
+  subsystem EXE windows|console EXE is built for that subsystem (a window program gets no console)
 """
 import struct
 import sys
@@ -66,9 +67,18 @@ def check_shortcut(lnk_path, drive_c, program):
         fail(f"the Start-menu entry's target {target} does not exist")
 
 
+def check_subsystem(exe_path, expected):
+    data = open(exe_path, "rb").read()
+    header = struct.unpack_from("<I", data, 0x3C)[0]
+    subsystem = struct.unpack_from("<H", data, header + 24 + 68)[0]  # in the optional header
+    if subsystem != {"windows": 2, "console": 3}[expected]:
+        fail(f"{exe_path} is built for subsystem {subsystem}, not the {expected} subsystem")
+
+
 def main():
     command, *arguments = sys.argv[1:]
-    {"texts": check_texts, "version": check_version, "shortcut": check_shortcut}[command](*arguments)
+    checks = {"texts": check_texts, "version": check_version, "shortcut": check_shortcut, "subsystem": check_subsystem}
+    checks[command](*arguments)
 
 
 if __name__ == "__main__":
