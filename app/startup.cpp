@@ -123,7 +123,7 @@ void shut_down() {
     Main_Window = nullptr;
 }
 
-int run(int argc, char** argv, Interactive_Runner interactive) {
+int run(int argc, char** argv, Interactive_Runner interactive, bool window_only) {
     Thread_Locals_Prepare();  // before any thread-local object is used: threads end cleanly
     // The arguments in UTF-8, as the user wrote them.
     std::vector<std::string> arguments = Platform_Arguments(argc, argv);
@@ -138,6 +138,11 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
     DICOM_Module_Dir(nullptr, (install_folder() + "DICOM Tables" + Path_Separator).c_str());
 
     Command_Line command_line = Parse_Command_Line(argc, argv);
+    if (window_only) {  // folders dropped on the program's icon: converted in the window
+        command_line.window = true;
+        command_line.check = false;
+        command_line.copy_to.reset();
+    }
     // A trace in interactive mode gets a console of its own when the program has none.
     Console_Attach(command_line.folders.empty() && Trace_Level != 0);
     if (command_line.help || command_line.version) {
@@ -195,9 +200,9 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
 
 }  // namespace
 
-int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive) {
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive, bool window_only) {
     try {
-        return run(argc, argv, interactive);
+        return run(argc, argv, interactive, window_only);
     } catch (const std::bad_alloc&) {
         Log_Message(Main_Window, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
         Log_Message(Main_Window, LOG_ERROR, "memory error in start-up");

@@ -64,8 +64,9 @@ int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& contin
                           const std::vector<std::string>& drop = {});
 
 // The whole program. Without a runner, a start with no folder or with -w prints that
-// interactive mode is not built and ends with Exit_Startup_Failed.
-int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
+// interactive mode is not built and ends with Exit_Startup_Failed. window_only: every start
+// opens the window, as -w does (the program that Explorer and the Start menu start).
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive, bool window_only = false);
 
 // Options and folders as the command line gives them (one argv entry per token).
 struct Command_Line {
