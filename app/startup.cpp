@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <new>
+#include <system_error>
 
 #include "app/configuration.h"
 #include "dicom/library.h"
@@ -196,11 +197,18 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
 }  // namespace
 
 int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive) {
+    // The sinks and windows of the run are gone by the time these report: the lines go to
+    // standard error.
     try {
         return run(argc, argv, interactive);
     } catch (const std::bad_alloc&) {
-        Log_Message(Main_Window, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
-        Log_Message(Main_Window, LOG_ERROR, "memory error in start-up");
-        return Exit_Startup_Failed;
+        Log_Set_Sink(nullptr);
+        Log_Message(nullptr, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
+        Log_Message(nullptr, LOG_ERROR, "memory error in start-up");
+    } catch (const std::system_error& error) {
+        Log_Set_Sink(nullptr);
+        Log_Message(nullptr, LOG_ERROR, "The system refused a thread or lock: %s", error.what());
     }
+    std::fflush(stdout);
+    return Exit_Startup_Failed;
 }
