@@ -77,6 +77,7 @@ void write_record(DICOMDIR_Out file, const Dir_Item& node, const Dir_Item* next,
     }
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(file, attribute);
     DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE00D);
+    if (level >= 4) return;  // images have no children (and the compiler sees no fifth level)
     for (std::size_t i = 0; i < node.child.size(); ++i)
         write_record(file, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
 }

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "util/platform/win32/wide.h"
+#include "util/platform_folder.h"
 
 namespace {
 
@@ -28,8 +29,10 @@ constexpr DWORD Share_All = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // renamed and replaced meanwhile is another folder. errno ENOENT when it is not.
 static bool still_held(const Held_Folder& folder) {
     if (folder.handle == No_Platform_File) return true;
-    const HANDLE named = CreateFileW(Wide_Path(folder.path.empty() ? "." : folder.path).c_str(), FILE_READ_ATTRIBUTES,
-                                     Share_All, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    std::string path = folder.path.empty() ? "." : folder.path;
+    if (path.size() > Path_Root_Length(path) && Path_Is_Separator(path.back())) path.pop_back();
+    const HANDLE named = CreateFileW(Wide_Path(path).c_str(), FILE_READ_ATTRIBUTES, Share_All, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     BY_HANDLE_FILE_INFORMATION held{}, now{};
     const bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(named, &now) &&
                       GetFileInformationByHandle(handle_of(folder.handle), &held) &&
@@ -117,7 +120,7 @@ void File_Close(Platform_File file) {
 Platform_File File_Open_Write(const std::string& path, File_Create how) {
     const bool exclusive = how == File_Create::Exclusive;
     // A new file may be renamed while held (deletion shared); holding it for writing is what marks
-    // it in use (File_Remove_Unused). A final symbolic link is opened as itself, not followed.
+    // it in use (File_Remove_Unused_In). A final symbolic link is opened as itself, not followed.
     const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), GENERIC_WRITE,
                                       exclusive ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ, nullptr,
                                       exclusive ? CREATE_NEW : CREATE_ALWAYS,
