@@ -177,9 +177,13 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
         return code;
     }
 
-    // Batch mode: no window; panel lines go to standard output.
+    // Batch mode: no window; panel lines go to standard output, until the sink is gone, also
+    // when the run ends by an exception.
     Terminal_Sink terminal;
-    Log_Set_Sink(&terminal);
+    struct Sink_Scope {
+        explicit Sink_Scope(Log_Sink* sink) { Log_Set_Sink(sink); }
+        ~Sink_Scope() { Log_Set_Sink(nullptr); }
+    } sink_scope(&terminal);
     int code = continue_startup(nullptr);
     if (code == 0) {
         if (command_line.copy_to)
