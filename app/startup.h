@@ -18,8 +18,8 @@ inline constexpr const char* Configuration_File_Name = "Kestrapol.ini";
 inline constexpr const char* Required_Library_Version = "21.6";
 
 // Process exit codes. Batch mode ORs Exit_Names_Too_Long and Exit_Bad_Characters (0 ... 3);
-// Exit_No_Files wins when no DICOM file was read; Exit_Folder_Failed wins over those, and
-// Exit_Write_Failed over all of them.
+// Exit_No_Files wins when no DICOM file was read; Exit_File_Failed wins over those,
+// Exit_Folder_Failed over it, and Exit_Write_Failed over all of them.
 enum Exit_Code : int {
     Exit_OK = 0,
     Exit_Names_Too_Long = 1,

@@ -22,6 +22,10 @@ constexpr const char* Source_File = "Prog_Util/Kestrapol/Kestrapol_Work";
 constexpr uint32_t Load_Limit = 1024;     // longer values stay on disk
 constexpr uint64_t Dicom_Head = 132;      // preamble and "DICM"
 constexpr std::size_t Typical_Elements = 256;  // room reserved for a header's flat list
+// What one file may make the reader keep: past either bound the file is refused. A deflated file
+// of 60 KB can hold millions of small elements, each costing some hundred bytes here.
+constexpr std::size_t Elements_Max = 250000;
+constexpr std::size_t Kept_Bytes_Max = 32u << 20;
 constexpr const char* Dashes =
     "-------------------------------------------------------------------------------";
 
@@ -43,9 +47,11 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
 
-// The reading loop: every element from the stream's position on, into flat.
-void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+// The reading loop: every element from the stream's position on, into flat. false when the file
+// holds more than the reader keeps of one file.
+bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
     bool encapsulated = false;
+    std::size_t kept = 0;
     Byte_Source* in = nullptr;
     int mode = 0;
     uint32_t limit = 0;  // offsets are 32-bit in the element model: a larger file is read up to 4 GiB
@@ -54,7 +60,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         if (stream.unsettled()) {
             if (stream.done()) {
                 Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-                return;
+                return true;
             }
             in = &stream.source();
             mode = stream.mode();
@@ -71,10 +77,10 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return abandon();
+            return abandon(), true;
         }
         if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
-            return abandon();
+            return abandon(), true;
         }
         if (Trace_Level >= 7) {
             const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
@@ -87,11 +93,11 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
 
         if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return abandon();
+            return abandon(), true;
         }
         if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
             Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
-            return abandon();
+            return abandon(), true;
         }
         if (tag.length > 0 && data_position + static_cast<uint32_t>(tag.length) > limit) {
             Log_Message(window, DICOM_Warning_Kind,
@@ -132,13 +138,15 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
                     tag.data.assign(held, length);
                     source.seek(source.tell() + length);
                 } else if (!NEMA_Read_Block(window, source, mode, length, tag.data)) {
-                    return abandon();
+                    return abandon(), true;
                 }
             } else if (!NEMA_Skip(window, source, length)) {
-                return abandon();
+                return abandon(), true;
             }
         }
 
+        kept += tag.data.size();
+        if (flat.size() > Elements_Max || kept > Kept_Bytes_Max) return false;
         DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
         if (inserted != nullptr && inserted->group == 0x0002) {
             if (inserted->element == 0x0010) NEMA_Transfer_Syntax(window, &root, inserted, 0);
@@ -207,8 +215,14 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     {
         Element_Stream stream(source);
-        read_elements(window, stream, root, flat);
+        const bool within = read_elements(window, stream, root, flat);
         source.close();
+        if (!within) {
+            Log_Message(window, LOG_WARNING,
+                        "\xF1\x05WARNING:\x02 File refused: it holds more than %zu elements or %zu bytes of values",
+                        Elements_Max, Kept_Bytes_Max);
+            return std::nullopt;
+        }
         if (!stream.check(window)) return std::nullopt;
     }
 
