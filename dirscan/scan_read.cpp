@@ -43,8 +43,10 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
 
-// The reading loop: every element from the stream's position on, into flat.
-void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+// The reading loop: every element from the stream's position on, into flat. true when the
+// file ends inside an element (a header cut short, or a value running past the end).
+bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+    bool truncated = false;
     bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
@@ -54,7 +56,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         if (stream.unsettled()) {
             if (stream.done()) {
                 Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-                return;
+                return truncated;
             }
             in = &stream.source();
             mode = stream.mode();
@@ -64,16 +66,21 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         Byte_Source& source = *in;
         // Each element is built as the last of the list; one that is abandoned is removed.
         DICOM_Tag& tag = flat.emplace_back();
-        auto abandon = [&flat] { flat.pop_back(); };
+        auto abandon = [&flat, &truncated] {
+            flat.pop_back();
+            return truncated;
+        };
         tag.syntax = static_cast<uint8_t>(mode);
         tag.flags = Tag_Flag::Origin_DICOM;
         const uint64_t position = source.tell();
         tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            truncated = truncated || position < limit;
             return abandon();
         }
         if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
+            truncated = true;
             return abandon();
         }
         if (Trace_Level >= 7) {
@@ -87,6 +94,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
 
         if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            truncated = true;
             return abandon();
         }
         if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
@@ -98,6 +106,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
                         "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
                         tag.group, tag.element, tag.length);
             tag.flags |= Tag_Flag::Error;
+            truncated = true;
             tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
         }
 
@@ -147,6 +156,8 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
     }
 }
 
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name);
+
 }  // namespace
 
 void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set) {
@@ -184,10 +195,16 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
     // Values left on disk load from this file while it is read; the caller registers it again
     // for as long as it uses the data set.
     const Value_Source_Scope values(path);
-    return DICOMDIR_Scan_Read(window, source);
+    return scan(window, source, path);
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source) {
+    return scan(window, source, "the file");
+}
+
+namespace {
+
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name) {
     source.seek(Dicom_Head);
     Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
@@ -207,7 +224,11 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     {
         Element_Stream stream(source);
-        read_elements(window, stream, root, flat);
+        // Indexed all the same, with what it holds before the damage: the user should know.
+        if (read_elements(window, stream, root, flat))
+            Log_Message(window, LOG_WARNING,
+                        "\xF1\x05WARNING:\x02 %s is truncated: it ends inside an element; what comes before is read",
+                        name.c_str());
         source.close();
         if (!stream.check(window)) return std::nullopt;
     }
@@ -247,3 +268,5 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     }
     return formatted;
 }
+
+}  // namespace
