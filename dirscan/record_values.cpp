@@ -110,7 +110,8 @@ uint16_t record_vr(const Dir_Tag& slot, const NEMA_db_Entry* dict) {
     for (int i = 0; i < count; ++i)
         if (dict->vr[i] == stream) return stream;
     if (count == 0 || dict->vr[0] == VR_RT) return stream;
-    return dict->vr[0] == VR_OX ? VR_OB : dict->vr[0];
+    if (dict->vr[0] == VR_OX) return stream == VR_OW ? VR_OW : VR_OB;
+    return dict->vr[0];
 }
 
 // The key as an element without value, with the dictionary's VR.
@@ -203,7 +204,7 @@ bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, u
         if (attribute->length == 0) fault = "is empty";
         else if (attribute->length < 0 || attribute->data.size() < static_cast<std::size_t>(attribute->length))
             fault = "cannot be read";
-        else fault = value_fault(slot, VR_Code("UI"), nullptr, detail, kept);
+        else fault = value_fault(slot, VR_Code("UI"), NEMA_db_Get(group, element), detail, kept);
     }
     if (fault == nullptr) return true;
     Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 %s: %s %s; the file is left out of the DICOMDIR",

@@ -1,11 +1,12 @@
 // The values that go into a new directory record, checked as they are taken from the file.
 //
-// A value goes into a record only when its VR's rules accept it and its element's length field
-// can hold it; a value that fails is left out with a warning naming the file and the attribute,
-// never copied as it stands or cut. The standard keys of the record's level are then looked at:
-// a configured Type 2 key that the file lacks is written empty, as the standard asks; a Type 1
-// key that is absent or empty is left as it is and warned about; a key whose value was left out
-// is written empty, so that readers still find the record by it. Nothing is invented.
+// A value goes into a record with the dictionary's VR, whatever VR the file sent it with, and
+// only when that VR's rules accept it and its element's length field can hold it; a value that
+// fails is left out with a warning naming the file and the attribute, never copied as it stands
+// or cut. The standard keys of the record's level are then looked at: a Type 2 key that the
+// file lacks is written empty, as the standard asks; a Type 1 key that is absent or empty is
+// left as it is and warned about; a key whose value was left out is written empty, so that
+// readers still find the record by it. Nothing is invented.
 // Each record is checked once, when it is made from the first file that names it.
 #pragma once
 
