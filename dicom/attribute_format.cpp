@@ -91,10 +91,12 @@ bool opens_delimited(const DICOM_Tag_List& flat, std::size_t i) {
 
 // The sequences of undefined length whose delimiter (FFFE,E0DD) does come, matched innermost
 // first: inside them an element out of order is out of order, not a sign that the delimiter
-// was lost.
-std::vector<bool> delimited_sequences(const DICOM_Tag_List& flat) {
-    std::vector<bool> delimited(flat.size(), false);
-    std::vector<std::size_t> open;
+// was lost. The answer stays valid until the thread's next call.
+const std::vector<bool>& delimited_sequences(const DICOM_Tag_List& flat) {
+    thread_local std::vector<bool> delimited;
+    thread_local std::vector<std::size_t> open;
+    delimited.assign(flat.size(), false);
+    open.clear();
     for (std::size_t i = 0; i < flat.size(); ++i) {
         if (is_tag(&flat[i], 0xFFFE, 0xE0DD)) {
             if (!open.empty()) {
@@ -165,7 +167,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     Format_State state{window, {}, {}, {}, {}};
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
-    const std::vector<bool> delimited = delimited_sequences(flat);
+    const std::vector<bool>& delimited = delimited_sequences(flat);
     bool order_warned = false;
     bool signed_pixels = false;  // Pixel Representation 1 read so far
     DICOM_Tag_List out = std::move(storage);

@@ -108,17 +108,21 @@ bool multiplicity_fits(const NEMA_db_Entry* dict, std::size_t count) {
 DICOM_Value_Verdict invalid(const char* fault) { return {false, 0, fault}; }
 
 // Digits in components separated by single dots, none empty, none of several digits with a
-// leading zero.
+// leading zero. The characters are already known to be digits and dots.
 bool well_formed_uid(std::string_view uid) {
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = uid.find('.', start);
-        if (end == std::string_view::npos) end = uid.size();
-        const std::string_view component = uid.substr(start, end - start);
-        if (component.empty() || (component.size() > 1 && component[0] == '0')) return false;
-        if (end == uid.size()) return true;
-        start = end + 1;
+    std::size_t length = 0;  // of the current component
+    bool leading_zero = false;
+    for (char c : uid) {
+        if (c == '.') {
+            if (length == 0) return false;
+            length = 0;
+            continue;
+        }
+        if (length == 0) leading_zero = c == '0';
+        else if (leading_zero) return false;
+        ++length;
     }
+    return length != 0;
 }
 
 // A person name: at most three component groups ("="), each at most 64 characters of at most
