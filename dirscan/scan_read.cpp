@@ -22,10 +22,6 @@ constexpr const char* Source_File = "Prog_Util/Kestrapol/Kestrapol_Work";
 constexpr uint32_t Load_Limit = 1024;     // longer values stay on disk
 constexpr uint64_t Dicom_Head = 132;      // preamble and "DICM"
 constexpr std::size_t Typical_Elements = 256;  // room reserved for a header's flat list
-// What one file may make the reader keep: past either bound the file is refused. A deflated file
-// of 60 KB can hold millions of small elements, each costing some hundred bytes here.
-constexpr std::size_t Elements_Max = 250000;
-constexpr std::size_t Kept_Bytes_Max = 32u << 20;
 constexpr const char* Dashes =
     "-------------------------------------------------------------------------------";
 
@@ -44,14 +40,26 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
     Log_Message(window, LOG_TRACE_6, "%s", Dashes);
 }
 
+// What one file may make the reader keep: past either bound the file is refused. A deflated file
+// of 60 KB can hold millions of small elements, each costing some hundred bytes here.
+constexpr std::size_t Elements_Max = 250000;
+constexpr std::size_t Kept_Bytes_Max = 32u << 20;
+
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
 
-// The reading loop: every element from the stream's position on, into flat. false when the file
-// holds more than the reader keeps of one file.
-bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
-    bool encapsulated = false;
+// How the reading loop ended.
+enum class Read_End {
+    Complete,
+    Truncated,  // the file ends inside an element (a header cut short, or a value running past the end)
+    Too_Large,  // the file holds more than the reader keeps of one file
+};
+
+// The reading loop: every element from the stream's position on, into flat.
+Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+    bool truncated = false;
     std::size_t kept = 0;
+    bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
     uint32_t limit = 0;  // offsets are 32-bit in the element model: a larger file is read up to 4 GiB
@@ -60,7 +68,7 @@ bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         if (stream.unsettled()) {
             if (stream.done()) {
                 Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-                return true;
+                return truncated ? Read_End::Truncated : Read_End::Complete;
             }
             in = &stream.source();
             mode = stream.mode();
@@ -70,17 +78,22 @@ bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         Byte_Source& source = *in;
         // Each element is built as the last of the list; one that is abandoned is removed.
         DICOM_Tag& tag = flat.emplace_back();
-        auto abandon = [&flat] { flat.pop_back(); };
+        auto abandon = [&flat, &truncated] {
+            flat.pop_back();
+            return truncated ? Read_End::Truncated : Read_End::Complete;
+        };
         tag.syntax = static_cast<uint8_t>(mode);
         tag.flags = Tag_Flag::Origin_DICOM;
         const uint64_t position = source.tell();
         tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return abandon(), true;
+            truncated = truncated || position < limit;
+            return abandon();
         }
         if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
-            return abandon(), true;
+            truncated = true;
+            return abandon();
         }
         if (Trace_Level >= 7) {
             const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
@@ -93,17 +106,19 @@ bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
 
         if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
-            return abandon(), true;
+            truncated = true;
+            return abandon();
         }
         if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
             Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
-            return abandon(), true;
+            return abandon();
         }
         if (tag.length > 0 && data_position + static_cast<uint32_t>(tag.length) > limit) {
             Log_Message(window, DICOM_Warning_Kind,
                         "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
                         tag.group, tag.element, tag.length);
             tag.flags |= Tag_Flag::Error;
+            truncated = true;
             tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
         }
 
@@ -138,15 +153,15 @@ bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
                     tag.data.assign(held, length);
                     source.seek(source.tell() + length);
                 } else if (!NEMA_Read_Block(window, source, mode, length, tag.data)) {
-                    return abandon(), true;
+                    return abandon();
                 }
             } else if (!NEMA_Skip(window, source, length)) {
-                return abandon(), true;
+                return abandon();
             }
         }
-
         kept += tag.data.size();
-        if (flat.size() > Elements_Max || kept > Kept_Bytes_Max) return false;
+        if (flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
+
         DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
         if (inserted != nullptr && inserted->group == 0x0002) {
             if (inserted->element == 0x0010) NEMA_Transfer_Syntax(window, &root, inserted, 0);
@@ -154,6 +169,8 @@ bool read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         }
     }
 }
+
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name);
 
 }  // namespace
 
@@ -192,10 +209,16 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
     // Values left on disk load from this file while it is read; the caller registers it again
     // for as long as it uses the data set.
     const Value_Source_Scope values(path);
-    return DICOMDIR_Scan_Read(window, source);
+    return scan(window, source, path);
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source) {
+    return scan(window, source, "the file");
+}
+
+namespace {
+
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name) {
     source.seek(Dicom_Head);
     Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
@@ -215,14 +238,19 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     {
         Element_Stream stream(source);
-        const bool within = read_elements(window, stream, root, flat);
+        const Read_End end = read_elements(window, stream, root, flat);
         source.close();
-        if (!within) {
+        if (end == Read_End::Too_Large) {
             Log_Message(window, LOG_WARNING,
                         "\xF1\x05WARNING:\x02 File refused: it holds more than %zu elements or %zu bytes of values",
                         Elements_Max, Kept_Bytes_Max);
             return std::nullopt;
         }
+        // Indexed all the same, with what it holds before the damage: the user should know.
+        if (end == Read_End::Truncated)
+            Log_Message(window, LOG_WARNING,
+                        "\xF1\x05WARNING:\x02 %s is truncated: it ends inside an element; what comes before is read",
+                        name.c_str());
         if (!stream.check(window)) return std::nullopt;
     }
 
@@ -261,3 +289,5 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     }
     return formatted;
 }
+
+}  // namespace

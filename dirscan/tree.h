@@ -121,6 +121,9 @@ struct Dir_Item {
     // from the front. The keys are views into the children, which never move.
     using Index = std::pmr::unordered_map<std::string_view, uint32_t>;
     Index* index = nullptr;
+    // Root: every image by its Referenced SOP Instance UID, a view of the image's own bytes.
+    using Reference_Index = std::pmr::unordered_map<std::string_view, const Dir_Item*>;
+    Reference_Index* references = nullptr;
     // Patients: the match key, name and ID. Other levels match on their UID's first value, kept
     // here only when it is not the start of the UID's bytes.
     std::pmr::string key;
