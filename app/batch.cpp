@@ -8,7 +8,7 @@
 int Batch_Run(const std::vector<std::string>& folders, Run_Results* results) {
     long total_files = 0;
     int warnings = 0;
-    bool write_failed = false, folder_failed = false;
+    bool write_failed = false, folder_failed = false, file_failed = false;
     for (const std::string& folder : folders) {
         std::vector<Log_Record> said;  // held back for the results, then reported as ever
         Folder_Outcome outcome;
@@ -23,9 +23,11 @@ int Batch_Run(const std::vector<std::string>& folders, Run_Results* results) {
         if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;
         write_failed = write_failed || outcome.write_failed;
         folder_failed = folder_failed || outcome.folder_failed;
+        file_failed = file_failed || outcome.file_failed;
     }
     if (write_failed) return Exit_Write_Failed;
     if (folder_failed) return Exit_Folder_Failed;
+    if (file_failed) return Exit_File_Failed;
     if (total_files == 0) return Exit_No_Files;
     return warnings;
 }

@@ -22,5 +22,5 @@ extern int32_t Item_Patient_Nb, Item_Study_Nb, Item_Series_Nb, Item_Image_Nb;
 // cannot be opened.
 int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name);
 
-// The four lists in the form the tree takes them.
+// The four lists in the form the tree takes them, with the keys each record level requires.
 Dir_Tag_Lists Configuration_Tag_Lists();

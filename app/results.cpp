@@ -61,7 +61,8 @@ std::string file_of(const std::string& text) {
 // Files the conversion could not take: unreadable, refused by the tree, or a duplicate.
 bool leaves_out(const std::string& text) {
     return text.find("Unable to open file") != std::string::npos || text.find("Duplicate Image") != std::string::npos ||
-           text.find("Missing ") != std::string::npos || text.find("cannot be read") != std::string::npos;
+           text.find("Missing ") != std::string::npos || text.find("cannot be read") != std::string::npos ||
+           text.find(" is truncated") != std::string::npos;
 }
 
 std::string tag_text(uint16_t group, uint16_t element) {

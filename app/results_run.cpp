@@ -14,6 +14,7 @@ const char* outcome_name(const Folder_Outcome& outcome) {
     if (outcome.write_failed) return "could not write";
     if (outcome.cancelled) return "cancelled";
     if (outcome.folder_failed) return outcome.files_read > 0 || outcome.written ? "folder not listed" : "cannot open folder";
+    if (outcome.file_failed) return "file not read";
     if (outcome.name_flags) return "names not allowed";
     if (outcome.files_read == 0) return "no DICOM files";
     return "done";
