@@ -35,6 +35,10 @@ struct Folder_Outcome {
 // the summary names its folder (the window, where several folders report one after another).
 // An empty name is skipped with a warning; a folder that cannot be opened gets "Cannot open
 // folder" and no summary.
+// The exit code of a run that converted these folders, as batch mode ends with it: 1 and 2
+// combine, 4 when no DICOM file was read, then 8, 7 and 6 replace what comes before.
+int Batch_Exit_Code(const std::vector<Folder_Outcome>& outcomes);
+
 Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Progress_Window* progress,
                               bool name_folder = false);
 

@@ -37,7 +37,13 @@ bool Conversion::start(const std::vector<std::string>& paths) {
     Convert_Data data;
     data.list = paths;
     data.progress = hooks_.open_progress ? hooks_.open_progress() : nullptr;
-    data.folder_done = [this](const Folder_Outcome& outcome) { add_result(Folder_Result_Of(outcome)); };
+    data.folder_done = [this](const Folder_Outcome& outcome) {
+        {
+            std::lock_guard guard(results_lock_);
+            converted_.push_back(outcome);
+        }
+        add_result(Folder_Result_Of(outcome));
+    };
     Progress_Show(data.progress);
 
     Progress_Window* progress = data.progress;
@@ -72,6 +78,11 @@ void Conversion::add_result(Folder_Result result) {
 std::vector<Folder_Result> Conversion::results() const {
     std::lock_guard guard(results_lock_);
     return results_;
+}
+
+int Conversion::exit_code() const {
+    std::lock_guard guard(results_lock_);
+    return converted_.empty() ? 0 : Batch_Exit_Code(converted_);
 }
 
 std::size_t Conversion::result_count() const {

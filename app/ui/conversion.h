@@ -40,6 +40,9 @@ public:
 
     std::vector<Folder_Result> results() const;
     std::size_t result_count() const;
+    // The batch exit code of the folders converted since the window opened (checks do not
+    // count); 0 when none was.
+    int exit_code() const;
 
 private:
     void add_result(Folder_Result result);
@@ -51,4 +54,5 @@ private:
     std::atomic<bool> running_{false};
     mutable std::mutex results_lock_;
     std::vector<Folder_Result> results_;
+    std::vector<Folder_Outcome> converted_;  // under results_lock_
 };

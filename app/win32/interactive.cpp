@@ -68,6 +68,11 @@ int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup
             DispatchMessageW(&message);
         }
         code = got == 0 ? static_cast<int>(message.wParam) : Exit_OK;
+        // Started with folders, the program ends as batch mode would have for them.
+        if (code == 0 && !drop.empty()) {
+            window->stop_conversion();
+            code = window->conversion().exit_code();
+        }
     }
     Log_Set_Sink(nullptr);
     window.reset();  // stops and waits for a running conversion

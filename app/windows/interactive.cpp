@@ -74,7 +74,9 @@ int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& contin
     // Folders named with -w, as the desktop's "Open with" hands them over: one drop, seen.
     if (!drop.empty()) QTimer::singleShot(0, window.get(), [&window, &drop] { window->convert(drop); });
 
-    const int code = application.exec();
+    int code = application.exec();
+    // Started with folders, the program ends as batch mode would have for them.
+    if (code == 0 && !drop.empty()) code = window->finish_conversion();
     shut_down();
     return code;
 }

@@ -91,9 +91,14 @@ Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
 }
 
 Main_Widget::~Main_Widget() {
+    finish_conversion();
+    Text::Set_Repaint_Request(panel_, {});
+}
+
+int Main_Widget::finish_conversion() {
     if (progress_window_) progress_window_->object().abandon();
     wait_for_conversion();
-    Text::Set_Repaint_Request(panel_, {});
+    return conversion_.exit_code();
 }
 
 bool Main_Widget::event(QEvent* event) {

@@ -53,6 +53,9 @@ public:
     Progress_Widget* progress_window() const { return progress_window_.data(); }
     // Blocks until the worker, if any, has ended.
     void wait_for_conversion() { conversion_.wait(); }
+    // Asks a running conversion to stop and waits for it; then the batch exit code of the
+    // folders converted since the window opened.
+    int finish_conversion();
     bool drag_highlighted() const { return drag_highlight_; }
 
     // The actions of the buttons and keys.

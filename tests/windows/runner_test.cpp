@@ -1,6 +1,6 @@
 // Interactive mode from start to end, as start-up runs it: a failed start-up hands its code
-// back, Esc ends the loop with 0, folders named with -w are converted in the window, and
-// quitting during a conversion stops and joins the worker.
+// back, Esc ends the loop with 0, folders named with -w are converted in the window and the
+// program ends with their batch code, and quitting during a conversion stops and joins the worker.
 // Each run makes its own application object, so this program has its own main.
 #include <QTest>
 #include <QTimer>
@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(scratch / "CD" / "SER1");
     Scratch_Dir = scratch.string() + "/";
     Sample_File_Write((scratch / "CD" / "SER1" / "IMG1").string(), Sample_Image{});
+    std::filesystem::create_directories(scratch / "BAD" / "ser1");
+    Sample_File_Write((scratch / "BAD" / "ser1" / "IMG1").string(), Sample_Image{});
 
     int code = Kestrapol_Windows_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
     check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");
@@ -52,14 +54,15 @@ int main(int argc, char** argv) {
     check(instructions, "the instruction lines and an empty line are shown");
     check(code == 0, "Esc ends the program with code 0");
 
-    // As "kestrapol -w CD" starts it: the window converts the folder as one drop, visibly.
+    // As "kestrapol -w CD BAD" starts it: the window converts the folders as one drop, visibly,
+    // and the program ends as batch mode would have for them (a lower-case name: 2).
     int rows = 0;
     bool written = false;
     code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
         auto* poll = new QTimer(&main_widget(window));
         QObject::connect(poll, &QTimer::timeout, [&, window] {
             Main_Widget& widget = main_widget(window);
-            if (widget.converting() || widget.results_list().topLevelItemCount() == 0) return;
+            if (widget.converting() || widget.results_list().topLevelItemCount() < 2) return;
             rows = widget.results_list().topLevelItemCount();
             written = widget.results_list().topLevelItem(0)->text(1) == "Done" &&
                       std::filesystem::exists(scratch / "CD" / "DICOMDIR");
@@ -67,8 +70,9 @@ int main(int argc, char** argv) {
         });
         poll->start(20);
         return 0;
-    }, {(scratch / "CD").string()});
-    check(code == 0 && rows == 1 && written, "folders named with -w are converted in the window");
+    }, {(scratch / "CD").string(), (scratch / "BAD").string()});
+    check(rows == 2 && written, "folders named with -w are converted in the window");
+    check(code == Exit_Bad_Characters, "the window started with folders ends with their batch code");
     std::filesystem::remove(scratch / "CD" / "DICOMDIR");
 
     bool was_converting = false;
