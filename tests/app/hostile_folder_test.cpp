@@ -6,9 +6,11 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "batch_runner.h"
+#include "other_user_posix.h"
 
 namespace fs = std::filesystem;
 
@@ -86,17 +88,24 @@ TEST_F(Batch, TwoRunsOnOneFolderBothFinish) {
 // A folder below that cannot be listed leaves the index incomplete: no DICOMDIR, the old one
 // stays, and the run fails like one whose folder cannot be opened.
 TEST_F(Batch, UnreadableSubFolderRefusesTheFolder) {
-    Scratch_Folder folder, temporary;
+    // Root lists every folder: the run goes on as nobody, who may write the folder.
+    std::optional<Other_User> nobody;
+    if (::geteuid() == 0) {
+        nobody.emplace(exe_);
+        if (!nobody->skip_reason().empty()) GTEST_SKIP() << nobody->skip_reason();
+    }
+    Scratch_Folder folder = nobody ? nobody->folder("data") : Scratch_Folder();
+    Scratch_Folder temporary = nobody ? nobody->folder("tmp") : Scratch_Folder();
     folder.add("A/IMG1", Sample_With_UID("1.1"));
     folder.add("B/IMG2", Sample_With_UID("1.2"));
     folder.add_text("DICOMDIR", "earlier DICOMDIR");
     fs::permissions(folder.path() + "/B", fs::perms::none);
     Batch_Options options = Batch_Options().apart();
-    if (::geteuid() == 0) {
-        // Root lists every folder: the run goes on as nobody, who may write the folder.
+    if (nobody) {
         for (const std::string& open : {folder.path(), folder.path() + "/A", temporary.path()})
             fs::permissions(open, fs::perms::all);
-        options.prefix = "env TMPDIR=" + temporary.path() + " setpriv --reuid=65534 --regid=65534 --clear-groups";
+        options.after(Other_User::prefix(temporary.path()));
+        options.program = nobody->program();
     }
     const Batch_Run result = run({folder.path()}, options);
     fs::permissions(folder.path() + "/B", fs::perms::owner_all);
