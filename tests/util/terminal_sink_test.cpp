@@ -14,6 +14,27 @@ TEST(TerminalLine, MarkupBecomesAnsiOrGoes) {
     EXPECT_EQ(Terminal_Line("plain\ttext", true), "plain\ttext");  // no reset without markup
 }
 
+// Names keep their letters: valid UTF-8 stays, whatever the markup and control bytes around it.
+TEST(TerminalLine, CleanTextKeepsValidUtf8) {
+    struct Case {
+        const char* raw;
+        const char* clean;
+    };
+    const Case cases[] = {
+        {"\x01Mein Ordner \xC3\xA4\xC3\xB6\xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\x02/PAT1",
+         "Mein Ordner \xC3\xA4\xC3\xB6\xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E/PAT1"},
+        {"\xF0\x9F\x98\x80 \xF1\x05W", "\xF0\x9F\x98\x80 W"},  // a 4-byte character, then bold markup
+        {"a\xC3\x28" "b\xE6\x97" "c", "a(bc"},                                 // broken sequences go
+        {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80x", "x"},                    // overlong, surrogate, too big
+        {"\x1B[2Jesc\xC2\x9B" "2J\x7F\x0D", "[2Jesc2J"},                          // no control reaches a terminal
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Log_Clean_Text(c.raw), c.clean) << c.raw;
+        EXPECT_EQ(Terminal_Line(c.raw, false), c.clean) << c.raw;
+    }
+    EXPECT_EQ(Terminal_Line("\x01\xC3\xA4", true), "\033[34m\xC3\xA4\033[0m");
+}
+
 std::string sink_output(void (*write)(Terminal_Sink&)) {
     std::FILE* file = std::tmpfile();
     {
