@@ -1,13 +1,16 @@
 // Reading Kestrapol.ini.
 #include "app/configuration.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <strings.h>
 
+#include "app/configuration_text.h"
 #include "dicom/library.h"
 #include "dirscan/record_values.h"
 #include "util/platform_file.h"
@@ -24,6 +27,8 @@ namespace {
 
 // Lines longer than this are read in pieces, each piece a line of its own.
 constexpr int Line_Size = 255;
+// A configuration file is read whole; anything near this size is something else.
+constexpr std::size_t Size_Max = 1 << 20;
 
 struct Level {
     const char* key;
@@ -183,16 +188,36 @@ int Configuration_Read(Win_Handle window, const std::string& path, const std::st
         if (errno == ENODEV || errno == EISDIR) Log_Message(window, LOG_TRACE_1, "%s is no plain file", file.c_str());
         return 0;
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(File_Stream_Adopt(opened, "r"), std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(File_Stream_Adopt(opened, "rb"), std::fclose);
     if (!in) return 0;
+    std::string bytes;
+    char chunk[4096];
+    for (std::size_t got; bytes.size() <= Size_Max && (got = std::fread(chunk, 1, sizeof chunk, in.get())) > 0;)
+        bytes.append(chunk, got);
+    if (bytes.size() > Size_Max) {
+        Log_Error_Line(window, "Cannot read %s: it is larger than 1 MiB, no configuration file", file.c_str());
+        return 0;
+    }
+    // An editor's byte-order mark or UTF-16 would otherwise turn lines into unknown keys or,
+    // worse, into empty lines that are skipped without a word.
+    std::string problem;
+    const std::optional<std::string> text = Configuration_Text(bytes, problem);
+    if (!text) {
+        Log_Error_Line(window, "Cannot read %s: %s", file.c_str(), problem.c_str());
+        return 0;
+    }
     Log_Message(window, LOG_REPORT, "Reading: \x01%s", file.c_str());
     bool lists_replaced = false;
 
-    char buffer[Line_Size];
-    for (int number = 1; std::fgets(buffer, sizeof buffer, in.get()); ++number) {
-        Log_Message(window, LOG_TRACE_5, "--> line[%d]   \"%s\"", number, buffer);
-        buffer[std::strcspn(buffer, "#;")] = '\0';
-        std::string line = buffer;
+    std::size_t at = 0;
+    for (int number = 1; at < text->size(); ++number) {
+        // A line, or a piece of Line_Size - 1 characters of a longer one.
+        std::size_t end = text->find('\n', at);
+        end = std::min(end == std::string::npos ? text->size() : end + 1, at + Line_Size - 1);
+        const std::string buffer = text->substr(at, end - at);
+        at = end;
+        Log_Message(window, LOG_TRACE_5, "--> line[%d]   \"%s\"", number, buffer.c_str());
+        std::string line = buffer.substr(0, buffer.find_first_of("#;"));
         String_Trim(line);
         if (line.empty()) continue;
         if (line.back() == '\n') line.pop_back();

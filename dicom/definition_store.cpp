@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -17,7 +18,6 @@
 #include "util/directory.h"
 #include "util/log_capture.h"
 #include "util/platform_file.h"
-#include "util/region.h"
 #include "util/text.h"
 
 namespace {
@@ -41,14 +41,14 @@ uint64_t Folder_Calls = 0;
 std::unordered_map<std::string, std::unique_ptr<Private_Creator>> Private_List;
 std::unordered_map<std::string, std::unique_ptr<DICOM_Tag_List>> Include_List;
 
-// The library's protected region, held for a scope.
-class Region {
-public:
-    Region() { Mutex_Access_Start(); }
-    ~Region() { Mutex_Access_End(); }
-    Region(const Region&) = delete;
-    Region& operator=(const Region&) = delete;
-};
+// The tables' own lock: it exists before any thread may look a creator up and is always
+// waited for (the protected region exists only once start-up made it, and gives up after its
+// wait limit). Re-entrant: loading a creator's file loads the macros it includes.
+std::recursive_mutex& tables_lock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+using Region = std::lock_guard<std::recursive_mutex>;
 
 struct File_Closer {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -117,7 +117,7 @@ std::optional<DICOM_Tag_List> load_creator(Win_Handle window, const std::string&
 }  // namespace
 
 std::string DICOM_Module_Dir(Win_Handle, const char* folder) {
-    Region region;
+    Region region(tables_lock());
     if (folder != nullptr) {
         Module_Dir = folder;
         Folder_Files.reset();
@@ -126,7 +126,7 @@ std::string DICOM_Module_Dir(Win_Handle, const char* folder) {
 }
 
 uint64_t DICOM_Module_Folder_Calls() {
-    Region region;
+    Region region(tables_lock());
     return Folder_Calls;
 }
 
@@ -139,7 +139,7 @@ int DICOM_Module_Read_Private(Win_Handle window, const std::string& creator, DIC
 
 const DICOM_Tag_List* DICOM_Module_Private_Definitions(Win_Handle window, const std::string& creator) {
     if (creator.empty()) return nullptr;
-    Region region;
+    Region region(tables_lock());
     auto [slot, added] = Private_List.try_emplace(creator);
     if (added) slot->second = std::make_unique<Private_Creator>();
     Private_Creator* entry = slot->second.get();
@@ -179,7 +179,7 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
     for (char& c : key) {
         if (c == ' ') c = '_';
     }
-    Region region;
+    Region region(tables_lock());
     if (const auto known = Include_List.find(key); known != Include_List.end()) {
         Log_Message(window, LOG_TRACE_3, "-> macro already in memory");
         return known->second.get();
@@ -205,19 +205,19 @@ const DICOM_Tag_List* DICOM_Module_Include_Get(Win_Handle window, const std::str
 }
 
 void DICOM_Module_Cleanup() {
-    Region region;
+    Region region(tables_lock());
     Module_Dir.clear();
     Folder_Files.reset();
 }
 
 void DICOM_Module_Include_Cleanup() {
-    Region region;
+    Region region(tables_lock());
     Include_List.clear();
     if (Private_List.empty()) DICOM_Module_Elements_Released();
 }
 
 void DICOM_Module_Private_Cleanup() {
-    Region region;
+    Region region(tables_lock());
     Private_List.clear();
     if (Include_List.empty()) DICOM_Module_Elements_Released();
 }

@@ -81,9 +81,12 @@ uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute);
 // Size of a Referenced ... element; 0 for an empty slot.
 uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute);
 
-// The two numbers of the Media Storage SOP Instance UID.
+// The numbers of the Media Storage SOP Instance UID: the path's (its letters and digits), the
+// time's (to the second), and one that differs between heads made in one second, in one process
+// or in several (digits decimal digits, the first never 0).
 uint32_t DICOMDIR_Name_Number(std::string_view path);
 uint32_t DICOMDIR_Time_Number(const std::tm& local);
+std::string DICOMDIR_Unique_Number(std::size_t digits);
 // The head (preamble, "DICM", file meta information) of a DICOMDIR written at path.
 std::vector<uint8_t> DICOMDIR_Head(Win_Handle window, DICOM_Root* state, const std::string& path,
                                    const std::tm& local);

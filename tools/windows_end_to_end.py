@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 """The Windows build against the Linux build, end to end: each runs on its own copy of the same
 folders, named the same way (relative to the folder above), and must end with the same exit code
-and write a DICOMDIR byte for byte the same, apart from the time number at the end of the Media
-Storage SOP Instance UID (0002,0003). The Windows DICOMDIRs must pass dciodvfy and list every file
+and write a DICOMDIR byte for byte the same, apart from the time number and the unique number at the
+end of the Media Storage SOP Instance UID (0002,0003). The Windows DICOMDIRs must pass dciodvfy and list every file
 through pydicom's FileSet.
 
     windows_end_to_end.py LINUX_EXE WINDOWS_EXE HOLD_FILE_EXE SAMPLES GENERATED SCRATCH
@@ -85,10 +85,11 @@ def run(command, folder):
 
 
 def masked(path):
-    """The DICOMDIR's bytes with the time number of (0002,0003) blanked, and its UID."""
+    """The DICOMDIR's bytes with the time and unique numbers of (0002,0003) blanked, and the UID
+    up to them."""
     data = open(path, "rb").read()
     uid = dcmread(path, stop_before_pixels=True).file_meta.MediaStorageSOPInstanceUID
-    cut = uid.rfind(".") + 1
+    cut = uid.rfind(".", 0, uid.rfind(".")) + 1
     at = data.index(uid.encode())
     return data[:at + cut] + b"#" * (len(uid) - cut) + data[at + len(uid):], uid[:cut]
 

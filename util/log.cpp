@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-int8_t Trace_Level = 0;
-int DICOM_Warning_Kind = 0;
-int DICOM_Notice_Kind = 0;
+std::atomic<int8_t> Trace_Level{0};
+std::atomic<int> DICOM_Warning_Kind{0};
+std::atomic<int> DICOM_Notice_Kind{0};
 std::string Scratch_Dir = Default_Scratch_Dir();
 std::string Trace_File_Name = "trace.dat";
 std::string Audit_File_Name = "audit.dat";

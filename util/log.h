@@ -5,6 +5,7 @@
 // log, and traces echoed to the console and appended to the trace file.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -58,9 +59,10 @@ inline constexpr char Oblique = '\xF2';
 }  // namespace Markup
 
 // Process-wide settings.
-extern int8_t Trace_Level;          // 0 none; > 0 console + trace file; < 0 trace file only, serious kinds
-extern int DICOM_Warning_Kind;      // kinds the DICOM library reports its warnings and notices with
-extern int DICOM_Notice_Kind;
+// Shared by the window (Ctrl+digit) and the conversion thread, hence atomic.
+extern std::atomic<int8_t> Trace_Level;  // 0 none; > 0 console + trace file; < 0 trace file only, serious kinds
+extern std::atomic<int> DICOM_Warning_Kind;  // kinds the DICOM library reports its warnings and notices with
+extern std::atomic<int> DICOM_Notice_Kind;
 extern std::string Scratch_Dir;     // folder of all log files, always ends with a separator
 extern std::string Trace_File_Name; // "trace.dat" until start-up names it
 extern std::string Audit_File_Name;

@@ -9,6 +9,7 @@
 #include "util/directory.h"
 #include "util/log_sink.h"
 #include "util/platform_system.h"
+#include "util/text.h"
 
 char Thread_Text_Ring[Thread_Ring_Slots][Thread_Ring_Slot_Size];
 
@@ -44,7 +45,7 @@ bool trace_file_wanted(int kind) {
 // A line of the console echo: written whole and shown at once, whatever buffer the stream has.
 void echo(const char* prefix, const std::string& text, const char* tail = "") {
     const std::string line = prefix + text + tail + '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    Stream_Write_Text(stdout, line, Stream_Is_Terminal(stdout));
     std::fflush(stdout);
 }
 
@@ -123,19 +124,40 @@ void Log_Set_Sink(Log_Sink* sink) { current_sink.store(sink); }
 Log_Sink* Log_Get_Sink() { return current_sink.load(); }
 int Thread_Ring_Write_Index() { return ring_write_index.load(std::memory_order_acquire); }
 
+std::size_t Log_Clean_Length(std::string_view rest) {
+    const unsigned char first = static_cast<unsigned char>(rest.front());
+    if (first >= 0x20 && first <= 0x7E) return 1;
+    if (first == '\t' || first == '\n') return 1;
+    char32_t code = 0;
+    const int length = Utf8_Sequence(rest, code);
+    // The markup bytes and the control characters (C0, DEL, C1) go; a terminal would act on them.
+    return length > 1 && code > 0x9F ? static_cast<std::size_t>(length) : 0;
+}
+
 std::string Log_Clean_Text(const char* raw_text) {
+    const std::string_view raw(raw_text);
     std::string clean;
-    clean.reserve(std::strlen(raw_text) + 1);  // room for the line end most callers add
-    // Runs of kept characters copied whole, the markup bytes between them left out.
-    const char* run = raw_text;
-    for (const char* p = raw_text;; ++p) {
-        const unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) continue;
-        clean.append(run, static_cast<std::size_t>(p - run));
-        if (c == 0) break;
-        run = p + 1;
+    clean.reserve(raw.size() + 1);  // room for the line end most callers add
+    // Runs of kept characters copied whole, the dropped bytes between them left out.
+    std::size_t run = 0, at = 0;
+    while (at < raw.size()) {
+        const std::size_t length = Log_Clean_Length(raw.substr(at));
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        clean.append(raw, run, at - run);
+        run = ++at;
     }
+    clean.append(raw, run, at - run);
     return clean;
+}
+
+void Log_Box_Line(std::FILE* stream, const char* caption, const char* text) {
+    std::string line = caption && *caption ? Log_Clean_Text(caption) + ": " : std::string();
+    line += Log_Clean_Text(text) + '\n';
+    Stream_Write_Text(stream, line, Stream_Is_Terminal(stream));
+    std::fflush(stream);
 }
 
 int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* text) {
@@ -146,10 +168,7 @@ int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* t
     if (kind != LOG_QUESTION && (kind < LOG_BOX_INFO || kind > LOG_BOX_ERROR)) return 1;
     if (Log_Sink* sink = current_sink.load()) return sink->box(window, caption, text, icon);
     std::fflush(stdout);  // keep the order of what the user sees
-    std::string clean = Log_Clean_Text(text);
-    if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
-    else std::fprintf(stderr, "%s\n", clean.c_str());
-    std::fflush(stderr);
+    Log_Box_Line(stderr, caption, text);
     return kind == LOG_QUESTION ? 0 : 1;
 }
 

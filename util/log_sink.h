@@ -3,6 +3,8 @@
 // writes to the terminal; interactive mode installs the main window's sink.
 #pragma once
 
+#include <string_view>
+
 #include "util/log.h"
 
 enum class Box_Icon { Information, Warning, Error, Question };
@@ -41,7 +43,12 @@ int Thread_Ring_Write_Index();
 // With no sink the box goes to standard error as "caption: text" (clean text); a question
 // then has nobody to answer it and gets No (0).
 int Log_Show_Box(Win_Handle window, int kind, const char* caption, const char* text);
+// A box as a line on stream: "caption: text" in clean text (no caption: the text alone).
+void Log_Box_Line(std::FILE* stream, const char* caption, const char* text);
 
-// The text as console and files show it: tab, newline and printable ASCII kept, every other
-// byte (the markup included) dropped.
+// The text as console and files show it: tab, newline, printable ASCII and valid UTF-8 kept;
+// the markup bytes, control characters and bytes of no valid UTF-8 sequence dropped.
 std::string Log_Clean_Text(const char* raw_text);
+// How many bytes at the start of rest (not empty) the clean text keeps as one character; 0
+// when it drops the first byte.
+std::size_t Log_Clean_Length(std::string_view rest);

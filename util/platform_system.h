@@ -7,6 +7,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The command line as UTF-8 arguments, program first, each taken literally (no wildcards
@@ -45,6 +46,10 @@ bool Console_Supports_Colour(std::FILE* stream);
 // from, or (trace) a new one when there is none; streams into files and pipes write their
 // bytes unchanged (lines end in "\n"). POSIX streams already do all that.
 void Console_Attach(bool create_when_missing);
+// Writes UTF-8 text to stream. On a console (console: Stream_Is_Terminal(stream), which the
+// caller knows) Windows writes it through the console's wide interface, so that every character
+// shows whatever the console's code page; files and pipes, and POSIX terminals, get the bytes.
+void Stream_Write_Text(std::FILE* stream, std::string_view utf8, bool console);
 // Whether two streams write to the same place (one terminal, or one file), so that a line
 // meant for both is written once.
 bool Streams_Share_Target(std::FILE* a, std::FILE* b);

@@ -26,13 +26,14 @@ std::string Terminal_Line(const char* raw_text, bool ansi) {
     if (!ansi) return Log_Clean_Text(raw_text);
     std::string line;
     bool styled = false;
-    for (const char* p = raw_text; *p; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (const char* code = ansi_of(c)) {
+    const std::string_view raw(raw_text);
+    for (std::size_t at = 0; at < raw.size();) {
+        if (const std::size_t length = Log_Clean_Length(raw.substr(at))) {
+            line.append(raw, at, length);
+            at += length;
+        } else if (const char* code = ansi_of(static_cast<unsigned char>(raw[at++]))) {
             line += code;
             styled = true;
-        } else if (c == '\t' || c == '\n' || (c >= 0x20 && c <= 0x7E)) {
-            line += static_cast<char>(c);
         }
     }
     if (styled) line += "\033[0m";
@@ -47,7 +48,7 @@ void Terminal_Sink::line(const char* raw_text) {
     if (Trace_Level > 0) return;  // the console echo already shows it
     std::string text = Terminal_Line(raw_text, colour_);
     text += '\n';
-    std::fwrite(text.data(), 1, text.size(), out_);
+    Stream_Write_Text(out_, text, terminal_);
     if (terminal_) std::fflush(out_);
 }
 
@@ -58,7 +59,7 @@ void Terminal_Sink::error_write(const char* raw_text) {
     if (!separate_errors_) return;
     std::fflush(out_);  // the report's lines before it come first
     const std::string text = Terminal_Line(raw_text, Console_Supports_Colour(errors_)) + '\n';
-    std::fwrite(text.data(), 1, text.size(), errors_);
+    Stream_Write_Text(errors_, text, Stream_Is_Terminal(errors_));
     std::fflush(errors_);
 }
 
@@ -71,9 +72,6 @@ void Terminal_Sink::thread_line_posted(Win_Handle) {
 
 int Terminal_Sink::box(Win_Handle, const char* caption, const char* text, Box_Icon icon) {
     std::fflush(out_);
-    std::string clean = Log_Clean_Text(text);
-    if (caption && *caption) std::fprintf(stderr, "%s: %s\n", caption, clean.c_str());
-    else std::fprintf(stderr, "%s\n", clean.c_str());
-    std::fflush(stderr);
+    Log_Box_Line(stderr, caption, text);
     return icon == Box_Icon::Question ? 0 : 1;  // nobody to answer: No
 }

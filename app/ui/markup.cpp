@@ -1,36 +1,8 @@
 #include "app/ui/markup.h"
 
+#include "util/text.h"
+
 namespace {
-
-bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// Length of the valid UTF-8 sequence at the start of bytes, or 0 when it is not one
-// (bad lead, missing continuation, overlong form, surrogate, beyond U+10FFFF).
-int utf8_sequence(std::string_view bytes, char32_t& code) {
-    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = at(0);
-    int length;
-    char32_t min;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, min = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, min = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (bytes.size() < static_cast<std::size_t>(length)) return 0;
-    for (int i = 1; i < length; ++i) {
-        if (!is_continuation(at(i))) return 0;
-        code = (code << 6) | (at(i) & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
-}
 
 void append_utf16(std::u16string& text, char32_t code) {
     if (code < 0x10000) {
@@ -52,7 +24,7 @@ std::u16string Markup_Decode(std::string_view bytes) {
     text.reserve(bytes.size());
     while (!bytes.empty()) {
         char32_t code = 0;
-        int length = utf8_sequence(bytes, code);
+        int length = Utf8_Sequence(bytes, code);
         if (length == 0) {
             code = static_cast<unsigned char>(bytes.front());
             length = 1;
@@ -103,21 +75,7 @@ std::string Utf8_From_Utf16(std::u16string_view text) {
         char32_t code = text[i];
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (code < 0x80) {
-            bytes.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            bytes.push_back(static_cast<char>(0xC0 | (code >> 6)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            bytes.push_back(static_cast<char>(0xE0 | (code >> 12)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            bytes.push_back(static_cast<char>(0xF0 | (code >> 18)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-            bytes.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
+        Utf8_Append(bytes, code);
     }
     return bytes;
 }

@@ -20,6 +20,7 @@ struct Batch_Options {
     bool errors_apart = false;  // standard error into errors instead of output
     std::string directory;      // working folder of the run, when not empty
     std::string prefix;         // POSIX shell words before the program (env settings, setpriv, timeout)
+    std::string program;        // a copy of the program to run instead of KESTRAPOL_EXE
     bool clean = false;         // only the system's essentials of this process's environment...
     std::vector<std::string> assignments;  // ...plus these "NAME=value"
 
@@ -42,11 +43,12 @@ protected:
         how.folder = options.directory;
         how.clean = options.clean;
         how.assignments = options.assignments;
-        std::string program = exe_;
+        const std::string exe = options.program.empty() ? exe_ : options.program;
+        std::string program = exe;
         std::vector<std::string> words = arguments;
         if (!options.prefix.empty()) {  // the shell runs the prefix words, then the program
             program = "/bin/sh";
-            words.insert(words.begin(), {"-c", options.prefix + " \"$0\" \"$@\"", exe_});
+            words.insert(words.begin(), {"-c", options.prefix + " \"$0\" \"$@\"", exe});
         }
         const Test_Run_Result result = Test_Run(program, words, how);
         return {result.code, result.out, result.err};

@@ -131,6 +131,48 @@ TEST_F(Configuration, RequiredKeysAreAlwaysListed) {
     EXPECT_EQ(lists.image.element, std::vector<uint16_t>{0x0013});
 }
 
+// What editors save: a UTF-8 byte-order mark, UTF-16 with its mark in either byte order. What
+// would read as empty or cut lines is refused with the reason, and nothing of it is taken.
+TEST_F(Configuration, EncodingsOfEditors) {
+    const std::string lines = "tag_patient = (0010,0020)\r\ntag_study = (0020,000D)\r\n";
+    const auto utf16 = [](const std::string& text, bool big_endian, const char* mark) {
+        std::string bytes = mark;
+        for (char c : text) bytes += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* refusal;  // nullptr: read
+    };
+    const Case cases[] = {
+        {"utf8-mark", "\xEF\xBB\xBF" + lines, nullptr},
+        {"utf16-le", utf16(lines, false, "\xFF\xFE"), nullptr},
+        {"utf16-be", utf16(lines, true, "\xFE\xFF"), nullptr},
+        {"utf16-no-mark", utf16(lines, false, ""), "it holds NUL bytes"},
+        {"utf16-half-pair", "\xFF\xFE" + std::string("t\0\x00\xD8", 4), "half of a character pair"},
+        {"utf16-odd", "\xFE\xFF" + std::string("\0t\0", 3), "half a character"},
+    };
+    for (const Case& c : cases) {
+        read("tag_image = (0008,0018)\n");
+        const int result = read(c.bytes, "editor.ini");
+        ASSERT_FALSE(panel.lines.empty()) << c.name;
+        if (c.refusal) {
+            EXPECT_EQ(result, 0) << c.name;
+            EXPECT_EQ(panel.lines.size(), 1u) << c.name;
+            EXPECT_TRUE(panel.lines[0].starts_with("Cannot read " + path + "editor.ini: ")) << panel.lines[0];
+            EXPECT_NE(panel.lines[0].find(c.refusal), std::string::npos) << panel.lines[0];
+            EXPECT_EQ(Item_Image_Nb, 1) << c.name;  // the lists read before stay
+            continue;
+        }
+        EXPECT_EQ(result, 1) << c.name;
+        EXPECT_EQ(panel.lines.size(), 4u) << c.name;  // Reading, two Adding lines, Done: no warning
+        EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0020}) << c.name;
+        EXPECT_EQ(Item_Study_Elem, std::vector<uint16_t>{0x000D}) << c.name;
+        EXPECT_EQ(Item_Image_Nb, 0) << c.name;
+    }
+}
+
 TEST_F(Configuration, LongLinesAreReadInPieces) {
     std::string filler(300, ' ');
     read("tag_image = (0008,0018)" + filler + "tag_series = (0020,0011)\n");

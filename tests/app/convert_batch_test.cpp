@@ -1,6 +1,7 @@
 // Batch mode end to end: the program on generated folders as a user or a script runs it, its
 // configuration files and trace, its report and its exit code.
 #include <fstream>
+#include <thread>
 
 #include "batch_runner.h"
 
@@ -54,6 +55,28 @@ TEST_F(Batch, BothNameProblemsGiveCodeThree) {
                              "Invalid file name \"SERIES001\\ IMG1\" !"})
         EXPECT_TRUE(has(result, text)) << text;
     EXPECT_FALSE(fs::exists(folder.at("DICOMDIR")));
+}
+
+// Every DICOMDIR gets a Media Storage SOP Instance UID of its own, also from two runs in one
+// second on two folders whose names differ only in a digit.
+TEST_F(Batch, RunsInOneSecondWriteDifferentInstanceUIDs) {
+    Scratch_Folder root;
+    std::string uids[2];
+    for (const char* name : {"real1", "real2"}) root.add(std::string(name) + "/IMG1", Sample_With_UID("1.1"));
+    for (int round = 0; round < 2; ++round) {
+        Batch_Run second;
+        std::thread other([&] { second = run({root.at("real2")}); });
+        const Batch_Run first = run({root.at("real1")});
+        other.join();
+        ASSERT_EQ(first.exit_code, 0) << first.output;
+        ASSERT_EQ(second.exit_code, 0) << second.output;
+        const std::string one = File_Text(root.at("real1/DICOMDIR")), two = File_Text(root.at("real2/DICOMDIR"));
+        // The instance UID is the first UID after the storage class, 64 characters long.
+        const std::string uid = one.substr(one.find("1.2.840.10008.1.3.10") + 28, 64);
+        EXPECT_EQ(two.find(uid), std::string::npos) << uid;
+        EXPECT_NE(uid, uids[0]) << "the same folder in a later run";
+        uids[round] = uid;
+    }
 }
 
 // Arguments come split and unquoted by the shell: a quote left is part of the name.
@@ -154,16 +177,20 @@ TEST_F(Batch, InstallThenPerUserFile) {
 }
 
 TEST_F(Batch, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
-    Scratch_Folder root, empty;
+    // A name beyond ASCII is printed with all its letters, on the console and in the trace file.
+    Scratch_Folder root;
+    const std::string empty = root.at("Mein Ordner \xC3\xA4\xC3\xB6\xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
+    fs::create_directories(Test_Path(empty));
     const Test_User_Folder user = Test_User_Configuration(root.path());
     const fs::path logs = fs::path(root.path()) / "logs";
     write_user_ini(user, "scratch = " + logs.string() + "\n");
-    Batch_Run result = run({"-t", "1", empty.path()}, clean_below(root, user.assignment));
+    Batch_Run result = run({"-t", "1", empty}, clean_below(root, user.assignment));
     EXPECT_EQ(result.exit_code, 4);
     for (const char* line : {"TRACE:   ==== ==== Kestrapol 1.0 Rev-5 ==== (", "TRACE:   ---- Computer Info: ---- \n",
                              "TRACE:   Corvanthis_DICOM (Static) 21.6 (rev-a) \n", "REPORT:  Done\n", "TRACE:   In FREE \n"})
         EXPECT_TRUE(has(result, line)) << line << result.output;
     EXPECT_FALSE(has(result, "\nDone\n"));  // not a second time from the panel
+    EXPECT_TRUE(has(result, "REPORT:  \t dir: " + empty + "\n")) << result.output;
     // The whole trace goes where the scratch key points, begun afresh with the banner; nothing
     // is left in the temporary folder.
     const std::string trace = File_Text((logs / "DICOMDIR_trace.dat").string());
@@ -172,13 +199,14 @@ TEST_F(Batch, TracingWritesTheBannerAndEchoesPanelLinesOnce) {
                              "TRACE:                   version ", "TRACE:   Processor:      ", "TRACE:   -----------------------\n", "REPORT: Reading: ",
                              "TRACE:   In FREE\n"})
         EXPECT_NE(trace.find(line), std::string::npos) << line;
+    EXPECT_NE(trace.find("REPORT: \t dir: " + empty + "\n"), std::string::npos) << trace;
     EXPECT_FALSE(fs::exists(root.at("DICOMDIR_trace.dat")));
-    run({"-t", "1", empty.path()}, clean_below(root, user.assignment));
+    run({"-t", "1", empty}, clean_below(root, user.assignment));
     const std::string again = File_Text((logs / "DICOMDIR_trace.dat").string());
     EXPECT_EQ(again.find("In FREE"), again.rfind("In FREE"));  // a second run starts afresh
 
     // A negative level writes the trace file only: the shipped file leaves it so.
-    result = run({"-t", "-1", empty.path()}, clean_below(root));
+    result = run({"-t", "-1", empty}, clean_below(root));
     EXPECT_FALSE(has(result, "TRACE:"));
     const fs::path own_folder = Test_Log_Folder(root.path());  // the default scratch folder
     EXPECT_NE(File_Text((own_folder / "DICOMDIR_trace.dat").string()).find("REPORT: DICOMDIR Done:"), std::string::npos);

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
 #include <filesystem>
 
+#include "dicom/uid_table.h"
 #include "dirscan/dicomdir_writer.h"
 #include "walk_fixture.h"
 
@@ -90,8 +92,24 @@ TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
     DICOM_Root state;
     const std::vector<uint8_t> head = DICOMDIR_Head(nullptr, &state, "D:\\CD\\DICOMDIR", when);
     const std::string text(head.begin(), head.end());
-    EXPECT_NE(text.find(".75771.31690605"), std::string::npos);  // name number, then time number
-    EXPECT_EQ(DICOMDIR_Name_Number("/1/2/"), 1u);                  // no letter: 0 becomes 1
+    // Root, name number, time number, then the unique number, filling the UID's 64 characters.
+    const std::size_t at = text.find(Implementation_UID_Root + std::string(".75771.31690605."));
+    ASSERT_NE(at, std::string::npos);
+    const std::string unique = text.substr(at, 64).substr(sizeof(Implementation_UID_Root) - 1 + 16);
+    EXPECT_EQ(unique.find_first_not_of("0123456789"), std::string::npos) << unique;
+    EXPECT_NE(unique[0], '0');
+    EXPECT_EQ(text.substr(at + 64, 4), std::string("\x02\x00\x10\x00", 4));  // (0002,0010) follows
+    EXPECT_EQ(DICOMDIR_Name_Number("/"), 1u);                      // nothing counted: 0 becomes 1
+    EXPECT_NE(DICOMDIR_Name_Number("/scan1"), DICOMDIR_Name_Number("/scan2"));  // digits count
+    // Heads of one second and one path differ, however long the other numbers are.
+    std::set<std::string> numbers;
+    for (int i = 0; i < 50; ++i) {
+        const std::string number = DICOMDIR_Unique_Number(i < 40 ? 4 : 12);
+        EXPECT_EQ(number.size(), i < 40 ? 4u : 12u);
+        EXPECT_NE(number[0], '0') << number;
+        if (i >= 40) numbers.insert(number);
+    }
+    EXPECT_EQ(numbers.size(), 10u);
     EXPECT_NE(text.find("1.2.840.10008.1.3.10"), std::string::npos);
     EXPECT_NE(text.find("Kestrapol"), std::string::npos);
     EXPECT_EQ(text.substr(128, 4), "DICM");

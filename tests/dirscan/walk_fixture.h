@@ -75,6 +75,10 @@ inline Sample_Image Sample_With_UID(const std::string& uid) {
 class Scratch_Folder {
 public:
     Scratch_Folder() : path_(Test_Scratch_Folder("kestrapol_")) {}
+    // A new folder at path (whose parent exists), removed at the end as well.
+    explicit Scratch_Folder(std::string path) : path_(std::move(path)) {
+        std::filesystem::create_directory(path_);
+    }
     ~Scratch_Folder() {
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);

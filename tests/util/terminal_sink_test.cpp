@@ -7,11 +7,29 @@
 
 namespace {
 
-TEST(TerminalLine, MarkupBecomesAnsiOrGoes) {
-    const char* raw = "\xF1\x05WARNING:\x02 bad \x01[3]\x7F\x80";
-    EXPECT_EQ(Terminal_Line(raw, false), "WARNING: bad [3]");
-    EXPECT_EQ(Terminal_Line(raw, true), "\033[1m\033[33mWARNING:\033[39m bad \033[34m[3]\033[0m");
+// Markup becomes ANSI colour and weight, or goes; names keep their letters: valid UTF-8 stays,
+// whatever the markup and control bytes around it.
+TEST(TerminalLine, MarkupGoesValidUtf8Stays) {
+    struct Case {
+        const char* raw;
+        const char* clean;
+    };
+    const Case cases[] = {
+        {"\xF1\x05WARNING:\x02 bad \x01[3]\x7F\x80", "WARNING: bad [3]"},
+        {"\x01Mein Ordner \xC3\xA4\xC3\xB6\xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\x02/PAT1",
+         "Mein Ordner \xC3\xA4\xC3\xB6\xC3\xBC \xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E/PAT1"},
+        {"\xF0\x9F\x98\x80 \xF1\x05W", "\xF0\x9F\x98\x80 W"},  // a 4-byte character, then bold markup
+        {"a\xC3\x28" "b\xE6\x97" "c", "a(bc"},  // broken sequences go
+        {"\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80x", "x"},  // overlong, surrogate, too big
+        {"\x1B[2Jesc\xC2\x9B" "2J\x7F\x0D", "[2Jesc2J"},  // no control reaches a terminal
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Log_Clean_Text(c.raw), c.clean) << c.raw;
+        EXPECT_EQ(Terminal_Line(c.raw, false), c.clean) << c.raw;
+    }
+    EXPECT_EQ(Terminal_Line(cases[0].raw, true), "\033[1m\033[33mWARNING:\033[39m bad \033[34m[3]\033[0m");
     EXPECT_EQ(Terminal_Line("plain\ttext", true), "plain\ttext");  // no reset without markup
+    EXPECT_EQ(Terminal_Line("\x01\xC3\xA4", true), "\033[34m\xC3\xA4\033[0m");
 }
 
 std::string sink_output(void (*write)(Terminal_Sink&)) {

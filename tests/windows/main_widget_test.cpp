@@ -114,17 +114,17 @@ private slots:
 
     void ctrl_digit_sets_the_trace_level_at_most_2() {
         QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier);
-        QCOMPARE(Trace_Level, 2);
+        QCOMPARE(Trace_Level.load(), 2);
         QCOMPARE(consoles_, 1);
         QCOMPARE(banners_, 1);
         QCOMPARE(Panel_Last(panel()), std::string("Trace level: 2"));
 
         QTest::keyClick(window_.get(), Qt::Key_0, Qt::ControlModifier);
-        QCOMPARE(Trace_Level, 0);
+        QCOMPARE(Trace_Level.load(), 0);
         QCOMPARE(Panel_Last(panel()), std::string("Trace level: 0"));
 
         QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier | Qt::KeypadModifier);  // not the main keys
-        QCOMPARE(Trace_Level, 0);
+        QCOMPARE(Trace_Level.load(), 0);
     }
 
     void worker_reports_store_lines_and_coalesce_repaints() {

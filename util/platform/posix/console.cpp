@@ -8,6 +8,10 @@ bool Stream_Is_Terminal(std::FILE* stream) { return isatty(fileno(stream)) == 1;
 
 bool Console_Supports_Colour(std::FILE* stream) { return Stream_Is_Terminal(stream); }
 
+void Stream_Write_Text(std::FILE* stream, std::string_view utf8, bool) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+}
+
 // Standard output and standard error are wherever the program was started from.
 void Console_Attach(bool) {}
 

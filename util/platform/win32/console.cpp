@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "util/platform/win32/wide.h"
 #include "util/platform_system.h"
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
@@ -57,6 +58,17 @@ bool Console_Supports_Colour(std::FILE* stream) {
     if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return false;  // a file or a pipe
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
            SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+void Stream_Write_Text(std::FILE* stream, std::string_view utf8, bool console) {
+    if (console) {
+        // The console's code page would turn every character outside it into "?".
+        std::fflush(stream);
+        const std::wstring wide = Utf8_To_Wide(utf8);
+        DWORD written = 0;
+        if (WriteConsoleW(handle_of(stream), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr)) return;
+    }
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
 }
 
 void Console_Attach(bool create_when_missing) {

@@ -1,0 +1,83 @@
+// Runs of the program as another user (nobody), for what root may do and others may not: write
+// into a read-only folder, list an unreadable one. That user need not reach the build tree (a
+// checkout in a home folder of mode 0700), so the run takes a copy of the program with its
+// Kestrapol.ini and DICOM Tables, in a folder of the test's own below /tmp that everyone may
+// read; the test's folders go there too. Everything is removed at the end.
+#pragma once
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "dirscan/walk_fixture.h"
+
+class Other_User {
+public:
+    static constexpr uid_t Id = 65534;
+
+    explicit Other_User(const std::string& exe) {
+        if (::getpwuid(Id) == nullptr) {
+            reason_ = "no user " + std::to_string(Id) + " on this machine";
+            return;
+        }
+        if (!on_path("setpriv")) {
+            reason_ = "no setpriv to run the program as another user";
+            return;
+        }
+        char pattern[] = "/tmp/kestrapol-other-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr || ::chmod(pattern, 0755) != 0) {
+            reason_ = "no folder of the test's own in /tmp";
+            return;
+        }
+        base_ = pattern;
+        namespace fs = std::filesystem;
+        const fs::path from = fs::path(exe).parent_path(), to = fs::path(base_) / "bin";
+        fs::create_directories(to);
+        fs::copy_file(exe, to / "kestrapol");
+        for (const char* beside : {"Kestrapol.ini", "DICOM Tables"})
+            if (fs::exists(from / beside)) fs::copy(from / beside, to / beside, fs::copy_options::recursive);
+        for (const auto& entry : fs::recursive_directory_iterator(base_))
+            fs::permissions(entry.path(), fs::perms::others_read | fs::perms::group_read |
+                                              (entry.is_directory() || entry.path() == to / "kestrapol"
+                                                   ? fs::perms::others_exec | fs::perms::group_exec
+                                                   : fs::perms::none),
+                            fs::perm_options::add);
+        program_ = (to / "kestrapol").string();
+    }
+    ~Other_User() {
+        if (!base_.empty()) Test_Remove_All(base_);
+    }
+    Other_User(const Other_User&) = delete;
+    Other_User& operator=(const Other_User&) = delete;
+
+    // Why the run cannot be made (the test is skipped then); empty when it can.
+    const std::string& skip_reason() const { return reason_; }
+    // The copy of the program, readable and runnable by the other user.
+    const std::string& program() const { return program_; }
+    // A new folder below the test's own that the other user can reach.
+    Scratch_Folder folder(const std::string& name) const { return Scratch_Folder(base_ + "/" + name); }
+    // Shell words that run what follows as the other user, with temporary as its TMPDIR.
+    static std::string prefix(const std::string& temporary) {
+        return "env TMPDIR=" + temporary + " setpriv --reuid=" + std::to_string(Id) + " --regid=" +
+               std::to_string(Id) + " --clear-groups";
+    }
+
+private:
+    static bool on_path(const std::string& name) {
+        const char* path = std::getenv("PATH");
+        std::string folders = path ? path : "/usr/bin:/bin";
+        for (std::size_t start = 0; start <= folders.size();) {
+            const std::size_t end = std::min(folders.find(':', start), folders.size());
+            if (::access((folders.substr(start, end - start) + "/" + name).c_str(), X_OK) == 0) return true;
+            start = end + 1;
+        }
+        return false;
+    }
+    std::string reason_;
+    std::string base_;
+    std::string program_;
+};
