@@ -248,7 +248,7 @@ Accessible_Part* Accessible_Button_Part(QWidget* owner, const char* name, std::f
 void Accessible_Text_Changed(Accessible_Part* part) {
     if (!part || !part->panel) return;
     const std::vector<std::u16string> lines = part->announcer.take(*part->panel);
-    if (lines.empty()) return;
+    if (lines.empty() || !(QAccessible::isActive() || event_handler())) return;  // nobody listens
     const QString text = part->text();
     for (const std::u16string& line : lines) {
         const QString said = from_u16(line);
@@ -259,7 +259,7 @@ void Accessible_Text_Changed(Accessible_Part* part) {
 }
 
 void Accessible_Value_Changed(Accessible_Part* part) {
-    if (!part || !part->feed) return;
+    if (!part || !part->feed || !(QAccessible::isActive() || event_handler())) return;
     QAccessibleValueChangeEvent event(part, part->feed->position());
     send(event);
 }
