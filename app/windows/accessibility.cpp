@@ -258,6 +258,12 @@ void Accessible_Text_Changed(Accessible_Part* part) {
     }
 }
 
+void Accessible_Focused(Accessible_Part* part) {
+    if (!part || !(QAccessible::isActive() || event_handler())) return;
+    QAccessibleEvent event(part, QAccessible::Focus);
+    send(event);
+}
+
 void Accessible_Value_Changed(Accessible_Part* part) {
     if (!part || !part->feed || !(QAccessible::isActive() || event_handler())) return;
     QAccessibleValueChangeEvent event(part, part->feed->position());

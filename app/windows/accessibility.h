@@ -48,6 +48,8 @@ Accessible_Part* Accessible_Button_Part(QWidget* owner, const char* name, std::f
 
 // GUI thread, after a panel changed: the new lines worth it are announced as inserted text.
 void Accessible_Text_Changed(Accessible_Part* part);
+// GUI thread, when the owner takes the keys: the part that has them is said to have the focus.
+void Accessible_Focused(Accessible_Part* part);
 // GUI thread, after the bar was drawn with a new position.
 void Accessible_Value_Changed(Accessible_Part* part);
 

@@ -167,7 +167,10 @@ void Main_Widget::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void Main_Widget::focusInEvent(QFocusEvent*) { update(); }
+void Main_Widget::focusInEvent(QFocusEvent*) {
+    update();
+    Accessible_Focused(panel_part_);  // the keys scroll the panel
+}
 void Main_Widget::focusOutEvent(QFocusEvent*) { update(); }
 
 void Main_Widget::mousePressEvent(QMouseEvent* event) {

@@ -166,7 +166,10 @@ void Progress_Widget::keyPressEvent(QKeyEvent* event) {
     object_->cancel("cancel...");
 }
 
-void Progress_Widget::focusInEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
+void Progress_Widget::focusInEvent(QFocusEvent*) {
+    update(object_->cancel_button.rect);
+    Accessible_Focused(cancel_part_);  // the keys go to Cancel
+}
 void Progress_Widget::focusOutEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
 
 void Progress_Widget::closeEvent(QCloseEvent* event) {

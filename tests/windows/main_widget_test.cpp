@@ -284,8 +284,11 @@ private slots:
         QCOMPARE(window->indexOfChild(report), 0);
         QVERIFY(window->indexOfChild(QAccessible::queryAccessibleInterface(&window_->results_list())) > 0);
         window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         window_->setFocus();
-        if (window_->hasFocus()) QCOMPARE(window->focusChild(), report);
+        QTRY_VERIFY(window_->hasFocus());
+        QCOMPARE(window->focusChild(), report);
+        QCOMPARE(events.focused.value(events.focused.size() - 1), QString("Report"));
 
         Text::Write(panel(), "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"a.b\" !");
         Text::Write(panel(), "\t file: f");

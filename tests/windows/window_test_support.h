@@ -49,6 +49,7 @@ public:
         previous_ = Accessible_Set_Event_Handler([this](QAccessibleEvent* event) {
             if (event->type() == QAccessible::TextInserted)
                 inserted << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+            if (event->type() == QAccessible::Focus) focused << event->accessibleInterface()->text(QAccessible::Name);
             if (event->type() == QAccessible::ValueChanged)
                 values << static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt();
         });
@@ -56,6 +57,7 @@ public:
     ~Accessible_Events() { Accessible_Set_Event_Handler(previous_); }
     QStringList inserted;  // texts of text-insert events
     QList<int> values;     // values of value-change events
+    QStringList focused;   // names of what was said to take the focus
 
 private:
     Accessible_Event_Handler previous_;
