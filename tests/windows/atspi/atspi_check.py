@@ -98,15 +98,15 @@ def inner(argv):
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                               pass_fds=(write_end,), stderr=subprocess.DEVNULL)
     os.close(write_end)
-    with os.fdopen(read_end) as display:
-        number = display.readline().strip()
-    if not number:
-        fail("Xvfb did not start")
-    env = dict(os.environ, DISPLAY=":" + number, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-    os.environ["DISPLAY"] = env["DISPLAY"]
-    launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env)
-    program = None
+    launcher = program = None
     try:
+        with os.fdopen(read_end) as display:
+            number = display.readline().strip()
+        if not number:
+            fail("Xvfb did not start")
+        env = dict(os.environ, DISPLAY=":" + number, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        os.environ["DISPLAY"] = env["DISPLAY"]
+        launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env)
         time.sleep(1.0)
         program = subprocess.Popen([kestrapol, "-w", big, bad], env=env)
         return checks(pyatspi, program)
