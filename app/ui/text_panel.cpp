@@ -41,6 +41,7 @@ void Text_Panel::OverWrite(Text_Panel& panel, const char* text) {
         std::lock_guard guard(Draw_Lock());  // one step: no other write lands in between
         if (!panel.lines_.empty()) {
             panel.lines_.pop_back();
+            --panel.appended_;
             if (panel.scroll_back_ > 0) --panel.scroll_back_;  // append_locked counts it again
         }
         panel.write_locked(text);
@@ -49,6 +50,7 @@ void Text_Panel::OverWrite(Text_Panel& panel, const char* text) {
 }
 
 void Text_Panel::write_locked(const char* text) {
+    ++revision_;
     const std::string_view view = write_limit(text);
     std::size_t start = 0;
     for (;;) {
@@ -61,6 +63,7 @@ void Text_Panel::write_locked(const char* text) {
 
 void Text_Panel::append_locked(std::string line) {
     lines_.push_back(std::move(line));
+    ++appended_;
     if (lines_.size() > Max_Lines) lines_.pop_front();
     // A view scrolled back stays on the lines it shows.
     if (scroll_back_ > 0) scroll_back_ = std::min(scroll_back_ + 1, max_scroll_back());
@@ -181,6 +184,24 @@ std::size_t Text_Panel::Line_Count(const Text_Panel& panel) {
 std::vector<std::string> Text_Panel::Lines(const Text_Panel& panel) {
     std::lock_guard guard(Draw_Lock());
     return {panel.lines_.begin(), panel.lines_.end()};
+}
+
+std::uint64_t Text_Panel::Appended(const Text_Panel& panel) {
+    std::lock_guard guard(Draw_Lock());
+    return panel.appended_;
+}
+
+std::uint64_t Text_Panel::Revision(const Text_Panel& panel) {
+    std::lock_guard guard(Draw_Lock());
+    return panel.revision_;
+}
+
+std::vector<std::string> Text_Panel::Lines_Since(const Text_Panel& panel, std::uint64_t& mark) {
+    std::lock_guard guard(Draw_Lock());
+    const std::uint64_t fresh = panel.appended_ > mark ? panel.appended_ - mark : 0;
+    const std::size_t held = static_cast<std::size_t>(std::min<std::uint64_t>(fresh, panel.lines_.size()));
+    mark = panel.appended_;
+    return {panel.lines_.end() - static_cast<std::ptrdiff_t>(held), panel.lines_.end()};
 }
 
 std::string Text_Panel::Last_Line(const Text_Panel& panel) {

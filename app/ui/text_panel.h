@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -58,6 +59,13 @@ public:
     static std::string Line(const Text_Panel& panel, std::size_t index);  // raw bytes, markup included
     static std::string Last_Line(const Text_Panel& panel);                 // empty when there is none
     static std::vector<std::string> Lines(const Text_Panel& panel);
+    // Lines appended since the panel was made, dropped ones included; an overwritten line
+    // counts once.
+    static std::uint64_t Appended(const Text_Panel& panel);
+    // Changes so far: every write and overwrite counts.
+    static std::uint64_t Revision(const Text_Panel& panel);
+    // The lines still held of those appended after mark, oldest first; mark becomes Appended.
+    static std::vector<std::string> Lines_Since(const Text_Panel& panel, std::uint64_t& mark);
     // Lines between the newest line and the bottom of the view (0 = following the end).
     static int Scroll_Back(const Text_Panel& panel);
 
@@ -99,6 +107,8 @@ private:
     Ui_Rect thumb() const;
 
     std::deque<std::string> lines_;
+    std::uint64_t appended_ = 0;
+    std::uint64_t revision_ = 0;
     Geometry geometry_;
     std::optional<Markup_Palette> palette_;  // made for geometry_.background
     int scroll_back_ = 0;

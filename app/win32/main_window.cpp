@@ -61,6 +61,7 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
     DragAcceptFiles(window_, TRUE);
     drop_registered_ = RegisterDragDrop(window_, &drop_target_) == S_OK;
     Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
+    accessible_.add_panel(panel_, Accessible_Panel_Name, true);
     lay_out();
 }
 
@@ -109,7 +110,12 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         stop_conversion();
         DestroyWindow(window_);
         return 0;
+    case WM_GETOBJECT: {
+        const LRESULT answer = accessible_.get_object(window_, wparam, lparam);
+        return answer ? answer : DefWindowProcW(window_, message, wparam, lparam);
+    }
     case WM_DESTROY:
+        accessible_.disconnect();
         if (drop_registered_) RevokeDragDrop(window_);
         drop_registered_ = false;
         if (quit_on_destroy_) PostQuitMessage(0);
@@ -151,6 +157,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         repaint_request_.handled();
         const RECT area = Gdi::Win_Rect(Text_Panel::Area_Rect(panel_));
         InvalidateRect(window_, &area, FALSE);
+        accessible_.panel_changed(window_);
         return 0;
     }
     case Main_Message_Results: {

@@ -18,6 +18,7 @@
 #include "app/ui/input.h"
 #include "app/ui/main_actions.h"
 #include "app/ui/text_panel.h"
+#include "app/win32/accessible.h"
 #include "app/win32/drop_target.h"
 #include "app/win32/results_view.h"
 #include "widgets/gdi/gdi_draw.h"
@@ -108,6 +109,7 @@ private:
     Wheel_Accumulator wheel_;
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
+    Window_Accessible accessible_;  // the panel for screen readers
     Drop_Target drop_target_;
     bool drag_highlight_ = false;
     bool drop_registered_ = false;

@@ -39,6 +39,27 @@ Win32_Progress::Win32_Progress(HWND window)
     bar_box.background = Bar_Background;
     button_box.background = Frame_Background;
     Text_Panel::Set_Repaint_Request(panel, [this] { repaint_request.request(); });
+    Drawn_Element caption;
+    caption.name = [this] {
+        std::lock_guard guard(lock());
+        return Utf8_To_Wide(caption_text);
+    };
+    caption.area = [this] { return caption_label.rect; };
+    accessible.add(std::move(caption));
+    accessible.add_panel(panel, Accessible_Progress_Lines_Name, false);
+    Drawn_Element bar;
+    bar.role = ROLE_SYSTEM_PROGRESSBAR;
+    bar.name = [] { return Utf8_To_Wide(Accessible_Bar_Name); };
+    bar.value = [this] { return Accessible_Wide(Accessible_Progress_Value(position(), maximum())); };
+    bar.area = [this] { return bar_box.rect; };
+    accessible.add(std::move(bar));
+    Drawn_Element button;
+    button.role = ROLE_SYSTEM_PUSHBUTTON;
+    button.name = [] { return Utf8_To_Wide(Accessible_Cancel_Name); };
+    button.area = [this] { return cancel_button.rect; };
+    button.press = [this] { cancel("cancel..."); };
+    button.focus_of_owner = true;
+    accessible.add(std::move(button));
 }
 
 void Win32_Progress::post(Progress_Event event) {
@@ -115,6 +136,10 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         delete o;
         return 0;
+    case WM_GETOBJECT: {
+        const LRESULT answer = o->accessible.get_object(window, wparam, lparam);
+        return answer ? answer : DefWindowProcW(window, message, wparam, lparam);
+    }
     case WM_SIZE: {
         o->lay_out(LOWORD(lparam), HIWORD(lparam), Win32_Dpi(window));
         InvalidateRect(window, nullptr, FALSE);
@@ -169,6 +194,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
         Text_Target target(o->panel);
         o->show_reading(target);
         if (!IsIconic(window)) invalidate(window, o->bar_box.rect);
+        o->accessible.value_changed(window, Win32_Progress::Accessible_Bar);
         return 0;
     }
     case Progress_Message_Count: {
@@ -180,6 +206,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
     case Progress_Message_Repaint:
         o->repaint_request.handled();
         invalidate(window, Text_Panel::Area_Rect(o->panel));
+        o->accessible.panel_changed(window);
         return 0;
     case Progress_Message_Close: DestroyWindow(window); return 0;
     case Progress_Message_Bar_Box: invalidate(window, o->bar_box.rect); return 0;

@@ -15,6 +15,7 @@
 #include "app/ui/input.h"
 #include "app/ui/progress_feed.h"
 #include "app/ui/progress_text.h"
+#include "app/win32/accessible.h"
 #include "widgets/gdi/gdi_draw.h"
 
 // The posted messages; they carry 0 in both parameters.
@@ -54,6 +55,8 @@ public:
     std::string caption_text;
     Wheel_Accumulator wheel;
     Coalesced_Request bar_request, count_request, repaint_request;
+    Window_Accessible accessible;  // caption, lines, bar and Cancel for screen readers
+    static constexpr std::size_t Accessible_Bar = 2;
 
 protected:
     void post(Progress_Event event) override;

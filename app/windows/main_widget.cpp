@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "app/windows/accessibility.h"
 #include "app/windows/desktop_dialogs.h"
 #include "app/windows/results_list.h"
 #include "util/log.h"
@@ -65,6 +66,7 @@ int Key_Code(const QKeyEvent& event) {
 
 Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
     : hooks_(std::move(hooks)),
+      panel_part_(Accessible_Text_Part(this, panel_, Accessible_Panel_Name, true)),
       results_list_(new Results_List(this)),
       choose_button_(make_button(this, "&Choose folders\u2026", &Main_Widget::choose_folders, this)),
       copy_button_(make_button(this, "C&opy report", &Main_Widget::copy_report, this)),
@@ -93,6 +95,7 @@ Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
 Main_Widget::~Main_Widget() {
     finish_conversion();
     Text::Set_Repaint_Request(panel_, {});
+    delete panel_part_;  // before the panel it reads goes
 }
 
 int Main_Widget::finish_conversion() {
@@ -107,7 +110,10 @@ bool Main_Widget::event(QEvent* event) {
         Drain_Thread_Ring([this](const char* line) { Text::Write(panel_, line); });
         return true;
     case Window_Event::Repaint:
-        repaint_post_.paced([this] { update(); });
+        repaint_post_.paced([this] {
+            update();
+            Accessible_Text_Changed(panel_part_);
+        });
         return true;
     case Window_Event::Results:
         results_post_.handled();
@@ -167,7 +173,10 @@ void Main_Widget::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void Main_Widget::focusInEvent(QFocusEvent*) { update(); }
+void Main_Widget::focusInEvent(QFocusEvent*) {
+    update();
+    Accessible_Focused(panel_part_);  // the keys scroll the panel
+}
 void Main_Widget::focusOutEvent(QFocusEvent*) { update(); }
 
 void Main_Widget::mousePressEvent(QMouseEvent* event) {

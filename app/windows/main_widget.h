@@ -16,6 +16,7 @@
 #include "app/windows/window_events.h"
 #include "widgets/text.h"
 
+class Accessible_Part;
 class QPushButton;
 class Results_List;
 
@@ -91,6 +92,7 @@ private:
     Coalesced_Post repaint_post_{this, Window_Event::Repaint};
     Coalesced_Post results_post_{this, Window_Event::Results};
     Wheel_Accumulator wheel_;
+    Accessible_Part* panel_part_;  // the panel as screen readers see it
     Results_List* results_list_;
     QPushButton* choose_button_;
     QPushButton* copy_button_;

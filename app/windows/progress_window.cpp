@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/windows/accessibility.h"
 #include "app/windows/progress_bar.h"
 #include "widgets/markup.h"
 #include "util/log.h"
@@ -54,6 +55,23 @@ Progress_Widget::Progress_Widget(QWidget* owner, const QString& title)
     object_->button_box.background = Frame_Background;
     resize(Width, Height);
     lay_out(Width, Height);
+    Progress_Object& o = *object_;
+    caption_part_ = Accessible_Label_Part(
+        this,
+        [&o] {
+            std::lock_guard guard(o.lock());
+            return QString::fromStdString(o.caption_text);
+        },
+        [&o] { return o.caption_label.rect; });
+    lines_part_ = Accessible_Text_Part(this, o.panel, Accessible_Progress_Lines_Name, false);
+    bar_part_ = Accessible_Bar_Part(this, o, [&o] { return o.bar_box.rect; });
+    cancel_part_ = Accessible_Button_Part(this, Accessible_Cancel_Name, [&o] { return o.cancel_button.rect; },
+                                          [&o] { o.cancel("cancel..."); });
+}
+
+Progress_Widget::~Progress_Widget() {
+    // Before the object they read goes.
+    for (Accessible_Part* part : {caption_part_, lines_part_, bar_part_, cancel_part_}) delete part;
 }
 
 // Rows from the bottom edge up: Cancel in its box, the bar, the lines, the caption.
@@ -88,10 +106,14 @@ bool Progress_Widget::event(QEvent* event) {
             Text_Target target(object_->panel);
             object_->show_reading(target);
             if (!isMinimized()) update(object_->bar_box.rect);
+            Accessible_Value_Changed(bar_part_);
         });
         return true;
     case Window_Event::Repaint:
-        repaint_post_.paced([this] { update(Text::Area(object_->panel)); });
+        repaint_post_.paced([this] {
+            update(Text::Area(object_->panel));
+            Accessible_Text_Changed(lines_part_);
+        });
         return true;
     case Window_Event::Count:
         count_post_.paced([this] {
@@ -144,7 +166,10 @@ void Progress_Widget::keyPressEvent(QKeyEvent* event) {
     object_->cancel("cancel...");
 }
 
-void Progress_Widget::focusInEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
+void Progress_Widget::focusInEvent(QFocusEvent*) {
+    update(object_->cancel_button.rect);
+    Accessible_Focused(cancel_part_);  // the keys go to Cancel
+}
 void Progress_Widget::focusOutEvent(QFocusEvent*) { update(object_->cancel_button.rect); }
 
 void Progress_Widget::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@
 #include "widgets/box.h"
 #include "widgets/text.h"
 
+class Accessible_Part;
 class Progress_Widget;
 
 // The shared progress state with the window's widgets; its events become posted Qt events.
@@ -50,6 +51,7 @@ public:
     static constexpr int Height = Progress_Height;
 
     Progress_Widget(QWidget* owner, const QString& title);
+    ~Progress_Widget() override;
     Progress_Object& object() { return *object_; }
     // Shows the window above its main window with the focus, neither moved nor sized.
     void show_and_focus();
@@ -75,6 +77,11 @@ private:
     void pointer_update(QPoint screen_position);
 
     std::unique_ptr<Progress_Object> object_;
+    // What screen readers see of the caption, the lines, the bar and Cancel.
+    Accessible_Part* caption_part_;
+    Accessible_Part* lines_part_;
+    Accessible_Part* bar_part_;
+    Accessible_Part* cancel_part_;
     Coalesced_Post bar_post_{this, Window_Event::Bar};
     Coalesced_Post count_post_{this, Window_Event::Count};
     Coalesced_Post repaint_post_{this, Window_Event::Repaint};

@@ -276,6 +276,31 @@ private slots:
         QCoreApplication::processEvents();  // the queued request finds itself answered: no box
         QVERIFY(!QApplication::activeModalWidget());
     }
+
+    // The panel Qt knows nothing of is a read-only text before the results list, and of its new
+    // lines only warnings and the like are announced.
+    void screen_readers_read_the_panel_and_hear_its_warnings() {
+        Accessible_Events events;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(window_.get());
+        QAccessibleInterface* report = window->child(0);
+        QCOMPARE(report->role(), QAccessible::EditableText);
+        QCOMPARE(report->text(QAccessible::Name), QString("Report"));
+        QVERIFY(report->state().readOnly && report->state().multiLine);
+        QCOMPARE(window->indexOfChild(report), 0);
+        QVERIFY(window->indexOfChild(QAccessible::queryAccessibleInterface(&window_->results_list())) > 0);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        window_->setFocus();
+        QTRY_VERIFY(window_->hasFocus());
+        QCOMPARE(window->focusChild(), report);
+        QCOMPARE(events.focused.value(events.focused.size() - 1), QString("Report"));
+
+        Text::Write(panel(), "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"a.b\" !");
+        Text::Write(panel(), "\t file: f");
+        QTRY_COMPARE(events.inserted, QStringList{"\tWARNING: Invalid file name \"a.b\" !"});
+        QAccessibleTextInterface* text = report->textInterface();
+        QVERIFY(text->text(0, text->characterCount()).endsWith("\tWARNING: Invalid file name \"a.b\" !\n\t file: f"));
+    }
 };
 
 QTEST_MAIN(Main_Widget_Test)

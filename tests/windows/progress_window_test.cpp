@@ -1,5 +1,6 @@
 // The progress window: Cancel, the close box and the keys that cancel; the posted close; the
-// coalescing of bar updates; and the running count and "n of N" as the worker feeds them.
+// coalescing of bar updates; the running count and "n of N" as the worker feeds them; and what
+// a screen reader gets of the caption, the lines, the bar and Cancel.
 #include <QtTest>
 #include <atomic>
 #include <thread>
@@ -95,6 +96,53 @@ private slots:
         QVERIFY(counter.count(Window_Event::Bar) <= 2);
         QCOMPARE(Panel_Count(object.panel, "Searching for DICOM files..."), 1);  // above the live line
         delete window;
+    }
+
+    void screen_readers_get_the_caption_lines_a_rising_bar_and_cancel() {
+        Accessible_Events events;
+        std::unique_ptr<Progress_Widget> window(make_window());
+        Progress_Object& object = window->object();
+        QAccessibleInterface* dialog = QAccessible::queryAccessibleInterface(window.get());
+        QCOMPARE(dialog->role(), QAccessible::Dialog);
+        QCOMPARE(dialog->text(QAccessible::Name), QString("Converting"));
+        QCOMPARE(dialog->childCount(), 4);
+        const QList<QAccessible::Role> roles{QAccessible::StaticText, QAccessible::EditableText, QAccessible::ProgressBar,
+                                             QAccessible::Button};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(dialog->child(i)->role(), roles[i]);
+            QCOMPARE(dialog->child(i)->parent(), dialog);
+            QCOMPARE(dialog->indexOfChild(dialog->child(i)), i);
+        }
+        QAccessibleInterface *caption = dialog->child(0), *lines = dialog->child(1), *bar = dialog->child(2),
+                             *cancel = dialog->child(3);
+        QCOMPARE(caption->text(QAccessible::Name), QString("Zorvatine conversion"));
+        const QRect bar_area(window->mapToGlobal(object.bar_box.rect.topLeft()), object.bar_box.rect.size());
+        QCOMPARE(bar->rect(), bar_area);
+        QCOMPARE(dialog->childAt(bar_area.center().x(), bar_area.center().y()), bar);
+
+        // New lines: all are read, only the refusal is announced.
+        Progress_Text(&object, "\t file: X");
+        Progress_Text(&object, "\xF1\x05" "BUSY:\x02 a conversion is running");
+        QTRY_COMPARE(events.inserted, QStringList{"BUSY: a conversion is running"});
+        QAccessibleTextInterface* text = lines->textInterface();
+        QVERIFY(text->text(0, text->characterCount()).endsWith("\t file: X\nBUSY: a conversion is running"));
+
+        QAccessibleValueInterface* value = bar->valueInterface();
+        Progress_Range(&object, 200);
+        for (const int position : {50, 120}) {
+            Progress_Set(&object, position);
+            QTRY_COMPARE(value->currentValue().toInt(), position);
+            QTRY_VERIFY(events.values.contains(position));
+        }
+        QCOMPARE(value->maximumValue().toInt(), 200);
+        QCOMPARE(bar->text(QAccessible::Value), QString(" 120 of 200 files"));
+
+        QAccessibleActionInterface* action = cancel->actionInterface();
+        QCOMPARE(cancel->text(QAccessible::Name), QString("Cancel"));
+        QCOMPARE(action->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+        action->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(Progress_Cancelled(&object));
+        QCOMPARE(Panel_Count(object.panel, "cancel..."), 1);
     }
 };
 

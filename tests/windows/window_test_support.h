@@ -1,11 +1,15 @@
-// Shared pieces of the window tests: an event counter and a look into a panel.
+// Shared pieces of the window tests: an event counter, a look into a panel, and the screen
+// reader's events.
 #pragma once
 
+#include <QAccessible>
 #include <QEvent>
 #include <QObject>
+#include <QStringList>
 #include <map>
 #include <string>
 
+#include "app/windows/accessibility.h"
 #include "widgets/text.h"
 
 // Counts the events of each type that reach the watched object.
@@ -37,3 +41,24 @@ inline std::string Panel_Last(const Text& panel) {
     const std::size_t count = Text::Line_Count(panel);
     return count ? Text::Line(panel, count - 1) : std::string();
 }
+
+// While it lives, the events the windows send a screen reader are recorded.
+class Accessible_Events {
+public:
+    Accessible_Events() {
+        previous_ = Accessible_Set_Event_Handler([this](QAccessibleEvent* event) {
+            if (event->type() == QAccessible::TextInserted)
+                inserted << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+            if (event->type() == QAccessible::Focus) focused << event->accessibleInterface()->text(QAccessible::Name);
+            if (event->type() == QAccessible::ValueChanged)
+                values << static_cast<QAccessibleValueChangeEvent*>(event)->value().toInt();
+        });
+    }
+    ~Accessible_Events() { Accessible_Set_Event_Handler(previous_); }
+    QStringList inserted;  // texts of text-insert events
+    QList<int> values;     // values of value-change events
+    QStringList focused;   // names of what was said to take the focus
+
+private:
+    Accessible_Event_Handler previous_;
+};

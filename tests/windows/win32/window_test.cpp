@@ -3,9 +3,11 @@
 // Done, one with names not allowed) and fill the results list; a second drop while a conversion
 // runs is refused; Esc in the progress window cancels the run, whose folder gets no DICOMDIR;
 // Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main window during
-// a run cancels it, waits for the worker and ends the message loop with 0. With a folder as
+// a run cancels it, waits for the worker and ends the message loop with 0. A screen reader
+// reads the panel's text, the progress value and Cancel through the windows' client objects. With a folder as
 // argument 2 it also saves pictures of both windows there (BMP).
 #include <ole2.h>
+#include <oleacc.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -161,6 +163,50 @@ void save_window(const fs::path& file, HWND window, const std::function<void(HDC
     save_picture(file, client.right, client.bottom, [&](HDC dc) { paint(dc, client.right, client.bottom); });
 }
 
+// What a screen reader reads of a window's client object and of its child id.
+struct Read_Element {
+    long children = -1, role = 0;
+    std::wstring name, value, action;
+};
+
+Read_Element read_element(HWND window, long id) {
+    Read_Element read;
+    IAccessible* client = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&client))) ||
+        !client)
+        return read;
+    client->get_accChildCount(&read.children);
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    VARIANT role;
+    VariantInit(&role);
+    if (SUCCEEDED(client->get_accRole(child, &role)) && role.vt == VT_I4) read.role = role.lVal;
+    const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*call)(VARIANT, BSTR*)) {
+        BSTR said = nullptr;
+        std::wstring got;
+        if ((client->*call)(child, &said) == S_OK && said) got = said;
+        SysFreeString(said);
+        return got;
+    };
+    read.name = text(&IAccessible::get_accName);
+    read.value = text(&IAccessible::get_accValue);
+    read.action = text(&IAccessible::get_accDefaultAction);
+    client->Release();
+    return read;
+}
+
+// " 1,234 of 20,000 files" -> 1234; -1 without a number.
+long long leading_number(const std::wstring& text) {
+    long long value = -1;
+    for (const wchar_t c : text) {
+        if (c >= L'0' && c <= L'9') value = (value < 0 ? 0 : value * 10) + (c - L'0');
+        else if (c != L',' && c != L' ') break;
+    }
+    return value;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -179,7 +225,7 @@ int main(int argc, char** argv) {
     const std::string good = image_folder(work, "GOOD", 2, 2);
     const std::string bad = image_folder(work, "BAD", 1, 1);
     fs::rename(fs::path(bad) / "SER1" / "IMG1", fs::path(bad) / "SER1" / "IMAGE_NAME_TOO_LONG");
-    const std::string big = image_folder(work, "BIG", 40, 10);
+    const std::string big = image_folder(work, "BIG", 40, 20);
 
     check(Win32_Main_Window::Register_Classes(GetModuleHandleW(nullptr), "Kestrapol window test"), "window classes registered");
     Win32_Main_Window_Hooks hooks;
@@ -230,6 +276,10 @@ int main(int argc, char** argv) {
           "the folder with a long name is refused its DICOMDIR");
     pump_until([&] { return window->results_view().row_count() == 2; }, 5);
     check(window->results_view().row_count() == 2, "the results list has a row per folder");
+    const Read_Element report = read_element(main, 1);
+    check(report.children >= 1 && report.role == ROLE_SYSTEM_TEXT && report.name == L"Report" &&
+              report.value.find(L"WARNING:") != std::wstring::npos,
+          "a screen reader reads the panel's text with its warnings");
     const std::vector<Folder_Result> results = window->conversion().results();
     check(results.size() == 2 && results[0].outcome == Folder_Outcome_Kind::Done && results[0].images == 4 &&
               results[1].outcome == Folder_Outcome_Kind::Names_Not_Allowed,
@@ -247,6 +297,17 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return window->conversion().running(); }, 20), "the third folder starts converting");
     HWND progress = window->progress_window();
     check(progress != nullptr, "its progress window is open");
+    {
+        const Read_Element bar = read_element(progress, 3), cancel = read_element(progress, 4);
+        const auto value = [&] { return leading_number(read_element(progress, 3).value); };
+        long long first = -1, later = -1;  // no value while the files are counted
+        pump_until([&] { return (first = value()) >= 0 || !IsWindow(progress); }, 20);
+        pump_until([&] { return (later = value()) > first || !IsWindow(progress); }, 20);
+        check(bar.children == 4 && bar.role == ROLE_SYSTEM_PROGRESSBAR && first >= 0 && later > first,
+              "a screen reader reads a progress value that rises");
+        check(cancel.role == ROLE_SYSTEM_PUSHBUTTON && cancel.name == L"Cancel" && cancel.action == L"Press",
+              "and a Cancel button that can be pressed");
+    }
     // It belongs to the main window: owned by it, over its middle, above no other program, and
     // with no box to maximise or minimise it.
     RECT main_frame{}, progress_frame{};
