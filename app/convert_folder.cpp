@@ -7,6 +7,7 @@
 #include "app/configuration.h"
 #include "dicom/nesting.h"
 #include "dirscan/dicomdir_writer.h"
+#include "dirscan/record_type_keys.h"
 #include "util/directory.h"
 #include "util/system_error.h"
 
@@ -75,6 +76,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     name_flags = 0;
     nb_files = nb_unlisted = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
+    Kestrapol_Record_Types_By_Class = Configuration_Record_Types_By_Class;
     const std::string suffix = folder_suffix(folder, name_folder);
 
     Dir_Item root;  // released, with the whole tree, when the folder is done

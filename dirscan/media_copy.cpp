@@ -7,6 +7,7 @@
 
 #include "dicom/nesting.h"
 #include "dirscan/dicomdir_writer.h"
+#include "dirscan/record_type_keys.h"
 #include "dirscan/tree.h"
 #include "dirscan/walk.h"
 #include "util/directory.h"
@@ -176,7 +177,7 @@ bool write_dicomdir(Win_Handle window, const std::string& destination, std::vect
     for (const std::size_t index : order) {
         Media_File& file = files[index];
         Kestrapol_Add_Image(window, file.file_id, &*file.part, &root);
-        file.record_type = "IMAGE";
+        file.record_type = Kestrapol_Record_Type_Name(file.sop_class_uid);
     }
     result.patients = nb_patients;
     result.studies = nb_studies;
@@ -197,6 +198,12 @@ bool write_dicomdir(Win_Handle window, const std::string& destination, std::vect
 Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
                              const std::vector<std::string>& sources, Progress_Window* progress) {
     Media_Copy_Result result;
+    // New media are filed by SOP class, whatever the in-place setting.
+    struct By_Class {
+        bool saved = Kestrapol_Record_Types_By_Class;
+        By_Class() { Kestrapol_Record_Types_By_Class = true; }
+        ~By_Class() { Kestrapol_Record_Types_By_Class = saved; }
+    } by_class;
     Made_Here made;
     const std::string target = without_trailing_separators(destination);
     result.failed = true;

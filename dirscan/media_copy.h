@@ -44,6 +44,7 @@ struct Media_File {
     std::string series_uid, series_number;
     std::string instance_uid, instance_number;
     std::string sop_class_uid;
+    std::string root_type;  // a record of the root directory entity (PALETTE, ...), with no patient
     std::optional<DICOM_Tag_List> part;  // the elements the tree takes, for the DICOMDIR
 };
 
@@ -69,7 +70,8 @@ Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
 bool Media_Copy_Collect(Win_Handle window, const std::vector<std::string>& sources, Progress_Window* progress,
                         std::vector<Media_File>& files);
 // Gives every file to be copied its File ID, in the order of the layout; returns the indexes
-// of those files in that order.
+// of those files in that order. Files of root records (PALETTE, ...) come last, at the top of
+// the media: PL000001 and so on, two letters per record type.
 std::vector<std::size_t> Media_Copy_Layout(std::vector<Media_File>& files);
 // The map: a UTF-8 CSV with a header row and one row per file, in walk order.
 std::string Media_Copy_Map(const std::vector<Media_File>& files);

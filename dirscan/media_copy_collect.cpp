@@ -9,6 +9,7 @@
 #include "dicom/person_name.h"
 #include "dicom/value_access.h"
 #include "dirscan/media_copy.h"
+#include "dirscan/record_type_keys.h"
 #include "dirscan/scan_read.h"
 #include "dirscan/tree.h"
 #include "util/directory.h"
@@ -54,28 +55,34 @@ std::string plain_value(Win_Handle window, DICOM_Root& root, DICOM_Tag_List& set
 // placed, or empty.
 std::string take_keys(Win_Handle window, DICOM_Tag_List& set, Media_File& file) {
     DICOM_Root root;
-    DICOM_Tag* name = DICOM_Attribute_Get(window, &root, &set, 0x0010, 0x0010);
-    if (!name) return "no Patient's Name (0010,0010)";
-    const std::vector<Person_Name>* names = NEMA_Value_Name(window, name, 0);
-    if (!names) file.patient_name = "No Name";
-    else if (!names->empty()) file.patient_name = conv_name_to_text(&names->front());
-    if (!DICOM_Attribute_Get(window, &root, &set, 0x0010, 0x0020)) return "no Patient ID (0010,0020)";
-    file.patient_id = first_value(window, root, set, 0x0010, 0x0020).value_or("000000");
-    const auto study = first_value(window, root, set, 0x0020, 0x000D);
-    if (!study) return "no Study Instance UID (0020,000D)";
-    const auto series = first_value(window, root, set, 0x0020, 0x000E);
-    if (!series) return "no Series Instance UID (0020,000E)";
+    file.sop_class_uid = first_value(window, root, set, 0x0008, 0x0016)
+                             .value_or(first_value(window, root, set, 0x0002, 0x0002).value_or(""));
     const auto instance = first_value(window, root, set, 0x0008, 0x0018);
-    if (!instance) return "no SOP Instance UID (0008,0018)";
-    file.study_uid = *study;
-    file.series_uid = *series;
+    if (const Record_Type* type = Kestrapol_Root_Record_Type(file.sop_class_uid)) {
+        // Records of the root directory entity name no patient.
+        if (!instance) return "no SOP Instance UID (0008,0018)";
+        file.root_type = type->name;
+    } else {
+        DICOM_Tag* name = DICOM_Attribute_Get(window, &root, &set, 0x0010, 0x0010);
+        if (!name) return "no Patient's Name (0010,0010)";
+        const std::vector<Person_Name>* names = NEMA_Value_Name(window, name, 0);
+        if (!names) file.patient_name = "No Name";
+        else if (!names->empty()) file.patient_name = conv_name_to_text(&names->front());
+        if (!DICOM_Attribute_Get(window, &root, &set, 0x0010, 0x0020)) return "no Patient ID (0010,0020)";
+        file.patient_id = first_value(window, root, set, 0x0010, 0x0020).value_or("000000");
+        const auto study = first_value(window, root, set, 0x0020, 0x000D);
+        if (!study) return "no Study Instance UID (0020,000D)";
+        const auto series = first_value(window, root, set, 0x0020, 0x000E);
+        if (!series) return "no Series Instance UID (0020,000E)";
+        if (!instance) return "no SOP Instance UID (0008,0018)";
+        file.study_uid = *study;
+        file.series_uid = *series;
+    }
     file.instance_uid = *instance;
     file.study_date = plain_value(window, root, set, 0x0008, 0x0020);
     file.study_time = plain_value(window, root, set, 0x0008, 0x0030);
     file.series_number = plain_value(window, root, set, 0x0020, 0x0011);
     file.instance_number = plain_value(window, root, set, 0x0020, 0x0013);
-    file.sop_class_uid = first_value(window, root, set, 0x0008, 0x0016)
-                             .value_or(first_value(window, root, set, 0x0002, 0x0002).value_or(""));
     const auto meta_instance = first_value(window, root, set, 0x0002, 0x0003);
     if (meta_instance && *meta_instance != file.instance_uid) {
         file.reason = "its Media Storage SOP Instance UID (0002,0003) " + *meta_instance +

@@ -2,9 +2,11 @@
 // order and numbered.
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <unordered_map>
 
 #include "dirscan/media_copy.h"
+#include "dirscan/record_type_keys.h"
 #include "dirscan/tree.h"
 
 namespace {
@@ -49,13 +51,26 @@ std::string component(const char* prefix, std::size_t number) {
     return name;
 }
 
+// Two letters per record type of the root directory entity.
+std::string root_prefix(const std::string& type) {
+    static const std::map<std::string, std::string> Prefixes = {
+        {"PALETTE", "PL"}, {"HANGING PROTOCOL", "HP"}, {"IMPLANT", "IP"}, {"IMPLANT ASSY", "IA"}, {"IMPLANT GROUP", "IG"}};
+    const auto found = Prefixes.find(type);
+    return found != Prefixes.end() ? found->second : "RR";
+}
+
 }  // namespace
 
 std::vector<std::size_t> Media_Copy_Layout(std::vector<Media_File>& files) {
     Group root;
+    std::vector<std::size_t> root_records;
     for (std::size_t i = 0; i < files.size(); ++i) {
         const Media_File& file = files[i];
         if (file.outcome != Media_Outcome::Copied) continue;
+        if (!file.root_type.empty()) {
+            root_records.push_back(i);
+            continue;
+        }
         // Patients as the tree tells them apart: name and ID, joined by a byte neither holds.
         std::string patient = file.patient_name;
         patient.push_back('\0');
@@ -93,11 +108,23 @@ std::vector<std::size_t> Media_Copy_Layout(std::vector<Media_File>& files) {
             }
         }
     }
+    const auto root_order = by([](const Media_File& f) {
+        return std::make_tuple(std::cref(f.root_type), number_key(f.instance_number), std::cref(f.instance_uid));
+    });
+    std::sort(root_records.begin(), root_records.end(), root_order);
+    std::map<std::string, std::size_t> numbers;  // per prefix
+    for (const std::size_t index : root_records) {
+        const std::string prefix = root_prefix(files[index].root_type);
+        files[index].file_id = component(prefix.c_str(), ++numbers[prefix]);
+        order.push_back(index);
+    }
     return order;
 }
 
 std::vector<uint32_t> Media_Copy_Part_Keys() {
     std::vector<uint32_t> keys = Kestrapol_Image_Keys();
+    const std::vector<uint32_t> record_keys = Kestrapol_Record_Type_Keys();
+    keys.insert(keys.end(), record_keys.begin(), record_keys.end());
     keys.insert(keys.end(), {0x00080016, 0x00080020, 0x00080030, 0x00200011, 0x00200013});
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());

@@ -7,6 +7,7 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/value_access.h"
+#include "dirscan/record_type_keys.h"
 #include "dirscan/record_values.h"
 
 Dir_Tag_Lists Kestrapol_Tag_Lists;
@@ -186,6 +187,8 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memor
 int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_List* set, Dir_Item* dir_list) {
     DICOM_Tag_List none;
     if (!set) set = &none;
+    if (int added = 0; Kestrapol_Record_Types_By_Class && Kestrapol_Add_Root_Record(window, name, set, dir_list, added))
+        return added;
     DICOM_Root root;  // fresh nesting state: top level of the set
 
     Dir_Item* patient = add_patient(window, *dir_list, &root, set, name);
@@ -236,6 +239,7 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     Kestrapol_Record_Reference(window, image.transfer_syntax_uid,
                                DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010), image.arena, name);
     Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
+    if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, image, &root, set, name);
     return 1;
 }
 
@@ -248,7 +252,12 @@ std::vector<uint32_t> Kestrapol_Image_Keys() {
         for (std::size_t i = 0; i < selection->group.size(); ++i)
             wanted.push_back(uint32_t{selection->group[i]} << 16 | selection->element[i]);
     }
+    if (Kestrapol_Record_Types_By_Class) {
+        const std::vector<uint32_t> more = Kestrapol_Record_Type_Keys();
+        wanted.insert(wanted.end(), more.begin(), more.end());
+    }
     std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     return wanted;
 }
 
