@@ -168,22 +168,11 @@ bool write_map(Win_Handle window, const std::string& destination, const std::vec
     return written;
 }
 
-// The DICOMDIR of the copy, its records in the order of the layout.
-bool write_dicomdir(Win_Handle window, const std::string& destination, std::vector<Media_File>& files,
-                    const std::vector<std::size_t>& order, Media_Copy_Result& result, Made_Here& made) {
-    nb_patients = nb_studies = nb_series = nb_images = 0;
-    Dir_Item root;
-    root.path = destination;
-    for (const std::size_t index : order) {
-        Media_File& file = files[index];
-        Kestrapol_Add_Image(window, file.file_id, &*file.part, &root);
-        file.record_type = Kestrapol_Record_Type_Name(file.sop_class_uid);
-    }
-    result.patients = nb_patients;
-    result.studies = nb_studies;
-    result.series = nb_series;
-    result.images = nb_images;
+// The map, then the DICOMDIR of the copy.
+bool write_dicomdir(Win_Handle window, const std::string& destination, Dir_Item& root,
+                    const std::vector<Media_File>& files, Made_Here& made) {
     if (!write_map(window, destination, files, made)) return false;
+    root.path = destination;
     DICOM_Root state;
     DICOM_Attribute_Sequence_Reset(window, &state);
     Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
@@ -208,11 +197,20 @@ Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
     const std::string target = without_trailing_separators(destination);
     result.failed = true;
     if (!prepare_destination(window, destination, sources, made)) return result;
-    if (!Media_Copy_Collect(window, sources, progress, result.files)) {
+    nb_patients = nb_studies = nb_series = nb_images = 0;
+    Dir_Item root;  // the records, made as the files are read
+    if (!Media_Copy_Collect(window, sources, progress, result.files, root)) {
         result.cancelled = Progress_Cancelled(progress);
         return result;
     }
+    result.patients = nb_patients;
+    result.studies = nb_studies;
+    result.series = nb_series;
+    result.images = nb_images;
     const std::vector<std::size_t> order = Media_Copy_Layout(result.files);
+    Media_Copy_Arrange(root, result.files);
+    for (const std::size_t index : order)
+        result.files[index].record_type = Kestrapol_Record_Type_Name(result.files[index].sop_class_uid);
     for (const Media_File& file : result.files) {
         result.duplicates += file.outcome == Media_Outcome::Duplicate;
         result.conflicts += file.outcome == Media_Outcome::Conflict;
@@ -225,7 +223,7 @@ Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
     Progress_Range(progress, static_cast<int>(order.size()));
     Progress_Set(progress, 0);
     if (!copy_files(window, target, result.files, order, progress, made) ||
-        !write_dicomdir(window, target, result.files, order, result, made)) {
+        !write_dicomdir(window, target, root, result.files, made)) {
         result.cancelled = Progress_Cancelled(progress);
         // The records of a copy that is taken back are not the copy's.
         for (Media_File& file : result.files) file.record_type.clear();

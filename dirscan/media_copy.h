@@ -16,6 +16,7 @@
 
 #include "dicom/tag.h"
 #include "dirscan/progress.h"
+#include "dirscan/tree.h"
 #include "util/log.h"
 
 // The map of the copy, in the destination: a name the walk never reads (like DICOMDIR itself),
@@ -45,7 +46,6 @@ struct Media_File {
     std::string instance_uid, instance_number;
     std::string sop_class_uid;
     std::string root_type;  // a record of the root directory entity (PALETTE, ...), with no patient
-    std::optional<DICOM_Tag_List> part;  // the elements the tree takes, for the DICOMDIR
 };
 
 struct Media_Copy_Result {
@@ -65,10 +65,13 @@ Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
 // Steps of Media_Copy, each usable alone.
 
 // Walks the sources and reads every file: DICOM files with their keys, the others with the
-// reason they are left out; duplicates and conflicts found. false (reported) when a file or
-// folder cannot be read or the walk was cancelled: a copy without it would look complete.
+// reason they are left out; duplicates and conflicts found. Each file to be copied goes into
+// tree as it is read, under its source path. false (reported) when a file or folder cannot be
+// read or the walk was cancelled: a copy without it would look complete.
 bool Media_Copy_Collect(Win_Handle window, const std::vector<std::string>& sources, Progress_Window* progress,
-                        std::vector<Media_File>& files);
+                        std::vector<Media_File>& files, Dir_Item& tree);
+// Puts the records of tree in the order of the layout and gives each file record its File ID.
+void Media_Copy_Arrange(Dir_Item& tree, const std::vector<Media_File>& files);
 // Gives every file to be copied its File ID, in the order of the layout; returns the indexes
 // of those files in that order. Files of root records (PALETTE, ...) come last, at the top of
 // the media: PL000001 and so on, two letters per record type.
@@ -77,7 +80,3 @@ std::vector<std::size_t> Media_Copy_Layout(std::vector<Media_File>& files);
 std::string Media_Copy_Map(const std::vector<Media_File>& files);
 // The outcome as the map names it.
 const char* Media_Outcome_Name(Media_Outcome outcome);
-
-// The elements kept of each file for its records (sorted): what the tree takes, and the keys
-// of the record types.
-std::vector<uint32_t> Media_Copy_Part_Keys();

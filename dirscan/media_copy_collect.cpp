@@ -112,8 +112,8 @@ std::optional<bool> same_bytes(const std::string& a, const std::string& b) {
 
 class Collector {
 public:
-    Collector(Win_Handle window, Progress_Window* progress, std::vector<Media_File>& files)
-        : window_(window), progress_(progress), files_(files), keys_(Media_Copy_Part_Keys()) {}
+    Collector(Win_Handle window, Progress_Window* progress, std::vector<Media_File>& files, Dir_Item& tree)
+        : window_(window), progress_(progress), files_(files), tree_(tree) {}
 
     // false when a folder below cannot be listed, a file cannot be read, or on cancel.
     bool folder(const std::string& path) {
@@ -180,10 +180,12 @@ private:
             DICOMDIR_Scan_Recycle(std::move(*set));
             return true;
         }
-        file.part.emplace();
-        Kestrapol_Image_Part(*set, keys_, *file.part);
+        const bool read = duplicate_check(files_.size() - 1);
+        if (read && files_.back().outcome == Media_Outcome::Copied &&
+            !Kestrapol_Add_Image(window_, path, &*set, &tree_))
+            leave_out(window_, files_.back(), "cannot be placed in the tree");
         DICOMDIR_Scan_Recycle(std::move(*set));
-        return duplicate_check(files_.size() - 1);
+        return read;
     }
 
     bool duplicate_check(std::size_t index) {
@@ -199,7 +201,6 @@ private:
             report_unreadable(window_, "Unable to read file", file.path, errno);
             return false;
         }
-        file.part.reset();
         if (*same) {
             file.outcome = Media_Outcome::Duplicate;
             file.reason = "the same file as " + first.path;
@@ -218,15 +219,15 @@ private:
     Win_Handle window_;
     Progress_Window* progress_;
     std::vector<Media_File>& files_;
-    std::vector<uint32_t> keys_;
+    Dir_Item& tree_;
     std::unordered_map<std::string, std::size_t> first_of_uid_;
 };
 
 }  // namespace
 
 bool Media_Copy_Collect(Win_Handle window, const std::vector<std::string>& sources, Progress_Window* progress,
-                        std::vector<Media_File>& files) {
-    Collector collector(window, progress, files);
+                        std::vector<Media_File>& files, Dir_Item& tree) {
+    Collector collector(window, progress, files, tree);
     for (const std::string& source : sources)
         if (!collector.folder(source)) return false;
     return !Progress_Cancelled(progress);

@@ -6,7 +6,6 @@
 #include <unordered_map>
 
 #include "dirscan/media_copy.h"
-#include "dirscan/record_type_keys.h"
 #include "dirscan/tree.h"
 
 namespace {
@@ -121,12 +120,28 @@ std::vector<std::size_t> Media_Copy_Layout(std::vector<Media_File>& files) {
     return order;
 }
 
-std::vector<uint32_t> Media_Copy_Part_Keys() {
-    std::vector<uint32_t> keys = Kestrapol_Image_Keys();
-    const std::vector<uint32_t> record_keys = Kestrapol_Record_Type_Keys();
-    keys.insert(keys.end(), record_keys.begin(), record_keys.end());
-    keys.insert(keys.end(), {0x00080016, 0x00080020, 0x00080030, 0x00200011, 0x00200013});
-    std::sort(keys.begin(), keys.end());
-    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    return keys;
+namespace {
+
+// The File ID a record's branch starts with (its own file, or its first file below), once its
+// children are in order. At the root, records other than patients come after all patients.
+std::string arrange(Dir_Item& node, const std::unordered_map<std::string_view, std::string_view>& ids, bool root) {
+    if (node.child.empty()) {
+        const auto found = ids.find(std::string_view(node.file_name));
+        if (found != ids.end()) node.file_name = found->second;
+        return std::string(node.file_name);
+    }
+    std::unordered_map<const Dir_Item*, std::pair<bool, std::string>> first;
+    for (Dir_Item& child : node.child)
+        first.emplace(&child, std::make_pair(root && !child.record_type.empty(), arrange(child, ids, false)));
+    node.child.sort([&first](const Dir_Item& a, const Dir_Item& b) { return first.at(&a) < first.at(&b); });
+    return first.at(&node.child.front()).second;
+}
+
+}  // namespace
+
+void Media_Copy_Arrange(Dir_Item& tree, const std::vector<Media_File>& files) {
+    std::unordered_map<std::string_view, std::string_view> ids;
+    for (const Media_File& file : files)
+        if (file.outcome == Media_Outcome::Copied) ids.emplace(file.path, file.file_id);
+    arrange(tree, ids, true);
 }

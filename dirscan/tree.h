@@ -1,6 +1,7 @@
 // The patient / study / series / image tree of one folder: one node per directory record.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
@@ -87,6 +88,12 @@ public:
     const Dir_Item& back() const { return *items_.back(); }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
+    // Puts the children in the order of less (stable); the match index is not kept up to date, so
+    // only for a tree that takes no more files.
+    template <typename Less>
+    void sort(Less less) {
+        std::stable_sort(items_.begin(), items_.end(), [&less](Dir_Item* a, Dir_Item* b) { return less(*a, *b); });
+    }
     // Forgets the children; their memory goes with the arena.
     void clear() { Items(items_.get_allocator()).swap(items_); }
     iterator begin() { return iterator(items_.begin()); }
