@@ -13,7 +13,7 @@
 
 namespace {
 
-void report_name_problems(Win_Handle window, uint8_t flags) {
+void report_name_problems(Win_Handle window, uint8_t flags, const std::string& folder) {
     if (flags & Name_Too_Long) {
         Log_Message(window, LOG_WARNING, "%s", "");
         Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 Some of the names in your file structure are to long.");
@@ -26,6 +26,10 @@ void report_name_problems(Win_Handle window, uint8_t flags) {
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     that are not allowed by the standard.  You can only use:");
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ");
     }
+    // The way forward: a copy under media names leaves the folder as it is.
+    if (flags & (Name_Too_Long | Name_Bad_Character))
+        Log_Message(window, LOG_WARNING, "\xF1\t\t\t     A media copy takes these names as they are: kestrapol -o DEST \"%s\"",
+                    folder.c_str());
 }
 
 // 0 when folder is a folder that can be listed, else the system's error number.
@@ -94,7 +98,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     // A folder below that could not be listed: a DICOMDIR would look complete without its files.
     outcome.folder_failed = nb_unlisted > 0;
     if (outcome.folder_failed || (name_flags & (Name_Too_Long | Name_Bad_Character))) {
-        report_name_problems(window, name_flags);
+        report_name_problems(window, name_flags, folder);
         report_aborted(window, suffix);
         return outcome;
     }

@@ -231,6 +231,17 @@ def check_copy(program, scratch):
     check(records(dicomdir) == before, "the in-place run gives other records")
 
 
+def check_nothing_to_copy(program, scratch):
+    """Sources without DICOM files: exit code 4 and no destination."""
+    source, copy = os.path.join(scratch, "no dicom"), os.path.join(scratch, "no copy")
+    shutil.rmtree(copy, ignore_errors=True)
+    os.makedirs(source, exist_ok=True)
+    with open(os.path.join(source, "notes.txt"), "w") as f:
+        f.write("not DICOM\n")
+    code, out, err = run([program, "-o", copy, source])
+    check(code == 4 and not os.path.exists(copy), f"nothing to copy: exit code {code}, left {os.path.exists(copy)}")
+
+
 def check_full_disk(program, scratch):
     """A tmpfs smaller than the copy: the run fails and leaves the disk as it was."""
     disk = os.path.join(scratch, "small disk")
@@ -265,6 +276,7 @@ def main():
         return 77
     os.makedirs(scratch, exist_ok=True)
     check_copy(program, scratch)
+    check_nothing_to_copy(program, scratch)
     check_full_disk(program, scratch)
     for failure in failures:
         print("FAIL: " + failure)
