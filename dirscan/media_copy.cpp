@@ -220,6 +220,14 @@ Media_Copy_Result Media_Copy(Win_Handle window, const std::string& destination,
         result.nothing_to_copy = true;
         return result;
     }
+    // Six digits per level: a folder of a million series or instances has no media names.
+    for (const std::size_t index : order) {
+        if (Kestrapol_Name_Check(nullptr, result.files[index].file_id) != 1) {
+            report_error(window, "Too many files for media names: " + result.files[index].path + " would be " +
+                                     result.files[index].file_id);
+            return result;
+        }
+    }
     Progress_Range(progress, static_cast<int>(order.size()));
     Progress_Set(progress, 0);
     if (!copy_files(window, target, result.files, order, progress, made) ||
