@@ -5,7 +5,7 @@
 int Batch_Run(const std::vector<std::string>& folders) {
     long total_files = 0;
     int warnings = 0;
-    bool write_failed = false, folder_failed = false;
+    bool write_failed = false, folder_failed = false, file_failed = false;
     for (const std::string& folder : folders) {
         Folder_Outcome outcome = Convert_Folder(Main_Window, folder, nullptr);
         total_files += outcome.files_read;
@@ -13,9 +13,11 @@ int Batch_Run(const std::vector<std::string>& folders) {
         if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;
         write_failed = write_failed || outcome.write_failed;
         folder_failed = folder_failed || outcome.folder_failed;
+        file_failed = file_failed || outcome.file_failed;
     }
     if (write_failed) return Exit_Write_Failed;
     if (folder_failed) return Exit_Folder_Failed;
+    if (file_failed) return Exit_File_Failed;
     if (total_files == 0) return Exit_No_Files;
     return warnings;
 }

@@ -9,6 +9,7 @@
 #include <strings.h>
 
 #include "dicom/library.h"
+#include "dirscan/record_values.h"
 #include "util/platform_file.h"
 #include "util/platform_folder.h"
 #include "util/text.h"
@@ -111,6 +112,14 @@ void add_tag(Win_Handle window, Level& level, const std::string& value, const st
     uint16_t group = 0, element = 0;
     if (!read_hex4(group_text, group) || !read_hex4(element_text, element)) {
         bad_line(window, file, number, line);  // nothing sensible to store
+        return;
+    }
+    // File meta information, the directory's own elements and item delimiters would make a
+    // record no reader can parse.
+    if (group == 0x0002 || group == 0x0004 || group == 0xFFFE) {
+        Log_Message(window, LOG_WARNING,
+                    "\xF1\x05WARNING:\x02 (%04X,%04X) cannot go into a directory record: line %d of %s skipped",
+                    group, element, number, file.c_str());
         return;
     }
     Log_Message(window, LOG_REPORT, "    Adding: (\x01%s\x02,\x01%s\x02) to %s tags list", group_text.c_str(),
@@ -219,5 +228,6 @@ Dir_Tag_Lists Configuration_Tag_Lists() {
         targets[i]->group = levels[i].group;
         targets[i]->element = levels[i].element;
     }
+    Kestrapol_Add_Required_Keys(lists);
     return lists;
 }

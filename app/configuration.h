@@ -26,5 +26,5 @@ extern bool Configuration_Record_Types_By_Class;
 // cannot be opened.
 int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name);
 
-// The four lists in the form the tree takes them.
+// The four lists in the form the tree takes them, with the keys each record level requires.
 Dir_Tag_Lists Configuration_Tag_Lists();

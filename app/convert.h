@@ -26,6 +26,7 @@ struct Folder_Outcome {
     int patients = 0, studies = 0, series = 0, images = 0;  // tree nodes made
     double seconds = 0;         // time taken
     bool folder_failed = false; // the folder, or one below it, cannot be opened or listed: no DICOMDIR
+    bool file_failed = false;   // a file below it could not be opened or read: no DICOMDIR
 };
 
 // The per-folder procedure shared by batch mode and the worker thread: walk, warnings,

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 
 #include "app/configuration.h"
 #include "dicom/nesting.h"
@@ -30,13 +31,6 @@ void report_name_problems(Win_Handle window, uint8_t flags, const std::string& f
     if (flags & (Name_Too_Long | Name_Bad_Character))
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     A media copy takes these names as they are: kestrapol -o DEST \"%s\"",
                     folder.c_str());
-}
-
-// 0 when folder is a folder that can be listed, else the system's error number.
-int folder_error(const std::string& folder) {
-    errno = 0;
-    const Directory_Handle handle(folder);
-    return handle.handle() >= 0 ? 0 : (errno != 0 ? errno : ENOTDIR);
 }
 
 // In the window, where the summaries of several folders follow each other, each names its folder.
@@ -71,20 +65,27 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
         Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 An empty folder name was skipped");
         return outcome;
     }
-    if (const int error = folder_error(folder); error != 0) {
+    // Held open from the first look to the DICOMDIR's rename: a folder put in its place
+    // meanwhile gets nothing.
+    errno = 0;
+    const Directory_Handle held(folder);
+    if (held.handle() < 0) {
+        const int error = errno != 0 ? errno : ENOTDIR;
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Cannot open folder %s", folder.c_str());
         Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
         outcome.folder_failed = true;
         return outcome;
     }
     name_flags = 0;
-    nb_files = nb_unlisted = nb_patients = nb_studies = nb_series = nb_images = 0;
+    nb_files = nb_unlisted = nb_unread = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
     Kestrapol_Record_Types_By_Class = Configuration_Record_Types_By_Class;
     const std::string suffix = folder_suffix(folder, name_folder);
 
     Dir_Item root;  // released, with the whole tree, when the folder is done
     root.path = folder;
+    root.folder = held.handle();
+    root.started = static_cast<int64_t>(std::time(nullptr));
     outcome.files_read = Kestrapol_Analyze(window, folder, &root, "", progress);
     outcome.name_flags = name_flags;
     take_counts(outcome, start);
@@ -95,9 +96,11 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
         report_aborted(window, suffix, &folder);
         return outcome;
     }
-    // A folder below that could not be listed: a DICOMDIR would look complete without its files.
+    // A folder below that could not be listed, or a file that could not be read: a DICOMDIR
+    // would look complete without them.
     outcome.folder_failed = nb_unlisted > 0;
-    if (outcome.folder_failed || (name_flags & (Name_Too_Long | Name_Bad_Character))) {
+    outcome.file_failed = nb_unread > 0;
+    if (outcome.folder_failed || outcome.file_failed || (name_flags & (Name_Too_Long | Name_Bad_Character))) {
         report_name_problems(window, name_flags, folder);
         report_aborted(window, suffix);
         return outcome;

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <new>
+#include <system_error>
 
 #include "app/configuration.h"
 #include "dicom/library.h"
@@ -123,7 +124,7 @@ void shut_down() {
     Main_Window = nullptr;
 }
 
-int run(int argc, char** argv, Interactive_Runner interactive) {
+int run(int argc, char** argv, Interactive_Runner interactive, bool window_only) {
     Thread_Locals_Prepare();  // before any thread-local object is used: threads end cleanly
     // The arguments in UTF-8, as the user wrote them.
     std::vector<std::string> arguments = Platform_Arguments(argc, argv);
@@ -138,6 +139,11 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
     DICOM_Module_Dir(nullptr, (install_folder() + "DICOM Tables" + Path_Separator).c_str());
 
     Command_Line command_line = Parse_Command_Line(argc, argv);
+    if (window_only) {  // folders dropped on the program's icon: converted in the window
+        command_line.window = true;
+        command_line.check = false;
+        command_line.copy_to.reset();
+    }
     // A trace in interactive mode gets a console of its own when the program has none.
     Console_Attach(command_line.folders.empty() && Trace_Level != 0);
     if (command_line.help || command_line.version) {
@@ -176,9 +182,13 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
         return code;
     }
 
-    // Batch mode: no window; panel lines go to standard output.
+    // Batch mode: no window; panel lines go to standard output, until the sink is gone, also
+    // when the run ends by an exception.
     Terminal_Sink terminal;
-    Log_Set_Sink(&terminal);
+    struct Sink_Scope {
+        explicit Sink_Scope(Log_Sink* sink) { Log_Set_Sink(sink); }
+        ~Sink_Scope() { Log_Set_Sink(nullptr); }
+    } sink_scope(&terminal);
     int code = continue_startup(nullptr);
     if (code == 0) {
         if (command_line.copy_to)
@@ -195,12 +205,19 @@ int run(int argc, char** argv, Interactive_Runner interactive) {
 
 }  // namespace
 
-int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive) {
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive, bool window_only) {
+    // The sinks and windows of the run are gone by the time these report: the lines go to
+    // standard error.
     try {
-        return run(argc, argv, interactive);
+        return run(argc, argv, interactive, window_only);
     } catch (const std::bad_alloc&) {
-        Log_Message(Main_Window, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
-        Log_Message(Main_Window, LOG_ERROR, "memory error in start-up");
-        return Exit_Startup_Failed;
+        Log_Set_Sink(nullptr);
+        Log_Message(nullptr, LOG_ERROR, "line %-4d of %s", __LINE__, "Prog_Util/Kestrapol/Kestrapol");
+        Log_Message(nullptr, LOG_ERROR, "memory error in start-up");
+    } catch (const std::system_error& error) {
+        Log_Set_Sink(nullptr);
+        Log_Message(nullptr, LOG_ERROR, "The system refused a thread or lock: %s", error.what());
     }
+    std::fflush(stdout);
+    return Exit_Startup_Failed;
 }

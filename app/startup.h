@@ -18,8 +18,8 @@ inline constexpr const char* Configuration_File_Name = "Kestrapol.ini";
 inline constexpr const char* Required_Library_Version = "21.6";
 
 // Process exit codes. Batch mode ORs Exit_Names_Too_Long and Exit_Bad_Characters (0 ... 3);
-// Exit_No_Files wins when no DICOM file was read; Exit_Folder_Failed wins over those, and
-// Exit_Write_Failed over all of them.
+// Exit_No_Files wins when no DICOM file was read; Exit_File_Failed wins over those,
+// Exit_Folder_Failed over it, and Exit_Write_Failed over all of them.
 enum Exit_Code : int {
     Exit_OK = 0,
     Exit_Names_Too_Long = 1,
@@ -64,8 +64,9 @@ int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& contin
                           const std::vector<std::string>& drop = {});
 
 // The whole program. Without a runner, a start with no folder or with -w prints that
-// interactive mode is not built and ends with Exit_Startup_Failed.
-int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive);
+// interactive mode is not built and ends with Exit_Startup_Failed. window_only: every start
+// opens the window, as -w does (the program that Explorer and the Start menu start).
+int Kestrapol_Main(int argc, char** argv, Interactive_Runner interactive, bool window_only = false);
 
 // Options and folders as the command line gives them (one argv entry per token).
 struct Command_Line {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "dicom/attribute_list.h"
 #include "dicom/byte_order.h"
@@ -78,11 +79,43 @@ void check_vr(Win_Handle window, DICOM_Tag& node, bool signed_pixels) {
     if (node.vr == 0 && node.vr_def == 0) node.flags |= Tag_Flag::VR_Unknown;
 }
 
+// Whether the node at i opens a sequence that ends only by its delimiter, as the loop below
+// decides it.
+bool opens_delimited(const DICOM_Tag_List& flat, std::size_t i) {
+    const DICOM_Tag& node = flat[i];
+    const DICOM_Tag* next = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
+    if (node.length != Undefined_Length) return false;
+    const uint16_t vr = node.effective_vr();
+    return vr == VR_SQ || vr == VR_OB || vr == VR_OW || vr == VR_UN || (vr == 0 && is_tag(next, 0xFFFE, 0xE000));
+}
+
+// The sequences of undefined length whose delimiter (FFFE,E0DD) does come, matched innermost
+// first: inside them an element out of order is out of order, not a sign that the delimiter
+// was lost. The answer stays valid until the thread's next call.
+const std::vector<bool>& delimited_sequences(const DICOM_Tag_List& flat) {
+    thread_local std::vector<bool> delimited;
+    thread_local std::vector<std::size_t> open;
+    delimited.assign(flat.size(), false);
+    open.clear();
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        if (is_tag(&flat[i], 0xFFFE, 0xE0DD)) {
+            if (!open.empty()) {
+                delimited[open.back()] = true;
+                open.pop_back();
+            }
+        } else if (opens_delimited(flat, i)) {
+            open.push_back(i);
+        }
+    }
+    return delimited;
+}
+
 struct Format_State {
     Win_Handle window;
     DICOM_Root root;
     int64_t end_of_sequence[DICOM_Max_Depth];  // file offset where the sequence of that depth ends
     int64_t end_of_item[DICOM_Max_Depth];
+    bool delimited[DICOM_Max_Depth];  // the sequence of that depth has its delimiter ahead
 
     int depth() const { return root.depth; }
 
@@ -90,12 +123,14 @@ struct Format_State {
         // Leaving a depth forgets its item end too, so that a later item there is not closed by it.
         end_of_item[depth()] = Unset;
         end_of_sequence[depth()] = Unset;
+        delimited[depth()] = false;
         DICOM_Attribute_Sequence_Stop(window, &root, 0);
     }
-    void start_sequence(const DICOM_Tag& node) {
+    void start_sequence(const DICOM_Tag& node, bool with_delimiter = false) {
         DICOM_Attribute_Sequence_Start(window, &root, node.group, node.element, node.flags, 0);
         end_of_sequence[depth()] = Unset;
         end_of_item[depth()] = Unset;
+        delimited[depth()] = with_delimiter;
     }
     void close_item_by_size(uint32_t pos) {
         int64_t& end = end_of_item[depth()];
@@ -129,9 +164,10 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                                                      DICOM_Tag_List storage) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
     if (flat.empty()) return std::nullopt;
-    Format_State state{window, {}, {}, {}};
+    Format_State state{window, {}, {}, {}, {}};
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
+    const std::vector<bool>& delimited = delimited_sequences(flat);
     bool order_warned = false;
     bool signed_pixels = false;  // Pixel Representation 1 read so far
     DICOM_Tag_List out = std::move(storage);
@@ -176,7 +212,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                                 node.group, node.element);
                     order_warned = true;
                 }
-            } else if (state.end_of_sequence[state.depth()] < 1) {
+            } else if (state.end_of_sequence[state.depth()] < 1 && !state.delimited[state.depth()]) {
                 DICOM_Warning(window, DICOM_TAG_FORMAT " missing end of sequence tag!",
                             node.group, node.element);
                 state.stop_sequence();
@@ -196,7 +232,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
 
         const uint16_t vr = node.effective_vr();
         if (vr == VR_SQ) {
-            state.start_sequence(node);
+            state.start_sequence(node, delimited[i]);
             if (node.length == Undefined_Length) {
                 if (next == nullptr || next->group != 0xFFFE) {
                     DICOM_Warning(window, DICOM_TAG_FORMAT " Syntax Error! VR=SQ should be followed by an \"item\" tag",
@@ -214,7 +250,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                         node.group, node.element, hi(vr), lo(vr));
             mark_deleted();
         } else if (node.length == Undefined_Length && (vr == VR_OB || vr == VR_OW || vr == VR_UN)) {
-            state.start_sequence(node);
+            state.start_sequence(node, delimited[i]);
             if (!is_tag(next, 0xFFFE, 0xE000)) {
                 DICOM_Warning(window, DICOM_TAG_FORMAT
                             " Syntax Error! VR=%c%c Variable length tag should be followed by an \"item\" tag",
@@ -226,7 +262,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                         node.group, node.element, node.length, trace_offset(state.end_of_sequence[state.depth()]));
         } else if (vr == 0 && is_tag(next, 0xFFFE, 0xE000)) {
             // No VR, but items follow: an implicit sequence.
-            state.start_sequence(node);
+            state.start_sequence(node, delimited[i]);
             if (node.length != Undefined_Length) {
                 state.end_of_sequence[state.depth()] = end_offset(node);
                 if (copy != nullptr) copy->length = Undefined_Length;

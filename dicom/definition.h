@@ -54,3 +54,5 @@ uint64_t DICOM_Module_Folder_Calls();
 void DICOM_Module_Cleanup();
 void DICOM_Module_Include_Cleanup();
 void DICOM_Module_Private_Cleanup();
+// Called once the parsed lists are gone: the bound on all definition elements starts afresh.
+void DICOM_Module_Elements_Released();

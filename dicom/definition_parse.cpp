@@ -1,4 +1,5 @@
 // Parsing a definition file into a flat data set, and converting value texts.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -20,6 +21,10 @@ constexpr std::size_t Max_Number_Bytes = 1024;
 // the next twice would otherwise double at every step.
 constexpr int Expansion_Depth_Max = DICOM_Max_Depth;
 constexpr long Expansion_Lines_Max = 100000;
+// What all loads together may hold, so that many creators including one large macro stay within
+// memory: every element kept counts, a macro's own list once however many files include it.
+constexpr long Definition_Elements_Max = 500000;
+std::atomic<long> definition_elements{0};
 
 // The load under way on this thread: the outermost file parsed and the macros it pulls in.
 struct Expansion {
@@ -80,6 +85,11 @@ struct Parse_State {
         if (expansion.stopped) return false;
         if (++expansion.lines > Expansion_Lines_Max) {
             stop_expansion(window, file_name, line_number, "more elements than", Expansion_Lines_Max);
+            return false;
+        }
+        if (definition_elements.fetch_add(1) >= Definition_Elements_Max) {
+            stop_expansion(window, file_name, line_number, "tables together hold more elements than",
+                           Definition_Elements_Max);
             return false;
         }
         insert(tag);
@@ -180,6 +190,8 @@ void read_tokens(Win_Handle window, std::string rest, DICOM_Tag& tag, std::strin
 }
 
 }  // namespace
+
+void DICOM_Module_Elements_Released() { definition_elements = 0; }
 
 int DICOM_Module_Read_File(Win_Handle window, std::FILE* file, const std::string& file_name, DICOM_Tag_List& list) {
     const Expansion_Scope scope;

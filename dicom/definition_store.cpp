@@ -73,7 +73,10 @@ File_Ptr open_definition_file(const std::string& file_name, std::string& path) {
     path = Module_Dir + (found != Folder_Files->end() ? found->second : file_name);
     if (found == Folder_Files->end()) return nullptr;
     ++Folder_Calls;
-    return File_Ptr(File_Stream_Open(path, "rb"));
+    // Listed as a plain file, but it may have been replaced since: a pipe is not waited for.
+    const Platform_File file = File_Open_Read(path, Open_Never_Block | Open_Plain_Only);
+    if (file == No_Platform_File) return nullptr;
+    return File_Ptr(File_Stream_Adopt(file, "rb"));
 }
 
 // The creator as it appears in a file name: trimmed, upper case, no characters that file
@@ -210,9 +213,11 @@ void DICOM_Module_Cleanup() {
 void DICOM_Module_Include_Cleanup() {
     Region region;
     Include_List.clear();
+    if (Private_List.empty()) DICOM_Module_Elements_Released();
 }
 
 void DICOM_Module_Private_Cleanup() {
     Region region;
     Private_List.clear();
+    if (Include_List.empty()) DICOM_Module_Elements_Released();
 }

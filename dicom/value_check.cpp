@@ -107,6 +107,42 @@ bool multiplicity_fits(const NEMA_db_Entry* dict, std::size_t count) {
 
 DICOM_Value_Verdict invalid(const char* fault) { return {false, 0, fault}; }
 
+// Digits in components separated by single dots, none empty, none of several digits with a
+// leading zero. The characters are already known to be digits and dots.
+bool well_formed_uid(std::string_view uid) {
+    std::size_t length = 0;  // of the current component
+    bool leading_zero = false;
+    for (char c : uid) {
+        if (c == '.') {
+            if (length == 0) return false;
+            length = 0;
+            continue;
+        }
+        if (length == 0) leading_zero = c == '0';
+        else if (leading_zero) return false;
+        ++length;
+    }
+    return length != 0;
+}
+
+// A person name: at most three component groups ("="), each at most 64 characters of at most
+// five components ("^").
+const char* person_name_fault(std::string_view name) {
+    std::size_t groups = 0;
+    for (std::size_t start = 0;; ++groups) {
+        std::size_t end = name.find('=', start);
+        if (end == std::string_view::npos) end = name.size();
+        const std::string_view group = name.substr(start, end - start);
+        if (group.size() > 64) return "a name group longer than 64 characters";
+        std::size_t components = 1;
+        for (char c : group) components += c == '^';
+        if (components > 5) return "more than five name components";
+        if (end == name.size()) break;
+        start = end + 1;
+    }
+    return groups >= 3 ? "more than three name groups" : nullptr;
+}
+
 DICOM_Value_Verdict check_text(const Text_Rule& rule, std::string_view value, const NEMA_db_Entry* dict) {
     std::size_t count = 0;
     for (std::size_t start = 0;; ++count) {
@@ -118,6 +154,9 @@ DICOM_Value_Verdict check_text(const Text_Rule& rule, std::string_view value, co
         for (char c : part)
             if (!byte_allowed(rule, c)) return invalid("a character its VR does not allow");
         if (rule.vr == VR_Code("IS") && out_of_range(part)) return invalid("a number out of range");
+        if (rule.vr == VR_Code("UI") && !well_formed_uid(part)) return invalid("a malformed UID");
+        if (rule.vr == VR_Code("PN"))
+            if (const char* fault = person_name_fault(part)) return invalid(fault);
         if (end == value.size()) break;
         start = end + 1;
     }

@@ -66,7 +66,9 @@ struct Open_File {
 
 bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& source) {
     const char* name = source.file_name.c_str();
-    Open_File file{File_Open_Read(source.file_name)};
+    // The file may have been replaced since it was read: a pipe or device of its name is not
+    // waited for.
+    Open_File file{File_Open_Read(source.file_name, Open_Never_Block | Open_Plain_Only)};
     if (file.fd == No_Platform_File) {
         const int error = errno;
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);

@@ -43,6 +43,13 @@ uint64_t record_size(const Dir_Item& node, int level) {
     return size;
 }
 
+// The size of node's branch unclamped, for saying how far past the limit a DICOMDIR would go.
+uint64_t branch_size(const Dir_Item& node, int level) {
+    uint64_t size = record_size(node, level);
+    for (const Dir_Item& child : node.child) size += branch_size(child, level + 1);
+    return size;
+}
+
 void place(Dir_Item& node, uint32_t& running) {
     node.offset = running;
     running += node.record_size;
@@ -77,6 +84,7 @@ void write_record(DICOMDIR_Out file, const Dir_Item& node, const Dir_Item* next,
     }
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(file, attribute);
     DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE00D);
+    if (level >= 4) return;  // images have no children (and the compiler sees no fifth level)
     for (std::size_t i = 0; i < node.child.size(); ++i)
         write_record(file, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
 }
@@ -104,25 +112,39 @@ struct File_Closer {
 };
 
 // The temporary file being written: open, and so marked in use, until it has its final name.
+// Removed when it does not get it, also when writing throws.
 struct Temporary_File {
-    std::string path;  // empty when no file was made
+    explicit Temporary_File(const Held_Folder& folder) : folder(folder) {}
+    ~Temporary_File() {
+        file.reset();
+        if (!name.empty() && !placed) File_Remove_In(folder, name);
+    }
+    Temporary_File(const Temporary_File&) = delete;
+    Temporary_File& operator=(const Temporary_File&) = delete;
+
+    const Held_Folder& folder;
+    std::string name;  // empty when no file was made
     std::unique_ptr<std::FILE, File_Closer> file;
+    bool placed = false;  // renamed to DICOMDIR
 };
 
 // Writes head and body into a new temporary file in folder, flushed to the disk and left open.
-// 0 is success, else errno.
-int write_temporary(const std::string& folder, Temporary_File& temporary, const std::vector<uint8_t>& head,
+// The preamble carries the unfinished mark until everything else is written. 0 is success,
+// else errno.
+int write_temporary(const Held_Folder& folder, Temporary_File& temporary, std::vector<uint8_t> head,
                     const Dir_Item& root, uint32_t expected) {
-    const Platform_File fd = DICOMDIR_Create_Temporary(folder, temporary.path);
+    const Platform_File fd = DICOMDIR_Create_Temporary(folder, temporary.name);
     if (fd == No_Platform_File) {
         const int error = errno;
-        temporary.path.clear();
+        temporary.name.clear();
         return error;
     }
     temporary.file.reset(File_Stream_Adopt(fd, "wb"));
     std::FILE* file = temporary.file.get();
     if (!file) return errno;
     std::setvbuf(file, nullptr, _IOFBF, Output_Buffer_Size);
+    std::vector<uint8_t> preamble(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(DICOMDIR_Unfinished_Mark.size()));
+    std::copy(DICOMDIR_Unfinished_Mark.begin(), DICOMDIR_Unfinished_Mark.end(), head.begin());
     std::fwrite(head.data(), 1, head.size(), file);
     // Records are gathered in memory and written in large blocks.
     std::vector<uint8_t> gathered;
@@ -132,9 +154,29 @@ int write_temporary(const std::string& folder, Temporary_File& temporary, const 
     if (std::fflush(file) != 0 || std::ferror(file)) return errno ? errno : EIO;
     const long written = std::ftell(file);
     if (written < 0 || static_cast<uint32_t>(written) != expected) return EIO;
+    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(preamble.data(), 1, preamble.size(), file) != preamble.size() ||
+        std::fflush(file) != 0)
+        return errno ? errno : EIO;
     if (!File_Sync(fd)) return errno;
     return 0;
 }
+
+// The folder written into: the root's, or one opened here by its path.
+class Write_Folder {
+public:
+    explicit Write_Folder(const Dir_Item& root, std::string path) {
+        held_.path = std::move(path);
+        held_.handle = root.folder != No_Platform_File ? root.folder : (owned_ = Folder_Open(held_.path));
+    }
+    ~Write_Folder() { File_Close(owned_); }
+    Write_Folder(const Write_Folder&) = delete;
+    Write_Folder& operator=(const Write_Folder&) = delete;
+    const Held_Folder& held() const { return held_; }
+
+private:
+    Held_Folder held_;
+    Platform_File owned_ = No_Platform_File;
+};
 
 }  // namespace
 
@@ -178,6 +220,8 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     for (const Dir_Item& patient : node->child) total += patient.branch_size;
     // Past 4 GiB the record offsets cannot be written: nothing is written then.
     if (total > Offset_Limit) {
+        total = uint64_t{node->start} + 8;
+        for (const Dir_Item& patient : node->child) total += branch_size(patient, 1);
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
         Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));
@@ -186,15 +230,18 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     const auto expected = static_cast<uint32_t>(total);
     Kestrapol_Offset(window, node, 0);
 
-    Temporary_File temporary;
-    int error = write_temporary(folder, temporary, head, *node, expected);
-    if (error == 0 && !File_Replace(temporary.path, path)) error = errno;
-    temporary.file.reset();  // from here on another run may take a file of that name for a leftover
+    const Write_Folder target(*node, folder);
+    int error = 0;
+    {
+        Temporary_File temporary(target.held());
+        error = write_temporary(target.held(), temporary, head, *node, expected);
+        if (error == 0 && !File_Replace_In(target.held(), temporary.name, DICOMDIR_Name)) error = errno;
+        temporary.placed = error == 0;
+    }
     if (error != 0) {
-        if (!temporary.path.empty()) File_Remove(temporary.path);
         report_failure(window, "write", path, error);
         return 0;
     }
-    DICOMDIR_Remove_Leftovers(window, folder);
+    DICOMDIR_Remove_Leftovers(window, target.held(), node->started != 0 ? node->started : static_cast<int64_t>(now));
     return 1;
 }

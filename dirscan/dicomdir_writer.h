@@ -26,7 +26,8 @@ uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level);
 // Places every record after root->start in writing order (root only, level 0). Returns 1.
 int Kestrapol_Offset(Win_Handle window, Dir_Item* node, int level);
 
-// Writes root->path + "/DICOMDIR" (level 0; Kestrapol_Size must have run). The file is written
+// Writes root->path + "/DICOMDIR" (level 0; Kestrapol_Size must have run), in the folder held
+// by root->folder (opened here when the root holds none). The file is written
 // under a temporary name of its own (DICOMDIR_Create_Temporary) and renamed over DICOMDIR once
 // complete, so a failure leaves any earlier DICOMDIR as it was, and runs side by side each
 // write a whole file (the last rename stays). Leftovers of runs that ended early are removed
@@ -36,13 +37,16 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
 // Temporary files: "DICOMDIR.T" and three random capital letters, so that the walk, which
 // reads no file whose base name is DICOMDIR, skips them.
 bool DICOMDIR_Is_Temporary_Name(std::string_view name);
-// Creates a new temporary file in folder (which ends with a separator), never opening one that
-// exists, and names it in path. No_Platform_File (errno set) when none could be made.
-Platform_File DICOMDIR_Create_Temporary(const std::string& folder, std::string& path);
+// What the preamble of a temporary file starts with until the file is complete; it is cleared
+// before the file takes its final name.
+inline constexpr std::string_view DICOMDIR_Unfinished_Mark = "Kestrapol: unfinished DICOMDIR";
+// Creates a new temporary file in folder, never opening one that exists, and names it in name.
+// No_Platform_File (errno set) when none could be made.
+Platform_File DICOMDIR_Create_Temporary(const Held_Folder& folder, std::string& name);
 // Removes the temporary files in folder that runs ended before renaming: files of such a name
-// that begin as a DICOMDIR written here does and that no running program holds. A user's own
-// file of such a name stays. Returns the number removed.
-int DICOMDIR_Remove_Leftovers(Win_Handle window, const std::string& folder);
+// that carry the unfinished mark, were last changed before since (seconds since 1970) and that no
+// running program holds. Each removal is a report line. Returns the number removed.
+int DICOMDIR_Remove_Leftovers(Win_Handle window, const Held_Folder& folder, int64_t since);
 
 // Where element bytes go: straight into file, or (with gather) gathered in memory and written to
 // file in large blocks, which spares a library call per element.

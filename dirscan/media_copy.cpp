@@ -35,7 +35,7 @@ public:
 
 private:
     void undo() {
-        for (auto file = files_.rbegin(); file != files_.rend(); ++file) File_Remove(*file);
+        for (auto file = files_.rbegin(); file != files_.rend(); ++file) File_Remove_Made(*file);
         for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder) Folder_Remove_Empty(*folder);
     }
     std::vector<std::string> files_, folders_;  // in the order made

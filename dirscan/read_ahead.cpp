@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 #include "dicom/byte_source.h"
 #include "dirscan/tree.h"
@@ -46,7 +47,11 @@ int Kestrapol_Read_Threads = default_read_threads();
 Read_Ahead::Read_Ahead(Win_Handle window, int threads) : window_(window), keys_(Kestrapol_Image_Keys()) {
     const int count = std::max(threads, 0);
     helpers_.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) helpers_.emplace_back([this] { work(); });
+    try {
+        for (int i = 0; i < count; ++i) helpers_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+        // Out of threads: the walk reads the files the helpers would have.
+    }
 }
 
 Read_Ahead::~Read_Ahead() {
@@ -68,24 +73,38 @@ void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard) {
     const std::size_t count = std::min(Run, file_count() - first);
     next_ += count;
     std::vector<DICOM_Tag_List> parts;
-    while (parts.size() < count && !spare_sets_.empty()) {
-        parts.push_back(std::move(spare_sets_.back()));
-        spare_sets_.pop_back();
-    }
-    parts.resize(count);
+    std::vector<Read_Result> read;
+    std::exception_ptr failure;
     ++busy_;
     guard.unlock();
-
-    // The list and its marks stay as they are until finish(), which waits for busy_ to drop.
-    std::vector<Read_Result> read(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!skip_[first + i]) read[i] = read_file(window_, (*files_)[first + i], folder_, keys_, std::move(parts[i]));
+    // Whatever reading throws (out of memory) is handed to the walk with the run's results:
+    // busy_ drops in any case, so that finish() does not wait for ever.
+    try {
+        read.resize(count);
+        parts.resize(count);
+        {
+            std::lock_guard spare(lock_);
+            for (std::size_t i = 0; i < count && !spare_sets_.empty(); ++i) {
+                parts[i] = std::move(spare_sets_.back());
+                spare_sets_.pop_back();
+            }
+        }
+        // The list and its marks stay as they are until finish(), which waits for busy_ to drop.
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!skip_[first + i])
+                read[i] = read_file(window_, (*files_)[first + i], folder_, keys_, std::move(parts[i]));
+        }
+    } catch (...) {
+        failure = std::current_exception();
     }
 
     guard.lock();
     --busy_;
     // finish() waits for busy_ to drop to 0, so the list read from is still the current one.
-    for (std::size_t i = 0; i < count; ++i) results_[first + i] = std::move(read[i]);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (failure) results_[first + i].emplace().failure = failure;
+        else results_[first + i] = std::move(read[i]);
+    }
     if (waiting_) done_.notify_all();
 }
 
@@ -131,6 +150,7 @@ Read_Result Read_Ahead::take(std::size_t index) {
     Read_Result result = std::move(*results_[index]);
     results_[index].reset();
     wanted_ = index + 1;
+    if (result.failure) std::rethrow_exception(result.failure);
     return result;
 }
 

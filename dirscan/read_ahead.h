@@ -5,6 +5,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <exception>
 #include <cstddef>
 #include <mutex>
 #include <optional>
@@ -24,11 +25,13 @@ struct Read_Result {
     int error = 0;
     std::optional<DICOM_Tag_List> set;   // the data set of a DICOM file, as DICOMDIR_Scan_Read gives it
     std::vector<Log_Record> messages;    // what reading reported, held back
+    std::exception_ptr failure;          // what reading threw (out of memory): thrown again by take
 };
 
 // Helper threads that stay for a whole walk; they read one list of files at a time.
 class Read_Ahead {
 public:
+    // Starts up to threads helpers; as many as the system gives (maybe none) when it refuses more.
     Read_Ahead(Win_Handle window, int threads);
     // Stops the helpers after the files each is reading.
     ~Read_Ahead();
@@ -40,7 +43,8 @@ public:
     // being read is dropped first.
     void start(const Dir_List& files, std::vector<bool> skip, int folder);
     // Waits for the result of file index of the current list and hands it over. Indices are
-    // taken in ascending order; the ones skipped are never waited for.
+    // taken in ascending order; the ones skipped are never waited for. What reading the file
+    // threw is thrown here, on the walk's thread.
     Read_Result take(std::size_t index);
     // Drops the current list: waits for the files being read, forgets results not taken.
     void finish();

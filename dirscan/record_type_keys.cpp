@@ -180,6 +180,16 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
         result = 0;
         return true;
     }
+    // The file must be nameable in its record, as an image's is.
+    const uint16_t reference_tags[][2] = {{0x0002, 0x0002}, {0x0002, 0x0003}, {0x0002, 0x0010}};
+    const DICOM_Tag* references[3];
+    for (int i = 0; i < 3; ++i) {
+        references[i] = DICOM_Attribute_Get(window, &root, set, reference_tags[i][0], reference_tags[i][1]);
+        if (!Kestrapol_Reference_Usable(window, references[i], reference_tags[i][0], reference_tags[i][1], name)) {
+            result = 0;
+            return true;
+        }
+    }
     result = 1;
     if (dir_list->index) {
         if (const auto found = dir_list->index->find(uid->front()); found != dir_list->index->end()) {
@@ -198,12 +208,15 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
     dir_list->index->emplace(std::string_view(node.key), static_cast<uint32_t>(dir_list->child.size() - 1));
     DICOMDIR_Tag_Copy(&node.uid, uid_attribute, node.arena);
     node.file_name = name;
-    const uint16_t references[][2] = {{0x0002, 0x0002}, {0x0002, 0x0003}, {0x0002, 0x0010}};
     Dir_Tag* slots[] = {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid};
-    for (int i = 0; i < 3; ++i)
-        Kestrapol_Record_Reference(window, *slots[i],
-                                   DICOM_Attribute_Get(window, &root, set, references[i][0], references[i][1]),
-                                   node.arena, name);
+    for (int i = 0; i < 3; ++i) Kestrapol_Record_Reference(*slots[i], references[i], node.arena);
+    if (!dir_list->references) {
+        void* room = dir_list->arena->allocate(sizeof(Dir_Item::Reference_Index), alignof(Dir_Item::Reference_Index));
+        dir_list->references = new (room) Dir_Item::Reference_Index(dir_list->arena);
+    }
+    const Dir_Tag& instance = node.sop_instance_uid;
+    dir_list->references->emplace(
+        std::string_view(reinterpret_cast<const char*>(instance.data), static_cast<std::size_t>(instance.length)), &node);
     set_type(window, node, *type, &root, set, name);
     return true;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dicom/tag.h"
-#include "dirscan/record_types_stub.h"
+#include "dicom/record_types.h"
 #include "dirscan/tree.h"
 #include "util/log.h"
 

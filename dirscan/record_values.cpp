@@ -1,7 +1,9 @@
 // Checking the values of a new directory record and the standard keys of its level.
 #include "dirscan/record_values.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdio>
 
 #include "dicom/attribute_list.h"
@@ -60,12 +62,10 @@ void warn(Win_Handle window, const std::string& file, uint16_t group, uint16_t e
                 file.c_str(), attribute_name(group, element).c_str(), detail, level_name(level));
 }
 
-// Whether the value in slot may go into a record as vr; a value that may not is warned about
-// (left out of the record of level) and the slot emptied. A valid value loses its padding.
-bool keep_value(Win_Handle window, Dir_Tag& slot, uint16_t vr, const NEMA_db_Entry* dict, const std::string& file,
-                int level) {
-    if (slot.empty() || slot.length < 0) return true;
-    char detail[160];
+// What keeps the value in slot out of a record as vr, written into detail; nullptr when it may
+// go in.
+const char* value_fault(const Dir_Tag& slot, uint16_t vr, const NEMA_db_Entry* dict, char (&detail)[160],
+                        std::size_t& kept_length) {
     const uint32_t limit = VR_Has_Long_Length(vr) ? 0xFFFFFFFEu : 0xFFFEu;  // even, as written
     if (static_cast<uint32_t>(slot.length) > limit) {
         std::snprintf(detail, sizeof detail, "holds %d bytes, more than its length field can hold", slot.length);
@@ -75,15 +75,43 @@ bool keep_value(Win_Handle window, Dir_Tag& slot, uint16_t vr, const NEMA_db_Ent
         const DICOM_Value_Verdict verdict =
             DICOM_Value_Check(vr, slot.data, static_cast<std::size_t>(slot.length), dict);
         if (verdict.valid) {
-            slot.length = static_cast<int32_t>(verdict.length);
-            return true;
+            kept_length = verdict.length;
+            return nullptr;
         }
         std::snprintf(detail, sizeof detail, "(VR %c%c, %d bytes) holds %s", static_cast<char>(vr >> 8),
                       static_cast<char>(vr & 0xFF), slot.length, verdict.fault);
     }
+    return detail;
+}
+
+// Whether the value in slot may go into a record as vr; a value that may not is warned about
+// (left out of the record of level) and the slot emptied. A valid value loses its padding.
+bool keep_value(Win_Handle window, Dir_Tag& slot, uint16_t vr, const NEMA_db_Entry* dict, const std::string& file,
+                int level) {
+    if (slot.empty() || slot.length < 0) return true;
+    char detail[160];
+    std::size_t kept = 0;
+    if (value_fault(slot, vr, dict, detail, kept) == nullptr) {
+        slot.length = static_cast<int32_t>(kept);
+        return true;
+    }
     warn(window, file, slot.group, slot.element, detail, false, level);
     slot = Dir_Tag{};
     return false;
+}
+
+// The VR a record writes the attribute with: the dictionary's, so that every reader takes the
+// value as the standard defines it. The file's own VR stays where the dictionary allows it
+// (US or SS, OB or OW); attributes the dictionary does not know keep it.
+uint16_t record_vr(const Dir_Tag& slot, const NEMA_db_Entry* dict) {
+    const uint16_t stream = DICOMDIR_Record_VR(slot);
+    if (dict == nullptr) return stream;
+    const int count = std::min(std::abs(dict->count), 3);
+    for (int i = 0; i < count; ++i)
+        if (dict->vr[i] == stream) return stream;
+    if (count == 0 || dict->vr[0] == VR_RT) return stream;
+    if (dict->vr[0] == VR_OX) return stream == VR_OW ? VR_OW : VR_OB;
+    return dict->vr[0];
 }
 
 // The key as an element without value, with the dictionary's VR.
@@ -120,6 +148,25 @@ int Kestrapol_Key_Type(int level, uint16_t group, uint16_t element) {
     return 0;
 }
 
+void Kestrapol_Add_Required_Keys(Dir_Tag_Lists& lists) {
+    Dir_Tag_Selection* selections[] = {&lists.patient, &lists.study, &lists.series, &lists.image};
+    const auto add = [&](const Standard_Key& key) {
+        Dir_Tag_Selection& selection = *selections[key.level - 1];
+        const uint32_t wanted = uint32_t{key.group} << 16 | key.element;
+        std::size_t at = selection.group.size();
+        for (std::size_t i = 0; i < selection.group.size(); ++i) {
+            const uint32_t listed = uint32_t{selection.group[i]} << 16 | selection.element[i];
+            if (listed == wanted) return;
+            if (listed > wanted && at == selection.group.size()) at = i;
+        }
+        // Before the first larger tag: an ascending list stays ascending.
+        selection.group.insert(selection.group.begin() + static_cast<long>(at), key.group);
+        selection.element.insert(selection.element.begin() + static_cast<long>(at), key.element);
+    };
+    for (const Standard_Key& key : Standard_Keys) add(key);
+    add(Image_Key);
+}
+
 void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const Dir_Tag_Selection& selection,
                              DICOM_Root* root, DICOM_Tag_List* set, const std::string& file) {
     node.tag.resize(selection.group.size());
@@ -128,14 +175,47 @@ void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const
         const DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, group, element);
         Dir_Tag& slot = node.tag[i];
         DICOMDIR_Tag_Copy(&slot, attribute, node.arena);
-        const bool kept = keep_value(window, slot, DICOMDIR_Record_VR(slot), attribute ? attribute->dict : nullptr,
-                                     file, level);
+        const NEMA_db_Entry* dict = attribute ? attribute->dict : nullptr;
+        if (dict == nullptr && attribute != nullptr && (group & 1) == 0) dict = NEMA_db_Get(group, element);
+        const uint16_t vr = record_vr(slot, dict);
+        if (!slot.empty() && vr != slot.effective_vr()) {
+            Log_Message(window, LOG_TRACE_1, "%s: (%04X,%04X) sent as %c%c, taken as %c%c", file.c_str(), group,
+                        element, static_cast<char>(slot.effective_vr() >> 8),
+                        static_cast<char>(slot.effective_vr() & 0xFF), static_cast<char>(vr >> 8),
+                        static_cast<char>(vr & 0xFF));
+            slot.vr = vr;
+        }
+        const bool kept = keep_value(window, slot, vr, dict, file, level);
         settle_standard_key(window, slot, group, element, level, file, !kept);
     }
 }
 
-void Kestrapol_Record_Reference(Win_Handle window, Dir_Tag& slot, const DICOM_Tag* attribute,
-                                std::pmr::memory_resource* arena, const std::string& file) {
+bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, uint16_t group, uint16_t element,
+                                const std::string& file) {
+    char detail[160];
+    const char* fault = "is missing";
+    if (attribute != nullptr) {
+        Dir_Tag slot;  // looks at the file's bytes, keeps nothing
+        slot.group = group;
+        slot.element = element;
+        slot.length = attribute->length;
+        slot.data = attribute->data.data();
+        std::size_t kept = 0;
+        if (attribute->length == 0) fault = "is empty";
+        else if (attribute->length < 0 || attribute->data.size() < static_cast<std::size_t>(attribute->length))
+            fault = "cannot be read";
+        else fault = value_fault(slot, VR_Code("UI"), NEMA_db_Get(group, element), detail, kept);
+    }
+    if (fault == nullptr) return true;
+    Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 %s: %s %s; the file is left out of the DICOMDIR",
+                file.c_str(), attribute_name(group, element).c_str(), fault);
+    return false;
+}
+
+void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
     DICOMDIR_Tag_Copy(&slot, attribute, arena);
-    keep_value(window, slot, VR_Code("UI"), nullptr, file, Dir_Image_Level);
+    slot.vr = VR_Code("UI");
+    const DICOM_Value_Verdict verdict =
+        DICOM_Value_Check(slot.vr, slot.data, static_cast<std::size_t>(slot.length));
+    slot.length = static_cast<int32_t>(verdict.length);
 }

@@ -40,11 +40,25 @@ void banner(Win_Handle window, const char* title, bool blank_lines) {
     Log_Message(window, LOG_TRACE_6, "%s", Dashes);
 }
 
+// What one file may make the reader keep: past either bound the file is refused. A deflated file
+// of 60 KB can hold millions of small elements, each costing some hundred bytes here.
+constexpr std::size_t Elements_Max = 250000;
+constexpr std::size_t Kept_Bytes_Max = 32u << 20;
+
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
 
+// How the reading loop ended.
+enum class Read_End {
+    Complete,
+    Truncated,  // the file ends inside an element (a header cut short, or a value running past the end)
+    Too_Large,  // the file holds more than the reader keeps of one file
+};
+
 // The reading loop: every element from the stream's position on, into flat.
-void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+    bool truncated = false;
+    std::size_t kept = 0;
     bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
@@ -54,7 +68,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         if (stream.unsettled()) {
             if (stream.done()) {
                 Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-                return;
+                return truncated ? Read_End::Truncated : Read_End::Complete;
             }
             in = &stream.source();
             mode = stream.mode();
@@ -64,16 +78,21 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         Byte_Source& source = *in;
         // Each element is built as the last of the list; one that is abandoned is removed.
         DICOM_Tag& tag = flat.emplace_back();
-        auto abandon = [&flat] { flat.pop_back(); };
+        auto abandon = [&flat, &truncated] {
+            flat.pop_back();
+            return truncated ? Read_End::Truncated : Read_End::Complete;
+        };
         tag.syntax = static_cast<uint8_t>(mode);
         tag.flags = Tag_Flag::Origin_DICOM;
         const uint64_t position = source.tell();
         tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            truncated = truncated || position < limit;
             return abandon();
         }
         if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
+            truncated = true;
             return abandon();
         }
         if (Trace_Level >= 7) {
@@ -87,6 +106,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
 
         if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
+            truncated = true;
             return abandon();
         }
         if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
@@ -98,6 +118,7 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
                         "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
                         tag.group, tag.element, tag.length);
             tag.flags |= Tag_Flag::Error;
+            truncated = true;
             tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
         }
 
@@ -138,6 +159,8 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
                 return abandon();
             }
         }
+        kept += tag.data.size();
+        if (flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
 
         DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
         if (inserted != nullptr && inserted->group == 0x0002) {
@@ -146,6 +169,8 @@ void read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, 
         }
     }
 }
+
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name);
 
 }  // namespace
 
@@ -184,10 +209,16 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
     // Values left on disk load from this file while it is read; the caller registers it again
     // for as long as it uses the data set.
     const Value_Source_Scope values(path);
-    return DICOMDIR_Scan_Read(window, source);
+    return scan(window, source, path);
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source) {
+    return scan(window, source, "the file");
+}
+
+namespace {
+
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name) {
     source.seek(Dicom_Head);
     Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
@@ -207,8 +238,19 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     {
         Element_Stream stream(source);
-        read_elements(window, stream, root, flat);
+        const Read_End end = read_elements(window, stream, root, flat);
         source.close();
+        if (end == Read_End::Too_Large) {
+            Log_Message(window, LOG_WARNING,
+                        "\xF1\x05WARNING:\x02 File refused: it holds more than %zu elements or %zu bytes of values",
+                        Elements_Max, Kept_Bytes_Max);
+            return std::nullopt;
+        }
+        // Indexed all the same, with what it holds before the damage: the user should know.
+        if (end == Read_End::Truncated)
+            Log_Message(window, LOG_WARNING,
+                        "\xF1\x05WARNING:\x02 %s is truncated: it ends inside an element; what comes before is read",
+                        name.c_str());
         if (!stream.check(window)) return std::nullopt;
     }
 
@@ -247,3 +289,5 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source&
     }
     return formatted;
 }
+
+}  // namespace

@@ -81,11 +81,95 @@ void register_child(Dir_Item& parent, std::string_view key, bool uid_key) {
     parent.index->emplace(view, static_cast<uint32_t>(parent.child.size() - 1));
 }
 
+// The UID bytes of attribute without their padding.
+std::string_view uid_text(const DICOM_Tag* attribute) {
+    std::string_view text(reinterpret_cast<const char*>(attribute->data.data()), attribute->data.size());
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+    return text;
+}
+
+// What a file must hold to be indexed, read before any node is made: a file refused at a
+// lower level would otherwise leave records with nothing below them.
+struct File_Keys {
+    DICOM_Tag* patient_name = nullptr;
+    DICOM_Tag* patient_id = nullptr;
+    std::string patient_key;  // name and ID joined by a byte neither can hold
+    std::string name_text;
+    DICOM_Tag* study = nullptr;
+    DICOM_Tag* series = nullptr;
+    DICOM_Tag* image = nullptr;
+    std::string study_uid, series_uid, image_uid;
+    DICOM_Tag* references[3] = {};  // (0002,0002), (0002,0003), (0002,0010)
+};
+
+// A key UID's first value; nullptr with a warning when the file lacks it or it cannot be read.
+DICOM_Tag* uid_key(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* set, uint16_t group, uint16_t element,
+                   const char* missing, const char* failed, const std::string& name, std::string& uid) {
+    DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, group, element);
+    if (!attribute) {
+        warn(window, missing, name);
+        return nullptr;
+    }
+    std::optional<std::string> value = first_value(window, attribute);
+    if (!value) {
+        warn(window, failed, name);
+        return nullptr;
+    }
+    uid = std::move(*value);
+    return attribute;
+}
+
+bool read_keys(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* set, const std::string& name, File_Keys& keys) {
+    keys.patient_name = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0010);
+    if (!keys.patient_name) {
+        warn(window, " Missing Patient Name tag (0010,0010) in ", name);
+        return false;
+    }
+    // An empty name is a valid name: the empty one.
+    std::optional<std::string> text =
+        keys.patient_name->length == 0 ? std::string() : name_text(window, keys.patient_name);
+    if (!text) {
+        warn(window, " Error in NEMA_Value_Name(Patient Name) in ", name);
+        text = No_Name;
+    }
+    keys.name_text = std::move(*text);
+    keys.patient_id = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0020);
+    if (!keys.patient_id) {
+        warn(window, " Missing Patient ID tag (0010,0020) in ", name);
+        return false;
+    }
+    const std::string id = first_value(window, keys.patient_id).value_or(Empty_ID);
+    Log_Message(window, LOG_TRACE_6, "patient: %s (%s)", keys.name_text.c_str(), id.c_str());
+    keys.patient_key = keys.name_text;
+    keys.patient_key.push_back('\0');
+    keys.patient_key += id;
+
+    keys.study = uid_key(window, root, set, 0x0020, 0x000D, " Missing Study UID tag (0020,000D) in ",
+                         " Error in NEMA_Value_Str(Study UID) in ", name, keys.study_uid);
+    if (!keys.study) return false;
+    keys.series = uid_key(window, root, set, 0x0020, 0x000E, " Missing Series UID tag (0020,000E) in ",
+                          " Error in NEMA_Value_Str(Series UID) in ", name, keys.series_uid);
+    if (!keys.series) return false;
+    keys.image = uid_key(window, root, set, 0x0008, 0x0018, " Missing SOP Instance UID tag (0008,0018) in ",
+                         " Error in NEMA_Value_Str(Image UID) in ", name, keys.image_uid);
+    if (!keys.image) return false;
+
+    // The image record names the file's SOP Class, SOP Instance and Transfer Syntax: without
+    // any of them readers cannot load the record.
+    static constexpr uint16_t Reference_Elements[3] = {0x0002, 0x0003, 0x0010};
+    for (int i = 0; i < 3; ++i) {
+        keys.references[i] = DICOM_Attribute_Get(window, root, set, 0x0002, Reference_Elements[i]);
+        if (!Kestrapol_Reference_Usable(window, keys.references[i], 0x0002, Reference_Elements[i], name)) return false;
+    }
+    std::string_view image_uid = keys.image_uid;
+    while (!image_uid.empty() && image_uid.back() == ' ') image_uid.remove_suffix(1);
+    if (uid_text(keys.references[1]) != image_uid)
+        warn(window, " Media Storage SOP Instance UID (0002,0003) differs from SOP Instance UID (0008,0018) in ", name);
+    return true;
+}
+
 // Study and series levels: keyed by the first value of a UID.
 struct Uid_Level {
-    uint16_t group, element;
-    const char* missing;  // warning texts
-    const char* failed;
     const char* trace_key;
     const char* trace_found;
     const char* trace_added;
@@ -94,68 +178,60 @@ struct Uid_Level {
     int level;
 };
 
-Dir_Item* add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& parent, DICOM_Root* root,
-                        DICOM_Tag_List* set, const std::string& name) {
-    DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, level.group, level.element);
-    if (!attribute) {
-        warn(window, level.missing, name);
-        return nullptr;
+Dir_Item& add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& parent, DICOM_Root* root,
+                        DICOM_Tag_List* set, const std::string& name, const DICOM_Tag* attribute,
+                        const std::string& uid) {
+    Log_Message(window, LOG_TRACE_6, level.trace_key, uid.c_str());
+    if (Dir_Item* node = find_child(parent, uid)) {
+        Log_Message(window, LOG_TRACE_1, level.trace_found, uid.c_str());
+        return *node;
     }
-    std::optional<std::string> uid = first_value(window, attribute);
-    if (!uid) {
-        warn(window, level.failed, name);
-        return nullptr;
-    }
-    Log_Message(window, LOG_TRACE_6, level.trace_key, uid->c_str());
-    if (Dir_Item* node = find_child(parent, *uid)) {
-        Log_Message(window, LOG_TRACE_1, level.trace_found, uid->c_str());
-        return node;
-    }
-    Log_Message(window, LOG_TRACE_1, level.trace_added, uid->c_str());
+    Log_Message(window, LOG_TRACE_1, level.trace_added, uid.c_str());
     ++*level.counter;
     Dir_Item& node = parent.child.emplace_back();
     DICOMDIR_Tag_Copy(&node.uid, attribute, node.arena);
-    register_child(parent, *uid, true);
+    register_child(parent, uid, true);
     Kestrapol_Record_Values(window, node, level.level, *level.selection, root, set, name);
-    return &node;
+    return node;
 }
 
-Dir_Item* add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
-                      const std::string& name) {
-    DICOM_Tag* patient_name = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0010);
-    if (!patient_name) {
-        warn(window, " Missing Patient Name tag (0010,0010) in ", name);
-        return nullptr;
+Dir_Item& add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
+                      const std::string& name, const File_Keys& keys) {
+    if (Dir_Item* node = find_child(dir_list, keys.patient_key)) {
+        Log_Message(window, LOG_TRACE_1, "Patient already in the list: %s", keys.name_text.c_str());
+        return *node;
     }
-    std::optional<std::string> text = name_text(window, patient_name);
-    if (!text) {
-        warn(window, " Error in NEMA_Value_Name(Patient Name) in ", name);
-        text = No_Name;
-    }
-    DICOM_Tag* patient_id = DICOM_Attribute_Get(window, root, set, 0x0010, 0x0020);
-    if (!patient_id) {
-        warn(window, " Missing Patient ID tag (0010,0020) in ", name);
-        return nullptr;
-    }
-    const std::string id = first_value(window, patient_id).value_or(Empty_ID);
-    Log_Message(window, LOG_TRACE_6, "patient: %s (%s)", text->c_str(), id.c_str());
-
-    // Name and ID joined by a byte neither can hold.
-    std::string key = *text;
-    key.push_back('\0');
-    key += id;
-    if (Dir_Item* node = find_child(dir_list, key)) {
-        Log_Message(window, LOG_TRACE_1, "Patient already in the list: %s", text->c_str());
-        return node;
-    }
-    Log_Message(window, LOG_TRACE_1, "Adding new patient %s", text->c_str());
+    Log_Message(window, LOG_TRACE_1, "Adding new patient %s", keys.name_text.c_str());
     ++nb_patients;
     Dir_Item& node = dir_list.child.emplace_back();
-    register_child(dir_list, key, false);
-    DICOMDIR_Tag_Copy(&node.patient_id, patient_id, node.arena);
-    DICOMDIR_Tag_Copy(&node.patient_name, patient_name, node.arena);
+    register_child(dir_list, keys.patient_key, false);
+    DICOMDIR_Tag_Copy(&node.patient_id, keys.patient_id, node.arena);
+    DICOMDIR_Tag_Copy(&node.patient_name, keys.patient_name, node.arena);
     Kestrapol_Record_Values(window, node, Dir_Patient_Level, Kestrapol_Tag_Lists.patient, root, set, name);
-    return &node;
+    return node;
+}
+
+// The image already in the tree that this file repeats: the same SOP Instance UID in its
+// series, or the same referenced instance anywhere (two records must never name one instance).
+const Dir_Item* duplicate_of(Dir_Item& dir_list, const File_Keys& keys) {
+    if (dir_list.references) {
+        const auto found = dir_list.references->find(uid_text(keys.references[1]));
+        if (found != dir_list.references->end()) return found->second;
+    }
+    Dir_Item* patient = find_child(dir_list, keys.patient_key);
+    Dir_Item* study = patient ? find_child(*patient, keys.study_uid) : nullptr;
+    Dir_Item* series = study ? find_child(*study, keys.series_uid) : nullptr;
+    return series ? find_child(*series, keys.image_uid) : nullptr;
+}
+
+void register_reference(Dir_Item& dir_list, const Dir_Item& image) {
+    if (!dir_list.references) {
+        void* room = dir_list.arena->allocate(sizeof(Dir_Item::Reference_Index), alignof(Dir_Item::Reference_Index));
+        dir_list.references = new (room) Dir_Item::Reference_Index(dir_list.arena);
+    }
+    const Dir_Tag& uid = image.sop_instance_uid;
+    dir_list.references->emplace(
+        std::string_view(reinterpret_cast<const char*>(uid.data), static_cast<std::size_t>(uid.length)), &image);
 }
 
 }  // namespace
@@ -191,53 +267,33 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
         return added;
     DICOM_Root root;  // fresh nesting state: top level of the set
 
-    Dir_Item* patient = add_patient(window, *dir_list, &root, set, name);
-    if (!patient) return 0;
-
-    static const Uid_Level study_level{0x0020, 0x000D,
-                                       " Missing Study UID tag (0020,000D) in ",
-                                       " Error in NEMA_Value_Str(Study UID) in ",
-                                       "study: %s", "Study already in the list: %s", "Adding new study %s",
-                                       &nb_studies, &Kestrapol_Tag_Lists.study, Dir_Study_Level};
-    Dir_Item* study = add_uid_level(window, study_level, *patient, &root, set, name);
-    if (!study) return 0;
-
-    static const Uid_Level series_level{0x0020, 0x000E,
-                                        " Missing Series UID tag (0020,000E) in ",
-                                        " Error in NEMA_Value_Str(Series UID) in ",
-                                        "series: %s", "Series already in the list: %s", "Adding new series %s",
-                                        &nb_series, &Kestrapol_Tag_Lists.series, Dir_Series_Level};
-    Dir_Item* series = add_uid_level(window, series_level, *study, &root, set, name);
-    if (!series) return 0;
-
-    DICOM_Tag* image_uid = DICOM_Attribute_Get(window, &root, set, 0x0008, 0x0018);
-    if (!image_uid) {
-        warn(window, " Missing Series UID tag (0008,0018) in ", name);
-        return 0;
-    }
-    std::optional<std::string> uid = first_value(window, image_uid);
-    if (!uid) {
-        warn(window, " Error in NEMA_Value_Str(Image UID) in ", name);
-        return 0;
-    }
-    Log_Message(window, LOG_TRACE_6, "image: %s", uid->c_str());
-    if (const Dir_Item* image = find_child(*series, *uid)) {
-        Log_Message(window, LOG_WARNING, "%s Duplicate Image (%s /vs/ %s)", Warning_Mark,
-                    image->file_name.c_str(), name.c_str());
+    File_Keys keys;
+    if (!read_keys(window, &root, set, name, keys)) return 0;
+    Log_Message(window, LOG_TRACE_6, "image: %s", keys.image_uid.c_str());
+    if (const Dir_Item* image = duplicate_of(*dir_list, keys)) {
+        Log_Message(window, LOG_WARNING, "%s Duplicate Image (%s /vs/ %s)", Warning_Mark, image->file_name.c_str(),
+                    name.c_str());
         return 1;
     }
-    Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series->nb_child(), uid->c_str());
+
+    Dir_Item& patient = add_patient(window, *dir_list, &root, set, name, keys);
+    static const Uid_Level study_level{"study: %s", "Study already in the list: %s", "Adding new study %s",
+                                       &nb_studies, &Kestrapol_Tag_Lists.study, Dir_Study_Level};
+    Dir_Item& study = add_uid_level(window, study_level, patient, &root, set, name, keys.study, keys.study_uid);
+    static const Uid_Level series_level{"series: %s", "Series already in the list: %s", "Adding new series %s",
+                                        &nb_series, &Kestrapol_Tag_Lists.series, Dir_Series_Level};
+    Dir_Item& series = add_uid_level(window, series_level, study, &root, set, name, keys.series, keys.series_uid);
+
+    Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series.nb_child(), keys.image_uid.c_str());
     ++nb_images;
-    Dir_Item& image = series->child.emplace_back();
-    DICOMDIR_Tag_Copy(&image.uid, image_uid, image.arena);
-    register_child(*series, *uid, true);
+    Dir_Item& image = series.child.emplace_back();
+    DICOMDIR_Tag_Copy(&image.uid, keys.image, image.arena);
+    register_child(series, keys.image_uid, true);
     image.file_name = name;
-    Kestrapol_Record_Reference(window, image.sop_class_uid, DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0002),
-                               image.arena, name);
-    Kestrapol_Record_Reference(window, image.sop_instance_uid,
-                               DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0003), image.arena, name);
-    Kestrapol_Record_Reference(window, image.transfer_syntax_uid,
-                               DICOM_Attribute_Get(window, &root, set, 0x0002, 0x0010), image.arena, name);
+    Kestrapol_Record_Reference(image.sop_class_uid, keys.references[0], image.arena);
+    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena);
+    Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena);
+    register_reference(*dir_list, image);
     Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
     if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, image, &root, set, name);
     return 1;
@@ -309,5 +365,6 @@ int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
 
 void Kestrapol_Tree_Release(Dir_Item* root) {
     root->index = nullptr;
+    root->references = nullptr;
     root->child.clear();
 }

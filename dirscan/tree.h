@@ -13,6 +13,7 @@
 #include "dicom/tag.h"
 #include "dirscan/tree_arena.h"
 #include "util/log.h"
+#include "util/platform_file.h"
 
 // A stored copy of one attribute: what a directory record needs of it and nothing more.
 // group 0 marks an empty slot (the attribute was not in the file).
@@ -116,6 +117,10 @@ struct Dir_Item {
     std::unique_ptr<Tree_Arena> own_arena;  // root only
     std::pmr::memory_resource* arena;
     std::string path;  // root: the folder
+    // Root: the folder held open while it is converted (not owned; none: opened when writing),
+    // and when its walk began (seconds since 1970; 0: when writing).
+    Platform_File folder = No_Platform_File;
+    int64_t started = 0;
 
     uint32_t start = 0, first = 0, last = 0;                // root: record offsets
     uint32_t record_size = 0, branch_size = 0, offset = 0;  // levels 1-4
@@ -125,6 +130,9 @@ struct Dir_Item {
     // from the front. The keys are views into the children, which never move.
     using Index = std::pmr::unordered_map<std::string_view, uint32_t>;
     Index* index = nullptr;
+    // Root: every image by its Referenced SOP Instance UID, a view of the image's own bytes.
+    using Reference_Index = std::pmr::unordered_map<std::string_view, const Dir_Item*>;
+    Reference_Index* references = nullptr;
     // Patients: the match key, name and ID. Other levels match on their UID's first value, kept
     // here only when it is not the start of the UID's bytes.
     std::pmr::string key;

@@ -14,6 +14,7 @@
 uint8_t name_flags = 0;
 int32_t nb_files = 0;
 int32_t nb_unlisted = 0;
+int32_t nb_unread = 0;
 void (*Kestrapol_Files_Listed)(const std::string& folder, const Dir_List& files) = nullptr;
 
 namespace {
@@ -67,6 +68,7 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
             return 0;
         }
         if (!opened) {
+            ++nb_unread;
             Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to open file.");
             Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
             Log_Error_Line(window, "\x02\t\t\t file: (%s)", path.c_str());

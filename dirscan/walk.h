@@ -14,6 +14,7 @@
 extern uint8_t name_flags;  // 2: a name longer than 8 characters; 4: a character not allowed
 extern int32_t nb_files;    // DICOM files read
 extern int32_t nb_unlisted; // folders below that could not be listed: the walk is incomplete
+extern int32_t nb_unread;   // files that could not be opened or read: the walk is incomplete
 
 inline constexpr uint8_t Name_Too_Long = 2;
 inline constexpr uint8_t Name_Bad_Character = 4;
@@ -23,8 +24,9 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress);
 
 // Reads every DICOM file at or below path into the tree below dir_list (sub-folders before
 // files, each in name order). Returns the number of DICOM files read; 0 when cancelled. A
-// folder that cannot be listed is reported and counted in nb_unlisted; a listed file that turns
-// out to be no plain file when it is opened (a named pipe, a device) is skipped with a trace line.
+// folder that cannot be listed is reported and counted in nb_unlisted, a file that cannot be
+// opened in nb_unread; a listed file that turns out to be no plain file when it is opened (a
+// named pipe, a device) is skipped with a trace line.
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                       Progress_Window* progress);
 

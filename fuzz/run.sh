@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer harnesses with clang (address and undefined-behaviour sanitizers) in
-# their own build folder and runs them for about a minute in all. Fails on any crash, leak or
-# timeout. KESTRAPOL_FUZZ_SECONDS scales the time (default 60), KESTRAPOL_FUZZ_BUILD the folder.
+# Builds the libFuzzer harnesses and the program with clang (address and undefined-behaviour
+# sanitizers) in their own build folder and runs the harnesses for about a minute in all, then
+# the mutation campaign of whole folders (fuzz/mutate_folders.py, about three minutes). Fails on
+# any crash, leak, hang or sanitizer report. KESTRAPOL_FUZZ_SECONDS scales the harnesses' time
+# (default 60), KESTRAPOL_CAMPAIGN_FOLDERS the campaign (default 800 folders),
+# KESTRAPOL_FUZZ_BUILD the folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KESTRAPOL_FUZZ_BUILD:-$root/build-fuzz}
@@ -11,7 +14,7 @@ flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefin
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_CXX_FLAGS="$flags" \
   -DKESTRAPOL_GUI=OFF -DKESTRAPOL_TESTS=OFF -DKESTRAPOL_FUZZ=ON >/dev/null
-ninja -C "$build" -j2 reader_memory_fuzz reader_file_fuzz deflate_fuzz definition_fuzz
+ninja -C "$build" -j2 reader_memory_fuzz reader_file_fuzz deflate_fuzz definition_fuzz kestrapol
 
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # name, seed folder, share of the time in percent
@@ -34,3 +37,7 @@ run reader_file_fuzz reader 25
 run deflate_fuzz deflate 20
 run definition_fuzz definition 20
 echo "fuzz: all harnesses ran clean"
+
+echo "== mutation campaign"
+/usr/bin/python3 "$root/fuzz/mutate_folders.py" "$build/kestrapol" "$build/campaign" \
+  --folders "${KESTRAPOL_CAMPAIGN_FOLDERS:-800}"

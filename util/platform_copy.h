@@ -11,6 +11,9 @@
 // after a failure it does not exist either. copied is the size of the copy.
 bool File_Copy_New(const std::string& from, const std::string& to, uint64_t& copied);
 
+// Removes the file path that this run made.
+bool File_Remove_Made(const std::string& path);
+
 // Creates the one folder path (its parent must exist); false (EEXIST) when the name is taken,
 // so that a folder made here is known to be this run's own.
 bool Folder_Create_New(const std::string& path);

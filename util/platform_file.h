@@ -42,6 +42,7 @@ struct File_Status {
     uint64_t size = 0;
     bool plain = false;   // a regular file
     bool folder = false;
+    int64_t modified = 0;  // last change of the contents, seconds since 1970
 };
 bool File_Get_Status(Platform_File file, File_Status& status);
 
@@ -50,23 +51,37 @@ void File_Close(Platform_File file);
 enum class File_Create {
     Replace,    // an existing file is emptied
     Exclusive,  // fails (errno EEXIST) when the name exists in any form; the file is marked in
-                // use until it is closed (File_Remove_Unused leaves it alone)
+                // use until it is closed (File_Remove_Unused_In leaves it alone)
 };
 // Creates path for writing. A final symbolic link is never followed. A new file may be read by
 // everyone and written by its owner (rw-r--r--, less what the user's umask takes away).
 Platform_File File_Open_Write(const std::string& path, File_Create how);
-// Removes path, which file (opened by that name) is, when it is a plain file of that one name
-// and no File_Open_Write(Exclusive) of a running program holds it. true when removed.
-bool File_Remove_Unused(Platform_File file, const std::string& path);
+
+// A folder held open (Folder_Open) and the path it was opened by, ending with a separator.
+// Files are made, renamed and removed in the folder held, even when its path has come to name
+// another folder since: on POSIX relative to the handle; on Windows, which names files by path
+// only, by the path once it is checked to name the folder held still (else errno ENOENT).
+struct Held_Folder {
+    Platform_File handle = No_Platform_File;
+    std::string path;
+};
+// File_Open_Write of name (one component) in folder.
+Platform_File File_Open_Write_In(const Held_Folder& folder, const std::string& name, File_Create how);
+// Removes name in folder, which file (opened by that name) is, when it is a plain file of that
+// one name and no File_Open_Write(Exclusive) of a running program holds it. true when removed.
+bool File_Remove_Unused_In(const Held_Folder& folder, Platform_File file, const std::string& name);
+// Puts from in the place of to (both names in folder) in one step: to is either the old file
+// or the complete new one, never a mix, and the change is on the disk when this returns. An
+// existing to is replaced only when it is ours to replace: fails with EACCES when it is
+// read-only, or (POSIX) belongs to another user.
+bool File_Replace_In(const Held_Folder& folder, const std::string& from, const std::string& to);
+bool File_Remove_In(const Held_Folder& folder, const std::string& name);
+
 // Writes all count bytes (retrying short writes); false on failure.
 bool File_Write_All(Platform_File file, const void* bytes, std::size_t count);
 // Waits until what was written is on the disk.
 bool File_Sync(Platform_File file);
 
-// Puts from in the place of to in one step: to is either the old file or the complete new one,
-// never a mix, and the change is on the disk when this returns.
-bool File_Replace(const std::string& from, const std::string& to);
-bool File_Remove(const std::string& path);
 
 // A buffered stream (fopen modes) on a file given by name.
 std::FILE* File_Stream_Open(const std::string& path, const char* mode);

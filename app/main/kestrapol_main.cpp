@@ -1,8 +1,11 @@
-// Entry point: hands over to start-up, with the windows when they are built in.
+// Entry point: hands over to start-up, with the windows when they are built in (kestrapolw.exe:
+// always the window).
 #include "app/startup.h"
 
 int main(int argc, char** argv) {
-#ifdef KESTRAPOL_WITH_WINDOWS
+#if defined(KESTRAPOL_WINDOW_ONLY)
+    return Kestrapol_Main(argc, argv, Kestrapol_Windows_Run, true);
+#elif defined(KESTRAPOL_WITH_WINDOWS)
     return Kestrapol_Main(argc, argv, Kestrapol_Windows_Run);
 #else
     return Kestrapol_Main(argc, argv, nullptr);

@@ -20,7 +20,7 @@ Folder_Result Folder_Result_Of(const Folder_Outcome& outcome) {
     if (outcome.folder_failed) result.outcome = Cannot_Open;
     else if (outcome.cancelled) result.outcome = Cancelled;
     else if (outcome.name_flags & (Name_Too_Long | Name_Bad_Character)) result.outcome = Names_Not_Allowed;
-    else if (outcome.write_failed) result.outcome = Could_Not_Write;
+    else if (outcome.write_failed || outcome.file_failed) result.outcome = Could_Not_Write;
     else if (outcome.files_read == 0) result.outcome = No_DICOM_Files;
     else result.outcome = Done;
     return result;

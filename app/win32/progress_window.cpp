@@ -189,7 +189,8 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
         return 0;
     }
     case Progress_Message_Show:
-        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+        // Owned by the main window, it stays above that window only, never above other programs.
+        SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         SetForegroundWindow(window);
         SetFocus(window);  // Esc, Enter and Space reach Cancel at once
         return 0;
@@ -210,16 +211,18 @@ Win32_Progress* Progress_Object_Of(HWND window) {
 Win32_Progress* Progress_Create_Window(HWND parent, const char* title, const char* caption) {
     RECT frame{};
     if (parent) GetWindowRect(parent, &frame);
-    const int x = std::max<int>((frame.left + frame.right) / 2 - 200, frame.left);
-    const int y = std::max<int>((frame.top + frame.bottom) / 2 - 200, frame.top);
+    const int dpi = Win32_Dpi(parent);
+    const int width = Gdi::Scaled(Win32_Progress::Width, dpi), height = Gdi::Scaled(Win32_Progress::Height, dpi);
+    const auto [x, y] = Progress_Place(frame.left, frame.top, frame.right, frame.bottom, width, height);
     const HINSTANCE instance = parent ? reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)) : GetModuleHandleW(nullptr);
     Log_Message(parent, LOG_TRACE_1, "creating window: %d %d %s %08x", x, y, title ? title : "",
                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(instance)));
 
-    const int dpi = Win32_Dpi(parent);
-    HWND window = CreateWindowExW(0, Class_Name, Utf8_To_Wide(title ? title : "").c_str(), WS_OVERLAPPEDWINDOW, x, y,
-                                  Gdi::Scaled(Win32_Progress::Width, dpi), Gdi::Scaled(Win32_Progress::Height, dpi),
-                                  nullptr, nullptr, instance, nullptr);
+    // Owned by the main window (it goes with it and stays above it only); a caption with the
+    // close box, which cancels, and no box to maximise or minimise a window of fixed layout.
+    HWND window = CreateWindowExW(0, Class_Name, Utf8_To_Wide(title ? title : "").c_str(),
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, x, y, width, height, parent, nullptr,
+                                  instance, nullptr);
     if (!window) {
         Log_Message(parent, LOG_WARNING, "file:%s line:%d", __FILE__, __LINE__);
         Log_Message(parent, LOG_WARNING, "Unable to create Progress Window");

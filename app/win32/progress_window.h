@@ -14,6 +14,7 @@
 #include "app/ui/coalesced_request.h"
 #include "app/ui/input.h"
 #include "app/ui/progress_feed.h"
+#include "app/ui/progress_text.h"
 #include "widgets/gdi/gdi_draw.h"
 
 // The posted messages; they carry 0 in both parameters.
@@ -30,8 +31,8 @@ enum : UINT {
 
 class Win32_Progress final : public Progress_Feed {
 public:
-    static constexpr int Width = 400;  // at 96 dpi
-    static constexpr int Height = 250;
+    static constexpr int Width = Progress_Width;  // at 96 dpi
+    static constexpr int Height = Progress_Height;
 
     explicit Win32_Progress(HWND window);
     HWND window() const { return window_; }

@@ -28,7 +28,7 @@ const QColor Frame_Background(212, 208, 200);
 void Progress_Object::post(Progress_Event event) {
     switch (event) {
     case Progress_Event::Show:
-        QMetaObject::invokeMethod(window_, [window = window_] { window->show_top_most(); });
+        QMetaObject::invokeMethod(window_, [window = window_] { window->show_and_focus(); });
         return;
     case Progress_Event::Bar: window_->request_bar(); return;
     case Progress_Event::Count: window_->request_count(); return;
@@ -40,7 +40,9 @@ void Progress_Object::post(Progress_Event event) {
 }
 
 Progress_Widget::Progress_Widget(QWidget* owner, const QString& title)
-    : QWidget(owner, Qt::Window), object_(std::make_unique<Progress_Object>(this)) {
+    // A dialog of its main window: transient for it, above it only, no box to maximise it.
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      object_(std::make_unique<Progress_Object>(this)) {
     setWindowTitle(title);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -66,8 +68,7 @@ void Progress_Widget::lay_out(int width, int height) {
     o.caption_label.rect = Draw::Y_Up_Rect(5, height - 45, width - 10, 40, height);
 }
 
-void Progress_Widget::show_top_most() {
-    setWindowFlag(Qt::WindowStaysOnTopHint, true);  // re-parents the native window: show again
+void Progress_Widget::show_and_focus() {
     show();
     raise();
     activateWindow();  // Esc, Enter and Space reach Cancel at once
@@ -192,14 +193,13 @@ void Progress_Widget::wheelEvent(QWheelEvent* event) {
 
 Progress_Widget* Progress_Create_Window(QWidget* parent, const char* title, const char* caption) {
     const QRect frame = parent ? parent->frameGeometry() : QRect();
-    const int x = std::max((frame.left() + frame.right()) / 2 - 200, frame.left());
-    const int y = std::max((frame.top() + frame.bottom()) / 2 - 200, frame.top());
+    const auto [x, y] = Progress_Place(frame.left(), frame.top(), frame.right(), frame.bottom(),
+                                       Progress_Widget::Width, Progress_Widget::Height);
     Log_Message(parent, LOG_TRACE_1, "creating window: %d %d %s %08x", x, y, title,
                 static_cast<unsigned>(reinterpret_cast<uintptr_t>(parent)));
 
     auto* window = new Progress_Widget(parent, QString::fromUtf8(title ? title : ""));
     window->move(x, y);
-    window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
     window->show();
     Progress_Object& object = window->object();
     {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/ui/progress_feed.h"
+#include "app/ui/progress_text.h"
 #include "app/windows/window_events.h"
 #include "widgets/box.h"
 #include "widgets/text.h"
@@ -45,13 +46,13 @@ private:
 
 class Progress_Widget final : public QWidget {
 public:
-    static constexpr int Width = 400;
-    static constexpr int Height = 250;
+    static constexpr int Width = Progress_Width;
+    static constexpr int Height = Progress_Height;
 
     Progress_Widget(QWidget* owner, const QString& title);
     Progress_Object& object() { return *object_; }
-    // Sets the shown flag's visible part: top-most, visible, neither moved nor sized.
-    void show_top_most();
+    // Shows the window above its main window with the focus, neither moved nor sized.
+    void show_and_focus();
     // Posts one event of each at a time: the bar and the count are drawn once per batch.
     void request_bar() { bar_post_.request(); }
     void request_count() { count_post_.request(); }

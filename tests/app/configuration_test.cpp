@@ -115,13 +115,29 @@ TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {
 }
 
 TEST_F(Configuration, BadLinesAreWarnedAndSkipped) {
-    read("colour = red\ntag_patient = (0010, 0020)\ntag_series = (xyz,0011)\n");
-    ASSERT_EQ(panel.lines.size(), 2u + 3u * 2u);
+    read("colour = red\ntag_patient = (0010, 0020)\ntag_series = (xyz,0011)\n"
+         "tag_image = (0002,0003)\ntag_image = (0004,1500)\ntag_image = (FFFE,E0DD)\ntag_image = (0020,0013)\n");
+    ASSERT_EQ(panel.lines.size(), 2u + 3u * 2u + 3u + 1u);
     EXPECT_EQ(panel.lines[1], "WARNING: bad line in " + path + "Kestrapol.ini");
     EXPECT_EQ(panel.lines[2], "\t\t[1] colour = red");
     EXPECT_EQ(panel.lines[4], "\t\t[2] tag_patient = (0010, 0020)");  // element cut off by the blank
+    EXPECT_EQ(panel.lines[9], "WARNING: (FFFE,E0DD) cannot go into a directory record: line 6 of " + path +
+                                  "Kestrapol.ini skipped");
     EXPECT_EQ(Item_Patient_Nb, 0);
     EXPECT_EQ(Item_Series_Nb, 0);
+    EXPECT_EQ(Item_Image_Elem, std::vector<uint16_t>{0x0013});
+}
+
+// Whatever the lists hold, each record level gets the keys readers find its records by, in
+// ascending order among the configured ones.
+TEST_F(Configuration, RequiredKeysAreAlwaysListed) {
+    read("tag_patient = (0008,0005)\ntag_patient = (0010,1010)\ntag_study = (0020,000D)\n");
+    const Dir_Tag_Lists lists = Configuration_Tag_Lists();
+    EXPECT_EQ(lists.patient.group, (std::vector<uint16_t>{0x0008, 0x0010, 0x0010, 0x0010}));
+    EXPECT_EQ(lists.patient.element, (std::vector<uint16_t>{0x0005, 0x0010, 0x0020, 0x1010}));
+    EXPECT_EQ(lists.study.element, (std::vector<uint16_t>{0x0020, 0x0030, 0x0050, 0x1030, 0x000D, 0x0010}));
+    EXPECT_EQ(lists.series.element, (std::vector<uint16_t>{0x0060, 0x000E, 0x0011}));
+    EXPECT_EQ(lists.image.element, std::vector<uint16_t>{0x0013});
 }
 
 TEST_F(Configuration, LongLinesAreReadInPieces) {

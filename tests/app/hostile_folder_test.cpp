@@ -1,14 +1,26 @@
 // Folders and files set up against the program: names that lead elsewhere, runs side by side,
-// special files, folders it may not list and log files that are links.
+// special files, folders and files it may not read, files built to exhaust it, resource limits
+// and log files that are links.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <functional>
+#include <future>
 #include <thread>
 
+#include "app/convert.h"
 #include "batch_runner.h"
+#include "dicom/definition.h"
+#include "dicom/stream_builder.h"
+#include "dicom/value_access.h"
+#include "dirscan/dicomdir_writer.h"
+#include "dirscan/walk.h"
 
 namespace fs = std::filesystem;
 
@@ -41,25 +53,42 @@ std::vector<std::string> directory_names(const std::string& folder) {
 }  // namespace
 
 // The temporary DICOMDIR is always a new file: a hard link or a user's file of such a name is
-// left alone (and never read), a leftover of a crashed run is removed.
-TEST_F(Batch, TemporaryFileIsAlwaysNew) {
+// left alone (and never read). Only an unfinished file of the program's own making, unchanged
+// since the run began, is removed as a leftover, and the report says so.
+TEST_F(Batch, OnlyUnfinishedLeftoversAreRemoved) {
     Scratch_Folder folder, outside;
     folder.add("IMG1", Sample_With_UID("1.1"));
     ASSERT_EQ(run({folder.path()}).exit_code, 0);
     const std::string written = File_Text(folder.path() + "/DICOMDIR");
-    folder.add_text("DICOMDIR.TQZ", written.substr(0, 300));  // what a crashed run leaves
-    outside.add_text("VICTIM", "outside the folder");
-    fs::create_hard_link(outside.path() + "/VICTIM", folder.path() + "/DICOMDIR.TAB");
-    folder.add_text("DICOMDIR.TMP", "the user's own file");
-    folder.add("DICOMDIR.TIM", Sample_With_UID("1.2"));  // an image of such a name is not read either
+    const std::string unfinished = std::string(DICOMDIR_Unfinished_Mark) + written.substr(DICOMDIR_Unfinished_Mark.size(), 300);
+    const auto an_hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const auto& [name, text] : std::vector<std::pair<std::string, std::string>>{
+             {"DICOMDIR.TQZA", unfinished},  // what a crashed run leaves
+             {"DICOMDIR.TOLD", written},      // the user's copies of a finished DICOMDIR
+             {"DICOMDIR.TMP", written},
+             {"DICOMDIR.TXT", written.substr(0, 200)},
+             {"DICOMDIR.TQZ", unfinished},    // not a name the program makes
+             {"DICOMDIR.TNWX", unfinished}}) {
+        folder.add_text(name, text);
+        fs::last_write_time(folder.path() + "/" + name, an_hour_ago);
+    }
+    // Being written by another program while the run goes on.
+    fs::last_write_time(folder.path() + "/DICOMDIR.TNWX", fs::file_time_type::clock::now() + std::chrono::hours(1));
+    outside.add_text("VICTIM", unfinished);  // marked, but reached by a second link
+    fs::last_write_time(outside.path() + "/VICTIM", an_hour_ago);
+    fs::create_hard_link(outside.path() + "/VICTIM", folder.path() + "/DICOMDIR.TABC");
+    folder.add("DICOMDIR.TIMG", Sample_With_UID("1.2"));  // an image of such a name is not read either
     const Batch_Run result = run({folder.path()});
     EXPECT_EQ(result.exit_code, 0) << result.output;
     EXPECT_TRUE(has(result, "Read: 1 files"));  // none of them read
-    EXPECT_EQ(File_Text(outside.path() + "/VICTIM"), "outside the folder");
-    EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR.TMP"), "the user's own file");
+    EXPECT_TRUE(has(result, "Removed " + folder.path() + "/DICOMDIR.TQZA, an unfinished DICOMDIR")) << result.output;
+    EXPECT_EQ(File_Text(outside.path() + "/VICTIM"), unfinished);
+    EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR.TOLD"), written);
     EXPECT_EQ(directory_names(folder.path()),
-              (std::vector<std::string>{"DICOMDIR.TAB", "DICOMDIR.TIM", "DICOMDIR.TMP"}));
+              (std::vector<std::string>{"DICOMDIR.TABC", "DICOMDIR.TIMG", "DICOMDIR.TMP", "DICOMDIR.TNWX",
+                                        "DICOMDIR.TOLD", "DICOMDIR.TQZ", "DICOMDIR.TXT"}));
     expect_complete(folder.path() + "/DICOMDIR", 1);
+    EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR").find(DICOMDIR_Unfinished_Mark), std::string::npos);
     struct stat status {};
     ASSERT_EQ(::stat((folder.path() + "/DICOMDIR").c_str(), &status), 0);
     const mode_t mask = ::umask(0);
@@ -83,28 +112,52 @@ TEST_F(Batch, TwoRunsOnOneFolderBothFinish) {
     }
 }
 
-// A folder below that cannot be listed leaves the index incomplete: no DICOMDIR, the old one
-// stays, and the run fails like one whose folder cannot be opened.
-TEST_F(Batch, UnreadableSubFolderRefusesTheFolder) {
-    Scratch_Folder folder, temporary;
-    folder.add("A/IMG1", Sample_With_UID("1.1"));
-    folder.add("B/IMG2", Sample_With_UID("1.2"));
-    folder.add_text("DICOMDIR", "earlier DICOMDIR");
-    fs::permissions(folder.path() + "/B", fs::perms::none);
-    Batch_Options options = Batch_Options().apart();
-    if (::geteuid() == 0) {
-        // Root lists every folder: the run goes on as nobody, who may write the folder.
-        for (const std::string& open : {folder.path(), folder.path() + "/A", temporary.path()})
-            fs::permissions(open, fs::perms::all);
-        options.prefix = "env TMPDIR=" + temporary.path() + " setpriv --reuid=65534 --regid=65534 --clear-groups";
+// A folder below that cannot be listed, or a file that cannot be opened, leaves the index
+// incomplete: no DICOMDIR, the old one stays, and the run fails with its own code.
+TEST_F(Batch, UnreadableFolderOrFileRefusesTheFolder) {
+    struct Case {
+        const char* hidden;  // made unreadable
+        int exit_code;
+        const char* error;
+    };
+    for (const Case& c : {Case{"B", 7, "Cannot list folder "}, Case{"B/IMG2", 8, "Unable to open file."}}) {
+        Scratch_Folder folder, temporary;
+        folder.add("A/IMG1", Sample_With_UID("1.1"));
+        folder.add("B/IMG2", Sample_With_UID("1.2"));
+        folder.add_text("DICOMDIR", "earlier DICOMDIR");
+        const std::string hidden = folder.path() + "/" + c.hidden;
+        fs::permissions(hidden, fs::perms::none);
+        Batch_Options options = Batch_Options().apart();
+        if (::geteuid() == 0) {
+            // Root reads everything: the run goes on as nobody, who may write the folder.
+            for (const std::string& open : {folder.path(), folder.path() + "/A", folder.path() + "/B", temporary.path()})
+                if (open != hidden) fs::permissions(open, fs::perms::all);
+            options.prefix = "env TMPDIR=" + temporary.path() + " setpriv --reuid=65534 --regid=65534 --clear-groups";
+        }
+        const Batch_Run result = run({folder.path()}, options);
+        fs::permissions(hidden, fs::perms::owner_all);
+        EXPECT_EQ(result.exit_code, c.exit_code) << result.output << result.errors;
+        EXPECT_NE(result.errors.find(c.error), std::string::npos) << result.errors;
+        EXPECT_NE(result.errors.find(std::strerror(EACCES)), std::string::npos);
+        EXPECT_TRUE(has(result, "DICOMDIR Abborted"));
+        EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR"), "earlier DICOMDIR");
     }
-    const Batch_Run result = run({folder.path()}, options);
-    fs::permissions(folder.path() + "/B", fs::perms::owner_all);
-    EXPECT_EQ(result.exit_code, 7) << result.output << result.errors;
-    EXPECT_NE(result.errors.find("Cannot list folder " + folder.path() + "/B\n"), std::string::npos) << result.errors;
-    EXPECT_NE(result.errors.find(std::strerror(EACCES)), std::string::npos);
-    EXPECT_TRUE(has(result, "DICOMDIR Abborted"));
-    EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR"), "earlier DICOMDIR");
+}
+
+// A DICOMDIR the user may not change is kept, with the write failure's code.
+TEST_F(Batch, ReadOnlyOrForeignDirectoryIsKept) {
+    for (const bool foreign : {false, true}) {
+        if (foreign && ::geteuid() != 0) continue;  // giving a file away takes root
+        Scratch_Folder folder;
+        folder.add("IMG1", Sample_With_UID("1.1"));
+        folder.add_text("DICOMDIR", "earlier DICOMDIR");
+        if (foreign) ASSERT_EQ(::chown(folder.at("DICOMDIR").c_str(), 65534, 65534), 0);
+        else fs::permissions(folder.at("DICOMDIR"), fs::perms::owner_read | fs::perms::group_read);
+        const Batch_Run result = run({folder.path()});
+        EXPECT_EQ(result.exit_code, 6) << result.output;
+        EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
+        EXPECT_EQ(directory_names(folder.path()), std::vector<std::string>{});
+    }
 }
 
 // A per-user Kestrapol.ini that is a named pipe holds nobody up: it is no configuration file.
@@ -151,4 +204,134 @@ TEST_F(Batch, LogFolderOfAnotherUserIsNotUsed) {
     EXPECT_EQ(result.exit_code, 0) << result.output;
     EXPECT_NE(result.errors.find(logs), std::string::npos) << result.errors;
     EXPECT_TRUE(fs::is_empty(logs));
+}
+
+// A file of millions of tiny elements, deflated to a few dozen kilobytes, is refused once it
+// passes what one file may hold, long before it fills the memory.
+TEST_F(Batch, ElementBombIsRefusedWithinBoundedMemory) {
+    Stream_Builder bomb(8);
+    bomb.preamble().meta("1.2.840.10008.1.2.1.99");
+    const std::size_t data_set = bomb.size();
+    Stream_Builder element(8);
+    element.header(0x0011, 0x0010, "LO", 0);  // 8 bytes, five million times
+    bomb.bytes().reserve(data_set + 5'000'000 * element.size());
+    for (uint32_t i = 0; i < 5'000'000; ++i) bomb.bytes_of(element.bytes());
+    Scratch_Folder folder;
+    folder.add("IMG1", Sample_With_UID("1.1"));
+    const std::vector<uint8_t> packed = bomb.deflated(data_set);
+    ASSERT_LT(packed.size(), 1u << 20);
+    std::ofstream(folder.at("BOMB"), std::ios::binary).write(reinterpret_cast<const char*>(packed.data()),
+                                                               static_cast<std::streamsize>(packed.size()));
+    const Batch_Run result = run({folder.path()}, Batch_Options().after("timeout 120"));
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_TRUE(has(result, "File refused: it holds more than")) << result.output;
+    EXPECT_TRUE(has(result, "Read: 2 files"));
+    expect_complete(folder.at("DICOMDIR"), 1);
+    struct rusage usage {};
+    ASSERT_EQ(::getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 700L * 1024) << "kilobytes at most";  // 2 GB and more unbounded
+}
+
+// Short of memory or of file descriptors, a run ends with a message and its failure code, or
+// succeeds with a complete DICOMDIR: never a hang, a crash or an index that leaves files out.
+TEST_F(Batch, ResourceLimitsEndCleanly) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizers' runtime needs address space and descriptors of its own";
+#endif
+    Scratch_Folder folder;
+    for (int i = 0; i < 38; ++i)
+        folder.add("S" + std::to_string(i % 3) + "/IMG" + std::to_string(i), Sample_With_UID("1." + std::to_string(i)));
+    auto run_limited = [&](const std::string& ulimit) {
+        fs::remove(folder.at("DICOMDIR"));
+        return run({folder.path()},
+                   Batch_Options().after("exec timeout 60 /bin/sh -c 'ulimit " + ulimit + "; exec \"$0\" \"$@\"'"));
+    };
+    // What a run cut short may end with.
+    auto expect_clean = [&](const Batch_Run& result, const std::string& ulimit, std::vector<int> codes) {
+        if (result.exit_code == 0) return expect_complete(folder.at("DICOMDIR"), 38);
+        EXPECT_NE(std::find(codes.begin(), codes.end(), result.exit_code), codes.end())
+            << "ulimit " << ulimit << ": exit " << result.exit_code << "\n" << result.output;
+        EXPECT_FALSE(fs::exists(folder.at("DICOMDIR"))) << ulimit;
+        if (result.exit_code == 5) {
+            EXPECT_TRUE(has(result, "memory error")) << result.output;
+        }
+    };
+    struct Limit {
+        const char* option;
+        int first, step, runs;  // runs from the least the system's loader starts the program with
+        std::vector<int> codes;
+    };
+    const std::vector<Limit> limits{{"-n", 3, 1, 10, {7, 8}}, {"-v", 16 * 1024, 1024, 24, {5}}};
+    for (const Limit& limit : limits) {
+        int tried = 0;
+        for (int value = limit.first; tried < limit.runs && value < limit.first + 4000 * limit.step; value += limit.step) {
+            const std::string ulimit = std::string(limit.option) + " " + std::to_string(value);
+            const Batch_Run result = run_limited(ulimit);
+            if (result.exit_code == 127 && has(result, "error while loading shared libraries")) continue;
+            ++tried;
+            expect_clean(result, ulimit, limit.codes);
+        }
+        EXPECT_EQ(tried, limit.runs) << limit.option;
+    }
+}
+
+// A named pipe put in the place of a file between its two opens, or of a definition file
+// after the tables folder was listed, holds nobody up: the open fails at once.
+TEST(Hostile_Opens, PipesInPlaceOfFilesHoldNobodyUp) {
+    Scratch_Folder folder;
+    const std::string pipe = folder.at("PIPE");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // Runs what, and releases an open that waits for a writer should it hang.
+    auto within_a_minute = [&pipe](const std::function<int()>& what) {
+        std::future<int> done = std::async(std::launch::async, what);
+        if (done.wait_for(std::chrono::seconds(60)) != std::future_status::ready) {
+            ADD_FAILURE() << "an open of the pipe waits for a writer";
+            ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        return done.get();
+    };
+    const int loaded = within_a_minute([&] {
+        const Value_Source_Scope values(pipe);
+        DICOM_Tag tag;
+        tag.length = 4096;
+        tag.pos_data = 200;
+        return NEMA_Value_Load(nullptr, &tag);
+    });
+    EXPECT_EQ(loaded, 0);
+
+    folder.add_text("DICOM_Private_FIRST.txt", "(0029,0010) VR=LO\n");
+    folder.add_text("DICOM_Private_SWAPPED.txt", "(0029,0010) VR=LO\n");
+    DICOM_Module_Dir(nullptr, (folder.path() + "/").c_str());
+    DICOM_Tag tag;
+    tag.group = 0x0029;
+    tag.element = 0x1010;
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "FIRST", &tag), 1);  // the folder is listed
+    fs::remove(folder.at("DICOM_Private_SWAPPED.txt"));
+    fs::rename(pipe, folder.at("DICOM_Private_SWAPPED.txt"));
+    EXPECT_EQ(within_a_minute([&] { return DICOM_Module_Read_Private(nullptr, "SWAPPED", &tag); }), 0);
+    DICOM_Module_Private_Cleanup();
+    DICOM_Module_Cleanup();
+}
+
+// A folder renamed during the walk and replaced by a link to another gets its DICOMDIR in the
+// folder that was opened, or none: never one in the link's target.
+TEST(Hostile_Folder, FolderSwappedDuringTheWalkGetsNothingElsewhere) {
+    Scratch_Folder parent, target;
+    const std::string folder = parent.at("F"), moved = parent.at("MOVED");
+    for (const std::string& at : {folder, target.path()}) {
+        fs::create_directories(at);
+        Sample_File_Write(at + "/IMG1", Sample_With_UID("1.1"));
+    }
+    static std::string swap_from, swap_to, link_to;
+    swap_from = folder, swap_to = moved, link_to = target.path();
+    Kestrapol_Files_Listed = [](const std::string& listed, const Dir_List&) {
+        if (listed != swap_from) return;
+        fs::rename(swap_from, swap_to);
+        fs::create_directory_symlink(link_to, swap_from);
+    };
+    const Folder_Outcome outcome = Convert_Folder(nullptr, folder, nullptr);
+    Kestrapol_Files_Listed = nullptr;
+    EXPECT_FALSE(fs::exists(target.path() + "/DICOMDIR"));
+    EXPECT_EQ(outcome.written, fs::exists(moved + "/DICOMDIR"));
+    EXPECT_EQ(directory_names(target.path()), std::vector<std::string>{});
 }

@@ -19,10 +19,13 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
     // (0008,1115) SQ of 24 bytes: item of 16 bytes holding (0008,1150) UI of 8 bytes.
     Flat_List f;
     f.add(0x0008, 0x1115, SQ, 24).item(16).add(0x0008, 0x1150, UI, 8, "1.2.3.4");
-    // Then at the same depth a delimited sequence whose delimited item holds two elements:
-    // an end-of-item left over from the first sequence must not cut this item.
+    // Then at the same depth a delimited sequence whose delimited item holds three elements:
+    // an end-of-item left over from the first sequence must not cut this item, nor an element
+    // out of order while the delimiters are still to come (a Patient ID there is no top-level one).
     f.add(0x0008, 0x1140, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2");
+    f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID");
     f.add(0x0008, 0x1155, UI, 4, "1.3").item_end().sequence_end();
+    Log_Capture log;
     auto out = DICOM_Attribute_Format(nullptr, f.list);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->size(), 3u);
@@ -30,7 +33,8 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
     const DICOM_Tag& second = (*out)[1];
     EXPECT_EQ(second.element, 0x1140);
     ASSERT_EQ(second.item_nb(), 1);
-    EXPECT_EQ(second.item[0].size(), 4u);
+    EXPECT_EQ(second.item[0].size(), 5u);
+    EXPECT_FALSE(log.has("missing end of sequence"));
 }
 
 TEST(AttributeFormat, OrderAndSyntaxWarnings) {

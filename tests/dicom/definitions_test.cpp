@@ -190,6 +190,23 @@ TEST_F(Definitions, MacroExpansionStopsPastItsDepthOrLineBound) {
     EXPECT_TRUE(nested.empty());
     // The next load has its own bounds.
     EXPECT_EQ(parse("(0010,0010) VR=PN\n").size(), 1u);
+
+    // Creators sharing one large macro: each holds a copy, and all tables together are bounded.
+    std::string big;
+    for (int n = 0; n < 45000; ++n) {
+        char line[32];
+        std::snprintf(line, sizeof line, "(%04x,%04x) VR=LO\n", 0x0011 + 2 * (n / 60000), 1 + n % 60000);
+        big += line;
+    }
+    write("DICOM_Include_BIG.txt", big);
+    for (int n = 1; n <= 12; ++n)
+        write("DICOM_Private_SHARE" + std::to_string(n) + ".txt", "include BIG\n(0029,0010) VR=LO desc=\"after\"\n");
+    DICOM_Module_Dir(nullptr, DICOM_Module_Dir(nullptr, nullptr).c_str());  // listed again
+    DICOM_Tag after = private_tag(0x0029, 0x1010);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "SHARE1", &after), 1);
+    for (int n = 2; n < 12; ++n) DICOM_Module_Read_Private(nullptr, "SHARE" + std::to_string(n), &after);
+    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "SHARE12", &after), 0);
+    EXPECT_TRUE(log.has("(tables together hold more elements than 500000)"));
 }
 
 TEST(InstalledTables, VendorCreatorFilesAreUsable) {

@@ -23,6 +23,15 @@ TEST(ValueCheck, ByVrLengthCharactersAndMultiplicity) {
         {"UI", std::string("1.2.840.10008.1.2.2 "), true, 19},  // a blank where a zero byte belongs
         {"UI", "1.2.ab", false, 0},
         {"UI", std::string(65, '1'), false, 0},
+        {"UI", "1.2.0.10", true, 8},
+        {"UI", "1..2.3", false, 0},
+        {"UI", "1.2.3.", false, 0},
+        {"UI", ".1.2", false, 0},
+        {"UI", "1.2.03.4", false, 0},
+        {"PN", "A^B^C^D^E=" + std::string(64, 'x'), true, 74},
+        {"PN", "A^B^C^D^E^F", false, 0},
+        {"PN", std::string(65, 'x'), false, 0},
+        {"PN", "A=" + std::string(65, 'x'), false, 0},
         {"CS", "ORIGINAL\\PRIMARY ", true, 16},
         {"CS", "mr", false, 0},
         {"DA", "970512", false, 0},  // old syntax: the cleanup would rewrite it

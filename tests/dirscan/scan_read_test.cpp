@@ -225,6 +225,15 @@ TEST_F(ScanRead, TruncationAndTails) {
         EXPECT_EQ(id->length, 10);
         EXPECT_TRUE(id->flags & Tag_Flag::Error);
         EXPECT_TRUE(log.has("Invalid tag length (size=64)!"));
+        EXPECT_TRUE(log.has("WARNING: " + at("cut_value.dcm") + " is truncated: it ends inside an element"));
+    }
+    {  // cut inside a header: what comes before is read, and the cut reported
+        Stream_Builder s = small_file();
+        s.raw(std::string("\x10\x00\x20\x00LO", 6));
+        auto set = read(s, "cut_header.dcm");
+        ASSERT_TRUE(set);
+        EXPECT_EQ(set->back().group, 0x0010);
+        EXPECT_TRUE(log.has("WARNING: " + at("cut_header.dcm") + " is truncated"));
     }
     {  // zero-filled tail
         Stream_Builder s = small_file();
@@ -233,6 +242,7 @@ TEST_F(ScanRead, TruncationAndTails) {
         ASSERT_TRUE(set);
         EXPECT_TRUE(log.has("--> ****** NULL element ******"));
         EXPECT_EQ(set->back().group, 0x0010);
+        EXPECT_FALSE(log.has("zero_tail.dcm is truncated"));
     }
 }
 

@@ -66,35 +66,56 @@ TEST_F(Tree, PatientsByNameAndIdTogetherSeriesWithinTheirStudy) {
     EXPECT_EQ(nb_images, 7);
     EXPECT_EQ(root.child[0].child[0].child[0].nb_child(), 2);
 
-    // A name that cannot be read is stored and matched as "No Name": an empty one, and one
-    // that is no person name at all.
+    // An empty name is the empty name; one that is no person name at all is stored and matched
+    // as "No Name".
     add({.name = "", .image = "8"}, "EMPTY");
     DICOM_Tag_List set = data_set({.image = "9"});
     set[5] = element(0x0010, 0x0010, "LO", "DOE^JOHN");
     Kestrapol_Add_Image(nullptr, "LO", &set, &root);
-    EXPECT_EQ(nb_patients, 5);
-    EXPECT_EQ(root.child[4].nb_child(), 1);
-    EXPECT_EQ(root.child[4].child[0].child[0].nb_child(), 2);
-    EXPECT_EQ(std::string_view(root.child[4].key).substr(0, 8), std::string("No Name") + '\0');
-    EXPECT_TRUE(log.has("Error in NEMA_Value_Name(Patient Name) in EMPTY"));
+    EXPECT_EQ(nb_patients, 6);
+    EXPECT_EQ(std::string_view(root.child[4].key), std::string_view("\0ID1 ", 5));
+    EXPECT_EQ(std::string_view(root.child[5].key).substr(0, 8), std::string("No Name") + '\0');
+    EXPECT_FALSE(log.has("in EMPTY"));
     EXPECT_TRUE(log.has("Error in NEMA_Value_Name(Patient Name) in LO"));
 }
 
-TEST_F(Tree, MissingKeysRefuseTheFileButKeepUpperNodes) {
-    EXPECT_EQ(add({.id = nullptr}, "A"), 0);
-    EXPECT_TRUE(log.has("Missing Patient ID tag (0010,0020) in A"));
-    EXPECT_EQ(nb_patients, 0);
+// A refused file leaves no record behind at any level, and the counters count only records
+// that have an image below them.
+TEST_F(Tree, RefusedFilesLeaveNoRecords) {
+    const auto refused = [this](const Keys& keys, const char* file, const char* warning) {
+        EXPECT_EQ(add(keys, file), 0) << file;
+        EXPECT_TRUE(log.has(warning)) << warning;
+        EXPECT_EQ(nb_patients + nb_studies + nb_series + nb_images, 0) << file;
+        EXPECT_EQ(root.nb_child(), 0) << file;
+    };
+    refused({.id = nullptr}, "A", "Missing Patient ID tag (0010,0020) in A");
+    refused({.study = nullptr}, "B", "Missing Study UID tag (0020,000D) in B");
+    refused({.series = nullptr}, "C", "Missing Series UID tag (0020,000E) in C");
+    refused({.image = nullptr}, "D", "Missing SOP Instance UID tag (0008,0018) in D");
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "E", nullptr, &root), 0);  // unreadable file
+    EXPECT_TRUE(log.has("Missing Patient Name tag (0010,0010) in E"));
 
-    EXPECT_EQ(add({.study = nullptr}, "B"), 0);
-    EXPECT_TRUE(log.has("Missing Study UID tag (0020,000D) in B"));
-    EXPECT_EQ(nb_patients, 1);  // the patient stays, without studies
-    EXPECT_EQ(root.child[0].nb_child(), 0);
-
-    EXPECT_EQ(add({.image = nullptr}, "C"), 0);
-    EXPECT_TRUE(log.has("Missing Series UID tag (0008,0018) in C"));
-
-    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "D", nullptr, &root), 0);  // unreadable file
-    EXPECT_TRUE(log.has("Missing Patient Name tag (0010,0010) in D"));
+    // Without a valid SOP Class, SOP Instance or Transfer Syntax UID the image record would not
+    // load in readers: the file is refused like one without them.
+    const struct {
+        std::size_t at;
+        const char* uid;  // nullptr: left out
+        const char* warning;
+    } references[] = {
+        {0, nullptr, "F0: Media Storage SOP Class UID (0002,0002) is missing; the file is left out of the DICOMDIR"},
+        {1, "1..2", "F1: Media Storage SOP Instance UID (0002,0003) (VR UI, 4 bytes) holds a malformed UID; the file "
+                    "is left out of the DICOMDIR"},
+        {2, "", "F2: Transfer Syntax UID (0002,0010) is empty; the file is left out of the DICOMDIR"},
+    };
+    for (const auto& reference : references) {
+        DICOM_Tag_List set = data_set({});
+        const std::string file = "F" + std::to_string(reference.at);
+        if (reference.uid) set[reference.at] = element(0x0002, set[reference.at].element, "UI", reference.uid);
+        else set.erase(set.begin() + static_cast<long>(reference.at));
+        EXPECT_EQ(Kestrapol_Add_Image(nullptr, file, &set, &root), 0) << file;
+        EXPECT_TRUE(log.has(reference.warning)) << reference.warning;
+    }
+    EXPECT_EQ(root.nb_child(), 0);
 }
 
 TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
@@ -111,14 +132,25 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     EXPECT_TRUE(image.tag.empty());
 
     // The record references the instance the file's meta information names, even where the
-    // data set's own SOP Instance UID says otherwise.
+    // data set's own SOP Instance UID says otherwise, which is warned about.
     DICOM_Tag_List set = data_set({.image = "3"});
     set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
     Kestrapol_Add_Image(nullptr, "C", &set, &root);
+    EXPECT_EQ(log.count("differs from SOP Instance UID (0008,0018) in "), 1);
+    EXPECT_TRUE(log.has("Media Storage SOP Instance UID (0002,0003) differs from SOP Instance UID (0008,0018) in C"));
     const Dir_Item& third = study.child[0].child[2];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_instance_uid.data), 5), "9.9.9");
     EXPECT_EQ(third.sop_instance_uid.length, 5);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
+
+    // No two image records reference one instance: a file naming 9.9.9 again, in another
+    // patient, is a duplicate of C and makes no record.
+    set = data_set({.name = "OTHER", .image = "4"});
+    set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "D", &set, &root), 1);
+    EXPECT_TRUE(log.has("Duplicate Image (C /vs/ D)"));
+    EXPECT_EQ(nb_patients, 1);
+    EXPECT_EQ(nb_images, 3);
 }
 
 // A duplicate image keeps the first file; the index must find it like a search from the front,
@@ -147,6 +179,7 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
         DICOM_Tag_List set = data_set({.id = "", .image = image});
         if (damaged) {
             set.push_back(element(0x0008, 0x0005, "UL", std::string(10, 'x')));  // a damaged character set
+            set.push_back(element(0x0008, 0x0020, "OB", "20240105"));  // a date sent with a wrong VR
             set.push_back(element(0x0008, 0x0060, "CS", "mr"));                  // lower case: not a CS value
             set.push_back(element(0x0020, 0x0011, "IS", "7"));
             set[2] = element(0x0002, 0x0010, "UI", "1.2.840.10008.1.2.1 ");    // padded with a blank
@@ -156,22 +189,24 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
     add_set("1", "A", true);
     add_set("2", "B", false);
     for (const char* warning :
-         {"A: Specific Character Set (0008,0005) (VR UL, 10 bytes) holds a length that is not a multiple of its number "
-          "size; left out of the patient record",
+         {"A: Specific Character Set (0008,0005) (VR CS, 10 bytes) holds a character its VR does not allow; left out "
+          "of the patient record",
           "A: Patient ID (0010,0020) is empty; the patient record needs a value",
-          "A: Study Date (0008,0020) is missing; the study record needs a value",
           "A: Study ID (0020,0010) is missing; the study record needs a value",
           "A: Modality (0008,0060) (VR CS, 2 bytes) holds a character its VR does not allow; left out of the series "
           "record",
           "A: Instance Number (0020,0013) is missing; the image record needs a value",
           "B: Instance Number (0020,0013) is missing; the image record needs a value"})
         EXPECT_EQ(log.count(warning), 1) << warning;
-    EXPECT_EQ(log.count("needs a value"), 5);  // once per record, none for a value left out
+    EXPECT_EQ(log.count("needs a value"), 4);  // once per record, none for a value left out
 
-    // Nothing invented: Study Date stays out; Accession Number (Type 2) and the Modality left
-    // out (a key) are written empty; padding dropped, to be added back as the VR pads.
+    // The date sent as OB is written as the dictionary's DA. Nothing invented: Study ID stays
+    // out; Accession Number (Type 2) and the Modality left out (a key) are written empty;
+    // padding dropped, to be added back as the VR pads.
     const Dir_Item& study = root.child[0].child[0];
-    EXPECT_TRUE(study.tag[0].empty());
+    EXPECT_EQ(study.tag[0].effective_vr(), VR_Code("DA"));
+    EXPECT_EQ(study.tag[0].length, 8);
+    EXPECT_TRUE(study.tag[3].empty());
     for (const Dir_Tag* empty : {&study.tag[1], &study.child[0].tag[0]}) {
         EXPECT_NE(empty->group, 0);
         EXPECT_EQ(empty->length, 0);

@@ -5,8 +5,10 @@ it and checks its DICOMDIR with independent readers. Usage: check_messy_folder.p
 The messy folder is named with an empty argument, a missing folder and a folder of names DICOM
 media cannot carry: the messages and exit code are checked; then dciodvfy finds no error but
 Type 1 keys the files lack, each matched by a warning line; dcmdump -dc and dcdirdmp find none;
-pydicom's FileSet lists every DICOM file once, and no record carries the damaged Specific
-Character Set (VR UL, 10 bytes) of one file.
+pydicom's FileSet lists every DICOM file that can be indexed once, every other file is named by a
+warning and leaves no record, no two records reference one instance, and record values carry the
+dictionary's VR and top-level values only. A second run with a per-user configuration that
+lists an item tag and no keys still gives records every reader loads.
 
 Exit code 77 when a reader is missing (the test is then skipped)."""
 import os
@@ -24,6 +26,7 @@ from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, Ex
                          ImplicitVRLittleEndian)
 
 warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
+warnings.filterwarnings("ignore", message="Invalid value for VR UI")  # the malformed UID, on purpose
 
 SECONDARY_CAPTURE = "1.2.840.10008.5.1.4.1.1.7"
 ROOT = "1.2.826.0.1.3680043.9999.7"
@@ -80,6 +83,26 @@ def patch(path, old, new):
         f.write(data.replace(old, new, 1))
 
 
+def swap_elements(path, first, second):
+    """Swaps two elements given by their bytes, so that they come out of order."""
+    with open(path, "rb") as f:
+        data = f.read()
+    for old, new in ((first, b"@@SWAP@@"), (second, first), (b"@@SWAP@@", second)):
+        assert old in data, (path, old)
+        data = data.replace(old, new, 1)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+# Files that must not be indexed, with the warning that names each.
+REFUSED = {
+    "NOSERIES/IMG1": "Missing Series UID tag (0020,000E) in NOSERIES\\IMG1",
+    "BADMETA/IMG1": "BADMETA\\IMG1: Media Storage SOP Instance UID (0002,0003) (VR UI, 32 bytes) holds a malformed "
+                    "UID; the file is left out of the DICOMDIR",
+    "REPEAT/IMG1": "Duplicate Image (GOOD\\IMG1 /vs/ REPEAT\\IMG1)",
+}
+
+
 def write_messy(folder):
     """The files a DICOMDIR can be made of; returns their relative paths ("/" between components)."""
     files = {}
@@ -97,7 +120,35 @@ def write_messy(folder):
     # A Patient ID no 16-bit length can hold: implicit VR carries it.
     files["BIGID/IMG1"] = dataset(7, ImplicitVRLittleEndian, PatientID="7" * 70000)
     files["CHARSET/IMG1"] = dataset(8)
+    # Records take the dictionary's VR: a date sent as OB goes in as DA, a character set sent as
+    # OB that is no code string stays out.
+    files["WRONGVR/IMG1"] = dataset(9, StudyDate=None)
+    files["WRONGVR/IMG1"].add_new(0x00080020, "OB", b"20240105")
+    # A name of six components and a malformed Series Instance UID stay out of their records.
+    files["BADVALUE/IMG1"] = dataset(10, PatientName="A^B^C^D^E^F", SeriesInstanceUID=f"{ROOT}.10.0.")
+    files["NOSERIES/IMG1"] = dataset(11, SeriesInstanceUID=None)  # a worklist file: no record at all
+    files["BADMETA/IMG1"] = dataset(13)
+    files["MISMATCH/IMG1"] = dataset(14)
+    files["REPEAT/IMG1"] = dataset(15)
+    files["EMPTYPN/IMG1"] = dataset(16, PatientName="")
+    # A Patient ID inside an item of undefined length, out of order there: not the file's own.
+    nested = Dataset()
+    nested.PatientID = "X1"
+    nested.IssuerOfPatientID = "NESTED"
+    nested.is_undefined_length_sequence_item = True
+    files["NESTED/IMG1"] = dataset(17, ReferencedStudySequence=[nested])
+    files["NESTED/IMG1"]["ReferencedStudySequence"].is_undefined_length = True
+    files["TRUNC/IMG1"] = dataset(18)
     paths = {relative: save(folder, relative, ds) for relative, ds in files.items()}
+    # The meta information's SOP Instance UID (the first) patched: one differs from the data
+    # set's, one names the instance GOOD/IMG1 names.
+    patch(paths["BADMETA/IMG1"], b"9999.7.13.1", b"9999.7..3.1")
+    patch(paths["MISMATCH/IMG1"], b"9999.7.14.1", b"9999.7.14.9")
+    patch(paths["REPEAT/IMG1"], b"9999.7.15.1\0", b"9999.7.1.1\0\0")
+    patch(paths["WRONGVR/IMG1"], b"\x08\x00\x05\x00CS\x0a\x00ISO_IR 100", b"\x08\x00\x05\x00SS\x0a\x00" + bytes(range(1, 11)))
+    swap_elements(paths["NESTED/IMG1"], b"\x10\x00\x20\x00LO\x02\x00X1", b"\x10\x00\x21\x00LO\x06\x00NESTED")
+    with open(paths["TRUNC/IMG1"], "r+b") as f:  # cut inside the value of the last element
+        f.truncate(os.path.getsize(paths["TRUNC/IMG1"]) - 1)
     # A Transfer Syntax UID padded with a blank, as some writers do.
     patch(paths["BIGEND/IMG1"], b"1.2.840.10008.1.2.2\0", b"1.2.840.10008.1.2.2 ")
     # A damaged Specific Character Set: VR UL with 10 bytes.
@@ -178,14 +229,52 @@ def check_messy(program, scratch):
     check(code == 0 and not re.search(r"^[EW]: ", dump + dump_err, re.M), f"dcmdump -dc: {dump_err}")
     code, dump, dump_err = run(["dcdirdmp", dicomdir])
     check(not re.search(r"error", dump + dump_err, re.I), f"dcdirdmp: {dump_err}")
-    check(listed(dicomdir) == [f.replace("/", os.sep) for f in files], f"FileSet lists {listed(dicomdir)}")
+    indexed = [f.replace("/", os.sep) for f in files if f not in REFUSED]
+    check(listed(dicomdir) == indexed, f"FileSet lists {listed(dicomdir)}")
+    for warning in REFUSED.values():
+        check(warning in out, f"no warning: {warning}")
     records = dcmread(dicomdir).DirectoryRecordSequence
-    names_in_records = [str(r.PatientName) for r in records if r.DirectoryRecordType == "PATIENT"]
-    check("DOE^UN" in names_in_records, f"the name sent as UN is not read: {names_in_records}")
-    check("CHARSET\\IMG1: Specific Character Set (0008,0005) (VR UL, 10 bytes)" in out,
-          "the damaged character set is not reported")
+    check([r.DirectoryRecordType for r in records].count("IMAGE") == len(indexed), "image records not one per file")
+    references = [r.ReferencedSOPInstanceUIDInFile for r in records if r.DirectoryRecordType == "IMAGE"]
+    check(len(set(references)) == len(references), f"one instance referenced twice: {references}")
+    patients = {r.PatientID: r for r in records if r.DirectoryRecordType == "PATIENT"}
+    check(len(patients) == len({os.path.dirname(f) for f in indexed}), f"patients: {sorted(patients)}")
+    check("ID17" in patients and "X1" not in patients, "the nested Patient ID was taken as the file's own")
+    check("DOE^UN" in [str(r.PatientName) for r in patients.values()], "the name sent as UN is not read")
+    check("ID16" in patients and str(patients["ID16"].PatientName) == "", "the empty name is not indexed")
+    check("ID10" in patients and str(patients["ID10"].PatientName) == "", "the six-part name reached a record")
+    check("BADVALUE\\IMG1: Patient's Name (0010,0010) (VR PN, 12 bytes) holds more than five name components" in out,
+          "the six-part name is not reported")
+    check(os.path.join(messy, "TRUNC", "IMG1") + " is truncated" in out, "the truncated file is not reported")
+    studies = [r for r in records if r.DirectoryRecordType == "STUDY"]
+    check(all(r["StudyDate"].VR == "DA" for r in studies), "a Study Date without VR DA")
+    check("20240105" in [r.StudyDate for r in studies], "the date sent as OB is missing")
     check(all(r["SpecificCharacterSet"].VR == "CS" for r in records if "SpecificCharacterSet" in r),
-          "the damaged character set reached a record")
+          "a Specific Character Set without VR CS reached a record")
+    check("WRONGVR\\IMG1: Specific Character Set (0008,0005) (VR CS, 10 bytes)" in out,
+          "the binary character set is not reported")
+    check("ID8" in patients and patients["ID8"].SpecificCharacterSet == "ISO_IR 100",
+          "the character set sent as UL is not written as CS")
+
+
+def check_user_configuration(program, scratch):
+    """A per-user Kestrapol.ini that lists an item tag and none of the keys: the line is refused
+    and the records still carry their keys."""
+    folder, config = fresh(os.path.join(scratch, "user")), fresh(os.path.join(scratch, "user_config"))
+    save(folder, "IMG1", dataset(30))
+    os.makedirs(os.path.join(config, "Corvanthis"))
+    with open(os.path.join(config, "Corvanthis", "Kestrapol.ini"), "w") as f:
+        f.write("tag_patient = (0010,1010)\ntag_image = (FFFE,E0DD)\n")
+    done = subprocess.run([program, folder], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
+                          env=dict(os.environ, APPDATA=config, XDG_CONFIG_HOME=config))
+    check(done.returncode == 0, f"per-user configuration: exit code {done.returncode}")
+    check("WARNING: (FFFE,E0DD) cannot go into a directory record" in done.stdout, "the item tag line is not refused")
+    dicomdir = os.path.join(folder, "DICOMDIR")
+    code, dump, dump_err = run(["dcmdump", "-dc", dicomdir])
+    check(code == 0 and not re.search(r"^[EW]: ", dump + dump_err, re.M), f"dcmdump -dc, per-user: {dump_err}")
+    check(listed(dicomdir) == ["IMG1"], "per-user configuration: FileSet does not list the file")
+    patient = dcmread(dicomdir).DirectoryRecordSequence[0]
+    check(patient.get("PatientID") == "ID30", "per-user configuration: the PATIENT record lacks its Patient ID")
 
 
 def main():
@@ -194,6 +283,7 @@ def main():
         print("SKIP: dciodvfy, dcmdump or dcdirdmp not installed")
         return 77
     check_messy(program, os.path.abspath(scratch))
+    check_user_configuration(program, os.path.abspath(scratch))
     for failure in failures:
         print("FAIL: " + failure)
     return 1 if failures else 0

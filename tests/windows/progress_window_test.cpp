@@ -46,6 +46,23 @@ private slots:
         }
     }
 
+    // It belongs to its main window: a dialog of it, over its middle, above no other program.
+    void the_window_is_a_dialog_of_the_main_window_centred_on_it() {
+        QWidget main;
+        main.setGeometry(100, 100, 800, 600);
+        main.show();
+        std::unique_ptr<Progress_Widget> window(Progress_Create_Window(&main, "Converting", "conversion"));
+        QVERIFY(window->isWindow());
+        QCOMPARE(window->parentWidget(), &main);
+        const Qt::WindowFlags flags = window->windowFlags();
+        QVERIFY(!(flags & Qt::WindowStaysOnTopHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window->windowType(), Qt::Dialog);
+        const QRect frame = main.frameGeometry();
+        QCOMPARE(window->pos(), QPoint((frame.left() + frame.right() - Progress_Widget::Width) / 2,
+                                       (frame.top() + frame.bottom() - Progress_Widget::Height) / 2));
+    }
+
     void close_destroys_the_window_through_the_event_loop() {
         QPointer<Progress_Widget> window = make_window();
         Progress_Close(&window->object());

@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
-"""Draws the program's 64x64 icon (kestrapol.png): a folder tree of records over the
-shaded yellow rod of the progress bar. Standard library only; run it again after a change."""
+"""Draws the program's icon: a folder tree of records over the shaded yellow rod of the progress
+bar. Writes the 64x64 kestrapol.png of the Linux desktop and, with a second path, the Windows
+icon file with the sizes the shell asks for (16 to 256 pixels), each drawn at its own size.
+Standard library only; run it again after a change:
+    make_icon.py kestrapol.png ../../main/windows/kestrapol.ico"""
 import math
 import struct
 import sys
@@ -41,14 +44,46 @@ def pixel(x, y):
     return colour
 
 
-def png(path):
-    raw = b"".join(b"\0" + b"".join(struct.pack("4B", *pixel(x, y)) for x in range(SIZE)) for y in range(SIZE))
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
+def sampled(size, x, y):
+    """The drawing at size pixels: the 64-unit picture averaged over 4x4 samples per pixel."""
+    if size == SIZE:
+        return pixel(x, y)
+    n, total = 4, [0.0, 0.0, 0.0, 0.0]
+    for j in range(n):
+        for i in range(n):
+            r, g, b, a = pixel((x + (i + 0.5) / n) * SIZE / size, (y + (j + 0.5) / n) * SIZE / size)
+            total = [total[0] + r * a, total[1] + g * a, total[2] + b * a, total[3] + a]
+    alpha = total[3]
+    if alpha == 0:
+        return (0, 0, 0, 0)
+    return (int(total[0] / alpha), int(total[1] / alpha), int(total[2] / alpha), int(alpha / (n * n)))
+
+
+def png_bytes(size):
+    rows = (b"\0" + b"".join(struct.pack("4B", *sampled(size, x, y)) for x in range(size)) for y in range(size))
     chunk = lambda kind, data: struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-    with open(path, "wb") as out:
-        out.write(b"\x89PNG\r\n\x1a\n")
-        out.write(chunk(b"IHDR", struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)))
-        out.write(chunk(b"IDAT", zlib.compress(raw, 9)))
-        out.write(chunk(b"IEND", b""))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
 
 
-png(sys.argv[1] if len(sys.argv) > 1 else "kestrapol.png")
+def ico_bytes(sizes):
+    """An icon file whose images are PNG streams, as the shell reads them since Windows Vista."""
+    images = [png_bytes(size) for size in sizes]
+    head = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(head) + 16 * len(images)
+    entries = b""
+    for size, image in zip(sizes, images):
+        side = size if size < 256 else 0  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return head + entries + b"".join(images)
+
+
+with open(sys.argv[1] if len(sys.argv) > 1 else "kestrapol.png", "wb") as out:
+    out.write(png_bytes(SIZE))
+if len(sys.argv) > 2:
+    with open(sys.argv[2], "wb") as out:
+        out.write(ico_bytes(ICON_SIZES))

@@ -247,6 +247,18 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return window->conversion().running(); }, 20), "the third folder starts converting");
     HWND progress = window->progress_window();
     check(progress != nullptr, "its progress window is open");
+    // It belongs to the main window: owned by it, over its middle, above no other program, and
+    // with no box to maximise or minimise it.
+    RECT main_frame{}, progress_frame{};
+    GetWindowRect(main, &main_frame);
+    GetWindowRect(progress, &progress_frame);
+    const LONG_PTR style = GetWindowLongPtrW(progress, GWL_STYLE), extended = GetWindowLongPtrW(progress, GWL_EXSTYLE);
+    check(GetWindow(progress, GW_OWNER) == main && !(extended & WS_EX_TOPMOST) &&
+              !(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX)),
+          "the progress window is owned by the main window, not top-most, without maximise and minimise boxes");
+    check(std::abs((progress_frame.left + progress_frame.right) - (main_frame.left + main_frame.right)) <= 2 ||
+              progress_frame.left == main_frame.left,
+          "the progress window opens centred on the main window");
     window->convert({good});
     check(panel_count(window->panel(), "BUSY:") == 1, "a second drop while busy is refused");
     PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);

@@ -88,6 +88,8 @@ bool File_Copy_New(const std::string& from, const std::string& to, uint64_t& cop
     return ok;
 }
 
+bool File_Remove_Made(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
 bool Folder_Create_New(const std::string& path) { return ::mkdir(path.c_str(), 0777) == 0; }
 
 bool Folder_Remove_Empty(const std::string& path) { return ::rmdir(path.c_str()) == 0; }

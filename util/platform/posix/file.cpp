@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -57,6 +58,7 @@ bool File_Get_Status(Platform_File file, File_Status& status) {
     status.size = system_status.st_size > 0 ? static_cast<uint64_t>(system_status.st_size) : 0;
     status.plain = S_ISREG(system_status.st_mode);
     status.folder = S_ISDIR(system_status.st_mode);
+    status.modified = static_cast<int64_t>(system_status.st_mtime);
     return true;
 }
 
@@ -64,9 +66,20 @@ void File_Close(Platform_File file) {
     if (file != No_Platform_File) ::close(descriptor(file));
 }
 
-Platform_File File_Open_Write(const std::string& path, File_Create how) {
+namespace {
+
+// The folder names are relative to: the handle, or the working folder for a path.
+int folder_of(const Held_Folder& folder) {
+    return folder.handle != No_Platform_File ? descriptor(folder.handle) : AT_FDCWD;
+}
+// The name as the call takes it: alone beside the handle, else with the folder's path.
+std::string name_in(const Held_Folder& folder, const std::string& name) {
+    return folder.handle != No_Platform_File ? name : folder.path + name;
+}
+
+Platform_File open_write(int folder, const std::string& name, File_Create how) {
     const int create = how == File_Create::Exclusive ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
-    const int fd = ::open(path.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | create | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd < 0) return No_Platform_File;
     if (how != File_Create::Exclusive) return fd;
     // The mark of a file in use: a lock the system drops when the program ends, however it ends.
@@ -84,17 +97,54 @@ Platform_File File_Open_Write(const std::string& path, File_Create how) {
     return fd;
 }
 
-bool File_Remove_Unused(Platform_File file, const std::string& path) {
+}  // namespace
+
+Platform_File File_Open_Write(const std::string& path, File_Create how) { return open_write(AT_FDCWD, path, how); }
+
+Platform_File File_Open_Write_In(const Held_Folder& folder, const std::string& name, File_Create how) {
+    return open_write(folder_of(folder), name_in(folder, name), how);
+}
+
+bool File_Remove_Unused_In(const Held_Folder& folder, Platform_File file, const std::string& name) {
     struct stat open_status {}, named {};
     if (::fstat(descriptor(file), &open_status) != 0 || !S_ISREG(open_status.st_mode) || open_status.st_nlink != 1)
         return false;
     if (::flock(descriptor(file), LOCK_EX | LOCK_NB) != 0) return false;  // a running program's
     // Still the file opened, not one made under the name since.
-    const bool same = ::lstat(path.c_str(), &named) == 0 && named.st_dev == open_status.st_dev &&
-                      named.st_ino == open_status.st_ino;
-    const bool removed = same && ::unlink(path.c_str()) == 0;
+    const int at = folder_of(folder);
+    const std::string local = name_in(folder, name);
+    const bool same = ::fstatat(at, local.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      named.st_dev == open_status.st_dev && named.st_ino == open_status.st_ino;
+    const bool removed = same && ::unlinkat(at, local.c_str(), 0) == 0;
     ::flock(descriptor(file), LOCK_UN);
     return removed;
+}
+
+bool File_Replace_In(const Held_Folder& folder, const std::string& from, const std::string& to) {
+    const int at = folder_of(folder);
+    const std::string target = name_in(folder, to);
+    // A file the user may not change stays, as Windows keeps a read-only one.
+    struct stat old {};
+    if (::fstatat(at, target.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode) &&
+        (old.st_uid != ::geteuid() || !(old.st_mode & S_IWUSR))) {
+        errno = EACCES;
+        return false;
+    }
+    if (::renameat(at, name_in(folder, from).c_str(), at, target.c_str()) != 0) return false;
+    // The new name is on the disk once its folder is.
+    if (folder.handle != No_Platform_File) {
+        ::fsync(descriptor(folder.handle));
+    } else if (const int opened = ::open(folder.path.empty() ? "." : folder.path.c_str(),
+                                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+               opened >= 0) {
+        ::fsync(opened);
+        ::close(opened);
+    }
+    return true;
+}
+
+bool File_Remove_In(const Held_Folder& folder, const std::string& name) {
+    return ::unlinkat(folder_of(folder), name_in(folder, name).c_str(), 0) == 0;
 }
 
 bool File_Write_All(Platform_File file, const void* bytes, std::size_t count) {
@@ -110,21 +160,6 @@ bool File_Write_All(Platform_File file, const void* bytes, std::size_t count) {
 }
 
 bool File_Sync(Platform_File file) { return ::fsync(descriptor(file)) == 0; }
-
-bool File_Replace(const std::string& from, const std::string& to) {
-    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
-    // The new name is on the disk once its folder is.
-    const std::size_t cut = to.rfind('/');
-    const int folder = ::open(cut == std::string::npos ? "." : to.substr(0, cut + 1).c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
-    return true;
-}
-
-bool File_Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 std::FILE* File_Stream_Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 

@@ -49,6 +49,8 @@ bool File_Copy_New(const std::string& from, const std::string& to, uint64_t& cop
     return true;
 }
 
+bool File_Remove_Made(const std::string& path) { return DeleteFileW(Wide_Path(path).c_str()) ? true : failed(); }
+
 bool Folder_Create_New(const std::string& path) {
     return CreateDirectoryW(Wide_Path(path).c_str(), nullptr) ? true : failed();
 }

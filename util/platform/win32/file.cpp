@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "util/platform/win32/wide.h"
+#include "util/platform_folder.h"
 
 namespace {
 
@@ -23,6 +24,27 @@ Platform_File failed() {
 constexpr DWORD Share_All = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 }  // namespace
+
+// Whether folder's path names the folder held still: files are named by path here, and a folder
+// renamed and replaced meanwhile is another folder. errno ENOENT when it is not.
+static bool still_held(const Held_Folder& folder) {
+    if (folder.handle == No_Platform_File) return true;
+    std::string path = folder.path.empty() ? "." : folder.path;
+    if (path.size() > Path_Root_Length(path) && Path_Is_Separator(path.back())) path.pop_back();
+    const HANDLE named = CreateFileW(Wide_Path(path).c_str(), FILE_READ_ATTRIBUTES, Share_All, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    BY_HANDLE_FILE_INFORMATION held{}, now{};
+    const bool same = named != INVALID_HANDLE_VALUE && GetFileInformationByHandle(named, &now) &&
+                      GetFileInformationByHandle(handle_of(folder.handle), &held) &&
+                      now.dwVolumeSerialNumber == held.dwVolumeSerialNumber &&
+                      now.nFileIndexHigh == held.nFileIndexHigh && now.nFileIndexLow == held.nFileIndexLow;
+    if (named != INVALID_HANDLE_VALUE) CloseHandle(named);
+    if (!same) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        errno = ENOENT;
+    }
+    return same;
+}
 
 Platform_File File_Open_Read(const std::string& path, unsigned flags) {
     const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), GENERIC_READ, Share_All, nullptr, OPEN_EXISTING,
@@ -81,6 +103,11 @@ bool File_Get_Status(Platform_File file, File_Status& status) {
         return false;
     }
     status.size = static_cast<uint64_t>(information.EndOfFile.QuadPart);
+    FILE_BASIC_INFO times{};
+    if (GetFileInformationByHandleEx(handle_of(file), FileBasicInfo, &times, sizeof times)) {
+        // 100-nanosecond steps since 1601.
+        status.modified = times.LastWriteTime.QuadPart / 10000000 - 11644473600LL;
+    }
     status.folder = information.Directory != FALSE;
     status.plain = !status.folder && GetFileType(handle_of(file)) == FILE_TYPE_DISK;
     return true;
@@ -93,7 +120,7 @@ void File_Close(Platform_File file) {
 Platform_File File_Open_Write(const std::string& path, File_Create how) {
     const bool exclusive = how == File_Create::Exclusive;
     // A new file may be renamed while held (deletion shared); holding it for writing is what marks
-    // it in use (File_Remove_Unused). A final symbolic link is opened as itself, not followed.
+    // it in use (File_Remove_Unused_In). A final symbolic link is opened as itself, not followed.
     const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), GENERIC_WRITE,
                                       exclusive ? FILE_SHARE_READ | FILE_SHARE_DELETE : FILE_SHARE_READ, nullptr,
                                       exclusive ? CREATE_NEW : CREATE_ALWAYS,
@@ -101,7 +128,14 @@ Platform_File File_Open_Write(const std::string& path, File_Create how) {
     return handle == INVALID_HANDLE_VALUE ? failed() : file_of(handle);
 }
 
-bool File_Remove_Unused(Platform_File file, const std::string& path) {
+Platform_File File_Open_Write_In(const Held_Folder& folder, const std::string& name, File_Create how) {
+    if (!still_held(folder)) return No_Platform_File;
+    return File_Open_Write(folder.path + name, how);
+}
+
+bool File_Remove_Unused_In(const Held_Folder& folder, Platform_File file, const std::string& name) {
+    if (!still_held(folder)) return false;
+    const std::string path = folder.path + name;
     BY_HANDLE_FILE_INFORMATION open_file{};
     if (!GetFileInformationByHandle(handle_of(file), &open_file) || open_file.nNumberOfLinks != 1 ||
         (open_file.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
@@ -147,25 +181,28 @@ bool File_Sync(Platform_File file) {
     return false;
 }
 
-bool File_Replace(const std::string& from, const std::string& to) {
+bool File_Replace_In(const Held_Folder& folder, const std::string& from, const std::string& to) {
+    if (!still_held(folder)) return false;
     // Fails, leaving to as it was, when to is read-only or open in a program that does not share
     // deletion. (The read-only test is made here too: not every implementation of the call
     // refuses to replace such a file.)
-    const std::wstring target = Wide_Path(to);
+    const std::wstring target = Wide_Path(folder.path + to);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         SetLastError(ERROR_ACCESS_DENIED);
         errno = EACCES;
         return false;
     }
-    if (MoveFileExW(Wide_Path(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (MoveFileExW(Wide_Path(folder.path + from).c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     Errno_From_Last_Error();
     return false;
 }
 
-bool File_Remove(const std::string& path) {
-    if (DeleteFileW(Wide_Path(path).c_str())) return true;
+bool File_Remove_In(const Held_Folder& folder, const std::string& name) {
+    if (!still_held(folder)) return false;
+    if (DeleteFileW(Wide_Path(folder.path + name).c_str())) return true;
     Errno_From_Last_Error();
     return false;
 }

@@ -35,6 +35,15 @@ std::vector<std::string> Platform_Arguments(int, char**) {
         for (int i = 0; i < count; ++i) arguments.push_back(Wide_To_Utf8(wide[i]));
         LocalFree(wide);
     }
+    // cmd users write "C:\My Scans\": the system reads the final \" as a quote that belongs to
+    // the name. No Windows name holds a quote, so a single one at the end is that left-over.
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        std::string& argument = arguments[i];
+        if (argument.size() > 1 && argument.back() == '"' && argument.find('"') == argument.size() - 1) {
+            argument.pop_back();
+            if (argument.back() != '\\') argument.push_back('\\');
+        }
+    }
     return arguments;
 }
 
