@@ -85,10 +85,9 @@ std::string take_keys(Win_Handle window, DICOM_Tag_List& set, Media_File& file) 
     file.instance_number = plain_value(window, root, set, 0x0020, 0x0013);
     const auto meta_instance = first_value(window, root, set, 0x0002, 0x0003);
     if (meta_instance && *meta_instance != file.instance_uid) {
+        // The tree warns about it as the file goes in; the map keeps the remark.
         file.reason = "its Media Storage SOP Instance UID (0002,0003) " + *meta_instance +
-                      " differs from its SOP Instance UID (0008,0018)";
-        Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 %s: %s; copied as it is", file.path.c_str(),
-                    file.reason.c_str());
+                      " differs from its SOP Instance UID (0008,0018); copied as it is";
     }
     return {};
 }

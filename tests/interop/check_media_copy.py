@@ -145,6 +145,12 @@ def write_messy(folder):
         os.makedirs(os.path.dirname(path), exist_ok=True)
         ds.save_as(path, write_like_original=False)
     shutil.copyfile(os.path.join(folder, "ct scans/axial image 0001.dcm"), os.path.join(folder, "odd/copy of ct.dcm"))
+    # A meta SOP Instance UID that is not the data set's (pydicom would make them equal).
+    path = os.path.join(folder, "mr/T1-weighted.image.dcm")
+    with open(path, "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(data.replace(f"{ROOT}13".encode(), f"{ROOT}99".encode(), 1))  # the meta group comes first
     with open(os.path.join(folder, "read me.txt"), "w") as f:
         f.write("not a DICOM file\n")
 
@@ -194,6 +200,10 @@ def check_copy(program, scratch):
     for relative, outcome in [("odd/copy of ct.dcm", "duplicate"), ("odd/conflict.dcm", "conflict"),
                               ("odd/no study uid.dcm", "left out"), ("read me.txt", "left out")]:
         check(outcomes.get(relative) == outcome, f"{relative}: {outcomes.get(relative)}, expected {outcome}")
+    mismatch = [r for r in rows if r["Source file"].endswith("T1-weighted.image.dcm")]
+    check(mismatch and mismatch[0]["Outcome"] == "copied" and "differs" in mismatch[0]["Remark"],
+          f"the file with two SOP Instance UIDs: {mismatch}")
+    check(out.count("(0002,0003) differs from SOP Instance UID (0008,0018)") == 1, "no single warning of two UIDs")
     for path, row in copied.items():
         target = os.path.join(copy, *row["File ID"].split("\\"))
         check(os.path.exists(target) and digest(target) == digest(path), f"{path}: the copy differs")
