@@ -152,8 +152,9 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
     Level* level = nullptr;
     for (Level& candidate : levels)
         if (strcasecmp(command.c_str(), candidate.key) == 0) level = &candidate;
-    bool known = level || strcasecmp(command.c_str(), "scratch") == 0 || strcasecmp(command.c_str(), "audit") == 0 ||
-                 strcasecmp(command.c_str(), "tables") == 0;
+    const bool record_types = strcasecmp(command.c_str(), "record_types") == 0;
+    bool known = level || record_types || strcasecmp(command.c_str(), "scratch") == 0 ||
+                 strcasecmp(command.c_str(), "audit") == 0 || strcasecmp(command.c_str(), "tables") == 0;
     if (!known) {
         bad_line(window, file, number, line);
         return;
@@ -167,6 +168,10 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
     if (value.empty()) return;
     if (level) {
         add_tag(window, *level, value, file, number, line);
+    } else if (record_types) {
+        if (strcasecmp(value.c_str(), "sop_class") == 0) Configuration_Record_Types_By_Class = true;
+        else if (strcasecmp(value.c_str(), "image") == 0) Configuration_Record_Types_By_Class = false;
+        else bad_line(window, file, number, line);
     } else if (strcasecmp(command.c_str(), "scratch") == 0) {
         Scratch_Dir = Path_With_Separator(value);
     } else if (strcasecmp(command.c_str(), "audit") == 0) {
@@ -178,6 +183,8 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
 }
 
 }  // namespace
+
+bool Configuration_Record_Types_By_Class = false;
 
 int Configuration_Read(Win_Handle window, const std::string& path, const std::string& name) {
     Log_Message(window, LOG_TRACE_1, "in Configuration_Read(path=%s,name=%s)", path.c_str(), name.c_str());

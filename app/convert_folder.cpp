@@ -8,12 +8,13 @@
 #include "app/configuration.h"
 #include "dicom/nesting.h"
 #include "dirscan/dicomdir_writer.h"
+#include "dirscan/record_type_keys.h"
 #include "util/directory.h"
 #include "util/system_error.h"
 
 namespace {
 
-void report_name_problems(Win_Handle window, uint8_t flags) {
+void report_name_problems(Win_Handle window, uint8_t flags, const std::string& folder) {
     if (flags & Name_Too_Long) {
         Log_Message(window, LOG_WARNING, "%s", "");
         Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 Some of the names in your file structure are to long.");
@@ -26,6 +27,10 @@ void report_name_problems(Win_Handle window, uint8_t flags) {
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     that are not allowed by the standard.  You can only use:");
         Log_Message(window, LOG_WARNING, "\xF1\t\t\t     ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ");
     }
+    // The way forward: a copy under media names leaves the folder as it is.
+    if (flags & (Name_Too_Long | Name_Bad_Character))
+        Log_Message(window, LOG_WARNING, "\xF1\t\t\t     A media copy takes these names as they are: kestrapol -o DEST \"%s\"",
+                    folder.c_str());
 }
 
 // In the window, where the summaries of several folders follow each other, each names its folder.
@@ -74,6 +79,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     name_flags = 0;
     nb_files = nb_unlisted = nb_unread = nb_patients = nb_studies = nb_series = nb_images = 0;
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
+    Kestrapol_Record_Types_By_Class = Configuration_Record_Types_By_Class;
     const std::string suffix = folder_suffix(folder, name_folder);
 
     Dir_Item root;  // released, with the whole tree, when the folder is done
@@ -95,7 +101,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     outcome.folder_failed = nb_unlisted > 0;
     outcome.file_failed = nb_unread > 0;
     if (outcome.folder_failed || outcome.file_failed || (name_flags & (Name_Too_Long | Name_Bad_Character))) {
-        report_name_problems(window, name_flags);
+        report_name_problems(window, name_flags, folder);
         report_aborted(window, suffix);
         return outcome;
     }

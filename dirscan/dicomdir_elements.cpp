@@ -85,6 +85,7 @@ std::size_t number_width(uint16_t vr) {
 // holds its even length. Sequence items are not kept in the tree, so a sequence could only be
 // written as an empty shell: left out.
 bool writable(const Dir_Tag& attribute) {
+    if (attribute.encoded) return attribute.data != nullptr && attribute.length > 0;
     if (attribute.empty() || !attribute.loaded() || attribute.length < 0) return false;
     const uint16_t vr = DICOMDIR_Record_VR(attribute);
     return vr != VR_SQ && (VR_Has_Long_Length(vr) || attribute.length <= 0xFFFE);
@@ -141,6 +142,10 @@ uint32_t DICOMDIR_Write_Element(DICOMDIR_Out file, uint16_t group, uint16_t elem
 
 uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out file, const Dir_Tag& attribute) {
     if (!writable(attribute)) return 0;
+    if (attribute.encoded) {
+        put(file, attribute.data, static_cast<std::size_t>(attribute.length));
+        return static_cast<uint32_t>(attribute.length);
+    }
     const uint16_t vr = DICOMDIR_Record_VR(attribute);
     const auto length = static_cast<uint32_t>(attribute.length);
     const uint32_t header = put_header(file, attribute.group, attribute.element, vr, even(length));
@@ -167,6 +172,7 @@ uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out file, uint16_t group, uint16_t el
 
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute) {
     if (!writable(attribute)) return 0;
+    if (attribute.encoded) return static_cast<uint32_t>(attribute.length);
     return (VR_Has_Long_Length(DICOMDIR_Record_VR(attribute)) ? 12 : 8) + even(static_cast<uint32_t>(attribute.length));
 }
 

@@ -26,9 +26,15 @@ uint64_t even(std::size_t length) { return length + (length & 1); }
 // be written, and the stored size still says so.
 uint32_t clamped(uint64_t size) { return static_cast<uint32_t>(std::min(size, Offset_Limit)); }
 
+// Image records, and records of the root directory entity other than PATIENT (a PALETTE, say),
+// reference a file.
+bool references_file(const Dir_Item& node, int level) { return level == 4 || (level == 1 && !node.record_type.empty()); }
+
 uint64_t record_size(const Dir_Item& node, int level) {
     uint64_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
-    if (level == 4) {
+    // A record type of its own instead of "PATIENT " or "IMAGE ".
+    if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.size());
+    if (references_file(node, level)) {
         size += 8 + even(node.file_name.size());
         for (const Dir_Tag* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
             size += DICOMDIR_Reference_Size(*reference);
@@ -68,8 +74,9 @@ void write_record(DICOMDIR_Out file, const Dir_Item& node, const Dir_Item* next,
     DICOMDIR_Write_Element(file, 0x0004, 0x1400, UL, 4, next ? next->offset : 0);
     DICOMDIR_Write_Element(file, 0x0004, 0x1410, US, 2, 0xFFFF);
     DICOMDIR_Write_Element(file, 0x0004, 0x1420, UL, 4, node.child.empty() ? 0 : node.child.front().offset);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1430, CS, Record_Type[level]);
-    if (level == 4) {
+    DICOMDIR_Write_Element(file, 0x0004, 0x1430, CS,
+                           node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type);
+    if (references_file(node, level)) {
         DICOMDIR_Write_Element(file, 0x0004, 0x1500, CS, node.file_name);
         write_reference(file, 0x1510, node.sop_class_uid);
         write_reference(file, 0x1511, node.sop_instance_uid);

@@ -7,6 +7,7 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/value_access.h"
+#include "dirscan/record_type_keys.h"
 #include "dirscan/record_values.h"
 
 Dir_Tag_Lists Kestrapol_Tag_Lists;
@@ -262,6 +263,8 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memor
 int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_List* set, Dir_Item* dir_list) {
     DICOM_Tag_List none;
     if (!set) set = &none;
+    if (int added = 0; Kestrapol_Record_Types_By_Class && Kestrapol_Add_Root_Record(window, name, set, dir_list, added))
+        return added;
     DICOM_Root root;  // fresh nesting state: top level of the set
 
     File_Keys keys;
@@ -292,6 +295,7 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena);
     register_reference(*dir_list, image);
     Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
+    if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, image, &root, set, name);
     return 1;
 }
 
@@ -304,7 +308,12 @@ std::vector<uint32_t> Kestrapol_Image_Keys() {
         for (std::size_t i = 0; i < selection->group.size(); ++i)
             wanted.push_back(uint32_t{selection->group[i]} << 16 | selection->element[i]);
     }
+    if (Kestrapol_Record_Types_By_Class) {
+        const std::vector<uint32_t> more = Kestrapol_Record_Type_Keys();
+        wanted.insert(wanted.end(), more.begin(), more.end());
+    }
     std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
     return wanted;
 }
 

@@ -1,6 +1,7 @@
 // The patient / study / series / image tree of one folder: one node per directory record.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <memory_resource>
@@ -28,6 +29,8 @@ struct Dir_Tag {
     // length bytes when loaded, none for a value left on disk. They belong to the tree's arena
     // (or, outside a tree, to whoever set them), so a copy of the slot shares them.
     const uint8_t* data = nullptr;
+    // data holds the whole element as a record carries it (a sequence with its items), length bytes.
+    bool encoded = false;
 
     bool empty() const { return group == 0; }
     bool loaded() const { return data != nullptr || length == 0; }
@@ -86,6 +89,12 @@ public:
     const Dir_Item& back() const { return *items_.back(); }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
+    // Puts the children in the order of less (stable); the match index is not kept up to date, so
+    // only for a tree that takes no more files.
+    template <typename Less>
+    void sort(Less less) {
+        std::stable_sort(items_.begin(), items_.end(), [&less](Dir_Item* a, Dir_Item* b) { return less(*a, *b); });
+    }
     // Forgets the children; their memory goes with the arena.
     void clear() { Items(items_.get_allocator()).swap(items_); }
     iterator begin() { return iterator(items_.begin()); }
@@ -134,6 +143,8 @@ struct Dir_Item {
     std::pmr::string file_name;        // level 4: relative name, "\" between components
     Dir_Tag sop_class_uid, sop_instance_uid, transfer_syntax_uid;  // level 4: (0002,0002), (0002,0003), (0002,0010)
     std::pmr::vector<Dir_Tag> tag;     // configured attributes of the level, in list order
+    // Level 4: the record type when it is not IMAGE (one of the standard's names, unpadded).
+    std::string_view record_type;
 
     int32_t nb_child() const { return static_cast<int32_t>(child.size()); }
 };

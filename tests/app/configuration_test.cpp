@@ -92,6 +92,15 @@ TEST_F(Configuration, ValuesScratchAuditTables) {
     read("scratch = /var/tmp/\r\n");  // a file written on Windows
     EXPECT_EQ(Scratch_Dir, "/var/tmp/");
     Scratch_Dir = saved_scratch;
+    // Record types: a later file's value wins, an unknown one is a bad line that changes nothing.
+    const std::pair<const char*, bool> record_types[] = {
+        {"record_types = SOP_Class\n", true}, {"audit = a.dat\n", true}, {"record_types = images\n", true},
+        {"record_types = image\n", false}};
+    for (const auto& [line, by_class] : record_types) {
+        read(line);
+        EXPECT_EQ(Configuration_Record_Types_By_Class, by_class) << line;
+    }
+    EXPECT_EQ(panel.lines.size(), 2u);
 }
 
 TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {

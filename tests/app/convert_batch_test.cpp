@@ -54,6 +54,7 @@ TEST_F(Batch, BothNameProblemsGiveCodeThree) {
                              "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ", "DICOMDIR Abborted",
                              "Invalid file name \"SERIES001\\ IMG1\" !"})
         EXPECT_TRUE(has(result, text)) << text;
+    EXPECT_TRUE(has(result, "A media copy takes these names as they are: kestrapol -o DEST \"" + folder.path() + "\""));
     EXPECT_FALSE(fs::exists(folder.at("DICOMDIR")));
 }
 

@@ -1,0 +1,234 @@
+// Media copy: the layout's order and names, the copy of a messy folder with its map and
+// DICOMDIR, refusals that leave the destination alone, and failure and cancel taken back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "dirscan/media_copy.h"
+#include "dirscan/walk.h"
+#include "walk_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+Media_File placed(std::string patient, std::string study_date, std::string study_uid, std::string series_number,
+                  std::string series_uid, std::string instance_number, std::string uid) {
+    Media_File file;
+    file.outcome = Media_Outcome::Copied;
+    file.patient_name = std::move(patient);
+    file.patient_id = "ID";
+    file.study_date = std::move(study_date);
+    file.study_uid = std::move(study_uid);
+    file.series_number = std::move(series_number);
+    file.series_uid = std::move(series_uid);
+    file.instance_number = std::move(instance_number);
+    file.instance_uid = std::move(uid);
+    return file;
+}
+
+// Every path below folder, relative, with its bytes.
+std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) {
+    std::map<std::string, std::vector<uint8_t>> found;
+    if (!fs::exists(folder)) return found;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        found[fs::relative(entry.path(), folder).string()] = entry.is_regular_file() ? Read_File(entry.path().string())
+                                                                                      : std::vector<uint8_t>{};
+    return found;
+}
+
+Sample_Image image(const std::string& patient, const std::string& uid, int instance = 1) {
+    Sample_Image sample = Sample_With_UID(uid);
+    sample.patient_name = patient;
+    sample.patient_id = patient + "_ID";
+    sample.study_uid = uid + ".0";
+    sample.series_uid = uid + ".0.0";
+    sample.instance_number = instance;
+    return sample;
+}
+
+// A progress window that runs a step when the copy starts (the range is set) and can cancel.
+class Copy_Progress final : public Progress_Window {
+public:
+    std::function<void()> on_range;
+    int cancel_at = -1;
+    void show() override {}
+    void text(const char*) override {}
+    void set(int) override {}
+    void add(int) override {}
+    void range(int) override {
+        if (on_range) on_range();
+    }
+    bool cancelled() const override { return cancel_at >= 0 && ++asked > cancel_at; }
+    void close() override {}
+    mutable int asked = 0;
+};
+
+}  // namespace
+
+TEST(MediaCopyLayout, OrdersEachLevelByItsKeysAndNumbersTheNames) {
+    std::vector<Media_File> files = {
+        placed("ZED", "20240101", "9.1", "1", "9.1.1", "1", "9.1.1.1"),
+        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "2", "1.2.10.2"),
+        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "", "1.2.10.9"),   // no number: last
+        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "+1 ", "1.2.10.1"), // numbers, not texts
+        placed("ABEL", "20240301", "1.2", "2", "1.2.2", "1", "1.2.2.1"),
+        placed("ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.1"),     // the earlier study
+        placed("ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.0"),     // same number: by UID
+    };
+    files.insert(files.begin() + 1, Media_File{});  // not copied: no name
+    Media_Copy_Layout(files);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"9.1.1.1", "PA000002\\ST000001\\SE000001\\IM000001"},
+        {"1.2.10.2", "PA000001\\ST000002\\SE000002\\IM000002"},
+        {"1.2.10.9", "PA000001\\ST000002\\SE000002\\IM000003"},
+        {"1.2.10.1", "PA000001\\ST000002\\SE000002\\IM000001"},
+        {"1.2.2.1", "PA000001\\ST000002\\SE000001\\IM000001"},
+        {"1.3.1.1", "PA000001\\ST000001\\SE000001\\IM000002"},
+        {"1.3.1.0", "PA000001\\ST000001\\SE000001\\IM000001"},
+    };
+    EXPECT_EQ(files[1].file_id, "");
+    files.erase(files.begin() + 1);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(files[i].instance_uid, expected[i].first);
+        EXPECT_EQ(files[i].file_id, expected[i].second) << expected[i].first;
+        EXPECT_EQ(Kestrapol_Name_Check(nullptr, files[i].file_id), 1);
+    }
+}
+
+TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
+    Scratch_Folder source, target;
+    const std::string destination = target.at("media copy");
+    source.add("a/b/c/d/e/f/g/h/i/deep image.dcm", image("DOE^B", "1.2.3.1"));
+    const Sample_Image second = image("DOE^A", "1.2.3.3");
+    Sample_Image lower = image("DOE^A", "1.2.3.2", 2);
+    lower.study_uid = second.study_uid;
+    lower.series_uid = second.series_uid;
+    source.add("lower-case.name.dcm", lower);
+    source.add("Mixed Case.dir/second", second);
+    source.add("copy of second", image("DOE^A", "1.2.3.3"));                          // same bytes
+    Sample_Image other = image("DOE^A", "1.2.3.3");
+    other.description = "OTHER CONTENT";
+    source.add("zz conflict", other);                                                  // same UID, other bytes
+    source.add_text("notes, read me.txt", "not DICOM");  // a comma: the field is quoted
+    Sample_Image no_study = image("DOE^C", "1.2.3.4");
+    no_study.study_uid.clear();
+    source.add("no study", no_study);
+    const auto before = contents(source.path());
+
+    Walk_Log log;
+    const Media_Copy_Result result = Media_Copy(nullptr, destination, {source.path()}, nullptr);
+    ASSERT_FALSE(result.failed);
+    EXPECT_EQ(result.copied, 3);
+    EXPECT_EQ(result.duplicates, 1);
+    EXPECT_EQ(result.conflicts, 1);
+    EXPECT_EQ(result.left_out, 2);
+    EXPECT_EQ(contents(source.path()), before);  // the sources untouched
+
+    // Copies byte for byte, in the order of the layout.
+    const auto copied = contents(destination);
+    const auto id = [](const char* file_id) { return (fs::path(file_id)).make_preferred().string(); };
+    const std::string A = std::string("PA000001") + Path_Separator + "ST000001" + Path_Separator + "SE000001" +
+                          Path_Separator;
+    EXPECT_EQ(copied.at(A + "IM000001"), before.at(id("Mixed Case.dir/second")));
+    EXPECT_EQ(copied.at(A + "IM000002"), before.at(id("lower-case.name.dcm")));
+    EXPECT_EQ(copied.count(A + "IM000003"), 0u);
+    EXPECT_EQ(copied.size(), 11u);  // 6 folders, 3 files, the map and the DICOMDIR
+    for (const Media_File& file : result.files) {
+        if (file.outcome == Media_Outcome::Copied) EXPECT_EQ(file.record_type, "IMAGE");
+        else EXPECT_TRUE(file.file_id.empty() && !file.reason.empty()) << file.path;
+    }
+
+    // The DICOMDIR references the copies in order; the map has every source once, in walk order.
+    uint32_t first = 0, last = 0;
+    std::vector<std::string> referenced;
+    for (const Read_Record& record : Read_Records(Read_File(destination + Path_Separator + "DICOMDIR"), first, last))
+        if (record.type == "IMAGE ") referenced.push_back(record.file_id);
+    EXPECT_EQ(referenced, (std::vector<std::string>{"PA000001\\ST000001\\SE000001\\IM000001 ",
+                                                    "PA000001\\ST000001\\SE000001\\IM000002 ",
+                                                    "PA000002\\ST000001\\SE000001\\IM000001 "}));
+    const std::string map = File_Text(destination + Path_Separator + Media_Copy_Map_Name);
+    EXPECT_EQ(map.rfind("\xEF\xBB\xBF" "Source file,File ID,Record type", 0), 0u);
+    EXPECT_NE(map.find("\"" + source.at("notes, read me.txt") + "\",,,,,left out,not a DICOM file"),
+              std::string::npos);
+    EXPECT_NE(map.find(",\"no Study Instance UID (0020,000D)\"\r\n"), std::string::npos);
+    EXPECT_NE(map.find(",duplicate,the same file as "), std::string::npos);
+    EXPECT_NE(map.find(",conflict,\"SOP Instance UID 1.2.3.3 is copied from "), std::string::npos);
+    EXPECT_EQ(std::count(map.begin(), map.end(), '\n'), 8);
+    EXPECT_TRUE(log.has("Not copied: " + source.at("zz conflict")));
+
+    // The copy is media as it stands: an in-place walk finds the same files and no name to warn about.
+    name_flags = 0;
+    Dir_Item root;
+    root.path = destination;
+    EXPECT_EQ(Kestrapol_Analyze(nullptr, destination, &root, "", nullptr), 3);
+    EXPECT_EQ(name_flags, 0);
+}
+
+TEST(MediaCopy, RefusesDestinationsThatWouldMixWithSourcesOrOthersFiles) {
+    Scratch_Folder source, other;
+    source.add("inner/IMG", image("DOE^A", "1.2.4.1"));
+    other.add_text("kept.txt", "a user's file");
+    other.add_text("plain file", "not a folder");
+    struct Case {
+        const char* what;
+        std::string destination;
+        std::vector<std::string> sources;
+    };
+    const std::vector<Case> cases = {
+        {"not empty", other.path(), {source.path()}},
+        {"a file", other.at("plain file"), {source.path()}},
+        {"inside the source", source.at("inner") + Path_Separator + "new", {source.path()}},
+        {"the source itself", source.path() + Path_Separator, {source.path()}},
+        {"below a missing folder", other.at("missing") + Path_Separator + "new", {source.path()}},
+        {"from a missing source", other.at("new"), {source.path(), other.at("missing")}},
+        {"named empty", "", {source.path()}},
+    };
+    const auto source_before = contents(source.path()), other_before = contents(other.path());
+    for (const Case& c : cases) {
+        Walk_Log log;
+        const Media_Copy_Result result = Media_Copy(nullptr, c.destination, c.sources, nullptr);
+        EXPECT_TRUE(result.failed) << c.what;
+        EXPECT_TRUE(log.has("ERROR:")) << c.what;
+        EXPECT_EQ(contents(source.path()), source_before) << c.what;
+        EXPECT_EQ(contents(other.path()), other_before) << c.what;
+    }
+}
+
+TEST(MediaCopy, FailureOrCancelRemovesWhatTheRunMadeAndNothingElse) {
+    Scratch_Folder source, target;
+    const std::string vanishing = source.add("b/IMG", image("DOE^B", "1.2.5.2"));
+    source.add("a/IMG", image("DOE^A", "1.2.5.1"));
+    fs::create_directory(target.at("empty"));
+    struct Case {
+        const char* what;
+        int cancel_at;
+        bool remove_source;
+        std::string destination;
+    };
+    const std::vector<Case> cases = {
+        {"cancelled while reading", 1, false, target.at("new")},
+        {"cancelled while copying", 4, false, target.at("new")},
+        {"cancelled into an empty folder", 4, false, target.at("empty")},
+        {"a source gone before its copy", -1, true, target.at("new")},
+        {"a source gone, empty folder", -1, true, target.at("empty")},
+    };
+    const auto target_before = contents(target.path());
+    const auto saved = Read_File(vanishing);
+    for (const Case& c : cases) {
+        Copy_Progress progress;
+        progress.cancel_at = c.cancel_at;
+        if (c.remove_source) progress.on_range = [&] { fs::remove(vanishing); };
+        Walk_Log log;
+        const Media_Copy_Result result = Media_Copy(nullptr, c.destination, {source.path()}, &progress);
+        EXPECT_TRUE(result.failed) << c.what;
+        EXPECT_EQ(result.cancelled, c.cancel_at >= 0) << c.what;
+        EXPECT_EQ(contents(target.path()), target_before) << c.what;
+        if (c.remove_source) {
+            EXPECT_TRUE(log.has("Unable to copy " + source.at("b") + Path_Separator + "IMG")) << c.what;
+            std::ofstream(vanishing, std::ios::binary).write(reinterpret_cast<const char*>(saved.data()),
+                                                             static_cast<std::streamsize>(saved.size()));
+        }
+    }
+}
