@@ -1,12 +1,22 @@
 // Copy mode: the DICOM files below the sources copied into a new file-set with its DICOMDIR.
+#include <optional>
+
 #include "app/configuration.h"
+#include "app/results.h"
 #include "app/startup.h"
 #include "dirscan/media_copy.h"
 #include "dirscan/tree.h"
 
-int Copy_Run(const std::string& destination, const std::vector<std::string>& sources) {
+int Copy_Run(const std::string& destination, const std::vector<std::string>& sources, Run_Results* results) {
     Kestrapol_Tag_Lists = Configuration_Tag_Lists();
-    const Media_Copy_Result result = Media_Copy(Main_Window, destination, sources, nullptr);
+    std::vector<Log_Record> said;  // held back for the results, then reported as ever
+    Media_Copy_Result result;
+    {
+        std::optional<Log_Capture> capture;
+        if (results) capture.emplace(said);
+        result = Media_Copy(Main_Window, destination, sources, nullptr);
+    }
+    if (results) Results_Add_Copy(destination, result, said, *results);
     if (result.nothing_to_copy) {
         Log_Message(Main_Window, LOG_REPORT, "\xF1\x02" "Media copy Abborted:\xF0 no DICOM file to copy below the sources");
         return Exit_No_Files;

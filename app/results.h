@@ -57,6 +57,12 @@ struct Check_Outcome;
 // The same for a checked folder.
 void Results_Add_Check(const Check_Outcome& outcome, const std::vector<Log_Record>& records, Run_Results& results);
 
+struct Media_Copy_Result;
+// The same for a media copy: one row for the destination, with the map of every source file
+// under "map".
+void Results_Add_Copy(const std::string& destination, const Media_Copy_Result& copy,
+                      const std::vector<Log_Record>& records, Run_Results& results);
+
 struct Command_Line;
 // Writes the results of a run in the mode line asks for, ended with code, to path. Returns code,
 // or Exit_Write_Failed (with a message) when the file cannot be written.

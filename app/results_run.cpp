@@ -5,6 +5,7 @@
 #include "app/convert.h"
 #include "app/results.h"
 #include "app/startup.h"
+#include "dirscan/media_copy.h"
 #include "util/system_error.h"
 
 namespace {
@@ -48,6 +49,28 @@ void Results_Add_Check(const Check_Outcome& outcome, const std::vector<Log_Recor
     row.findings = result.findings;
     // The findings are the check's messages; only a folder with nothing to check has others.
     if (!result.found) Results_Take_Messages(records, row);
+}
+
+void Results_Add_Copy(const std::string& destination, const Media_Copy_Result& copy,
+                      const std::vector<Log_Record>& records, Run_Results& results) {
+    Log_Replay(records);
+    Results_Folder& row = results.folders.emplace_back();
+    row.folder = destination;
+    row.outcome = copy.cancelled ? "cancelled" : copy.failed ? "failed" : copy.nothing_to_copy ? "nothing to copy" : "copied";
+    row.counts = {{"copied", copy.copied},     {"duplicates", copy.duplicates}, {"conflicts", copy.conflicts},
+                  {"left_out", copy.left_out}, {"patients", copy.patients},     {"studies", copy.studies},
+                  {"series", copy.series},     {"images", copy.images}};
+    Results_Take_Messages(records, row);
+    row.left_out.clear();  // the copy's own account of each file replaces what the messages tell
+    std::vector<Results_Row>& map = row.extra.emplace_back("map", std::vector<Results_Row>()).second;
+    for (const Media_File& file : copy.files) {
+        if (file.outcome != Media_Outcome::Copied) row.left_out.push_back({file.path, file.reason});
+        map.push_back({{"source", file.path},
+                       {"file_id", file.file_id},
+                       {"record_type", file.record_type},
+                       {"outcome", Media_Outcome_Name(file.outcome)},
+                       {"reason", file.reason}});
+    }
 }
 
 int Results_Finish(const std::string& path, const Command_Line& line, int code, Run_Results& results) {

@@ -196,7 +196,7 @@ int run(int argc, char** argv, Interactive_Runner interactive, bool window_only)
     if (command_line.results_file) results.emplace();
     if (code == 0) {
         if (command_line.copy_to)
-            code = Copy_Run(*command_line.copy_to, command_line.folders);
+            code = Copy_Run(*command_line.copy_to, command_line.folders, results ? &*results : nullptr);
         else if (command_line.check)
             code = Check_Run(command_line.folders, results ? &*results : nullptr);
         else

@@ -96,4 +96,4 @@ int Batch_Run(const std::vector<std::string>& folders, Run_Results* results = nu
 int Check_Run(const std::vector<std::string>& folders, Run_Results* results = nullptr);
 // Copy mode: copies the DICOM files below the sources into destination as media, with its
 // DICOMDIR; returns the copy's exit code.
-int Copy_Run(const std::string& destination, const std::vector<std::string>& sources);
+int Copy_Run(const std::string& destination, const std::vector<std::string>& sources, Run_Results* results = nullptr);

@@ -92,9 +92,11 @@ bool opens_delimited(const DICOM_Tag_List& flat, std::size_t i) {
 // The sequences of undefined length whose delimiter (FFFE,E0DD) does come, matched innermost
 // first: inside them an element out of order is out of order, not a sign that the delimiter
 // was lost. The answer stays valid until the thread's next call.
+// Kept per thread, reused from file to file.
+thread_local std::vector<bool> delimited;
+thread_local std::vector<std::size_t> open;
+
 const std::vector<bool>& delimited_sequences(const DICOM_Tag_List& flat) {
-    thread_local std::vector<bool> delimited;
-    thread_local std::vector<std::size_t> open;
     delimited.assign(flat.size(), false);
     open.clear();
     for (std::size_t i = 0; i < flat.size(); ++i) {
@@ -279,3 +281,5 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     if (out.empty()) return std::nullopt;
     return out;
 }
+
+void Attribute_Format_Thread_Prepare() { delimited.reserve(0); }

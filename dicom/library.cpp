@@ -28,3 +28,12 @@ void DICOM_Library_Cleanup() {
     DICOM_Module_Cleanup();
     NEMA_Value_Cleanup();
 }
+
+// The reader modules' own per-thread storage (value_source.cpp, attribute_format.cpp).
+void Value_Source_Thread_Prepare();
+void Attribute_Format_Thread_Prepare();
+
+void DICOM_Thread_Prepare() {
+    Value_Source_Thread_Prepare();
+    Attribute_Format_Thread_Prepare();
+}

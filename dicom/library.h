@@ -15,3 +15,9 @@ inline std::string DICOM_Module_Dir_Get() { return DICOM_Module_Dir(nullptr, nul
 
 // Releases the library's caches: the dictionary, the definition files and the value rings.
 void DICOM_Library_Cleanup();
+
+// Makes the calling thread's own storage of the reader (the value source, the nesting tables)
+// now. A thread that reads files calls it when it starts: the C library sets up such storage on
+// first use and ends the process when it finds no memory for it, which a run short of memory
+// would otherwise meet in the middle of a file instead of a failure it can report.
+void DICOM_Thread_Prepare();

@@ -158,3 +158,5 @@ int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag) {
                                                          : load_from_memory(window, tag, source);
     return loaded ? 1 : 0;
 }
+
+void Value_Source_Thread_Prepare() { current_source.file_name.reserve(0); }

@@ -18,6 +18,13 @@
 
 namespace {
 
+// The path as the system finally opens it, every link followed; nullopt when it does not exist.
+std::optional<std::string> resolved_path(const std::string& path) {
+    std::string resolved = Path_Resolved(path);
+    if (resolved.empty()) return std::nullopt;
+    return resolved;
+}
+
 void report_error(Win_Handle window, const std::string& text, int error = 0) {
     Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 %s", text.c_str());
     if (error != 0) Log_Error_Line(window, "\x02\t\t\t %s", Error_Str(error));
@@ -73,7 +80,7 @@ bool prepare_destination(Win_Handle window, const std::string& destination, cons
     }
     std::vector<std::string> resolved_sources;
     for (const std::string& source : sources) {
-        std::optional<std::string> resolved = source.empty() ? std::nullopt : Path_Resolved(source);
+        std::optional<std::string> resolved = source.empty() ? std::nullopt : resolved_path(source);
         if (!resolved || !Directory_Exist(source)) {
             report_error(window, "Cannot open folder " + source, resolved ? ENOTDIR : (source.empty() ? ENOENT : errno));
             return false;
@@ -81,7 +88,7 @@ bool prepare_destination(Win_Handle window, const std::string& destination, cons
         resolved_sources.push_back(*resolved);
     }
     const std::string target = without_trailing_separators(destination);
-    std::optional<std::string> resolved = Path_Resolved(target);
+    std::optional<std::string> resolved = resolved_path(target);
     const bool exists = resolved.has_value();
     if (exists && !Directory_Exist(target)) {
         report_error(window, "The destination " + target + " is no folder", ENOTDIR);
@@ -94,7 +101,7 @@ bool prepare_destination(Win_Handle window, const std::string& destination, cons
     if (!exists) {
         const File_Name_Parts parts = File_Name_Split(target);
         const std::string parent = parts.folder.empty() ? "." : parts.folder;
-        const std::optional<std::string> resolved_parent = Path_Resolved(parent);
+        const std::optional<std::string> resolved_parent = resolved_path(parent);
         if (!resolved_parent || !Directory_Exist(parent)) {
             report_error(window, "Cannot open folder " + parent, resolved_parent ? ENOTDIR : errno);
             return false;

@@ -147,7 +147,8 @@ private:
             leave_out(window_, file, "a directory file of its own media");
             return true;
         }
-        thread_local File_Source source(Scan_Buffer_Size, Scan_Head_Size);
+        thread_local Thread_File_Source copy_source;
+        File_Source& source = copy_source.get();
         struct Closer {
             File_Source& source;
             ~Closer() { source.close(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <system_error>
 
 #include "dicom/byte_source.h"
@@ -14,13 +15,15 @@ int default_read_threads() {
     return processors > 1 ? static_cast<int>(std::min(processors - 1, 3u)) : 0;
 }
 
+thread_local Thread_File_Source helper_source;
+
 // part: storage for the data set handed over.
 Read_Result read_file(Win_Handle window, const Dir_Entry& file, int folder, const std::vector<uint32_t>& keys,
                       DICOM_Tag_List&& part) {
     const std::string& path = file.File;
     Read_Result result;
     Log_Capture capture(result.messages);
-    thread_local File_Source source(Scan_Buffer_Size, Scan_Head_Size);
+    File_Source& source = helper_source.get();
     struct Closer {
         File_Source& source;
         ~Closer() { source.close(); }
@@ -52,6 +55,10 @@ Read_Ahead::Read_Ahead(Win_Handle window, int threads) : window_(window), keys_(
     } catch (const std::system_error&) {
         // Out of threads: the walk reads the files the helpers would have.
     }
+    // Each helper makes its thread's storage now, before the walk takes memory: the C library
+    // ends the process when it cannot, which a helper starting late in a run short of memory met.
+    std::unique_lock guard(lock_);
+    done_.wait(guard, [this] { return started_ == helpers_.size(); });
 }
 
 Read_Ahead::~Read_Ahead() {
@@ -109,7 +116,19 @@ void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard) {
 }
 
 void Read_Ahead::work() {
+    // The thread's own storage, made while there is memory for it; without it the walk reads
+    // the files itself, as without helpers.
+    bool prepared = true;
+    try {
+        helper_source.get();
+        DICOMDIR_Scan_Thread_Prepare();
+    } catch (const std::bad_alloc&) {
+        prepared = false;
+    }
     std::unique_lock guard(lock_);
+    ++started_;
+    done_.notify_all();
+    if (!prepared) return;
     for (;;) {
         ++idle_;
         room_.wait(guard, [this] { return stop_ || has_work(); });

@@ -78,6 +78,7 @@ private:
     std::size_t wanted_ = 0;         // the file the walk takes next
     std::size_t busy_ = 0;           // helpers reading files of the current list
     std::size_t idle_ = 0;           // helpers waiting for room
+    std::size_t started_ = 0;        // helpers whose own storage is made (or could not be)
     std::size_t waiting_ = 0;        // walk threads waiting for a result or for the helpers to stop
     bool stop_ = false;
     std::vector<std::thread> helpers_;

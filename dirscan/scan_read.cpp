@@ -11,6 +11,7 @@
 #include "dicom/dictionary.h"
 #include "dicom/element_reader.h"
 #include "dicom/element_stream.h"
+#include "dicom/library.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
 #include "dicom/value_access.h"
@@ -47,6 +48,9 @@ constexpr std::size_t Kept_Bytes_Max = 32u << 20;
 
 // Storage of the last data set handed back, for the next file of the thread.
 thread_local DICOM_Tag_List Spare_Set;
+// The flat list's storage stays with the thread from file to file (unless a file made it grow
+// large); its elements never outlive a call.
+thread_local DICOM_Tag_List Flat_Set;
 
 // How the reading loop ended.
 enum class Read_End {
@@ -224,9 +228,7 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(window, &root);
-    // The flat list's storage stays with the thread from file to file (unless a file made it
-    // grow large); its elements never outlive the call.
-    thread_local DICOM_Tag_List flat;
+    DICOM_Tag_List& flat = Flat_Set;
     struct Release {
         DICOM_Tag_List& list;
         ~Release() {
@@ -291,3 +293,8 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
 }
 
 }  // namespace
+
+void DICOMDIR_Scan_Thread_Prepare() {
+    Spare_Set.reserve(0);  // makes this file's per-thread lists, both at once
+    DICOM_Thread_Prepare();
+}

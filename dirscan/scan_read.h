@@ -22,6 +22,10 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 // A file source is closed when reading stops.
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source);
 
+// Makes the calling thread's own storage for reading files now, before memory may run short
+// (see DICOM_Thread_Prepare). Threads that read files call it when they start.
+void DICOMDIR_Scan_Thread_Prepare();
+
 // Hands a data set read here back once the caller is done with it: the next file is read into
 // its storage (kept per thread) instead of a newly allocated list.
 void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set);
@@ -31,6 +35,20 @@ void DICOMDIR_Scan_Recycle(DICOM_Tag_List&& set);
 // headers go on in reads of Scan_Buffer_Size.
 inline constexpr std::size_t Scan_Buffer_Size = 16 * 1024;
 inline constexpr std::size_t Scan_Head_Size = 4 * 1024;
+
+// A file source of one reader on the calling thread (a thread_local), its buffer kept from file
+// to file and made on first use, where running out of memory is a bad_alloc like any other (a
+// thread_local whose construction throws ends the process).
+class Thread_File_Source {
+public:
+    File_Source& get() {
+        if (!source_) source_.emplace(Scan_Buffer_Size, Scan_Head_Size);
+        return *source_;
+    }
+
+private:
+    std::optional<File_Source> source_;
+};
 
 // Result of the prefix test.
 enum class Scan_Prefix {

@@ -54,7 +54,8 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
 
     // Headers of typical files fit in one read; a bulk value after them costs no large copy.
     // One source per thread, its buffer kept from file to file; closed before leaving.
-    thread_local File_Source source(Scan_Buffer_Size, Scan_Head_Size);
+    thread_local Thread_File_Source walk_source;
+    File_Source& source = walk_source.get();
     const Scan_Prefix prefix = prepared ? prepared->prefix : DICOMDIR_Scan_Open(path, source, folder, file_name);
     struct Closer {
         File_Source& source;
@@ -214,6 +215,7 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                       Progress_Window* progress) {
     // The outermost call starts the helpers for the whole walk.
+    if (walk_helpers == nullptr) DICOMDIR_Scan_Thread_Prepare();
     if (walk_helpers == nullptr && Kestrapol_Read_Threads > 0) {
         Read_Ahead helpers(window, Kestrapol_Read_Threads);
         walk_helpers = &helpers;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 // Copies the plain file from into the new file to with the system's own copy (the kernel moves
@@ -20,6 +19,3 @@ bool Folder_Create_New(const std::string& path);
 // Removes the empty folder path.
 bool Folder_Remove_Empty(const std::string& path);
 
-// The absolute form of an existing path with every link resolved, as the system sees it; two
-// paths of one folder give the same text. nullopt when path does not exist.
-std::optional<std::string> Path_Resolved(const std::string& path);

@@ -249,6 +249,25 @@ TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
     EXPECT_EQ(missing_rows["folders"][2]["messages"][0]["severity"], "error");
     EXPECT_EQ(run({"-c", empty.path()}).exit_code, 10);
 
+    // A media copy of a folder that in place gets no DICOMDIR: its map in the results, and the
+    // copy passes the check.
+    const std::string copy = scratch.at("COPY"), copy_results = scratch.at("copy.json");
+    const Batch_Run copied = run({"-o", copy, "-r", copy_results, bad_names.path()});
+    EXPECT_EQ(copied.exit_code, 0) << copied.output;
+    json copy_rows = read_json(copy_results);
+    EXPECT_EQ(copy_rows["mode"], "copy");
+    const json& copy_row = copy_rows["folders"][0];
+    EXPECT_EQ(copy_row["folder"], copy);
+    EXPECT_EQ(copy_row["outcome"], "copied");
+    EXPECT_EQ(copy_row["counts"]["copied"], 1);
+    ASSERT_EQ(copy_row["map"].size(), 2u) << copy_row.dump(1);
+    ASSERT_EQ(copy_row["left_out"].size(), 1u) << copy_row.dump(1);
+    EXPECT_EQ(copy_row["left_out"][0]["file"], bad_names.at("BROKEN"));
+    for (const json& entry : copy_row["map"])
+        EXPECT_EQ(entry["outcome"], entry["source"] == bad_names.at("BROKEN") ? "left out" : "copied") << entry.dump();
+    auto [copy_checked, copy_check_rows] = check({copy}, scratch);
+    EXPECT_EQ(copy_checked.exit_code, 0) << copy_checked.output;
+
     Batch_Run unwritable = run({"-c", "-r", empty.at("NO/results.json"), clean.path()});
     EXPECT_EQ(unwritable.exit_code, 6) << "a script must not take an older file for this run's results";
 }

@@ -94,8 +94,3 @@ bool Folder_Create_New(const std::string& path) { return ::mkdir(path.c_str(), 0
 
 bool Folder_Remove_Empty(const std::string& path) { return ::rmdir(path.c_str()) == 0; }
 
-std::optional<std::string> Path_Resolved(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
-    if (!resolved) return std::nullopt;
-    return std::string(resolved.get());
-}

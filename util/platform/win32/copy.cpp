@@ -59,25 +59,3 @@ bool Folder_Remove_Empty(const std::string& path) {
     return RemoveDirectoryW(Wide_Path(path).c_str()) ? true : failed();
 }
 
-std::optional<std::string> Path_Resolved(const std::string& path) {
-    const HANDLE handle = CreateFileW(Wide_Path(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        Errno_From_Last_Error();
-        return std::nullopt;
-    }
-    std::vector<wchar_t> buffer(1024);
-    DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-    }
-    CloseHandle(handle);
-    if (length == 0 || length >= buffer.size()) return std::nullopt;
-    std::wstring text(buffer.data(), length);
-    if (text.rfind(L"\\\\?\\UNC\\", 0) == 0) text = L"\\\\" + text.substr(8);
-    else if (text.rfind(L"\\\\?\\", 0) == 0) text = text.substr(4);
-    // Names differ only in letter case on Windows: one spelling for comparisons.
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return Wide_To_Utf8(text);
-}
