@@ -4,10 +4,12 @@
 Seeds are the bundled samples and files pydicom writes (four transfer syntaxes, nested
 sequences). Each folder holds a few seeds, each damaged by bit flips, truncation, changed length
 fields, swapped VRs, deeply nested items or a swapped transfer syntax. The program runs on every
-folder under a time limit; every DICOMDIR it writes is loaded with pydicom's FileSet.
+folder under a time limit; every DICOMDIR it writes is loaded with pydicom's FileSet and read
+back by the program's own check mode (-c).
 
-A crash, a hang, a sanitizer report or an exit code the program does not give fails the
-campaign. DICOMDIRs that FileSet refuses are counted by cause and printed; --fileset-fatal (or
+A crash, a hang, a sanitizer report or an exit code the program does not give, in the conversion
+or in the check, fails the campaign. The check's findings are counted: files the conversion
+refused are DICOM files that no record references. DICOMDIRs that FileSet refuses are counted by cause and printed; --fileset-fatal (or
 KESTRAPOL_CAMPAIGN_FILESET_FATAL=1) makes them fail it as well.
 
 usage: mutate_folders.py PROGRAM WORK [--folders N] [--seed S] [--fileset-fatal]
@@ -38,6 +40,7 @@ LONG_VRS = {b"OB", b"OD", b"OF", b"OL", b"OW", b"SQ", b"UC", b"UN", b"UR", b"UT"
 SYNTAXES = [b"1.2.840.10008.1.2", b"1.2.840.10008.1.2.1", b"1.2.840.10008.1.2.2", b"1.2.840.10008.1.2.1.99",
             b"1.2.840.10008.1.2.4.50", b"1.2.3.4.5"]
 EXIT_CODES = set(range(0, 9))
+CHECK_EXIT_CODES = {0, 9}
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "SUMMARY: UndefinedBehavior")
 
 
@@ -210,24 +213,37 @@ def main():
     refused = collections.Counter()
     written = 0
     codes = collections.Counter()
-    for n in range(options.folders):
-        folder = os.path.join(options.work, f"F{n:05d}")
-        make_folder(folder, seeds, rnd)
+    checked_with_findings = 0
+
+    def run_program(arguments, folder, allowed):
+        """The program's run, or None after noting a fault."""
         try:
-            run = subprocess.run([options.program, folder], env=env, capture_output=True, timeout=options.timeout)
+            done = subprocess.run([options.program] + arguments, env=env, capture_output=True,
+                                  timeout=options.timeout)
         except subprocess.TimeoutExpired:
-            faults.append((folder, "hang"))
-            continue
-        codes[run.returncode] += 1
-        output = run.stdout.decode("latin-1") + run.stderr.decode("latin-1")
+            faults.append((folder, "hang: " + " ".join(arguments[:-1] or ["convert"])))
+            return None
+        output = done.stdout.decode("latin-1") + done.stderr.decode("latin-1")
         marks = [mark for mark in SANITIZER_MARKS if mark in output]
         if marks:
             faults.append((folder, "sanitizer: " + marks[0]))
-        elif run.returncode not in EXIT_CODES:
-            faults.append((folder, f"exit code {run.returncode}"))
+        elif done.returncode not in allowed:
+            faults.append((folder, f"exit code {done.returncode} of {' '.join(arguments[:-1]) or 'the conversion'}"))
+        return done
+
+    for n in range(options.folders):
+        folder = os.path.join(options.work, f"F{n:05d}")
+        make_folder(folder, seeds, rnd)
+        run = run_program([folder], folder, EXIT_CODES)
+        if run is None:
+            continue
+        codes[run.returncode] += 1
         dicomdir = os.path.join(folder, "DICOMDIR")
         if os.path.exists(dicomdir):
             written += 1
+            checked = run_program(["-c", folder], folder, CHECK_EXIT_CODES)
+            if checked is not None and checked.returncode == 9:
+                checked_with_findings += 1
             problem = fileset_problem(dicomdir)
             if problem:
                 refused[problem] += 1
@@ -237,7 +253,8 @@ def main():
             shutil.rmtree(folder)  # kept only to look into
 
     print(f"campaign: {options.folders} folders, {written} DICOMDIRs written, {len(faults)} crashes, hangs or "
-          f"sanitizer reports, {sum(refused.values())} DICOMDIRs refused by FileSet")
+          f"sanitizer reports, {sum(refused.values())} DICOMDIRs refused by FileSet, {checked_with_findings} "
+          f"with findings of the check")
     print("  exit codes: " + ", ".join(f"{code}: {count}" for code, count in sorted(codes.items())))
     for cause, count in refused.most_common():
         print(f"  FileSet: {count} x {cause}")

@@ -41,4 +41,4 @@ echo "fuzz: all harnesses ran clean"
 
 echo "== mutation campaign"
 /usr/bin/python3 "$root/fuzz/mutate_folders.py" "$build/kestrapol" "$build/campaign" \
-  --folders "${KESTRAPOL_CAMPAIGN_FOLDERS:-800}"
+  --folders "${KESTRAPOL_CAMPAIGN_FOLDERS:-800}" --fileset-fatal
