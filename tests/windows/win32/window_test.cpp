@@ -11,6 +11,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@
 #include "app/win32/log_sink.h"
 #include "app/win32/main_window.h"
 #include "app/win32/progress_window.h"
+#include "dirscan/walk.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
 #include "util/platform_system.h"
@@ -110,6 +112,34 @@ int panel_count(Text_Panel& panel, const std::string& part) {
 }
 
 // A folder of series, each with images of one patient and study.
+// The walk of the big folder stops at its n-th listed folder (Big_Hold_At) until the test lets it
+// go (another n, or 0), its run is cancelled, or a minute has passed: the checks of a running
+// conversion never race its end, however fast the machine.
+std::atomic<int> Big_Listed{0}, Big_Hold_At{0};
+std::atomic<bool> Big_Held{false};
+std::atomic<Progress_Window*> Big_Progress{nullptr};
+
+void hold_big_folder(const std::string& folder, const Dir_List&) {
+    if (folder.find("BIG") == std::string::npos) return;
+    const int count = ++Big_Listed;
+    if (count != Big_Hold_At.load()) return;
+    Big_Held = true;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Big_Hold_At.load() == count && std::chrono::steady_clock::now() < deadline) {
+        Progress_Window* progress = Big_Progress.load();
+        if (progress && Progress_Cancelled(progress)) break;
+        Sleep(5);
+    }
+    Big_Held = false;
+}
+
+// Holds the next run on the big folder at its n-th listed folder.
+void hold_big_at(int n) {
+    Big_Listed = 0;
+    Big_Progress = nullptr;
+    Big_Hold_At = n;
+}
+
 std::string image_folder(const fs::path& root, const char* name, int series, int images) {
     const fs::path folder = root / name;
     for (int s = 1; s <= series; ++s)
@@ -276,7 +306,8 @@ int main(int argc, char** argv) {
           "the folder with a long name is refused its DICOMDIR");
     pump_until([&] { return window->results_view().row_count() == 2; }, 5);
     check(window->results_view().row_count() == 2, "the results list has a row per folder");
-    const Read_Element report = read_element(main, 1);
+    Read_Element report;  // read again while Wine's accessibility is still starting up
+    pump_until([&] { return (report = read_element(main, 1)).value.find(L"WARNING:") != std::wstring::npos; }, 10);
     check(report.children >= 1 && report.role == ROLE_SYSTEM_TEXT && report.name == L"Report" &&
               report.value.find(L"WARNING:") != std::wstring::npos,
           "a screen reader reads the panel's text with its warnings");
@@ -293,15 +324,22 @@ int main(int argc, char** argv) {
     check(opened.size() == 1 && opened[0] == good, "Enter on a result row opens its folder");
 
     // A large folder; a drop while it runs is refused, Esc in the progress window cancels it.
+    // Its walk is held twice: once for a first value, then until the checks of the running
+    // conversion are done.
+    Kestrapol_Files_Listed = hold_big_folder;
+    hold_big_at(10);
     PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({big})), 0);
     check(pump_until([&] { return window->conversion().running(); }, 20), "the third folder starts converting");
     HWND progress = window->progress_window();
     check(progress != nullptr, "its progress window is open");
+    Big_Progress = Progress_Object_Of(progress);
+    pump_until([&] { return Big_Held.load(); }, 60);
     {
         const Read_Element bar = read_element(progress, 3), cancel = read_element(progress, 4);
         const auto value = [&] { return leading_number(read_element(progress, 3).value); };
         long long first = -1, later = -1;  // no value while the files are counted
         pump_until([&] { return (first = value()) >= 0 || !IsWindow(progress); }, 20);
+        Big_Hold_At = 30;  // on to the next hold
         pump_until([&] { return (later = value()) > first || !IsWindow(progress); }, 20);
         check(bar.children == 4 && bar.role == ROLE_SYSTEM_PROGRESSBAR && first >= 0 && later > first,
               "a screen reader reads a progress value that rises");
@@ -320,9 +358,10 @@ int main(int argc, char** argv) {
     check(std::abs((progress_frame.left + progress_frame.right) - (main_frame.left + main_frame.right)) <= 2 ||
               progress_frame.left == main_frame.left,
           "the progress window opens centred on the main window");
+    pump_until([&] { return Big_Held.load(); }, 60);
     window->convert({good});
     check(panel_count(window->panel(), "BUSY:") == 1, "a second drop while busy is refused");
-    PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);  // the held walk ends once the run is cancelled
     check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }),
           "the cancelled run ends");
     const std::vector<Folder_Result> after = window->conversion().results();
@@ -375,9 +414,12 @@ int main(int argc, char** argv) {
 
     // Esc in the main window during a run cancels the run, waits for its worker, closes the
     // window and ends the message loop with 0.
+    hold_big_at(5);
     PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({big})), 0);
     check(pump_until([&] { return window->conversion().running(); }, 20), "a last run starts");
-    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);
+    Big_Progress = Progress_Object_Of(window->progress_window());
+    pump_until([&] { return Big_Held.load(); }, 60);
+    PostMessageW(main, WM_KEYDOWN, VK_ESCAPE, 0);  // the held walk ends once the run is cancelled
     MSG message;
     BOOL got = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
