@@ -423,10 +423,13 @@ int main(int argc, char** argv) {
     MSG message;
     BOOL got = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // The timer wakes GetMessageW, so that a window that never closes ends the wait at the deadline.
+    const UINT_PTR tick = SetTimer(nullptr, 0, 200, nullptr);
     while (std::chrono::steady_clock::now() < deadline && (got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    KillTimer(nullptr, tick);
     check(got == 0 && message.wParam == 0 && !IsWindow(main), "Esc closes the window and the loop ends with 0");
     check(!window->conversion().running() && !fs::exists(fs::path(big) / "DICOMDIR"), "quitting cancelled and joined the run");
     Log_Set_Sink(nullptr);
