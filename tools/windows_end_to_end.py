@@ -16,6 +16,7 @@ import os
 import shutil
 import subprocess
 import sys
+import time
 
 from pydicom import dcmread
 from pydicom.fileset import FileSet
@@ -148,6 +149,7 @@ def main():
     programs = {"linux": [linux_exe], "windows": [wine, windows_exe]}
     failures = []
     for name, folder_name, build, options, expected, *hold in CASES:
+        started = time.monotonic()
         outcome = {}
         for side in expected:
             parent = os.path.join(scratch, side, name)
@@ -196,7 +198,7 @@ def main():
                 for damage in (False, True) if name == "samples" else ():
                     failures += ["%s: %s" % (name, problem)
                                  for problem in check_media(programs["windows"], parent, folder_name, damage)]
-        print(line)
+        print(line + " (%.0f s)" % (time.monotonic() - started), flush=True)
     for failure in failures:
         print("FAILED: " + failure)
     return 1 if failures else 0
