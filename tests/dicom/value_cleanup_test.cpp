@@ -29,6 +29,7 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         {"UI", "1.2.3 ", std::string("1.2.3\0", 6), Any, Any},
         {"LO", std::string("ABC\0", 4), "ABC ", Any, Any},
         {"CS", "ab-CD", "CD", Any, Tag_Flag::Error},  // characters outside the set
+        {"UI", "1.2a.3", std::string("1.2.3\0", 6), 1, Tag_Flag::Error},
         {"SH", "ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP", Any, Any},
         {"AE", "AB\tC", "AB_C", Any, Any},
         // Dates: old syntaxes and the two-digit year window.
@@ -74,6 +75,9 @@ TEST(Cleanup, RepairsAndDropsByVr) {
             EXPECT_EQ(tag.flags & (c.flag ? c.flag : 0xFFFF), c.flag);
         }
     }
+    // The set named is the VR's, with the blank and the backslash that pass as padding and separator.
+    EXPECT_TRUE(log.has("1 char in \"1.2a.3\" not from set \"0123456789. \\\""));
+    EXPECT_TRUE(log.has("3 char in \"ab-CD\" not from set \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ \\\""));
 }
 
 TEST(Cleanup, PrivateElementsKeepTrailingSeparators) {
