@@ -203,9 +203,9 @@ uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root) {
     return clamped(branches);
 }
 
-int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node) {
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
     const std::string folder =
-        node->path.empty() || Path_Is_Separator(node->path.back()) ? node->path : node->path + Path_Separator;
+        root->path.empty() || Path_Is_Separator(root->path.back()) ? root->path : root->path + Path_Separator;
     const std::string path = folder + DICOMDIR_Name;
 
     const std::time_t now = std::time(nullptr);
@@ -213,26 +213,26 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node) {
     const std::vector<uint8_t> head = DICOMDIR_Head(window, state, path, local);
     if (head.empty()) return 0;
 
-    node->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
-    uint64_t total = uint64_t{node->start} + 8;
-    for (const Dir_Item& patient : node->child) total += patient.branch_size;
+    root->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
+    uint64_t total = uint64_t{root->start} + 8;
+    for (const Dir_Item& patient : root->child) total += patient.branch_size;
     // Past 4 GiB the record offsets cannot be written: nothing is written then.
     if (total > Offset_Limit) {
-        total = uint64_t{node->start} + 8;
-        for (const Dir_Item& patient : node->child) total += branch_size(patient, 1);
+        total = uint64_t{root->start} + 8;
+        for (const Dir_Item& patient : root->child) total += branch_size(patient, 1);
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
         Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));
         return 0;
     }
     const auto expected = static_cast<uint32_t>(total);
-    place_records(*node);
+    place_records(*root);
 
-    const Write_Folder target(*node, folder);
+    const Write_Folder target(*root, folder);
     int error = 0;
     {
         Temporary_File temporary(target.held());
-        error = write_temporary(target.held(), temporary, head, *node, expected);
+        error = write_temporary(target.held(), temporary, head, *root, expected);
         if (error == 0 && !File_Replace_In(target.held(), temporary.name, DICOMDIR_Name)) error = errno;
         temporary.placed = error == 0;
     }
@@ -240,6 +240,6 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node) {
         report_failure(window, "write", path, error);
         return 0;
     }
-    DICOMDIR_Remove_Leftovers(window, target.held(), node->started != 0 ? node->started : static_cast<int64_t>(now));
+    DICOMDIR_Remove_Leftovers(window, target.held(), root->started != 0 ? root->started : static_cast<int64_t>(now));
     return 1;
 }
