@@ -175,7 +175,7 @@ void act(Win_Handle window, const std::string& command, const std::string& line,
     } else if (strcasecmp(command.c_str(), "scratch") == 0) {
         Scratch_Dir = Path_With_Separator(value);
     } else if (strcasecmp(command.c_str(), "audit") == 0) {
-        Audit_File_Name = value;
+        // Accepted for the files of earlier versions: no audit file is written.
     } else {
         // File paths are the folder followed directly by the file name.
         DICOM_Module_Dir(window, Path_With_Separator(value).c_str());

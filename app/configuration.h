@@ -1,5 +1,5 @@
 // The configuration file Kestrapol.ini: attributes per directory record level, trace level,
-// scratch folder, audit file name and the definition-file folder.
+// scratch folder and the definition-file folder.
 #pragma once
 
 #include <cstdint>

@@ -109,8 +109,8 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     DICOM_Root state;
     DICOM_Attribute_Sequence_Reset(window, &state);
     Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
-    Kestrapol_Size(window, &root, 0);
-    const bool written = DICOMDIR_Write(window, &state, &root, nullptr, 0);
+    Kestrapol_Size(window, &root);
+    const bool written = DICOMDIR_Write(window, &state, &root);
     take_counts(outcome, start);
     if (!written) {
         outcome.write_failed = true;

@@ -3,15 +3,17 @@
 #include <cstring>
 
 #include "dicom/attribute_add_build.h"
+#include "dicom/vr.h"
 
 namespace add {
 
 namespace {
 
-// Joins the texts of count values with sep (0: no separator) and pads an odd total with pad.
-// text(i) gives value i's text or nullopt, which ends the builder with no value.
+// Joins the texts of count values with sep (0: no separator) and pads an odd total with the pad
+// byte of the call's VR. text(i) gives value i's text or nullopt, which ends the builder with no
+// value.
 template <typename Text_Of>
-Built join(int count, char sep, char pad, Text_Of text) {
+Built join(const Build_Call& call, int count, char sep, Text_Of text) {
     std::string out;
     for (int i = 0; i < count; ++i) {
         const std::optional<std::string> part = text(i);
@@ -19,7 +21,7 @@ Built join(int count, char sep, char pad, Text_Of text) {
         out += part->c_str();  // a text ends at its first zero byte
         if (sep != 0 && i + 1 < count) out += sep;
     }
-    if (out.size() % 2 != 0) out += pad;
+    if (out.size() % 2 != 0) out += VR_Pad_Byte(call.vr);
     return out;
 }
 
@@ -27,7 +29,7 @@ Built join(int count, char sep, char pad, Text_Of text) {
 
 Built build_strings(const Build_Call& call) {
     Log_Message(call.window, LOG_TRACE_5, "in DICOM_Tag_Add_VR_SH(nb_arg=%d)", call.count);
-    return join(call.number(), '\\', ' ', [&](int i) { return call.take<std::string>(i); });
+    return join(call, call.number(), '\\', [&](int i) { return call.take<std::string>(i); });
 }
 
 Built build_single_text(const Build_Call& call) {
@@ -35,20 +37,20 @@ Built build_single_text(const Build_Call& call) {
     call.refuse_array("Text");
     if (call.number() != 1)
         Log_Message(call.window, DICOM_Warning_Kind, "VR=Text: only 1 value accepted (nb_arg=%d != 1)", call.number());
-    return join(1, 0, ' ', [&](int i) { return call.take<std::string>(i); });
+    return join(call, 1, 0, [&](int i) { return call.take<std::string>(i); });
 }
 
 Built build_uid(const Build_Call& call) {
     Log_Message(call.window, LOG_TRACE_5, "in DICOM_Tag_Add_VR_UI(nb_arg=%d)", call.count);
     call.refuse_array("UI");
     // The pieces make one UID: no separator.
-    return join(call.number(), 0, '\0', [&](int i) { return call.take<std::string>(i); });
+    return join(call, call.number(), 0, [&](int i) { return call.take<std::string>(i); });
 }
 
 Built build_person_names(const Build_Call& call) {
     Log_Message(call.window, LOG_TRACE_5, "in DICOM_Tag_Add_PN(nb_arg=%d)", call.count);
     call.refuse_array("PN");
-    return join(call.number(), '\\', ' ', [&](int i) -> std::optional<std::string> {
+    return join(call, call.number(), '\\', [&](int i) -> std::optional<std::string> {
         const std::optional<Person_Name> name = call.take<Person_Name>(i);
         if (!name) return std::nullopt;
         std::size_t size = 5 * 65;
@@ -62,7 +64,7 @@ Built build_person_names(const Build_Call& call) {
 
 Built build_integer_texts(const Build_Call& call) {
     Log_Message(call.window, LOG_TRACE_5, "in DICOM_Tag_Add_IS(nb_arg=%d)", call.count);
-    return join(call.number(), '\\', ' ', [&](int i) -> std::optional<std::string> {
+    return join(call, call.number(), '\\', [&](int i) -> std::optional<std::string> {
         const std::optional<int64_t> n = call.take<int64_t>(i);
         if (!n) return std::nullopt;
         char text[16];
@@ -81,7 +83,7 @@ std::string decimal_text(float value) {
 
 Built build_decimal_texts(const Build_Call& call) {
     Log_Message(call.window, LOG_TRACE_5, "in DICOM_Tag_Add_DS(nb_arg=%d)", call.count);
-    return join(call.number(), '\\', ' ', [&](int i) -> std::optional<std::string> {
+    return join(call, call.number(), '\\', [&](int i) -> std::optional<std::string> {
         const std::optional<float> f = call.take<float>(i);
         if (!f) return std::nullopt;
         return decimal_text(*f);

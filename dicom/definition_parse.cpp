@@ -1,7 +1,9 @@
 // Parsing a definition file into a flat data set, and converting value texts.
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "dicom/attribute_list.h"
@@ -11,6 +13,7 @@
 #include "dicom/element_reader_markup.h"
 #include "dicom/warning.h"
 #include "dicom/nesting.h"
+#include "dicom/vr.h"
 #include "util/text.h"
 
 namespace {
@@ -289,27 +292,18 @@ int DICOM_Module_Value(DICOM_Tag* tag, const std::string& text) {
     tag->length = 0;
     if (text.empty()) return 1;
     const uint16_t vr = tag->vr_def;
-    static constexpr const char* text_vrs[] = {"AE", "AS", "CS", "DA", "DS", "DT", "IS",
-                                               "LO", "LT", "PN", "SH", "ST", "TM", "UT"};
-    for (const char* t : text_vrs) {
-        if (vr == static_cast<uint16_t>((t[0] << 8) | t[1])) {
-            tag->data.assign(text.begin(), text.end());
-            if (tag->data.size() & 1) tag->data.push_back(' ');
-            tag->length = static_cast<int32_t>(tag->data.size());
-            return 1;
-        }
-    }
-    if (vr == VR_Code("UI")) {
+    const VR_Traits* traits = VR_Find(vr);
+    if (traits != nullptr && !traits->binary()) {
         tag->data.assign(text.begin(), text.end());
-        if (tag->data.size() & 1) tag->data.push_back('\0');
+        if (tag->data.size() & 1) tag->data.push_back(static_cast<uint8_t>(traits->pad));
         tag->length = static_cast<int32_t>(tag->data.size());
         return 1;
     }
-    std::size_t width = 0;
-    if (vr == VR_Code("US") || vr == VR_Code("AT") || vr == VR_Code("SS")) width = 2;
-    else if (vr == VR_Code("UL") || vr == VR_Code("SL") || vr == VR_Code("FL")) width = 4;
-    else if (vr == VR_Code("FD")) width = 8;
-    else return 0;
+    // The numbers a definition file gives, written one unit each (a tag as two 16-bit numbers).
+    static constexpr uint16_t Number_VRs[] = {VR_Code("US"), VR_Code("AT"), VR_Code("SS"), VR_Code("UL"),
+                                              VR_Code("SL"), VR_Code("FL"), VR_Code("FD")};
+    if (std::find(std::begin(Number_VRs), std::end(Number_VRs), vr) == std::end(Number_VRs)) return 0;
+    const std::size_t width = VR_Swap_Unit(vr);
 
     // The first number ends at the first backslash; the following ones are separated by blanks.
     std::vector<std::string> numbers;

@@ -11,7 +11,7 @@
 namespace {
 
 struct Process_Dictionary {
-    std::mutex build_lock;        // serialises building, additions and cleanup
+    std::mutex build_lock;        // serialises building and cleanup
     std::atomic<bool> built{false};
     NEMA_db_Dictionary table;
 };
@@ -52,18 +52,4 @@ void NEMA_db_Cleanup() {
         d.built.store(false, std::memory_order_release);
     }
     Log_Message(nullptr, LOG_TRACE_1, "--- in NEMA_db_Cleanup() ---");
-}
-
-int NEMA_db_Read_Table(const char* const* lines, std::size_t size) {
-    Process_Dictionary& d = Dictionary();
-    std::lock_guard lock(d.build_lock);
-    return d.table.read_table(lines, Line_Count(size));
-}
-
-int NEMA_db_Add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
-                const char* name, int count, const char* const* vr, const char* const* vm) {
-    Process_Dictionary& d = Dictionary();
-    std::lock_guard lock(d.build_lock);
-    return d.table.add(group, element, group_mask, element_mask, name != nullptr ? name : "", count,
-                       vr, vm);
 }

@@ -39,12 +39,3 @@ void NEMA_db_Init();
 // another thread looks tags up.
 void NEMA_db_Cleanup();
 
-// Parses table lines into the process-wide dictionary; size is in bytes (sizeof the
-// array of line pointers). Returns the number of entries added. Like NEMA_db_Add, meant
-// for start-up: it must not run while another thread looks tags up.
-int NEMA_db_Read_Table(const char* const* lines, std::size_t size);
-
-// Adds one entry: abs(count) VR and VM texts, count negative when retired.
-// Returns 1 when added, 0 when the tag is already there (reported).
-int NEMA_db_Add(uint16_t group, uint16_t element, uint16_t group_mask, uint16_t element_mask,
-                const char* name, int count, const char* const* vr, const char* const* vm);

@@ -1,5 +1,6 @@
 // Element encoder: header by transfer-syntax code and VR, value bytes little endian as held or
-// swapped unit by unit for big endian, sequences with undefined lengths.
+// swapped unit by unit for big endian, sequences with undefined lengths. The pieces serve the
+// DICOMDIR writer too.
 #include "dicom/encoder.h"
 
 #include <algorithm>
@@ -25,10 +26,6 @@ bool big_endian(int code) { return (code & 1) != 0; }
 // The VR written for node: an element known by neither the stream nor the dictionary is UN.
 uint16_t written_vr(const DICOM_Tag& node) { return node.effective_vr() != 0 ? node.effective_vr() : VR_UN; }
 
-uint32_t header_size(int code, uint16_t vr) {
-    return explicit_vr(code) && VR_Has_Long_Length(vr) ? 12 : 8;
-}
-
 // Why a non-sequence element cannot be encoded faithfully, or nullptr when it can.
 const char* unencodable(int code, const DICOM_Tag& node) {
     if (node.length < 0) return "has an undefined length";
@@ -39,22 +36,13 @@ const char* unencodable(int code, const DICOM_Tag& node) {
     return nullptr;
 }
 
+template <std::size_t N>
+void append(std::vector<uint8_t>& out, const std::array<uint8_t, N>& bytes) {
+    out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
 // Item delimiters and item tags kept in a read data set are written by the sequence encoder itself.
 bool is_item_tag(const DICOM_Tag& node) { return node.group == Item_Group; }
-
-// Swap unit of a VR in big endian (1: bytes copied as held).
-std::size_t swap_unit(uint16_t vr) {
-    switch (vr) {
-    case VR_Code("FD"): case VR_Code("OD"): case VR_Code("SV"): case VR_Code("UV"): case VR_Code("OV"):
-        return 8;
-    case VR_Code("FL"): case VR_Code("SL"): case VR_Code("UL"): case VR_Code("OF"): case VR_Code("OL"):
-        return 4;
-    case VR_Code("OW"): case VR_Code("SS"): case VR_Code("US"): case VR_Code("AT"):
-        return 2;
-    default:
-        return 1;
-    }
-}
 
 uint32_t encoded_size(int code, const DICOM_Tag& node);
 
@@ -71,54 +59,13 @@ uint32_t items_size(int code, const DICOM_Tag& node) {
 
 uint32_t encoded_size(int code, const DICOM_Tag& node) {
     const uint16_t vr = written_vr(node);
-    if (vr == VR_SQ) return header_size(code, vr) + items_size(code, node) + 8;
+    if (vr == VR_SQ) return DICOM_Header_Size(code, vr) + items_size(code, node) + 8;
     if (unencodable(code, node)) return 0;
-    return header_size(code, vr) + static_cast<uint32_t>(node.length);
-}
-
-template <std::size_t N>
-void append(std::vector<uint8_t>& out, const std::array<uint8_t, N>& bytes) {
-    out.insert(out.end(), bytes.begin(), bytes.end());
-}
-
-void append_tag(std::vector<uint8_t>& out, int code, uint16_t group, uint16_t element, uint32_t length) {
-    append(out, DICOM_Write_16(code, group));
-    append(out, DICOM_Write_16(code, element));
-    append(out, DICOM_Write_32(code, length));
+    return DICOM_Header_Size(code, vr) + static_cast<uint32_t>(node.length);
 }
 
 void append_header(std::vector<uint8_t>& out, int code, const DICOM_Tag& node, uint32_t length) {
-    const uint16_t vr = written_vr(node);
-    if (!explicit_vr(code)) {
-        append_tag(out, code, node.group, node.element, length);
-        return;
-    }
-    append(out, DICOM_Write_16(code, node.group));
-    append(out, DICOM_Write_16(code, node.element));
-    out.push_back(static_cast<uint8_t>(vr >> 8));
-    out.push_back(static_cast<uint8_t>(vr & 0xFF));
-    if (VR_Has_Long_Length(vr)) {
-        out.push_back(0);
-        out.push_back(0);
-        append(out, DICOM_Write_32(code, length));
-    } else {
-        append(out, DICOM_Write_16(code, static_cast<uint16_t>(length)));
-    }
-}
-
-void append_value(std::vector<uint8_t>& out, int code, const DICOM_Tag& node) {
-    const auto first = node.data.begin();
-    const auto last = first + node.length;
-    const std::size_t unit = big_endian(code) ? swap_unit(written_vr(node)) : 1;
-    if (unit == 1) {
-        out.insert(out.end(), first, last);
-        return;
-    }
-    const std::size_t start = out.size();
-    out.insert(out.end(), first, last);
-    // A trailing partial unit (a faulty value) stays as held.
-    for (std::size_t at = start; at + unit <= out.size(); at += unit)
-        std::reverse(out.begin() + static_cast<std::ptrdiff_t>(at), out.begin() + static_cast<std::ptrdiff_t>(at + unit));
+    DICOM_Append_Header(out, code, node.group, node.element, written_vr(node), length);
 }
 
 void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out);
@@ -127,12 +74,12 @@ void append_sequence(Win_Handle window, int code, const DICOM_Tag& node, std::ve
     append_header(out, code, node, Undefined);
     for (const DICOM_Tag_List& item : node.item) {
         if (item.empty()) break;
-        append_tag(out, code, Item_Group, Item_Start, Undefined);
+        DICOM_Append_Item_Tag(out, code, Item_Start, Undefined);
         for (const DICOM_Tag& child : item)
             if (!is_item_tag(child)) append_element(window, code, child, out);
-        append_tag(out, code, Item_Group, Item_End, 0);
+        DICOM_Append_Item_Tag(out, code, Item_End, 0);
     }
-    append_tag(out, code, Item_Group, Sequence_End, 0);
+    DICOM_Append_Item_Tag(out, code, Sequence_End, 0);
 }
 
 void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vector<uint8_t>& out) {
@@ -146,16 +93,51 @@ void append_element(Win_Handle window, int code, const DICOM_Tag& node, std::vec
         return;
     }
     append_header(out, code, node, static_cast<uint32_t>(node.length));
-    if (node.length > 0) append_value(out, code, node);
+    if (node.length > 0)
+        DICOM_Append_Value(out, written_vr(node), node.data.data(), static_cast<std::size_t>(node.length),
+                           big_endian(code), false);
     Log_Message(window, LOG_TRACE_5, "tag (%04x,%04x) = %d bytes tot, %d bytes data", node.group, node.element,
-                static_cast<int>(header_size(code, written_vr(node))), static_cast<int>(node.length));
+                static_cast<int>(DICOM_Header_Size(code, written_vr(node))), static_cast<int>(node.length));
 }
 
 }  // namespace
 
-uint32_t DICOM_Attribute_Size(Win_Handle window, int code, const DICOM_Tag& node) {
-    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Size(%04x,%04x)", node.group, node.element);
-    return encoded_size(code, node);
+uint32_t DICOM_Header_Size(int code, uint16_t vr) { return explicit_vr(code) && VR_Has_Long_Length(vr) ? 12 : 8; }
+
+void DICOM_Append_Header(std::vector<uint8_t>& out, int code, uint16_t group, uint16_t element, uint16_t vr,
+                         uint32_t length) {
+    append(out, DICOM_Write_16(code, group));
+    append(out, DICOM_Write_16(code, element));
+    if (!explicit_vr(code)) {
+        append(out, DICOM_Write_32(code, length));
+        return;
+    }
+    out.push_back(static_cast<uint8_t>(vr >> 8));
+    out.push_back(static_cast<uint8_t>(vr & 0xFF));
+    if (VR_Has_Long_Length(vr)) {
+        out.push_back(0);
+        out.push_back(0);
+        append(out, DICOM_Write_32(code, length));
+    } else {
+        append(out, DICOM_Write_16(code, static_cast<uint16_t>(length)));
+    }
+}
+
+void DICOM_Append_Item_Tag(std::vector<uint8_t>& out, int code, uint16_t element, uint32_t length) {
+    append(out, DICOM_Write_16(code, Item_Group));
+    append(out, DICOM_Write_16(code, element));
+    append(out, DICOM_Write_32(code, length));
+}
+
+void DICOM_Append_Value(std::vector<uint8_t>& out, uint16_t vr, const uint8_t* data, std::size_t length, bool swap,
+                        bool pad) {
+    const std::size_t start = out.size();
+    if (length > 0) out.insert(out.end(), data, data + length);
+    const std::size_t unit = swap ? VR_Swap_Unit(vr) : 1;
+    if (unit > 1)
+        for (std::size_t at = start; at + unit <= out.size(); at += unit)
+            std::reverse(out.begin() + static_cast<std::ptrdiff_t>(at), out.begin() + static_cast<std::ptrdiff_t>(at + unit));
+    if (pad && (length & 1)) out.push_back(static_cast<uint8_t>(VR_Pad_Byte(vr)));
 }
 
 std::vector<uint8_t> DICOM_Attribute_To_Str(Win_Handle window, int code, const DICOM_Tag& node) {

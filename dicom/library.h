@@ -10,9 +10,6 @@
 // same description when the text is exactly the library's version, else nullptr.
 const char* DICOM_Library_Version(const char* required);
 
-// The definition-file folder, kept by the definition-file reader (DICOM_Module_Dir).
-inline std::string DICOM_Module_Dir_Get() { return DICOM_Module_Dir(nullptr, nullptr); }
-
 // Releases the library's caches: the dictionary, the definition files and the value rings.
 void DICOM_Library_Cleanup();
 

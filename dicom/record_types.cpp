@@ -47,8 +47,6 @@ constexpr K implant_group_keys[] = {{0x0078, 0x0001, 1}, {0x0078, 0x0024, 1}};
 constexpr K radiotherapy_keys[] = {{0x0020, 0x0013, 1}, {0x0070, 0x0081, 2}, {0x0070, 0x0084, 2}};
 
 using N = std::string_view;
-constexpr N root_lower[] = {"PATIENT", "HANGING PROTOCOL", "PALETTE", "IMPLANT", "IMPLANT ASSY",
-                            "IMPLANT GROUP", "PRIVATE"};
 constexpr N patient_lower[] = {"STUDY", "PRIVATE"};
 constexpr N study_lower[] = {"SERIES", "PRIVATE"};
 constexpr N series_lower[] = {"IMAGE", "RT DOSE", "RT STRUCTURE SET", "RT PLAN", "RT TREAT RECORD",
@@ -174,8 +172,6 @@ static_assert(All_SOP_Rows_Defined(), "a SOP class row names a record type not i
 }  // namespace
 
 std::span<const Record_Type> Record_Types() { return Types; }
-
-std::span<const std::string_view> Record_Types_At_Root() { return root_lower; }
 
 const Record_Type* Record_Type_Find(std::string_view name) {
     for (const Record_Type& type : Types)

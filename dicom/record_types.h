@@ -22,5 +22,3 @@ std::span<const Record_Type> Record_Types();
 const Record_Type* Record_Type_Find(std::string_view name);
 // The record type for an instance of the SOP class uid; IMAGE for an unknown or private class.
 const Record_Type& Record_Type_For_SOP_Class(std::string_view uid);
-// The record types the root directory entity may hold (the first level of a DICOMDIR).
-std::span<const std::string_view> Record_Types_At_Root();

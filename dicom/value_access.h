@@ -22,16 +22,11 @@ const std::vector<Person_Name>* NEMA_Value_Name(Win_Handle window, DICOM_Tag* ta
 // Frees every slot of both value rings of the calling thread.
 void NEMA_Value_Cleanup();
 
-// Where values left on disk (longer than 1024 bytes, not loaded) are read from: kind 1 a file
-// of that name, any other kind the buffer (not copied: it must outlive the registration).
-// Elements do not remember their source, so the reader registers it for the file it reads
-// and clears it when done; with no source such values fail to load. The registration belongs
-// to the calling thread. Values of a deflated data set never load from the file.
-inline constexpr int Value_Source_File = 1;
-inline constexpr int Value_Source_Memory = 2;
-void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size);
-void NEMA_Value_Source_Clear();
-
+// Where values left on disk (longer than 1024 bytes, not loaded) are read from: the file
+// registered by the innermost scope below. Elements do not remember their source, so the reader
+// registers the file it reads; with no source such values fail to load. The registration
+// belongs to the calling thread. Values of a deflated data set never load from the file.
+//
 // Registers a file as the source for as long as the scope lasts, then puts back what was
 // registered before (nothing, once the outermost scope ends): a value of a file that is done
 // with never loads another file's bytes.
@@ -44,10 +39,8 @@ public:
 
 private:
     bool same_;
-    int kind_;
+    bool set_;
     std::string file_name_;
-    const uint8_t* buffer_;
-    std::size_t size_;
 };
 
 // Loads tag's value from the registered source into tag->data when it was left on disk

@@ -6,80 +6,33 @@
 
 #include "dicom/dictionary.h"
 #include "dicom/tag.h"
+#include "dicom/vr.h"
 
 namespace {
 
-// Which bytes a text VR takes besides its listed set.
-enum class Chars {
-    Listed,     // only the bytes of set
-    Printable,  // printable ASCII
-    Text,       // anything but control characters, ESC excepted (character set switches)
-    Lines,      // Text, plus tab, line feed, form feed and carriage return
-};
-
-struct Text_Rule {
-    uint16_t vr;
-    Chars chars;
-    const char* set;  // Listed only
-    bool multiple;    // "\" separates values
-    std::size_t min, max;  // per value; max 0: no limit
-};
-
-constexpr std::array<Text_Rule, 17> Text_Rules = {{
-    {VR_Code("AE"), Chars::Printable, nullptr, true, 0, 16},
-    {VR_Code("AS"), Chars::Listed, "0123456789DWMY", true, 4, 4},
-    {VR_Code("CS"), Chars::Listed, "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ ", true, 0, 16},
-    {VR_Code("DA"), Chars::Listed, "0123456789", true, 8, 8},
-    {VR_Code("DS"), Chars::Listed, "0123456789+-Ee. ", true, 0, 16},
-    {VR_Code("DT"), Chars::Listed, "0123456789+-. ", true, 0, 26},
-    {VR_Code("IS"), Chars::Listed, "0123456789+- ", true, 0, 12},
-    {VR_Code("LO"), Chars::Text, nullptr, true, 0, 64},
-    {VR_Code("LT"), Chars::Lines, nullptr, false, 0, 10240},
-    {VR_Code("PN"), Chars::Text, nullptr, true, 0, 320},
-    {VR_Code("SH"), Chars::Text, nullptr, true, 0, 16},
-    {VR_Code("ST"), Chars::Lines, nullptr, false, 0, 1024},
-    {VR_Code("TM"), Chars::Listed, "0123456789. ", true, 0, 16},
-    {VR_Code("UC"), Chars::Text, nullptr, true, 0, 0},
-    {VR_Code("UI"), Chars::Listed, "0123456789.", true, 0, 64},
-    {VR_Code("UR"), Chars::Printable, nullptr, false, 0, 0},
-    {VR_Code("UT"), Chars::Lines, nullptr, false, 0, 0},
-}};
-
-struct Binary_Rule {
-    uint16_t vr;
-    std::size_t width;
-    bool one_value;  // the whole value counts as one
-};
-
-constexpr std::array<Binary_Rule, 14> Binary_Rules = {{
-    {VR_Code("AT"), 4, false}, {VR_Code("FD"), 8, false}, {VR_Code("FL"), 4, false}, {VR_Code("OD"), 8, true},
-    {VR_Code("OF"), 4, true},  {VR_Code("OL"), 4, true},  {VR_Code("OV"), 8, true},  {VR_Code("OW"), 2, true},
-    {VR_Code("SL"), 4, false}, {VR_Code("SS"), 2, false}, {VR_Code("SV"), 8, false}, {VR_Code("UL"), 4, false},
-    {VR_Code("US"), 2, false}, {VR_Code("UV"), 8, false},
-}};
-
 constexpr char Escape = 0x1B;
 
-// Each rule's listed bytes as a table, so a value is checked at one lookup per byte.
+// Each VR's listed bytes as a table, so a value is checked at one lookup per byte.
 using Byte_Table = std::array<bool, 256>;
-constexpr std::array<Byte_Table, Text_Rules.size()> Listed_Bytes = [] {
-    std::array<Byte_Table, Text_Rules.size()> tables{};
-    for (std::size_t i = 0; i < Text_Rules.size(); ++i)
-        if (Text_Rules[i].set != nullptr)
-            for (const char* c = Text_Rules[i].set; *c != '\0'; ++c) tables[i][static_cast<unsigned char>(*c)] = true;
+constexpr std::array<Byte_Table, VR_Table.size()> Listed_Bytes = [] {
+    std::array<Byte_Table, VR_Table.size()> tables{};
+    for (std::size_t i = 0; i < VR_Table.size(); ++i)
+        if (VR_Table[i].set != nullptr)
+            for (const char* c = VR_Table[i].set; *c != '\0'; ++c) tables[i][static_cast<unsigned char>(*c)] = true;
     return tables;
 }();
 
-// rule is one of Text_Rules.
-bool byte_allowed(const Text_Rule& rule, char c) {
+// rule is a row of VR_Table.
+bool byte_allowed(const VR_Traits& rule, char c) {
     const auto byte = static_cast<unsigned char>(c);
     switch (rule.chars) {
-    case Chars::Listed: return Listed_Bytes[static_cast<std::size_t>(&rule - Text_Rules.data())][byte];
-    case Chars::Printable: return byte >= 0x20 && byte <= 0x7E;
-    case Chars::Lines:
+    case VR_Chars::Listed: return Listed_Bytes[static_cast<std::size_t>(&rule - VR_Table.data())][byte];
+    case VR_Chars::Printable: return byte >= 0x20 && byte <= 0x7E;
+    case VR_Chars::Lines:
         if (c == '\t' || c == '\n' || c == '\f' || c == '\r') return true;
         [[fallthrough]];
-    case Chars::Text: return (byte >= 0x20 && byte != 0x7F) || c == Escape;
+    case VR_Chars::Text: return (byte >= 0x20 && byte != 0x7F) || c == Escape;
+    case VR_Chars::None: break;
     }
     return false;
 }
@@ -143,7 +96,7 @@ const char* person_name_fault(std::string_view name) {
     return groups >= 3 ? "more than three name groups" : nullptr;
 }
 
-DICOM_Value_Verdict check_text(const Text_Rule& rule, std::string_view value, const NEMA_db_Entry* dict) {
+DICOM_Value_Verdict check_text(const VR_Traits& rule, std::string_view value, const NEMA_db_Entry* dict) {
     std::size_t count = 0;
     for (std::size_t start = 0;; ++count) {
         std::size_t end = rule.multiple ? value.find('\\', start) : std::string_view::npos;
@@ -153,9 +106,9 @@ DICOM_Value_Verdict check_text(const Text_Rule& rule, std::string_view value, co
         if (part.size() < rule.min && !part.empty()) return invalid("a value shorter than its VR needs");
         for (char c : part)
             if (!byte_allowed(rule, c)) return invalid("a character its VR does not allow");
-        if (rule.vr == VR_Code("IS") && out_of_range(part)) return invalid("a number out of range");
-        if (rule.vr == VR_Code("UI") && !well_formed_uid(part)) return invalid("a malformed UID");
-        if (rule.vr == VR_Code("PN"))
+        if (rule.code == VR_Code("IS") && out_of_range(part)) return invalid("a number out of range");
+        if (rule.code == VR_Code("UI") && !well_formed_uid(part)) return invalid("a malformed UID");
+        if (rule.code == VR_Code("PN"))
             if (const char* fault = person_name_fault(part)) return invalid(fault);
         if (end == value.size()) break;
         start = end + 1;
@@ -167,19 +120,17 @@ DICOM_Value_Verdict check_text(const Text_Rule& rule, std::string_view value, co
 }  // namespace
 
 DICOM_Value_Verdict DICOM_Value_Check(uint16_t vr, const uint8_t* data, std::size_t length, const NEMA_db_Entry* dict) {
-    for (const Binary_Rule& rule : Binary_Rules) {
-        if (rule.vr != vr) continue;
-        if (length % rule.width != 0) return invalid("a length that is not a multiple of its number size");
-        if (!multiplicity_fits(dict, rule.one_value ? (length > 0 ? 1 : 0) : length / rule.width))
+    const VR_Traits* rule = VR_Find(vr);
+    if (rule == nullptr) return {true, length, nullptr};
+    if (rule->width != 0) {
+        if (length % rule->width != 0) return invalid("a length that is not a multiple of its number size");
+        if (!multiplicity_fits(dict, rule->one_value ? (length > 0 ? 1 : 0) : length / rule->width))
             return invalid("a number of values its attribute does not allow");
         return {true, length, nullptr};
     }
-    for (const Text_Rule& rule : Text_Rules) {
-        if (rule.vr != vr) continue;
-        std::string_view value(reinterpret_cast<const char*>(data), data != nullptr ? length : 0);
-        while (!value.empty() && (value.back() == ' ' || value.back() == '\0')) value.remove_suffix(1);
-        if (value.empty()) return {true, 0, nullptr};
-        return check_text(rule, value, dict);
-    }
-    return {true, length, nullptr};
+    if (rule->binary()) return {true, length, nullptr};
+    std::string_view value(reinterpret_cast<const char*>(data), data != nullptr ? length : 0);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\0')) value.remove_suffix(1);
+    if (value.empty()) return {true, 0, nullptr};
+    return check_text(*rule, value, dict);
 }

@@ -1,6 +1,6 @@
-// Whether a value can stand as it is for its VR, judged by the rules the value cleanup repairs
-// by (value_cleanup.h): the length a multiple of the number size for binary VRs, the character
-// set of CS, DA, DS, DT, IS, TM and UI, the maximum length of each value, the IS range, and the
+// Whether a value can stand as it is for its VR, judged by the VR table (vr.h) that the value
+// cleanup repairs by (value_cleanup.h): the length a multiple of the number size for binary VRs,
+// the characters each text VR allows, the maximum length of each value, the IS range, and the
 // number of values against the dictionary. Nothing is repaired and nothing is reported: for
 // values that are passed on to other readers as they are.
 #pragma once

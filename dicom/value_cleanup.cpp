@@ -1,67 +1,86 @@
-// DICOM_Attribute_Cleanup_Tag: the rules of each VR in one table, run in order: conversion,
-// padding, character set, range check, splitting, even-length padding; then the multiplicity.
+// DICOM_Attribute_Cleanup_Tag: the steps of each VR, run in order: conversion, padding,
+// character set, range check, splitting, even-length padding; then the multiplicity. What the
+// steps check against (sets, lengths, number sizes, pad bytes) is the VR table's (vr.h).
 #include "dicom/value_cleanup.h"
 
 #include <array>
 #include <new>
+#include <string>
 
 #include "dicom/value_cleanup_internal.h"
+#include "dicom/vr.h"
 
 using namespace cleanup;
 
 namespace {
 
 enum class Before { Nothing, Printable, Int_From_Float, Time_Old_Syntax };
-enum class Split { Multiple, Single };
 
+// What the cleanup does to a text VR besides the VR table's rules (character set of the listed
+// VRs, values, maximum length, pad byte).
 struct Text_Rule {
     uint16_t vr;
     Before before;
-    int lead, trail;      // padding cleaner; trail Cleanup_None: no padding cleaner
-    const char* charset;  // nullptr: any byte
-    Split split;
-    int max;              // per value; 0: no limit
-    char pad;             // appended to an odd length
+    int lead, trail;  // padding cleaner; trail Cleanup_None: no padding cleaner
 };
 
 constexpr int None = Cleanup_None;
 
-constexpr std::array<Text_Rule, 13> Text_Rules = {{
-    {VR_Code("AE"), Before::Printable, None, None, nullptr, Split::Multiple, 16, ' '},
-    {VR_Code("CS"), Before::Nothing, ' ', ' ', "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ \\", Split::Multiple, 16, ' '},
-    {VR_Code("DS"), Before::Nothing, ' ', ' ', "0123456789+-Ee. \\", Split::Multiple, 16, ' '},
-    {VR_Code("DT"), Before::Nothing, None, ' ', "0123456789+-. \\", Split::Multiple, 26, ' '},
-    {VR_Code("IS"), Before::Int_From_Float, ' ', ' ', "0123456789+- \\", Split::Multiple, 12, ' '},
-    {VR_Code("LO"), Before::Nothing, ' ', ' ', nullptr, Split::Multiple, 64, ' '},
-    {VR_Code("LT"), Before::Nothing, None, ' ', nullptr, Split::Single, 10240, ' '},
-    {VR_Code("PN"), Before::Nothing, None, None, nullptr, Split::Multiple, 320, ' '},
-    {VR_Code("SH"), Before::Nothing, ' ', ' ', nullptr, Split::Multiple, 16, ' '},
-    {VR_Code("ST"), Before::Nothing, None, ' ', nullptr, Split::Single, 1024, ' '},
-    {VR_Code("TM"), Before::Time_Old_Syntax, None, ' ', "0123456789. \\", Split::Multiple, 16, ' '},
-    {VR_Code("UI"), Before::Nothing, None, '\0', "0123456789. \\", Split::Multiple, 64, '\0'},
-    {VR_Code("UT"), Before::Nothing, None, ' ', nullptr, Split::Single, 0, ' '},
+constexpr std::array<Text_Rule, 15> Text_Rules = {{
+    {VR_Code("AE"), Before::Printable, None, None},
+    {VR_Code("CS"), Before::Nothing, ' ', ' '},
+    {VR_Code("DS"), Before::Nothing, ' ', ' '},
+    {VR_Code("DT"), Before::Nothing, None, ' '},
+    {VR_Code("IS"), Before::Int_From_Float, ' ', ' '},
+    {VR_Code("LO"), Before::Nothing, ' ', ' '},
+    {VR_Code("LT"), Before::Nothing, None, ' '},
+    {VR_Code("PN"), Before::Nothing, None, None},
+    {VR_Code("SH"), Before::Nothing, ' ', ' '},
+    {VR_Code("ST"), Before::Nothing, None, ' '},
+    {VR_Code("TM"), Before::Time_Old_Syntax, None, ' '},
+    {VR_Code("UC"), Before::Nothing, None, ' '},
+    {VR_Code("UI"), Before::Nothing, None, '\0'},
+    {VR_Code("UR"), Before::Nothing, None, ' '},
+    {VR_Code("UT"), Before::Nothing, None, ' '},
 }};
 
-struct Binary_Rule {
-    uint16_t vr;
-    std::size_t width;
-    bool one_value;    // the whole value counts as one
-    const char* name;  // what the length must be a multiple of
-};
+// What the length of a binary value must be a multiple of, as the warning names it.
+const char* number_name(uint16_t vr) {
+    switch (vr) {
+    case VR_Code("AT"): return "multiple 2*\"Unigned Short\"";
+    case VR_Code("FD"): return "\"Floation Point Double\"";
+    case VR_Code("FL"): return "\"Floation Point\"";
+    case VR_Code("OD"): return "\"Other Double\"";
+    case VR_Code("OF"): return "\"Other Float\"";
+    case VR_Code("OL"): return "\"Other Long\"";
+    case VR_Code("OV"): return "\"Other 64-bit Very Long\"";
+    case VR_Code("OW"): return "\"Other Word\"";
+    case VR_Code("SL"): case VR_Code("UL"): return "\"Signed Long\"";
+    case VR_Code("SS"): return "\"Signed Short\"";
+    case VR_Code("SV"): return "\"Signed 64-bit Very Long\"";
+    case VR_Code("US"): return "\"Unsigned Short\"";
+    case VR_Code("UV"): return "\"Unsigned 64-bit Very Long\"";
+    default: return "\"Number\"";
+    }
+}
 
-constexpr std::array<Binary_Rule, 9> Binary_Rules = {{
-    {VR_Code("AT"), 4, true, "multiple 2*\"Unigned Short\""},
-    {VR_Code("FD"), 8, false, "\"Floation Point Double\""},
-    {VR_Code("FL"), 4, false, "\"Floation Point\""},
-    {VR_Code("OF"), 4, true, "\"Other Float\""},
-    {VR_Code("OW"), 2, true, "\"Other Word\""},
-    {VR_Code("SL"), 4, false, "\"Signed Long\""},
-    {VR_Code("UL"), 4, false, "\"Signed Long\""},
-    {VR_Code("SS"), 2, false, "\"Signed Short\""},
-    {VR_Code("US"), 2, false, "\"Unsigned Short\""},
-}};
+// The bytes the character-set cleaner keeps for a VR with a listed set: the set, the blank
+// (padding, which the padding cleaner judges) and the backslash (separators).
+const char* kept_bytes(const VR_Traits& vr) {
+    static const std::array<std::string, VR_Table.size()> kept = [] {
+        std::array<std::string, VR_Table.size()> sets;
+        for (std::size_t i = 0; i < VR_Table.size(); ++i) {
+            if (VR_Table[i].set == nullptr) continue;
+            sets[i] = VR_Table[i].set;
+            if (sets[i].find(' ') == std::string::npos) sets[i] += ' ';
+            sets[i] += '\\';
+        }
+        return sets;
+    }();
+    return vr.set != nullptr ? kept[static_cast<std::size_t>(&vr - VR_Table.data())].c_str() : nullptr;
+}
 
-int clean_text(Win_Handle window, DICOM_Tag& node, const Prefixes& p, const Text_Rule& rule) {
+int clean_text(Win_Handle window, DICOM_Tag& node, const Prefixes& p, const Text_Rule& rule, const VR_Traits& vr) {
     switch (rule.before) {
     case Before::Printable: cleanup_printable(window, node, p); break;
     case Before::Int_From_Float: DICOM_Tag_Cleanup_IS_From_Float(window, &node); break;
@@ -69,12 +88,12 @@ int clean_text(Win_Handle window, DICOM_Tag& node, const Prefixes& p, const Text
     case Before::Nothing: break;
     }
     if (rule.trail != None) DICOM_Tag_Cleanup_Padding(window, &node, rule.lead, rule.trail);
-    if (rule.charset) DICOM_Tag_Cleanup_Charset(window, &node, rule.charset);
+    if (const char* set = kept_bytes(vr)) DICOM_Tag_Cleanup_Charset(window, &node, set);
     if (rule.before == Before::Int_From_Float && !DICOM_Tag_Cleanup_Valid_Int(window, &node)) return 0;
-    const int count = rule.split == Split::Multiple ? DICOM_Tag_Cleanup_Text_Multiple(window, &node, rule.max)
-                                                    : DICOM_Tag_Cleanup_Text_Single(window, &node, rule.max);
+    const int count = vr.multiple ? DICOM_Tag_Cleanup_Text_Multiple(window, &node, vr.max)
+                                  : DICOM_Tag_Cleanup_Text_Single(window, &node, vr.max);
     if (node.length % 2 != 0) {
-        node.data.push_back(static_cast<uint8_t>(rule.pad));
+        node.data.push_back(static_cast<uint8_t>(vr.pad));
         ++node.length;
     }
     return count;
@@ -82,12 +101,12 @@ int clean_text(Win_Handle window, DICOM_Tag& node, const Prefixes& p, const Text
 
 // Number of values of the value as its VR's cleaner sees it; -1 when the VR has no rule.
 int clean_by_vr(Win_Handle window, DICOM_Tag& node, const Prefixes& p) {
-    const uint16_t vr = node.effective_vr();
+    const VR_Traits* vr = VR_Find(node.effective_vr());
+    if (vr == nullptr) return -1;
     for (const Text_Rule& rule : Text_Rules)
-        if (rule.vr == vr) return clean_text(window, node, p, rule);
-    for (const Binary_Rule& rule : Binary_Rules)
-        if (rule.vr == vr) return cleanup_binary(window, node, p, rule.width, rule.one_value, rule.name);
-    switch (vr) {
+        if (rule.vr == vr->code) return clean_text(window, node, p, rule, *vr);
+    if (vr->width != 0) return cleanup_binary(window, node, p, vr->width, vr->one_value, number_name(vr->code));
+    switch (vr->code) {
     case VR_Code("AS"): return cleanup_age(window, node, p);
     case VR_Code("DA"): return cleanup_date(window, node, p);
     case VR_Code("OB"): case VR_Code("SQ"): case VR_Code("UN"): return 1;

@@ -4,6 +4,7 @@
 
 #include "dicom/value_cleanup.h"
 #include "dicom/value_cleanup_internal.h"
+#include "dicom/vr.h"
 
 using namespace cleanup;
 
@@ -30,7 +31,7 @@ void old_syntax(Win_Handle window, DICOM_Tag& node, const Prefixes& p, const std
 namespace cleanup {
 
 int cleanup_age(Win_Handle window, DICOM_Tag& node, const Prefixes& p) {
-    DICOM_Tag_Cleanup_Charset(window, &node, "0123456789DWMY");
+    DICOM_Tag_Cleanup_Charset(window, &node, VR_Find(VR_Code("AS"))->set);
     const std::string v = value_of(node);
     if (v.size() < 2) {
         Log_Message(window, DICOM_Warning_Kind, "%s Invalid data! Expecting 4 bytes but got %d bytes",
@@ -47,7 +48,7 @@ int cleanup_date(Win_Handle window, DICOM_Tag& node, const Prefixes& p) {
     if (node.length != 6 && node.length != 8 && node.length != 10)
         Log_Message(window, DICOM_Warning_Kind, "%s Invalid data! Expecting 6, 8 or 10 bytes but got %d bytes",
                     p.warning.c_str(), node.length);
-    DICOM_Tag_Cleanup_Charset(window, &node, "0123456789.\\");
+    DICOM_Tag_Cleanup_Charset(window, &node, "0123456789.\\");  // the dots of the old syntax pass
     const std::string v = value_of(node);
     switch (v.size()) {
     case 8:

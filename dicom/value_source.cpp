@@ -16,10 +16,8 @@ constexpr int32_t Loaded_Max = 1024;  // the reader keeps values up to this leng
 constexpr std::size_t Read_Chunk = 1u << 30;  // a read's count fits every system's type
 
 struct Value_Source {
-    int kind = 0;  // 0 none
+    bool set = false;
     std::string file_name;
-    const uint8_t* buffer = nullptr;
-    std::size_t size = 0;
 };
 
 // Per thread: each reader loads from the file it is reading.
@@ -44,18 +42,6 @@ bool allocate(Win_Handle window, DICOM_Tag* tag) {
         Log_Memory_Error(window, __LINE__, Source_File, "malloc", "tag->data", tag->length, 1);
         return false;
     }
-}
-
-bool load_from_memory(Win_Handle window, DICOM_Tag* tag, const Value_Source& source) {
-    const uint64_t end = uint64_t{tag->pos_data} + static_cast<uint64_t>(tag->length);
-    if (!source.buffer || end > source.size) {
-        const uint64_t available = tag->pos_data < source.size ? source.size - tag->pos_data : 0;
-        report_short_read(window, static_cast<long>(available), tag->length, "memory");
-        return false;
-    }
-    if (!allocate(window, tag)) return false;
-    std::copy(source.buffer + tag->pos_data, source.buffer + end, tag->data.begin());
-    return true;
 }
 
 // Closes the file on every path.
@@ -118,29 +104,17 @@ bool load_from_file(Win_Handle window, DICOM_Tag* tag, const Value_Source& sourc
 
 }  // namespace
 
-void NEMA_Value_Source(int kind, const std::string& file_name, const uint8_t* buffer, std::size_t size) {
-    current_source = Value_Source{kind == Value_Source_File ? Value_Source_File : Value_Source_Memory,
-                                  file_name, buffer, size};
-}
-
-void NEMA_Value_Source_Clear() {
-    current_source = Value_Source{};
-}
-
-Value_Source_Scope::Value_Source_Scope(const std::string& file_name)
-    : kind_(current_source.kind), buffer_(current_source.buffer), size_(current_source.size) {
+Value_Source_Scope::Value_Source_Scope(const std::string& file_name) : set_(current_source.set) {
     // Within a scope of the same file (the reader's inside the walk's) there is nothing to do.
-    same_ = kind_ == Value_Source_File && current_source.file_name == file_name;
+    same_ = set_ && current_source.file_name == file_name;
     if (same_) return;
     file_name_ = std::exchange(current_source.file_name, file_name);
-    current_source.kind = Value_Source_File;
-    current_source.buffer = nullptr;
-    current_source.size = 0;
+    current_source.set = true;
 }
 
 Value_Source_Scope::~Value_Source_Scope() {
     if (same_) return;
-    current_source = Value_Source{kind_, std::move(file_name_), buffer_, size_};
+    current_source = Value_Source{set_, std::move(file_name_)};
 }
 
 int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag) {
@@ -148,15 +122,13 @@ int NEMA_Value_Load(Win_Handle window, DICOM_Tag* tag) {
     Log_Message(window, LOG_TRACE_1, "Reading missing: %d bytes at %d", tag->length, static_cast<int>(tag->pos_data));
     const Value_Source source = registered();
     // A deflated data set's offsets are in the inflated stream, not in the file.
-    if (source.kind == 0 || (tag->syntax & Mode_Deflated)) {
+    if (!source.set || (tag->syntax & Mode_Deflated)) {
         Log_Message(window, LOG_TRACE_1, "file:%s line:%d", Source_File, __LINE__);
         Log_Message(window, LOG_WARNING, "\xF1\x04" "ERROR:\x02 Unable to open file");
         Log_Message(window, LOG_WARNING, "file: (%s)", "");
         return 0;
     }
-    const bool loaded = source.kind == Value_Source_File ? load_from_file(window, tag, source)
-                                                         : load_from_memory(window, tag, source);
-    return loaded ? 1 : 0;
+    return load_from_file(window, tag, source) ? 1 : 0;
 }
 
 void Value_Source_Thread_Prepare() { current_source.file_name.reserve(0); }

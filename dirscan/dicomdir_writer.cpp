@@ -56,50 +56,68 @@ void place(Dir_Item& node, uint32_t& running) {
     for (Dir_Item& child : node.child) place(child, running);
 }
 
+// Record and branch sizes of node and everything below it; returns the branch size.
+uint64_t size_branch(Dir_Item& node, int level) {
+    uint64_t branch = record_size(node, level);
+    node.record_size = clamped(branch);
+    for (Dir_Item& child : node.child) branch += size_branch(child, level + 1);
+    node.branch_size = clamped(branch);
+    return clamped(branch);
+}
+
+// Places every record after root.start in writing order.
+void place_records(Dir_Item& root) {
+    uint32_t running = root.start;
+    for (Dir_Item& patient : root.child) place(patient, running);
+    // An empty root directory entity has no first and no last record: offsets 0.
+    root.first = root.child.empty() ? 0 : root.child.front().offset;
+    root.last = root.child.empty() ? 0 : root.child.back().offset;
+}
+
 std::string_view slot_text(const Dir_Tag& slot) {
     if (!slot.data) return {};
     return {reinterpret_cast<const char*>(slot.data), static_cast<std::size_t>(slot.length)};
 }
 
-void write_reference(DICOMDIR_Out file, uint16_t element, const Dir_Tag& slot) {
+void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Tag& slot) {
     if (DICOMDIR_Reference_Size(slot) == 0) return;
-    DICOMDIR_Write_Element(file, 0x0004, element, VR_Code("UI"), slot_text(slot));
+    DICOMDIR_Write_Element(out, element, VR_Code("UI"), slot_text(slot));
 }
 
 // One record and, after it, the records of its children.
-void write_record(DICOMDIR_Out file, const Dir_Item& node, const Dir_Item* next, int level) {
+void write_record(DICOMDIR_Out& out, const Dir_Item& node, const Dir_Item* next, int level) {
     static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
     const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
-    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE000);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1400, UL, 4, next ? next->offset : 0);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1410, US, 2, 0xFFFF);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1420, UL, 4, node.child.empty() ? 0 : node.child.front().offset);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1430, CS,
+    DICOMDIR_Write_Delimiter(out, 0xE000);
+    DICOMDIR_Write_Element(out, 0x1400, UL, next ? next->offset : 0);
+    DICOMDIR_Write_Element(out, 0x1410, US, 0xFFFF);
+    DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : node.child.front().offset);
+    DICOMDIR_Write_Element(out, 0x1430, CS,
                            node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type);
     if (references_file(node, level)) {
-        DICOMDIR_Write_Element(file, 0x0004, 0x1500, CS, node.file_name);
-        write_reference(file, 0x1510, node.sop_class_uid);
-        write_reference(file, 0x1511, node.sop_instance_uid);
-        write_reference(file, 0x1512, node.transfer_syntax_uid);
+        DICOMDIR_Write_Element(out, 0x1500, CS, node.file_name);
+        write_reference(out, 0x1510, node.sop_class_uid);
+        write_reference(out, 0x1511, node.sop_instance_uid);
+        write_reference(out, 0x1512, node.transfer_syntax_uid);
     }
-    for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(file, attribute);
-    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE00D);
+    for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(out, attribute);
+    DICOMDIR_Write_Delimiter(out, 0xE00D);
     if (level >= 4) return;  // images have no children (and the compiler sees no fifth level)
     for (std::size_t i = 0; i < node.child.size(); ++i)
-        write_record(file, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
+        write_record(out, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
 }
 
 // The fixed part, the records and the sequence delimiter.
-void write_body(DICOMDIR_Out file, const Dir_Item& root) {
+void write_body(DICOMDIR_Out& out, const Dir_Item& root) {
     const uint16_t UL = VR_Code("UL");
-    DICOMDIR_Write_Element(file, 0x0004, 0x1130, VR_Code("CS"), "TOTO");
-    DICOMDIR_Write_Element(file, 0x0004, 0x1200, UL, 4, root.first);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1202, UL, 4, root.last);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1212, VR_Code("US"), 2, 0);
-    DICOMDIR_Write_Element(file, 0x0004, 0x1220, VR_SQ, 0, 0);
+    DICOMDIR_Write_Element(out, 0x1130, VR_Code("CS"), "TOTO");
+    DICOMDIR_Write_Element(out, 0x1200, UL, root.first);
+    DICOMDIR_Write_Element(out, 0x1202, UL, root.last);
+    DICOMDIR_Write_Element(out, 0x1212, VR_Code("US"), 0);
+    DICOMDIR_Write_Element(out, 0x1220, VR_SQ, 0);
     for (std::size_t i = 0; i < root.child.size(); ++i)
-        write_record(file, root.child[i], i + 1 < root.child.size() ? &root.child[i + 1] : nullptr, 1);
-    DICOMDIR_Write_Delimiter(file, 0xFFFE, 0xE0DD);
+        write_record(out, root.child[i], i + 1 < root.child.size() ? &root.child[i + 1] : nullptr, 1);
+    DICOMDIR_Write_Delimiter(out, 0xE0DD);
 }
 
 void report_failure(Win_Handle window, const char* what, const std::string& path, int error) {
@@ -146,9 +164,7 @@ int write_temporary(const Held_Folder& folder, Temporary_File& temporary, std::v
     std::vector<uint8_t> preamble(head.begin(), head.begin() + static_cast<std::ptrdiff_t>(DICOMDIR_Unfinished_Mark.size()));
     std::copy(DICOMDIR_Unfinished_Mark.begin(), DICOMDIR_Unfinished_Mark.end(), head.begin());
     std::fwrite(head.data(), 1, head.size(), file);
-    // Records are gathered in memory and written in large blocks.
-    std::vector<uint8_t> gathered;
-    DICOMDIR_Out out(file, &gathered);
+    DICOMDIR_Out out(file);
     write_body(out, root);
     out.flush();
     if (std::fflush(file) != 0 || std::ferror(file)) return errno ? errno : EIO;
@@ -180,34 +196,16 @@ private:
 
 }  // namespace
 
-uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level) {
-    if (level == 0) Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
-    uint64_t branch = level == 0 ? 0 : record_size(*node, level);
-    if (level > 0) node->record_size = clamped(branch);
-    for (Dir_Item& child : node->child) branch += Kestrapol_Size(window, &child, level + 1);
-    if (level > 0) node->branch_size = clamped(branch);
-    return clamped(branch);
+uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root) {
+    Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
+    uint64_t branches = 0;
+    for (Dir_Item& patient : root->child) branches += size_branch(patient, 1);
+    return clamped(branches);
 }
 
-int Kestrapol_Offset(Win_Handle, Dir_Item* node, int level) {
-    if (level != 0) return 1;
-    uint32_t running = node->start;
-    node->first = running;
-    for (Dir_Item& patient : node->child) place(patient, running);
-    // An empty root directory entity has no first and no last record: offsets 0.
-    node->first = node->child.empty() ? 0 : node->child.front().offset;
-    node->last = node->child.empty() ? 0 : node->child.back().offset;
-    return 1;
-}
-
-int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level) {
-    if (level != 0) {
-        // Records are written from the root, which holds the open file.
-        (void)next;
-        return 1;
-    }
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
     const std::string folder =
-        node->path.empty() || Path_Is_Separator(node->path.back()) ? node->path : node->path + Path_Separator;
+        root->path.empty() || Path_Is_Separator(root->path.back()) ? root->path : root->path + Path_Separator;
     const std::string path = folder + DICOMDIR_Name;
 
     const std::time_t now = std::time(nullptr);
@@ -215,26 +213,26 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
     const std::vector<uint8_t> head = DICOMDIR_Head(window, state, path, local);
     if (head.empty()) return 0;
 
-    node->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
-    uint64_t total = uint64_t{node->start} + 8;
-    for (const Dir_Item& patient : node->child) total += patient.branch_size;
+    root->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
+    uint64_t total = uint64_t{root->start} + 8;
+    for (const Dir_Item& patient : root->child) total += patient.branch_size;
     // Past 4 GiB the record offsets cannot be written: nothing is written then.
     if (total > Offset_Limit) {
-        total = uint64_t{node->start} + 8;
-        for (const Dir_Item& patient : node->child) total += branch_size(patient, 1);
+        total = uint64_t{root->start} + 8;
+        for (const Dir_Item& patient : root->child) total += branch_size(patient, 1);
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
         Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));
         return 0;
     }
     const auto expected = static_cast<uint32_t>(total);
-    Kestrapol_Offset(window, node, 0);
+    place_records(*root);
 
-    const Write_Folder target(*node, folder);
+    const Write_Folder target(*root, folder);
     int error = 0;
     {
         Temporary_File temporary(target.held());
-        error = write_temporary(target.held(), temporary, head, *node, expected);
+        error = write_temporary(target.held(), temporary, head, *root, expected);
         if (error == 0 && !File_Replace_In(target.held(), temporary.name, DICOMDIR_Name)) error = errno;
         temporary.placed = error == 0;
     }
@@ -242,6 +240,6 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Ite
         report_failure(window, "write", path, error);
         return 0;
     }
-    DICOMDIR_Remove_Leftovers(window, target.held(), node->started != 0 ? node->started : static_cast<int64_t>(now));
+    DICOMDIR_Remove_Leftovers(window, target.held(), root->started != 0 ? root->started : static_cast<int64_t>(now));
     return 1;
 }

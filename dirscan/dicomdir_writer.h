@@ -19,20 +19,17 @@
 inline constexpr uint32_t DICOMDIR_Fixed_Size = 58;  // (0004,1130) to the (0004,1220) header
 inline constexpr const char* DICOMDIR_Name = "DICOMDIR";
 
-// Computes record_size and branch_size of every node below node; returns node's branch size
-// (level 0: the sum over the patients).
-uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* node, int level);
+// Computes record_size and branch_size of every node below root; returns the sum of the
+// patients' branch sizes.
+uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root);
 
-// Places every record after root->start in writing order (root only, level 0). Returns 1.
-int Kestrapol_Offset(Win_Handle window, Dir_Item* node, int level);
-
-// Writes root->path + "/DICOMDIR" (level 0; Kestrapol_Size must have run), in the folder held
+// Writes root->path + "/DICOMDIR" (Kestrapol_Size must have run), in the folder held
 // by root->folder (opened here when the root holds none). The file is written
 // under a temporary name of its own (DICOMDIR_Create_Temporary) and renamed over DICOMDIR once
 // complete, so a failure leaves any earlier DICOMDIR as it was, and runs side by side each
 // write a whole file (the last rename stays). Leftovers of runs that ended early are removed
 // afterwards. Returns 1, or 0 after reporting why nothing was written.
-int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* node, Dir_Item* next, int level);
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root);
 
 // Temporary files: "DICOMDIR.T" and three random capital letters, so that the walk, which
 // reads no file whose base name is DICOMDIR, skips them.
@@ -48,30 +45,28 @@ Platform_File DICOMDIR_Create_Temporary(const Held_Folder& folder, std::string& 
 // running program holds. Each removal is a report line. Returns the number removed.
 int DICOMDIR_Remove_Leftovers(Win_Handle window, const Held_Folder& folder, int64_t since);
 
-// Where element bytes go: straight into file, or (with gather) gathered in memory and written to
-// file in large blocks, which spares a library call per element.
+// Where element bytes go: gathered in memory and written to file in large blocks, which spares a
+// library call per element.
 struct DICOMDIR_Out {
-    DICOMDIR_Out(std::FILE* file, std::vector<uint8_t>* gather = nullptr) : file(file), gather(gather) {}
-    void put(const void* bytes, std::size_t count);
+    explicit DICOMDIR_Out(std::FILE* file) : file(file) {}
+    // Writes what is gathered once a block is full.
+    void spill();
     // Writes what is gathered.
     void flush();
 
     std::FILE* file;
-    std::vector<uint8_t>* gather;
+    std::vector<uint8_t> bytes;
 };
 
-// Element writers; each returns the number of bytes it wrote (the same on a failed stream, whose
-// error the caller checks once at the end).
-// Fixed record elements: a number for UL and US; no value for SQ (undefined length).
-uint32_t DICOMDIR_Write_Element(DICOMDIR_Out out, uint16_t group, uint16_t element, uint16_t vr, uint32_t length,
-                                uint32_t number);
-// Text and UID elements: the bytes of value, padded to even length.
-uint32_t DICOMDIR_Write_Element(DICOMDIR_Out out, uint16_t group, uint16_t element, uint16_t vr,
-                                std::string_view value);
+// Element writers, by the library's encoder; a failed stream's error is checked once at the end.
+// Fixed record elements of group 0004: a number for UL and US; no value for SQ (undefined length).
+void DICOMDIR_Write_Element(DICOMDIR_Out& out, uint16_t element, uint16_t vr, uint32_t number);
+// Text and UID elements of group 0004: the bytes of value, padded to even length.
+void DICOMDIR_Write_Element(DICOMDIR_Out& out, uint16_t element, uint16_t vr, std::string_view value);
 // A configured attribute: nothing for an empty slot or one that cannot be written.
-uint32_t DICOMDIR_Write_Tag(DICOMDIR_Out out, const Dir_Tag& attribute);
-// Item start (undefined length), item end or sequence end.
-uint32_t DICOMDIR_Write_Delimiter(DICOMDIR_Out out, uint16_t group, uint16_t element);
+void DICOMDIR_Write_Tag(DICOMDIR_Out& out, const Dir_Tag& attribute);
+// Item start (undefined length), item end or sequence end: (FFFE,element).
+void DICOMDIR_Write_Delimiter(DICOMDIR_Out& out, uint16_t element);
 
 // The VR a record carries for attribute: the library's own codes become what readers know (OX
 // is OB; RT and codes that are not two capital letters are UN).

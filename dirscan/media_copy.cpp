@@ -183,8 +183,8 @@ bool write_dicomdir(Win_Handle window, const std::string& destination, Dir_Item&
     DICOM_Root state;
     DICOM_Attribute_Sequence_Reset(window, &state);
     Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
-    Kestrapol_Size(window, &root, 0);
-    if (!DICOMDIR_Write(window, &state, &root, nullptr, 0)) return false;
+    Kestrapol_Size(window, &root);
+    if (!DICOMDIR_Write(window, &state, &root)) return false;
     made.file(Path_With_Separator(destination) + DICOMDIR_Name);
     return true;
 }

@@ -362,9 +362,3 @@ int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
     }
     return 1;
 }
-
-void Kestrapol_Tree_Release(Dir_Item* root) {
-    root->index = nullptr;
-    root->references = nullptr;
-    root->child.clear();
-}

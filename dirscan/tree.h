@@ -179,6 +179,3 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memor
 // Logs one line per node below node, in the order the writer writes them. Returns 1.
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth);
 
-// Forgets everything below the root and its index; the path stays. The memory goes with the
-// root's arena.
-void Kestrapol_Tree_Release(Dir_Item* root);

@@ -13,7 +13,6 @@
 #include <vector>
 
 struct Dir_Entry {
-    int32_t Used = 1;     // kept for callers written against the terminated lists: always 1
     uint8_t Hidden = 0;
     std::string Name;     // the entry's own name
     std::string File;     // folder, "/" unless the folder ends with one, then Name

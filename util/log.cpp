@@ -13,7 +13,6 @@ std::atomic<int> DICOM_Warning_Kind{0};
 std::atomic<int> DICOM_Notice_Kind{0};
 std::string Scratch_Dir = Default_Scratch_Dir();
 std::string Trace_File_Name = "trace.dat";
-std::string Audit_File_Name = "audit.dat";
 std::string Error_File_Name = "Corvanthis.err";
 
 std::string Prog_Name;

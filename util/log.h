@@ -65,7 +65,6 @@ extern std::atomic<int> DICOM_Warning_Kind;  // kinds the DICOM library reports 
 extern std::atomic<int> DICOM_Notice_Kind;
 extern std::string Scratch_Dir;     // folder of all log files, always ends with a separator
 extern std::string Trace_File_Name; // "trace.dat" until start-up names it
-extern std::string Audit_File_Name;
 extern std::string Error_File_Name;
 
 // Program identity, set first thing at start-up; read by the banner, the error log and the writer.

@@ -151,6 +151,9 @@ TEST_F(Definitions, NumbersFirstByBackslashThenByBlanks) {
     tag.vr_def = VR_Code("CS");
     ASSERT_EQ(DICOM_Module_Value(&tag, "ABC"), 1);
     EXPECT_EQ(tag.length, 4);  // padded with a blank
+    tag.vr_def = VR_Code("UR");  // every text VR
+    ASSERT_EQ(DICOM_Module_Value(&tag, "urn:x"), 1);
+    EXPECT_EQ(tag.length, 6);
     tag.vr_def = VR_OB;
     EXPECT_EQ(DICOM_Module_Value(&tag, "1"), 0);
 }

@@ -58,19 +58,6 @@ Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, u
 }
 Header decode(Stream_Builder& s, int mode, uint32_t limit = 0) { return decode(s.bytes(), mode, limit); }
 
-TEST(ElementReader, EveryLongLengthVrTakesReservedFieldAnd32BitLength) {
-    // Each: tag, VR, 00 00 reserved, 32-bit length 0x00010004 -- a 16-bit reading would see 0.
-    for (const char* vr : {"OB", "OD", "OF", "OL", "OV", "OW", "SQ", "SV", "UC", "UN", "UR", "UT", "UV"}) {
-        Stream_Builder s(8);
-        s.header(0x0009, 0x1010, vr, 0x00010004);
-        const Header h = decode(s.bytes(), 8);
-        EXPECT_EQ(h.result, 1) << vr;
-        EXPECT_EQ(h.vr, VR_Code({vr[0], vr[1], 0})) << vr;
-        EXPECT_EQ(h.length, 0x00010004) << vr;
-        EXPECT_EQ(h.end, 12u) << vr;
-    }
-}
-
 TEST(ElementReader, ImplicitElementInExplicitModeIsRecognised) {
     // 10 00 20 00 | 0C 00 00 00: the "VR" bytes 0C 00 are no letters, so the four bytes are
     // the implicit 32-bit length 12.

@@ -28,7 +28,9 @@ TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
 
 TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
     std::set<std::string_view> reached;
-    std::set<std::string_view> todo(Record_Types_At_Root().begin(), Record_Types_At_Root().end());
+    // The types the root directory entity may hold.
+    std::set<std::string_view> todo = {"PATIENT",       "HANGING PROTOCOL", "PALETTE", "IMPLANT", "IMPLANT ASSY",
+                                       "IMPLANT GROUP", "PRIVATE"};
     while (!todo.empty()) {
         const std::string_view name = *todo.begin();
         todo.erase(todo.begin());

@@ -43,6 +43,9 @@ TEST(ValueCheck, ByVrLengthCharactersAndMultiplicity) {
         {"SH", std::string(17, 'A'), false, 0},
         {"AS", "45Y", false, 0},
         {"SH", "   ", true, 0},  // nothing but padding: empty
+        {"UC", std::string(300, 'C') + "\\B", true, 302},
+        {"UR", "http://x/a\\b", true, 12},  // a backslash is no separator in a URL
+        {"UR", "http://x/\tb", false, 0},
     };
     for (const auto& c : cases) {
         const DICOM_Value_Verdict verdict =

@@ -29,6 +29,7 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         {"UI", "1.2.3 ", std::string("1.2.3\0", 6), Any, Any},
         {"LO", std::string("ABC\0", 4), "ABC ", Any, Any},
         {"CS", "ab-CD", "CD", Any, Tag_Flag::Error},  // characters outside the set
+        {"UI", "1.2a.3", std::string("1.2.3\0", 6), 1, Tag_Flag::Error},
         {"SH", "ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP", Any, Any},
         {"AE", "AB\tC", "AB_C", Any, Any},
         // Dates: old syntaxes and the two-digit year window.
@@ -51,8 +52,13 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         // Binary: wrong widths dropped, opaque values kept, unknown rules refused.
         {"US", "abc", "", 0, Tag_Flag::Invalid},
         {"AT", "abcdef", "", 0, Any},
+        {"OD", "abcdefg", "", 0, Tag_Flag::Invalid},
+        {"SV", "abcdefgh", "abcdefgh", 1, Any},
         {"OB", "abc", "abc", 1, Any},
-        {"UR", "http://x", "http://x", 0, Any},
+        {"OX", "abc", "abc", 0, Any},
+        // UC takes several values of any length, UR one whose blanks only pad.
+        {"UC", std::string(71, 'C') + "\\B", std::string(71, 'C') + "\\B ", 1, Any},
+        {"UR", "http://x/a\\bc  ", "http://x/a\\bc ", 1, Any},
         {"US", "", "", 1, Any},
     };
     Log_Capture log;
@@ -69,6 +75,9 @@ TEST(Cleanup, RepairsAndDropsByVr) {
             EXPECT_EQ(tag.flags & (c.flag ? c.flag : 0xFFFF), c.flag);
         }
     }
+    // The set named is the VR's, with the blank and the backslash that pass as padding and separator.
+    EXPECT_TRUE(log.has("1 char in \"1.2a.3\" not from set \"0123456789. \\\""));
+    EXPECT_TRUE(log.has("3 char in \"ab-CD\" not from set \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ \\\""));
 }
 
 TEST(Cleanup, PrivateElementsKeepTrailingSeparators) {
@@ -94,6 +103,10 @@ TEST(Cleanup, MultiplicityAgainstTheDictionary) {
     EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &two), 0);
     EXPECT_EQ(text_of(&two), "A\\B ");  // the value stays, marked
     EXPECT_NE(two.flags & Tag_Flag::Invalid, 0);
+
+    DICOM_Tag tags = make_element(0x0008, 0x0008, "AT", std::string(8, '\0'), 0);  // two tags, not one value
+    tags.dict = &one;
+    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &tags), 0);
 
     DICOM_Tag us = make_element(0x0008, 0x0008, "US", std::string(8, '\0'), 0);
     us.dict = &range;

@@ -16,7 +16,7 @@ TEST(PosixDicomdirWrite, DiskFullKeepsTheOldDirectoryAndNoTemporaryFile) {
     folder.add_text("DICOMDIR", "old contents");
     Dir_Item root;
     root.path = folder.path();
-    Kestrapol_Size(nullptr, &root, 0);
+    Kestrapol_Size(nullptr, &root);
     DICOM_Root state;
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved{};
@@ -25,7 +25,7 @@ TEST(PosixDicomdirWrite, DiskFullKeepsTheOldDirectoryAndNoTemporaryFile) {
     small.rlim_cur = 200;  // less than the head
     setrlimit(RLIMIT_FSIZE, &small);
     Walk_Log log;
-    const int result = DICOMDIR_Write(nullptr, &state, &root, nullptr, 0);
+    const int result = DICOMDIR_Write(nullptr, &state, &root);
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(result, 0);
     EXPECT_TRUE(log.has(std::strerror(EFBIG)));
