@@ -16,6 +16,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 from pydicom import dcmread
@@ -81,8 +82,12 @@ CASES = [
 
 
 def run(command, folder):
-    done = subprocess.run(command, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-    return done.returncode, done.stdout.decode("utf-8", "replace")
+    # Output goes to a file, not a pipe: a Windows program under Wine may leave Wine's desktop
+    # process running with the pipe inherited, and the pipe's end would come only when it quits.
+    with tempfile.TemporaryFile() as output:
+        code = subprocess.run(command, cwd=folder, stdout=output, stderr=subprocess.STDOUT).returncode
+        output.seek(0)
+        return code, output.read().decode("utf-8", "replace")
 
 
 def masked(path):
