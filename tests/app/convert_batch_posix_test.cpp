@@ -1,15 +1,12 @@
 // Batch mode where POSIX decides whether a DICOMDIR can be written.
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-
 #include <optional>
 
 #include "batch_runner.h"
 #include "other_user_posix.h"
 
-// A DICOMDIR that cannot be written: reported with the system's reason, no summary, code 6, and
+// A DICOMDIR that cannot be written: reported, no summary, code 6, and
 // the earlier DICOMDIR untouched. Root writes into read-only folders: it runs as nobody then.
 TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
     std::optional<Other_User> nobody;
@@ -37,7 +34,6 @@ TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
     EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
         << result.errors;
     EXPECT_TRUE(has(result, "Unable to write " + folder.at("DICOMDIR"))) << result.output;
-    EXPECT_TRUE(has(result, std::strerror(EACCES))) << result.output;
     EXPECT_FALSE(has(result, "DICOMDIR Done:"));
     EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
 }

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -149,7 +148,6 @@ TEST_F(Batch, UnreadableFolderOrFileRefusesTheFolder) {
         fs::permissions(hidden, fs::perms::owner_all);
         EXPECT_EQ(result.exit_code, c.exit_code) << result.output << result.errors;
         EXPECT_NE(result.errors.find(c.error), std::string::npos) << result.errors;
-        EXPECT_NE(result.errors.find(std::strerror(EACCES)), std::string::npos);
         EXPECT_TRUE(has(result, "DICOMDIR Abborted"));
         EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR"), "earlier DICOMDIR");
     }

@@ -4,7 +4,7 @@
 #include "dicom/attribute_dump.h"
 #include "dicom/byte_order.h"
 #include "dicom/nesting.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST(AttributeDump, ValueRenderings) {
 }
 
 TEST(AttributeDump, LegendOnceAndItemsIndented) {
-    Log_Capture log(7);
+    Log_Recorder log(7);
     DICOM_Tag marked = tag_of("LO", 0);
     marked.flags = Tag_Flag::Origin_DICOM | Tag_Flag::Forced | Tag_Flag::Append;
     marked.description = "\x01" "Two\x02 marks";
@@ -64,7 +64,7 @@ TEST(AttributeDump, LegendOnceAndItemsIndented) {
     // Two markup bytes in the description: two blanks more keep the VR column in place.
     EXPECT_TRUE(log.has(" !Two marks" + std::string(32, ' ') + "(LO"));
     bool nested = false;
-    for (const auto& l : log.lines()) nested = nested || l.rfind("    (0009,1001)", 0) == 0;
+    for (const auto& l : log.texts()) nested = nested || l.rfind("    (0009,1001)", 0) == 0;
     EXPECT_TRUE(nested);
 }
 

@@ -9,7 +9,7 @@
 #include "dicom/un_element.h"
 #include "dicom/value_access.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
     f.add(0x0008, 0x1140, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2");
     f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID");
     f.add(0x0008, 0x1155, UI, 4, "1.3").item_end().sequence_end();
-    Log_Capture log;
+    Log_Recorder log;
     auto out = DICOM_Attribute_Format(nullptr, f.list);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->size(), 3u);
@@ -38,7 +38,7 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
 }
 
 TEST(AttributeFormat, OrderAndSyntaxWarnings) {
-    Log_Capture log;
+    Log_Recorder log;
     Flat_List f;
     f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID").add(0x0010, 0x0010, VR_Code("PN"), 2, "A ");
     f.add(0x0008, 0x0060, CS, 2, "MR");
@@ -62,7 +62,7 @@ TEST(AttributeFormat, OrderAndSyntaxWarnings) {
 }
 
 TEST(AttributeFormat, DictionaryChecks) {
-    Log_Capture log;
+    Log_Recorder log;
     Flat_List f;
     f.add(0x0008, 0x0010, VR_Code("SH"), 4, "ABCD");   // retired
     f.add(0x0010, 0x0010, VR_Code("LO"), 4, "ABCD");   // PN expected
@@ -78,7 +78,7 @@ TEST(AttributeFormat, DictionaryChecks) {
 }
 
 TEST(AttributeFormat, ElementsSentAsUnTakeTheDictionaryVrWhenItReadsTheSame) {
-    Log_Capture log;
+    Log_Recorder log;
     const uint16_t UN = VR_UN;
     Flat_List f;
     f.add(0x0010, 0x0010, UN, 8, "DOE^JOHN");
@@ -110,7 +110,7 @@ TEST(AttributeFormat, ElementsSentAsUnTakeTheDictionaryVrWhenItReadsTheSame) {
 }
 
 TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
-    Log_Capture log;
+    Log_Recorder log;
     DICOM_Module_Dir(nullptr, "/nonexistent/");
     Flat_List f;
     // Blocks 10 and 11 alternate; block 12's creator comes after its element and a second

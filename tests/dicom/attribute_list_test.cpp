@@ -4,7 +4,7 @@
 
 #include "dicom/nesting.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ TEST_F(Nested_List, InsertThroughItemsBuildsSequencesAtTheRightDepths) {
 }
 
 TEST_F(Nested_List, WithoutACurrentItemInsertFailsAndGetSearchesTheListReached) {
-    Log_Capture log;
+    Log_Recorder log;
     enter(0x1140, 0);
     EXPECT_EQ(text(get(0x0010, 0x0010)), "Doe");
     EXPECT_EQ(insert(element(0x0008, 0x1150, "lost")), nullptr);

@@ -7,7 +7,7 @@
 
 #include "dicom/dictionary_table.h"
 #include "dicom/dictionary_text.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ struct Parse : ::testing::Test {
     int read(const char* const (&lines)[N]) { return dictionary.read_table(lines, N); }
 
     NEMA_db_Dictionary dictionary;
-    Log_Capture log;
+    Log_Recorder log;
 };
 
 TEST_F(Parse, LineForms) {
@@ -74,7 +74,7 @@ TEST_F(Parse, SyntaxErrorEndsItsTableAndDuplicatesAreSkipped) {
     EXPECT_EQ(read(four), 1);
     EXPECT_EQ(read(unopened), 0);
     EXPECT_EQ(read(duplicate), 1);
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{
+    EXPECT_EQ(log.texts(), (std::vector<std::string>{
                                "    WARNING: Syntax error in definition file for (0028,1200) ",
                                "    WARNING: Syntax error in definition file for (0010,0010) ",
                                "    WARNING: duplicate tag (0012,0010) in definition file",

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
 TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
-    Log_Capture log;
+    Log_Recorder log;
     DICOM_Root root;
     DICOM_Attribute_Sequence_Reset(nullptr, &root);
     EXPECT_EQ(DICOM_Attribute_Sequence_Stop(nullptr, &root, 0), 0);

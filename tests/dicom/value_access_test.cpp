@@ -7,7 +7,7 @@
 
 #include "dicom/element_reader.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ DICOM_Tag left_on_disk() {
 std::vector<uint8_t> block(std::size_t size) { return std::vector<uint8_t>(size, 'x'); }
 
 TEST(Value_Str, ValueLeftOnDiskLoadsOnlyFromARegisteredSourceAndWithinItsBounds) {
-    Log_Capture log;
+    Log_Recorder log;
     NEMA_Value_Source_Clear();
     EXPECT_EQ(values_of(left_on_disk()), Values{"<none>"});
 

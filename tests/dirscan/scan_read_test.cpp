@@ -5,7 +5,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/element_helpers.h"
 #include "dicom/element_reader.h"
-#include "dicom/log_capture.h"
+#include "support/log_recorder.h"
 #include "dicom/stream_builder.h"
 #include "dicom/value_access.h"
 #include "dirscan/scan_read.h"
@@ -165,7 +165,7 @@ TEST_F(ScanRead, DeflatedDataSetReadUpToItsTopLevelPixelData) {
     const Value_Source_Scope values(at("f.dcm"));
     EXPECT_EQ(NEMA_Value_Load(nullptr, &set->back()), 0);
 
-    Log_Capture log;
+    Log_Recorder log;
     std::vector<uint8_t> damaged = s.deflated(start);
     damaged[start] = 0xFF;
     Stream_Builder broken;
@@ -214,7 +214,7 @@ TEST_F(ScanRead, DeflateBombPassesInBoundedMemory) {
 }
 
 TEST_F(ScanRead, TruncationAndTails) {
-    Log_Capture log(3);
+    Log_Recorder log(3);
     {  // cut inside a value: kept, shortened and flagged
         Stream_Builder s = small_file();
         s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
@@ -247,7 +247,7 @@ TEST_F(ScanRead, TruncationAndTails) {
 }
 
 TEST_F(ScanRead, MissingFileAndEmptyFile) {
-    Log_Capture log;
+    Log_Recorder log;
     EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, at("absent.dcm")));
     EXPECT_TRUE(log.has("ERROR: Unable to open file"));
     Stream_Builder s(8);

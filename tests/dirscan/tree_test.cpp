@@ -47,7 +47,7 @@ protected:
         return Kestrapol_Add_Image(nullptr, name, &set, &root);
     }
     Dir_Item root;
-    Walk_Log log;
+    Log_Recorder log;
 };
 
 }  // namespace
@@ -157,7 +157,9 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
 // also among many siblings.
 TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
     for (int i = 0; i < 3000; ++i) add({.image = ("1.2.1.1." + std::to_string(i)).c_str()}, "I" + std::to_string(i));
-    EXPECT_EQ(add({.image = "1.2.1.1.1500"}, "AGAIN"), 1);
+    DICOM_Tag_List again = data_set({.image = "1.2.1.1.1500"});
+    again[1] = element(0x0002, 0x0003, "UI", "9.8");  // the same instance of the series, named otherwise
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "AGAIN", &again, &root), 1);
     EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
     EXPECT_EQ(nb_images, 3000);
     const Dir_Item& series = root.child[0].child[0].child[0];

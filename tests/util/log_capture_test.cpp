@@ -6,34 +6,22 @@
 #include <thread>
 #include <vector>
 
+#include "support/log_recorder.h"
 #include "util/log_capture.h"
 
 namespace {
 
-std::vector<std::string>& reported() {
-    static std::vector<std::string> lines;
+// The lines the handler was given, as "kind:text".
+std::vector<std::string> reported() {
+    std::vector<std::string> lines;
+    for (const auto& [kind, text] : Log_Recorder::lines()) lines.push_back(std::to_string(kind) + ":" + text);
     return lines;
 }
-
-class Reported_Lines {
-public:
-    Reported_Lines() : previous_(Log_Get_Handler()) {
-        reported().clear();
-        Log_Set_Handler([](Win_Handle, int kind, const char* text) {
-            reported().push_back(std::to_string(kind) + ":" + text);
-            return kind == LOG_QUESTION ? 0 : 1;
-        });
-    }
-    ~Reported_Lines() { Log_Set_Handler(previous_); }
-
-private:
-    Log_Handler_Fn previous_;
-};
 
 }  // namespace
 
 TEST(LogCapture, HeldBackThenReportedInOrder) {
-    Reported_Lines lines;
+    Log_Recorder lines;
     std::vector<Log_Record> held;
     {
         Log_Capture capture(held);
@@ -55,7 +43,7 @@ TEST(LogCapture, HeldBackThenReportedInOrder) {
 }
 
 TEST(LogCapture, OnceMessagesAtTheirFirstPlaceInReplayOrder) {
-    Reported_Lines lines;
+    Log_Recorder lines;
     // Loaded while another thread held its messages back: they belong to whichever file first
     // refers to them in the order the walk reports.
     auto once = std::make_shared<Log_Once>();
