@@ -94,9 +94,9 @@ TEST(ElementReader, VendorRepairs) {
         int32_t length;
     } cases[] = {
         {"(3F3F,0000) is an item", Stream_Builder(0).header(0x3F3F, 0x0000, "", 4).bytes(), 0, 0xFFFEE000, 0, 4},
-        // Its length bytes read as capitals: still an item, in explicit mode too.
-        {"item length like a VR", Stream_Builder(0).header(0x3F3F, 0x0000, "", 0x4F42).bytes(), 8, 0xFFFEE000, 0,
-         0x4F42},
+        // Its length bytes read as capitals: still an item, in explicit mode and held in memory too.
+        {"item length like a VR", Stream_Builder(0).header(0x3F3F, 0x0000, "", 0x4F42).raw("ITEM").bytes(), 8,
+         0xFFFEE000, 0, 0x4F42},
         {"(3F3F,003F) stays", Stream_Builder(0).header(0x3F3F, 0x003F, "", 4).bytes(), 0, 0x3F3F003F, 0, 4},
         // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
         {"(0040,0275) reserved",
