@@ -48,7 +48,8 @@ TEST_F(Batch, ExitCodesTellTheOutcome) {
           "DICOMDIR Abborted", "Invalid file name \"SERIES001\\ IMG1\" !",
           "A media copy takes these names as they are: kestrapol -o DEST \"B\""},
          {}, {}, {"B"}},
-        {{"X/IMG1"}, {}, {"\"X"}, 7, {"Cannot open folder \"X\n"}, {}, {}, {"X"}},  // not 4: no folder was read
+        {{"X/IMG1"}, {}, {"\"X"}, 7, {"Cannot open folder \"X\n"}, {"DICOMDIR "}, {}, {"X"}},  // not 4: none was read
+        {{}, {"FILE"}, {"FILE"}, 7, {"Cannot open folder FILE\n"}, {"DICOMDIR "}, {}, {}},
         {{}, {"E/NOTES"}, {"E"}, 4, {"Done\n", "DICOMDIR Done: Read: 0 files with: 0 Patients, 0 Studies, 0 Images"},
          {"\x01", "\033"}, {"E"}, {}},
     };

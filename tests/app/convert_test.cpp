@@ -57,15 +57,6 @@ TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
     EXPECT_EQ(files, (std::vector<std::string>{"P1\\IMG1 ", "P1\\IMG2 ", "P2\\IMG1 "}));  // padded to even
 }
 
-// A name that is no folder to convert: nothing is written anywhere, and no summary.
-TEST_F(Convert, FileNamedAsAFolderIsRefused) {
-    Scratch_Folder folder;
-    folder.add_text("FILE", "a file");
-    EXPECT_TRUE(Convert_Folder(nullptr, folder.path() + "/FILE", nullptr).folder_failed);
-    EXPECT_TRUE(log.has("Cannot open folder " + folder.path() + "/FILE"));
-    EXPECT_FALSE(log.has("DICOMDIR"));
-}
-
 // Endings a user can tell apart: a cancelled folder says so before the abort line, and a
 // folder without DICOM files says so beside the summary, whose text stays as it was.
 TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
