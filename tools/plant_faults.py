@@ -132,6 +132,9 @@ FAULTS = [
     Fault("values-empty-reference", "dirscan/record_values.cpp",
           "if (attribute->length == 0) fault = \"is empty\";", "if (attribute->length == 0) fault = nullptr;",
           "an empty Media Storage SOP Instance UID is accepted", TREE),
+    Fault("check-big-endian", "dirscan/media_check_read.cpp",
+          "mode_ = Mode_Explicit | Mode_Big_Endian;", "mode_ = Mode_Explicit;",
+          "the media check reads a big-endian DICOMDIR as little endian", ["dirscan_media_check_test"]),
     # The walk.
     Fault("walk-hidden", "dirscan/walk.cpp",
           "            if (entry.Hidden) continue;\n", "",
