@@ -34,11 +34,6 @@ void fill(const Scratch_Folder& folder, bool sr_in_b = false) {
     folder.add("B/IMG1", other);
 }
 
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                 static_cast<std::streamsize>(bytes.size()));
-}
-
 void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -80,7 +75,7 @@ std::function<void(const Scratch_Folder&, const std::string&)> edit(void (*chang
     return [change](const Scratch_Folder& folder, const std::string&) {
         Directory_Bytes d = read_directory(folder);
         change(d);
-        write_bytes(folder.at("DICOMDIR"), d.bytes);
+        Write_File(folder.at("DICOMDIR"), d.bytes);
     };
 }
 
@@ -123,7 +118,7 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
              const Read_Record& b = d.file("B\\IMG1");
              const auto at = std::search(d.bytes.begin() + b.offset, d.bytes.end(), b.file_id.begin(), b.file_id.end());
              std::copy_n("..\\IMG", 6, at);
-             write_bytes(f.at("DICOMDIR"), d.bytes);
+             Write_File(f.at("DICOMDIR"), d.bytes);
              fs::rename(f.at("B/IMG1"), outside + "/IMG1");
          },
          "no path inside the folder", "..\\IMG"},

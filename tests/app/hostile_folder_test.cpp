@@ -229,8 +229,7 @@ TEST_F(Batch, ElementBombIsRefusedWithinBoundedMemory) {
     folder.add("IMG1", Sample_With_UID("1.1"));
     const std::vector<uint8_t> packed = bomb.deflated(data_set);
     ASSERT_LT(packed.size(), 1u << 20);
-    std::ofstream(folder.at("BOMB"), std::ios::binary).write(reinterpret_cast<const char*>(packed.data()),
-                                                               static_cast<std::streamsize>(packed.size()));
+    Write_File(folder.at("BOMB"), packed);
     const Batch_Run result = run({folder.path()}, Batch_Options().after("timeout 120"));
     EXPECT_EQ(result.exit_code, 0) << result.output;
     EXPECT_TRUE(has(result, "File refused: it holds more than")) << result.output;

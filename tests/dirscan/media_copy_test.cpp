@@ -227,8 +227,7 @@ TEST(MediaCopy, FailureOrCancelRemovesWhatTheRunMadeAndNothingElse) {
         EXPECT_EQ(contents(target.path()), target_before) << c.what;
         if (c.remove_source) {
             EXPECT_TRUE(log.has("Unable to copy " + source.at("b") + Path_Separator + "IMG")) << c.what;
-            std::ofstream(vanishing, std::ios::binary).write(reinterpret_cast<const char*>(saved.data()),
-                                                             static_cast<std::streamsize>(saved.size()));
+            Write_File(vanishing, saved);
         }
     }
 }

@@ -87,6 +87,11 @@ inline std::vector<uint8_t> Read_File(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline void Write_File(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 inline std::string File_Text(const std::string& path) {
     const std::vector<uint8_t> bytes = Read_File(path);
     return {bytes.begin(), bytes.end()};
