@@ -180,10 +180,7 @@ TEST_F(Configuration, LongLinesAreReadInPieces) {
     EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
 }
 
-}  // namespace
-
 // The command line: options as they are met, folders taken literally, the first unknown option.
-namespace {
 
 TEST(CommandLine, OptionsAndFolders) {
     using Words = std::vector<std::string>;

@@ -126,9 +126,6 @@ TEST_F(Attribute_List, InsertIntoAnEmptyListAtDepthTwoBuildsTheOuterSequences) {
     EXPECT_EQ(inner.item[0][0].depth, 2);
 }
 
-}  // namespace
-
-namespace {
 
 TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
     Log_Recorder log;

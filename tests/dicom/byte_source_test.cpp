@@ -70,10 +70,7 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     EXPECT_FALSE(file.open(path.string()));
 }
 
-}  // namespace
-
 // Inflating a deflated data set through a fixed window: whole streams, steps back, damage.
-namespace {
 
 constexpr std::size_t Plain_Head = 10;  // bytes before the deflated part, as a meta group is
 

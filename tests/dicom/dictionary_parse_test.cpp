@@ -145,10 +145,7 @@ TEST_F(Parse, IndexAgreesWithTheOrderedWalk) {
     EXPECT_STREQ(dictionary.find(0x7FE0, 0x0010)->name, "Variable");
 }
 
-}  // namespace
-
 // The built-in dictionary: its build on first use, once, and again after cleanup, and additions.
-namespace {
 
 TEST(Dictionary, BuildsOnceFromConcurrentLookupsAndAgainAfterCleanup) {
     Log_Recorder log;  // a second build would report every line as a duplicate

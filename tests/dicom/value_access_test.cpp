@@ -114,9 +114,6 @@ TEST(Value_Name, PersonNamesSplitAtCaretsWithoutCarryingComponentsOver) {
     EXPECT_EQ(NEMA_Value_Name(nullptr, &not_a_name, 0), nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 Person_Name make(const char* family, const char* given = nullptr, const char* middle = nullptr,
                  const char* prefix = nullptr, const char* suffix = nullptr) {

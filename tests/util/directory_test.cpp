@@ -100,11 +100,8 @@ TEST(FileNameSplit, Rules) {
     EXPECT_EQ(folder, "");
 }
 
-}  // namespace
-
 // What the platform layer tells of files and folders, on whichever system the tests run. (Reads
 // at any offset are checked through the reader's file source.)
-namespace {
 
 TEST(PlatformFile, TellsPlainFilesFromFolders) {
     const std::string root = Test_Scratch_Folder("kestrapol_file_");
