@@ -146,7 +146,7 @@ FAULTS = [
     Fault("exit-precedence", "app/batch.cpp",
           "    if (write_failed) return Exit_Write_Failed;\n    if (folder_failed) return Exit_Folder_Failed;\n",
           "    if (folder_failed) return Exit_Folder_Failed;\n    if (write_failed) return Exit_Write_Failed;\n",
-          "a folder failure outranks a write failure", BATCH + ["app_convert_batch_posix_test", "ui_conversion_test"],
+          "a folder failure outranks a write failure", BATCH + ["ui_conversion_test"],
           exe=True),
     Fault("exit-bad-characters", "app/batch.cpp",
           "if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;",
