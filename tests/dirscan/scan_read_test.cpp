@@ -109,7 +109,7 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     s.text(0x0040, 0x0254, "LO", "LAST");
     auto set = read(s);
     ASSERT_TRUE(set);
-    ASSERT_EQ(set->back().group << 16 | set->back().element, 0x00400254u);
+    ASSERT_EQ(uint32_t{set->back().group} << 16 | set->back().element, 0x00400254u);
     DICOM_Tag* name = const_cast<DICOM_Tag*>(find_element(*set, 0x0010, 0x0010));
     ASSERT_NE(name, nullptr);
     const std::vector<Person_Name>* names = NEMA_Value_Name(nullptr, name, 0);
@@ -160,7 +160,7 @@ TEST_F(ScanRead, DeflatedDataSetReadUpToItsTopLevelPixelData) {
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->syntax, Mode_Explicit | Mode_Deflated);
     EXPECT_EQ(text_of(find_element(*set, 0x0040, 0x0254)), "AFTER ICON");
-    EXPECT_EQ(set->back().group << 16 | set->back().element, 0x7FE00010u);
+    EXPECT_EQ(uint32_t{set->back().group} << 16 | set->back().element, 0x7FE00010u);
     // Offsets are in the inflated stream: with the file registered, the value still never loads.
     const Value_Source_Scope values(at("f.dcm"));
     EXPECT_EQ(NEMA_Value_Load(nullptr, &set->back()), 0);
