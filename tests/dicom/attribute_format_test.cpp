@@ -1,4 +1,4 @@
-// The format pass over flat lists as the reader delivers them, and the complement.
+// The format pass over flat lists as the reader delivers them, the complement and the trace dump.
 #include <gtest/gtest.h>
 
 #include "dicom/attribute_dump.h"
