@@ -97,6 +97,11 @@ FAULTS = [
           "if (*c >= '0' && *c <= '9') digit = *c - '0';", "if (*c >= '0' && *c <= '9') digit = 0;",
           "folders differing in a digit may get one instance UID", ["app_convert_batch_test", "dirscan_dicomdir_writer_test"],
           exe=True),
+    Fault("write-unique-seed", "dirscan/dicomdir_head.cpp",
+          "uint64_t value = mix(process_seed ^ mix(static_cast<uint64_t>(ticks)) ^ mix(made.fetch_add(1) + 1));",
+          "uint64_t value = mix(made.fetch_add(1) + 1) + 0 * (process_seed ^ static_cast<uint64_t>(ticks));",
+          "two runs in one second give their DICOMDIRs one instance UID", ["app_convert_batch_test",
+                                                                          "dirscan_dicomdir_writer_test"], exe=True),
     # The name check.
     Fault("name-length", "dirscan/name_check.cpp",
           "constexpr std::size_t Max_Length = 8;", "constexpr std::size_t Max_Length = 9;",
