@@ -34,11 +34,6 @@ void fill(const Scratch_Folder& folder, bool sr_in_b = false) {
     folder.add("B/IMG1", other);
 }
 
-void write_bytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                 static_cast<std::streamsize>(bytes.size()));
-}
-
 void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
@@ -73,6 +68,15 @@ void retype_last_record(std::vector<uint8_t>& b, const Read_Record& last, const 
     const std::size_t end = at + 8 + LE16(b, at + 6);
     b.erase(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(end));
     b.insert(b.begin() + static_cast<long>(at), element.begin(), element.end());
+}
+
+// Damage that changes the DICOMDIR's bytes.
+std::function<void(const Scratch_Folder&, const std::string&)> edit(void (*change)(Directory_Bytes&)) {
+    return [change](const Scratch_Folder& folder, const std::string&) {
+        Directory_Bytes d = read_directory(folder);
+        change(d);
+        Write_File(folder.at("DICOMDIR"), d.bytes);
+    };
 }
 
 struct Damage {
@@ -114,7 +118,7 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
              const Read_Record& b = d.file("B\\IMG1");
              const auto at = std::search(d.bytes.begin() + b.offset, d.bytes.end(), b.file_id.begin(), b.file_id.end());
              std::copy_n("..\\IMG", 6, at);
-             write_bytes(f.at("DICOMDIR"), d.bytes);
+             Write_File(f.at("DICOMDIR"), d.bytes);
              fs::rename(f.at("B/IMG1"), outside + "/IMG1");
          },
          "no path inside the folder", "..\\IMG"},
@@ -125,49 +129,31 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
          },
          "leads out of the folder through a link", "B\\IMG1"},
         {"offset loop",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
+         edit([](Directory_Bytes& d) {
              put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), d.file("A\\IMG1").offset);
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         }),
          "the offsets form a loop", ""},
         {"offset past the end",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
+         edit([](Directory_Bytes& d) {
              put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), static_cast<uint32_t>(d.bytes.size() + 100));
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         }),
          "points past the end of the DICOMDIR", ""},
         {"truncated DICOMDIR",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
-             d.bytes.resize(d.file("B\\IMG1").offset + 30);
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         edit([](Directory_Bytes& d) { d.bytes.resize(d.file("B\\IMG1").offset + 30); }),
          "ends early or is damaged", ""},
         {"missing Type 1 key",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
+         edit([](Directory_Bytes& d) {
              const uint8_t instance[] = {0x20, 0x00, 0x13, 0x00, 'I', 'S'};
              const auto at = std::search(d.bytes.begin() + d.file("A\\IMG1").offset, d.bytes.end(),
                                          std::begin(instance), std::end(instance));
              at[3] = 0x01;  // (0020,0013) becomes (0020,0113)
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         }),
          "missing, although the file has the value \"1\"", "A\\IMG1"},
         {"SR under IMAGE",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
-             retype_last_record(d.bytes, d.records.back(), "IMAGE ");
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         edit([](Directory_Bytes& d) { retype_last_record(d.bytes, d.records.back(), "IMAGE "); }),
          "belongs in SR DOCUMENT records", "B\\IMG1", true, true},
         {"orphan record",
-         [](const Scratch_Folder& f, const std::string&) {
-             Directory_Bytes d = read_directory(f);
-             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG1")), 0);
-             write_bytes(f.at("DICOMDIR"), d.bytes);
-         },
+         edit([](Directory_Bytes& d) { put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG1")), 0); }),
          "not reached from the root", ""},
     };
     for (const Damage& damage : damages) {

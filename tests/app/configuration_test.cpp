@@ -2,24 +2,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/configuration.h"
+#include "app/startup.h"
 #include "dicom/library.h"
-#include "util/log_sink.h"
-#include "util/platform_folder.h"
+#include "support/log_recorder.h"
 #include "support/test_system.h"
+#include "util/platform_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Panel : Log_Sink {
-    std::vector<std::string> lines;
-    void panel_write(const char* raw) override { lines.push_back(Log_Clean_Text(raw)); }
-    void panel_overwrite(const char*) override {}
-    void thread_line_posted(Win_Handle) override {}
-    int box(Win_Handle, const char*, const char*, Box_Icon) override { return 1; }
-};
 
 class Configuration : public ::testing::Test {
 protected:
@@ -27,24 +22,19 @@ protected:
         folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(Test_Process_Id()));
         fs::create_directories(folder);
         path = folder.string() + "/";
-        Trace_Level = 0;
-        Log_Set_Handler(Log_Handler);
-        Log_Set_Sink(&panel);
     }
-    void TearDown() override {
-        Log_Set_Sink(nullptr);
-        Log_Set_Handler(nullptr);
-        Trace_Level = 0;
-        fs::remove_all(folder);
-    }
+    void TearDown() override { fs::remove_all(folder); }
     int read(const std::string& content, const char* name = "Kestrapol.ini") {
         std::ofstream(folder / name, std::ios::binary) << content;  // the line ends as given
-        panel.lines.clear();
-        return Configuration_Read(nullptr, path, name);
+        Log_Recorder::lines().clear();
+        const int read = Configuration_Read(nullptr, path, name);
+        said = Log_Recorder::texts();
+        return read;
     }
     fs::path folder;
     std::string path;
-    Panel panel;
+    Log_Recorder log;
+    std::vector<std::string> said;  // what the last read said
 };
 
 TEST_F(Configuration, SeparatorsCaseAndComments) {
@@ -63,10 +53,10 @@ TEST_F(Configuration, SeparatorsCaseAndComments) {
     EXPECT_EQ(Item_Image_Nb, 3);  // duplicates stay
     EXPECT_EQ(Item_Image_Elem, (std::vector<uint16_t>{0x0018, 0x0013, 0x0018}));
     EXPECT_EQ(Item_Series_Nb, 0);
-    EXPECT_EQ(panel.lines.front(), "Reading: " + path + "Kestrapol.ini");
-    EXPECT_EQ(panel.lines[1], "    Adding: (0010,0020) to patient tags list");
-    EXPECT_EQ(panel.lines[3], "    Adding: (0020,0013) to image tags list");
-    EXPECT_EQ(panel.lines.back(), "Done");
+    EXPECT_EQ(said.front(), "Reading: " + path + "Kestrapol.ini");
+    EXPECT_EQ(said[1], "    Adding: (0010,0020) to patient tags list");
+    EXPECT_EQ(said[3], "    Adding: (0020,0013) to image tags list");
+    EXPECT_EQ(said.back(), "Done");
     Dir_Tag_Lists lists = Configuration_Tag_Lists();
     EXPECT_EQ(lists.image.element, Item_Image_Elem);
 }
@@ -99,7 +89,7 @@ TEST_F(Configuration, ValuesScratchAuditTables) {
         read(line);
         EXPECT_EQ(Configuration_Record_Types_By_Class, by_class) << line;
     }
-    EXPECT_EQ(panel.lines.size(), 2u);
+    EXPECT_EQ(said.size(), 2u);
 }
 
 TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {
@@ -116,11 +106,11 @@ TEST_F(Configuration, TraceNeverLoweredByPositiveValues) {
 TEST_F(Configuration, BadLinesAreWarnedAndSkipped) {
     read("colour = red\ntag_patient = (0010, 0020)\ntag_series = (xyz,0011)\n"
          "tag_image = (0002,0003)\ntag_image = (0004,1500)\ntag_image = (FFFE,E0DD)\ntag_image = (0020,0013)\n");
-    ASSERT_EQ(panel.lines.size(), 2u + 3u * 2u + 3u + 1u);
-    EXPECT_EQ(panel.lines[1], "WARNING: bad line in " + path + "Kestrapol.ini");
-    EXPECT_EQ(panel.lines[2], "\t\t[1] colour = red");
-    EXPECT_EQ(panel.lines[4], "\t\t[2] tag_patient = (0010, 0020)");  // element cut off by the blank
-    EXPECT_EQ(panel.lines[9], "WARNING: (FFFE,E0DD) cannot go into a directory record: line 6 of " + path +
+    ASSERT_EQ(said.size(), 2u + 3u * 2u + 3u + 1u);
+    EXPECT_EQ(said[1], "WARNING: bad line in " + path + "Kestrapol.ini");
+    EXPECT_EQ(said[2], "\t\t[1] colour = red");
+    EXPECT_EQ(said[4], "\t\t[2] tag_patient = (0010, 0020)");  // element cut off by the blank
+    EXPECT_EQ(said[9], "WARNING: (FFFE,E0DD) cannot go into a directory record: line 6 of " + path +
                                   "Kestrapol.ini skipped");
     EXPECT_EQ(Item_Patient_Nb, 0);
     EXPECT_EQ(Item_Series_Nb, 0);
@@ -164,17 +154,17 @@ TEST_F(Configuration, EncodingsOfEditors) {
     for (const Case& c : cases) {
         read("tag_image = (0008,0018)\n");
         const int result = read(c.bytes, "editor.ini");
-        ASSERT_FALSE(panel.lines.empty()) << c.name;
+        ASSERT_FALSE(said.empty()) << c.name;
         if (c.refusal) {
             EXPECT_EQ(result, 0) << c.name;
-            EXPECT_EQ(panel.lines.size(), 1u) << c.name;
-            EXPECT_TRUE(panel.lines[0].starts_with("Cannot read " + path + "editor.ini: ")) << panel.lines[0];
-            EXPECT_NE(panel.lines[0].find(c.refusal), std::string::npos) << panel.lines[0];
+            EXPECT_EQ(said.size(), 1u) << c.name;
+            EXPECT_TRUE(said[0].starts_with("Cannot read " + path + "editor.ini: ")) << said[0];
+            EXPECT_NE(said[0].find(c.refusal), std::string::npos) << said[0];
             EXPECT_EQ(Item_Image_Nb, 1) << c.name;  // the lists read before stay
             continue;
         }
         EXPECT_EQ(result, 1) << c.name;
-        EXPECT_EQ(panel.lines.size(), 4u) << c.name;  // Reading, two Adding lines, Done: no warning
+        EXPECT_EQ(said.size(), 4u) << c.name;  // Reading, two Adding lines, Done: no warning
         EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0020}) << c.name;
         EXPECT_EQ(Item_Study_Elem, std::vector<uint16_t>{0x000D}) << c.name;
         EXPECT_EQ(Item_Image_Nb, 0) << c.name;
@@ -187,6 +177,79 @@ TEST_F(Configuration, LongLinesAreReadInPieces) {
     EXPECT_EQ(Item_Image_Nb, 1);
     EXPECT_EQ(Item_Series_Nb, 1);  // second piece from character 255 on
     EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
+}
+
+// The command line: options as they are met, folders taken literally, the first unknown option.
+
+TEST(CommandLine, OptionsAndFolders) {
+    using Words = std::vector<std::string>;
+    const struct {
+        Words args;
+        int trace;
+        Words folders;
+        bool window = false;
+        std::string unknown = "";
+        std::string copy_to = "", results = "";
+        bool check = false, help = false, version = false, missing = false;
+    } cases[] = {
+        {{"-v", "-t", "3"}, 3, {}},  // the later option wins
+        {{"-t", "3", "-v"}, 5, {}},
+        {{"-T", "-1"}, -1, {}},
+        {{"-v", "-t"}, 0, {}},                      // no value left: 0
+        {{"-verbose", "/data/a"}, 5, {"/data/a"}},  // only the second character counts,
+        {{"-t5", "/data/images"}, 0, {}},           // so the folder is taken as the value
+        // The shell has taken the quotes it meant: those left belong to the names.
+        {{"/b", "-v", "\"/my images\"", "\"X", "", "/a"}, 5, {"/b", "\"/my images\"", "\"X", "", "/a"}},
+        {{"/a", "-x", "-v", "/b"}, 0, {"/a"}, false, "-x"},  // stops at once
+        {{"-"}, 0, {}, false, "-"},
+        {{"-w", "/a", "/b c"}, 0, {"/a", "/b c"}, true},  // the folders make one drop
+        {{"-W"}, 0, {}, true},
+        // The words users try first, matched whole; the one-letter rule still holds for -h.
+        {{"--help"}, 0, {}, false, "", "", "", false, true},
+        {{"/?", "/a"}, 0, {"/a"}, false, "", "", "", false, true},
+        {{"-help"}, 0, {}, false, "", "", "", false, true},
+        {{"--version"}, 0, {}, false, "", "", "", false, false, true},
+        {{"--verbose"}, 0, {}, false, "--verbose"},  // "--" is no option letter
+        // Options with a value take the next argument, whatever it looks like.
+        {{"-c", "/a", "-r", "-v"}, 0, {"/a"}, false, "", "", "-v", true},
+        {{"-o", "/dest", "/a", "/b"}, 0, {"/a", "/b"}, false, "", "/dest"},
+        {{"/a", "-o"}, 0, {"/a"}, false, "-o", "", "", false, false, false, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        Words text = c.args;
+        text.insert(text.begin(), "kestrapol");
+        std::vector<char*> argv;
+        for (std::string& word : text) argv.push_back(word.data());
+        Trace_Level = 0;
+        const Command_Line line = Parse_Command_Line(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(Trace_Level, c.trace);
+        EXPECT_EQ(line.folders, c.folders);
+        EXPECT_EQ(line.window, c.window);
+        EXPECT_EQ(line.unknown_option, !c.unknown.empty());
+        EXPECT_EQ(line.unknown_token, c.unknown);
+        EXPECT_EQ(line.copy_to.value_or(""), c.copy_to);
+        EXPECT_EQ(line.results_file.value_or(""), c.results);
+        EXPECT_EQ(line.check, c.check);
+        EXPECT_EQ(line.help, c.help);
+        EXPECT_EQ(line.version, c.version);
+        EXPECT_EQ(line.missing_value, c.missing);
+    }
+    Trace_Level = 0;
+}
+
+// The desktop's "Open with" runs the entry on a folder: it must open the window, and the
+// entry must never make the program the default opener of folders.
+TEST(DesktopEntry, OpensTheWindowAndClaimsNoFolders) {
+    std::ifstream in(KESTRAPOL_SOURCE_DIR "/app/windows/desktop/kestrapol.desktop");
+    ASSERT_TRUE(in);
+    std::string line, exec;
+    while (std::getline(in, line)) {
+        EXPECT_EQ(line.find("inode/directory"), std::string::npos) << line;
+        EXPECT_FALSE(line.starts_with("MimeType=")) << line;
+        if (line.starts_with("Exec=")) exec = line;
+    }
+    EXPECT_EQ(exec, "Exec=kestrapol -w %F");
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The per-folder procedure: its messages, the DICOMDIR it writes or refuses, and its outcome.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 
 #include "app/convert.h"
@@ -28,7 +27,7 @@ protected:
     static bool exists(const Scratch_Folder& folder, const char* name) {
         return std::filesystem::exists(folder.path() + "/" + name);
     }
-    Walk_Log log;
+    Log_Recorder log;
 };
 
 }  // namespace
@@ -58,16 +57,6 @@ TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
     EXPECT_EQ(files, (std::vector<std::string>{"P1\\IMG1 ", "P1\\IMG2 ", "P2\\IMG1 "}));  // padded to even
 }
 
-// A name that is no folder to convert: nothing is written anywhere, and no summary.
-TEST_F(Convert, FileNamedAsAFolderIsRefused) {
-    Scratch_Folder folder;
-    folder.add_text("FILE", "a file");
-    EXPECT_TRUE(Convert_Folder(nullptr, folder.path() + "/FILE", nullptr).folder_failed);
-    EXPECT_TRUE(log.has("Cannot open folder " + folder.path() + "/FILE"));
-    EXPECT_TRUE(log.has(std::strerror(ENOTDIR)));
-    EXPECT_FALSE(log.has("DICOMDIR"));
-}
-
 // Endings a user can tell apart: a cancelled folder says so before the abort line, and a
 // folder without DICOM files says so beside the summary, whose text stays as it was.
 TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
@@ -78,7 +67,7 @@ TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_FALSE(outcome.written);
     EXPECT_FALSE(exists(folder, "DICOMDIR"));
-    const auto& lines = Walk_Log::lines();
+    const auto& lines = Log_Recorder::lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2].second, "\xF1\x02" "Cancelled: \x01" + folder.path());
     EXPECT_EQ(lines.back().second, "\xF1\x02" "DICOMDIR Abborted");
@@ -134,4 +123,32 @@ TEST_F(Convert, CancelWhileCountingConvertsNothing) {
     EXPECT_TRUE(done[0].cancelled);
     EXPECT_NE(progress.lines.back(), "\xF1 Done");
     EXPECT_TRUE(progress.closed);
+}
+
+// What a script is told when the folders of one run end differently: the worst failure wins,
+// name problems add up, and a run that read no DICOM file says so over them.
+TEST(BatchExitCode, WorstOutcomeWins) {
+    const auto ended = [](const char* how) {
+        Folder_Outcome outcome;
+        outcome.files_read = 1;
+        for (const char* c = how; *c; ++c) {
+            if (*c == 'L') outcome.name_flags |= Name_Too_Long;
+            if (*c == 'C') outcome.name_flags |= Name_Bad_Character;
+            if (*c == '0') outcome.files_read = 0;
+            outcome.write_failed = outcome.write_failed || *c == 'W';
+            outcome.folder_failed = outcome.folder_failed || *c == 'F';
+            outcome.file_failed = outcome.file_failed || *c == 'R';
+        }
+        return outcome;
+    };
+    const std::pair<std::vector<const char*>, int> cases[] = {
+        {{"", ""}, 0},        {{"L", ""}, 1},       {{"", "C"}, 2},      {{"L", "C"}, 3},     {{"LC0"}, 4},
+        {{"0", "L"}, 1},      {{"0", "0"}, 4},      {{"R", "LC"}, 8},    {{"F", "R"}, 7},     {{"R", "F"}, 7},
+        {{"W", "F", "R"}, 6}, {{"F0", "W0"}, 6},    {{}, 4},
+    };
+    for (const auto& [folders, code] : cases) {
+        std::vector<Folder_Outcome> outcomes;
+        for (const char* how : folders) outcomes.push_back(ended(how));
+        EXPECT_EQ(Batch_Exit_Code(outcomes), code) << ::testing::PrintToString(folders);
+    }
 }

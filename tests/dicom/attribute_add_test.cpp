@@ -7,7 +7,7 @@
 
 #include "dicom/attribute_add.h"
 #include "dicom/attribute_list.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ class AttributeAdd : public ::testing::Test {
 protected:
     DICOM_Root root{};
     DICOM_Tag_List list;
-    Log_Capture log;
+    Log_Recorder log;
 
     // Adds and returns the element's value as text.
     std::string add(uint16_t group, uint16_t element, const char (&vr)[3], int count, const V& values = {}) {

@@ -5,7 +5,7 @@
 #include "dicom/attribute_list.h"
 #include "dicom/nesting.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ TEST_F(Attribute_Copy, AppendJoinsValuesByVrAndRefusesDatesTimesAndUids) {
     EXPECT_EQ(words.data, (std::vector<uint8_t>{1, 0, 2, 0}));
 
     for (const char* vr : {"DA", "DT", "TM", "UI"}) {
-        Log_Capture log;
+        Log_Recorder log;
         EXPECT_EQ(text(copy_onto(element(0x0020, vr, "20240101"), element(0x0020, vr, "2025", Tag_Flag::Append))),
                   "20240101");
         EXPECT_TRUE(log.has("WARNING: Unable to append to tag (0008,0020)"));

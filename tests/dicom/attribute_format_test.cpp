@@ -1,6 +1,10 @@
-// The format pass over flat lists as the reader delivers them, and the complement.
+// The format pass over flat lists as the reader delivers them, the complement and the trace dump.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
+#include "dicom/attribute_dump.h"
 #include "dicom/attribute_format.h"
 #include "dicom/byte_order.h"
 #include "dicom/definition.h"
@@ -9,7 +13,7 @@
 #include "dicom/un_element.h"
 #include "dicom/value_access.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -25,7 +29,7 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
     f.add(0x0008, 0x1140, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2");
     f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID");
     f.add(0x0008, 0x1155, UI, 4, "1.3").item_end().sequence_end();
-    Log_Capture log;
+    Log_Recorder log;
     auto out = DICOM_Attribute_Format(nullptr, f.list);
     ASSERT_TRUE(out);
     ASSERT_EQ(out->size(), 3u);
@@ -38,7 +42,7 @@ TEST(AttributeFormat, DefinedLengthsCloseByPosition) {
 }
 
 TEST(AttributeFormat, OrderAndSyntaxWarnings) {
-    Log_Capture log;
+    Log_Recorder log;
     Flat_List f;
     f.add(0x0010, 0x0020, VR_Code("LO"), 2, "ID").add(0x0010, 0x0010, VR_Code("PN"), 2, "A ");
     f.add(0x0008, 0x0060, CS, 2, "MR");
@@ -62,7 +66,7 @@ TEST(AttributeFormat, OrderAndSyntaxWarnings) {
 }
 
 TEST(AttributeFormat, DictionaryChecks) {
-    Log_Capture log;
+    Log_Recorder log;
     Flat_List f;
     f.add(0x0008, 0x0010, VR_Code("SH"), 4, "ABCD");   // retired
     f.add(0x0010, 0x0010, VR_Code("LO"), 4, "ABCD");   // PN expected
@@ -78,7 +82,7 @@ TEST(AttributeFormat, DictionaryChecks) {
 }
 
 TEST(AttributeFormat, ElementsSentAsUnTakeTheDictionaryVrWhenItReadsTheSame) {
-    Log_Capture log;
+    Log_Recorder log;
     const uint16_t UN = VR_UN;
     Flat_List f;
     f.add(0x0010, 0x0010, UN, 8, "DOE^JOHN");
@@ -110,7 +114,7 @@ TEST(AttributeFormat, ElementsSentAsUnTakeTheDictionaryVrWhenItReadsTheSame) {
 }
 
 TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
-    Log_Capture log;
+    Log_Recorder log;
     DICOM_Module_Dir(nullptr, "/nonexistent/");
     Flat_List f;
     // Blocks 10 and 11 alternate; block 12's creator comes after its element and a second
@@ -159,6 +163,138 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     EXPECT_EQ((*out)[3].item[0][0].description, "\x01" "Item");
     EXPECT_EQ((*out)[4].description, "\x01" "Sequence Delimitation Item");
     DICOM_Module_Private_Cleanup();
+}
+
+// The trace dump: value renderings, and the legend and indentation of a nested list.
+
+DICOM_Tag tag_of(const char (&vr)[3], int32_t length, std::vector<uint8_t> data = {}, int syntax = 0) {
+    DICOM_Tag tag;
+    tag.group = 0x0009;
+    tag.element = 0x1001;
+    tag.vr = VR_Code(vr);
+    tag.length = length;
+    tag.data = std::move(data);
+    tag.pos_data = 1234;
+    tag.syntax = static_cast<uint8_t>(syntax);
+    return tag;
+}
+
+std::vector<uint8_t> bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+TEST(AttributeDump, ValueRenderings) {
+    std::vector<uint8_t> numbers;
+    for (uint16_t i = 0; i < 40; ++i) numbers.push_back(static_cast<uint8_t>(i)), numbers.push_back(0);
+    const auto minus_five = DICOM_Write_16(9, static_cast<uint16_t>(-5));
+    const struct {
+        DICOM_Tag tag;
+        std::string shown;
+    } cases[] = {
+        {tag_of("LO", 0), ""},
+        {tag_of("OB", 500), "(data from file at offset=1234)"},
+        {tag_of("TM", 300, bytes(std::string(300, '1'))), std::string(250, '1') + "..."},
+        {tag_of("OB", 3, {0xAB, 0x01, 0xFF}), "ab 01 ff"},
+        {tag_of("OW", 4, {0x34, 0x12, 0x78, 0x56}), "1234 5678"},
+        {tag_of("AT", 4, {0x10, 0x00, 0x20, 0x00}), "(0010,0020)"},
+        {tag_of("UN", 4, bytes("ABCD")), "(VR=UN Unknown) ABCD"},
+        {tag_of("UN", 2, {0, 1}), "(VR=UN Unknown) 00 01"},
+        {tag_of("UI", 20, bytes(std::string("1.2.840.10008.1.2.1\0", 20))), "= UID Exlicit VR, Little Endian"},
+        {tag_of("SS", 2, {minus_five.begin(), minus_five.end()}, 9), "-5"},  // big endian
+    };
+    for (const auto& c : cases) EXPECT_EQ(DICOM_Attribute_Stool_Value(c.tag), c.shown);
+    const std::string us = DICOM_Attribute_Stool_Value(tag_of("US", 80, numbers));
+    EXPECT_EQ(us.rfind("0 / 1 / 2", 0), 0u);
+    EXPECT_NE(us.find("/ 15 ..."), std::string::npos);  // 16 numbers shown
+    EXPECT_EQ(us.find("16"), std::string::npos);
+}
+
+TEST(AttributeDump, LegendOnceAndItemsIndented) {
+    Log_Recorder log(7);
+    DICOM_Tag marked = tag_of("LO", 0);
+    marked.flags = Tag_Flag::Origin_DICOM | Tag_Flag::Forced | Tag_Flag::Append;
+    marked.description = "\x01" "Two\x02 marks";
+    DICOM_Tag sq = tag_of("SQ", Undefined_Length);
+    sq.item.push_back({tag_of("CS", 2, bytes("MR"))});
+    DICOM_Tag_List list = {marked, sq};
+    DICOM_Root root;
+    DICOM_Attribute_Sequence_Reset(nullptr, &root);
+    DICOM_Attribute_Stool(nullptr, &root, list, LOG_TRACE_7);
+
+    EXPECT_EQ(log.count("(grp, elem) Origin"), 1);  // not again for the item
+    // Two markup bytes in the description: two blanks more keep the VR column in place.
+    EXPECT_TRUE(log.has(" !Two marks" + std::string(32, ' ') + "(LO"));
+    bool nested = false;
+    for (const auto& l : log.texts()) nested = nested || l.rfind("    (0009,1001)", 0) == 0;
+    EXPECT_TRUE(nested);
+}
+
+// Taking values instead of copying them (the reading path) must give the very data set copying
+// gives; and the description shortcut must describe as the formatted path did.
+
+DICOM_Tag_List sample_flat() {
+    Flat_List flat;
+    flat.add(0x0008, 0x0060, VR_Code("CS"), 2, "MR", "Modality");
+    // Length 0 with bytes held: a copy keeps no value without a length.
+    flat.add(0x0008, 0x0070, VR_Code("LO"), 0, "stale");
+    // Delimited sequence, one delimited item of two elements.
+    flat.add(0x0008, 0x1140, VR_SQ, Undefined_Length).item();
+    flat.add(0x0008, 0x1150, VR_Code("UI"), 4, "1.2", "Referenced SOP Class UID");
+    flat.add(0x0008, 0x1155, VR_Code("UI"), 4, "1.3").item_end().sequence_end();
+    // Private, no VR anywhere: marked VR_Unknown, which a copy turns into vr_def UN.
+    flat.add(0x0009, 0x1001, 0, 4, "abcd");
+    // Left from an earlier value access: a copy does not carry it.
+    for (DICOM_Tag& tag : flat.list) tag.vm = 3;
+    return flat.list;
+}
+
+// Every field of an element but its items.
+auto fields(const DICOM_Tag& t) {
+    return std::tie(t.syntax, t.depth, t.flags, t.group, t.element, t.vr, t.vr_def, t.type, t.blank_description, t.vm,
+                    t.pos, t.pos_data, t.length, t.data, t.description, t.dict);
+}
+
+void expect_same(const DICOM_Tag_List& copied, const DICOM_Tag_List& taken) {
+    ASSERT_EQ(copied.size(), taken.size());
+    for (std::size_t i = 0; i < copied.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << std::hex << copied[i].group << "," << copied[i].element);
+        EXPECT_EQ(fields(copied[i]), fields(taken[i]));
+        ASSERT_EQ(copied[i].item.size(), taken[i].item.size());
+        for (std::size_t k = 0; k < copied[i].item.size(); ++k) expect_same(copied[i].item[k], taken[i].item[k]);
+    }
+}
+
+TEST(ValueTaking, FormatTakingGivesTheCopiedSetAndEmptiesTheFlatList) {
+    DICOM_Tag_List for_copy = sample_flat();
+    DICOM_Tag_List for_take = sample_flat();
+    auto copied = DICOM_Attribute_Format(nullptr, for_copy);
+    auto taken = DICOM_Attribute_Format(nullptr, for_take, true);
+    ASSERT_TRUE(copied && taken);
+    expect_same(*copied, *taken);
+    EXPECT_EQ((*taken)[0].data.size(), 2u);         // the value did arrive
+    EXPECT_TRUE((*taken)[1].data.empty());          // (0008,0070) length 0
+    EXPECT_EQ((*taken).back().vr_def, VR_UN);
+    const DICOM_Tag_List original = sample_flat();
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        EXPECT_EQ(for_copy[i].data, original[i].data);  // copying leaves values alone...
+        EXPECT_EQ(for_copy[i].description, original[i].description);
+        EXPECT_TRUE(for_take[i].data.empty());           // ...taking leaves none behind
+        EXPECT_TRUE(for_take[i].description.empty());
+        EXPECT_EQ(for_take[i].flags, for_copy[i].flags);  // the checks' marks on both
+    }
+}
+
+TEST(ValueTaking, DescriptionsWithoutFormattingMatchTheFormattedOnes) {
+    DICOM_Tag node;
+    const std::string long_text(700, 'x');
+    DICOM_Attribute_Describe(nullptr, &node, VR_Code("LO"), "%s", long_text.c_str());
+    EXPECT_EQ(node.description, std::string(599, 'x'));  // cut where the formatted text was
+    EXPECT_EQ(node.vr_def, VR_Code("LO"));
+    DICOM_Attribute_Describe(nullptr, &node, 0, "Pixel Data");
+    EXPECT_EQ(node.description, "Pixel Data");
+    DICOM_Attribute_Describe(nullptr, &node, 0, "100%% of %s", "it");
+    EXPECT_EQ(node.description, "100% of it");
+    DICOM_Attribute_Describe(nullptr, &node, 0, "%s", "");
+    EXPECT_TRUE(node.description.empty());
+    EXPECT_EQ(node.vr_def, VR_Code("LO"));
 }
 
 }  // namespace

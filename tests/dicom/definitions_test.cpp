@@ -7,7 +7,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/definition.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 #include "support/test_system.h"
 
 namespace {
@@ -49,7 +49,7 @@ DICOM_Tag private_tag(uint16_t group, uint16_t element) {
 }
 
 TEST_F(Definitions, CreatorFileSearch) {
-    Log_Capture log(3);
+    Log_Recorder log(3);
     write("DICOM_Private_ACME LAB.txt", "(0029,0010) VR=LO desc=\"Lab Name\"\n");
     write("DICOM_Private_ACME_IMAGING_1.txt", "-(0029,0001) VR=OB desc=\"Thumbnail\"\n");
     DICOM_Tag tag = private_tag(0x0029, 0x1010);
@@ -75,7 +75,7 @@ TEST_F(Definitions, CreatorFileSearch) {
 }
 
 TEST_F(Definitions, FolderIsListedOnceAndOnlyFilesThereAreOpened) {
-    Log_Capture log;
+    Log_Recorder log;
     write("DICOM_Private_KNOWN.txt", "(0029,0010) VR=LO desc=\"Known\"\n");
     const uint64_t before = DICOM_Module_Folder_Calls();
     DICOM_Tag tag = private_tag(0x0029, 0x1010);
@@ -112,7 +112,7 @@ TEST_F(Definitions, NestingLevelsProduceItemsAndDelimiters) {
 }
 
 TEST_F(Definitions, TokensMarksAndSyntaxErrors) {
-    Log_Capture log;
+    Log_Recorder log;
     const DICOM_Tag_List list = parse(
         "(0010,0010) type=1C\n"
         "!(0010,0020) type=1 ; comment with (0010,0030)\n"
@@ -159,7 +159,7 @@ TEST_F(Definitions, NumbersFirstByBackslashThenByBlanks) {
 }
 
 TEST_F(Definitions, MacrosAreInsertedAndMayIncludeThemselves) {
-    Log_Capture log;
+    Log_Recorder log;
     write("DICOM_Include_Common_Block.txt", "(0029,0008) VR=CS desc=\"Type\"\ninclude \"Common Block\"\n");
     write("DICOM_Private_MACRO USER.txt", "include Common Block\n(0029,0018) VR=CS\n");
     DICOM_Tag tag = private_tag(0x0029, 0x1008);
@@ -171,7 +171,7 @@ TEST_F(Definitions, MacrosAreInsertedAndMayIncludeThemselves) {
 }
 
 TEST_F(Definitions, MacroExpansionStopsPastItsDepthOrLineBound) {
-    Log_Capture log;
+    Log_Recorder log;
     // A macro doubling itself at each include: 2^20 elements unless bounded. The bound counts
     // what the whole load makes, the macro included.
     std::string doubling = "(0010,0010) VR=PN\n";

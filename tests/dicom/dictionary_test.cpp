@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "dicom/dictionary.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
 TEST(Dictionary, BuildsOnceFromConcurrentLookupsAndAgainAfterCleanup) {
-    Log_Capture log;  // a second build would report every line as a duplicate
+    Log_Recorder log;  // a second build would report every line as a duplicate
     for (int round = 0; round < 2; ++round) {
         NEMA_db_Cleanup();
         std::vector<const NEMA_db_Entry*> found(4);

@@ -8,7 +8,7 @@
 #include "dicom/element_reader.h"
 #include "dicom/byte_order.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 #include "stream_builder.h"
 
 namespace {
@@ -68,34 +68,43 @@ TEST(ElementReader, ImplicitElementInExplicitModeIsRecognised) {
 }
 
 TEST(ElementReader, VendorRepairs) {
-    Log_Capture log;
-    // (3F3F,0000) becomes an item; (3F3F,003F) stays.
-    Header h = decode(Stream_Builder(0).header(0x3F3F, 0x0000, "", 4), 0);
-    EXPECT_EQ(h.group << 16 | h.element, 0xFFFEE000);
-    h = decode(Stream_Builder(0).header(0x3F3F, 0x003F, "", 4), 0);
-    EXPECT_EQ(h.group << 16 | h.element, 0x3F3F003F);
-
-    // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
-    h = decode(Stream_Builder(8).u16(0x0040, false).u16(0x0275, false).raw("SQ").u16(0x0010, false).u32(~0u, false),
-               8);
-    EXPECT_EQ(h.result, 1);
-    EXPECT_EQ(h.group << 16 | h.element, 0xFFFFFFFF);
-    EXPECT_EQ(h.vr, VR_OB);
-    EXPECT_EQ(h.length, 16);
-    EXPECT_EQ(h.end, 8u);
-
-    // (0009,xxxx) UL length 6 followed by four blanks: CS of length 4. Other bytes: unchanged.
-    h = decode(Stream_Builder(8).header(0x0009, 0x1001, "UL", 6).raw("    AB"), 8);
-    EXPECT_EQ(h.vr, VR_Code("CS"));
-    EXPECT_EQ(h.length, 4);
-    EXPECT_EQ(h.end, 8u);
-    h = decode(Stream_Builder(8).header(0x0009, 0x1001, "UL", 6).raw("1234AB"), 8);
-    EXPECT_EQ(h.vr, VR_Code("UL"));
-    EXPECT_EQ(h.length, 6);
-
-    // GE selector: length 13 read as 10; without it odd, reported and kept.
-    EXPECT_EQ(decode(Stream_Builder(0).header(0x0019, 0x1001, "", 13), Mode_Repair_GE).length, 10);
-    EXPECT_EQ(decode(Stream_Builder(0).header(0x0019, 0x1001, "", 13), 0).length, 13);
+    Log_Recorder log;
+    const auto siemens_ul = [](const char* value) {
+        return Stream_Builder(8).header(0x0009, 0x1001, "UL", 6).raw(value).bytes();
+    };
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        int mode;
+        uint32_t tag;
+        uint16_t vr;  // 0: not looked at
+        int32_t length;
+    } cases[] = {
+        {"(3F3F,0000) is an item", Stream_Builder(0).header(0x3F3F, 0x0000, "", 4).bytes(), 0, 0xFFFEE000, 0, 4},
+        // Its length bytes read as capitals: still an item, in explicit mode and held in memory too.
+        {"item length like a VR", Stream_Builder(0).header(0x3F3F, 0x0000, "", 0x4F42).raw("ITEM").bytes(), 8,
+         0xFFFEE000, 0, 0x4F42},
+        {"(3F3F,003F) stays", Stream_Builder(0).header(0x3F3F, 0x003F, "", 4).bytes(), 0, 0x3F3F003F, 0, 4},
+        // (0040,0275) SQ with reserved field 0x0010: a throw-away OB element of 16 bytes.
+        {"(0040,0275) reserved",
+         Stream_Builder(8).u16(0x0040, false).u16(0x0275, false).raw("SQ").u16(0x0010, false).u32(~0u, false).bytes(),
+         8, 0xFFFFFFFF, VR_OB, 16},
+        {"UL 6 then blanks is CS 4", siemens_ul("    AB"), 8, 0x00091001, VR_Code("CS"), 4},
+        {"UL 6 then other bytes", siemens_ul("1234AB"), 8, 0x00091001, VR_Code("UL"), 6},
+        {"GE length 13 is 10", Stream_Builder(0).header(0x0019, 0x1001, "", 13).bytes(), Mode_Repair_GE, 0x00191001,
+         0, 10},
+        {"odd length kept", Stream_Builder(0).header(0x0019, 0x1001, "", 13).bytes(), 0, 0x00191001, 0, 13},
+    };
+    for (const auto& c : cases) {
+        const Header h = decode(c.bytes, c.mode);
+        EXPECT_EQ(h.result, 1) << c.what;
+        EXPECT_EQ(uint32_t{h.group} << 16 | h.element, c.tag) << c.what;
+        if (c.vr) {
+            EXPECT_EQ(h.vr, c.vr) << c.what;
+        }
+        EXPECT_EQ(h.length, c.length) << c.what;
+        EXPECT_EQ(h.end, 8u) << c.what;
+    }
     EXPECT_TRUE(log.has("tag lenght is odd in tag (0019,1001)"));
 }
 

@@ -6,7 +6,7 @@
 #include "dicom/dictionary.h"
 #include "dicom/value_cleanup.h"
 #include "element_helpers.h"
-#include "log_capture.h"
+#include "support/log_recorder.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         {"UR", "http://x/a\\bc  ", "http://x/a\\bc ", 1, Any},
         {"US", "", "", 1, Any},
     };
-    Log_Capture log;
+    Log_Recorder log;
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.vr) + " \"" + c.in + "\"");
         DICOM_Tag tag = make_element(0x0008, 0x0008, c.vr, c.in, 0);
@@ -96,7 +96,7 @@ NEMA_db_Entry vm(uint16_t low, uint16_t high, int count = 1) {
 }
 
 TEST(Cleanup, MultiplicityAgainstTheDictionary) {
-    Log_Capture log;
+    Log_Recorder log;
     const NEMA_db_Entry one = vm(1, 1), range = vm(2, 3), open = vm(2, 0xFFFF), retired = vm(2, 0xFFFF, -1);
     DICOM_Tag two = make_element(0x0008, 0x0008, "LO", "A\\B", 0);
     two.dict = &one;

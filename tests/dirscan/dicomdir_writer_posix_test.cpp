@@ -24,7 +24,7 @@ TEST(PosixDicomdirWrite, DiskFullKeepsTheOldDirectoryAndNoTemporaryFile) {
     rlimit small = saved;
     small.rlim_cur = 200;  // less than the head
     setrlimit(RLIMIT_FSIZE, &small);
-    Walk_Log log;
+    Log_Recorder log;
     const int result = DICOMDIR_Write(nullptr, &state, &root);
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(result, 0);

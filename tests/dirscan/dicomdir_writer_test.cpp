@@ -186,7 +186,7 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         blocked.add_text("DICOMDIR/KEEP", "x");
         Dir_Item other = two_patients(blocked.path());
         Kestrapol_Size(nullptr, &other);
-        Walk_Log log;
+        Log_Recorder log;
         EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &other), 0);
         EXPECT_TRUE(log.has("Unable to write"));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(blocked.path()), {}), 1);  // no temporary left
@@ -197,13 +197,13 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         huge.length = 0x7FFFFFF0;  // never read: the size alone refuses it
         for (int i = 0; i < 3; ++i) root.child[0].tag.push_back(huge);
         Kestrapol_Size(nullptr, &root);
-        Walk_Log log;
+        Log_Recorder log;
         EXPECT_EQ(DICOMDIR_Write(nullptr, &state, &root), 0);
         EXPECT_TRUE(log.has("Unable to write " + folder.at("DICOMDIR")));
         EXPECT_TRUE(log.has("its offsets stop at 4 GiB"));
         // The size said is the whole size, not the one the record sizes were capped at.
         bool whole = false;
-        for (const auto& line : Walk_Log::lines()) {
+        for (const auto& line : Log_Recorder::lines()) {
             const std::size_t at = line.second.find("would take ");
             if (at != std::string::npos) whole = std::stoull(line.second.substr(at + 11)) > 3ull * 0x7FFFFFF0;
         }

@@ -6,103 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "dicom/stream_builder.h"
 #include "dirscan/media_check_internal.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Encoding {
-    bool explicit_vr = true, big = false;
-    const char* syntax = "1.2.840.10008.1.2.1";
-};
-
-void put(Bytes& out, uint32_t value, int width, bool big) {
-    for (int i = 0; i < width; ++i) {
-        const int shift = 8 * (big ? width - 1 - i : i);
-        out.push_back(static_cast<uint8_t>(value >> shift));
-    }
-}
-
-// One element; length 0xFFFFFFFF writes an undefined length and no value.
-Bytes element(const Encoding& e, uint16_t group, uint16_t number, const char* vr, const std::string& value,
-              uint32_t length = 0) {
-    const bool meta = group == 0x0002, item = group == 0xFFFE;
-    const bool big = e.big && !meta, explicit_vr = (e.explicit_vr || meta) && !item;
-    std::string padded = value;
-    if (padded.size() % 2) padded.push_back(std::string(vr) == "UI" ? '\0' : ' ');
-    if (length == 0) length = static_cast<uint32_t>(padded.size());
-    Bytes out;
-    put(out, group, 2, big);
-    put(out, number, 2, big);
-    const std::string code = vr;
-    if (explicit_vr) {
-        out.insert(out.end(), code.begin(), code.end());
-        if (code == "SQ" || code == "OB" || code == "UN") {
-            put(out, 0, 2, big);
-            put(out, length, 4, big);
-        } else {
-            put(out, length, 2, big);
-        }
-    } else {
-        put(out, length, 4, big);
-    }
-    if (length != 0xFFFFFFFF) out.insert(out.end(), padded.begin(), padded.end());
-    return out;
-}
-
-void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
-
-Bytes ul(const Encoding& e, uint16_t number, uint32_t value) {
-    Bytes out = element(e, 0x0004, number, "UL", "", 4);
-    Bytes number_bytes;
-    put(number_bytes, value, 4, e.big);
-    out.insert(out.end(), number_bytes.begin(), number_bytes.end());
-    return out;
-}
-
-// A DICOMDIR with one PATIENT record holding a sequence of undefined length, items of both kinds
-// of length and nesting_depth more sequences inside.
-Bytes directory(const Encoding& e, const char* sop_class = "1.2.840.10008.1.3.10", int nesting_depth = 1) {
-    Bytes out(128, 0);
-    for (char c : std::string("DICM")) out.push_back(static_cast<uint8_t>(c));
-    Bytes meta = element(e, 0x0002, 0x0002, "UI", sop_class);
-    append(meta, element(e, 0x0002, 0x0010, "UI", e.syntax));
-    Bytes length = element(e, 0x0002, 0x0000, "UL", "", 4);
-    put(length, static_cast<uint32_t>(meta.size()), 4, false);
-    append(out, length);
-    append(out, meta);
-    const std::size_t first_at = out.size();
-    append(out, ul(e, 0x1200, 0));
-    append(out, ul(e, 0x1202, 0));
-    append(out, element(e, 0x0004, 0x1220, "SQ", "", 0xFFFFFFFF));
-    const auto record = static_cast<uint32_t>(out.size());
-    append(out, element(e, 0xFFFE, 0xE000, "", "", 0xFFFFFFFF));
-    append(out, ul(e, 0x1400, 0));
-    append(out, ul(e, 0x1420, 0));
-    append(out, element(e, 0x0004, 0x1430, "CS", "PATIENT"));
-    append(out, element(e, 0x0010, 0x0010, "PN", "DOE^JANE"));
-    for (int i = 0; i < nesting_depth; ++i) {
-        append(out, element(e, 0x0088, 0x0200, "SQ", "", 0xFFFFFFFF));
-        append(out, element(e, 0xFFFE, 0xE000, "", "", 0xFFFFFFFF));
-    }
-    append(out, element(e, 0x0028, 0x0010, "US", "xx"));
-    for (int i = 0; i < nesting_depth; ++i) {
-        append(out, element(e, 0xFFFE, 0xE00D, "", "", 0));
-        append(out, element(e, 0xFFFE, 0xE0DD, "", "", 0));
-    }
-    const Bytes defined_item = element(e, 0x0008, 0x0100, "SH", "CODE");
-    Bytes defined = element(e, 0xFFFE, 0xE000, "", "", static_cast<uint32_t>(defined_item.size()));
-    append(defined, defined_item);
-    append(out, element(e, 0x0040, 0xA043, "SQ", "", static_cast<uint32_t>(defined.size())));
-    append(out, defined);
-    append(out, element(e, 0x0010, 0x0020, "LO", "ID7"));
-    append(out, element(e, 0xFFFE, 0xE00D, "", "", 0));
-    append(out, element(e, 0xFFFE, 0xE0DD, "", "", 0));
-    Bytes first;
-    put(first, record, 4, e.big);
-    for (std::size_t at : {first_at + 8, first_at + 20}) std::copy(first.begin(), first.end(), out.begin() + at);
-    return out;
+// A DICOMDIR in mode (as Stream_Builder's) with one PATIENT record holding a sequence of
+// undefined length, items of both kinds of length and nesting_depth more sequences inside.
+Bytes directory(int mode, const char* syntax, const char* sop_class = "1.2.840.10008.1.3.10", int nesting_depth = 1) {
+    const bool big = mode & 1;
+    Stream_Builder meta(8), code(mode), s(mode);
+    meta.text(0x0002, 0x0002, "UI", sop_class, '\0').text(0x0002, 0x0010, "UI", syntax, '\0');
+    s.preamble().header(0x0002, 0x0000, "UL", 4).u32(static_cast<uint32_t>(meta.size()), false).bytes_of(meta.bytes());
+    const std::size_t first_at = s.size();
+    s.header(0x0004, 0x1200, "UL", 4).u32(0, big).header(0x0004, 0x1202, "UL", 4).u32(0, big);
+    s.header(0x0004, 0x1220, "SQ", 0xFFFFFFFF);
+    const auto record = static_cast<uint32_t>(s.size());
+    s.item().header(0x0004, 0x1400, "UL", 4).u32(0, big).header(0x0004, 0x1420, "UL", 4).u32(0, big);
+    s.text(0x0004, 0x1430, "CS", "PATIENT").text(0x0010, 0x0010, "PN", "DOE^JANE");
+    for (int i = 0; i < nesting_depth; ++i) s.header(0x0088, 0x0200, "SQ", 0xFFFFFFFF).item();
+    s.text(0x0028, 0x0010, "US", "xx");
+    for (int i = 0; i < nesting_depth; ++i) s.item_end().sequence_end();
+    code.text(0x0008, 0x0100, "SH", "CODE");
+    s.header(0x0040, 0xA043, "SQ", static_cast<uint32_t>(code.size() + 8)).item(static_cast<uint32_t>(code.size()));
+    s.bytes_of(code.bytes()).text(0x0010, 0x0020, "LO", "ID7").item_end().sequence_end();
+    for (std::size_t at : {first_at + 8, first_at + 20})  // the first and last record
+        for (int i = 0; i < 4; ++i) s.bytes()[at + i] = static_cast<uint8_t>(record >> (8 * (big ? 3 - i : i)));
+    return s.bytes();
 }
 
 struct Read {
@@ -122,10 +54,11 @@ Read read(const Bytes& bytes) {
 
 // The record, the values after nested sequences and the offsets come through in each encoding.
 TEST(Media_Read, ReadsEveryUncompressedEncoding) {
-    const Encoding encodings[] = {{}, {false, false, "1.2.840.10008.1.2"}, {true, true, "1.2.840.10008.1.2.2"}};
-    for (const Encoding& e : encodings) {
-        SCOPED_TRACE(e.syntax);
-        Read r = read(directory(e));
+    const std::pair<int, const char*> encodings[] = {
+        {8, "1.2.840.10008.1.2.1"}, {0, "1.2.840.10008.1.2"}, {9, "1.2.840.10008.1.2.2"}};
+    for (const auto& [mode, syntax] : encodings) {
+        SCOPED_TRACE(syntax);
+        Read r = read(directory(mode, syntax));
         ASSERT_TRUE(r.ok);
         EXPECT_TRUE(r.findings.empty()) << Check_Finding_Line(r.findings.front());
         EXPECT_FALSE(r.directory.cut_at);
@@ -149,9 +82,11 @@ TEST(Media_Read, RefusesWhatIsNoDirectory) {
         bool records_read;
     } cases[] = {
         {"no DICM", Bytes(200, 0), "no \"DICM\"", false},
-        {"other SOP class", directory({}, "1.2.840.10008.5.1.4.1.1.7"), "Media Storage SOP Class", true},
-        {"compressed", directory({true, false, "1.2.840.10008.1.2.4.50"}), "Transfer Syntax", false},
-        {"nesting bomb", directory({}, "1.2.840.10008.1.3.10", 5000), "nests sequences deeper", false},
+        {"other SOP class", directory(8, "1.2.840.10008.1.2.1", "1.2.840.10008.5.1.4.1.1.7"),
+         "Media Storage SOP Class", true},
+        {"compressed", directory(8, "1.2.840.10008.1.2.4.50"), "Transfer Syntax", false},
+        {"nesting bomb", directory(8, "1.2.840.10008.1.2.1", "1.2.840.10008.1.3.10", 5000), "nests sequences deeper",
+         false},
         {"empty file", Bytes(), "no \"DICM\"", false},
     };
     for (const auto& c : cases) {

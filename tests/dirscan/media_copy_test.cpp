@@ -117,7 +117,7 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     source.add("no study", no_study);
     const auto before = contents(source.path());
 
-    Walk_Log log;
+    Log_Recorder log;
     const Media_Copy_Result result = Media_Copy(nullptr, destination, {source.path()}, nullptr);
     ASSERT_FALSE(result.failed);
     EXPECT_EQ(result.copied, 3);
@@ -187,7 +187,7 @@ TEST(MediaCopy, RefusesDestinationsThatWouldMixWithSourcesOrOthersFiles) {
     };
     const auto source_before = contents(source.path()), other_before = contents(other.path());
     for (const Case& c : cases) {
-        Walk_Log log;
+        Log_Recorder log;
         const Media_Copy_Result result = Media_Copy(nullptr, c.destination, c.sources, nullptr);
         EXPECT_TRUE(result.failed) << c.what;
         EXPECT_TRUE(log.has("ERROR:")) << c.what;
@@ -220,15 +220,14 @@ TEST(MediaCopy, FailureOrCancelRemovesWhatTheRunMadeAndNothingElse) {
         Copy_Progress progress;
         progress.cancel_at = c.cancel_at;
         if (c.remove_source) progress.on_range = [&] { fs::remove(vanishing); };
-        Walk_Log log;
+        Log_Recorder log;
         const Media_Copy_Result result = Media_Copy(nullptr, c.destination, {source.path()}, &progress);
         EXPECT_TRUE(result.failed) << c.what;
         EXPECT_EQ(result.cancelled, c.cancel_at >= 0) << c.what;
         EXPECT_EQ(contents(target.path()), target_before) << c.what;
         if (c.remove_source) {
             EXPECT_TRUE(log.has("Unable to copy " + source.at("b") + Path_Separator + "IMG")) << c.what;
-            std::ofstream(vanishing, std::ios::binary).write(reinterpret_cast<const char*>(saved.data()),
-                                                             static_cast<std::streamsize>(saved.size()));
+            Write_File(vanishing, saved);
         }
     }
 }

@@ -5,7 +5,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/element_helpers.h"
 #include "dicom/element_reader.h"
-#include "dicom/log_capture.h"
+#include "support/log_recorder.h"
 #include "dicom/stream_builder.h"
 #include "dicom/value_access.h"
 #include "dirscan/scan_read.h"
@@ -109,7 +109,7 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     s.text(0x0040, 0x0254, "LO", "LAST");
     auto set = read(s);
     ASSERT_TRUE(set);
-    ASSERT_EQ(set->back().group << 16 | set->back().element, 0x00400254u);
+    ASSERT_EQ(uint32_t{set->back().group} << 16 | set->back().element, 0x00400254u);
     DICOM_Tag* name = const_cast<DICOM_Tag*>(find_element(*set, 0x0010, 0x0010));
     ASSERT_NE(name, nullptr);
     const std::vector<Person_Name>* names = NEMA_Value_Name(nullptr, name, 0);
@@ -160,12 +160,12 @@ TEST_F(ScanRead, DeflatedDataSetReadUpToItsTopLevelPixelData) {
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->syntax, Mode_Explicit | Mode_Deflated);
     EXPECT_EQ(text_of(find_element(*set, 0x0040, 0x0254)), "AFTER ICON");
-    EXPECT_EQ(set->back().group << 16 | set->back().element, 0x7FE00010u);
+    EXPECT_EQ(uint32_t{set->back().group} << 16 | set->back().element, 0x7FE00010u);
     // Offsets are in the inflated stream: with the file registered, the value still never loads.
     const Value_Source_Scope values(at("f.dcm"));
     EXPECT_EQ(NEMA_Value_Load(nullptr, &set->back()), 0);
 
-    Log_Capture log;
+    Log_Recorder log;
     std::vector<uint8_t> damaged = s.deflated(start);
     damaged[start] = 0xFF;
     Stream_Builder broken;
@@ -214,7 +214,7 @@ TEST_F(ScanRead, DeflateBombPassesInBoundedMemory) {
 }
 
 TEST_F(ScanRead, TruncationAndTails) {
-    Log_Capture log(3);
+    Log_Recorder log(3);
     {  // cut inside a value: kept, shortened and flagged
         Stream_Builder s = small_file();
         s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
@@ -247,7 +247,7 @@ TEST_F(ScanRead, TruncationAndTails) {
 }
 
 TEST_F(ScanRead, MissingFileAndEmptyFile) {
-    Log_Capture log;
+    Log_Recorder log;
     EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, at("absent.dcm")));
     EXPECT_TRUE(log.has("ERROR: Unable to open file"));
     Stream_Builder s(8);

@@ -10,38 +10,11 @@
 #include <vector>
 
 #include "dirscan/progress.h"
+#include "support/log_recorder.h"
 #include "support/test_system.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
 #include "util/platform_folder.h"
-
-// Every line logged at the kinds a user sees, with its kind.
-class Walk_Log {
-public:
-    Walk_Log() {
-        lines().clear();
-        previous_ = Log_Get_Handler();
-        Log_Set_Handler(&collect);
-    }
-    ~Walk_Log() { Log_Set_Handler(previous_); }
-    static std::vector<std::pair<int, std::string>>& lines() {
-        static std::vector<std::pair<int, std::string>> captured;
-        return captured;
-    }
-    int count(const std::string& part) const {
-        int n = 0;
-        for (const auto& line : lines()) n += line.second.find(part) != std::string::npos;
-        return n;
-    }
-    bool has(const std::string& part) const { return count(part) > 0; }
-
-private:
-    static int collect(Win_Handle, int kind, const char* text) {
-        if (kind < LOG_TRACE_1) lines().emplace_back(kind, text);
-        return 1;
-    }
-    Log_Handler_Fn previous_;
-};
 
 // Records what a walk or a worker shows; cancels when asked more than cancel_at times (never
 // when -1).
@@ -109,6 +82,11 @@ private:
 inline std::vector<uint8_t> Read_File(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void Write_File(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string File_Text(const std::string& path) {

@@ -11,7 +11,7 @@ struct Walk_Run {
         root.path = folder.path();
         result = Kestrapol_Analyze(nullptr, folder.path(), &root, "", progress);
     }
-    Walk_Log log;
+    Log_Recorder log;
     Dir_Item root;
     int result = 0;
 };

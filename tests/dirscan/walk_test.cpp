@@ -31,16 +31,8 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
 
 // Every message of a walk at the highest trace level, and the tree it built, as text.
 std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_threads) {
-    static std::vector<std::string> lines;
-    lines.clear();
-    const Log_Handler_Fn previous = Log_Get_Handler();
-    Log_Set_Handler([](Win_Handle, int kind, const char* text) {
-        lines.push_back(std::to_string(kind) + " " + text);
-        return 1;
-    });
-    const int8_t level = Trace_Level;
+    Log_Recorder log(9);
     const int threads = Kestrapol_Read_Threads;
-    Trace_Level = 9;
     Kestrapol_Read_Threads = read_threads;
     DICOM_Module_Private_Cleanup();  // each walk looks its private creators up afresh
     Dir_Item root;
@@ -49,10 +41,10 @@ std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_
     name_flags = 0;
     const int read = Kestrapol_Analyze(nullptr, folder.path(), &root, "", nullptr);
     Kestrapol_Dump(nullptr, LOG_TRACE_1, &root, 0);
-    lines.push_back("read " + std::to_string(read) + " images " + std::to_string(nb_images));
     Kestrapol_Read_Threads = threads;
-    Trace_Level = level;
-    Log_Set_Handler(previous);
+    std::vector<std::string> lines;
+    for (const auto& [kind, text] : log.lines()) lines.push_back(std::to_string(kind) + " " + text);
+    lines.push_back("read " + std::to_string(read) + " images " + std::to_string(nb_images));
     return lines;
 }
 
@@ -102,6 +94,7 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
         {"image01", 0, 4, "\x04i\x01\x04m\x01\x04" "a\x01\x04g\x01\x04" "e\x01" "01"},
         {"ABCDEFGHi", 0, 2, "ABCDEFGH\x04i\x01"},          // a ninth character is too long, whatever it is
         {"IMG.DCM", 0, 4, "IMG\x04.\x01" "DCM"},
+        {"IMG-1", 0, 4, "IMG\x04-\x01" "1"},
         {"longfolder\\X", 0, 6, nullptr},
         // Blanks that start or end a component would be dropped by readers.
         {" AB\\CD \\E F", 0, 4, "\x04 \x01" "AB\\CD\x04 \x01\\E F"},
@@ -111,10 +104,11 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
         {"A/B/C/D/E/F/G/H", 1, 0, nullptr, '/'},  // 8 levels
     };
     for (const Name_Case& c : cases) {
-        Walk_Log log;
+        Log_Recorder log;
         name_flags = 0;
         EXPECT_EQ(Kestrapol_Name_Check(nullptr, c.name, c.separator), c.result) << c.name;
         EXPECT_EQ(name_flags, c.flags) << c.name;
+        EXPECT_EQ(Media_Name_Faults(c.name, c.separator), c.flags) << c.name;  // the media copy's check
         EXPECT_EQ(log.count("Invalid file name"), c.result ? 0 : 1) << c.name;
         if (c.marked) {
             EXPECT_TRUE(log.has("\"" + std::string(c.marked) + "\" !")) << c.name;
@@ -125,10 +119,11 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
     EXPECT_EQ(name_flags, 6);  // bits are only added
 
     // Nine levels: too long, with a line of its own naming the file.
-    Walk_Log log;
+    Log_Recorder log;
     name_flags = 0;
     EXPECT_EQ(Kestrapol_Name_Check(nullptr, "A/B/C/D/E/F/G/H/I", '/'), 0);
     EXPECT_EQ(name_flags, 2);
+    EXPECT_EQ(Media_Name_Faults("A/B/C/D/E/F/G/H/I", '/'), 2);
     EXPECT_FALSE(log.has("Invalid file name"));
     EXPECT_TRUE(log.has("Too many levels in \x01\"A\\B\\C\\D\\E\\F\\G\\H\\I\"\x02: 9, the standard only allows for 8"));
 }

@@ -1,12 +1,18 @@
-// Folder services where POSIX differs: hidden names, case-sensitive names, links, pipes, "/".
+// Where POSIX differs: folder services (hidden names, case-sensitive names, links, pipes, "/")
+// and the names of system errors.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "support/test_system.h"
 #include "util/directory.h"
+#include "util/system_error.h"
 
 namespace fs = std::filesystem;
 
@@ -36,6 +42,17 @@ TEST(PosixFileNameSplit, SlashesStayAsWritten) {
     EXPECT_EQ(parts.folder, "/data/CD/");
     EXPECT_EQ(parts.name + parts.extension, "IMG.dcm");
     EXPECT_EQ(File_Name_Split("d:/x/y").folder, "d:/x/");  // no drives here
+}
+
+// System error texts: errno named after its Windows equivalent, before the C library's text.
+
+TEST(PosixSystemErrorStr, NamesTheErrnoOfAFailedOpen) {
+    ASSERT_LT(open("/nonexistent/kestrapol/file", O_RDONLY), 0);
+    EXPECT_EQ(System_Error_Str(0), std::string("[ERROR_FILE_NOT_FOUND] ") + std::strerror(ENOENT));
+    errno = EACCES;
+    EXPECT_EQ(System_Error_Str(0), std::string("[ERROR_ACCESS_DENIED] ") + std::strerror(EACCES));
+    EXPECT_EQ(System_Error_Str(0x80070005u), std::string("(facility=Win32) [ERROR_ACCESS_DENIED] ") + std::strerror(EACCES));
+    EXPECT_STREQ(System_Error_Str(1000), " ");  // neither a name nor an errno
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Folder services where Windows differs: the hidden attribute, drives and network shares.
-// (Wide names and folders beyond MAX_PATH: end to end, tools/windows_end_to_end.py.)
+// Where Windows differs: folder services (the hidden attribute, drives and network shares) and the
+// names of system errors. (Wide names and folders beyond MAX_PATH: tools/windows_end_to_end.py.)
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include "support/test_system.h"
 #include "util/directory.h"
 #include "util/platform_folder.h"
+#include "util/system_error.h"
 
 namespace fs = std::filesystem;
 
@@ -73,6 +74,18 @@ TEST(Win32Paths, FolderOnANetworkShare) {
     EXPECT_EQ((*dirs)[2].File, folder + "\\SER1");
     EXPECT_EQ(Directory_Get_Files((*dirs)[2].File)->size(), 1u);
     fs::remove_all(Test_Path(folder));
+}
+
+// System error texts: the thread's last error and the system's own sentence.
+TEST(Win32SystemErrorStr, NamesTheLastErrorOfAFailedOpen) {
+    const HANDLE missing = CreateFileW(L"C:\\nonexistent-kestrapol-file", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_EQ(missing, INVALID_HANDLE_VALUE);
+    const std::string text = System_Error_Str(0);
+    EXPECT_EQ(text.rfind("[ERROR_FILE_NOT_FOUND] ", 0), 0u) << text;
+    EXPECT_GT(text.size(), 24u);  // the system's sentence follows, without its line break
+    EXPECT_NE(text.back(), '\n');
+    EXPECT_NE(text.back(), '\r');
 }
 
 }  // namespace

@@ -1,0 +1,304 @@
+#!/usr/bin/env python3
+"""Plants small deliberate faults in the sources, one at a time, and tells which ones the tests catch.
+
+For each fault: the source file is patched in place (and always restored), the test programs
+named for it are rebuilt incrementally, and their tests run; a failing test run means the
+fault was caught. A table of the results is printed at the end.
+
+    tools/plant_faults.py BUILD_DIR [--only ID,ID] [--all-tests] [--json FILE] [--list]
+
+BUILD_DIR is a configured build tree of this checkout (Ninja). --all-tests runs every test
+program for every fault instead of the programs listed with it (much slower).
+"""
+import argparse
+import json
+import os
+import signal
+import subprocess
+import sys
+import time
+from dataclasses import dataclass, field
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+
+
+@dataclass
+class Fault:
+    id: str
+    file: str
+    old: str
+    new: str
+    breaks: str
+    programs: list  # test programs (build targets and ctest labels) that should catch it
+    extra: str = ""  # a ctest -R pattern for tests that are not labelled by program
+    exe: bool = False  # the tests run the built program too
+    results: dict = field(default_factory=dict)
+
+
+R = ["dicom_element_reader_test", "dirscan_scan_read_test"]
+TREE = ["dirscan_tree_test", "dirscan_scan_read_test", "app_convert_test"]
+WRITER = ["dirscan_dicomdir_writer_test", "dirscan_media_check_test", "app_check_mode_test"]
+BATCH = ["app_convert_batch_test", "app_convert_test", "app_configuration_test"]
+UI = ["ui_conversion_test", "ui_progress_feed_test"]
+
+FAULTS = [
+    # The reader.
+    Fault("read-philips", "dicom/element_reader.cpp",
+          "if (group == 0x3F3F && element != 0x003F) {", "if (group == 0x3F3F && element == 0x003F) {",
+          "the (3F3F,xxxx) item tag is no longer repaired", R),
+    Fault("read-fast-path", "dicom/element_reader.cpp",
+          "if (g == 0xFFFE || g == 0x3F3F) return false;", "if (g == 0xFFFE) return false;",
+          "buffered reading skips the (3F3F) item repair", R),
+    Fault("read-ge-13", "dicom/element_reader.cpp",
+          "if (repair == Mode_Repair_GE && length == 13) {", "if (repair == Mode_Repair_GE && length == 11) {",
+          "the GE length 13 is no longer read as 10", R),
+    Fault("read-siemens-cs", "dicom/element_reader.cpp",
+          "next == 0x20202020u) {", "next == 0x20202000u) {",
+          "the Siemens UL of length 6 is no longer read as CS", R),
+    Fault("read-truncated", "dirscan/scan_read.cpp",
+          "            tag.flags |= Tag_Flag::Error;\n            truncated = true;\n",
+          "            tag.flags |= Tag_Flag::Error;\n",
+          "a value cut by the end of the file is no longer called truncated", R + ["app_convert_test"]),
+    Fault("read-name-blanks", "dicom/person_name.cpp",
+          "if (value[i] == ' ' && value[i - 1] == ' ') value.erase(i, 1);",
+          "if (value[i] == ' ' && value[i - 1] == ' ' && false) value.erase(i, 1);",
+          "double blanks in a person name stay", ["dicom_value_access_test", "dicom_attribute_format_test"]),
+    # The tree.
+    Fault("tree-same-sop-in-series", "dirscan/tree.cpp",
+          "return series ? find_child(*series, keys.image_uid) : nullptr;",
+          "return series && false ? find_child(*series, keys.image_uid) : nullptr;",
+          "a repeated SOP Instance UID in one series is indexed twice", TREE),
+    Fault("tree-uid-differs", "dirscan/tree.cpp",
+          "if (uid_text(keys.references[1]) != image_uid)", "if (uid_text(keys.references[1]) != image_uid && false)",
+          "no warning when (0002,0003) and (0008,0018) differ", TREE),
+    Fault("tree-empty-name", "dirscan/tree.cpp",
+          "keys.patient_name->length == 0 ? std::string() :",
+          "keys.patient_name->length == 0 ? std::optional<std::string>() :",
+          "an empty Patient's Name counts as unreadable", TREE),
+    Fault("tree-patient-key", "dirscan/tree.cpp",
+          "    keys.patient_key.push_back('\\0');\n", "",
+          "name and ID run together: AB+C and A+BC become one patient", TREE),
+    # The writer.
+    Fault("write-last-offset", "dirscan/dicomdir_writer.cpp",
+          "node->last = node->child.empty() ? 0 : node->child.back().offset;",
+          "node->last = node->child.empty() ? 0 : node->child.front().offset;",
+          "the last root record's offset names the first", WRITER),
+    Fault("write-next-offset", "dirscan/dicomdir_writer.cpp",
+          "0x1400, UL, 4, next ? next->offset : 0);", "0x1400, UL, 4, next ? next->offset + 0 * 1 : 1);",
+          "the last sibling points at offset 1 instead of 0", WRITER),
+    Fault("write-leftover-name", "dirscan/dicomdir_temporary.cpp",
+          "if (letters.size() != Temporary_Letters) return false;", "if (letters.size() < 3) return false;",
+          "a user's DICOMDIR.TQZ is removed as a leftover", ["app_hostile_folder_test"], exe=True),
+    Fault("write-leftover-age", "dirscan/dicomdir_temporary.cpp",
+          "status.modified < since &&", "status.modified != since &&",
+          "a temporary file another run is writing is removed", ["app_hostile_folder_test"], exe=True),
+    Fault("write-uid-digits", "dirscan/dicomdir_head.cpp",
+          "if (*c >= '0' && *c <= '9') digit = *c - '0';", "if (*c >= '0' && *c <= '9') digit = 0;",
+          "folders differing in a digit may get one instance UID", ["app_convert_batch_test", "dirscan_dicomdir_writer_test"],
+          exe=True),
+    Fault("write-unique-seed", "dirscan/dicomdir_head.cpp",
+          "uint64_t value = mix(process_seed ^ mix(static_cast<uint64_t>(ticks)) ^ mix(made.fetch_add(1) + 1));",
+          "uint64_t value = mix(made.fetch_add(1) + 1) + 0 * (process_seed ^ static_cast<uint64_t>(ticks));",
+          "two runs in one second give their DICOMDIRs one instance UID", ["app_convert_batch_test",
+                                                                          "dirscan_dicomdir_writer_test"], exe=True),
+    # The name check.
+    Fault("name-length", "dirscan/name_check.cpp",
+          "constexpr std::size_t Max_Length = 8;", "constexpr std::size_t Max_Length = 9;",
+          "nine-character components pass", ["dirscan_walk_test", "app_convert_batch_test", "dirscan_media_copy_test"],
+          exe=True),
+    Fault("name-characters", "dirscan/name_check.cpp",
+          "c == '_' || c == ' '; }", "c == '_' || c == ' ' || c == '-'; }",
+          "a hyphen passes", ["dirscan_walk_test", "app_convert_batch_test", "dirscan_media_copy_test"], exe=True),
+    Fault("name-leading-blank", "dirscan/name_check.cpp",
+          "        while (first < end && name[first] == ' ') ++first;\n", "",
+          "a component that starts with a blank passes", ["dirscan_walk_test", "app_convert_batch_test"], exe=True),
+    Fault("name-levels", "dirscan/name_check.cpp",
+          "    if (components > Max_Components) {\n", "    if (components > Max_Components + 1) {\n",
+          "nine levels pass the check", ["dirscan_walk_test", "app_convert_batch_test"], exe=True),
+    Fault("name-media-levels", "dirscan/name_check.cpp",
+          "return components > Max_Components ? noted | Name_Too_Long : noted;",
+          "return components > Max_Components + 1 ? noted | Name_Too_Long : noted;",
+          "a media copy takes nine levels as they are", ["dirscan_media_copy_test", "dirscan_walk_test"]),
+    # The values copied into records.
+    Fault("values-left-out-key", "dirscan/record_values.cpp",
+          "if (left_out || (type == 2 && slot.empty())) {", "if (type == 2 && slot.empty()) {",
+          "a key whose value was left out is missing from its record", TREE + ["dirscan_dicomdir_writer_test"]),
+    Fault("values-empty-type1", "dirscan/record_values.cpp",
+          "} else if (type == 1 && (slot.empty() || slot.length == 0)) {", "} else if (type == 1 && slot.empty()) {",
+          "an empty Type 1 key is not reported", TREE + ["dirscan_dicomdir_writer_test"]),
+    Fault("values-key-order", "dirscan/record_values.cpp",
+          "if (listed > wanted && at == selection.group.size()) at = i;",
+          "if (listed > wanted && at == selection.group.size() && false) at = i;",
+          "required keys are appended out of ascending order", TREE + ["app_configuration_test"]),
+    Fault("values-dictionary-vr", "dirscan/record_values.cpp",
+          "if (!slot.empty() && vr != slot.effective_vr()) {", "if (!slot.empty() && vr != slot.effective_vr() && false) {",
+          "a value keeps the VR the file sent instead of the dictionary's", TREE + ["dirscan_dicomdir_writer_test"]),
+    Fault("values-empty-reference", "dirscan/record_values.cpp",
+          "if (attribute->length == 0) fault = \"is empty\";", "if (attribute->length == 0) fault = nullptr;",
+          "an empty Media Storage SOP Instance UID is accepted", TREE),
+    Fault("check-big-endian", "dirscan/media_check_read.cpp",
+          "mode_ = Mode_Explicit | Mode_Big_Endian;", "mode_ = Mode_Explicit;",
+          "the media check reads a big-endian DICOMDIR as little endian", ["dirscan_media_check_test"]),
+    # The walk.
+    Fault("walk-hidden", "dirscan/walk.cpp",
+          "            if (entry.Hidden) continue;\n", "",
+          "hidden files are read", ["dirscan_walk_test", "dirscan_walk_posix_test", "app_convert_test"]),
+    Fault("walk-own-dicomdir", "dirscan/walk.cpp",
+          "File_Name_Split(path).name == \"DICOMDIR\";", "File_Name_Split(path).name == \"DICOMDIR_\";",
+          "a DICOMDIR already there is read as an image file", ["dirscan_walk_test", "app_convert_test"] + BATCH, exe=True),
+    # The program: exit codes and options.
+    Fault("exit-precedence", "app/batch.cpp",
+          "    if (write_failed) return Exit_Write_Failed;\n    if (folder_failed) return Exit_Folder_Failed;\n",
+          "    if (folder_failed) return Exit_Folder_Failed;\n    if (write_failed) return Exit_Write_Failed;\n",
+          "a folder failure outranks a write failure", BATCH + ["ui_conversion_test"],
+          exe=True),
+    Fault("exit-bad-characters", "app/batch.cpp",
+          "if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;",
+          "if (outcome.name_flags & 2) warnings |= Exit_Bad_Characters;",
+          "bad characters give the code of long names", BATCH + ["ui_conversion_test"], exe=True),
+    Fault("exit-no-files", "app/batch.cpp",
+          "if (total_files == 0) return Exit_No_Files;", "if (total_files == 0 && warnings != 0) return Exit_No_Files;",
+          "a folder without DICOM files succeeds", BATCH + ["ui_conversion_test"], exe=True),
+    Fault("exit-unknown-option", "app/startup.cpp",
+          "return Exit_Unknown_Option;", "return Exit_Startup_Failed;",
+          "an unknown option gives the start-up failure code", BATCH, exe=True),
+    Fault("exit-check-problems", "app/check_run.cpp",
+          "return problems ? Exit_Check_Problems : Exit_OK;", "return problems ? Exit_Check_Missing : Exit_OK;",
+          "check mode gives the missing code for problems", ["app_check_mode_test"], exe=True),
+    Fault("exit-unlisted-folder", "app/convert_folder.cpp",
+          "outcome.folder_failed = nb_unlisted > 0;", "outcome.folder_failed = nb_unlisted > 1;",
+          "one unlistable folder below still gets a DICOMDIR", ["app_hostile_folder_test", "app_convert_test"], exe=True),
+    Fault("exit-folder-not-opened", "app/convert_folder.cpp",
+          "        outcome.folder_failed = true;\n        return outcome;\n", "        return outcome;\n",
+          "a folder that cannot be opened counts as one without DICOM files", BATCH, exe=True),
+    Fault("option-verbose", "app/options.cpp",
+          "Trace_Level = 5;", "Trace_Level = 4;",
+          "-v traces at level 4", BATCH, exe=True),
+    Fault("option-missing-value", "app/options.cpp",
+          "result.unknown_option = result.missing_value = true;", "result.unknown_option = true;",
+          "a value missing after -o or -r is called an unknown argument", BATCH, exe=True),
+    Fault("config-trace-lowered", "app/configuration.cpp",
+          "if (Trace_Level > level) return;", "if (Trace_Level > level + 1) return;",
+          "a trace line lowers the level by one", ["app_configuration_test"]),
+    # The window logic.
+    Fault("ui-exit-code", "app/ui/conversion.cpp",
+          "return converted_.empty() ? 0 : Batch_Exit_Code(converted_);",
+          "return converted_.size() < 2 ? 0 : Batch_Exit_Code(converted_);",
+          "the window's exit code ignores a single folder's outcome", UI),
+    Fault("ui-scanning-plural", "app/ui/conversion.cpp",
+          "n > 1 ? \"ies\" : \"y\"", "n > 0 ? \"ies\" : \"y\"",
+          "one folder is announced as directories", UI),
+    Fault("ui-live-line", "app/ui/progress_feed.cpp",
+          "    panel.overwrite(line);\n    panel.write(live_.c_str());\n", "    panel.write(line);\n",
+          "a line arriving under the live progress line pushes it up and leaves it behind", UI),
+]
+
+
+def run(command, cwd=None, timeout=None):
+    return subprocess.run(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                          timeout=timeout)
+
+
+def build(build_dir, targets):
+    return run(["cmake", "--build", str(build_dir), "-j2", "--target", *targets])
+
+
+def test(build_dir, fault, all_tests, timeout):
+    commands = []
+    if all_tests:
+        commands.append(["ctest", "-j2", "--no-tests=error", "--timeout", str(timeout)])
+    else:
+        labels = "^(" + "|".join(fault.programs) + ")$"
+        commands.append(["ctest", "-j2", "--no-tests=error", "--timeout", str(timeout), "-L", labels])
+        if fault.extra:
+            commands.append(["ctest", "-j2", "--no-tests=error", "--timeout", str(timeout), "-R", fault.extra])
+    failed = []
+    for command in commands:
+        result = subprocess.run(command, cwd=build_dir, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
+                                env={**os.environ, "QT_QPA_PLATFORM": "offscreen"})
+        if result.returncode != 0:
+            summary = result.stdout.split("The following tests FAILED:")[-1].splitlines()
+            names = [line.split(" - ", 1)[1].rsplit(" (", 1)[0].strip() for line in summary if " - " in line]
+            failed += names or ["ctest failed"]
+    return failed
+
+
+def check_sources(faults):
+    problems = []
+    for fault in faults:
+        text = (ROOT / fault.file).read_text()
+        count = text.count(fault.old)
+        if count != 1:
+            problems.append(f"{fault.id}: the text to replace occurs {count} times in {fault.file}")
+    return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("build_dir", type=Path)
+    parser.add_argument("--only", default="", help="comma-separated fault ids")
+    parser.add_argument("--all-tests", action="store_true", help="run every test for every fault")
+    parser.add_argument("--json", type=Path, help="write the results here")
+    parser.add_argument("--list", action="store_true", help="list the faults and stop")
+    parser.add_argument("--timeout", type=int, default=300, help="seconds per test")
+    args = parser.parse_args()
+
+    faults = FAULTS
+    if args.only:
+        wanted = set(args.only.split(","))
+        faults = [f for f in FAULTS if f.id in wanted]
+        unknown = wanted - {f.id for f in faults}
+        if unknown:
+            sys.exit("unknown fault ids: " + ", ".join(sorted(unknown)))
+    if args.list:
+        for fault in faults:
+            print(f"{fault.id:26} {fault.file:32} {fault.breaks}")
+        return 0
+    problems = check_sources(faults)
+    if problems:
+        sys.exit("\n".join(problems))
+
+    # Ctrl-C restores the file being patched before leaving.
+    signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    targets_seen = set()
+    started = time.monotonic()
+    for number, fault in enumerate(faults, 1):
+        path = ROOT / fault.file
+        original = path.read_text()
+        targets = list(fault.programs) + (["kestrapol"] if fault.exe else [])
+        targets_seen.update(targets)
+        begun = time.monotonic()
+        try:
+            path.write_text(original.replace(fault.old, fault.new, 1))
+            built = build(args.build_dir, targets)
+            if built.returncode != 0:
+                fault.results = {"status": "build failed", "detail": built.stdout[-2000:]}
+            else:
+                failed = test(args.build_dir, fault, args.all_tests, args.timeout)
+                fault.results = {"status": "caught" if failed else "NOT caught", "by": failed}
+        finally:
+            path.write_text(original)
+        fault.results["seconds"] = round(time.monotonic() - begun)
+        print(f"[{number}/{len(faults)}] {fault.id}: {fault.results['status']} ({fault.results['seconds']} s)",
+              flush=True)
+    # Leave the build as the sources are.
+    build(args.build_dir, sorted(targets_seen))
+
+    print()
+    print(f"{'fault':26} {'file':30} {'result':11} caught by")
+    for fault in faults:
+        by = fault.results.get("by") or []
+        shown = ", ".join(by[:2]) + (f" (+{len(by) - 2})" if len(by) > 2 else "")
+        print(f"{fault.id:26} {fault.file:30} {fault.results['status']:11} {shown}")
+        if fault.results["status"] == "build failed":
+            print(fault.results["detail"])
+    caught = sum(f.results["status"] == "caught" for f in faults)
+    print(f"\n{caught} of {len(faults)} faults caught in {round(time.monotonic() - started)} s")
+    if args.json:
+        args.json.write_text(json.dumps({f.id: f.results for f in faults}, indent=1))
+    return 0 if all(f.results["status"] != "build failed" for f in faults) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
