@@ -6,10 +6,6 @@
 // Each program runs R times (default 4), taking turns, into a fresh destination beside the
 // folder; the fastest run counts. Defaults: N = 20000, pixel data 512 bytes. Give 20000 100000
 // to see whether the time per file stays the same.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,43 +15,7 @@
 #include <vector>
 
 #include "bench/generated_folder.h"
-
-extern char** environ;
-
-namespace {
-
-struct Measure {
-    double seconds = 1e30;
-    long peak_kib = 0;
-    int status = 0;
-};
-
-// Runs argv with its output thrown away; keeps the faster wall time and the larger peak in best.
-void run(const std::vector<std::string>& args, Measure& best) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    int status = -1;
-    rusage usage{};
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) ::wait4(pid, &status, 0, &usage);
-    posix_spawn_file_actions_destroy(&actions);
-    best.seconds = std::min(best.seconds, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    best.peak_kib = std::max(best.peak_kib, usage.ru_maxrss);
-    if (status != 0) best.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-void print(const char* name, const Measure& m, int files) {
-    std::printf("  %-10s %8.3f s %8.1f us/file %8.1f MB peak%s\n", name, m.seconds, m.seconds * 1e6 / files,
-                m.peak_kib / 1024.0, m.status ? (" exit " + std::to_string(m.status)).c_str() : "");
-}
-
-}  // namespace
+#include "bench/program_run.h"
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -87,14 +47,14 @@ int main(int argc, char** argv) {
         generate(folder, layout, pixels);
         Measure warm, cp, ours;
         std::filesystem::remove_all(copy);
-        run({"cp", "-r", folder.string(), copy.string()}, warm);  // the folder into the cache
+        fastest(warm, run_program({"cp", "-r", folder.string(), copy.string()}));  // the folder into the cache
         for (int round = 0; round < repeat; ++round) {
             std::filesystem::remove_all(copy);
             std::filesystem::remove_all(media);
             // Each goes first every other round: the disk's write-back of one run slows the next.
-            if (round % 2 == 0) run({"cp", "-r", folder.string(), copy.string()}, cp);
-            run({exe, "-o", media.string(), folder.string()}, ours);
-            if (round % 2 == 1) run({"cp", "-r", folder.string(), copy.string()}, cp);
+            if (round % 2 == 0) fastest(cp, run_program({"cp", "-r", folder.string(), copy.string()}));
+            fastest(ours, run_program({exe, "-o", media.string(), folder.string()}));
+            if (round % 2 == 1) fastest(cp, run_program({"cp", "-r", folder.string(), copy.string()}));
         }
         print("cp -r", cp, files);
         print("kestrapol", ours, files);
