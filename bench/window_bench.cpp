@@ -17,8 +17,8 @@
 #include <string>
 
 #include "app/convert.h"
-#include "app/windows/main_widget.h"
-#include "app/windows/window_log_sink.h"
+#include "app/qt/main_widget.h"
+#include "app/qt/window_log_sink.h"
 #include "bench/generated_folder.h"
 #include "util/log_sink.h"
 #include "util/terminal_sink.h"
