@@ -1,7 +1,8 @@
-// The Win32 windows with the real log handler, run under Wine: sizes follow the screen's dots per
+// The Win32 windows with the real log handler, run under Wine (what the windows decide is tested
+// once in tests/ui; here the routing of the system's events): sizes follow the screen's dots per
 // inch; two folders dragged over the main window mark it, and dropped are both converted (one
-// Done, one with names not allowed) and fill the results list; a second drop while a conversion
-// runs is refused; Esc in the progress window cancels the run, whose folder gets no DICOMDIR;
+// Done, one with names not allowed) and fill the results list; Esc in the progress window
+// cancels the run, whose folder gets no DICOMDIR;
 // Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main window during
 // a run cancels it, waits for the worker and ends the message loop with 0. A screen reader
 // reads the panel's text, the progress value and Cancel through the windows' client objects. With a folder as
@@ -104,12 +105,6 @@ public:
 private:
     std::vector<std::string> paths_;
 };
-
-int panel_count(Text_Panel& panel, const std::string& part) {
-    int found = 0;
-    for (const std::string& line : Text_Panel::Lines(panel)) found += line.find(part) != std::string::npos;
-    return found;
-}
 
 // A folder of series, each with images of one patient and study.
 // The walk of the big folder stops at its n-th listed folder (Big_Hold_At) until the test lets it
@@ -280,8 +275,8 @@ int main(int argc, char** argv) {
     GetClientRect(main, &client);
     const char* expected_dpi = std::getenv("KESTRAPOL_EXPECT_DPI");
     check((!expected_dpi || dpi == std::atoi(expected_dpi)) &&
-              window->results_view().rect.height == Gdi::Scaled(Win32_Main_Window::Results_Height, dpi) &&
-              client.right > Gdi::Scaled(Win32_Main_Window::Width, dpi) * 9 / 10,
+              window->results_view().rect.height == Gdi::Scaled(Main_Results_Height, dpi) &&
+              client.right > Gdi::Scaled(Main_Width, dpi) * 9 / 10,
           "the window is laid out for the screen's dots per inch");
 
     // Two folders dragged over the window, which marks where they would land, and let go. (Its
@@ -299,11 +294,8 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return window->conversion().result_count() == 2 && !window->conversion().running(); }),
           "the drop of two folders converts both");
     check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the worker closes its progress window");
-    check(panel_count(window->panel(), "Scanning 2 directories...") == 1, "the scanning line counts the folders");
-    check(panel_count(window->panel(), "DICOMDIR Done:") == 1 && fs::exists(fs::path(good) / "DICOMDIR"),
-          "the good folder is done and has its DICOMDIR");
-    check(panel_count(window->panel(), "DICOMDIR Abborted") >= 1 && !fs::exists(fs::path(bad) / "DICOMDIR"),
-          "the folder with a long name is refused its DICOMDIR");
+    check(fs::exists(fs::path(good) / "DICOMDIR") && !fs::exists(fs::path(bad) / "DICOMDIR"),
+          "the good folder has its DICOMDIR, the one with a long name none");
     pump_until([&] { return window->results_view().row_count() == 2; }, 5);
     check(window->results_view().row_count() == 2, "the results list has a row per folder");
     Read_Element report;  // read again while Wine's accessibility is still starting up
@@ -359,8 +351,6 @@ int main(int argc, char** argv) {
               progress_frame.left == main_frame.left,
           "the progress window opens centred on the main window");
     pump_until([&] { return Big_Held.load(); }, 60);
-    window->convert({good});
-    check(panel_count(window->panel(), "BUSY:") == 1, "a second drop while busy is refused");
     PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);  // the held walk ends once the run is cancelled
     check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }),
           "the cancelled run ends");
