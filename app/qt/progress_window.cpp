@@ -17,12 +17,10 @@
 
 namespace {
 
-constexpr int Panel_Font_Size = 14;
-constexpr int Caption_Font_Size = 16;
 const QColor Caption_Colour = Qt_Colour(Caption_Background);
 const QColor Panel_Background = Qt_Colour(Progress_Panel_Background);
-const QColor Bar_Background(90, 90, 100);
-const QColor Frame_Background(212, 208, 200);
+const QColor Bar_Background = Qt_Colour(Progress_Bar_Background);
+const QColor Frame_Background = Qt_Colour(Progress_Frame_Background);
 
 }  // namespace
 
@@ -50,7 +48,7 @@ Progress_Widget::Progress_Widget(QWidget* owner, const QString& title)
     Text::Set_Repaint_Request(object_->panel, [this] { repaint_post_.request(); });
     object_->cancel_button.label = QStringLiteral("Cancel");
     object_->caption_label.background = Caption_Colour;
-    object_->caption_label.font_size = Caption_Font_Size;
+    object_->caption_label.font_size = Progress_Caption_Font_Size;
     object_->bar_box.background = Bar_Background;
     object_->button_box.background = Frame_Background;
     resize(Width, Height);
@@ -82,7 +80,7 @@ void Progress_Widget::lay_out(int width, int height) {
     o.button_box.rect = Qt_Rect(layout.button_box);
     o.cancel_button.rect = Qt_Rect(layout.cancel);
     o.bar_box.rect = Qt_Rect(layout.bar_box);
-    Text::Layout(o.panel, Qt_Rect(layout.panel), Panel_Background, Panel_Font_Size);
+    Text::Layout(o.panel, Qt_Rect(layout.panel), Panel_Background, Progress_Panel_Font_Size);
     o.caption_label.rect = Qt_Rect(layout.caption);
 }
 

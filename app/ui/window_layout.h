@@ -54,6 +54,8 @@ inline Progress_Origin Progress_Place(int left, int top, int right, int bottom, 
 
 // The progress window's parts, from the bottom up: Cancel in its box, the bar, the panel of
 // lines, the caption. The panel keeps a few pixels however small the window gets.
+inline constexpr int Progress_Panel_Font_Size = 14;
+inline constexpr int Progress_Caption_Font_Size = 16;
 struct Progress_Layout {
     Ui_Rect caption, panel, bar_box, button_box, cancel;
 };

@@ -13,10 +13,6 @@
 namespace {
 
 constexpr wchar_t Class_Name[] = L"Progress";
-constexpr int Panel_Font_Size = 14;
-constexpr int Caption_Font_Size = 16;
-constexpr Rgb Bar_Background{90, 90, 100};
-constexpr Rgb Frame_Background{212, 208, 200};
 
 LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -36,8 +32,8 @@ Win32_Progress::Win32_Progress(HWND window)
       window_(window) {
     cancel_button.label = "Cancel";
     caption_label.background = Caption_Background;
-    bar_box.background = Bar_Background;
-    button_box.background = Frame_Background;
+    bar_box.background = Progress_Bar_Background;
+    button_box.background = Progress_Frame_Background;
     Text_Panel::Set_Repaint_Request(panel, [this] { repaint_request.request(); });
     Drawn_Element caption;
     caption.name = [this] {
@@ -81,22 +77,22 @@ void Win32_Progress::lay_out(int width, int height, int dpi) {
     cancel_button.rect = layout.cancel;
     cancel_button.font_size = Gdi::Scaled(13, dpi);
     bar_box.rect = layout.bar_box;
-    Gdi::Layout_Panel(panel, layout.panel, Progress_Panel_Background, Gdi::Scaled(Panel_Font_Size, dpi));
+    Gdi::Layout_Panel(panel, layout.panel, Progress_Panel_Background, Gdi::Scaled(Progress_Panel_Font_Size, dpi));
     caption_label.rect = layout.caption;
-    caption_label.font_size = Gdi::Scaled(Caption_Font_Size, dpi);
+    caption_label.font_size = Gdi::Scaled(Progress_Caption_Font_Size, dpi);
 }
 
 void Win32_Progress::paint(HDC dc, int width, int height) {
     std::lock_guard guard(lock());
     const RECT all{0, 0, width, height};
-    SetDCBrushColor(dc, Gdi::Colour(Frame_Background));
+    SetDCBrushColor(dc, Gdi::Colour(Progress_Frame_Background));
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     caption_label.label = caption_text;
     caption_label.draw(dc);
     Gdi::Draw_Panel(panel, dc);
     bar_box.draw(dc);
     Ui_Rect bar = bar_box.rect;
-    Gdi::Draw_Bar(dc, Ui_Rect{bar.x + 1, bar.y + 1, bar.width - 2, bar.height - 2}, position(), maximum(), Bar_Background);
+    Gdi::Draw_Bar(dc, Ui_Rect{bar.x + 1, bar.y + 1, bar.width - 2, bar.height - 2}, position(), maximum(), Progress_Bar_Background);
     button_box.draw(dc);
     cancel_button.focused = GetFocus() == window_;
     cancel_button.draw(dc);
