@@ -142,7 +142,7 @@ std::string image_folder(const fs::path& root, const char* name, int series, int
             const fs::path dir = folder / ("SER" + std::to_string(s));
             fs::create_directories(dir);
             Sample_Image image;
-            image.series_uid += "." + std::to_string(s);
+            image.series_uid += '.' + std::to_string(s);
             image.sop_uid = image.series_uid + "." + std::to_string(i);
             image.series_number = s;
             image.instance_number = i;
