@@ -1,8 +1,9 @@
 // Start-up of the program: identity, command line, configuration, then batch or interactive mode.
 //
 // Batch mode (folders named on the command line) never creates a window and runs without a
-// display. Interactive mode lives in the Qt library app/qt/ (app/win32/ on Windows); start-up reaches it only through
-// the Interactive_Runner hook, which the executable registers when it is built with the windows.
+// display. Interactive mode lives in app/qt/ (Qt) or app/win32/ (Windows); start-up reaches it
+// only through the Interactive_Runner hook, which the executable registers when it is built
+// with the windows.
 #pragma once
 
 #include <cstdio>
@@ -60,7 +61,7 @@ using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continu
                                   const std::vector<std::string>& drop);
 
 // Defined by the kestrapol_qt library (app/qt/), on Windows by kestrapol_win32 (app/win32/).
-int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
                           const std::vector<std::string>& drop = {});
 
 // The whole program. Without a runner, a start with no folder or with -w prints that

@@ -27,7 +27,7 @@ bool display_available() {
 
 }  // namespace
 
-int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
                           const std::vector<std::string>& drop) {
     if (!display_available()) {
         std::fprintf(stderr, "%s: no display for the window; name the folders to convert:\n %s [-v] [-t val] folder ...\n",

@@ -28,7 +28,7 @@ void release_own_console() {
 
 }  // namespace
 
-int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
+int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
     // The dialogs of the desktop (the folder chooser) are COM objects of this thread, and drags
     // from the shell come by OLE.
     const HRESULT com = OleInitialize(nullptr);

@@ -53,12 +53,12 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(scratch / "BAD" / "ser1");
     Sample_File_Write((scratch / "BAD" / "ser1" / "IMG1").string(), Sample_Image{});
 
-    int code = Kestrapol_Windows_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
+    int code = Kestrapol_Interactive_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
     check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");
     check(Log_Get_Sink() == nullptr, "the window's sink is removed");
 
     bool instructions = false;
-    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
         QTimer::singleShot(0, [&, window] {
             Text& panel = main_widget(window).panel();
             instructions = Panel_Count(panel, "\x02\xF1" "Drag&drop a dir on this application,") == 1 &&
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     // and the program ends as batch mode would have for them (a lower-case name: 2).
     int rows = 0;
     bool written = false;
-    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
         auto* poll = new QTimer(&main_widget(window));
         QObject::connect(poll, &QTimer::timeout, [&, window] {
             Main_Widget& widget = main_widget(window);
@@ -93,7 +93,7 @@ int main(int argc, char** argv) {
 
     bool was_converting = false;
     Kestrapol_Files_Listed = hold_until_cancelled;
-    code = Kestrapol_Windows_Run(argc, argv, [&](Win_Handle window) {
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
         QTimer::singleShot(0, [&, window] {
             main_widget(window).convert({(scratch / "CD").string()});
             quit_run = &main_widget(window).progress_window()->object();
