@@ -5,8 +5,8 @@
 #include <QAccessibleWidget>
 #include <QWidget>
 
-#include "app/ui/progress_feed.h"
 #include "app/qt/text.h"
+#include "app/ui/progress_feed.h"
 
 namespace {
 

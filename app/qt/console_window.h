@@ -8,9 +8,9 @@
 #include <string>
 #include <thread>
 
+#include "app/qt/text.h"
 #include "app/qt/window_events.h"
 #include "util/platform_system.h"
-#include "app/qt/text.h"
 
 class Console_Window final : public QWidget {
 public:

@@ -8,10 +8,10 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/startup.h"
 #include "app/qt/console_window.h"
 #include "app/qt/main_widget.h"
 #include "app/qt/window_log_sink.h"
+#include "app/startup.h"
 #include "util/banner.h"
 #include "util/log.h"
 

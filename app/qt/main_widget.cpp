@@ -16,10 +16,10 @@
 
 #include "app/qt/accessibility.h"
 #include "app/qt/desktop_dialogs.h"
-#include "app/qt/results_list.h"
-#include "util/log.h"
 #include "app/qt/draw_lock.h"
 #include "app/qt/markup.h"
+#include "app/qt/results_list.h"
+#include "util/log.h"
 
 namespace {
 

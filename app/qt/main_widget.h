@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "app/qt/progress_window.h"
+#include "app/qt/text.h"
+#include "app/qt/window_events.h"
 #include "app/ui/input.h"
 #include "app/ui/main_window_logic.h"
-#include "app/qt/progress_window.h"
-#include "app/qt/window_events.h"
-#include "app/qt/text.h"
 
 class Accessible_Part;
 class QPushButton;

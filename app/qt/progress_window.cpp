@@ -10,10 +10,10 @@
 #include <cstdint>
 
 #include "app/qt/accessibility.h"
-#include "app/qt/progress_bar.h"
-#include "app/qt/markup.h"
-#include "util/log.h"
 #include "app/qt/draw_lock.h"
+#include "app/qt/markup.h"
+#include "app/qt/progress_bar.h"
+#include "util/log.h"
 
 namespace {
 

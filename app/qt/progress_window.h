@@ -10,12 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "app/qt/box.h"
+#include "app/qt/text.h"
+#include "app/qt/window_events.h"
 #include "app/ui/progress_feed.h"
 #include "app/ui/progress_text.h"
 #include "app/ui/window_layout.h"
-#include "app/qt/window_events.h"
-#include "app/qt/box.h"
-#include "app/qt/text.h"
 
 class Accessible_Part;
 class Progress_Widget;

@@ -2,10 +2,10 @@
 
 #include <QFontMetrics>
 
-#include "app/ui/line_layout.h"
 #include "app/qt/draw_lock.h"
 #include "app/qt/font.h"
 #include "app/qt/markup.h"
+#include "app/ui/line_layout.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "app/ui/text_panel.h"
 #include "app/win32/accessible.h"
 #include "app/win32/drop_target.h"
-#include "app/win32/results_view.h"
 #include "app/win32/gdi_draw.h"
+#include "app/win32/results_view.h"
 
 // Messages the main window posts to itself (WM_USER + 1 is the thread ring's).
 enum : UINT {
