@@ -1,7 +1,4 @@
 // The worker thread of interactive mode: counts the dropped files, then converts each folder.
-#include <chrono>
-#include <thread>
-
 #include "app/convert.h"
 
 void Convert_Thread(Win_Handle window, Convert_Data data) {
@@ -13,7 +10,6 @@ void Convert_Thread(Win_Handle window, Convert_Data data) {
 
     Log_Message(window, LOG_THREAD, "    Dir has \x01%d\x02 files", total);
     Progress_Text(progress, "\xF1 Dir has \x01%d\x02 files", total);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     Progress_Range(progress, total);
     Progress_Set(progress, 0);
 
@@ -28,8 +24,7 @@ void Convert_Thread(Win_Handle window, Convert_Data data) {
         }
         data.list = {};
         Progress_Text(progress, "\xF1 Done");
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    } else {
+        } else {
         // Cancelled while counting: no folder is analysed, but each is accounted for.
         for (const std::string& path : data.list) {
             if (path.empty()) continue;

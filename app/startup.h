@@ -1,8 +1,9 @@
 // Start-up of the program: identity, command line, configuration, then batch or interactive mode.
 //
 // Batch mode (folders named on the command line) never creates a window and runs without a
-// display. Interactive mode lives in the Qt library app/windows/; start-up reaches it only through
-// the Interactive_Runner hook, which the executable registers when it is built with the windows.
+// display. Interactive mode lives in app/qt/ (Qt) or app/win32/ (Windows); start-up reaches it
+// only through the Interactive_Runner hook, which the executable registers when it is built
+// with the windows.
 #pragma once
 
 #include <cstdio>
@@ -45,7 +46,7 @@ extern std::optional<std::string> Application_Path;
 // and per-user folders, configuration. Returns 0 to go on, otherwise the exit code to end with.
 using Startup_Continue = std::function<int(Win_Handle main_window)>;
 
-// Interactive mode, provided by app/windows/. The runner:
+// Interactive mode, provided by app/qt/ (app/win32/ on Windows). The runner:
 //   1. creates the application object and the main window (title Main_Window_Title), installs
 //      the window's Log_Sink, accepts drops and shows the window;
 //   2. calls continue_startup(window); when it returns non-zero, uninstalls the sink, destroys
@@ -59,8 +60,8 @@ using Startup_Continue = std::function<int(Win_Handle main_window)>;
 using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continue& continue_startup,
                                   const std::vector<std::string>& drop);
 
-// Defined by the kestrapol_windows library (app/windows/).
-int Kestrapol_Windows_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+// Defined by the kestrapol_qt library (app/qt/), on Windows by kestrapol_win32 (app/win32/).
+int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
                           const std::vector<std::string>& drop = {});
 
 // The whole program. Without a runner, a start with no folder or with -w prints that

@@ -1,7 +1,7 @@
 // Converting through the window against batch mode, in one process and one run: the same
 // generated folder is converted by the per-folder procedure as batch mode runs it (report lines
 // to /dev/null), by the worker without a window, and as a drop on the main window (offscreen),
-// which adds the count, the driver's two 100 ms waits, the progress window and the panel.
+// which adds the count, the progress window and the panel.
 // Prints the fastest of R alternating runs of each and the window's ratios to batch mode
 // (target: at most 1.3): once the folder's result row is in, and once the progress window is
 // gone.
@@ -17,8 +17,8 @@
 #include <string>
 
 #include "app/convert.h"
-#include "app/windows/main_widget.h"
-#include "app/windows/window_log_sink.h"
+#include "app/qt/main_widget.h"
+#include "app/qt/window_log_sink.h"
 #include "bench/generated_folder.h"
 #include "util/log_sink.h"
 #include "util/terminal_sink.h"
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
         std::printf("  run %d: batch %.2f s, worker without window %.2f s, window: row %.2f s, closed %.2f s\n", run + 1, b, d,
                     w.row, w.closed);
     }
-    std::printf("%d files, fastest runs: batch %.2f s; worker without window %.2f s (its count and two 100 ms waits);\n"
+    std::printf("%d files, fastest runs: batch %.2f s; worker without window %.2f s (with its count);\n"
                 "  window: result row %.2f s (%.2f x batch), progress window closed %.2f s (%.2f x batch)\n",
                 layout.files(), batch, driver, row, row / batch, closed, closed / batch);
     return 0;

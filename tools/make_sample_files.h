@@ -121,7 +121,7 @@ inline std::vector<uint8_t> Sample_File_Head(const Sample_Image& image) {
     set.push_back(element(0x0010, 0x0040, "CS", "O"));
     set.push_back(element(0x0020, 0x000D, "UI", image.study_uid));
     set.push_back(element(0x0020, 0x000E, "UI", image.series_uid));
-    set.push_back(element(0x0020, 0x0010, "SH", "S" + std::to_string(image.series_number)));
+    set.push_back(element(0x0020, 0x0010, "SH", std::string("S").append(std::to_string(image.series_number))));
     set.push_back(element(0x0020, 0x0011, "IS", std::to_string(image.series_number)));
     set.push_back(element(0x0020, 0x0013, "IS", std::to_string(image.instance_number)));
     set.push_back(element(0x0020, 0x0020, "CS", "L\\F"));

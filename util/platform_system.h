@@ -54,6 +54,30 @@ void Stream_Write_Text(std::FILE* stream, std::string_view utf8, bool console);
 // meant for both is written once.
 bool Streams_Share_Target(std::FILE* a, std::FILE* b);
 
+// Standard output led into a pipe for a window that plays the console: read() hands over what
+// the program writes, after passing it on to where standard output went before.
+class Stdout_Tee {
+public:
+    Stdout_Tee() = default;
+    // Gives standard output back and closes what is left; the reader must have ended.
+    ~Stdout_Tee();
+    Stdout_Tee(const Stdout_Tee&) = delete;
+    Stdout_Tee& operator=(const Stdout_Tee&) = delete;
+
+    // Leads standard output into the pipe, unbuffered; false when the system refuses (standard
+    // output then stays as it was). Once started, later calls do nothing.
+    bool start();
+    bool started() const { return saved_ >= 0; }
+    // Reader thread: waits for bytes, passes them on and returns how many; 0 once restore()
+    // has been called and everything written before was read.
+    std::size_t read(char* buffer, std::size_t size);
+    // Gives standard output back; the reader then comes to the end of the pipe.
+    void restore();
+
+private:
+    int read_end_ = -1, write_end_ = -1, saved_ = -1;
+};
+
 // Makes the destructors of a thread's thread-local objects run before their storage is freed
 // when the thread ends. Call before any thread-local object is used (it also runs before main
 // wherever this file's other calls are linked); later calls do nothing. POSIX needs nothing.

@@ -4,9 +4,9 @@
 
 int main(int argc, char** argv) {
 #if defined(KESTRAPOL_WINDOW_ONLY)
-    return Kestrapol_Main(argc, argv, Kestrapol_Windows_Run, true);
-#elif defined(KESTRAPOL_WITH_WINDOWS)
-    return Kestrapol_Main(argc, argv, Kestrapol_Windows_Run);
+    return Kestrapol_Main(argc, argv, Kestrapol_Interactive_Run, true);
+#elif defined(KESTRAPOL_WITH_GUI)
+    return Kestrapol_Main(argc, argv, Kestrapol_Interactive_Run);
 #else
     return Kestrapol_Main(argc, argv, nullptr);
 #endif

@@ -24,6 +24,9 @@ inline constexpr Rgb Main_Panel_Background{150, 150, 170};
 inline constexpr Rgb Progress_Panel_Background{235, 235, 225};
 inline constexpr Rgb Console_Background{250, 250, 245};
 inline constexpr Rgb Caption_Background{160, 160, 50};
+// The progress window's frame and the groove of its bar.
+inline constexpr Rgb Progress_Frame_Background{212, 208, 200};
+inline constexpr Rgb Progress_Bar_Background{90, 90, 100};
 // The frame round the main window while folders are dragged over it.
 inline constexpr Rgb Drop_Highlight{30, 90, 200};
 

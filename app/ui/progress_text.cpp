@@ -3,10 +3,16 @@
 #include <algorithm>
 
 std::string Thousands(long long value) {
-    const bool negative = value < 0;
-    std::string digits = std::to_string(negative ? -value : value);
-    for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
-    return negative ? "-" + digits : digits;
+    // Unsigned, so that the most negative value has a magnitude too.
+    const unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    const std::string digits = std::to_string(magnitude);
+    std::string grouped = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped;
 }
 
 std::string Counting_Line_With(long long counted) {

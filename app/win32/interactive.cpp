@@ -28,7 +28,7 @@ void release_own_console() {
 
 }  // namespace
 
-int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
+int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
     // The dialogs of the desktop (the folder chooser) are COM objects of this thread, and drags
     // from the shell come by OLE.
     const HRESULT com = OleInitialize(nullptr);
@@ -56,9 +56,7 @@ int Kestrapol_Windows_Run(int&, char**, const Startup_Continue& continue_startup
 
     int code = continue_startup(window->handle());
     if (code == 0) {
-        Text_Panel::Write(window->panel(), "\x02\xF1" "Drag&drop a dir on this application,");
-        Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
-        Text_Panel::Write(window->panel(), "");
+        window->logic().write_instructions();
         // Folders named with -w, as the shell's "Open with" hands them over: one drop, seen.
         if (!drop.empty()) window->convert(drop);
         MSG message;

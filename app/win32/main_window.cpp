@@ -2,9 +2,6 @@
 
 #include <shellapi.h>
 
-#include <filesystem>
-#include <limits>
-
 #include "app/win32/desktop.h"
 #include "app/win32/keys.h"
 #include "app/win32/progress_window.h"
@@ -13,8 +10,6 @@
 #include "util/platform/win32/wide.h"
 
 namespace {
-
-constexpr int Far = std::numeric_limits<int>::max() / 2;  // scrolls to either end
 
 std::wstring class_name;  // the title, as start-up registers it
 
@@ -30,7 +25,7 @@ bool Win32_Main_Window::Register_Classes(HINSTANCE instance, const char* title) 
 HWND Win32_Main_Window::Create(const char* title) {
     const int dpi = Win32_Dpi(nullptr);
     return CreateWindowExW(0, class_name.c_str(), Utf8_To_Wide(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, Gdi::Scaled(Width, dpi), Gdi::Scaled(Height, dpi), nullptr, nullptr,
+                           CW_USEDEFAULT, Gdi::Scaled(Main_Width, dpi), Gdi::Scaled(Main_Height, dpi), nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
 }
 
@@ -43,17 +38,10 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
                                       [this](const std::vector<std::string>& paths) { convert(paths); }}),
       boxes_([this](const char* caption, const char* text, Box_Icon icon) { return show_box(caption, text, icon); },
              [this] { PostMessageW(window_, Main_Message_Boxes, 0, 0); }),
-      conversion_(window_, Conversion::Hooks{[this]() -> Progress_Window* {
-                                                 Win32_Progress* progress =
-                                                     Progress_Create_Window(window_, "Converting", "Zorvatine conversion");
-                                                 progress_window_ = progress ? progress->window() : nullptr;
-                                                 return progress;
-                                             },
-                                             [this] { results_request_.request(); }}) {
-    Desktop_Fill(hooks_);
-    choose_button_.label = "Choose folders\u2026";
-    copy_button_.label = "Copy report";
-    save_button_.label = "Save report\u2026";
+      logic_(window_, panel_, logic_hooks()) {
+    choose_button_.label = Label_Without_Mnemonic(Main_Button_Labels[0]);
+    copy_button_.label = Label_Without_Mnemonic(Main_Button_Labels[1]);
+    save_button_.label = Label_Without_Mnemonic(Main_Button_Labels[2]);
     if (!window_) return;
     // Messages reach the object from here on; those of the creation itself needed none.
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -63,6 +51,23 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
     Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
     accessible_.add_panel(panel_, Accessible_Panel_Name, true);
     lay_out();
+}
+
+Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
+    Desktop_Fill(hooks_);
+    Main_Window_Logic::Hooks hooks;
+    static_cast<Trace_Hooks&>(hooks) = hooks_;
+    hooks.choose_folders = [this] { return hooks_.choose_folders(window_); };
+    hooks.choose_report_file = [this] { return hooks_.choose_report_file(window_); };
+    hooks.copy_text = [this](const std::string& text) { hooks_.copy_text(window_, text); };
+    hooks.close = [this] { PostMessageW(window_, WM_CLOSE, 0, 0); };
+    hooks.conversion.open_progress = [this]() -> Progress_Window* {
+        Win32_Progress* progress = Progress_Create_Window(window_, Progress_Title, Progress_Caption);
+        progress_window_ = progress ? progress->window() : nullptr;
+        return progress;
+    };
+    hooks.conversion.results_changed = [this] { results_request_.request(); };
+    return hooks;
 }
 
 Win32_Main_Window::~Win32_Main_Window() {
@@ -81,7 +86,7 @@ void Win32_Main_Window::stop_conversion() {
     if (Win32_Progress* progress = Progress_Object_Of(progress_window())) progress->abandon();
     // The worker may still need this thread (a message sent to a window of ours) until it ends:
     // serve the messages meanwhile, then collect the thread.
-    while (conversion_.running()) {
+    while (conversion().running()) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
@@ -93,7 +98,7 @@ void Win32_Main_Window::stop_conversion() {
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
-    conversion_.wait();
+    logic_.conversion().wait();
 }
 
 LRESULT CALLBACK Win32_Main_Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -151,7 +156,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case Main_Message_Thread_Ring:
-        Drain_Thread_Ring([this](const char* line) { Text_Panel::Write(panel_, line); });
+        logic_.drain_thread_ring();
         return 0;
     case Main_Message_Repaint: {
         repaint_request_.handled();
@@ -162,7 +167,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case Main_Message_Results: {
         results_request_.handled();
-        results_.show_results(conversion_.results());
+        results_.show_results(conversion().results());
         const RECT area = Gdi::Win_Rect(results_.rect);
         InvalidateRect(window_, &area, FALSE);
         return 0;
@@ -172,24 +177,21 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
 }
 
-// From the top: the panel, the results list, then the buttons in a row.
 void Win32_Main_Window::lay_out() {
     RECT client;
     GetClientRect(window_, &client);
-    const int w = client.right, h = client.bottom;
     const auto px = [this](int length) { return Gdi::Scaled(length, dpi_); };
-    const int row = px(Button_Row_Height);
-    int x = 1;
-    for (Gdi::Button* b : {&choose_button_, &copy_button_, &save_button_}) {
-        b->font_size = px(13);
-        const int width = std::max(px(110), Gdi::Text_Width(Markup_Decode(b->label), Gdi::Font(b->font_size)) + px(24));
-        b->rect = Ui_Rect{x, h - row + px(3), width, row - px(6)};
-        x += width + px(6);
+    Gdi::Button* const buttons[Main_Button_Count] = {&choose_button_, &copy_button_, &save_button_};
+    int widths[Main_Button_Count];
+    for (int i = 0; i < Main_Button_Count; ++i) {
+        buttons[i]->font_size = px(13);
+        widths[i] = Gdi::Text_Width(Markup_Decode(buttons[i]->label), Gdi::Font(buttons[i]->font_size)) + px(24);
     }
-    const int list_top = h - row - px(Results_Height);
-    results_.rect = Ui_Rect{1, list_top, w - 2, px(Results_Height)};
+    const Main_Layout layout = Main_Lay_Out(client.right, client.bottom, dpi_, widths);
+    for (int i = 0; i < Main_Button_Count; ++i) buttons[i]->rect = layout.buttons[i];
+    results_.rect = layout.results;
     results_.font_size = px(13);
-    Gdi::Layout_Panel(panel_, Ui_Rect{1, 1, w - 2, std::max(px(20), list_top - px(3))}, Panel_Background, px(Text_Panel::Default_Font_Size));
+    Gdi::Layout_Panel(panel_, layout.panel, Panel_Background, px(Text_Panel::Default_Font_Size));
 }
 
 void Win32_Main_Window::paint(HDC dc, int width, int height) {
@@ -232,9 +234,9 @@ void Win32_Main_Window::set_focus(Focus focus) {
 
 void Win32_Main_Window::press(Focus which) {
     switch (which) {
-    case Focus::Choose: choose_folders(); break;
-    case Focus::Copy: copy_report(); break;
-    case Focus::Save: save_report(); break;
+    case Focus::Choose: logic_.choose_folders(); break;
+    case Focus::Copy: logic_.copy_report(); break;
+    case Focus::Save: logic_.save_report(); break;
     default: break;
     }
 }
@@ -261,20 +263,7 @@ void Win32_Main_Window::key_down(WPARAM virtual_key) {
         press(focus_);
         return;
     }
-    const Main_Key key = Main_Key_Action(Win32_Key_Code(virtual_key));
-    const int page = std::max(1, Text_Panel::Visible_Lines(panel_) - 1);
-    switch (key.action) {
-    case Main_Action::Trace_Level: Main_Set_Trace_Level(window_, key.value, hooks_); break;
-    case Main_Action::Quit: PostMessageW(window_, WM_CLOSE, 0, 0); break;
-    case Main_Action::Choose_Folders: choose_folders(); break;
-    case Main_Action::Check_Media: check_media(); break;
-    case Main_Action::Copy_Report: copy_report(); break;
-    case Main_Action::Save_Report: save_report(); break;
-    case Main_Action::Scroll_Pages: Text_Panel::Scroll(panel_, key.value * page); break;
-    case Main_Action::Scroll_To_Start: Text_Panel::Scroll(panel_, -Far); break;
-    case Main_Action::Scroll_To_End: Text_Panel::Scroll(panel_, Far); break;
-    case Main_Action::None: break;
-    }
+    logic_.key(Win32_Key_Code(virtual_key));
 }
 
 void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -321,11 +310,6 @@ void Win32_Main_Window::set_drag_highlight(bool on) {
     InvalidateRect(window_, nullptr, FALSE);
 }
 
-bool Win32_Main_Window::convert(const std::vector<std::string>& paths) {
-    Text_Panel::Scroll(panel_, Far);  // what the drop brings is seen
-    return conversion_.start(paths);
-}
-
 int Win32_Main_Window::show_box(const char* caption, const char* text, Box_Icon icon) {
     const std::u16string title = Markup_Plain(caption), body = Markup_Plain(text);
     UINT style = MB_OK;
@@ -338,29 +322,4 @@ int Win32_Main_Window::show_box(const char* caption, const char* text, Box_Icon 
     const int answer = MessageBoxW(window_, reinterpret_cast<const wchar_t*>(body.c_str()),
                                    reinterpret_cast<const wchar_t*>(title.c_str()), style);
     return icon == Box_Icon::Question ? (answer == IDYES ? 1 : 0) : 1;
-}
-
-void Win32_Main_Window::choose_folders() {
-    const std::vector<std::string> folders = hooks_.choose_folders(window_);
-    if (!folders.empty()) convert(folders);
-}
-
-void Win32_Main_Window::check_media() {
-    const std::vector<std::string> folders = hooks_.choose_folders(window_);
-    if (folders.empty()) return;
-    Text_Panel::Scroll(panel_, Far);
-    conversion_.start_check(folders);
-}
-
-std::string Win32_Main_Window::report() const { return Report_Text(Text_Panel::Lines(panel_), conversion_.results()); }
-
-void Win32_Main_Window::copy_report() {
-    hooks_.copy_text(window_, report());
-    Log_Message(window_, LOG_REPORT, "Report copied");
-}
-
-void Win32_Main_Window::save_report() {
-    const std::string file = hooks_.choose_report_file(window_);
-    if (file.empty()) return;
-    Save_Report(window_, std::filesystem::path(Utf8_To_Wide(file)), file, report());
 }

@@ -1,7 +1,7 @@
 // The main window on Win32: the scrolling text panel of what the program reports, the results
-// list and the buttons "Choose folders…", "Copy report" and "Save report…". Folders dropped
-// from the shell or chosen are converted on a worker thread (app/ui/conversion.h); Ctrl+digit
-// sets the trace level, Esc quits, Tab moves the focus, which is always drawn.
+// list and the buttons "Choose folders…", "Copy report" and "Save report…". What keys, buttons
+// and drops do is the shared logic's (app/ui/main_window_logic.h); here it is drawn and routed,
+// and Tab moves the focus, which is always drawn.
 #pragma once
 
 #include <windows.h>
@@ -14,14 +14,13 @@
 
 #include "app/ui/box_relay.h"
 #include "app/ui/coalesced_request.h"
-#include "app/ui/conversion.h"
 #include "app/ui/input.h"
-#include "app/ui/main_actions.h"
+#include "app/ui/main_window_logic.h"
 #include "app/ui/text_panel.h"
 #include "app/win32/accessible.h"
 #include "app/win32/drop_target.h"
+#include "app/win32/gdi_draw.h"
 #include "app/win32/results_view.h"
-#include "widgets/gdi/gdi_draw.h"
 
 // Messages the main window posts to itself (WM_USER + 1 is the thread ring's).
 enum : UINT {
@@ -42,10 +41,6 @@ struct Win32_Main_Window_Hooks : Trace_Hooks {
 
 class Win32_Main_Window {
 public:
-    static constexpr int Width = 600;  // at 96 dpi: the panel, the results list and the buttons
-    static constexpr int Height = 380;
-    static constexpr int Results_Height = 110;
-    static constexpr int Button_Row_Height = 32;
     static constexpr Rgb Panel_Background = Main_Panel_Background;
 
     // Registers the window class (named as the title) and the progress window's.
@@ -60,10 +55,11 @@ public:
 
     HWND handle() const { return window_; }
     Text_Panel& panel() { return panel_; }
-    const Conversion& conversion() const { return conversion_; }
+    Main_Window_Logic& logic() { return logic_; }
+    const Conversion& conversion() const { return logic_.conversion(); }
     const Results_View& results_view() const { return results_; }
     // Starts converting the paths as a drop does; false when refused because one is running.
-    bool convert(const std::vector<std::string>& paths);
+    bool convert(const std::vector<std::string>& paths) { return logic_.convert(paths); }
     // Where OLE delivers a drag over the window; whether files are over it now.
     IDropTarget* drop_target() { return &drop_target_; }
     bool drag_highlight() const { return drag_highlight_; }
@@ -75,13 +71,6 @@ public:
     void paint(HDC dc, int width, int height);
     // Any thread: shows a box on the GUI thread and returns its answer.
     int box(const char* caption, const char* text, Box_Icon icon) { return boxes_.ask(caption, text, icon); }
-
-    void choose_folders();
-    // Ctrl+K: the folders chosen are checked, not converted.
-    void check_media();
-    void copy_report();
-    void save_report();
-    std::string report() const;
 
 private:
     enum class Focus { Panel, Results, Choose, Copy, Save };
@@ -96,6 +85,7 @@ private:
     Gdi::Button* button(Focus focus);
 
     static HWND Create(const char* title);
+    Main_Window_Logic::Hooks logic_hooks();
     int show_box(const char* caption, const char* text, Box_Icon icon);
 
     Win32_Main_Window_Hooks hooks_;
@@ -116,5 +106,5 @@ private:
     HWND progress_window_ = nullptr;
     bool quit_on_destroy_ = false;  // set by a close from the user: the message loop then ends
     Box_Relay boxes_;
-    Conversion conversion_;  // last: its worker writes into the members above until it is joined
+    Main_Window_Logic logic_;  // last: its worker writes into the members above until it is joined
 };

@@ -13,10 +13,6 @@
 namespace {
 
 constexpr wchar_t Class_Name[] = L"Progress";
-constexpr int Panel_Font_Size = 14;
-constexpr int Caption_Font_Size = 16;
-constexpr Rgb Bar_Background{90, 90, 100};
-constexpr Rgb Frame_Background{212, 208, 200};
 
 LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -36,8 +32,8 @@ Win32_Progress::Win32_Progress(HWND window)
       window_(window) {
     cancel_button.label = "Cancel";
     caption_label.background = Caption_Background;
-    bar_box.background = Bar_Background;
-    button_box.background = Frame_Background;
+    bar_box.background = Progress_Bar_Background;
+    button_box.background = Progress_Frame_Background;
     Text_Panel::Set_Repaint_Request(panel, [this] { repaint_request.request(); });
     Drawn_Element caption;
     caption.name = [this] {
@@ -57,7 +53,7 @@ Win32_Progress::Win32_Progress(HWND window)
     button.role = ROLE_SYSTEM_PUSHBUTTON;
     button.name = [] { return Utf8_To_Wide(Accessible_Cancel_Name); };
     button.area = [this] { return cancel_button.rect; };
-    button.press = [this] { cancel("cancel..."); };
+    button.press = [this] { cancel(Progress_Cancel_Note); };
     button.focus_of_owner = true;
     accessible.add(std::move(button));
 }
@@ -74,34 +70,29 @@ void Win32_Progress::post(Progress_Event event) {
     }
 }
 
-// Rows from the bottom edge up (the toolkit lays out y upwards): Cancel in its box, the bar,
-// the lines, the caption.
 void Win32_Progress::lay_out(int width, int height, int dpi) {
     std::lock_guard guard(lock());
-    const auto px = [dpi](int length) { return Gdi::Scaled(length, dpi); };
-    const auto y_up = [height](int x, int y, int w, int h) { return Ui_Rect{x, height - y - h, w, h}; };
-    const int margin = px(Gdi::Button::Margin);
-    button_box.rect = y_up(px(5), px(5), width - px(10), 2 * margin + px(Gdi::Button::Height));
-    cancel_button.rect = y_up(px(5) + margin, px(5) + margin, width - px(22), px(Gdi::Button::Height));
-    cancel_button.font_size = px(13);
-    bar_box.rect = y_up(px(5), px(48), width - px(10), px(14));
-    Gdi::Layout_Panel(panel, y_up(px(5), px(68), width - px(10), std::max(px(20), height - px(119))),
-                      Progress_Panel_Background, px(Panel_Font_Size));
-    caption_label.rect = y_up(px(5), height - px(45), width - px(10), px(40));
-    caption_label.font_size = px(Caption_Font_Size);
+    const Progress_Layout layout = Progress_Lay_Out(width, height, dpi);
+    button_box.rect = layout.button_box;
+    cancel_button.rect = layout.cancel;
+    cancel_button.font_size = Gdi::Scaled(13, dpi);
+    bar_box.rect = layout.bar_box;
+    Gdi::Layout_Panel(panel, layout.panel, Progress_Panel_Background, Gdi::Scaled(Progress_Panel_Font_Size, dpi));
+    caption_label.rect = layout.caption;
+    caption_label.font_size = Gdi::Scaled(Progress_Caption_Font_Size, dpi);
 }
 
 void Win32_Progress::paint(HDC dc, int width, int height) {
     std::lock_guard guard(lock());
     const RECT all{0, 0, width, height};
-    SetDCBrushColor(dc, Gdi::Colour(Frame_Background));
+    SetDCBrushColor(dc, Gdi::Colour(Progress_Frame_Background));
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     caption_label.label = caption_text;
     caption_label.draw(dc);
     Gdi::Draw_Panel(panel, dc);
     bar_box.draw(dc);
     Ui_Rect bar = bar_box.rect;
-    Gdi::Draw_Bar(dc, Ui_Rect{bar.x + 1, bar.y + 1, bar.width - 2, bar.height - 2}, position(), maximum(), Bar_Background);
+    Gdi::Draw_Bar(dc, Ui_Rect{bar.x + 1, bar.y + 1, bar.width - 2, bar.height - 2}, position(), maximum(), Progress_Bar_Background);
     button_box.draw(dc);
     cancel_button.focused = GetFocus() == window_;
     cancel_button.draw(dc);
@@ -149,10 +140,10 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
     case WM_ERASEBKGND: return 1;
     case WM_PAINT: Gdi::Paint_Window(window, [o](HDC dc, int w, int h) { o->paint(dc, w, h); }); return 0;
     case WM_CLOSE:  // the window stays until the worker notices the flag and closes it
-        o->cancel("closing...");
+        o->cancel(Progress_Closing_Note);
         return 0;
     case WM_KEYDOWN:
-        if (Progress_Key_Cancels(Win32_Key_Code(wparam))) o->cancel("cancel...");
+        if (Progress_Key_Cancels(Win32_Key_Code(wparam))) o->cancel(Progress_Cancel_Note);
         return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: invalidate(window, o->cancel_button.rect); return 0;
@@ -162,7 +153,7 @@ LRESULT CALLBACK progress_procedure(HWND window, UINT message, WPARAM wparam, LP
         const POINT at = Win32_Mouse_Point(lparam);
         {
             std::lock_guard guard(o->lock());
-            if (o->cancel_button.hit(at.x, at.y)) o->cancel("cancel...");
+            if (o->cancel_button.hit(at.x, at.y)) o->cancel(Progress_Cancel_Note);
         }
         pointer(*o, 2, lparam);
         return 0;

@@ -15,8 +15,9 @@
 #include "app/ui/input.h"
 #include "app/ui/progress_feed.h"
 #include "app/ui/progress_text.h"
+#include "app/ui/window_layout.h"
 #include "app/win32/accessible.h"
-#include "widgets/gdi/gdi_draw.h"
+#include "app/win32/gdi_draw.h"
 
 // The posted messages; they carry 0 in both parameters.
 enum : UINT {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "widgets/gdi/gdi_draw.h"
+#include "app/win32/gdi_draw.h"
 
 namespace {
 constexpr Rgb List_Background{255, 255, 255};

@@ -241,7 +241,7 @@ TEST(CommandLine, OptionsAndFolders) {
 // The desktop's "Open with" runs the entry on a folder: it must open the window, and the
 // entry must never make the program the default opener of folders.
 TEST(DesktopEntry, OpensTheWindowAndClaimsNoFolders) {
-    std::ifstream in(KESTRAPOL_SOURCE_DIR "/app/windows/desktop/kestrapol.desktop");
+    std::ifstream in(KESTRAPOL_SOURCE_DIR "/app/qt/desktop/kestrapol.desktop");
     ASSERT_TRUE(in);
     std::string line, exec;
     while (std::getline(in, line)) {

@@ -1,11 +1,21 @@
-// What every window set shows of a conversion: one result per folder with its outcome, the
-// report, and what the keys and the wheel do. (The busy rule and the worker run in the window
-// tests.)
+// The main window's logic without a window, as every toolkit runs it: a drop converted on the
+// worker with one result per folder, the busy rule, a cancel, the chooser and the check, keys,
+// the report copied and saved; and the windows' layout.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
+#include <mutex>
+#include <thread>
+
 #include "app/ui/input.h"
+#include "app/ui/main_window_logic.h"
 #include "app/ui/results.h"
 #include "dirscan/walk.h"
+#include "support/test_system.h"
+#include "tools/make_sample_files.h"
+#include "util/log_sink.h"
 
 namespace {
 
@@ -63,6 +73,260 @@ TEST(Input, KeysAndWheel) {
     EXPECT_EQ(wheel.lines(-130), 1);     // -10 kept
     EXPECT_EQ(wheel.lines(-110), 1);
     EXPECT_EQ(wheel.lines(240, 3), -6);  // the desktop's lines per notch
+}
+
+// A progress window that holds the worker where it sets the range (after the count) until the
+// test lets it go (at most 20 s), so that what is checked of a running conversion never races
+// its end.
+class Held_Progress final : public Progress_Window {
+public:
+    void show() override {}
+    void text(const char*) override {}
+    void set(int) override {}
+    void add(int) override {}
+    void range(int) override {
+        std::unique_lock lock(mutex_);
+        held_ = true;
+        changed_.notify_all();
+        changed_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });  // fails, never hangs
+    }
+    bool cancelled() const override { return cancelled_; }
+    void close() override { closed_ = true; }
+    void wait_held() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    void release(bool cancel) {
+        std::lock_guard lock(mutex_);
+        cancelled_ = cancel;
+        released_ = true;
+        changed_.notify_all();
+    }
+    bool closed() const { return closed_; }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool held_ = false, released_ = false;
+    std::atomic<bool> cancelled_{false}, closed_{false};
+};
+
+// The panel as the window's sink fills it; thread lines wait in the ring for the test's drain.
+class Panel_Sink final : public Log_Sink {
+public:
+    explicit Panel_Sink(Text_Panel& panel) : panel_(panel) {}
+    void panel_write(const char* raw_text) override { Text_Panel::Write(panel_, raw_text); }
+    void panel_overwrite(const char* raw_text) override { Text_Panel::OverWrite(panel_, raw_text); }
+    void thread_line_posted(Win_Handle) override {}
+    int box(Win_Handle, const char*, const char*, Box_Icon) override { return 0; }
+
+private:
+    Text_Panel& panel_;
+};
+
+class Main_Logic : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_ = Test_Scratch_Folder("kestrapol-logic");
+        Scratch_Dir = scratch_ + "/";
+        Log_Set_Handler(Log_Handler);
+        Log_Set_Sink(&sink_);
+        Trace_Level = 0;
+        Text_Panel::Geometry geometry;
+        geometry.area = {0, 0, 400, 200};
+        Text_Panel::Set_Geometry(panel_, geometry);
+        Main_Window_Logic::Hooks hooks;
+        hooks.open_console = [this] { ++consoles_; };
+        hooks.write_banner = [] {};
+        hooks.library_descriptions = [] { return std::array<std::string, 3>{"dicom", "util", "tools"}; };
+        hooks.choose_folders = [this] { return chosen_; };
+        hooks.choose_report_file = [this] { return report_file_; };
+        hooks.copy_text = [this](const std::string& text) { copied_ = text; };
+        hooks.close = [this] { ++closes_; };
+        hooks.conversion.open_progress = [this]() -> Progress_Window* {
+            progress_ = std::make_unique<Held_Progress>();
+            return progress_.get();
+        };
+        logic_ = std::make_unique<Main_Window_Logic>(&panel_, panel_, std::move(hooks));
+    }
+    void TearDown() override {
+        if (progress_) progress_->release(true);
+        logic_.reset();
+        Log_Set_Sink(nullptr);
+        Trace_Level = 0;
+        Test_Remove_All(scratch_);
+    }
+
+    // Lets the held worker go and waits for its end, draining its thread lines as a window does.
+    void finish(bool cancel = false) {
+        if (progress_) progress_->release(cancel);
+        while (logic_->conversion().running()) {
+            logic_->drain_thread_ring();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        logic_->conversion().wait();
+        logic_->drain_thread_ring();
+    }
+    int count(const std::string& part) const {
+        int found = 0;
+        for (const std::string& line : Text_Panel::Lines(panel_)) found += line.find(part) != std::string::npos;
+        return found;
+    }
+    // A folder holding one sample image at SERIES/IMG1.
+    std::string image_folder(const char* name, const char* series = "SER1") const {
+        const std::filesystem::path folder = Test_Path(scratch_) / name;
+        std::filesystem::create_directories(folder / series);
+        Sample_File_Write((folder / series / "IMG1").string(), Sample_Image{});
+        return scratch_ + "/" + name;
+    }
+
+    std::string scratch_;
+    Text_Panel panel_;
+    Panel_Sink sink_{panel_};
+    int consoles_ = 0, closes_ = 0;
+    std::vector<std::string> chosen_;
+    std::string report_file_, copied_;
+    std::unique_ptr<Held_Progress> progress_;
+    std::unique_ptr<Main_Window_Logic> logic_;  // last: its worker uses the members above
+};
+
+TEST_F(Main_Logic, ADropConvertsEachFolderIntoItsRowAndRefusesAnotherMeanwhile) {
+    const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
+    const std::string empty = scratch_ + "/EMPTY";
+    std::filesystem::create_directories(Test_Path(empty));
+    for (int i = 0; i < 100; ++i) Text_Panel::Write(panel_, "earlier");
+    Text_Panel::Scroll(panel_, -50);
+
+    ASSERT_TRUE(logic_->convert({bad, good, empty}));
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel_), 0);  // the panel jumped to the newest line
+    EXPECT_EQ(count("Scanning 3 directories..."), 1);
+    progress_->wait_held();
+    EXPECT_FALSE(logic_->convert({good}));
+    EXPECT_EQ(count("BUSY:"), 1);
+    finish();
+    EXPECT_TRUE(progress_->closed());
+    EXPECT_EQ(count("Dir has \x01" "2\x02 files"), 1);  // through the thread ring
+    EXPECT_EQ(count("DICOMDIR Abborted\xF0\x02 in \x01" + bad), 1);
+    EXPECT_EQ(count(" Images\xF0\x02 in \x01" + good), 1);  // the summary names its folder
+    EXPECT_EQ(count("No DICOM files found in \x01" + empty), 1);
+    EXPECT_TRUE(std::filesystem::exists(Test_Path(good) / "DICOMDIR"));
+    EXPECT_FALSE(std::filesystem::exists(Test_Path(bad) / "DICOMDIR"));
+    const std::vector<Folder_Result> results = logic_->conversion().results();
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_EQ(results[0].outcome, Folder_Outcome_Kind::Names_Not_Allowed);
+    EXPECT_EQ(results[1].outcome, Folder_Outcome_Kind::Done);
+    EXPECT_EQ(results[1].images, 1);
+    EXPECT_EQ(results[2].outcome, Folder_Outcome_Kind::No_DICOM_Files);
+
+    ASSERT_TRUE(logic_->convert({good}));  // accepted again once the first has ended
+    finish();
+    EXPECT_EQ(logic_->conversion().result_count(), 4u);
+}
+
+TEST_F(Main_Logic, CancelDuringTheCountLeavesNoDicomdirAndACancelledRow) {
+    const std::string folder = image_folder("CANCEL");
+    ASSERT_TRUE(logic_->convert({folder}));
+    progress_->wait_held();
+    finish(true);
+    EXPECT_FALSE(std::filesystem::exists(Test_Path(folder) / "DICOMDIR"));
+    EXPECT_EQ(count("DICOMDIR"), 0);
+    EXPECT_EQ(count("Cancelled: \x01" + folder), 1);
+    ASSERT_EQ(logic_->conversion().result_count(), 1u);
+    EXPECT_EQ(logic_->conversion().results()[0].outcome, Folder_Outcome_Kind::Cancelled);
+}
+
+TEST_F(Main_Logic, KeysChooseCheckScrollTraceAndQuit) {
+    chosen_ = {image_folder("CHOSEN1"), image_folder("CHOSEN2")};
+    EXPECT_TRUE(logic_->key(Key_Ctrl | 'O'));
+    EXPECT_EQ(count("Scanning 2 directories..."), 1);
+    finish();
+    EXPECT_TRUE(logic_->key(Key_Ctrl | 'K'));  // the same folders checked
+    finish();
+    const std::vector<Folder_Result> results = logic_->conversion().results();
+    ASSERT_EQ(results.size(), 4u);
+    EXPECT_EQ(Result_Row(results[3])[1], "Checked: OK");
+    EXPECT_EQ(count("DICOMDIR checked:"), 2);
+    chosen_.clear();  // the chooser cancelled: nothing happens
+    logic_->key(Key_Ctrl | 'O');
+    logic_->key(Key_Ctrl | 'K');
+    EXPECT_EQ(count("Scanning"), 1);
+    EXPECT_EQ(logic_->conversion().result_count(), 4u);
+
+    for (int i = 0; i < 100; ++i) Text_Panel::Write(panel_, "line");
+    const int page = Text_Panel::Visible_Lines(panel_) - 1;
+    logic_->key(Key_Page_Up);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel_), page);
+    logic_->key(Key_Home);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel_), static_cast<int>(Text_Panel::Line_Count(panel_)) - Text_Panel::Visible_Lines(panel_));
+    logic_->key(Key_End);
+    EXPECT_EQ(Text_Panel::Scroll_Back(panel_), 0);
+
+    EXPECT_TRUE(logic_->key(Key_Ctrl | '5'));  // at most 2, the console opened once
+    EXPECT_EQ(Trace_Level.load(), 2);
+    logic_->key(Key_Ctrl | '1');
+    EXPECT_EQ(consoles_, 1);
+    EXPECT_EQ(Text_Panel::Last_Line(panel_), "Trace level: 1");
+    EXPECT_FALSE(logic_->key('A'));
+    EXPECT_EQ(closes_, 0);
+    logic_->key(Key_Escape);
+    EXPECT_EQ(closes_, 1);
+}
+
+TEST_F(Main_Logic, InstructionsAndTheReportCopiedAndSaved) {
+    logic_->write_instructions();
+    const std::vector<std::string> lines = Text_Panel::Lines(panel_);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "\x02\xF1" "Drag&drop a dir on this application,");
+    EXPECT_EQ(lines[1], "\x02\xF1" "to create a DICOMDIR of its content");
+    EXPECT_EQ(lines[2], "");
+
+    logic_->copy_report();  // the panel without markup; no results yet
+    EXPECT_EQ(copied_, "Drag&drop a dir on this application,\nto create a DICOMDIR of its content\n\n");
+    EXPECT_EQ(Text_Panel::Last_Line(panel_), "Report copied");
+
+    logic_->save_report();  // the chooser cancelled: nothing saved, nothing said
+    EXPECT_EQ(count("Report saved"), 0);
+    report_file_ = scratch_ + "/report.txt";
+    logic_->save_report();
+    std::ifstream saved(Test_Path(report_file_), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(saved)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, copied_ + "Report copied\n");
+    EXPECT_EQ(count("Report saved to"), 1);
+    report_file_ = scratch_ + "/no such folder/report.txt";
+    logic_->save_report();
+    EXPECT_EQ(count("Unable to save the report to"), 1);
+}
+
+TEST(WindowLayout, PartsFollowTheSizeAndTheDotsPerInch) {
+    EXPECT_EQ(Dpi_Scaled(110, 144), 165);
+    EXPECT_EQ(Dpi_Scaled(13, 120), 16);  // 16.25 rounds down
+    EXPECT_EQ(Dpi_Scaled(14, 120), 18);  // 17.5 rounds up
+    EXPECT_EQ(Label_Without_Mnemonic("C&opy && save\u2026&"), "Copy & save\u2026");
+
+    const Main_Layout main = Main_Lay_Out(600, 380, 96, {80, 140, 110});
+    EXPECT_EQ(main.buttons[0], (Ui_Rect{1, 351, 110, 26}));  // never narrower than 110
+    EXPECT_EQ(main.buttons[1].x, 117);
+    EXPECT_EQ(main.buttons[2].x, 263);
+    EXPECT_EQ(main.results, (Ui_Rect{1, 238, 598, 110}));
+    EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 235}));
+    const Main_Layout scaled = Main_Lay_Out(900, 570, 144, {0, 0, 0});
+    EXPECT_EQ(scaled.results, (Ui_Rect{1, 357, 898, 165}));
+    EXPECT_EQ(scaled.buttons[1].x, 1 + 165 + 9);
+
+    const Progress_Layout progress = Progress_Lay_Out(400, 250, 96);
+    EXPECT_EQ(progress.caption, (Ui_Rect{5, 5, 390, 40}));
+    EXPECT_EQ(progress.panel, (Ui_Rect{5, 51, 390, 131}));
+    EXPECT_EQ(progress.bar_box, (Ui_Rect{5, 188, 390, 14}));
+    EXPECT_EQ(progress.button_box, (Ui_Rect{5, 208, 390, 37}));
+    EXPECT_EQ(progress.cancel, (Ui_Rect{11, 214, 378, 25}));
+    // Squeezed, both windows keep a panel of a few lines' worth rather than none.
+    for (const int dpi : {96, 192}) {
+        EXPECT_EQ(Progress_Lay_Out(400, 60, dpi).panel.height, Dpi_Scaled(20, dpi));
+        EXPECT_EQ(Main_Lay_Out(600, 100, dpi, {0, 0, 0}).panel.height, Dpi_Scaled(20, dpi));
+    }
+    const auto [x, y] = Progress_Place(100, 100, 300, 200, 400, 250);  // never left of or above its window
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 100);
 }
 
 }  // namespace

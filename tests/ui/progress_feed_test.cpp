@@ -122,6 +122,7 @@ TEST(ProgressText, NumbersAndMiddleElision) {
     EXPECT_EQ(Thousands(999), "999");
     EXPECT_EQ(Thousands(38500), "38,500");
     EXPECT_EQ(Thousands(-1234567), "-1,234,567");
+    EXPECT_EQ(Thousands(LLONG_MIN), "-9,223,372,036,854,775,808");
 
     // One unit per character: the path loses its middle, the rest of the line stays whole.
     const auto width = [](const Text_Run& run) { return static_cast<int>(run.text.size()); };

@@ -96,3 +96,43 @@ bool Streams_Share_Target(std::FILE* a, std::FILE* b) {
     return one.dwVolumeSerialNumber == other.dwVolumeSerialNumber && one.nFileIndexHigh == other.nFileIndexHigh &&
            one.nFileIndexLow == other.nFileIndexLow;
 }
+
+Stdout_Tee::~Stdout_Tee() {
+    restore();
+    for (int descriptor : {read_end_, saved_})
+        if (descriptor >= 0) _close(descriptor);
+}
+
+bool Stdout_Tee::start() {
+    if (started()) return true;
+    int ends[2];
+    if (_pipe(ends, 1 << 16, _O_BINARY) != 0) return false;
+    std::fflush(stdout);
+    const int saved = _dup(_fileno(stdout));
+    if (saved < 0 || _dup2(ends[1], _fileno(stdout)) < 0) {
+        for (int descriptor : {ends[0], ends[1], saved})
+            if (descriptor >= 0) _close(descriptor);
+        return false;
+    }
+    read_end_ = ends[0];
+    write_end_ = ends[1];
+    saved_ = saved;
+    std::setvbuf(stdout, nullptr, _IONBF, 0);  // lines appear as they are written
+    return true;
+}
+
+std::size_t Stdout_Tee::read(char* buffer, std::size_t size) {
+    if (read_end_ < 0) return 0;
+    const int got = _read(read_end_, buffer, static_cast<unsigned>(size));
+    if (got <= 0) return 0;
+    [[maybe_unused]] const int passed = _write(saved_, buffer, static_cast<unsigned>(got));
+    return static_cast<std::size_t>(got);
+}
+
+void Stdout_Tee::restore() {
+    if (write_end_ < 0) return;
+    std::fflush(stdout);
+    _dup2(saved_, _fileno(stdout));
+    _close(write_end_);  // the last writer: the reader sees the end
+    write_end_ = -1;
+}

@@ -1,0 +1,48 @@
+#include "app/qt/desktop_dialogs.h"
+
+#include <QAbstractItemView>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QListView>
+#include <QTreeView>
+#include <QUrl>
+
+#include "app/qt/main_widget.h"
+
+namespace {
+
+// The desktop's folder chooser. Its own dialog picks one folder; Qt's dialog, with its views
+// set to extended selection, lets the user pick several at once, as a drop brings them.
+std::vector<std::string> choose_folders(QWidget* owner) {
+    QFileDialog dialog(owner, QStringLiteral("Choose folders to convert"), QDir::homePath());
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>())
+        if (qobject_cast<QListView*>(view) || qobject_cast<QTreeView*>(view))
+            view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    std::vector<std::string> folders;
+    if (dialog.exec() != QDialog::Accepted) return folders;
+    for (const QString& folder : dialog.selectedFiles()) folders.push_back(QDir::toNativeSeparators(folder).toStdString());
+    return folders;
+}
+
+std::string choose_report_file(QWidget* owner) {
+    const QString file = QFileDialog::getSaveFileName(owner, QStringLiteral("Save report"),
+                                                      QDir::homePath() + QStringLiteral("/kestrapol-report.txt"),
+                                                      QStringLiteral("Text files (*.txt);;All files (*)"));
+    return file.toStdString();
+}
+
+void open_folder(const std::string& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
+}
+
+}  // namespace
+
+void Desktop_Dialogs_Fill(Main_Widget_Hooks& hooks) {
+    if (!hooks.choose_folders) hooks.choose_folders = choose_folders;
+    if (!hooks.choose_report_file) hooks.choose_report_file = choose_report_file;
+    if (!hooks.open_folder) hooks.open_folder = open_folder;
+}

@@ -1,0 +1,74 @@
+#include "app/qt/text.h"
+
+#include <QFontMetrics>
+
+#include "app/qt/draw_lock.h"
+#include "app/qt/font.h"
+#include "app/qt/markup.h"
+#include "app/ui/line_layout.h"
+
+namespace {
+
+void draw_line(QPainter& painter, std::string_view line, int left, int right, int baseline, int font_size,
+               int tab_width, const Markup_Palette& palette) {
+    const auto measure = [font_size](std::u16string_view text, Font_Style style) {
+        return QFontMetrics(Toolkit_Font(font_size, style)).horizontalAdvance(QString::fromUtf16(text.data(), text.size()));
+    };
+    for (const Placed_Run& run : Lay_Out_Line(line, left, right, tab_width, measure)) {
+        const QFont font = Toolkit_Font(font_size, run.style);
+        const QFontMetrics metrics(font);
+        const Run_Colours& colours = palette.colours(run.colour);
+        if (colours.backing)
+            painter.fillRect(QRect(run.x - 1, baseline - metrics.ascent(), run.end - run.x + 2, metrics.height()),
+                             Qt_Colour(*colours.backing));
+        painter.setFont(font);
+        painter.setPen(Qt_Colour(colours.text));
+        for (const Placed_Run::Piece& piece : run.pieces) painter.drawText(piece.x, baseline, Qt_Text(piece.text));
+    }
+}
+
+}  // namespace
+
+void Text::Layout(Text& panel, QRect area, QColor background, int font_size) {
+    Geometry geometry;
+    geometry.area = {area.x(), area.y(), area.width(), area.height()};
+    geometry.background = Rgb_Of(background);
+    geometry.font_size = font_size;
+    geometry.line_height = QFontMetrics(Toolkit_Font(font_size, Font_Style::Bold)).lineSpacing();
+    geometry.tab_width = Tab_Average_Chars * QFontMetrics(Toolkit_Font(font_size)).averageCharWidth();
+    Set_Geometry(panel, geometry);
+}
+
+void Text::Draw(Text& panel, QPainter& painter) {
+    const std::optional<View> view = Take_View(panel);
+    if (!view) return;
+    const Geometry& g = view->geometry;
+    const QRect area = Qt_Rect(g.area);
+    const QColor background = Qt_Colour(g.background);
+    painter.save();
+    painter.fillRect(area, background);
+    painter.setPen(background.darker(150));
+    painter.drawRect(area.adjusted(0, 0, -1, -1));
+
+    painter.setClipRect(QRect(QPoint(area.left() + 1, area.top() + 1), QPoint(view->text_right, area.bottom() - 1)));
+    const int ascent = QFontMetrics(Toolkit_Font(g.font_size, Font_Style::Bold)).ascent();
+    int top = area.top() + Padding;
+    for (const std::string& line : view->lines) {
+        draw_line(painter, line, view->text_left, view->text_right, top + ascent, g.font_size, g.tab_width, *view->palette);
+        top += g.line_height;
+    }
+
+    painter.setClipping(false);
+    if (!view->track.empty()) {
+        painter.fillRect(Qt_Rect(view->track), background.lighter(115));
+        painter.fillRect(Qt_Rect(view->thumb), background.darker(view->dragging ? 170 : 130));
+    }
+    painter.restore();
+}
+
+void Text::Pointer(Text& panel, int state) {
+    const QPoint at = Draw::Pointer_Local();
+    Pointer_At(panel, state, at.x(), at.y());
+}
+
+QRect Text::Area(const Text& panel) { return Qt_Rect(Area_Rect(panel)); }

@@ -1,0 +1,42 @@
+#include "app/ui/window_layout.h"
+
+#include <algorithm>
+
+std::string Label_Without_Mnemonic(std::string_view label) {
+    std::string shown;
+    for (std::size_t i = 0; i < label.size(); ++i) {
+        if (label[i] == '&' && ++i == label.size()) break;
+        shown += label[i];
+    }
+    return shown;
+}
+
+Main_Layout Main_Lay_Out(int width, int height, int dpi, const int (&button_widths)[Main_Button_Count]) {
+    const auto px = [dpi](int length) { return Dpi_Scaled(length, dpi); };
+    Main_Layout layout;
+    const int row = px(Main_Button_Row_Height);
+    int x = 1;
+    for (int i = 0; i < Main_Button_Count; ++i) {
+        const int button_width = std::max(px(Main_Button_Min_Width), button_widths[i]);
+        layout.buttons[i] = Ui_Rect{x, height - row + px(3), button_width, row - px(6)};
+        x += button_width + px(6);
+    }
+    const int list_top = height - row - px(Main_Results_Height);
+    layout.results = Ui_Rect{1, list_top, width - 2, px(Main_Results_Height)};
+    layout.panel = Ui_Rect{1, 1, width - 2, std::max(px(20), list_top - px(3))};
+    return layout;
+}
+
+Progress_Layout Progress_Lay_Out(int width, int height, int dpi) {
+    const auto px = [dpi](int length) { return Dpi_Scaled(length, dpi); };
+    // The rows are measured from the bottom edge.
+    const auto y_up = [height](int x, int y, int w, int h) { return Ui_Rect{x, height - y - h, w, h}; };
+    const int margin = px(Button_Margin);
+    Progress_Layout layout;
+    layout.button_box = y_up(px(5), px(5), width - px(10), 2 * margin + px(Button_Height));
+    layout.cancel = y_up(px(5) + margin, px(5) + margin, width - px(22), px(Button_Height));
+    layout.bar_box = y_up(px(5), px(48), width - px(10), px(14));
+    layout.panel = y_up(px(5), px(68), width - px(10), std::max(px(20), height - px(119)));
+    layout.caption = y_up(px(5), height - px(45), width - px(10), px(40));
+    return layout;
+}

@@ -1,0 +1,231 @@
+// The main window on Qt with the real log handler and the window's sink: the wheel, keys and
+// buttons reach the shared logic (tests/ui tests what it does), coalesced repaints of worker
+// writes, a drop shown and converted into the results list, whose rows open their folders, and
+// boxes asked for on the worker thread, shown by the GUI thread while the worker waits.
+#include <QClipboard>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+#include <atomic>
+#include <filesystem>
+#include <thread>
+
+#include "app/qt/main_widget.h"
+#include "app/qt/results_list.h"
+#include "app/qt/window_log_sink.h"
+#include "tools/make_sample_files.h"
+#include "util/log.h"
+#include "util/log_sink.h"
+#include "window_test_support.h"
+
+namespace fs = std::filesystem;
+
+class Main_Widget_Test : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir scratch_;
+    int consoles_ = 0;
+    int banners_ = 0;
+    std::vector<std::string> chosen_;  // what the folder chooser's hook answers
+    std::vector<std::string> opened_;  // folders the file manager was asked to show
+    std::string report_file_;
+    std::unique_ptr<Main_Widget> window_;
+    std::unique_ptr<Window_Log_Sink> sink_;
+
+    Text& panel() { return window_->panel(); }
+    void wheel(int delta) {
+        QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window_.get(), &event);
+    }
+    void drop(const std::vector<std::string>& folders) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const std::string& folder : folders) urls.append(QUrl::fromLocalFile(QString::fromStdString(folder)));
+        mime.setUrls(urls);
+        // As the desktop does: the drag enters (and is accepted), then it is dropped.
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &event);
+    }
+    bool finished() { return !window_->converting() && window_->progress_window() == nullptr; }
+    // A folder holding one sample image at SERIES/IMG1.
+    std::string image_folder(const char* name, const char* series = "SER1") {
+        const fs::path folder = fs::path(scratch_.path().toStdString()) / name;
+        fs::create_directories(folder / series);
+        Sample_File_Write((folder / series / "IMG1").string(), Sample_Image{});
+        return folder.string();
+    }
+    QStringList row(int index) {
+        QStringList texts;
+        if (QTreeWidgetItem* item = window_->results_list().topLevelItem(index))
+            for (int column = 0; column < item->columnCount(); ++column) texts << item->text(column);
+        return texts;
+    }
+
+private slots:
+    void initTestCase() {
+        Scratch_Dir = scratch_.path().toStdString() + "/";
+        Log_Set_Handler(Log_Handler);
+    }
+
+    void init() {
+        Trace_Level = 0;
+        consoles_ = banners_ = 0;
+        Main_Widget_Hooks hooks;
+        hooks.open_console = [this] { ++consoles_; };
+        hooks.write_banner = [this] { ++banners_; };
+        hooks.library_descriptions = [] { return std::array<std::string, 3>{"dicom", "util", "tools"}; };
+        hooks.choose_folders = [this](QWidget*) { return chosen_; };
+        hooks.choose_report_file = [this](QWidget*) { return report_file_; };
+        hooks.open_folder = [this](const std::string& folder) { opened_.push_back(folder); };
+        window_ = std::make_unique<Main_Widget>("Kestrapol test", hooks);
+        sink_ = std::make_unique<Window_Log_Sink>(*window_);
+        Log_Set_Sink(sink_.get());
+        window_->show();
+    }
+
+    void cleanup() {
+        Log_Set_Sink(nullptr);
+        sink_->shut_down();
+        window_.reset();
+        sink_.reset();
+        Trace_Level = 0;
+    }
+
+    void wheel_keys_and_buttons_reach_the_logic() {
+        for (int i = 0; i < 100; ++i) Text::Write(panel(), "line");
+        QApplication::setWheelScrollLines(3);  // the desktop's lines per notch
+        wheel(60);
+        wheel(60);
+        QCOMPARE(Text::Scroll_Back(panel()), 3);
+        window_->setFocus();
+        QTest::keyClick(window_.get(), Qt::Key_End);
+        QCOMPARE(Text::Scroll_Back(panel()), 0);
+        QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier | Qt::KeypadModifier);  // not the main keys
+        QCOMPARE(Trace_Level.load(), 0);
+        QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier);
+        QCOMPARE(Trace_Level.load(), 2);
+        QCOMPARE(consoles_, 1);
+
+        const QList<QPushButton*> buttons = window_->findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 3);
+        QCOMPARE(buttons[1]->text(), QString("C&opy report"));
+        buttons[1]->click();
+        QVERIFY(QGuiApplication::clipboard()->text().endsWith("\nTrace level: 2\n"));
+        report_file_ = scratch_.path().toStdString() + "/report.txt";
+        buttons[2]->click();
+        QVERIFY(QFile::exists(QString::fromStdString(report_file_)));
+        chosen_ = {image_folder("CHOSEN")};
+        buttons[0]->click();
+        QCOMPARE(Panel_Count(panel(), "Scanning 1 directory..."), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+    }
+
+    void worker_reports_store_lines_and_coalesce_repaints() {
+        Event_Counter counter(window_.get());
+        std::thread worker([this] {
+            for (int i = 0; i < 20000; ++i) Log_Message(window_.get(), LOG_REPORT, "file %d", i);
+        });
+        worker.join();
+        QCOMPARE(Text::Line_Count(panel()), Text::Max_Lines);
+        QCOMPARE(Panel_Last(panel()), std::string("file 19999"));
+        QCoreApplication::processEvents();
+        QCOMPARE(counter.count(QEvent::Type(QEvent::User + 100)), 1);
+        QVERIFY(counter.count(QEvent::Paint) <= 1);
+    }
+
+    void a_drop_is_shown_converted_into_rows_that_open_their_folders() {
+        const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(bad))});
+        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &enter);
+        QVERIFY(window_->drag_highlighted());  // the window shows it takes the drag
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(window_.get(), &leave);
+        QVERIFY(!window_->drag_highlighted());
+
+        drop({bad, good});
+        QVERIFY(!window_->drag_highlighted());
+        QCOMPARE(Panel_Count(panel(), "Scanning 2 directories..."), 1);
+        QVERIFY(window_->progress_window());
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        QCOMPARE(Panel_Count(panel(), "Dir has \x01" "2\x02 files"), 1);  // the thread ring drained
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 2);
+        QCOMPARE(row(0), (QStringList{QString::fromStdString(bad), "Names not allowed", "1", "1", "1", "1", "1", row(0)[7]}));
+        QCOMPARE(row(1).mid(0, 2), (QStringList{QString::fromStdString(good), "Done"}));
+
+        Results_List& list = window_->results_list();
+        list.setFocus();
+        list.setCurrentItem(list.topLevelItem(1));
+        QTest::keyClick(&list, Qt::Key_Return);
+        QCOMPARE(opened_, std::vector<std::string>{good});
+        const QRect cell = list.visualItemRect(list.topLevelItem(0));
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(opened_.size(), 2u);
+        QCOMPARE(opened_[1], bad);
+    }
+
+    void a_question_from_the_worker_is_answered_on_the_gui_thread() {
+        QString seen;
+        auto* timer = new QTimer(this);  // plays the user: answers Yes once the box is up
+        connect(timer, &QTimer::timeout, [timer, &seen] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                seen = box->text();
+                box->button(QMessageBox::Yes)->click();
+                timer->stop();
+            }
+        });
+        timer->start(10);
+        std::atomic<int> answer{-1};
+        std::thread worker([&] { answer = Log_Message(window_.get(), LOG_QUESTION, "Replace \xF1%s?", "DICOMDIR"); });
+        QTRY_VERIFY(answer.load() != -1);
+        worker.join();
+        QCOMPARE(answer.load(), 1);
+        QCOMPARE(seen, QString("Replace DICOMDIR?"));  // markup is not shown in boxes
+    }
+
+    void shutdown_releases_a_worker_waiting_for_a_box() {
+        std::atomic<int> answer{-1};
+        std::thread worker([&] { answer = Log_Message(window_.get(), LOG_QUESTION, "Never shown?"); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));  // no event handled: the worker waits
+        QCOMPARE(answer.load(), -1);
+        sink_->shut_down();
+        worker.join();
+        QCOMPARE(answer.load(), 0);  // a question nobody answered is a No
+        QCoreApplication::processEvents();  // the queued request finds itself answered: no box
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The panel Qt knows nothing of is a read-only text before the results list, and of its new
+    // lines only warnings and the like are announced.
+    void screen_readers_read_the_panel_and_hear_its_warnings() {
+        Accessible_Events events;
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(window_.get());
+        QAccessibleInterface* report = window->child(0);
+        QCOMPARE(report->role(), QAccessible::EditableText);
+        QCOMPARE(report->text(QAccessible::Name), QString("Report"));
+        QVERIFY(report->state().readOnly && report->state().multiLine);
+        QCOMPARE(window->indexOfChild(report), 0);
+        QVERIFY(window->indexOfChild(QAccessible::queryAccessibleInterface(&window_->results_list())) > 0);
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        window_->setFocus();
+        QTRY_VERIFY(window_->hasFocus());
+        QCOMPARE(window->focusChild(), report);
+        QCOMPARE(events.focused.value(events.focused.size() - 1), QString("Report"));
+
+        Text::Write(panel(), "\xF1\t\x05WARNING:\x02 Invalid file name \x01\"a.b\" !");
+        Text::Write(panel(), "\t file: f");
+        QTRY_COMPARE(events.inserted, QStringList{"\tWARNING: Invalid file name \"a.b\" !"});
+        QAccessibleTextInterface* text = report->textInterface();
+        QVERIFY(text->text(0, text->characterCount()).endsWith("\tWARNING: Invalid file name \"a.b\" !\n\t file: f"));
+    }
+};
+
+QTEST_MAIN(Main_Widget_Test)
+#include "main_widget_test.moc"

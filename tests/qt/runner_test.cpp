@@ -1,0 +1,111 @@
+// Interactive mode from start to end, as start-up runs it: a failed start-up hands its code
+// back, Esc ends the loop with 0, folders named with -w are converted in the window and the
+// program ends with their batch code, and quitting during a conversion stops and joins the worker.
+// Each run makes its own application object, so this program has its own main.
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/startup.h"
+#include "app/qt/main_widget.h"
+#include "app/qt/results_list.h"
+#include "dirscan/walk.h"
+#include "tools/make_sample_files.h"
+#include "util/log_sink.h"
+#include "window_test_support.h"
+
+namespace {
+
+int failures = 0;
+
+void check(bool ok, const char* what) {
+    std::printf("%s: %s\n", ok ? "PASS" : "FAIL", what);
+    if (!ok) ++failures;
+}
+
+Main_Widget& main_widget(Win_Handle window) { return *static_cast<Main_Widget*>(window); }
+
+// The run to be quit holds its walk until it is cancelled (at most 20 s), so that the quit
+// never comes after its DICOMDIR, however fast the machine.
+std::atomic<Progress_Window*> quit_run{nullptr};
+void hold_until_cancelled(const std::string&, const Dir_List&) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        Progress_Window* progress = quit_run.load();
+        if (progress && Progress_Cancelled(progress)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::filesystem::path scratch = std::filesystem::temp_directory_path() / ("kestrapol_runner_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(scratch / "CD" / "SER1");
+    Scratch_Dir = scratch.string() + "/";
+    Sample_File_Write((scratch / "CD" / "SER1" / "IMG1").string(), Sample_Image{});
+    std::filesystem::create_directories(scratch / "BAD" / "ser1");
+    Sample_File_Write((scratch / "BAD" / "ser1" / "IMG1").string(), Sample_Image{});
+
+    int code = Kestrapol_Interactive_Run(argc, argv, [](Win_Handle) { return int(Exit_Startup_Failed); });
+    check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");
+    check(Log_Get_Sink() == nullptr, "the window's sink is removed");
+
+    bool instructions = false;
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
+        QTimer::singleShot(0, [&, window] {
+            Text& panel = main_widget(window).panel();
+            instructions = Panel_Count(panel, "\x02\xF1" "Drag&drop a dir on this application,") == 1 &&
+                           Panel_Count(panel, "\x02\xF1" "to create a DICOMDIR of its content") == 1 && Panel_Last(panel).empty();
+            QTest::keyClick(&main_widget(window), Qt::Key_Escape);
+        });
+        return 0;
+    });
+    check(instructions, "the instruction lines and an empty line are shown");
+    check(code == 0, "Esc ends the program with code 0");
+
+    // As "kestrapol -w CD BAD" starts it: the window converts the folders as one drop, visibly,
+    // and the program ends as batch mode would have for them (a lower-case name: 2).
+    int rows = 0;
+    bool written = false;
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
+        auto* poll = new QTimer(&main_widget(window));
+        QObject::connect(poll, &QTimer::timeout, [&, window] {
+            Main_Widget& widget = main_widget(window);
+            if (widget.converting() || widget.results_list().topLevelItemCount() < 2) return;
+            rows = widget.results_list().topLevelItemCount();
+            written = widget.results_list().topLevelItem(0)->text(1) == "Done" &&
+                      std::filesystem::exists(scratch / "CD" / "DICOMDIR");
+            widget.close();
+        });
+        poll->start(20);
+        return 0;
+    }, {(scratch / "CD").string(), (scratch / "BAD").string()});
+    check(rows == 2 && written, "folders named with -w are converted in the window");
+    check(code == Exit_Bad_Characters, "the window started with folders ends with their batch code");
+    std::filesystem::remove(scratch / "CD" / "DICOMDIR");
+
+    bool was_converting = false;
+    Kestrapol_Files_Listed = hold_until_cancelled;
+    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
+        QTimer::singleShot(0, [&, window] {
+            main_widget(window).convert({(scratch / "CD").string()});
+            quit_run = &main_widget(window).progress_window()->object();
+            was_converting = main_widget(window).converting();
+            main_widget(window).close();
+        });
+        return 0;
+    });
+    check(was_converting && code == 0, "closing during a conversion stops the worker and ends with 0");
+    check(!std::filesystem::exists(scratch / "CD" / "DICOMDIR"), "the cancelled conversion writes no DICOMDIR");
+    Kestrapol_Files_Listed = nullptr;
+
+    std::filesystem::remove_all(scratch);
+    return failures == 0 ? 0 : 1;
+}
