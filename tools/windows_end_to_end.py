@@ -126,9 +126,10 @@ def check_media(program, parent, folder_name, damage=False):
     problems = []
     folder = os.path.join(parent, folder_name)
     if damage:
-        victim = next(os.path.join(top, name) for top, _, names in sorted(os.walk(folder))
-                      for name in sorted(names) if name != "DICOMDIR")
-        os.remove(victim)
+        # A file the DICOMDIR references: its first record's.
+        record = next(r for r in dcmread(os.path.join(folder, "DICOMDIR")).DirectoryRecordSequence
+                      if "ReferencedFileID" in r)
+        os.remove(os.path.join(folder, *record.ReferencedFileID))
     results = os.path.join(parent, "check.json")
     code, output = run(program + ["-c", "-r", "check.json", folder_name], parent)
     findings = json.load(open(results))["folders"][0]["findings"] if os.path.isfile(results) else None
@@ -197,10 +198,9 @@ def main():
             if expected["windows"] == 0:
                 failures += ["%s: %s" % (name, problem) for problem in check_fileset(files["windows"])]
                 parent = os.path.join(scratch, "windows", name)
-                # The check mode runs on the samples only: under Wine it found none of the files of
-                # the folder deeper than 260 characters, and once missed the file deleted from the
-                # generated folder; until that is understood, those are not checked here.
-                for damage in (False, True) if name == "samples" else ():
+                # Not on the folder deeper than 260 characters: Wine's GetFinalPathNameByHandleW
+                # fails past MAX_PATH (Windows itself does not), so every file there seems missing.
+                for damage in (False, True) if name != "deep" else ():
                     failures += ["%s: %s" % (name, problem)
                                  for problem in check_media(programs["windows"], parent, folder_name, damage)]
         print(line + " (%.0f s)" % (time.monotonic() - started), flush=True)
