@@ -9,6 +9,7 @@ Main_Key Main_Key_Action(int code) {
         if (key == 'K') return {Main_Action::Check_Media};
         if (key == 'C') return {Main_Action::Copy_Report};
         if (key == 'S') return {Main_Action::Save_Report};
+        if (key == 'Q') return {Main_Action::Quit};  // as Esc: a running conversion is cancelled first
         if (key == Key_Home) return {Main_Action::Scroll_To_Start};
         if (key == Key_End) return {Main_Action::Scroll_To_End};
         return {};

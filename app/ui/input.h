@@ -22,7 +22,7 @@ inline constexpr int Key_End = 0x83;
 enum class Main_Action {
     None,
     Trace_Level,      // value: the digit 0 ... 9
-    Quit,             // Esc
+    Quit,             // Esc, Ctrl+Q
     Choose_Folders,   // Ctrl+O
     Check_Media,      // Ctrl+K: choose folders whose DICOMDIR to check
     Copy_Report,      // Ctrl+C

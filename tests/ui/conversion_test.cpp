@@ -61,6 +61,7 @@ TEST(Input, KeysAndWheel) {
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | Key_Keypad | '7').action, Main_Action::None);  // not the main keys
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'O').action, Main_Action::Choose_Folders);
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'K').action, Main_Action::Check_Media);
+    EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'Q').action, Main_Action::Quit);
     EXPECT_EQ(Main_Key_Action('O').action, Main_Action::None);
     EXPECT_EQ(Main_Key_Action(Key_Page_Up).value, -1);  // towards older lines
     for (int key : {Key_Escape, Key_Enter, Key_Space}) EXPECT_TRUE(Progress_Key_Cancels(key));
