@@ -175,7 +175,9 @@ void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys
 std::vector<uint32_t> Kestrapol_Image_Keys();
 
 // Copies attribute into slot (empties the slot for nullptr), its value into arena. Returns 1.
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena);
+// held: the value's bytes already in arena, which the slot then points to instead of a copy.
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                      const uint8_t* held = nullptr);
 
 // Logs one line per node below node, in the order the writer writes them. Returns 1.
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth);
