@@ -196,18 +196,6 @@ int DICOM_Attribute_Copy_Tag(Win_Handle window, DICOM_Root* root, DICOM_Tag_List
     return copy_items(window, root, *target, *source) ? 1 : 0;
 }
 
-void DICOM_Attribute_Settle_Taken(Win_Handle window, DICOM_Root* root, DICOM_Tag* target) {
-    if (Trace_On(LOG_TRACE_4)) {
-        Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Copy_Tag(%04x,%04x)", target->group, target->element);
-    }
-    DICOM_Root_Set_Entry(root, root->depth, target->group, target->element, 0);
-    // Where a copy onto a new element differs from the source.
-    target->depth = static_cast<uint8_t>(root->depth);
-    target->vm = 0;
-    if (target->flags & Tag_Flag::VR_Unknown) target->vr_def = VR_UN;
-    if (target->length == 0) target->data.clear();
-}
-
 int DICOM_Attribute_Copy(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,
                          std::span<const DICOM_Tag> source) {
     if (source.empty()) {

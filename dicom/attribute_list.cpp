@@ -113,9 +113,7 @@ bool points_into(const DICOM_Tag_List& list, const DICOM_Tag* tag) {
 }
 
 void trace_insert(Win_Handle window, const DICOM_Tag& tag) {
-    if (!Trace_On(LOG_TRACE_5)) return;
-    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Insert(%04x,%04x) %c%c %d bytes", tag.group, tag.element,
-                vr_char(tag.vr >> 8u), vr_char(tag.vr & 0xFFu), tag.length);
+    if (Trace_On(LOG_TRACE_5)) DICOM_Attribute_Trace_Insert(window, tag);
 }
 
 // Insert, with source's value and description either copied or taken.
@@ -213,17 +211,15 @@ DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DI
     return insert(window, root, list, source, level, true);
 }
 
-DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list) {
-    if (!root || !list || list->empty()) return nullptr;
-    DICOM_Tag& last = list->back();
-    if (root->depth != 0 || !last.item.empty()) {
-        DICOM_Tag source = std::move(last);
-        list->pop_back();
-        return insert(window, root, list, &source, 0, true);
-    }
-    trace_insert(window, last);
-    DICOM_Attribute_Settle_Taken(window, root, &last);
-    return &last;
+void DICOM_Attribute_Trace_Insert(Win_Handle window, const DICOM_Tag& tag) {
+    Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Insert(%04x,%04x) %c%c %d bytes", tag.group, tag.element,
+                vr_char(tag.vr >> 8u), vr_char(tag.vr & 0xFFu), tag.length);
+}
+
+DICOM_Tag* DICOM_Attribute_Insert_Last_Moving(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list) {
+    DICOM_Tag source = std::move(list->back());
+    list->pop_back();
+    return insert(window, root, list, &source, 0, true);
 }
 
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,

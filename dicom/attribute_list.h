@@ -9,6 +9,7 @@
 // same list (elements nested deeper keep their addresses when an outer list grows).
 #pragma once
 
+#include "dicom/attribute_copy.h"
 #include "dicom/tag.h"
 #include "util/log.h"
 
@@ -26,7 +27,22 @@ DICOM_Tag* DICOM_Attribute_Insert_Taking(Win_Handle window, DICOM_Root* root, DI
 // Insert_Taking for the last element of list, built there by the caller: the same traces and
 // the same result. Without nesting (root at depth 0) the element stays where it is instead of
 // being moved. nullptr, with the element removed, when the insertion fails.
-DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list);
+// (Inline: a reader calls it once per element, and without nesting it only settles the element.)
+inline DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list);
+
+// The insertion trace of source (at trace level 5).
+void DICOM_Attribute_Trace_Insert(Win_Handle window, const DICOM_Tag& source);
+// Insert_Last where the element has to move: nested, or with items.
+DICOM_Tag* DICOM_Attribute_Insert_Last_Moving(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list);
+
+inline DICOM_Tag* DICOM_Attribute_Insert_Last(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list) {
+    if (!root || !list || list->empty()) return nullptr;
+    DICOM_Tag& last = list->back();
+    if (root->depth != 0 || !last.item.empty()) return DICOM_Attribute_Insert_Last_Moving(window, root, list);
+    if (Log_Passes(LOG_TRACE_5)) DICOM_Attribute_Trace_Insert(window, last);
+    DICOM_Attribute_Settle_Taken(window, root, &last);
+    return &last;
+}
 
 // First element of the current item's list matching group and element (0xFFFF matches any).
 DICOM_Tag* DICOM_Attribute_Get(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* list,

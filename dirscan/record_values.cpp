@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstdio>
+#include <cstring>
 
 #include "dicom/attribute_list.h"
 #include "dicom/dictionary.h"
@@ -212,10 +213,18 @@ bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, u
     return false;
 }
 
-void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
-    DICOMDIR_Tag_Copy(&slot, attribute, arena);
-    slot.vr = VR_Code("UI");
+void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                                const Dir_Tag* shared) {
+    // The verdict on the element's own bytes is the one on their copy.
+    const bool loaded = attribute != nullptr && attribute->length > 0 &&
+                        attribute->data.size() >= static_cast<std::size_t>(attribute->length);
+    const uint8_t* bytes = loaded ? attribute->data.data() : nullptr;
     const DICOM_Value_Verdict verdict =
-        DICOM_Value_Check(slot.vr, slot.data, static_cast<std::size_t>(slot.length));
+        DICOM_Value_Check(VR_Code("UI"), bytes, loaded ? static_cast<std::size_t>(attribute->length) : 0);
+    const bool same = loaded && verdict.length > 0 && shared != nullptr && shared->data != nullptr && !shared->encoded &&
+                      static_cast<std::size_t>(shared->length) >= verdict.length &&
+                      std::memcmp(shared->data, bytes, verdict.length) == 0;
+    DICOMDIR_Tag_Copy(&slot, attribute, arena, same ? shared->data : nullptr);
+    slot.vr = VR_Code("UI");
     slot.length = static_cast<int32_t>(verdict.length);
 }

@@ -38,5 +38,7 @@ void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const
 bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, uint16_t group, uint16_t element,
                                 const std::string& file);
 
-// Copies a usable reference UID into slot, without its padding.
-void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena);
+// Copies a usable reference UID into slot, without its padding. When shared (a slot of the same
+// tree) holds the same bytes, slot points to them: the tree's bytes are never written after the copy.
+void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                                const Dir_Tag* shared = nullptr);

@@ -236,7 +236,8 @@ void register_reference(Dir_Item& dir_list, const Dir_Item& image) {
 
 }  // namespace
 
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                      const uint8_t* held) {
     if (!attribute) {
         *slot = Dir_Tag{};
         return 1;
@@ -253,6 +254,10 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memor
     // A value longer than what was loaded stays on disk: length without bytes.
     if (attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length)) {
         const auto length = static_cast<std::size_t>(attribute->length);
+        if (held != nullptr) {
+            slot->data = held;
+            return 1;
+        }
         auto* bytes = static_cast<uint8_t*>(arena->allocate(length, 1));
         std::memcpy(bytes, attribute->data.data(), length);
         slot->data = bytes;
@@ -290,9 +295,14 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     DICOMDIR_Tag_Copy(&image.uid, keys.image, image.arena);
     register_child(series, keys.image_uid, true);
     image.file_name = name;
-    Kestrapol_Record_Reference(image.sop_class_uid, keys.references[0], image.arena);
-    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena);
-    Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena);
+    // The images of a series mostly share their class and transfer syntax, and the instance UID
+    // comes twice, in the file's header and in its data set: equal bytes are kept once.
+    const Dir_Item* previous = series.child.size() > 1 ? &series.child[series.child.size() - 2] : nullptr;
+    Kestrapol_Record_Reference(image.sop_class_uid, keys.references[0], image.arena,
+                               previous ? &previous->sop_class_uid : nullptr);
+    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena, &image.uid);
+    Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena,
+                               previous ? &previous->transfer_syntax_uid : nullptr);
     register_reference(*dir_list, image);
     Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
     if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, image, &root, set, name);

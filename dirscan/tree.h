@@ -25,12 +25,13 @@ struct Dir_Tag {
     uint16_t flags = 0;
     uint16_t type = 0;
     uint8_t syntax = 0;
+    // data holds the whole element as a record carries it (a sequence with its items), length bytes.
+    // (Beside syntax: every image holds several slots, and here it costs no padding.)
+    bool encoded = false;
     int32_t length = 0;
     // length bytes when loaded, none for a value left on disk. They belong to the tree's arena
     // (or, outside a tree, to whoever set them), so a copy of the slot shares them.
     const uint8_t* data = nullptr;
-    // data holds the whole element as a record carries it (a sequence with its items), length bytes.
-    bool encoded = false;
 
     bool empty() const { return group == 0; }
     bool loaded() const { return data != nullptr || length == 0; }
@@ -174,7 +175,9 @@ void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys
 std::vector<uint32_t> Kestrapol_Image_Keys();
 
 // Copies attribute into slot (empties the slot for nullptr), its value into arena. Returns 1.
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena);
+// held: the value's bytes already in arena, which the slot then points to instead of a copy.
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                      const uint8_t* held = nullptr);
 
 // Logs one line per node below node, in the order the writer writes them. Returns 1.
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth);

@@ -54,7 +54,7 @@ std::string Default_Scratch_Dir() {
 void Log_Set_Handler(Log_Handler_Fn handler) { installed_handler.store(handler); }
 Log_Handler_Fn Log_Get_Handler() { return installed_handler.load(); }
 
-int Log_Message(Win_Handle window, int kind, const char* format, ...) {
+int (Log_Message)(Win_Handle window, int kind, const char* format, ...) {
     if (kind == 0) return 1;
     if (kind & 0x80) return 1;  // boxes take a caption: Log_Box
     if (is_trace_kind(kind) && Trace_Level < (kind & 0xFF) - 10) return 1;

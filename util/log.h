@@ -77,8 +77,21 @@ inline constexpr std::size_t Log_Buffer_Size = 10224;
 
 // printf-style report. Returns 1, except for LOG_QUESTION (1 = Yes, 0 = No).
 // Trace kinds above the current level return at once without formatting.
-int Log_Message(Win_Handle window, int kind, const char* format, ...)
+int (Log_Message)(Win_Handle window, int kind, const char* format, ...)
     LOG_PRINTF_FORMAT(3, 4);
+
+// Whether Log_Message reports anything for kind: not for kind 0, a box kind (Log_Box) or a
+// trace kind above the current level.
+inline bool Log_Passes(int kind) {
+    if (kind == 0 || (kind & 0x80)) return false;
+    const int level = kind & 0xFF;
+    return level < LOG_TRACE_1 || Trace_Level.load(std::memory_order_relaxed) >= level - 10;
+}
+
+// The reading loops report per element at trace levels that are mostly off: a filtered call
+// costs one test, neither the call nor the building of its arguments.
+#define Log_Message(window, kind, ...) \
+    (Log_Passes(kind) ? (Log_Message)(window, kind, __VA_ARGS__) : 1)
 
 // Message box kinds (LOG_BOX_INFO, LOG_BOX_WARNING, LOG_BOX_ERROR) take a caption first.
 int Log_Box(Win_Handle window, int kind, const char* caption, const char* format, ...)

@@ -127,7 +127,9 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
 
     // The record references the instance the file's meta information names, even where the
     // data set's own SOP Instance UID says otherwise, which is warned about.
+    // Its class differs from the previous image's too: it keeps its own.
     DICOM_Tag_List set = data_set({.image = "3"});
+    set[0] = element(0x0002, 0x0002, "UI", "1.2.840.10008.5.1.4.1.1.2");
     set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
     Kestrapol_Add_Image(nullptr, "C", &set, &root);
     EXPECT_EQ(log.count("differs from SOP Instance UID (0008,0018) in "), 1);
@@ -136,6 +138,8 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_instance_uid.data), 5), "9.9.9");
     EXPECT_EQ(third.sop_instance_uid.length, 5);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_class_uid.data), third.sop_class_uid.length),
+              "1.2.840.10008.5.1.4.1.1.2");
 
     // No two image records reference one instance: a file naming 9.9.9 again, in another
     // patient, is a duplicate of C and makes no record.
