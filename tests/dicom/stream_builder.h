@@ -50,7 +50,7 @@ public:
         const bool meta = group == 0x0002;
         const bool big = !meta && (mode_ & 1) != 0;
         const bool item = group == 0xFFFE;
-        const bool explicit_vr = meta || ((mode_ & 8) != 0 && !item && vr[0] != '\0');
+        const bool explicit_vr = vr[0] != '\0' && (meta || ((mode_ & 8) != 0 && !item));  // no VR: implicit
         u16(group, big);
         u16(element, big);
         if (!explicit_vr) return u32(length, big);
