@@ -7,10 +7,18 @@
 
 #include "dicom/byte_source.h"
 #include "dirscan/tree.h"
+#include "util/platform_system.h"
 
 namespace {
 
+// Under a small address-space limit the walk reads alone: every helper would reserve a heap
+// arena and a stack of its own (tens of MB of address space), and a thread whose storage the C
+// library cannot register ends the whole process instead of failing with a memory error.
+constexpr uint64_t Least_Address_Space_For_Helpers = uint64_t{2} << 30;
+
 int default_read_threads() {
+    const uint64_t limit = Address_Space_Limit();
+    if (limit != 0 && limit < Least_Address_Space_For_Helpers) return 0;
     const unsigned processors = std::thread::hardware_concurrency();
     return processors > 1 ? static_cast<int>(std::min(processors - 1, 3u)) : 0;
 }

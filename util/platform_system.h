@@ -82,6 +82,9 @@ private:
 // when the thread ends. Call before any thread-local object is used (it also runs before main
 // wherever this file's other calls are linked); later calls do nothing. POSIX needs nothing.
 void Thread_Locals_Prepare();
+// The most address space the process may take, in bytes (a POSIX resource limit); 0 when
+// there is no such limit.
+uint64_t Address_Space_Limit();
 
 // A system error in Windows numbering (POSIX maps errno onto it) and the system's sentence for
 // it, without a final line break (empty when the system has none). Code 0 describes the calling

@@ -1,6 +1,7 @@
 // The process on POSIX: arguments, environment, folders and local time.
 #include "util/platform_system.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <climits>
@@ -12,6 +13,12 @@ const char* const Fallback_Install_Folder = "/opt/Corvanthis/";
 std::vector<std::string> Platform_Arguments(int argc, char** argv) { return {argv, argv + argc}; }
 
 void Thread_Locals_Prepare() {}
+
+uint64_t Address_Space_Limit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 0;
+    return static_cast<uint64_t>(limit.rlim_cur);
+}
 
 std::optional<std::string> Environment_Get(const char* name) {
     const char* value = std::getenv(name);

@@ -22,6 +22,8 @@ void Thread_Locals_Prepare() {
     (void)registered;
 }
 
+uint64_t Address_Space_Limit() { return 0; }  // no per-process limit of the kind
+
 namespace {
 const bool thread_locals_prepared = (Thread_Locals_Prepare(), true);
 }  // namespace
