@@ -6,6 +6,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -79,4 +80,14 @@ inline void print(const char* name, const Measure& m, int files) {
                 m.seconds, files / m.seconds, m.seconds * 1e6 / files, m.cpu_seconds * 1e6 / files,
                 m.peak_kib / 1024.0,
                 m.status ? (" exit " + std::to_string(m.status)).c_str() : "");
+}
+
+// Empties the system's file cache so that the next run reads from the disk; false when this user
+// may not (only root may write drop_caches).
+inline bool drop_file_cache() {
+    ::sync();
+    FILE* control = std::fopen("/proc/sys/vm/drop_caches", "w");
+    if (!control) return false;
+    const bool dropped = std::fputs("3\n", control) >= 0;
+    return std::fclose(control) == 0 && dropped;
 }
