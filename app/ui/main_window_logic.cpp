@@ -18,7 +18,9 @@ std::filesystem::path utf8_path(const std::string& name) {
 }  // namespace
 
 Main_Window_Logic::Main_Window_Logic(Win_Handle window, Text_Panel& panel, Hooks hooks)
-    : window_(window), panel_(panel), hooks_(std::move(hooks)), conversion_(window, hooks_.conversion) {}
+    : window_(window), panel_(panel), hooks_(std::move(hooks)), conversion_(window, hooks_.conversion) {
+    Text_Panel::Keep_Report(panel_);  // the report holds what the panel has let go
+}
 
 bool Main_Window_Logic::key(int code) {
     const Main_Key key = Main_Key_Action(code);
@@ -57,7 +59,7 @@ void Main_Window_Logic::check_media() {
     conversion_.start_check(folders);
 }
 
-std::string Main_Window_Logic::report() const { return Report_Text(Text_Panel::Lines(panel_), conversion_.results()); }
+std::string Main_Window_Logic::report() const { return Report_Text(Text_Panel::Report_Lines(panel_), conversion_.results()); }
 
 void Main_Window_Logic::copy_report() {
     if (hooks_.copy_text) hooks_.copy_text(report());

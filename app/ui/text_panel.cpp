@@ -40,6 +40,7 @@ void Text_Panel::OverWrite(Text_Panel& panel, const char* text) {
     {
         std::lock_guard guard(Draw_Lock());  // one step: no other write lands in between
         if (!panel.lines_.empty()) {
+            if (panel.report_) panel.report_->drop_last();
             panel.lines_.pop_back();
             --panel.appended_;
             if (panel.scroll_back_ > 0) --panel.scroll_back_;  // append_locked counts it again
@@ -61,7 +62,20 @@ void Text_Panel::write_locked(const char* text) {
     }
 }
 
+void Text_Panel::Keep_Report(Text_Panel& panel) {
+    std::lock_guard guard(Draw_Lock());
+    if (panel.report_) return;
+    panel.report_ = std::make_unique<Report_Store>();
+    for (const std::string& line : panel.lines_) panel.report_->append(line);
+}
+
+std::vector<std::string> Text_Panel::Report_Lines(const Text_Panel& panel) {
+    std::lock_guard guard(Draw_Lock());
+    return panel.report_ ? panel.report_->lines() : std::vector<std::string>(panel.lines_.begin(), panel.lines_.end());
+}
+
 void Text_Panel::append_locked(std::string line) {
+    if (report_) report_->append(line);
     lines_.push_back(std::move(line));
     ++appended_;
     if (lines_.size() > Max_Lines) lines_.pop_front();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -18,6 +19,7 @@
 
 #include "app/ui/palette.h"
 #include "app/ui/progress_feed.h"
+#include "app/ui/report_store.h"
 
 // The toolkit's one process-wide drawing lock. Panels are written from the worker thread and
 // drawn on the GUI thread; both sides take it. It is recursive because a window's paint holds
@@ -66,6 +68,10 @@ public:
     static std::uint64_t Revision(const Text_Panel& panel);
     // The lines still held of those appended after mark, oldest first; mark becomes Appended.
     static std::vector<std::string> Lines_Since(const Text_Panel& panel, std::uint64_t& mark);
+    // From now on the panel also keeps every line for its report (app/ui/report_store.h).
+    static void Keep_Report(Text_Panel& panel);
+    // The report's lines when the panel keeps them, else the lines it holds.
+    static std::vector<std::string> Report_Lines(const Text_Panel& panel);
     // Lines between the newest line and the bottom of the view (0 = following the end).
     static int Scroll_Back(const Text_Panel& panel);
 
@@ -107,6 +113,7 @@ private:
     Ui_Rect thumb() const;
 
     std::deque<std::string> lines_;
+    std::unique_ptr<Report_Store> report_;
     std::uint64_t appended_ = 0;
     std::uint64_t revision_ = 0;
     Geometry geometry_;

@@ -89,3 +89,31 @@ TEST(LineLayout, TabsGoToTheirStopsAndRunsKeepTheirLook) {
 }
 
 }  // namespace
+
+// The report of a main window: what the panel released stays in it, warnings always; past the
+// budget a line says how much was left out, where it started.
+TEST(TextPanel, TheReportKeepsWhatThePanelReleases) {
+    Text_Panel panel;
+    Text_Panel::Write(panel, "before");
+    Text_Panel::Keep_Report(panel);
+    Text_Panel::Write(panel, "\xF1\x05WARNING:\x02 first folder");
+    fill(panel, 30000);
+    Text_Panel::OverWrite(panel, "last, overwritten");
+    std::vector<std::string> report = Text_Panel::Report_Lines(panel);
+    ASSERT_EQ(report.size(), 30002u);
+    EXPECT_EQ(report[0], "before");
+    EXPECT_EQ(report[1], "\xF1\x05WARNING:\x02 first folder");
+    EXPECT_EQ(report[2], "line 0");
+    EXPECT_EQ(report.back(), "last, overwritten");
+
+    Report_Store store;
+    const std::string ordinary(250, 'o');
+    const std::size_t fitting = Report_Store::Ordinary_Budget / ordinary.size();
+    for (std::size_t i = 0; i < fitting + 3; ++i) store.append(ordinary);
+    store.drop_last();  // an overwrite of a line left out
+    store.append("    \xF1\x04" "ERROR:\x02 late");
+    report = store.lines();
+    ASSERT_EQ(report.size(), fitting + 2);
+    EXPECT_NE(report[fitting].find("2 other lines were left out"), std::string::npos) << report[fitting];
+    EXPECT_EQ(report.back(), "    \xF1\x04" "ERROR:\x02 late");
+}
