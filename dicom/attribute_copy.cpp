@@ -9,6 +9,7 @@
 #include "dicom/attribute_list.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
+#include "dicom/vr.h"
 #include "dicom/warning.h"
 
 namespace {
@@ -19,20 +20,16 @@ constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Tag_Copy";
 enum class Append_Form { Text, Line, Bytes, Refused, Ignored };
 
 Append_Form append_form(uint16_t vr) {
-    static constexpr uint16_t text[] = {VR_Code("AE"), VR_Code("AS"), VR_Code("CS"), VR_Code("DS"),
-                                        VR_Code("IS"), VR_Code("LO"), VR_Code("PN"), VR_Code("SH")};
-    static constexpr uint16_t line[] = {VR_Code("LT"), VR_Code("ST"), VR_Code("UT")};
-    static constexpr uint16_t bytes[] = {VR_Code("AT"), VR_Code("FD"), VR_Code("FL"), VR_Code("OB"),
-                                         VR_Code("OF"), VR_Code("OW"), VR_Code("OX"), VR_Code("SL"),
-                                         VR_Code("SS"), VR_Code("UL"), VR_Code("UN"), VR_Code("US")};
+    // Two dates, times or UIDs in one value mean nothing; a sequence is no value to join.
     static constexpr uint16_t refused[] = {VR_Code("DA"), VR_Code("DT"), VR_Code("SQ"), VR_Code("TM"),
                                            VR_Code("UI")};
-    auto in = [vr](const auto& set) { return std::find(std::begin(set), std::end(set), vr) != std::end(set); };
-    if (in(text)) return Append_Form::Text;
-    if (in(line)) return Append_Form::Line;
-    if (in(bytes)) return Append_Form::Bytes;
-    if (in(refused)) return Append_Form::Refused;
-    return Append_Form::Ignored;
+    if (std::find(std::begin(refused), std::end(refused), vr) != std::end(refused)) return Append_Form::Refused;
+    if (vr == VR_Code("OX")) return Append_Form::Bytes;  // the library's pixel data of either width
+    const VR_Traits* traits = VR_Find(vr);
+    if (!traits) return Append_Form::Ignored;
+    if (traits->binary()) return Append_Form::Bytes;
+    if (traits->chars == VR_Chars::Lines) return Append_Form::Line;
+    return traits->multiple ? Append_Form::Text : Append_Form::Ignored;  // UR holds one value
 }
 
 // The source's value bytes, never more than its length says.
