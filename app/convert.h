@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "dirscan/media_check.h"
+#include "dirscan/media_copy.h"
 #include "dirscan/progress.h"
 #include "dirscan/tree.h"
 #include "dirscan/walk.h"
 #include "util/log.h"
+#include "util/log_capture.h"
 
 // Summary state of the folder being converted (cleared before each folder), defined with the
 // walk and the tree that count into it:
@@ -54,6 +56,16 @@ struct Check_Outcome {
 // each finding, then "DICOMDIR checked: N records, M files, K problems" or why there was nothing
 // to check.
 Check_Outcome Check_Folder(Win_Handle window, const std::string& folder);
+
+// A media copy as copy mode and the window make it: the tag lists of the configuration, the copy,
+// then "Media copy Done:" with the counts, or why nothing of it is left. With said, the lines the
+// copy itself reports are held back there (for the results file) instead of reported.
+Media_Copy_Result Copy_Media(Win_Handle window, const std::string& destination, const std::vector<std::string>& sources,
+                             Progress_Window* progress, std::vector<Log_Record>* said = nullptr);
+// The summary lines of a copy made by Copy_Media.
+void Report_Copy(Win_Handle window, const std::string& destination, const Media_Copy_Result& result);
+// The exit code of copy mode for a copy: 0 made, 4 nothing to copy, 11 not made (failed or cancelled).
+int Copy_Exit_Code(const Media_Copy_Result& result);
 
 struct Convert_Data {
     std::vector<std::string> list;      // dropped paths; an empty entry stands for an empty name

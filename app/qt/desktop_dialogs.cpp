@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QListView>
+#include <QMessageBox>
 #include <QTreeView>
 #include <QUrl>
 
@@ -35,6 +36,17 @@ std::string choose_report_file(QWidget* owner) {
     return file.toStdString();
 }
 
+// Qt's own chooser of one folder, which has a button to make a new one.
+std::string choose_destination(QWidget* owner) {
+    const QString folder = QFileDialog::getExistingDirectory(owner, QStringLiteral("Make the media copy in"), QDir::homePath(),
+                                                             QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
+    return folder.isEmpty() ? std::string() : QDir::toNativeSeparators(folder).toStdString();
+}
+
+void show_about(QWidget* owner, const std::string& text) {
+    QMessageBox::about(owner, QStringLiteral("About Kestrapol"), QString::fromStdString(text));
+}
+
 void open_folder(const std::string& folder) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
 }
@@ -45,4 +57,6 @@ void Desktop_Dialogs_Fill(Main_Widget_Hooks& hooks) {
     if (!hooks.choose_folders) hooks.choose_folders = choose_folders;
     if (!hooks.choose_report_file) hooks.choose_report_file = choose_report_file;
     if (!hooks.open_folder) hooks.open_folder = open_folder;
+    if (!hooks.choose_destination) hooks.choose_destination = choose_destination;
+    if (!hooks.show_about) hooks.show_about = show_about;
 }

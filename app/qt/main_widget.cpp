@@ -6,6 +6,7 @@
 #include <QDropEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,6 +26,7 @@ namespace {
 
 const QColor Panel_Background = Qt_Colour(Main_Panel_Background);
 const QColor Drag_Highlight = Qt_Colour(Drop_Highlight);
+const QColor Drag_Refused = Qt_Colour(Drop_Refused);
 
 std::vector<std::string> dropped_paths(const QMimeData& mime) {
     std::vector<std::string> paths;
@@ -32,10 +34,14 @@ std::vector<std::string> dropped_paths(const QMimeData& mime) {
     return paths;
 }
 
-QPushButton* make_button(QWidget* parent, const char* text) {
-    auto* button = new QPushButton(QString::fromUtf8(text), parent);
+QPushButton* make_button(QWidget* parent, int index) {
+    auto* button = new QPushButton(QString::fromUtf8(Main_Button_Labels[index]), parent);
     button->setFocusPolicy(Qt::StrongFocus);
     button->setAutoDefault(true);  // Enter presses the button that has the focus
+    const QString tip = QString::fromUtf8(Main_Button_Tips[index]);
+    button->setToolTip(tip);
+    button->setAccessibleName(QString::fromStdString(Label_Without_Mnemonic(Main_Button_Labels[index])));
+    button->setAccessibleDescription(tip);
     return button;
 }
 
@@ -51,6 +57,7 @@ int Key_Code(const QKeyEvent& event) {
     case Qt::Key_PageDown: code = Key_Page_Down; break;
     case Qt::Key_Home: code = Key_Home; break;
     case Qt::Key_End: code = Key_End; break;
+    case Qt::Key_F1: code = Key_F1; break;
     default: code = event.key() < 0x80 ? event.key() : 0;
     }
     const Qt::KeyboardModifiers modifiers = event.modifiers();
@@ -65,24 +72,25 @@ Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
     : hooks_(std::move(hooks)),
       panel_part_(Accessible_Text_Part(this, panel_, Accessible_Panel_Name, true)),
       results_list_(new Results_List(this)),
-      choose_button_(make_button(this, Main_Button_Labels[0])),
-      copy_button_(make_button(this, Main_Button_Labels[1])),
-      save_button_(make_button(this, Main_Button_Labels[2])),
+      buttons_{make_button(this, 0), make_button(this, 1), make_button(this, 2), make_button(this, 3),
+               make_button(this, 4)},
       logic_(this, panel_, logic_hooks()) {
-    results_list_->open_folder = hooks_.open_folder;
-    connect(choose_button_, &QPushButton::clicked, this, [this] { logic_.choose_folders(); });
-    connect(copy_button_, &QPushButton::clicked, this, [this] { logic_.copy_report(); });
-    connect(save_button_, &QPushButton::clicked, this, [this] { logic_.save_report(); });
-    choose_button_->setToolTip(QStringLiteral("Choose folders to convert (Ctrl+O)"));
+    // A row's activation is the logic's: it opens a folder, or offers a folder's media copy.
+    connect(results_list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        if (item) logic_.activate_result(static_cast<std::size_t>(results_list_->indexOfTopLevelItem(item)));
+    });
+    const std::function<void()> actions[Main_Button_Count] = {
+        [this] { logic_.choose_folders(); }, [this] { logic_.make_media_copy(); }, [this] { logic_.check_media(); },
+        [this] { logic_.copy_report(); }, [this] { logic_.save_report(); }};
+    for (int i = 0; i < Main_Button_Count; ++i) connect(buttons_[i], &QPushButton::clicked, this, actions[i]);
     setWindowTitle(title);
     resize(Main_Width, Main_Height);
     setAcceptDrops(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setTabOrder(this, results_list_);
-    setTabOrder(results_list_, choose_button_);
-    setTabOrder(choose_button_, copy_button_);
-    setTabOrder(copy_button_, save_button_);
+    QWidget* previous = results_list_;
+    for (QPushButton* button : buttons_) setTabOrder(std::exchange(previous, button), button);
     Text::Set_Repaint_Request(panel_, [this] { request_repaint(); });
     lay_out();
 }
@@ -93,6 +101,10 @@ Main_Window_Logic::Hooks Main_Widget::logic_hooks() {
     static_cast<Trace_Hooks&>(hooks) = hooks_;
     hooks.choose_folders = [this] { return hooks_.choose_folders(this); };
     hooks.choose_report_file = [this] { return hooks_.choose_report_file(this); };
+    hooks.choose_destination = [this] { return hooks_.choose_destination(this); };
+    hooks.open_folder = hooks_.open_folder;
+    hooks.show_about = [this](const std::string& text) { hooks_.show_about(this, text); };
+    hooks.toolkit = "Qt " + std::string(QLibraryInfo::version().toString().toStdString());
     hooks.copy_text = [](const std::string& text) { QGuiApplication::clipboard()->setText(QString::fromStdString(text)); };
     hooks.close = [this] { QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection); };
     hooks.conversion.open_progress = [this]() -> Progress_Window* {
@@ -100,6 +112,11 @@ Main_Window_Logic::Hooks Main_Widget::logic_hooks() {
         return &progress_window_->object();
     };
     hooks.conversion.results_changed = [this] { results_post_.request(); };
+    // From either thread: the buttons change on the GUI thread (dropped once the window is gone).
+    hooks.conversion.busy_changed = [this] { QMetaObject::invokeMethod(this, [this] { show_busy(); }, Qt::QueuedConnection); };
+    hooks.conversion.progress_line = [this](const char* line) {
+        if (progress_window_) progress_window_->object().text(line);
+    };
     return hooks;
 }
 
@@ -137,11 +154,10 @@ bool Main_Widget::event(QEvent* event) {
 
 // Qt scales the whole window with the desktop: laid out at 96 dots per inch.
 void Main_Widget::lay_out() {
-    QPushButton* const buttons[Main_Button_Count] = {choose_button_, copy_button_, save_button_};
     int widths[Main_Button_Count];
-    for (int i = 0; i < Main_Button_Count; ++i) widths[i] = buttons[i]->sizeHint().width();
+    for (int i = 0; i < Main_Button_Count; ++i) widths[i] = buttons_[i]->sizeHint().width();
     const Main_Layout layout = Main_Lay_Out(width(), height(), 96, widths);
-    for (int i = 0; i < Main_Button_Count; ++i) buttons[i]->setGeometry(Qt_Rect(layout.buttons[i]));
+    for (int i = 0; i < Main_Button_Count; ++i) buttons_[i]->setGeometry(Qt_Rect(layout.buttons[i]));
     results_list_->setGeometry(Qt_Rect(layout.results));
     Text::Layout(panel_, Qt_Rect(layout.panel), Panel_Background);
 }
@@ -157,8 +173,16 @@ void Main_Widget::paintEvent(QPaintEvent*) {
         painter.drawRect(Text::Area(panel_).adjusted(0, 0, -1, -1));
     }
     if (drag_highlight_) {
-        painter.setPen(QPen(Drag_Highlight, 4));
+        // Refused: dashed and named, not only another colour.
+        painter.setPen(QPen(drag_refused_ ? Drag_Refused : Drag_Highlight, 4, drag_refused_ ? Qt::DashLine : Qt::SolidLine));
         painter.drawRect(rect().adjusted(2, 2, -2, -2));
+        if (drag_refused_) {
+            QFont font = painter.font();
+            font.setBold(true);
+            font.setPointSize(font.pointSize() * 2);
+            painter.setFont(font);
+            painter.drawText(Text::Area(panel_), Qt::AlignCenter, QString::fromUtf8(Drop_Refused_Text));
+        }
     }
 }
 
@@ -194,16 +218,35 @@ void Main_Widget::wheelEvent(QWheelEvent* event) {
     if (lines != 0) Text::Scroll(panel_, lines);
 }
 
-void Main_Widget::set_drag_highlight(bool on) {
-    if (drag_highlight_ == on) return;
+void Main_Widget::set_drag_highlight(bool on, bool refused) {
+    if (drag_highlight_ == on && drag_refused_ == refused) return;
     drag_highlight_ = on;
+    drag_refused_ = on && refused;
     update();
 }
 
+void Main_Widget::show_busy() {
+    for (int i = 0; i < Main_Starting_Buttons; ++i) buttons_[i]->setEnabled(logic_.can_start());
+}
+
+// While a job runs the drag is refused and the panel says why. The entry is taken without an
+// action, so that its leave still comes to clear the frame; each move is refused, which the
+// desktop shows at the pointer and which keeps the drop away.
 void Main_Widget::dragEnterEvent(QDragEnterEvent* event) {
     if (!event->mimeData()->hasUrls()) return;
+    if (logic_.conversion().refused_busy()) {
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        set_drag_highlight(true, true);
+        return;
+    }
     event->acceptProposedAction();
     set_drag_highlight(true);
+}
+
+void Main_Widget::dragMoveEvent(QDragMoveEvent* event) {
+    if (drag_refused_) event->ignore();
+    else QWidget::dragMoveEvent(event);
 }
 
 void Main_Widget::dragLeaveEvent(QDragLeaveEvent*) { set_drag_highlight(false); }
@@ -212,8 +255,8 @@ void Main_Widget::dropEvent(QDropEvent* event) {
     set_drag_highlight(false);
     const std::vector<std::string> paths = dropped_paths(*event->mimeData());
     if (paths.empty()) return;
-    event->acceptProposedAction();
-    convert(paths);
+    if (convert(paths)) event->acceptProposedAction();
+    else event->ignore();
 }
 
 void Main_Widget::closeEvent(QCloseEvent* event) {

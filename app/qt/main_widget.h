@@ -1,5 +1,5 @@
 // The main window on Qt: a scrolling text panel that shows what the program reports, the results
-// list and the buttons to choose folders and to copy or save the report. What the keys, buttons
+// list and the buttons to choose folders, make or check media, and copy or save the report. What the keys, buttons
 // and drops do is the shared logic's (app/ui/main_window_logic.h); here it is drawn and routed.
 #pragma once
 
@@ -26,8 +26,11 @@ struct Main_Widget_Hooks : Trace_Hooks {
     std::function<std::vector<std::string>(QWidget* owner)> choose_folders;
     // The file to save the report to; empty when cancelled.
     std::function<std::string(QWidget* owner)> choose_report_file;
-    // Shows a folder in the file manager.
+    // The destination of a media copy (a new folder may be made there); empty when cancelled.
+    std::function<std::string(QWidget* owner)> choose_destination;
+    // Shows a folder in the file manager, or a file in its program.
     std::function<void(const std::string& folder)> open_folder;
+    std::function<void(QWidget* owner, const std::string& text)> show_about;
 };
 
 class Main_Widget final : public QWidget {
@@ -53,6 +56,10 @@ public:
     // folders converted since the window opened.
     int finish_conversion();
     bool drag_highlighted() const { return drag_highlight_; }
+    // Whether the drag over the window is refused (shown dashed, with "Busy").
+    bool drag_refused() const { return drag_refused_; }
+    // The buttons in the order of Main_Button_Labels.
+    QPushButton* button(int index) const { return buttons_[index]; }
 
 protected:
     bool event(QEvent* event) override;
@@ -66,6 +73,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -74,7 +82,9 @@ private:
     // The shared logic's hooks: the desktop's dialogs (or a test's) and this window's services.
     Main_Window_Logic::Hooks logic_hooks();
     void lay_out();
-    void set_drag_highlight(bool on);
+    void set_drag_highlight(bool on, bool refused = false);
+    // The starting buttons follow the busy state.
+    void show_busy();
 
     Main_Widget_Hooks hooks_;
     Text panel_;
@@ -83,10 +93,9 @@ private:
     Wheel_Accumulator wheel_;
     Accessible_Part* panel_part_;  // the panel as screen readers see it
     Results_List* results_list_;
-    QPushButton* choose_button_;
-    QPushButton* copy_button_;
-    QPushButton* save_button_;
+    QPushButton* buttons_[Main_Button_Count];
     bool drag_highlight_ = false;
+    bool drag_refused_ = false;
     QPointer<Progress_Widget> progress_window_;
     Main_Window_Logic logic_;  // last: its worker writes into the members above until it is joined
 };

@@ -1,32 +1,89 @@
 #include "app/ui/conversion.h"
 
+#include <chrono>
 #include <system_error>
+
+namespace {
+
+// A copy's code joins the conversions' as batch mode ranks theirs: 1 and 2 combine, 4 only where
+// nothing else was found, then 8, 7, a copy not made (11), and a DICOMDIR not written (6).
+int Joined_Exit_Code(int a, int b) {
+    const auto rank = [](int code) {
+        switch (code) {
+        case 0: return 0;
+        case 1: case 2: case 3: return 1;
+        case 4: return 2;
+        case 8: return 3;
+        case 7: return 4;
+        case 11: return 5;
+        default: return 6;
+        }
+    };
+    if (rank(a) == 1 && rank(b) == 1) return a | b;
+    if (rank(a) == 1 && b == 4) return a;  // files were read: the names stand
+    if (rank(b) == 1 && a == 4) return b;
+    return rank(a) >= rank(b) ? a : b;
+}
+
+}  // namespace
 
 bool Conversion::refused_busy() {
     if (running_.load()) {
-        Log_Message(window_, LOG_WARNING, "\xF1\x05" "BUSY:" "\x02" " a conversion is running; drop again when it is done");
+        static const char* const busy = "\xF1\x05" "BUSY:" "\x02" " a conversion is running; drop again when it is done";
+        Log_Message(window_, LOG_WARNING, "%s", busy);
+        if (hooks_.progress_line) hooks_.progress_line(busy);  // seen where the user looks meanwhile
         return true;
     }
     wait();  // the previous worker has finished its work; collect the thread
     return false;
 }
 
-bool Conversion::start_check(const std::vector<std::string>& paths) {
-    if (refused_busy()) return false;
+bool Conversion::launch(std::function<void()> job, const char* what, Progress_Window* progress) {
     running_.store(true);
     try {
-        worker_ = std::thread([this, paths] {
-            for (const std::string& folder : paths)
-                if (!folder.empty()) add_result(Folder_Result_Of(Check_Folder(window_, folder)));
+        worker_ = std::thread([this, job = std::move(job)] {
+            job();
             running_.store(false);
+            if (hooks_.busy_changed) hooks_.busy_changed();
         });
     } catch (const std::system_error&) {
         running_.store(false);
         Log_Message(window_, LOG_ERRLOG, "file:%s line:%d", __FILE__, __LINE__);
-        Log_Message(window_, LOG_ERRLOG, "Unable to start check thread");
+        Log_Message(window_, LOG_ERRLOG, "Unable to start %s thread", what);
+        Progress_Close(progress);
         return false;
     }
+    if (hooks_.busy_changed) hooks_.busy_changed();
     return true;
+}
+
+bool Conversion::start_check(const std::vector<std::string>& paths) {
+    if (refused_busy()) return false;
+    return launch([this, paths] {
+        for (const std::string& folder : paths)
+            if (!folder.empty()) add_result(Folder_Result_Of(Check_Folder(window_, folder)));
+    }, "check", nullptr);
+}
+
+bool Conversion::start_copy(const std::vector<std::string>& sources, const std::string& destination) {
+    if (refused_busy()) return false;
+    Log_Message(window_, LOG_REPORT, "\xF1\x02" "Copying as media into \x01%s", destination.c_str());
+    Progress_Window* progress = hooks_.open_progress ? hooks_.open_progress() : nullptr;
+    Progress_Show(progress);
+    return launch([this, sources, destination, progress] {
+        const auto begun = std::chrono::steady_clock::now();
+        Progress_Text(progress, "\xF1 Copying DICOM files...");
+        const Media_Copy_Result copy = Copy_Media(window_, destination, sources, progress);
+        Report_Copy(window_, destination, copy);
+        Progress_Text(progress, "\xF1 Done");
+        Progress_Close(progress);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
+        {
+            std::lock_guard guard(results_lock_);
+            copy_codes_.push_back(Copy_Exit_Code(copy));
+        }
+        add_result(Folder_Result_Of(sources, destination, copy, seconds));
+    }, "copy", progress);
 }
 
 bool Conversion::start(const std::vector<std::string>& paths) {
@@ -42,25 +99,17 @@ bool Conversion::start(const std::vector<std::string>& paths) {
             std::lock_guard guard(results_lock_);
             converted_.push_back(outcome);
         }
-        add_result(Folder_Result_Of(outcome));
+        Folder_Result result = Folder_Result_Of(outcome);
+        // The window's own way to the copy that the line before names for the command line.
+        if (result.outcome == Folder_Outcome_Kind::Names_Not_Allowed)
+            Log_Message(window_, LOG_WARNING,
+                        "\xF1\t\t\t     Or in this window: Enter or a double-click on its row, for \"Make media copy\xE2\x80\xA6\"");
+        add_result(std::move(result));
     };
     Progress_Show(data.progress);
-
     Progress_Window* progress = data.progress;
-    running_.store(true);
-    try {
-        worker_ = std::thread([this, data = std::move(data)]() mutable {
-            Convert_Thread(window_, std::move(data));
-            running_.store(false);
-        });
-    } catch (const std::system_error&) {
-        running_.store(false);
-        Log_Message(window_, LOG_ERRLOG, "file:%s line:%d", __FILE__, __LINE__);
-        Log_Message(window_, LOG_ERRLOG, "Unable to start convert thread");
-        Progress_Close(progress);
-        return false;
-    }
-    return true;
+    return launch([this, data = std::move(data)]() mutable { Convert_Thread(window_, std::move(data)); }, "convert",
+                  progress);
 }
 
 void Conversion::wait() {
@@ -82,7 +131,9 @@ std::vector<Folder_Result> Conversion::results() const {
 
 int Conversion::exit_code() const {
     std::lock_guard guard(results_lock_);
-    return converted_.empty() ? 0 : Batch_Exit_Code(converted_);
+    int code = converted_.empty() ? 0 : Batch_Exit_Code(converted_);
+    for (const int copy : copy_codes_) code = Joined_Exit_Code(code, copy);
+    return code;
 }
 
 std::size_t Conversion::result_count() const {

@@ -1,6 +1,6 @@
-// The busy rule and the worker of a conversion, as every window set runs it: one conversion
-// at a time (the conversion state is process-wide), a refused drop says so, and the results of
-// every folder converted since the window opened stay available.
+// The busy rule and the worker of a conversion, a check or a media copy, as every window set runs
+// them: one at a time (the conversion state is process-wide), a refused drop says so, and the
+// results of every folder handled since the window opened stay available.
 #pragma once
 
 #include <atomic>
@@ -20,6 +20,10 @@ public:
         std::function<Progress_Window*()> open_progress;
         // Worker thread: a result was added.
         std::function<void()> results_changed;
+        // GUI thread once a run has started, worker thread once it has ended: running() changed.
+        std::function<void()> busy_changed;
+        // GUI thread: a line for the panel of the running job's progress window, if it still has one.
+        std::function<void(const char* line)> progress_line;
     };
 
     Conversion(Win_Handle window, Hooks hooks) : window_(window), hooks_(std::move(hooks)) {}
@@ -34,19 +38,25 @@ public:
     // Checks the DICOMDIR of each folder on the worker under the same busy rule; each folder
     // gets a result row, its problems go to the panel.
     bool start_check(const std::vector<std::string>& paths);
+    // Copies the DICOM files below sources into destination as copy mode does, on the worker
+    // with the progress window, under the same busy rule; the copy gets one result row.
+    bool start_copy(const std::vector<std::string>& sources, const std::string& destination);
     bool running() const { return running_.load(); }
+    // True, with the "BUSY:" line in the panel and the progress window, while one runs.
+    bool refused_busy();
     // Blocks until the worker, if any, has ended.
     void wait();
 
     std::vector<Folder_Result> results() const;
     std::size_t result_count() const;
-    // The batch exit code of the folders converted since the window opened (checks do not
-    // count); 0 when none was.
+    // The batch exit code of the folders converted since the window opened, joined by the
+    // copies' codes (checks do not count); 0 when none was.
     int exit_code() const;
 
 private:
     void add_result(Folder_Result result);
-    bool refused_busy();
+    // Runs job on the worker; false (reported) when the thread cannot start.
+    bool launch(std::function<void()> job, const char* what, Progress_Window* progress);
 
     Win_Handle window_;
     Hooks hooks_;
@@ -55,4 +65,5 @@ private:
     mutable std::mutex results_lock_;
     std::vector<Folder_Result> results_;
     std::vector<Folder_Outcome> converted_;  // under results_lock_
+    std::vector<int> copy_codes_;            // under results_lock_
 };

@@ -7,6 +7,8 @@ Main_Key Main_Key_Action(int code) {
         if (key >= '0' && key <= '9') return {Main_Action::Trace_Level, key - '0'};
         if (key == 'O') return {Main_Action::Choose_Folders};
         if (key == 'K') return {Main_Action::Check_Media};
+        if (key == 'M') return {Main_Action::Media_Copy};
+        if (key == Key_F1) return {Main_Action::About};
         if (key == 'C') return {Main_Action::Copy_Report};
         if (key == 'S') return {Main_Action::Save_Report};
         if (key == 'Q') return {Main_Action::Quit};  // as Esc: a running conversion is cancelled first
@@ -21,6 +23,7 @@ Main_Key Main_Key_Action(int code) {
     case Key_Page_Down: return {Main_Action::Scroll_Pages, 1};
     case Key_Home: return {Main_Action::Scroll_To_Start};
     case Key_End: return {Main_Action::Scroll_To_End};
+    case Key_F1: return {Main_Action::Help};
     default: return {};
     }
 }

@@ -18,6 +18,7 @@ inline constexpr int Key_Page_Up = 0x80;
 inline constexpr int Key_Page_Down = 0x81;
 inline constexpr int Key_Home = 0x82;
 inline constexpr int Key_End = 0x83;
+inline constexpr int Key_F1 = 0x84;
 
 enum class Main_Action {
     None,
@@ -25,6 +26,9 @@ enum class Main_Action {
     Quit,             // Esc, Ctrl+Q
     Choose_Folders,   // Ctrl+O
     Check_Media,      // Ctrl+K: choose folders whose DICOMDIR to check
+    Media_Copy,       // Ctrl+M: choose sources, then the destination of their media copy
+    Help,             // F1: the README
+    About,            // Ctrl+F1: the version and the libraries
     Copy_Report,      // Ctrl+C
     Save_Report,      // Ctrl+S
     Scroll_Pages,     // value: pages, negative towards older lines (PgUp / PgDn)

@@ -2,6 +2,9 @@
 
 #include <cerrno>
 #include <fstream>
+#include <system_error>
+
+#include <zlib.h>
 
 #include "dicom/library.h"
 #include "util/library_version.h"
@@ -52,4 +55,23 @@ bool Save_Report(Win_Handle window, const std::filesystem::path& file, const std
     Log_Message(window, LOG_WARNING, "\xF1\x05WARNING:\x02 Unable to save the report to \x01%s", shown_name.c_str());
     Log_Message(window, LOG_WARNING, "\x02\t\t\t %s", Error_Str(error));
     return false;
+}
+
+std::string Readme_Path(const std::string& program_folder) {
+    if (program_folder.empty()) return {};
+    for (const char* name : {"README.txt", "README.md", "../share/doc/kestrapol/README.md"}) {
+        const std::string path = program_folder + name;
+        std::error_code error;
+        const std::filesystem::path file(std::u8string(path.begin(), path.end()));
+        if (std::filesystem::is_regular_file(file, error)) return path;
+    }
+    return {};
+}
+
+std::string About_Text(const std::array<std::string, 3>& libraries, const std::string& toolkit) {
+    std::string text = Prog_Name + " " + Prog_Version + "\n\n";
+    for (const std::string& library : libraries) text += library + "\n";
+    text += std::string("zlib ") + zlibVersion() + "\n";
+    if (!toolkit.empty()) text += toolkit + "\n";
+    return text;
 }

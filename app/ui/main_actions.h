@@ -32,3 +32,10 @@ void Drain_Thread_Ring(const std::function<void(const char* line)>& write);
 // it could not go there.
 bool Save_Report(Win_Handle window, const std::filesystem::path& file, const std::string& shown_name,
                  const std::string& report);
+
+// The README that came with the program: README.txt or README.md beside it, or the installed
+// share/doc/kestrapol/README.md below its prefix; empty when none is there.
+std::string Readme_Path(const std::string& program_folder);
+
+// The About box's text: the program and its version, the libraries, zlib and the toolkit.
+std::string About_Text(const std::array<std::string, 3>& libraries, const std::string& toolkit);

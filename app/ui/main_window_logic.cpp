@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/ui/input.h"
+#include "util/platform_system.h"
 
 namespace {
 
@@ -32,6 +33,9 @@ bool Main_Window_Logic::key(int code) {
         break;
     case Main_Action::Choose_Folders: choose_folders(); break;
     case Main_Action::Check_Media: check_media(); break;
+    case Main_Action::Media_Copy: make_media_copy(); break;
+    case Main_Action::Help: help(); break;
+    case Main_Action::About: about(); break;
     case Main_Action::Copy_Report: copy_report(); break;
     case Main_Action::Save_Report: save_report(); break;
     case Main_Action::Scroll_Pages: Text_Panel::Scroll(panel_, key.value * page); break;
@@ -48,15 +52,55 @@ bool Main_Window_Logic::convert(const std::vector<std::string>& paths) {
 }
 
 void Main_Window_Logic::choose_folders() {
+    if (conversion_.refused_busy()) return;  // said before the chooser, not after it
     const std::vector<std::string> folders = hooks_.choose_folders ? hooks_.choose_folders() : std::vector<std::string>{};
     if (!folders.empty()) convert(folders);
 }
 
 void Main_Window_Logic::check_media() {
+    if (conversion_.refused_busy()) return;
     const std::vector<std::string> folders = hooks_.choose_folders ? hooks_.choose_folders() : std::vector<std::string>{};
     if (folders.empty()) return;
     Text_Panel::Scroll(panel_, Far);
     conversion_.start_check(folders);
+}
+
+void Main_Window_Logic::make_media_copy() {
+    if (conversion_.refused_busy()) return;
+    const std::vector<std::string> sources = hooks_.choose_folders ? hooks_.choose_folders() : std::vector<std::string>{};
+    if (!sources.empty()) copy_to_chosen(sources);
+}
+
+void Main_Window_Logic::copy_folder(const std::string& folder) {
+    if (conversion_.refused_busy()) return;
+    copy_to_chosen({folder});
+}
+
+void Main_Window_Logic::copy_to_chosen(const std::vector<std::string>& sources) {
+    const std::string destination = hooks_.choose_destination ? hooks_.choose_destination() : std::string();
+    if (destination.empty()) return;
+    Text_Panel::Scroll(panel_, Far);
+    conversion_.start_copy(sources, destination);
+}
+
+void Main_Window_Logic::activate_result(std::size_t row) {
+    const std::vector<Folder_Result> results = conversion_.results();
+    if (row >= results.size()) return;
+    const Folder_Result& result = results[row];
+    if (result.outcome == Folder_Outcome_Kind::Names_Not_Allowed) copy_folder(result.folder);
+    else if (hooks_.open_folder) hooks_.open_folder(result.destination.empty() ? result.folder : result.destination);
+}
+
+void Main_Window_Logic::help() {
+    const std::string readme = Readme_Path(Executable_Folder());
+    if (readme.empty()) Log_Message(window_, LOG_WARNING, "\xF1\x05WARNING:\x02 No README found beside the program");
+    else if (hooks_.open_folder) hooks_.open_folder(readme);
+}
+
+void Main_Window_Logic::about() {
+    const std::array<std::string, 3> libraries =
+        hooks_.library_descriptions ? hooks_.library_descriptions() : std::array<std::string, 3>{};
+    if (hooks_.show_about) hooks_.show_about(About_Text(libraries, hooks_.toolkit));
 }
 
 std::string Main_Window_Logic::report() const { return Report_Text(Text_Panel::Report_Lines(panel_), conversion_.results()); }

@@ -1,6 +1,7 @@
 // What the main window of every toolkit does apart from drawing and the desktop's dialogs: the
-// keys' actions, drops and chosen folders that start a conversion or a check, the report copied
-// or saved, and the start-up instructions. Each toolkit routes its events here and draws.
+// keys' actions, drops and chosen folders that start a conversion, a check or a media copy, what
+// a result row does when activated, the report copied or saved, help, and the start-up
+// instructions. Each toolkit routes its events here and draws.
 #pragma once
 
 #include <functional>
@@ -17,6 +18,13 @@ public:
     struct Hooks : Trace_Hooks {
         std::function<std::vector<std::string>()> choose_folders;  // none when cancelled
         std::function<std::string()> choose_report_file;          // empty when cancelled
+        // The destination of a media copy, a new folder allowed; empty when cancelled.
+        std::function<std::string()> choose_destination;
+        // Shows a folder (or a file, such as the README) in the desktop's own program.
+        std::function<void(const std::string& path)> open_folder;
+        // The About box with text; toolkit: the window library's name and version.
+        std::function<void(const std::string& text)> show_about;
+        std::string toolkit;
         std::function<void(const std::string& text)> copy_text;
         // Esc: closes the window once the key is handled.
         std::function<void()> close;
@@ -35,6 +43,18 @@ public:
     void choose_folders();
     // Ctrl+K: the folders chosen are checked, not converted.
     void check_media();
+    // Ctrl+M: the folders chosen, then a destination, make a media copy there.
+    void make_media_copy();
+    // A media copy of folder alone: only the destination is asked for.
+    void copy_folder(const std::string& folder);
+    // Enter or a double-click on result row: a copy's destination or a folder is opened; a folder
+    // whose names are not allowed is offered its media copy instead.
+    void activate_result(std::size_t row);
+    // Whether the buttons that start a job take a press: none runs.
+    bool can_start() const { return !conversion_.running(); }
+    // F1: the README beside the program; Ctrl+F1: the About box.
+    void help();
+    void about();
     void copy_report();
     void save_report();
     std::string report() const;
@@ -47,6 +67,8 @@ public:
     const Conversion& conversion() const { return conversion_; }
 
 private:
+    void copy_to_chosen(const std::vector<std::string>& sources);
+
     Win_Handle window_;
     Text_Panel& panel_;
     Hooks hooks_;

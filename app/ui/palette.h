@@ -29,6 +29,9 @@ inline constexpr Rgb Progress_Frame_Background{212, 208, 200};
 inline constexpr Rgb Progress_Bar_Background{90, 90, 100};
 // The frame round the main window while folders are dragged over it.
 inline constexpr Rgb Drop_Highlight{30, 90, 200};
+// The same frame, dashed and with "Busy" in it, while a drop would be refused.
+inline constexpr Rgb Drop_Refused{170, 40, 40};
+inline constexpr const char* Drop_Refused_Text = "Busy";
 
 // Relative luminance (sRGB, 0 ... 1) and the contrast ratio of two colours (1 ... 21).
 double Relative_Luminance(Rgb colour);

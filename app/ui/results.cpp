@@ -37,6 +37,22 @@ Folder_Result Folder_Result_Of(const Check_Outcome& outcome) {
     return result;
 }
 
+Folder_Result Folder_Result_Of(const std::vector<std::string>& sources, const std::string& destination,
+                               const Media_Copy_Result& copy, double seconds) {
+    Folder_Result result;
+    for (const std::string& source : sources) result.folder += (result.folder.empty() ? "" : "; ") + source;
+    result.destination = destination;
+    result.files = copy.copied;
+    result.patients = copy.patients;
+    result.studies = copy.studies;
+    result.series = copy.series;
+    result.images = copy.images;
+    result.seconds = seconds;
+    using enum Folder_Outcome_Kind;
+    result.outcome = copy.nothing_to_copy ? No_DICOM_Files : copy.cancelled ? Cancelled : copy.failed ? Copy_Failed : Copied;
+    return result;
+}
+
 const char* Outcome_Text(Folder_Outcome_Kind outcome) {
     switch (outcome) {
     case Folder_Outcome_Kind::Done: return "Done";
@@ -47,6 +63,8 @@ const char* Outcome_Text(Folder_Outcome_Kind outcome) {
     case Folder_Outcome_Kind::Cannot_Open: return "Cannot open folder";
     case Folder_Outcome_Kind::Checked: return "Checked";
     case Folder_Outcome_Kind::No_DICOMDIR: return "No DICOMDIR";
+    case Folder_Outcome_Kind::Copied: return "Copied";
+    case Folder_Outcome_Kind::Copy_Failed: return "Copy failed";
     }
     return "";
 }
@@ -70,7 +88,8 @@ std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result) 
     std::string outcome = Outcome_Text(result.outcome);
     if (result.outcome == Folder_Outcome_Kind::Checked)
         outcome += result.problems == 0 ? ": OK" : ": " + std::to_string(result.problems) + " problems";
-    return {result.folder,           outcome,                      Thousands(result.files),
+    const std::string folder = result.destination.empty() ? result.folder : result.folder + " \u2192 " + result.destination;
+    return {folder,                  outcome,                      Thousands(result.files),
             Thousands(result.patients), Thousands(result.studies),   Thousands(result.series),
             Thousands(result.images),   Duration_Text(result.seconds)};
 }

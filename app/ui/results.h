@@ -16,6 +16,8 @@ enum class Folder_Outcome_Kind {
     Cannot_Open,
     Checked,        // check of the folder's DICOMDIR: problems says how it went
     No_DICOMDIR,    // check of a folder without one
+    Copied,         // media copy made in destination
+    Copy_Failed,    // media copy not made: nothing of it is left
 };
 
 struct Folder_Result {
@@ -24,6 +26,7 @@ struct Folder_Result {
     int files = 0, patients = 0, studies = 0, series = 0, images = 0;
     double seconds = 0;
     int problems = 0;  // Checked: the problems found
+    std::string destination;  // a media copy's; folder then holds its sources
 };
 
 // What the driver reported for a folder, as a result row.
@@ -31,8 +34,12 @@ Folder_Result Folder_Result_Of(const Folder_Outcome& outcome);
 // The same for a checked folder: its files, and the problems of its DICOMDIR.
 Folder_Result Folder_Result_Of(const Check_Outcome& outcome);
 
+// The same for a media copy of sources (joined by "; ") into destination; its files are those copied.
+Folder_Result Folder_Result_Of(const std::vector<std::string>& sources, const std::string& destination,
+                               const Media_Copy_Result& copy, double seconds);
+
 // "Done", "Names not allowed", "No DICOM files", "Cancelled", "Could not write", "Cannot open folder",
-// "Checked", "No DICOMDIR". A checked row shows "Checked: OK" or "Checked: K problems".
+// "Checked", "No DICOMDIR", "Copied", "Copy failed". A checked row shows "Checked: OK" or "Checked: K problems".
 const char* Outcome_Text(Folder_Outcome_Kind outcome);
 
 // "0.4 s", "12 s", "2 min 05 s".
@@ -41,6 +48,7 @@ std::string Duration_Text(double seconds);
 // The results list's columns: their titles, and a row's texts in the same order.
 inline constexpr std::size_t Result_Columns = 8;
 const std::array<const char*, Result_Columns>& Result_Column_Titles();
+// A copy's folder column reads "SOURCES → DESTINATION".
 std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result);
 
 // The report copied or saved from the main window: the panel's lines without their markup,

@@ -15,9 +15,13 @@ Main_Layout Main_Lay_Out(int width, int height, int dpi, const int (&button_widt
     const auto px = [dpi](int length) { return Dpi_Scaled(length, dpi); };
     Main_Layout layout;
     const int row = px(Main_Button_Row_Height);
+    int wanted[Main_Button_Count], total = 0;
+    for (int i = 0; i < Main_Button_Count; ++i) total += wanted[i] = std::max(px(Main_Button_Min_Width), button_widths[i]);
+    // A narrow window narrows every button alike rather than pushing the last out of sight.
+    const int room = width - 2 - (Main_Button_Count - 1) * px(6);
     int x = 1;
     for (int i = 0; i < Main_Button_Count; ++i) {
-        const int button_width = std::max(px(Main_Button_Min_Width), button_widths[i]);
+        const int button_width = total > room ? std::max(1, static_cast<int>(1LL * wanted[i] * room / total)) : wanted[i];
         layout.buttons[i] = Ui_Rect{x, height - row + px(3), button_width, row - px(6)};
         x += button_width + px(6);
     }

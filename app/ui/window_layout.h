@@ -23,10 +23,17 @@ inline constexpr int Main_Height = 380;
 inline constexpr int Main_Results_Height = 110;
 inline constexpr int Main_Button_Row_Height = 32;
 inline constexpr int Main_Button_Min_Width = 110;
-inline constexpr int Main_Button_Count = 3;
-// The buttons' labels in their order ("&" marks the mnemonic where the toolkit has them).
-inline constexpr const char* Main_Button_Labels[Main_Button_Count] = {"&Choose folders\u2026", "C&opy report",
-                                                                      "&Save report\u2026"};
+inline constexpr int Main_Button_Count = 5;
+// The buttons' labels in their order ("&" marks the mnemonic where the toolkit has them), and
+// what each tells screen readers and tooltips, its key included.
+inline constexpr const char* Main_Button_Labels[Main_Button_Count] = {
+    "&Choose folders\u2026", "&Make media copy\u2026", "Chec&k media\u2026", "C&opy report", "&Save report\u2026"};
+inline constexpr const char* Main_Button_Tips[Main_Button_Count] = {
+    "Choose folders to convert (Ctrl+O)", "Copy folders as DICOM media into a new folder (Ctrl+M)",
+    "Check the DICOMDIR of folders (Ctrl+K)", "Copy the report to the clipboard (Ctrl+C)",
+    "Save the report as a text file (Ctrl+S)"};
+// The buttons that start a job, disabled while one runs.
+inline constexpr int Main_Starting_Buttons = 3;
 
 // A label as a toolkit without mnemonics shows it: "&&" is "&", a single "&" goes.
 std::string Label_Without_Mnemonic(std::string_view label);

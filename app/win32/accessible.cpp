@@ -106,6 +106,8 @@ public:
             long state = IsWindowVisible(window_) ? 0 : STATE_SYSTEM_INVISIBLE;
             if (e->read_only) state |= STATE_SYSTEM_READONLY;
             if (e->focus_of_owner) state |= STATE_SYSTEM_FOCUSABLE | (GetFocus() == window_ ? STATE_SYSTEM_FOCUSED : 0);
+            if (e->has_keys) state |= STATE_SYSTEM_FOCUSABLE | (GetFocus() == window_ && e->has_keys() ? STATE_SYSTEM_FOCUSED : 0);
+            if (e->enabled && !e->enabled()) state |= STATE_SYSTEM_UNAVAILABLE;
             out->vt = VT_I4;
             out->lVal = state;
             return S_OK;
@@ -122,7 +124,7 @@ public:
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
-        if (element(child)) return empty(out);
+        if (const Drawn_Element* e = element(child)) return e->shortcut.empty() ? empty(out) : wide_out(e->shortcut, out);
         return forward(child, out, &IAccessible::get_accKeyboardShortcut);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
@@ -130,7 +132,8 @@ public:
         if (!elements_) return RPC_E_DISCONNECTED;
         if (GetFocus() == window_)
             for (long i = 0; i < drawn(); ++i)
-                if ((*elements_)[static_cast<std::size_t>(i)].focus_of_owner) {
+                if (const Drawn_Element& e = (*elements_)[static_cast<std::size_t>(i)];
+                    e.has_keys ? e.has_keys() : e.focus_of_owner) {
                     out->vt = VT_I4;
                     out->lVal = i + 1;
                     return S_OK;
@@ -189,7 +192,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
         if (const Drawn_Element* e = element(child)) {
-            if (!e->press) return DISP_E_MEMBERNOTFOUND;
+            if (!e->press || (e->enabled && !e->enabled())) return DISP_E_MEMBERNOTFOUND;
             e->press();
             return S_OK;
         }
@@ -234,7 +237,8 @@ private:
 
 Window_Accessible::~Window_Accessible() { disconnect(); }
 
-void Window_Accessible::add_panel(const Text_Panel& panel, const char* name, bool focus_of_owner) {
+void Window_Accessible::add_panel(const Text_Panel& panel, const char* name, bool focus_of_owner,
+                                  std::function<bool()> has_keys) {
     Drawn_Element element;
     element.role = ROLE_SYSTEM_TEXT;
     const std::string utf8 = name;
@@ -244,6 +248,7 @@ void Window_Accessible::add_panel(const Text_Panel& panel, const char* name, boo
     element.area = [&panel] { return Text_Panel::Area_Rect(panel); };
     element.read_only = true;
     element.focus_of_owner = focus_of_owner;
+    element.has_keys = std::move(has_keys);
     panel_ = &panel;
     panel_index_ = elements_.size();
     announcer_.take(panel);

@@ -22,6 +22,9 @@ struct Drawn_Element {
     std::function<std::wstring()> description;
     std::function<Ui_Rect()> area;             // client coordinates
     std::function<void()> press;               // the default action "Press" when set
+    std::function<bool()> enabled;             // none: always; false: unavailable
+    std::function<bool()> has_keys;            // focusable, and focused when true while the window is
+    std::wstring shortcut;                     // its key, such as "Ctrl+M"
     bool read_only = false;
     bool focus_of_owner = false;               // has the keys while the window has the focus
 };
@@ -40,7 +43,8 @@ public:
     void add(Drawn_Element element) { elements_.push_back(std::move(element)); }
     // The window's text panel: a read-only text whose value is its lines and whose description
     // is what was last announced of them.
-    void add_panel(const Text_Panel& panel, const char* name, bool focus_of_owner);
+    // has_keys: when it has the keys, where it shares the window with other elements that can.
+    void add_panel(const Text_Panel& panel, const char* name, bool focus_of_owner, std::function<bool()> has_keys = {});
     // GUI thread, after the panel changed: its new lines worth it are announced.
     void panel_changed(HWND window);
 

@@ -27,15 +27,17 @@ std::string item_path(IShellItem* item) {
     return text;
 }
 
-// The desktop's folder chooser, several folders at once, as a drop brings them.
-std::vector<std::string> choose_folders(HWND owner) {
+// The desktop's folder chooser (which can also make a new folder); several folders at once, as
+// a drop brings them, when several.
+std::vector<std::string> pick_folders(HWND owner, const wchar_t* title, bool several) {
     std::vector<std::string> folders;
     Com_Ptr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.p)))) return folders;
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_ALLOWMULTISELECT | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-    dialog->SetTitle(L"Choose folders to convert");
+    dialog->SetOptions(options | FOS_PICKFOLDERS | (several ? FILEOPENDIALOGOPTIONS{FOS_ALLOWMULTISELECT} : 0) | FOS_FORCEFILESYSTEM |
+                       FOS_PATHMUSTEXIST);
+    dialog->SetTitle(title);
     if (dialog->Show(owner) != S_OK) return folders;  // cancelled
     Com_Ptr<IShellItemArray> items;
     if (FAILED(dialog->GetResults(&items.p))) return folders;
@@ -47,6 +49,17 @@ std::vector<std::string> choose_folders(HWND owner) {
             if (std::string path = item_path(item.p); !path.empty()) folders.push_back(path);
     }
     return folders;
+}
+
+std::vector<std::string> choose_folders(HWND owner) { return pick_folders(owner, L"Choose folders to convert", true); }
+
+std::string choose_destination(HWND owner) {
+    const std::vector<std::string> chosen = pick_folders(owner, L"Make the media copy in", false);
+    return chosen.empty() ? std::string() : chosen.front();
+}
+
+void show_about(HWND owner, const std::string& text) {
+    MessageBoxW(owner, Utf8_To_Wide(text).c_str(), L"About Kestrapol", MB_OK | MB_ICONINFORMATION);
 }
 
 std::string choose_report_file(HWND owner) {
@@ -92,4 +105,6 @@ void Desktop_Fill(Win32_Main_Window_Hooks& hooks) {
     if (!hooks.choose_report_file) hooks.choose_report_file = choose_report_file;
     if (!hooks.open_folder) hooks.open_folder = open_folder;
     if (!hooks.copy_text) hooks.copy_text = copy_text;
+    if (!hooks.choose_destination) hooks.choose_destination = choose_destination;
+    if (!hooks.show_about) hooks.show_about = show_about;
 }

@@ -41,13 +41,14 @@ DWORD Drop_Target::effect_for(bool files, DWORD allowed) {
 
 HRESULT Drop_Target::DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) {
     files_ = carries_files(data);
-    if (effect) *effect = effect_for(files_, *effect);
+    accepted_ = files_ && (!hooks_.accepts || hooks_.accepts());
+    if (effect) *effect = effect_for(accepted_, *effect);
     if (files_ && hooks_.highlight) hooks_.highlight(true);
     return S_OK;
 }
 
 HRESULT Drop_Target::DragOver(DWORD, POINTL, DWORD* effect) {
-    if (effect) *effect = effect_for(files_, *effect);
+    if (effect) *effect = effect_for(accepted_, *effect);
     return S_OK;
 }
 
@@ -59,10 +60,11 @@ HRESULT Drop_Target::DragLeave() {
 
 HRESULT Drop_Target::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
     if (files_ && hooks_.highlight) hooks_.highlight(false);
-    files_ = false;
+    const bool accepted = accepted_;
+    files_ = accepted_ = false;
     FORMATETC format = file_names();
     STGMEDIUM medium{};
-    if (data == nullptr || data->GetData(&format, &medium) != S_OK) {
+    if (!accepted || data == nullptr || data->GetData(&format, &medium) != S_OK) {
         if (effect) *effect = DROPEFFECT_NONE;
         return S_OK;
     }

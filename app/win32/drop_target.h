@@ -19,6 +19,8 @@ public:
     struct Hooks {
         std::function<void(bool over)> highlight;                        // files over the window, or gone
         std::function<void(const std::vector<std::string>&)> drop;       // the paths let go of
+        // Asked as files come over the window: false refuses them (no effect, no drop).
+        std::function<bool()> accepts;
     };
     explicit Drop_Target(Hooks hooks) : hooks_(std::move(hooks)) {}
 
@@ -36,5 +38,6 @@ private:
     // Copy when the source allows it (the folders stay where they are), else nothing.
     static DWORD effect_for(bool files, DWORD allowed);
     Hooks hooks_;
-    bool files_ = false;  // what is over the window carries file names
+    bool files_ = false;      // what is over the window carries file names
+    bool accepted_ = false;   // and the window takes them
 };

@@ -182,7 +182,8 @@ void Button::draw(HDC dc) const {
     DrawEdge(dc, &r, pressed_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     RECT label_rect = r;
     if (pressed_) OffsetRect(&label_rect, 1, 1);
-    Draw_Text_Line(dc, label_rect, label, Font(font_size, Font_Style::Regular), GetSysColor(COLOR_BTNTEXT), true);
+    Draw_Text_Line(dc, label_rect, label, Font(font_size, Font_Style::Regular),
+                   GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT), true);
     if (focused) {
         RECT mark = r;
         InflateRect(&mark, -4, -4);
@@ -193,7 +194,7 @@ void Button::draw(HDC dc) const {
 }
 
 bool Button::pointer(int state, int x, int y) {
-    const bool over = hit(x, y);
+    const bool over = enabled && hit(x, y);
     const bool pressed = over && (state == 2 || (state == 1 && pressed_));
     const bool changed = over != hovered_ || pressed != pressed_;
     hovered_ = over;

@@ -60,6 +60,7 @@ public:
     std::string label;
     int font_size = 13;
     bool focused = false;
+    bool enabled = true;  // disabled: grey label, no hover or press
 
     void draw(HDC dc) const;
     // Pointer at x, y in the button's window: state 2 (pressed) or 1 (dragging) over the button

@@ -12,6 +12,7 @@ int Win32_Key_Code(WPARAM virtual_key) {
     case VK_NEXT: code = Key_Page_Down; break;
     case VK_HOME: code = Key_Home; break;
     case VK_END: code = Key_End; break;
+    case VK_F1: code = Key_F1; break;
     default:
         if ((virtual_key >= '0' && virtual_key <= '9') || (virtual_key >= 'A' && virtual_key <= 'Z'))
             code = static_cast<int>(virtual_key);

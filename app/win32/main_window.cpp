@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app/win32/desktop.h"
 #include "app/win32/keys.h"
 #include "app/win32/progress_window.h"
@@ -35,13 +37,12 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
       repaint_request_([this] { PostMessageW(window_, Main_Message_Repaint, 0, 0); }),
       results_request_([this] { PostMessageW(window_, Main_Message_Results, 0, 0); }),
       drop_target_(Drop_Target::Hooks{[this](bool over) { set_drag_highlight(over); },
-                                      [this](const std::vector<std::string>& paths) { convert(paths); }}),
+                                      [this](const std::vector<std::string>& paths) { convert(paths); },
+                                      [this] { return !logic_.conversion().refused_busy(); }}),
       boxes_([this](const char* caption, const char* text, Box_Icon icon) { return show_box(caption, text, icon); },
              [this] { PostMessageW(window_, Main_Message_Boxes, 0, 0); }),
       logic_(window_, panel_, logic_hooks()) {
-    choose_button_.label = Label_Without_Mnemonic(Main_Button_Labels[0]);
-    copy_button_.label = Label_Without_Mnemonic(Main_Button_Labels[1]);
-    save_button_.label = Label_Without_Mnemonic(Main_Button_Labels[2]);
+    for (int i = 0; i < Main_Button_Count; ++i) buttons_[i].label = Label_Without_Mnemonic(Main_Button_Labels[i]);
     if (!window_) return;
     // Messages reach the object from here on; those of the creation itself needed none.
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -49,8 +50,28 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
     DragAcceptFiles(window_, TRUE);
     drop_registered_ = RegisterDragDrop(window_, &drop_target_) == S_OK;
     Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
-    accessible_.add_panel(panel_, Accessible_Panel_Name, true);
+    accessible_.add_panel(panel_, Accessible_Panel_Name, false, [this] { return focus_ == Focus_Panel; });
+    add_accessible_buttons();
     lay_out();
+}
+
+// Drawn buttons, as screen readers know push buttons: the label, the tip with its key, the key,
+// unavailable while disabled, and "Press".
+void Win32_Main_Window::add_accessible_buttons() {
+    for (int i = 0; i < Main_Button_Count; ++i) {
+        Drawn_Element element;
+        element.role = ROLE_SYSTEM_PUSHBUTTON;
+        const std::wstring name = Utf8_To_Wide(buttons_[i].label), tip = Utf8_To_Wide(Main_Button_Tips[i]);
+        element.name = [name] { return name; };
+        element.description = [tip] { return tip; };
+        const std::size_t open = tip.rfind(L'('), close = tip.rfind(L')');
+        if (open != std::wstring::npos && close > open) element.shortcut = tip.substr(open + 1, close - open - 1);
+        element.area = [this, i] { return buttons_[i].rect; };
+        element.enabled = [this, i] { return buttons_[i].enabled; };
+        element.has_keys = [this, i] { return focus_ == Focus_Button + i; };
+        element.press = [this, i] { press(i); };
+        accessible_.add(std::move(element));
+    }
 }
 
 Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
@@ -60,6 +81,10 @@ Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
     hooks.choose_folders = [this] { return hooks_.choose_folders(window_); };
     hooks.choose_report_file = [this] { return hooks_.choose_report_file(window_); };
     hooks.copy_text = [this](const std::string& text) { hooks_.copy_text(window_, text); };
+    hooks.choose_destination = [this] { return hooks_.choose_destination(window_); };
+    hooks.open_folder = [this](const std::string& path) { hooks_.open_folder(window_, path); };
+    hooks.show_about = [this](const std::string& text) { hooks_.show_about(window_, text); };
+    hooks.toolkit = "Windows user32 and gdi32";
     hooks.close = [this] { PostMessageW(window_, WM_CLOSE, 0, 0); };
     hooks.conversion.open_progress = [this]() -> Progress_Window* {
         Win32_Progress* progress = Progress_Create_Window(window_, Progress_Title, Progress_Caption);
@@ -67,6 +92,10 @@ Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
         return progress;
     };
     hooks.conversion.results_changed = [this] { results_request_.request(); };
+    hooks.conversion.busy_changed = [this] { PostMessageW(window_, Main_Message_Busy, 0, 0); };
+    hooks.conversion.progress_line = [this](const char* line) {
+        if (Win32_Progress* progress = Progress_Object_Of(progress_window())) progress->text(line);
+    };
     return hooks;
 }
 
@@ -173,6 +202,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     case Main_Message_Boxes: boxes_.serve(); return 0;
+    case Main_Message_Busy: show_busy(); return 0;
     default: return DefWindowProcW(window_, message, wparam, lparam);
     }
 }
@@ -181,14 +211,13 @@ void Win32_Main_Window::lay_out() {
     RECT client;
     GetClientRect(window_, &client);
     const auto px = [this](int length) { return Gdi::Scaled(length, dpi_); };
-    Gdi::Button* const buttons[Main_Button_Count] = {&choose_button_, &copy_button_, &save_button_};
     int widths[Main_Button_Count];
     for (int i = 0; i < Main_Button_Count; ++i) {
-        buttons[i]->font_size = px(13);
-        widths[i] = Gdi::Text_Width(Markup_Decode(buttons[i]->label), Gdi::Font(buttons[i]->font_size)) + px(24);
+        buttons_[i].font_size = px(13);
+        widths[i] = Gdi::Text_Width(Markup_Decode(buttons_[i].label), Gdi::Font(buttons_[i].font_size)) + px(24);
     }
     const Main_Layout layout = Main_Lay_Out(client.right, client.bottom, dpi_, widths);
-    for (int i = 0; i < Main_Button_Count; ++i) buttons[i]->rect = layout.buttons[i];
+    for (int i = 0; i < Main_Button_Count; ++i) buttons_[i].rect = layout.buttons[i];
     results_.rect = layout.results;
     results_.font_size = px(13);
     Gdi::Layout_Panel(panel_, layout.panel, Panel_Background, px(Text_Panel::Default_Font_Size));
@@ -199,58 +228,76 @@ void Win32_Main_Window::paint(HDC dc, int width, int height) {
     FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
     Gdi::Draw_Panel(panel_, dc);
     const bool focused = GetFocus() == window_;
-    if (focused && focus_ == Focus::Panel) {  // the keys scroll the panel: show where they go
+    if (focused && focus_ == Focus_Panel) {  // the keys scroll the panel: show where they go
         RECT mark = Gdi::Win_Rect(Text_Panel::Area_Rect(panel_));
         SetDCBrushColor(dc, GetSysColor(COLOR_HIGHLIGHT));
         for (int i = 0; i < 2; ++i, InflateRect(&mark, -1, -1)) FrameRect(dc, &mark, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
-    results_.draw(dc, focused && focus_ == Focus::Results);
-    for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save}) {
-        Gdi::Button* b = button(f);
-        b->focused = focused && focus_ == f;
-        b->draw(dc);
+    results_.draw(dc, focused && focus_ == Focus_Results);
+    for (int i = 0; i < Main_Button_Count; ++i) {
+        buttons_[i].focused = focused && focus_ == Focus_Button + i;
+        buttons_[i].draw(dc);
     }
-    if (drag_highlight_) {  // where the folders dragged over it would land
-        RECT frame{2, 2, width - 2, height - 2};
-        SetDCBrushColor(dc, RGB(Drop_Highlight.red, Drop_Highlight.green, Drop_Highlight.blue));
-        for (int i = 0; i < Gdi::Scaled(4, dpi_); ++i, InflateRect(&frame, -1, -1))
-            FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    if (drag_highlight_) {  // where the folders dragged over it would land, or that they would not
+        const Rgb colour = drag_refused_ ? Drop_Refused : Drop_Highlight;
+        const int thickness = Gdi::Scaled(4, dpi_), dash = Gdi::Scaled(12, dpi_);
+        SetDCBrushColor(dc, RGB(colour.red, colour.green, colour.blue));
+        const HBRUSH brush = static_cast<HBRUSH>(GetStockObject(DC_BRUSH));
+        // Refused: dashed, every other stretch left out.
+        for (int x = 2; x < width - 2; x += dash) {
+            if (drag_refused_ && (x / dash) % 2) continue;
+            const RECT top{x, 2, std::min(x + dash, width - 2), 2 + thickness};
+            const RECT bottom{x, height - 2 - thickness, top.right, height - 2};
+            FillRect(dc, &top, brush);
+            FillRect(dc, &bottom, brush);
+        }
+        for (int y = 2; y < height - 2; y += dash) {
+            if (drag_refused_ && (y / dash) % 2) continue;
+            const RECT left{2, y, 2 + thickness, std::min(y + dash, height - 2)};
+            const RECT right{width - 2 - thickness, y, width - 2, left.bottom};
+            FillRect(dc, &left, brush);
+            FillRect(dc, &right, brush);
+        }
+        if (drag_refused_) {
+            RECT area = Gdi::Win_Rect(Text_Panel::Area_Rect(panel_));
+            Gdi::Draw_Text_Line(dc, area, Drop_Refused_Text, Gdi::Font(Gdi::Scaled(28, dpi_), Font_Style::Bold),
+                                RGB(colour.red, colour.green, colour.blue), true);
+        }
     }
 }
 
-Gdi::Button* Win32_Main_Window::button(Focus focus) {
-    switch (focus) {
-    case Focus::Choose: return &choose_button_;
-    case Focus::Copy: return &copy_button_;
-    case Focus::Save: return &save_button_;
-    default: return nullptr;
-    }
-}
-
-void Win32_Main_Window::set_focus(Focus focus) {
+void Win32_Main_Window::set_focus(int focus) {
     focus_ = focus;
     InvalidateRect(window_, nullptr, FALSE);
 }
 
-void Win32_Main_Window::press(Focus which) {
-    switch (which) {
-    case Focus::Choose: logic_.choose_folders(); break;
-    case Focus::Copy: logic_.copy_report(); break;
-    case Focus::Save: logic_.save_report(); break;
+void Win32_Main_Window::press(int button) {
+    if (button < 0 || button >= Main_Button_Count || !buttons_[button].enabled) return;
+    switch (button) {
+    case 0: logic_.choose_folders(); break;
+    case 1: logic_.make_media_copy(); break;
+    case 2: logic_.check_media(); break;
+    case 3: logic_.copy_report(); break;
+    case 4: logic_.save_report(); break;
     default: break;
     }
 }
 
+void Win32_Main_Window::show_busy() {
+    for (int i = 0; i < Main_Starting_Buttons; ++i) buttons_[i].enabled = logic_.can_start();
+    InvalidateRect(window_, nullptr, FALSE);
+}
+
 void Win32_Main_Window::key_down(WPARAM virtual_key) {
-    if (virtual_key == VK_TAB) {  // panel, results, the three buttons, and round again
-        const int step = GetKeyState(VK_SHIFT) < 0 ? 4 : 1;
-        set_focus(static_cast<Focus>((static_cast<int>(focus_) + step) % 5));
+    if (virtual_key == VK_TAB) {  // panel, results, the buttons, and round again
+        const int step = GetKeyState(VK_SHIFT) < 0 ? Focus_Count - 1 : 1;
+        set_focus((focus_ + step) % Focus_Count);
         return;
     }
     const bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
-    if (focus_ == Focus::Results && plain) {
+    if (focus_ == Focus_Results && plain) {
         if (virtual_key == VK_RETURN) {
-            if (const std::string folder = results_.selected_folder(); !folder.empty()) hooks_.open_folder(window_, folder);
+            if (results_.selected() >= 0) logic_.activate_result(static_cast<std::size_t>(results_.selected()));
             return;
         }
         if (results_.key(virtual_key)) {
@@ -259,8 +306,8 @@ void Win32_Main_Window::key_down(WPARAM virtual_key) {
             return;
         }
     }
-    if (button(focus_) && plain && (virtual_key == VK_RETURN || virtual_key == VK_SPACE)) {
-        press(focus_);
+    if (focused_button() && plain && (virtual_key == VK_RETURN || virtual_key == VK_SPACE)) {
+        press(focus_ - Focus_Button);
         return;
     }
     logic_.key(Win32_Key_Code(virtual_key));
@@ -272,32 +319,32 @@ void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_LBUTTONDOWN) {
         SetFocus(window_);
         SetCapture(window_);
-        pressed_ = Focus::Panel;
-        if (Text_Panel::Area_Rect(panel_).contains(at.x, at.y)) set_focus(Focus::Panel);
+        pressed_ = -1;
+        if (Text_Panel::Area_Rect(panel_).contains(at.x, at.y)) set_focus(Focus_Panel);
         else if (results_.rect.contains(at.x, at.y)) {
             results_.select_at(at.x, at.y);
-            set_focus(Focus::Results);
+            set_focus(Focus_Results);
         }
-        for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save})
-            if (button(f)->hit(at.x, at.y)) pressed_ = f;
+        for (int i = 0; i < Main_Button_Count; ++i)
+            if (buttons_[i].enabled && buttons_[i].hit(at.x, at.y)) pressed_ = i;
     }
     if (message == WM_LBUTTONDBLCLK && results_.select_at(at.x, at.y)) {
-        hooks_.open_folder(window_, results_.selected_folder());
+        logic_.activate_result(static_cast<std::size_t>(results_.selected()));
         return;
     }
     Text_Panel::Pointer_At(panel_, state, at.x, at.y);
     bool changed = false;
-    for (Focus f : {Focus::Choose, Focus::Copy, Focus::Save}) {
+    for (int i = 0; i < Main_Button_Count; ++i) {
         // Only the button the press began on is pressed; the others follow the hover.
-        const int button_state = pressed_ == f ? state : 0;
-        changed |= button(f)->pointer(button_state, at.x, at.y);
+        const int button_state = pressed_ == i ? state : 0;
+        changed |= buttons_[i].pointer(button_state, at.x, at.y);
     }
     if (message == WM_LBUTTONUP) {
         ReleaseCapture();
-        const Focus released = pressed_;
-        pressed_ = Focus::Panel;
-        if (button(released) && button(released)->hit(at.x, at.y)) {
-            set_focus(released);
+        const int released = pressed_;
+        pressed_ = -1;
+        if (released >= 0 && buttons_[released].hit(at.x, at.y)) {
+            set_focus(Focus_Button + released);
             press(released);
         }
     }
@@ -305,8 +352,10 @@ void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void Win32_Main_Window::set_drag_highlight(bool on) {
-    if (drag_highlight_ == on) return;
+    const bool refused = on && !logic_.can_start();
+    if (drag_highlight_ == on && drag_refused_ == refused) return;
     drag_highlight_ = on;
+    drag_refused_ = refused;
     InvalidateRect(window_, nullptr, FALSE);
 }
 

@@ -1,7 +1,7 @@
 // The main window on Win32: the scrolling text panel of what the program reports, the results
-// list and the buttons "Choose folders…", "Copy report" and "Save report…". What keys, buttons
-// and drops do is the shared logic's (app/ui/main_window_logic.h); here it is drawn and routed,
-// and Tab moves the focus, which is always drawn.
+// list and the buttons of Main_Button_Labels, drawn here and shown to screen readers as push
+// buttons. What keys, buttons and drops do is the shared logic's (app/ui/main_window_logic.h);
+// here it is drawn and routed, and Tab moves the focus, which is always drawn.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +28,7 @@ enum : UINT {
     Main_Message_Repaint = WM_APP + 1,
     Main_Message_Results = WM_APP + 2,
     Main_Message_Boxes = WM_APP + 3,
+    Main_Message_Busy = WM_APP + 4,  // a job started or ended: the starting buttons follow
 };
 
 // What the window needs of start-up and of the desktop. Empty hooks get the desktop's own
@@ -35,8 +36,10 @@ enum : UINT {
 struct Win32_Main_Window_Hooks : Trace_Hooks {
     std::function<std::vector<std::string>(HWND owner)> choose_folders;  // none when cancelled
     std::function<std::string(HWND owner)> choose_report_file;           // empty when cancelled
-    std::function<void(HWND owner, const std::string& folder)> open_folder;
+    std::function<std::string(HWND owner)> choose_destination;         // empty when cancelled
+    std::function<void(HWND owner, const std::string& folder)> open_folder;  // or a file, in its program
     std::function<void(HWND owner, const std::string& text)> copy_text;
+    std::function<void(HWND owner, const std::string& text)> show_about;
 };
 
 class Win32_Main_Window {
@@ -63,6 +66,10 @@ public:
     // Where OLE delivers a drag over the window; whether files are over it now.
     IDropTarget* drop_target() { return &drop_target_; }
     bool drag_highlight() const { return drag_highlight_; }
+    // Whether the drag over the window is refused (a dashed frame with "Busy").
+    bool drag_refused() const { return drag_refused_; }
+    // The buttons in the order of Main_Button_Labels.
+    const Gdi::Button& button(int index) const { return buttons_[index]; }
     // The progress window of the latest conversion while it exists.
     HWND progress_window() const { return IsWindow(progress_window_) ? progress_window_ : nullptr; }
     // Cancels a running conversion and waits for its worker (closing, quitting).
@@ -73,16 +80,20 @@ public:
     int box(const char* caption, const char* text, Box_Icon icon) { return boxes_.ask(caption, text, icon); }
 
 private:
-    enum class Focus { Panel, Results, Choose, Copy, Save };
+    // Where the keys go: the panel, the results list, then the buttons.
+    static constexpr int Focus_Panel = 0, Focus_Results = 1, Focus_Button = 2, Focus_Count = 2 + Main_Button_Count;
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
     void lay_out();
     void key_down(WPARAM virtual_key);
-    void press(Focus button);
-    void set_focus(Focus focus);
+    void press(int button);
+    void set_focus(int focus);
     void mouse(UINT message, WPARAM wparam, LPARAM lparam);
     void set_drag_highlight(bool on);
-    Gdi::Button* button(Focus focus);
+    void show_busy();
+    void add_accessible_buttons();
+    // The button that has the keys, or nullptr.
+    Gdi::Button* focused_button() { return focus_ >= Focus_Button ? &buttons_[focus_ - Focus_Button] : nullptr; }
 
     static HWND Create(const char* title);
     Main_Window_Logic::Hooks logic_hooks();
@@ -93,15 +104,16 @@ private:
     int dpi_ = 96;
     Text_Panel panel_;
     Results_View results_;
-    Gdi::Button choose_button_, copy_button_, save_button_;
-    Focus focus_ = Focus::Panel;
-    Focus pressed_ = Focus::Panel;  // the button the left button went down on, Panel for none
+    Gdi::Button buttons_[Main_Button_Count];
+    int focus_ = Focus_Panel;
+    int pressed_ = -1;  // the button the left button went down on, -1 for none
     Wheel_Accumulator wheel_;
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
     Window_Accessible accessible_;  // the panel for screen readers
     Drop_Target drop_target_;
     bool drag_highlight_ = false;
+    bool drag_refused_ = false;
     bool drop_registered_ = false;
     HWND progress_window_ = nullptr;
     bool quit_on_destroy_ = false;  // set by a close from the user: the message loop then ends

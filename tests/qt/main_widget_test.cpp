@@ -1,7 +1,8 @@
 // The main window on Qt with the real log handler and the window's sink: the wheel, keys and
-// buttons reach the shared logic (tests/ui tests what it does), coalesced repaints of worker
-// writes, a drop shown and converted into the results list, whose rows open their folders, and
-// boxes asked for on the worker thread, shown by the GUI thread while the worker waits.
+// buttons reach the shared logic (tests/ui tests what it does), the starting buttons and drags
+// follow the busy state, coalesced repaints of worker writes, a drop shown and converted into
+// the results list, whose rows open their folders or offer a media copy, and boxes asked for
+// on the worker thread, shown by the GUI thread while the worker waits.
 #include <QClipboard>
 #include <QMessageBox>
 #include <QPushButton>
@@ -20,6 +21,35 @@
 
 namespace fs = std::filesystem;
 
+// The window's sink, but a worker's line waits while held (at most 20 s): what a running job
+// shows is checked before it ends.
+class Holding_Sink final : public Log_Sink {
+public:
+    explicit Holding_Sink(Log_Sink& sink) : sink_(sink) {}
+    void panel_write(const char* text) override { sink_.panel_write(text); }
+    void panel_overwrite(const char* text) override { sink_.panel_overwrite(text); }
+    void thread_line_posted(Win_Handle window) override {
+        std::unique_lock lock(mutex_);
+        released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+        lock.unlock();
+        sink_.thread_line_posted(window);
+    }
+    int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override {
+        return sink_.box(owner, caption, text, icon);
+    }
+    void hold(bool on) {
+        std::lock_guard lock(mutex_);
+        held_ = on;
+        released_.notify_all();
+    }
+
+private:
+    Log_Sink& sink_;
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool held_ = false;
+};
+
 class Main_Widget_Test : public QObject {
     Q_OBJECT
 
@@ -28,9 +58,10 @@ class Main_Widget_Test : public QObject {
     int banners_ = 0;
     std::vector<std::string> chosen_;  // what the folder chooser's hook answers
     std::vector<std::string> opened_;  // folders the file manager was asked to show
-    std::string report_file_;
+    std::string report_file_, destination_;
     std::unique_ptr<Main_Widget> window_;
     std::unique_ptr<Window_Log_Sink> sink_;
+    std::unique_ptr<Holding_Sink> holding_;
 
     Text& panel() { return window_->panel(); }
     void wheel(int delta) {
@@ -74,6 +105,7 @@ private slots:
     void init() {
         Trace_Level = 0;
         consoles_ = banners_ = 0;
+        destination_.clear();
         Main_Widget_Hooks hooks;
         hooks.open_console = [this] { ++consoles_; };
         hooks.write_banner = [this] { ++banners_; };
@@ -81,13 +113,16 @@ private slots:
         hooks.choose_folders = [this](QWidget*) { return chosen_; };
         hooks.choose_report_file = [this](QWidget*) { return report_file_; };
         hooks.open_folder = [this](const std::string& folder) { opened_.push_back(folder); };
+        hooks.choose_destination = [this](QWidget*) { return destination_; };
         window_ = std::make_unique<Main_Widget>("Kestrapol test", hooks);
         sink_ = std::make_unique<Window_Log_Sink>(*window_);
-        Log_Set_Sink(sink_.get());
+        holding_ = std::make_unique<Holding_Sink>(*sink_);
+        Log_Set_Sink(holding_.get());
         window_->show();
     }
 
     void cleanup() {
+        holding_->hold(false);
         Log_Set_Sink(nullptr);
         sink_->shut_down();
         window_.reset();
@@ -111,17 +146,34 @@ private slots:
         QCOMPARE(consoles_, 1);
 
         const QList<QPushButton*> buttons = window_->findChildren<QPushButton*>();
-        QCOMPARE(buttons.size(), 3);
-        QCOMPARE(buttons[1]->text(), QString("C&opy report"));
-        buttons[1]->click();
+        QCOMPARE(buttons.size(), 5);
+        QCOMPARE(buttons[3]->text(), QString("C&opy report"));
+        QCOMPARE(buttons[1]->accessibleName(), QString("Make media copy\u2026"));
+        QVERIFY(buttons[1]->accessibleDescription().endsWith("(Ctrl+M)"));
+        QVERIFY(buttons[2]->toolTip().endsWith("(Ctrl+K)"));
+        buttons[3]->click();
         QVERIFY(QGuiApplication::clipboard()->text().endsWith("\nTrace level: 2\n"));
         report_file_ = scratch_.path().toStdString() + "/report.txt";
-        buttons[2]->click();
+        buttons[4]->click();
         QVERIFY(QFile::exists(QString::fromStdString(report_file_)));
+
+        // Each starting button and key starts its job; meanwhile the three are disabled.
         chosen_ = {image_folder("CHOSEN")};
-        buttons[0]->click();
-        QCOMPARE(Panel_Count(panel(), "Scanning 1 directory..."), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        destination_ = scratch_.path().toStdString() + "/COPY";
+        const auto started = [&](const std::function<void()>& press, const char* said) {
+            holding_->hold(true);
+            press();
+            QTRY_VERIFY(!buttons[0]->isEnabled() && !buttons[1]->isEnabled() && !buttons[2]->isEnabled());
+            QVERIFY(buttons[3]->isEnabled());
+            holding_->hold(false);
+            QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+            QTRY_COMPARE(Panel_Count(panel(), said), 1);
+            QTRY_VERIFY(buttons[0]->isEnabled() && buttons[1]->isEnabled() && buttons[2]->isEnabled());
+        };
+        started([&] { buttons[0]->click(); }, "Scanning 1 directory...");
+        started([&] { QTest::keyClick(window_.get(), Qt::Key_M, Qt::ControlModifier); }, "Copying as media into");
+        started([&] { QTest::keyClick(window_.get(), Qt::Key_K, Qt::ControlModifier); }, "Checking");
+        QVERIFY(fs::exists(fs::path(destination_) / "DICOMDIR"));
     }
 
     void worker_reports_store_lines_and_coalesce_repaints() {
@@ -148,10 +200,25 @@ private slots:
         QCoreApplication::sendEvent(window_.get(), &leave);
         QVERIFY(!window_->drag_highlighted());
 
+        holding_->hold(true);
         drop({bad, good});
         QVERIFY(!window_->drag_highlighted());
         QCOMPARE(Panel_Count(panel(), "Scanning 2 directories..."), 1);
         QVERIFY(window_->progress_window());
+        // Busy: a drag is refused, drawn so, and the panel and the progress window say why.
+        QDragEnterEvent busy(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &busy);
+        QCOMPARE(busy.dropAction(), Qt::IgnoreAction);
+        QDragMoveEvent move(QPoint(110, 110), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window_.get(), &move);
+        QVERIFY(!move.isAccepted());
+        QVERIFY(window_->drag_refused());
+        QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
+        QTRY_COMPARE(Panel_Count(window_->progress_window()->object().panel, "BUSY:"), 1);
+        QDragLeaveEvent gone;
+        QCoreApplication::sendEvent(window_.get(), &gone);
+        QVERIFY(!window_->drag_refused());
+        holding_->hold(false);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QCOMPARE(Panel_Count(panel(), "Dir has \x01" "2\x02 files"), 1);  // the thread ring drained
         QTRY_COMPARE(window_->results_list().topLevelItemCount(), 2);
@@ -166,8 +233,8 @@ private slots:
         const QRect cell = list.visualItemRect(list.topLevelItem(0));
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, cell.center());
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(opened_.size(), 2u);
-        QCOMPARE(opened_[1], bad);
+        QCOMPARE(opened_.size(), 1u);  // names not allowed: its copy is offered instead
+        QCOMPARE(Panel_Count(panel(), "Copying as media into"), 0);  // the destination chooser was cancelled
     }
 
     void a_question_from_the_worker_is_answered_on_the_gui_thread() {

@@ -47,13 +47,27 @@ TEST(Results, OutcomesRowsAndReport) {
     checked.missing = true;
     EXPECT_EQ(Result_Row(Folder_Result_Of(checked))[1], "No DICOMDIR");
 
-    Folder_Result result{"/data/cd 1", Folder_Outcome_Kind::Done, 20000, 20, 40, 200, 20000, 3.25};
+    // A copy's row: its outcome as copy mode's, the sources and the destination in the folder column.
+    Media_Copy_Result copy;
+    const auto copy_outcome = [&] { return Result_Row(Folder_Result_Of({"/a"}, "/d", copy, 1))[1]; };
+    copy.nothing_to_copy = copy.failed = true;
+    EXPECT_EQ(copy_outcome(), "No DICOM files");
+    copy.nothing_to_copy = false;
+    EXPECT_EQ(copy_outcome(), "Copy failed");
+    copy.cancelled = true;
+    EXPECT_EQ(copy_outcome(), "Cancelled");
+    copy = {};
+    copy.copied = 7;
+    const Folder_Result copied = Folder_Result_Of({"/a b", "/c"}, "/d", copy, 1);
+
+    Folder_Result result{"/data/cd 1", Folder_Outcome_Kind::Done, 20000, 20, 40, 200, 20000, 3.25, 0, {}};
     EXPECT_EQ(Result_Row(result)[2], "20,000");
-    const std::string report = Report_Text({"\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "1\x02 files", "caf\xE9"}, {result});
+    const std::string report = Report_Text({"\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "1\x02 files", "caf\xE9"}, {result, copied});
     EXPECT_EQ(report,
               "DICOMDIR Done: Read: 1 files\ncaf\xC3\xA9\n\nResults\n"
               "Folder\tOutcome\tFiles\tPatients\tStudies\tSeries\tImages\tTime\n"
-              "/data/cd 1\tDone\t20,000\t20\t40\t200\t20,000\t3.2 s\n");
+              "/data/cd 1\tDone\t20,000\t20\t40\t200\t20,000\t3.2 s\n"
+              "/a b; /c \u2192 /d\tCopied\t7\t0\t0\t0\t0\t1.0 s\n");
 }
 
 TEST(Input, KeysAndWheel) {
@@ -61,6 +75,9 @@ TEST(Input, KeysAndWheel) {
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | Key_Keypad | '7').action, Main_Action::None);  // not the main keys
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'O').action, Main_Action::Choose_Folders);
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'K').action, Main_Action::Check_Media);
+    EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'M').action, Main_Action::Media_Copy);
+    EXPECT_EQ(Main_Key_Action(Key_F1).action, Main_Action::Help);
+    EXPECT_EQ(Main_Key_Action(Key_Ctrl | Key_F1).action, Main_Action::About);
     EXPECT_EQ(Main_Key_Action(Key_Ctrl | 'Q').action, Main_Action::Quit);
     EXPECT_EQ(Main_Key_Action('O').action, Main_Action::None);
     EXPECT_EQ(Main_Key_Action(Key_Page_Up).value, -1);  // towards older lines
@@ -144,6 +161,11 @@ protected:
         hooks.choose_report_file = [this] { return report_file_; };
         hooks.copy_text = [this](const std::string& text) { copied_ = text; };
         hooks.close = [this] { ++closes_; };
+        hooks.choose_destination = [this] { return destination_; };
+        hooks.open_folder = [this](const std::string& path) { opened_ = path; };
+        hooks.show_about = [this](const std::string& text) { about_ = text; };
+        hooks.conversion.busy_changed = [this] { ++busy_changes_; };
+        hooks.conversion.progress_line = [this](const char* line) { progress_lines_.push_back(line); };
         hooks.conversion.open_progress = [this]() -> Progress_Window* {
             progress_ = std::make_unique<Held_Progress>();
             return progress_.get();
@@ -186,7 +208,9 @@ protected:
     Panel_Sink sink_{panel_};
     int consoles_ = 0, closes_ = 0;
     std::vector<std::string> chosen_;
-    std::string report_file_, copied_;
+    std::string report_file_, copied_, destination_, opened_, about_;
+    std::atomic<int> busy_changes_{0};
+    std::vector<std::string> progress_lines_;
     std::unique_ptr<Held_Progress> progress_;
     std::unique_ptr<Main_Window_Logic> logic_;  // last: its worker uses the members above
 };
@@ -273,6 +297,70 @@ TEST_F(Main_Logic, KeysChooseCheckScrollTraceAndQuit) {
     EXPECT_EQ(closes_, 1);
 }
 
+TEST_F(Main_Logic, MediaCopiesFromTheChooserAndFromARowWhoseNamesAreNotAllowed) {
+    const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
+    ASSERT_TRUE(logic_->convert({bad}));
+    finish();
+    EXPECT_EQ(count("kestrapol -o DEST"), 1);  // the command line's way, then the window's
+    EXPECT_EQ(count("Enter or a double-click on its row, for \"Make media copy\u2026\""), 1);
+
+    destination_ = scratch_ + "/COPY";
+    logic_->activate_result(0);  // the refused folder offers its copy: only the destination is asked
+    progress_->wait_held();
+    EXPECT_FALSE(logic_->can_start());
+    EXPECT_EQ(busy_changes_.load(), 3);  // the conversion's start and end, the copy's start
+    chosen_ = {good};
+    EXPECT_TRUE(logic_->key(Key_Ctrl | 'M'));  // refused before any chooser
+    logic_->choose_folders();
+    logic_->check_media();
+    EXPECT_EQ(count("BUSY:"), 3);
+    ASSERT_EQ(progress_lines_.size(), 3u);
+    EXPECT_NE(progress_lines_[0].find("BUSY:"), std::string::npos);
+    finish();
+    EXPECT_TRUE(logic_->can_start());
+    EXPECT_EQ(busy_changes_.load(), 4);
+    EXPECT_TRUE(progress_->closed());
+    EXPECT_TRUE(std::filesystem::exists(Test_Path(destination_) / "DICOMDIR"));
+    EXPECT_EQ(count("Media copy Done:"), 1);
+    ASSERT_EQ(logic_->conversion().result_count(), 2u);
+    const auto row = Result_Row(logic_->conversion().results()[1]);
+    EXPECT_EQ(row[0], bad + " \u2192 " + destination_);
+    EXPECT_EQ(row[1], "Copied");
+    EXPECT_EQ(row[6], "1");
+    EXPECT_EQ(logic_->conversion().exit_code(), 1);  // the names too long; the copy was made
+    logic_->activate_result(1);  // a copy opens its destination
+    EXPECT_EQ(opened_, destination_);
+
+    destination_.clear();  // the destination chooser cancelled: nothing starts
+    logic_->key(Key_Ctrl | 'M');
+    EXPECT_EQ(logic_->conversion().result_count(), 2u);
+    destination_ = good;  // inside its own source: refused, nothing made
+    logic_->key(Key_Ctrl | 'M');
+    finish();
+    ASSERT_EQ(logic_->conversion().result_count(), 3u);
+    EXPECT_EQ(logic_->conversion().results()[2].outcome, Folder_Outcome_Kind::Copy_Failed);
+    EXPECT_EQ(logic_->conversion().exit_code(), 11);
+    EXPECT_FALSE(std::filesystem::exists(Test_Path(good) / "PA000001"));
+}
+
+TEST_F(Main_Logic, HelpOpensTheReadmeBesideTheProgramAndAboutNamesTheVersions) {
+    logic_->key(Key_F1);  // the test program has none beside it
+    EXPECT_EQ(count("No README found beside the program"), 1);
+    EXPECT_TRUE(opened_.empty());
+    const std::string prefix = scratch_ + "/bin/";
+    std::filesystem::create_directories(Test_Path(scratch_) / "share/doc/kestrapol");
+    std::filesystem::create_directories(Test_Path(prefix));
+    EXPECT_EQ(Readme_Path(prefix), "");
+    std::ofstream(Test_Path(scratch_) / "share/doc/kestrapol/README.md") << "#";
+    EXPECT_EQ(Readme_Path(prefix), prefix + "../share/doc/kestrapol/README.md");  // installed on Linux
+    std::ofstream(Test_Path(prefix) / "README.txt") << "#";
+    EXPECT_EQ(Readme_Path(prefix), prefix + "README.txt");  // beside the program on Windows
+
+    logic_->key(Key_Ctrl | Key_F1);
+    EXPECT_NE(about_.find(Prog_Version), std::string::npos);
+    EXPECT_NE(about_.find("dicom\nutil\ntools\nzlib "), std::string::npos);
+}
+
 TEST_F(Main_Logic, InstructionsAndTheReportCopiedAndSaved) {
     logic_->write_instructions();
     const std::vector<std::string> lines = Text_Panel::Lines(panel_);
@@ -304,13 +392,17 @@ TEST(WindowLayout, PartsFollowTheSizeAndTheDotsPerInch) {
     EXPECT_EQ(Dpi_Scaled(14, 120), 18);  // 17.5 rounds up
     EXPECT_EQ(Label_Without_Mnemonic("C&opy && save\u2026&"), "Copy & save\u2026");
 
-    const Main_Layout main = Main_Lay_Out(600, 380, 96, {80, 140, 110});
-    EXPECT_EQ(main.buttons[0], (Ui_Rect{1, 351, 110, 26}));  // never narrower than 110
-    EXPECT_EQ(main.buttons[1].x, 117);
-    EXPECT_EQ(main.buttons[2].x, 263);
+    const Main_Layout wide = Main_Lay_Out(800, 380, 96, {80, 140, 110, 0, 0});
+    EXPECT_EQ(wide.buttons[0], (Ui_Rect{1, 351, 110, 26}));  // never narrower than 110
+    EXPECT_EQ(wide.buttons[1].x, 117);
+    EXPECT_EQ(wide.buttons[2].x, 263);
+    const Main_Layout main = Main_Lay_Out(600, 380, 96, {80, 140, 110, 0, 0});
+    // Too wide for the row: all narrowed alike, the last still inside.
+    EXPECT_EQ(main.buttons[1].width, 138);
+    EXPECT_LE(main.buttons[4].x + main.buttons[4].width, 599);
     EXPECT_EQ(main.results, (Ui_Rect{1, 238, 598, 110}));
     EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 235}));
-    const Main_Layout scaled = Main_Lay_Out(900, 570, 144, {0, 0, 0});
+    const Main_Layout scaled = Main_Lay_Out(900, 570, 144, {0, 0, 0, 0, 0});
     EXPECT_EQ(scaled.results, (Ui_Rect{1, 357, 898, 165}));
     EXPECT_EQ(scaled.buttons[1].x, 1 + 165 + 9);
 
@@ -323,7 +415,7 @@ TEST(WindowLayout, PartsFollowTheSizeAndTheDotsPerInch) {
     // Squeezed, both windows keep a panel of a few lines' worth rather than none.
     for (const int dpi : {96, 192}) {
         EXPECT_EQ(Progress_Lay_Out(400, 60, dpi).panel.height, Dpi_Scaled(20, dpi));
-        EXPECT_EQ(Main_Lay_Out(600, 100, dpi, {0, 0, 0}).panel.height, Dpi_Scaled(20, dpi));
+        EXPECT_EQ(Main_Lay_Out(600, 100, dpi, {0, 0, 0, 0, 0}).panel.height, Dpi_Scaled(20, dpi));
     }
     const auto [x, y] = Progress_Place(100, 100, 300, 200, 400, 250);  // never left of or above its window
     EXPECT_EQ(x, 100);

@@ -3,9 +3,11 @@
 // inch; two folders dragged over the main window mark it, and dropped are both converted (one
 // Done, one with names not allowed) and fill the results list; Esc in the progress window
 // cancels the run, whose folder gets no DICOMDIR;
-// Ctrl+O converts the chosen folder and Ctrl+C copies the report; Esc in the main window during
-// a run cancels it, waits for the worker and ends the message loop with 0. A screen reader
-// reads the panel's text, the progress value and Cancel through the windows' client objects. With a folder as
+// while a run goes the starting buttons are unavailable, a drag is refused and Ctrl+M says BUSY
+// in both windows; Ctrl+O converts the chosen folder, Ctrl+M copies it as media, Ctrl+K checks
+// it, Ctrl+C copies the report; Esc in the main window during a run cancels it, waits for the
+// worker and ends the message loop with 0. A screen reader reads the panel's text, the buttons,
+// the progress value and Cancel through the windows' client objects. With a folder as
 // argument 2 it also saves pictures of both windows there (BMP).
 #include <ole2.h>
 #include <oleacc.h>
@@ -190,7 +192,7 @@ void save_window(const fs::path& file, HWND window, const std::function<void(HDC
 
 // What a screen reader reads of a window's client object and of its child id.
 struct Read_Element {
-    long children = -1, role = 0;
+    long children = -1, role = 0, state = 0;
     std::wstring name, value, action;
 };
 
@@ -208,6 +210,9 @@ Read_Element read_element(HWND window, long id) {
     VARIANT role;
     VariantInit(&role);
     if (SUCCEEDED(client->get_accRole(child, &role)) && role.vt == VT_I4) read.role = role.lVal;
+    VARIANT state;
+    VariantInit(&state);
+    if (SUCCEEDED(client->get_accState(child, &state)) && state.vt == VT_I4) read.state = state.lVal;
     const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*call)(VARIANT, BSTR*)) {
         BSTR said = nullptr;
         std::wstring got;
@@ -257,8 +262,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> opened;
     hooks.open_folder = [&opened](HWND, const std::string& folder) { opened.push_back(folder); };
     std::vector<std::string> chosen;  // what the folder chooser answers
-    std::string copied;
+    std::string copied, destination;
     hooks.choose_folders = [&chosen](HWND) { return chosen; };
+    hooks.choose_destination = [&destination](HWND) { return destination; };
     hooks.copy_text = [&copied](HWND, const std::string& text) { copied = text; };
     auto window = std::make_unique<Win32_Main_Window>("Kestrapol window test", std::move(hooks));
     Win32_Log_Sink sink(*window);
@@ -303,6 +309,11 @@ int main(int argc, char** argv) {
     check(report.children >= 1 && report.role == ROLE_SYSTEM_TEXT && report.name == L"Report" &&
               report.value.find(L"WARNING:") != std::wstring::npos,
           "a screen reader reads the panel's text with its warnings");
+    const Read_Element copy_button = read_element(main, 3);
+    check(copy_button.role == ROLE_SYSTEM_PUSHBUTTON && copy_button.name == L"Make media copy\u2026" &&
+              copy_button.action == L"Press" && !(copy_button.state & STATE_SYSTEM_UNAVAILABLE) &&
+              read_element(main, 6).name == L"Save report\u2026",
+          "a screen reader reads the drawn buttons as push buttons");
     const std::vector<Folder_Result> results = window->conversion().results();
     check(results.size() == 2 && results[0].outcome == Folder_Outcome_Kind::Done && results[0].images == 4 &&
               results[1].outcome == Folder_Outcome_Kind::Names_Not_Allowed,
@@ -350,6 +361,34 @@ int main(int argc, char** argv) {
     check(std::abs((progress_frame.left + progress_frame.right) - (main_frame.left + main_frame.right)) <= 2 ||
               progress_frame.left == main_frame.left,
           "the progress window opens centred on the main window");
+    // Busy: the buttons that start a job are unavailable, a drag is refused and shown so, and
+    // Ctrl+M is refused in the panel and in the progress window.
+    const auto unavailable = [&](long id) { return (read_element(main, id).state & STATE_SYSTEM_UNAVAILABLE) != 0; };
+    check(pump_until([&] { return unavailable(2) && unavailable(3) && unavailable(4); }, 5) && !unavailable(5) &&
+              !window->button(1).enabled,
+          "while it runs the starting buttons are unavailable");
+    effect = DROPEFFECT_COPY;
+    window->drop_target()->DragEnter(&dragged, 0, POINTL{50, 50}, &effect);
+    check(effect == DROPEFFECT_NONE && window->drag_refused(), "a drag meanwhile is refused and marked so");
+    window->drop_target()->DragLeave();
+    const auto with_ctrl = [main](WPARAM key) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_CONTROL] = 0x80;
+        SetKeyboardState(keys);
+        SendMessageW(main, WM_KEYDOWN, key, 0);
+        keys[VK_CONTROL] = 0;
+        SetKeyboardState(keys);
+    };
+    with_ctrl('M');
+    const auto busy_lines = [](const Text_Panel& panel) {
+        int found = 0;
+        for (const std::string& line : Text_Panel::Lines(panel)) found += line.find("BUSY:") != std::string::npos;
+        return found;
+    };
+    check(busy_lines(window->panel()) == 2 &&
+              pump_until([&] { return busy_lines(Progress_Object_Of(progress)->panel) == 2; }, 5),
+          "Ctrl+M and the drag meanwhile say BUSY in the panel and in the progress window");
     pump_until([&] { return Big_Held.load(); }, 60);
     PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);  // the held walk ends once the run is cancelled
     check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }),
@@ -382,23 +421,32 @@ int main(int argc, char** argv) {
         pump_until([&] { return !IsWindow(shown->window()); }, 5);
     }
 
-    // Ctrl+O converts what the chooser gives, as a drop; Ctrl+C copies the report.
+    check(pump_until([&] { return !unavailable(2) && !unavailable(3) && !unavailable(4); }, 5),
+          "once it has ended they are available again");
+
+    // Ctrl+O converts what the chooser gives, as a drop; Ctrl+M copies it as media, Ctrl+K
+    // checks it; Ctrl+C copies the report.
     chosen = {image_folder(work, "CHOSEN", 1, 1)};
-    const auto with_ctrl = [main](WPARAM key) {
-        BYTE keys[256];
-        GetKeyboardState(keys);
-        keys[VK_CONTROL] = 0x80;
-        SetKeyboardState(keys);
-        SendMessageW(main, WM_KEYDOWN, key, 0);
-        keys[VK_CONTROL] = 0;
-        SetKeyboardState(keys);
-    };
     with_ctrl('O');
     check(pump_until([&] { return window->conversion().result_count() == 4 && !window->conversion().running(); }) &&
               fs::exists(fs::path(chosen[0]) / "DICOMDIR"),
           "Ctrl+O converts the chosen folder");
+    pump_until([&] { return window->progress_window() == nullptr; }, 20);
+    destination = (work / "MEDIA").string();
+    with_ctrl('M');
+    check(pump_until([&] { return window->conversion().result_count() == 5 && !window->conversion().running(); }) &&
+              window->conversion().results()[4].outcome == Folder_Outcome_Kind::Copied &&
+              fs::exists(fs::path(destination) / "DICOMDIR"),
+          "Ctrl+M copies the chosen folder as media into the destination");
+    pump_until([&] { return window->progress_window() == nullptr; }, 20);
+    chosen = {destination};
+    with_ctrl('K');
+    check(pump_until([&] { return window->conversion().result_count() == 6 && !window->conversion().running(); }) &&
+              Result_Row(window->conversion().results()[5])[1] == "Checked: OK",
+          "Ctrl+K checks the chosen folder: the copy is clean");
     with_ctrl('C');
-    check(copied.find("CHOSEN\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos,
+    check(copied.find("CHOSEN\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos &&
+              copied.find("CHOSEN \u2192 " + destination + "\tCopied") != std::string::npos,
           "Ctrl+C copies the panel and the results");
     pump_until([&] { return window->progress_window() == nullptr; }, 20);
 
