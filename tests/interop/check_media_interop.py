@@ -11,14 +11,8 @@ import sys
 
 from pydicom.fileset import FileSet
 
-from check_messy_folder import dataset, fresh, save
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+from check_messy_folder import dataset
+from common import check, finish, fresh, save
 
 
 def check_media(program, folder, maker, expected_warnings=()):
@@ -58,9 +52,7 @@ def main():
         check(done.returncode == 0, f"dcmmkdir: {done.stdout}")
         if done.returncode == 0:
             check_media(program, made, "dcmmkdir")
-    for failure in failures:
-        print("FAIL: " + failure)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":
