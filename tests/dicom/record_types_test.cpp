@@ -1,5 +1,5 @@
 // The directory record table: its shape (what the writer and the media check rely on) and the
-// record type of the main SOP classes.
+// record type of SOP classes the pydicom comparison cannot see.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -26,7 +26,7 @@ TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
     }
 }
 
-TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
+TEST(Record_Types, EveryTypeIsReachableFromTheRoot) {
     std::set<std::string_view> reached;
     // The types the root directory entity may hold.
     std::set<std::string_view> todo = {"PATIENT",       "HANGING PROTOCOL", "PALETTE", "IMPLANT", "IMPLANT ASSY",
@@ -38,15 +38,6 @@ TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
             for (std::string_view lower : Record_Type_Find(name)->lower) todo.insert(lower);
     }
     EXPECT_EQ(reached.size(), Record_Types().size());
-    const auto lower_of = [](std::string_view upper) {
-        const auto lower = Record_Type_Find(upper)->lower;
-        return std::set<std::string_view>(lower.begin(), lower.end());
-    };
-    EXPECT_EQ(lower_of("PATIENT"), (std::set<std::string_view>{"STUDY", "PRIVATE"}));
-    EXPECT_EQ(lower_of("STUDY"), (std::set<std::string_view>{"SERIES", "PRIVATE"}));
-    EXPECT_EQ(lower_of("IMAGE"), (std::set<std::string_view>{"PRIVATE"}));
-    EXPECT_TRUE(lower_of("SERIES").contains("SR DOCUMENT"));
-    EXPECT_FALSE(lower_of("SERIES").contains("PATIENT"));
 }
 
 TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
@@ -59,33 +50,6 @@ TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
         {"MRDR", false},     {std::string_view("IMAGE\0", 6), false},       {"SR DOCUMENTS", false},
     };
     for (const auto& c : cases) EXPECT_EQ(Record_Type_Find(c.name) != nullptr, c.known) << c.name;
-}
-
-TEST(Record_Types, KeysOfTheFourLevelsAndOfAnSRDocument) {
-    const struct {
-        std::string_view name;
-        std::set<uint32_t> type1, type2, sequences;
-    } cases[] = {
-        {"PATIENT", {0x00100020}, {0x00100010}, {}},
-        {"STUDY", {0x00080020, 0x00080030, 0x00200010}, {0x00080050, 0x00081030}, {}},
-        {"SERIES", {0x00080060, 0x0020000E, 0x00200011}, {}, {}},
-        {"IMAGE", {0x00200013}, {}, {}},
-        {"SR DOCUMENT", {0x00080023, 0x00080033, 0x00200013, 0x0040A043, 0x0040A491, 0x0040A493}, {},
-         {0x0040A043}},
-        {"ENCAP DOC", {0x00200013, 0x00420012}, {0x00080023, 0x00080033, 0x0040A043, 0x00420010}, {0x0040A043}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.name));
-        std::set<uint32_t> type1, type2, sequences;
-        for (const Record_Key& key : Record_Type_Find(c.name)->keys) {
-            const uint32_t tag = uint32_t(key.group) << 16 | key.element;
-            (key.type == 1 ? type1 : type2).insert(tag);
-            if (key.sequence) sequences.insert(tag);
-        }
-        EXPECT_EQ(type1, c.type1);
-        EXPECT_EQ(type2, c.type2);
-        EXPECT_EQ(sequences, c.sequences);
-    }
 }
 
 TEST(Record_Types, SOPClassesAreFiledUnderTheirRecordTypeAndUnknownOnesAsImages) {
