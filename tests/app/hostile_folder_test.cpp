@@ -356,18 +356,12 @@ TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
     folder.add("IMG1", Sample_With_UID("1.1"));
     folder.add_text("DICOMDIR", "earlier DICOMDIR");
     Batch_Options options = Batch_Options().apart();
-    if (nobody) {
-        options.after(Other_User::prefix(folder.path()));
-        options.program = nobody->program();
-        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
-                                                        std::filesystem::perms::others_read |
-                                                        std::filesystem::perms::others_exec);
-    } else {
-        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
-                                                        std::filesystem::perms::owner_exec);
-    }
+    using fs::perms;
+    fs::permissions(folder.path(), nobody ? perms::owner_all | perms::others_read | perms::others_exec
+                                          : perms::owner_read | perms::owner_exec);
+    if (nobody) options.after(Other_User::prefix(folder.path())).program = nobody->program();
     const Batch_Run result = run({folder.path()}, options);
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
+    fs::permissions(folder.path(), perms::owner_all);
     EXPECT_EQ(result.exit_code, 6) << result.output;
     EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
         << result.errors;
