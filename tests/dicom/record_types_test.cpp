@@ -52,6 +52,34 @@ TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
     for (const auto& c : cases) EXPECT_EQ(Record_Type_Find(c.name) != nullptr, c.known) << c.name;
 }
 
+// The media check reads the keys of each level from this table alone.
+TEST(Record_Types, KeysOfTheFourLevelsAndOfAnSRDocument) {
+    const struct {
+        std::string_view name;
+        std::set<uint32_t> type1, type2, sequences;
+    } cases[] = {
+        {"PATIENT", {0x00100020}, {0x00100010}, {}},
+        {"STUDY", {0x00080020, 0x00080030, 0x00200010}, {0x00080050, 0x00081030}, {}},
+        {"SERIES", {0x00080060, 0x0020000E, 0x00200011}, {}, {}},
+        {"IMAGE", {0x00200013}, {}, {}},
+        {"SR DOCUMENT", {0x00080023, 0x00080033, 0x00200013, 0x0040A043, 0x0040A491, 0x0040A493}, {},
+         {0x0040A043}},
+        {"ENCAP DOC", {0x00200013, 0x00420012}, {0x00080023, 0x00080033, 0x0040A043, 0x00420010}, {0x0040A043}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name));
+        std::set<uint32_t> type1, type2, sequences;
+        for (const Record_Key& key : Record_Type_Find(c.name)->keys) {
+            const uint32_t tag = uint32_t(key.group) << 16 | key.element;
+            (key.type == 1 ? type1 : type2).insert(tag);
+            if (key.sequence) sequences.insert(tag);
+        }
+        EXPECT_EQ(type1, c.type1);
+        EXPECT_EQ(type2, c.type2);
+        EXPECT_EQ(sequences, c.sequences);
+    }
+}
+
 TEST(Record_Types, SOPClassesAreFiledUnderTheirRecordTypeAndUnknownOnesAsImages) {
     const struct {
         std::string_view uid, type;
