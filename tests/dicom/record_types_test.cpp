@@ -26,7 +26,7 @@ TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
     }
 }
 
-TEST(Record_Types, EveryTypeIsReachableFromTheRoot) {
+TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
     std::set<std::string_view> reached;
     // The types the root directory entity may hold.
     std::set<std::string_view> todo = {"PATIENT",       "HANGING PROTOCOL", "PALETTE", "IMPLANT", "IMPLANT ASSY",
@@ -38,6 +38,14 @@ TEST(Record_Types, EveryTypeIsReachableFromTheRoot) {
             for (std::string_view lower : Record_Type_Find(name)->lower) todo.insert(lower);
     }
     EXPECT_EQ(reached.size(), Record_Types().size());
+    const auto lower_of = [](std::string_view upper) {
+        const auto lower = Record_Type_Find(upper)->lower;
+        return std::set<std::string_view>(lower.begin(), lower.end());
+    };
+    EXPECT_EQ(lower_of("PATIENT"), (std::set<std::string_view>{"STUDY", "PRIVATE"}));
+    EXPECT_EQ(lower_of("STUDY"), (std::set<std::string_view>{"SERIES", "PRIVATE"}));
+    EXPECT_EQ(lower_of("IMAGE"), (std::set<std::string_view>{"PRIVATE"}));
+    EXPECT_FALSE(lower_of("SERIES").contains("PATIENT"));
 }
 
 TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
