@@ -201,6 +201,12 @@ FAULTS = [
           "text(\"UC\", C::Text, nullptr, true, 0, 0, true),", "text(\"UC\", C::Text, nullptr, true, 0, 0, false),",
           "UC values are read and written with a 16-bit length", ["dicom_vr_test"],
           extra="^interop_dicomdir_bytes$", exe=True),
+    Fault("config-keep-lists", "app/configuration.cpp",
+          "    if (level && !lists_replaced) {", "    if (!lists_replaced) {",
+          "a per-user file without tag lines empties the shipped lists", BATCH, exe=True),
+    Fault("config-replace-lists", "app/configuration.cpp",
+          "        empty_lists();\n        lists_replaced = true;", "        lists_replaced = true;",
+          "a per-user file's tag lines are added to the shipped lists instead of replacing them", BATCH, exe=True),
     # The window logic.
     Fault("ui-exit-code", "app/ui/conversion.cpp",
           "return converted_.empty() ? 0 : Batch_Exit_Code(converted_);",

@@ -54,18 +54,6 @@ TEST_F(Configuration, SeparatorsCaseAndComments) {
     EXPECT_EQ(said[3], "    Adding: (0020,0013) to image tags list");
 }
 
-// A second file with tag lines replaces all four lists; one without keeps them.
-TEST_F(Configuration, SecondFileReplacesTheListsOnlyWithTagLines) {
-    read("tag_patient = (0010,0020)\ntag_series = (0020,0011)\n");
-    read("audit = a.dat\ntrace = 0\n", "settings.ini");
-    EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0020});
-    EXPECT_EQ(Item_Series_Nb, 1);
-    read("audit = b.dat\ntag_patient = (0010,0030)\n", "second.ini");
-    EXPECT_EQ(Item_Patient_Elem, std::vector<uint16_t>{0x0030});
-    EXPECT_EQ(Item_Series_Nb, 0);
-    EXPECT_TRUE(Item_Series_Group.empty());
-}
-
 TEST_F(Configuration, ValuesScratchAuditTables) {
     std::string saved_scratch = Scratch_Dir;
     read("scratch = \"/tmp/my logs\"\naudit = audit2.dat\ntables = /opt/tables\naudit\n");
