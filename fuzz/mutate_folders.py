@@ -158,11 +158,8 @@ def make_folder(folder, seeds, rnd):
 def fileset_problem(path):
     """None when pydicom's FileSet loads the DICOMDIR and finds each file it names."""
     try:
-        fs = FileSet(dcmread(path))
-        for instance in fs:
-            if not os.path.exists(instance.path):
-                return "names a file that is not there"
-        return None
+        missing = [i for i in FileSet(dcmread(path)) if not os.path.exists(i.path)]
+        return "names a file that is not there" if missing else None
     except Exception as error:  # every refusal counts, whatever its kind
         text = str(error).splitlines()[0] if str(error) else ""
         return f"{type(error).__name__}: {re.sub(r'[0-9]+', 'N', text)[:100]}"  # offsets differ
@@ -181,20 +178,18 @@ def main():
     warnings.filterwarnings("ignore")  # pydicom's remarks on damaged values
 
     shutil.rmtree(options.work, ignore_errors=True)
-    home = os.path.join(options.work, "home")
-    for sub in ("config", "tmp"):
-        os.makedirs(os.path.join(home, sub))
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), TMPDIR=os.path.join(home, "tmp"))
+    config, tmp = os.path.join(options.work, "home", "config"), os.path.join(options.work, "home", "tmp")
+    for folder in (config, tmp):
+        os.makedirs(folder)
+    env = dict(os.environ, XDG_CONFIG_HOME=config, TMPDIR=tmp)
     env.pop("APPDATA", None)
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
     seeds = make_seeds(os.path.join(options.work, "seeds"))
     rnd = random.Random(options.seed)
 
     faults = []  # (folder, what) that fail the campaign
-    refused = collections.Counter()
-    written = 0
-    codes = collections.Counter()
-    checked_with_findings = 0
+    refused, codes = collections.Counter(), collections.Counter()
+    written = checked_with_findings = 0
 
     def run_program(arguments, folder, allowed):
         """The program's run, or None after noting a fault."""
