@@ -1,16 +1,12 @@
 #!/usr/bin/python3
 """Mutation campaign: folders of damaged DICOM files, each converted by the whole program.
 
-Seeds are the bundled samples and files pydicom writes (four transfer syntaxes, nested
-sequences). Each folder holds a few seeds, each damaged by bit flips, truncation, changed length
-fields, swapped VRs, deeply nested items or a swapped transfer syntax. The program runs on every
-folder under a time limit; every DICOMDIR it writes is loaded with pydicom's FileSet and read
-back by the program's own check mode (-c).
-
-A crash, a hang, a sanitizer report or an exit code the program does not give, in the conversion
-or in the check, fails the campaign. The check's findings are counted: files the conversion
-refused are DICOM files that no record references. DICOMDIRs that FileSet refuses are counted by cause and printed; --fileset-fatal (or
-KESTRAPOL_CAMPAIGN_FILESET_FATAL=1) makes them fail it as well.
+Seeds are the bundled samples and files pydicom writes (four transfer syntaxes, nested sequences),
+damaged by bit flips, truncation, changed length fields, swapped VRs, deep nesting or a swapped
+transfer syntax. A crash, a hang, a sanitizer report or an exit code the program does not give,
+in the conversion or in the check mode run on each DICOMDIR written, fails the campaign.
+DICOMDIRs that pydicom's FileSet refuses are counted by cause; --fileset-fatal (or
+KESTRAPOL_CAMPAIGN_FILESET_FATAL=1) fails on them too.
 
 usage: mutate_folders.py PROGRAM WORK [--folders N] [--seed S] [--fileset-fatal]
 """
@@ -50,32 +46,20 @@ def seed_dataset(syntax, little, implicit, index):
     meta.MediaStorageSOPInstanceUID = f"2.25.4711{index}"
     meta.TransferSyntaxUID = syntax
     ds = Dataset()
-    ds.file_meta = meta
-    ds.preamble = b"\0" * 128
-    ds.is_little_endian = little
-    ds.is_implicit_VR = implicit
-    ds.SOPClassUID = meta.MediaStorageSOPClassUID
-    ds.SOPInstanceUID = meta.MediaStorageSOPInstanceUID
-    ds.PatientName = "DOE^JANE"
-    ds.PatientID = f"P{index % 3}"
-    ds.StudyInstanceUID = "2.25.47117"
-    ds.SeriesInstanceUID = f"2.25.47117.{index % 2}"
-    ds.StudyDate = "20240102"
-    ds.Modality = "OT"
-    ds.InstanceNumber = str(index)
-    inner = Dataset()
+    ds.file_meta, ds.preamble, ds.is_little_endian, ds.is_implicit_VR = meta, b"\0" * 128, little, implicit
+    values = dict(SOPClassUID=meta.MediaStorageSOPClassUID, SOPInstanceUID=meta.MediaStorageSOPInstanceUID,
+                  PatientName="DOE^JANE", PatientID=f"P{index % 3}", StudyInstanceUID="2.25.47117",
+                  SeriesInstanceUID=f"2.25.47117.{index % 2}", StudyDate="20240102", Modality="OT",
+                  InstanceNumber=str(index), Rows=16, Columns=16, BitsAllocated=8, PixelData=bytes(range(256)) * 8)
+    for keyword, value in values.items():
+        setattr(ds, keyword, value)
+    inner, item = Dataset(), Dataset()
     inner.CodeValue = "T-A0100"
-    item = Dataset()
-    item.ReferencedSOPClassUID = "1.2.840.10008.5.1.4.1.1.7"
-    item.ReferencedSOPInstanceUID = "1.2.3.4.5.7"
+    item.ReferencedSOPClassUID, item.ReferencedSOPInstanceUID = "1.2.840.10008.5.1.4.1.1.7", "1.2.3.4.5.7"
     item.PurposeOfReferenceCodeSequence = Sequence([inner])
     ds.ReferencedImageSequence = Sequence([item, item])
     ds.add_new(0x00090010, "LO", "ACME LAB")
     ds.add_new(0x00091010, "SH", "PRIV")
-    ds.Rows = 16
-    ds.Columns = 16
-    ds.BitsAllocated = 8
-    ds.PixelData = bytes(range(256)) * 8
     return ds
 
 
@@ -138,12 +122,9 @@ def nest_items(data, rnd):
     found = headers(data)
     at = rnd.choice(found) if found else len(data)
     depth = rnd.choice([2, 10, 60, 200, 1000])
-    closed = rnd.random() < 0.5
     opening = b"\x08\x00\x40\x11SQ\0\0\xff\xff\xff\xff" + b"\xfe\xff\x00\xe0\xff\xff\xff\xff"
-    inner = b"\x10\x00\x20\x00LO\x04\0NEST"
     closing = b"\xfe\xff\x0d\xe0\0\0\0\0" + b"\xfe\xff\xdd\xe0\0\0\0\0"
-    block = opening * depth + inner + (closing * depth if closed else b"")
-    data[at:at] = block
+    data[at:at] = opening * depth + b"\x10\x00\x20\x00LO\x04\0NEST" + (closing * depth if rnd.random() < 0.5 else b"")
 
 
 def swap_syntax(data, rnd):
@@ -177,11 +158,8 @@ def make_folder(folder, seeds, rnd):
 def fileset_problem(path):
     """None when pydicom's FileSet loads the DICOMDIR and finds each file it names."""
     try:
-        fs = FileSet(dcmread(path))
-        for instance in fs:
-            if not os.path.exists(instance.path):
-                return "names a file that is not there"
-        return None
+        missing = [i for i in FileSet(dcmread(path)) if not os.path.exists(i.path)]
+        return "names a file that is not there" if missing else None
     except Exception as error:  # every refusal counts, whatever its kind
         text = str(error).splitlines()[0] if str(error) else ""
         return f"{type(error).__name__}: {re.sub(r'[0-9]+', 'N', text)[:100]}"  # offsets differ
@@ -200,20 +178,18 @@ def main():
     warnings.filterwarnings("ignore")  # pydicom's remarks on damaged values
 
     shutil.rmtree(options.work, ignore_errors=True)
-    home = os.path.join(options.work, "home")
-    for sub in ("config", "tmp"):
-        os.makedirs(os.path.join(home, sub))
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(home, "config"), TMPDIR=os.path.join(home, "tmp"))
+    config, tmp = os.path.join(options.work, "home", "config"), os.path.join(options.work, "home", "tmp")
+    for folder in (config, tmp):
+        os.makedirs(folder)
+    env = dict(os.environ, XDG_CONFIG_HOME=config, TMPDIR=tmp)
     env.pop("APPDATA", None)
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
     seeds = make_seeds(os.path.join(options.work, "seeds"))
     rnd = random.Random(options.seed)
 
     faults = []  # (folder, what) that fail the campaign
-    refused = collections.Counter()
-    written = 0
-    codes = collections.Counter()
-    checked_with_findings = 0
+    refused, codes = collections.Counter(), collections.Counter()
+    written = checked_with_findings = 0
 
     def run_program(arguments, folder, allowed):
         """The program's run, or None after noting a fault."""

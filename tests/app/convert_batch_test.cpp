@@ -50,7 +50,8 @@ TEST_F(Batch, ExitCodesTellTheOutcome) {
          {}, {}, {"B"}},
         {{"X/IMG1"}, {}, {"\"X"}, 7, {"Cannot open folder \"X\n"}, {"DICOMDIR "}, {}, {"X"}},  // not 4: none was read
         {{}, {"FILE"}, {"FILE"}, 7, {"Cannot open folder FILE\n"}, {"DICOMDIR "}, {}, {}},
-        {{}, {"E/NOTES"}, {"E"}, 4, {"Done\n", "DICOMDIR Done: Read: 0 files with: 0 Patients, 0 Studies, 0 Images"},
+        {{}, {"E/NOTES"}, {"E"}, 4,
+         {"Done\n", "DICOMDIR Done: Read: 0 files with: 0 Patients, 0 Studies, 0 Images\nNo DICOM files found in E\n"},
          {"\x01", "\033"}, {"E"}, {}},
     };
     for (const Scenario& s : scenarios) {

@@ -57,9 +57,8 @@ TEST_F(Convert, GoodFolderGetsItsDirectoryAndSummary) {
     EXPECT_EQ(files, (std::vector<std::string>{"P1\\IMG1 ", "P1\\IMG2 ", "P2\\IMG1 "}));  // padded to even
 }
 
-// Endings a user can tell apart: a cancelled folder says so before the abort line, and a
-// folder without DICOM files says so beside the summary, whose text stays as it was.
-TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
+// A cancelled folder says so before the abort line.
+TEST_F(Convert, CancelledFolderSaysSoBeforeTheAbortLine) {
     Scratch_Folder folder;
     folder.add("IMG1", image("ANN", "1", "1.1"));
     Progress_Recorder progress(0);
@@ -71,17 +70,6 @@ TEST_F(Convert, CancelledAndEmptyFoldersSaySoBesideTheSummaries) {
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[lines.size() - 2].second, "\xF1\x02" "Cancelled: \x01" + folder.path());
     EXPECT_EQ(lines.back().second, "\xF1\x02" "DICOMDIR Abborted");
-
-    Scratch_Folder empty;
-    empty.add_text("NOTES", "text");
-    EXPECT_EQ(Convert_Folder(nullptr, empty.path(), nullptr).files_read, 0);
-    EXPECT_EQ(lines[lines.size() - 2].second, "\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "0\x02 files with: \x01"
-                                              "0\x02 Patients, \x01" "0\x02 Studies, \x01" "0\x02 Images");
-    EXPECT_EQ(lines.back().second, "\xF1\x02" "No DICOM files found in \x01" + empty.path());
-
-    // In the window the summaries name their folders.
-    Convert_Folder(nullptr, empty.path(), nullptr, true);
-    EXPECT_TRUE(lines[lines.size() - 2].second.ends_with(" Images\xF0\x02 in \x01" + empty.path()));
 }
 
 TEST_F(Convert, WorkerCountsConvertsAndCloses) {
@@ -106,22 +94,6 @@ TEST_F(Convert, WorkerCountsConvertsAndCloses) {
     EXPECT_EQ(progress.lines.back(), "\xF1 Done");
     EXPECT_EQ(progress.maximum, 3);
     EXPECT_EQ(progress.position, 3);  // every visited file moved the bar
-    EXPECT_TRUE(progress.closed);
-}
-
-TEST_F(Convert, CancelWhileCountingConvertsNothing) {
-    Scratch_Folder folder;
-    folder.add("IMG1", image("ANN", "1", "1.1"));
-    Progress_Recorder progress(0);
-    std::vector<Folder_Outcome> done;
-    Convert_Thread(nullptr, Convert_Data{{folder.path()}, &progress,
-                                         [&](const Folder_Outcome& outcome) { done.push_back(outcome); }});
-    EXPECT_FALSE(exists(folder, "DICOMDIR"));
-    EXPECT_FALSE(log.has("DICOMDIR"));
-    EXPECT_TRUE(log.has("Cancelled: \x01" + folder.path()));
-    ASSERT_EQ(done.size(), 1u);  // accounted for, though never analysed
-    EXPECT_TRUE(done[0].cancelled);
-    EXPECT_NE(progress.lines.back(), "\xF1 Done");
     EXPECT_TRUE(progress.closed);
 }
 

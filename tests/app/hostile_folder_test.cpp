@@ -153,17 +153,39 @@ TEST_F(Batch, UnreadableFolderOrFileRefusesTheFolder) {
     }
 }
 
-// A DICOMDIR the user may not change is kept, with the write failure's code.
-TEST_F(Batch, ReadOnlyOrForeignDirectoryIsKept) {
-    for (const bool foreign : {false, true}) {
-        if (foreign && ::geteuid() != 0) continue;  // giving a file away takes root
-        Scratch_Folder folder;
+// A DICOMDIR that cannot be replaced -- read-only, another user's (giving it away takes root), or
+// in a folder the user may not write -- is kept, with the write failure's code and no summary.
+// Root writes into read-only folders: that case runs as nobody then.
+TEST_F(Batch, DirectoryThatCannotBeReplacedIsKept) {
+    enum class How { Read_Only, Foreign, Folder };
+    for (const How how : {How::Read_Only, How::Foreign, How::Folder}) {
+        if (how == How::Foreign && ::geteuid() != 0) continue;
+        std::optional<Other_User> nobody;
+        if (how == How::Folder && ::geteuid() == 0) {
+            nobody.emplace(exe_);
+            if (!nobody->skip_reason().empty()) continue;
+        }
+        Scratch_Folder folder = nobody ? nobody->folder("data") : Scratch_Folder();
         folder.add("IMG1", Sample_With_UID("1.1"));
         folder.add_text("DICOMDIR", "earlier DICOMDIR");
-        if (foreign) ASSERT_EQ(::chown(folder.at("DICOMDIR").c_str(), 65534, 65534), 0);
-        else fs::permissions(folder.at("DICOMDIR"), fs::perms::owner_read | fs::perms::group_read);
-        const Batch_Run result = run({folder.path()});
+        using fs::perms;
+        if (how == How::Read_Only) fs::permissions(folder.at("DICOMDIR"), perms::owner_read | perms::group_read);
+        if (how == How::Foreign) {
+            ASSERT_EQ(::chown(folder.at("DICOMDIR").c_str(), 65534, 65534), 0);
+        }
+        if (how == How::Folder)
+            fs::permissions(folder.path(), nobody ? perms::owner_all | perms::others_read | perms::others_exec
+                                                  : perms::owner_read | perms::owner_exec);
+        Batch_Options options = Batch_Options().apart();
+        if (nobody) options.after(Other_User::prefix(folder.path())).program = nobody->program();
+        const Batch_Run result = run({folder.path()}, options);
+        fs::permissions(folder.path(), perms::owner_all);
+        SCOPED_TRACE(static_cast<int>(how));
         EXPECT_EQ(result.exit_code, 6) << result.output;
+        EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.at("DICOMDIR") + "\n"))
+            << result.errors;
+        EXPECT_TRUE(has(result, "Unable to write " + folder.at("DICOMDIR"))) << result.output;
+        EXPECT_FALSE(has(result, "DICOMDIR Done:"));
         EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
         EXPECT_EQ(directory_names(folder.path()), std::vector<std::string>{});
     }
@@ -342,36 +364,4 @@ TEST(Hostile_Folder, FolderSwappedDuringTheWalkGetsNothingElsewhere) {
     EXPECT_FALSE(fs::exists(target.path() + "/DICOMDIR"));
     EXPECT_EQ(outcome.written, fs::exists(moved + "/DICOMDIR"));
     EXPECT_EQ(directory_names(target.path()), std::vector<std::string>{});
-}
-
-// A DICOMDIR that cannot be written: reported, no summary, code 6, and the earlier DICOMDIR
-// untouched. Root writes into read-only folders: it runs as nobody then.
-TEST_F(Batch, UnwritableDirectoryKeepsTheOldOne) {
-    std::optional<Other_User> nobody;
-    if (::geteuid() == 0) {
-        nobody.emplace(exe_);
-        if (!nobody->skip_reason().empty()) GTEST_SKIP() << nobody->skip_reason();
-    }
-    Scratch_Folder folder = nobody ? nobody->folder("data") : Scratch_Folder();
-    folder.add("IMG1", Sample_With_UID("1.1"));
-    folder.add_text("DICOMDIR", "earlier DICOMDIR");
-    Batch_Options options = Batch_Options().apart();
-    if (nobody) {
-        options.after(Other_User::prefix(folder.path()));
-        options.program = nobody->program();
-        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all |
-                                                        std::filesystem::perms::others_read |
-                                                        std::filesystem::perms::others_exec);
-    } else {
-        std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_read |
-                                                        std::filesystem::perms::owner_exec);
-    }
-    const Batch_Run result = run({folder.path()}, options);
-    std::filesystem::permissions(folder.path(), std::filesystem::perms::owner_all);
-    EXPECT_EQ(result.exit_code, 6) << result.output;
-    EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.path() + "/DICOMDIR\n"))
-        << result.errors;
-    EXPECT_TRUE(has(result, "Unable to write " + folder.at("DICOMDIR"))) << result.output;
-    EXPECT_FALSE(has(result, "DICOMDIR Done:"));
-    EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
 }

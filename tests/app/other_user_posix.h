@@ -24,7 +24,7 @@ public:
             reason_ = "no user " + std::to_string(Id) + " on this machine";
             return;
         }
-        if (!on_path("setpriv")) {
+        if (std::system("command -v setpriv >/dev/null 2>&1") != 0) {
             reason_ = "no setpriv to run the program as another user";
             return;
         }
@@ -67,16 +67,6 @@ public:
     }
 
 private:
-    static bool on_path(const std::string& name) {
-        const char* path = std::getenv("PATH");
-        std::string folders = path ? path : "/usr/bin:/bin";
-        for (std::size_t start = 0; start <= folders.size();) {
-            const std::size_t end = std::min(folders.find(':', start), folders.size());
-            if (::access((folders.substr(start, end - start) + "/" + name).c_str(), X_OK) == 0) return true;
-            start = end + 1;
-        }
-        return false;
-    }
     std::string reason_;
     std::string base_;
     std::string program_;

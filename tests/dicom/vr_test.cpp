@@ -60,11 +60,7 @@ TEST(VrTable, EveryStandardVr) {
     const Bytes value = {1, 2, 3, 4, 5, 6, 7, 8};
     for (const Standard_VR& s : Standard) {
         SCOPED_TRACE(s.vr);
-        if (s.long_length) {  // explicit VR little endian, then big endian
-            EXPECT_EQ(DICOM_Header_Size(8, code_of(s.vr)), 12u);
-        } else {
-            EXPECT_EQ(DICOM_Header_Size(8, code_of(s.vr)), 8u);
-        }
+        EXPECT_EQ(DICOM_Header_Size(8, code_of(s.vr)), s.long_length ? 12u : 8u);
         EXPECT_EQ(DICOM_Header_Size(0, code_of(s.vr)), 8u);
         if (std::string(s.vr) != "SQ") {
             const DICOM_Tag element = make_element(0x0009, 0x1010, s.vr, std::string(value.begin(), value.end()));

@@ -118,6 +118,12 @@ TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
     EXPECT_EQ(text.substr(128, 4), "DICM");
 }
 
+// Leftovers are removed by name: only "DICOMDIR.T" and three capitals is one the writer makes.
+TEST(DicomdirTemporary, OnlyTheWritersOwnNames) {
+    for (const char* name : {"DICOMDIR.TABC", "DICOMDIR.TQZ", "DICOMDIR.TQZAB", "DICOMDIR.TabC", "DICOMDIR.XABC"})
+        EXPECT_EQ(DICOMDIR_Is_Temporary_Name(name), name == std::string("DICOMDIR.TABC")) << name;
+}
+
 // Sizes, offsets and links must agree with the bytes written, configured attributes included:
 // only values present are written (no empty slot, no value left on disk, no sequence); an
 // empty tree gives an empty directory.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "dirscan/media_copy.h"
 #include "dirscan/walk.h"
@@ -47,23 +46,6 @@ Sample_Image image(const std::string& patient, const std::string& uid, int insta
     sample.instance_number = instance;
     return sample;
 }
-
-// A progress window that runs a step when the copy starts (the range is set) and can cancel.
-class Copy_Progress final : public Progress_Window {
-public:
-    std::function<void()> on_range;
-    int cancel_at = -1;
-    void show() override {}
-    void text(const char*) override {}
-    void set(int) override {}
-    void add(int) override {}
-    void range(int) override {
-        if (on_range) on_range();
-    }
-    bool cancelled() const override { return cancel_at >= 0 && ++asked > cancel_at; }
-    void close() override {}
-    mutable int asked = 0;
-};
 
 }  // namespace
 
@@ -217,8 +199,7 @@ TEST(MediaCopy, FailureOrCancelRemovesWhatTheRunMadeAndNothingElse) {
     const auto target_before = contents(target.path());
     const auto saved = Read_File(vanishing);
     for (const Case& c : cases) {
-        Copy_Progress progress;
-        progress.cancel_at = c.cancel_at;
+        Progress_Recorder progress(c.cancel_at);
         if (c.remove_source) progress.on_range = [&] { fs::remove(vanishing); };
         Log_Recorder log;
         const Media_Copy_Result result = Media_Copy(nullptr, c.destination, {source.path()}, &progress);

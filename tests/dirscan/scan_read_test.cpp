@@ -33,21 +33,14 @@ Stream_Builder small_file() {
 TEST_F(ScanRead, SequencesNestedThreeDeepDefinedAndUndefined) {
     // (0008,1115) SQ undefined > item undefined > (0008,1140) SQ defined > item defined >
     // (0008,1199) SQ undefined > item > (0008,1155) UI; then (0010,0010) back at the top.
-    Stream_Builder inner(8);
-    inner.text(0x0008, 0x1155, "UI", "1.2.3", '\0');  // 8 + 6 = 14 bytes
     Stream_Builder level3(8);
-    level3.header(0x0008, 0x1199, "SQ", 0xFFFFFFFF).item().raw(std::string(inner.bytes().begin(), inner.bytes().end()))
-        .item_end().sequence_end();
-    Stream_Builder level2_item(8);  // the defined-length item holding level 3
-    level2_item.item(static_cast<uint32_t>(level3.size())).raw(std::string(level3.bytes().begin(), level3.bytes().end()));
-
+    level3.header(0x0008, 0x1199, "SQ", 0xFFFFFFFF).item().text(0x0008, 0x1155, "UI", "1.2.3", '\0');
+    level3.item_end().sequence_end();
+    const auto defined = static_cast<uint32_t>(level3.size());
     Stream_Builder s(8);
-    s.preamble().meta("1.2.840.10008.1.2.1");
-    s.header(0x0008, 0x1115, "SQ", 0xFFFFFFFF).item();
-    s.header(0x0008, 0x1140, "SQ", static_cast<uint32_t>(level2_item.size()));
-    s.raw(std::string(level2_item.bytes().begin(), level2_item.bytes().end()));
-    s.item_end().sequence_end();
-    s.text(0x0010, 0x0010, "PN", "TOP");
+    s.preamble().meta("1.2.840.10008.1.2.1").header(0x0008, 0x1115, "SQ", 0xFFFFFFFF).item();
+    s.header(0x0008, 0x1140, "SQ", defined + 8).item(defined).bytes_of(level3.bytes());
+    s.item_end().sequence_end().text(0x0010, 0x0010, "PN", "TOP");
     auto set = read(s);
     ASSERT_TRUE(set);
     const DICOM_Tag_List* list = &*set;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -17,7 +18,7 @@
 #include "util/platform_folder.h"
 
 // Records what a walk or a worker shows; cancels when asked more than cancel_at times (never
-// when -1).
+// when -1); runs on_range when the range is set.
 class Progress_Recorder final : public Progress_Window {
 public:
     explicit Progress_Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
@@ -25,7 +26,11 @@ public:
     void text(const char* line) override { lines.emplace_back(line); }
     void set(int value) override { position = value; }
     void add(int delta) override { position += delta, added += delta; }
-    void range(int value) override { maximum = value; }
+    void range(int value) override {
+        maximum = value;
+        if (on_range) on_range();
+    }
+    std::function<void()> on_range;
     bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
     void close() override { closed = true; }
     void counted(int files) override { counted_files += files; }

@@ -7,51 +7,22 @@ Usage: check_dicomdir_bytes.py <kestrapol> <scratch> <golden> [--update]
 --update writes the golden file instead (after a deliberate change of output)."""
 import os
 import struct
-import subprocess
 import sys
 
 from pydicom import dcmread
 from pydicom.uid import ExplicitVRBigEndian, ExplicitVRLittleEndian, ImplicitVRLittleEndian
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from check_messy_folder import dataset, fresh, save, write_messy  # noqa: E402
+from check_messy_folder import dataset, write_messy
+from common import fresh, run, save, user_configuration
 
 # Per record level, tags in ascending order: the keys, and at image level one attribute per VR.
-CONFIGURATION = """record_types = image
-tag_patient = (0008,0005)
-tag_patient = (0010,0010)
-tag_patient = (0010,0020)
-tag_patient = (0010,1010)
-tag_patient = (0010,1020)
-tag_study = (0008,0020)
-tag_study = (0008,0030)
-tag_study = (0008,0050)
-tag_study = (0008,1030)
-tag_study = (0020,000D)
-tag_study = (0020,0010)
-tag_series = (0008,0060)
-tag_series = (0020,000E)
-tag_series = (0020,0011)
-tag_image = (0008,0013)
-tag_image = (0008,002A)
-tag_image = (0008,0054)
-tag_image = (0008,0081)
-tag_image = (0008,0108)
-tag_image = (0008,0119)
-tag_image = (0008,0120)
-tag_image = (0008,030E)
-tag_image = (0008,1161)
-tag_image = (0008,2134)
-tag_image = (0008,9459)
-tag_image = (0018,1638)
-tag_image = (0018,6020)
-tag_image = (0018,9219)
-tag_image = (0020,0013)
-tag_image = (0020,9165)
-tag_image = (0028,0010)
-tag_image = (0028,1201)
-tag_image = (0028,2000)
-"""
+TAGS = {"patient": "0008,0005 0010,0010 0010,0020 0010,1010 0010,1020",
+        "study": "0008,0020 0008,0030 0008,0050 0008,1030 0020,000D 0020,0010",
+        "series": "0008,0060 0020,000E 0020,0011",
+        "image": "0008,0013 0008,002A 0008,0054 0008,0081 0008,0108 0008,0119 0008,0120 0008,030E 0008,1161 "
+                 "0008,2134 0008,9459 0018,1638 0018,6020 0018,9219 0020,0013 0020,9165 0028,0010 0028,1201 0028,2000"}
+CONFIGURATION = "record_types = image\n" + "".join(
+    f"tag_{level} = ({tag})\n" for level, tags in TAGS.items() for tag in tags.split())
 
 
 def write_types(folder):
@@ -88,16 +59,12 @@ def masked(path):
 
 def main():
     program, scratch, golden = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
-    folder, config = fresh(os.path.join(scratch, "FOLDER")), fresh(os.path.join(scratch, "config"))
+    folder = fresh(os.path.join(scratch, "FOLDER"))
     write_messy(folder)
     write_types(folder)
-    os.makedirs(os.path.join(config, "Corvanthis"))
-    with open(os.path.join(config, "Corvanthis", "Kestrapol.ini"), "w") as f:
-        f.write(CONFIGURATION)
-    done = subprocess.run([program, folder], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                          env=dict(os.environ, APPDATA=config, XDG_CONFIG_HOME=config))
-    if done.returncode not in (0, 1) or not os.path.exists(os.path.join(folder, "DICOMDIR")):
-        print(f"FAIL: exit code {done.returncode}\n{done.stdout.decode()}{done.stderr.decode()}")
+    code, out, err = run([program, folder], user_configuration(os.path.join(scratch, "config"), CONFIGURATION))
+    if code not in (0, 1) or not os.path.exists(os.path.join(folder, "DICOMDIR")):
+        print(f"FAIL: exit code {code}\n{out}{err}")
         return 1
     written = masked(os.path.join(folder, "DICOMDIR"))
     if "--update" in sys.argv[4:]:

@@ -6,33 +6,26 @@ Usage: check_media_interop.py <kestrapol> <scratch>"""
 import json
 import os
 import shutil
-import subprocess
 import sys
 
 from pydicom.fileset import FileSet
 
-from check_messy_folder import dataset, fresh, save
-
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
+from check_messy_folder import dataset
+from common import check, finish, fresh, run, save
 
 
 def check_media(program, folder, maker, expected_warnings=()):
     results = folder + ".json"
-    done = subprocess.run([program, "-c", "-r", results, folder], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                          text=True)
+    code, out, err = run([program, "-c", "-r", results, folder])
+    out += err
     with open(results) as f:
         row = json.load(f)["folders"][0]
     findings = row["findings"]
     unexpected = [f for f in findings if f["severity"] != "warning" or
                   not any(w in f["text"] for w in expected_warnings)]
-    check(not unexpected, f"{maker}: findings {unexpected}\n{done.stdout}")
-    check(done.returncode == (9 if findings else 0), f"{maker}: exit code {done.returncode}\n{done.stdout}")
-    check(f"{len(findings)} problems" in done.stdout, f"{maker}: the summary does not count {len(findings)} problems")
+    check(not unexpected, f"{maker}: findings {unexpected}\n{out}")
+    check(code == (9 if findings else 0), f"{maker}: exit code {code}\n{out}")
+    check(f"{len(findings)} problems" in out, f"{maker}: the summary does not count {len(findings)} problems")
     check(row["counts"]["files"] > 0 and row["outcome"] == ("problems" if findings else "clean"),
           f"{maker}: results {row}")
 
@@ -52,15 +45,12 @@ def main():
         made = fresh(os.path.join(scratch, "dcmmkdir"))
         for number in range(1, 4):
             save(made, f"IMAGES/IMG{number}", dataset(number))
-        done = subprocess.run(["dcmmkdir", "--recurse", "--input-directory", made, "--output-file",
-                               os.path.join(made, "DICOMDIR")], stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                              text=True)
-        check(done.returncode == 0, f"dcmmkdir: {done.stdout}")
-        if done.returncode == 0:
+        code, out, err = run(["dcmmkdir", "--recurse", "--input-directory", made, "--output-file",
+                              os.path.join(made, "DICOMDIR")])
+        check(code == 0, f"dcmmkdir: {out}{err}")
+        if code == 0:
             check_media(program, made, "dcmmkdir")
-    for failure in failures:
-        print("FAIL: " + failure)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

@@ -14,74 +14,33 @@ Exit code 77 when a reader is missing (the test is then skipped)."""
 import json
 import os
 import re
-import shutil
-import subprocess
 import sys
 import warnings
 
 from pydicom import dcmread
 from pydicom.datadict import dictionary_description, tag_for_keyword
-from pydicom.dataset import Dataset, FileMetaDataset
-from pydicom.fileset import FileSet
+from pydicom.dataset import Dataset
 from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
                          ImplicitVRLittleEndian)
+
+from common import SECONDARY_CAPTURE, check, dciodvfy_errors, dumps_clean, failures, finish, fresh, listed, patch, \
+    readers_missing, run, save, user_configuration
+import common
 
 warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
 warnings.filterwarnings("ignore", message="Invalid value for VR UI")  # the malformed UID, on purpose
 
-SECONDARY_CAPTURE = "1.2.840.10008.5.1.4.1.1.7"
 ROOT = "1.2.826.0.1.3680043.9999.7"
 
 
 def dataset(number, syntax=ExplicitVRLittleEndian, **values):
     """A Secondary Capture image with every key a DICOMDIR takes, changed by values (None: left out)."""
-    meta = FileMetaDataset()
-    meta.MediaStorageSOPClassUID = SECONDARY_CAPTURE
-    meta.MediaStorageSOPInstanceUID = f"{ROOT}.{number}.1"
-    meta.TransferSyntaxUID = syntax
-    ds = Dataset()
-    ds.file_meta = meta
-    ds.preamble = b"\0" * 128
-    ds.is_little_endian = syntax != ExplicitVRBigEndian
-    ds.is_implicit_VR = syntax == ImplicitVRLittleEndian
-    keys = {
-        "SpecificCharacterSet": "ISO_IR 100",
-        "SOPClassUID": SECONDARY_CAPTURE,
-        "SOPInstanceUID": f"{ROOT}.{number}.1",
-        "StudyDate": "20240105",
-        "StudyTime": "101500",
-        "AccessionNumber": f"ACC{number}",
-        "Modality": "OT",
-        "StudyDescription": "MESSY",
-        "PatientName": f"DOE^{number}",
-        "PatientID": f"ID{number}",
-        "StudyInstanceUID": f"{ROOT}.{number}",
-        "SeriesInstanceUID": f"{ROOT}.{number}.0",
-        "StudyID": f"S{number}",
-        "SeriesNumber": "1",
-        "InstanceNumber": "1",
-    }
+    keys = dict(SpecificCharacterSet="ISO_IR 100", StudyDate="20240105", StudyTime="101500",
+                AccessionNumber=f"ACC{number}", Modality="OT", StudyDescription="MESSY", PatientName=f"DOE^{number}",
+                PatientID=f"ID{number}", StudyInstanceUID=f"{ROOT}.{number}", SeriesInstanceUID=f"{ROOT}.{number}.0",
+                StudyID=f"S{number}", SeriesNumber="1", InstanceNumber="1")
     keys.update(values)
-    for keyword, value in keys.items():
-        if value is not None:
-            setattr(ds, keyword, value)
-    return ds
-
-
-def save(folder, relative, ds):
-    path = os.path.join(folder, relative)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    ds.save_as(path, write_like_original=False)
-    return path
-
-
-def patch(path, old, new):
-    """Replaces bytes of a written file in place (same length)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    assert len(old) == len(new) and old in data, (path, old)
-    with open(path, "wb") as f:
-        f.write(data.replace(old, new, 1))
+    return common.dataset(SECONDARY_CAPTURE, keys.pop("SOPInstanceUID", f"{ROOT}.{number}.1"), syntax, **keys)
 
 
 def swap_elements(path, first, second):
@@ -117,7 +76,6 @@ def write_messy(folder):
     files["EMPTY1/IMG1"] = dataset(6, StudyDate="", StudyTime="", StudyID="", SeriesNumber=None, InstanceNumber="")
     files["EMPTY1/IMG2"] = dataset(6, SOPInstanceUID=f"{ROOT}.6.2", StudyDate="", StudyTime="", StudyID="",
                                    SeriesNumber=None, InstanceNumber=None)
-    files["EMPTY1/IMG2"].file_meta.MediaStorageSOPInstanceUID = f"{ROOT}.6.2"
     # A Patient ID no 16-bit length can hold: implicit VR carries it.
     files["BIGID/IMG1"] = dataset(7, ImplicitVRLittleEndian, PatientID="7" * 70000)
     files["CHARSET/IMG1"] = dataset(8)
@@ -165,37 +123,9 @@ def write_bad_names(folder):
         save(folder, relative, dataset(number))
 
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-
-
-def run(command):
-    done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-    return done.returncode, done.stdout, done.stderr
-
-
-def fresh(folder):
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    return folder
-
-
-def listed(dicomdir):
-    """Paths of the files pydicom's FileSet finds through the DICOMDIR, relative to its folder."""
-    root = os.path.dirname(dicomdir)
-    return sorted(os.path.relpath(instance.path, root) for instance in FileSet(dcmread(dicomdir)))
-
-
 def type1_errors_are_warned(report, dicomdir):
     """Every dciodvfy error is a Type 1 key the files lack, with the warning line that names it."""
-    code, out, err = run(["dciodvfy", dicomdir])
-    for line in (out + err).splitlines():
-        if not line.startswith("Error"):
-            continue
+    for line in dciodvfy_errors(dicomdir):
         found = re.match(r"Error - (Missing attribute|Empty attribute \(no value\)) Type 1 Required "
                          r"Element=<(\w+)> Module=<(\w+)DirectoryRecord>", line)
         if not found:
@@ -226,10 +156,7 @@ def check_messy(program, scratch):
 
     dicomdir = os.path.join(messy, "DICOMDIR")
     type1_errors_are_warned(out, dicomdir)
-    code, dump, dump_err = run(["dcmdump", "-dc", dicomdir])
-    check(code == 0 and not re.search(r"^[EW]: ", dump + dump_err, re.M), f"dcmdump -dc: {dump_err}")
-    code, dump, dump_err = run(["dcdirdmp", dicomdir])
-    check(not re.search(r"error", dump + dump_err, re.I), f"dcdirdmp: {dump_err}")
+    dumps_clean(dicomdir, "messy")
     indexed = [f.replace("/", os.sep) for f in files if f not in REFUSED]
     check(listed(dicomdir) == indexed, f"FileSet lists {listed(dicomdir)}")
     for warning in REFUSED.values():
@@ -270,18 +197,14 @@ def check_messy(program, scratch):
 def check_user_configuration(program, scratch):
     """A per-user Kestrapol.ini that lists an item tag and none of the keys: the line is refused
     and the records still carry their keys."""
-    folder, config = fresh(os.path.join(scratch, "user")), fresh(os.path.join(scratch, "user_config"))
+    folder = fresh(os.path.join(scratch, "user"))
     save(folder, "IMG1", dataset(30))
-    os.makedirs(os.path.join(config, "Corvanthis"))
-    with open(os.path.join(config, "Corvanthis", "Kestrapol.ini"), "w") as f:
-        f.write("tag_patient = (0010,1010)\ntag_image = (FFFE,E0DD)\n")
-    done = subprocess.run([program, folder], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                          env=dict(os.environ, APPDATA=config, XDG_CONFIG_HOME=config))
-    check(done.returncode == 0, f"per-user configuration: exit code {done.returncode}")
-    check("WARNING: (FFFE,E0DD) cannot go into a directory record" in done.stdout, "the item tag line is not refused")
+    env = user_configuration(os.path.join(scratch, "user_config"), "tag_patient = (0010,1010)\ntag_image = (FFFE,E0DD)\n")
+    code, out, err = run([program, folder], env)
+    check(code == 0, f"per-user configuration: exit code {code}")
+    check("WARNING: (FFFE,E0DD) cannot go into a directory record" in out, "the item tag line is not refused")
     dicomdir = os.path.join(folder, "DICOMDIR")
-    code, dump, dump_err = run(["dcmdump", "-dc", dicomdir])
-    check(code == 0 and not re.search(r"^[EW]: ", dump + dump_err, re.M), f"dcmdump -dc, per-user: {dump_err}")
+    dumps_clean(dicomdir, "per-user")
     check(listed(dicomdir) == ["IMG1"], "per-user configuration: FileSet does not list the file")
     patient = dcmread(dicomdir).DirectoryRecordSequence[0]
     check(patient.get("PatientID") == "ID30", "per-user configuration: the PATIENT record lacks its Patient ID")
@@ -289,14 +212,11 @@ def check_user_configuration(program, scratch):
 
 def main():
     program, scratch = sys.argv[1], sys.argv[2]
-    if not all(shutil.which(tool) for tool in ("dciodvfy", "dcmdump", "dcdirdmp")):
-        print("SKIP: dciodvfy, dcmdump or dcdirdmp not installed")
+    if readers_missing():
         return 77
     check_messy(program, os.path.abspath(scratch))
     check_user_configuration(program, os.path.abspath(scratch))
-    for failure in failures:
-        print("FAIL: " + failure)
-    return 1 if failures else 0
+    return finish()
 
 
 if __name__ == "__main__":

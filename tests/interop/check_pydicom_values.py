@@ -7,12 +7,10 @@ import sys
 
 import pydicom
 
-SAMPLES = {
-    "implicit_le.dcm": "1.2.840.10008.1.2",
-    "explicit_le.dcm": "1.2.840.10008.1.2.1",
-    "explicit_be.dcm": "1.2.840.10008.1.2.2",
-}
+from common import check, finish
 
+SAMPLES = {"implicit_le.dcm": "1.2.840.10008.1.2", "explicit_le.dcm": "1.2.840.10008.1.2.1",
+           "explicit_be.dcm": "1.2.840.10008.1.2.2"}
 UID = "1.2.826.0.1.3680043.9999.1.42"
 
 # keyword -> expected value as pydicom gives it (converted by the function when one is given)
@@ -41,58 +39,41 @@ EXPECTED = {
 }
 
 
-def fail(message):
-    print("FAIL: " + message)
-    return 1
-
-
-def check(path, transfer_syntax):
-    errors = 0
+def check_file(path, transfer_syntax):
     ds = pydicom.dcmread(path)
     meta = ds.file_meta
     for name, got, want in [("transfer syntax", str(meta.TransferSyntaxUID), transfer_syntax),
                             ("meta version", meta.FileMetaInformationVersion, b"\x00\x01"),
                             ("media storage SOP instance", str(meta.MediaStorageSOPInstanceUID), UID),
                             ("implementation version", meta.ImplementationVersionName, "KESTRAPOL_1")]:
-        if got != want:
-            errors += fail(f"{path}: {name} {got!r}")
+        check(got == want, f"{path}: {name} {got!r}")
     # The group length counts the meta elements after it.
-    declared = meta.FileMetaInformationGroupLength
     with open(path, "rb") as f:
-        f.seek(144 + declared)
+        f.seek(144 + meta.FileMetaInformationGroupLength)
         first_tag = f.read(2)
-    if first_tag != (b"\x08\x00" if transfer_syntax != "1.2.840.10008.1.2.2" else b"\x00\x08"):
-        errors += fail(f"{path}: group length {declared} does not end at the data set")
+    check(first_tag == (b"\x00\x08" if transfer_syntax == "1.2.840.10008.1.2.2" else b"\x08\x00"),
+          f"{path}: group length {meta.FileMetaInformationGroupLength} does not end at the data set")
 
     for keyword, (expected, convert) in EXPECTED.items():
-        if keyword not in ds:
-            errors += fail(f"{path}: {keyword} missing")
-            continue
-        got = convert(ds.data_element(keyword).value)
-        if got != expected:
-            errors += fail(f"{path}: {keyword} = {got!r}, expected {expected!r}")
+        got = convert(ds.data_element(keyword).value) if keyword in ds else "(missing)"
+        check(got == expected, f"{path}: {keyword} = {got!r}, expected {expected!r}")
 
     palette = ds.RedPaletteColorLookupTableData
     words = [int.from_bytes(palette[i:i + 2], "big" if ds.is_little_endian is False else "little")
              for i in range(0, len(palette), 2)]
-    if words != [1, 0x0203, 0xFFFF]:
-        errors += fail(f"{path}: OW words {words}")
-
+    check(words == [1, 0x0203, 0xFFFF], f"{path}: OW words {words}")
     items = ds.ContentSequence
-    if [str(item.TextValue) for item in items] != ["FIRST", "SECOND"] or any(i.ValueType != "TEXT" for i in items):
-        errors += fail(f"{path}: content sequence {items}")
-    return errors
+    check([str(item.TextValue) for item in items] == ["FIRST", "SECOND"] and
+          all(i.ValueType == "TEXT" for i in items), f"{path}: content sequence {items}")
 
 
 def main():
     writer, folder = sys.argv[1], sys.argv[2]
     os.makedirs(folder, exist_ok=True)
     subprocess.run([writer, folder], check=True)
-    errors = 0
     for name, transfer_syntax in SAMPLES.items():
-        errors += check(os.path.join(folder, name), transfer_syntax)
-    print(f"{len(SAMPLES)} files checked, {errors} mismatches")
-    return 1 if errors else 0
+        check_file(os.path.join(folder, name), transfer_syntax)
+    return finish()
 
 
 if __name__ == "__main__":

@@ -15,14 +15,11 @@ std::vector<std::string> tokens(std::string text, const char* delimiters) {
     return out;
 }
 
-TEST(StringToken, QuotesAndBracketsProtectDelimiters) {
+TEST(StringToken, QuotesAndBracketsProtectDelimitersAndRunsOfDelimitersCountOnce) {
     EXPECT_EQ(tokens("a,\"x,y\",[v,w]", ","), (std::vector<std::string>{"a", "\"x,y\"", "[v,w]"}));
     // Nested brackets, and a quote inside brackets.
     EXPECT_EQ(tokens("[a [b c] d] \"e ] f\" g", " "),
               (std::vector<std::string>{"[a [b c] d]", "\"e ] f\"", "g"}));
-}
-
-TEST(StringToken, RunsOfDelimitersAndLeadingDelimiter) {
     EXPECT_EQ(tokens("a  \t b\t\n", " \t\n"), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(tokens(" a", " "), (std::vector<std::string>{"", "a"}));
     EXPECT_TRUE(tokens("", " ").empty());
