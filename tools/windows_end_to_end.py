@@ -13,6 +13,7 @@ characters, and a DICOMDIR that cannot be replaced (read-only, or held open by a
 must give the failure report and exit code 6 and leave the earlier file as it was. Last, the copy
 mode on the messy fixture (written once by pydicom) in a Unicode folder, more than 260 characters
 deep: both sides must make the same media."""
+import hashlib
 import json
 import os
 import shutil
@@ -22,7 +23,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "interop"))
-from check_media_copy import digest, write_messy  # noqa: E402
+from check_media_copy import write_messy  # noqa: E402
 from pydicom import dcmread
 from pydicom.fileset import FileSet
 
@@ -150,6 +151,11 @@ def check_media(program, parent, folder_name, damage=False):
 # The one Type 1 gap the fixture's structure set has itself.
 FIXTURE_GAP = ("Error - Missing attribute Type 1 Required Element=<StructureSetLabel> "
                "Module=<RTStructureSetDirectoryRecord>")
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
 
 
 def media_files(folder):
