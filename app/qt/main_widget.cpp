@@ -19,6 +19,7 @@
 #include "app/qt/draw_lock.h"
 #include "app/qt/markup.h"
 #include "app/qt/results_list.h"
+#include "app/ui/attention.h"
 #include "util/log.h"
 
 namespace {
@@ -74,8 +75,14 @@ Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
     connect(copy_button_, &QPushButton::clicked, this, [this] { logic_.copy_report(); });
     connect(save_button_, &QPushButton::clicked, this, [this] { logic_.save_report(); });
     choose_button_->setToolTip(QStringLiteral("Choose folders to convert (Ctrl+O)"));
+    title_ = title;
     setWindowTitle(title);
     resize(Main_Width, Main_Height);
+    QPushButton* const buttons[Main_Button_Count] = {choose_button_, copy_button_, save_button_};
+    int widths[Main_Button_Count];
+    for (int i = 0; i < Main_Button_Count; ++i) widths[i] = buttons[i]->sizeHint().width();
+    const Ui_Size least = Main_Minimum_Size(96, widths);  // the panel, list and buttons stay usable
+    setMinimumSize(least.width, least.height);
     setAcceptDrops(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -100,6 +107,9 @@ Main_Window_Logic::Hooks Main_Widget::logic_hooks() {
         return &progress_window_->object();
     };
     hooks.conversion.results_changed = [this] { results_post_.request(); };
+    hooks.conversion.finished = [this](double seconds) {
+        QMetaObject::invokeMethod(this, [this, seconds] { run_ended(seconds); }, Qt::QueuedConnection);
+    };
     return hooks;
 }
 
@@ -130,6 +140,9 @@ bool Main_Widget::event(QEvent* event) {
         results_post_.handled();
         results_list_->show_results(conversion().results());
         return true;
+    case QEvent::WindowActivate:
+        setWindowTitle(title_);  // the finished run is seen
+        return QWidget::event(event);
     default:
         return QWidget::event(event);
     }
@@ -189,7 +202,15 @@ void Main_Widget::mouseMoveEvent(QMouseEvent* event) {
     Text::Pointer(panel_, (event->buttons() & Qt::LeftButton) ? 1 : 0);
 }
 
+void Main_Widget::run_ended(double seconds) {
+    if (!Run_End_Asks_Attention(seconds, isActiveWindow())) return;
+    setWindowTitle(QString::fromStdString(Title_Done(title_.toStdString())));
+    QApplication::alert(this);
+}
+
 void Main_Widget::wheelEvent(QWheelEvent* event) {
+    // The list passes on a wheel it cannot follow further: only the panel's own scroll it.
+    if (!Text::Area(panel_).contains(event->position().toPoint())) return;
     const int lines = wheel_.lines(event->angleDelta().y(), QApplication::wheelScrollLines());
     if (lines != 0) Text::Scroll(panel_, lines);
 }

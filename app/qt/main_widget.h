@@ -75,6 +75,8 @@ private:
     Main_Window_Logic::Hooks logic_hooks();
     void lay_out();
     void set_drag_highlight(bool on);
+    // A run has ended: a long one that ends unseen asks for attention until the window is active.
+    void run_ended(double seconds);
 
     Main_Widget_Hooks hooks_;
     Text panel_;
@@ -87,6 +89,7 @@ private:
     QPushButton* copy_button_;
     QPushButton* save_button_;
     bool drag_highlight_ = false;
+    QString title_;  // without the mark of a finished run
     QPointer<Progress_Widget> progress_window_;
     Main_Window_Logic logic_;  // last: its worker writes into the members above until it is joined
 };

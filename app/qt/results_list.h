@@ -1,5 +1,7 @@
-// The results list below the main window's panel: one row per converted folder that never
-// scrolls away. Double-click or Enter on a row opens its folder in the file manager.
+// The results list below the main window's panel: one row per converted folder, scrolled by
+// its own bar and the wheel. Long folders are shortened in the middle (the whole path is the
+// row's tooltip and what screen readers read); rows that failed or need a look carry a mark
+// and a colour. Double-click or Enter on a row opens its folder in the file manager.
 #pragma once
 
 #include <QTreeWidget>
@@ -18,6 +20,14 @@ public:
     // Where an activated row's folder goes (the file manager unless a test says otherwise).
     std::function<void(const std::string& folder)> open_folder;
 
+protected:
+    void updateGeometries() override;
+
 private:
+    // The folder column's texts shortened to its width, when that changed or force says so.
+    void elide_folders(bool force);
+
+    int elided_width_ = -1;
+
     std::vector<std::string> folders_;  // as the driver named them (the texts are for showing)
 };

@@ -15,10 +15,10 @@ bool Conversion::start_check(const std::vector<std::string>& paths) {
     if (refused_busy()) return false;
     running_.store(true);
     try {
-        worker_ = std::thread([this, paths] {
+        worker_ = std::thread([this, paths, started = std::chrono::steady_clock::now()] {
             for (const std::string& folder : paths)
                 if (!folder.empty()) add_result(Folder_Result_Of(Check_Folder(window_, folder)));
-            running_.store(false);
+            end_run(started);
         });
     } catch (const std::system_error&) {
         running_.store(false);
@@ -49,9 +49,9 @@ bool Conversion::start(const std::vector<std::string>& paths) {
     Progress_Window* progress = data.progress;
     running_.store(true);
     try {
-        worker_ = std::thread([this, data = std::move(data)]() mutable {
+        worker_ = std::thread([this, data = std::move(data), started = std::chrono::steady_clock::now()]() mutable {
             Convert_Thread(window_, std::move(data));
-            running_.store(false);
+            end_run(started);
         });
     } catch (const std::system_error&) {
         running_.store(false);
@@ -65,6 +65,11 @@ bool Conversion::start(const std::vector<std::string>& paths) {
 
 void Conversion::wait() {
     if (worker_.joinable()) worker_.join();
+}
+
+void Conversion::end_run(std::chrono::steady_clock::time_point started) {
+    running_.store(false);
+    if (hooks_.finished) hooks_.finished(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }
 
 void Conversion::add_result(Folder_Result result) {

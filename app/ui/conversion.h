@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,6 +21,8 @@ public:
         std::function<Progress_Window*()> open_progress;
         // Worker thread: a result was added.
         std::function<void()> results_changed;
+        // Worker thread: the run has ended (running() is false), after seconds.
+        std::function<void(double seconds)> finished;
     };
 
     Conversion(Win_Handle window, Hooks hooks) : window_(window), hooks_(std::move(hooks)) {}
@@ -46,6 +49,8 @@ public:
 
 private:
     void add_result(Folder_Result result);
+    // The worker's last step: no longer running, and the window told.
+    void end_run(std::chrono::steady_clock::time_point started);
     bool refused_busy();
 
     Win_Handle window_;

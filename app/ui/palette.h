@@ -29,6 +29,14 @@ inline constexpr Rgb Progress_Frame_Background{212, 208, 200};
 inline constexpr Rgb Progress_Bar_Background{90, 90, 100};
 // The frame round the main window while folders are dragged over it.
 inline constexpr Rgb Drop_Highlight{30, 90, 200};
+// The results list: its rows (every other one a shade darker), its column titles, and the text
+// of rows that failed or need a look (always beside a mark, never the colour alone).
+inline constexpr Rgb List_Background{255, 255, 255};
+inline constexpr Rgb List_Alternate_Background{242, 242, 246};
+inline constexpr Rgb List_Header_Background{225, 225, 230};
+inline constexpr Rgb List_Text{0, 0, 0};
+inline constexpr Rgb List_Failed_Text{180, 0, 0};
+inline constexpr Rgb List_Warning_Text{140, 75, 0};
 
 // Relative luminance (sRGB, 0 ... 1) and the contrast ratio of two colours (1 ... 21).
 double Relative_Luminance(Rgb colour);

@@ -308,10 +308,10 @@ TEST(WindowLayout, PartsFollowTheSizeAndTheDotsPerInch) {
     EXPECT_EQ(main.buttons[0], (Ui_Rect{1, 351, 110, 26}));  // never narrower than 110
     EXPECT_EQ(main.buttons[1].x, 117);
     EXPECT_EQ(main.buttons[2].x, 263);
-    EXPECT_EQ(main.results, (Ui_Rect{1, 238, 598, 110}));
-    EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 235}));
+    EXPECT_EQ(main.results, (Ui_Rect{1, 209, 598, 139}));
+    EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 206}));
     const Main_Layout scaled = Main_Lay_Out(900, 570, 144, {0, 0, 0});
-    EXPECT_EQ(scaled.results, (Ui_Rect{1, 357, 898, 165}));
+    EXPECT_EQ(scaled.results, (Ui_Rect{1, 314, 898, 208}));
     EXPECT_EQ(scaled.buttons[1].x, 1 + 165 + 9);
 
     const Progress_Layout progress = Progress_Lay_Out(400, 250, 96);
