@@ -27,8 +27,10 @@ std::string item_path(IShellItem* item) {
     return text;
 }
 
+}  // namespace
+
 // The desktop's folder chooser, several folders at once, as a drop brings them.
-std::vector<std::string> choose_folders(HWND owner) {
+std::vector<std::string> Desktop_Choose_Folders(HWND owner, std::string& folder) {
     std::vector<std::string> folders;
     Com_Ptr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.p)))) return folders;
@@ -36,7 +38,17 @@ std::vector<std::string> choose_folders(HWND owner) {
     dialog->GetOptions(&options);
     dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_ALLOWMULTISELECT | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
     dialog->SetTitle(L"Choose folders to convert");
+    if (!folder.empty()) {
+        Com_Ptr<IShellItem> start;
+        if (SUCCEEDED(SHCreateItemFromParsingName(Utf8_To_Wide(folder).c_str(), nullptr, IID_PPV_ARGS(&start.p))))
+            dialog->SetFolder(start.p);
+    }
     if (dialog->Show(owner) != S_OK) return folders;  // cancelled
+    {
+        Com_Ptr<IShellItem> ended;
+        if (SUCCEEDED(dialog->GetFolder(&ended.p)))
+            if (std::string path = item_path(ended.p); !path.empty()) folder = path;
+    }
     Com_Ptr<IShellItemArray> items;
     if (FAILED(dialog->GetResults(&items.p))) return folders;
     DWORD count = 0;
@@ -49,8 +61,9 @@ std::vector<std::string> choose_folders(HWND owner) {
     return folders;
 }
 
-std::string choose_report_file(HWND owner) {
+std::string Desktop_Choose_Report_File(HWND owner, std::string& folder) {
     wchar_t file[32768] = L"kestrapol-report.txt";
+    const std::wstring start = Utf8_To_Wide(folder);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
@@ -59,8 +72,23 @@ std::string choose_report_file(HWND owner) {
     dialog.nMaxFile = static_cast<DWORD>(std::size(file));
     dialog.lpstrTitle = L"Save report";
     dialog.lpstrDefExt = L"txt";
+    dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    return GetSaveFileNameW(&dialog) ? Wide_To_Utf8(file) : std::string();
+    if (!GetSaveFileNameW(&dialog)) return {};
+    if (dialog.nFileOffset > 0) folder = Wide_To_Utf8(std::wstring_view(file, dialog.nFileOffset));
+    return Wide_To_Utf8(file);
+}
+
+namespace {
+
+std::vector<std::string> choose_folders(HWND owner) {
+    std::string anywhere;
+    return Desktop_Choose_Folders(owner, anywhere);
+}
+
+std::string choose_report_file(HWND owner) {
+    std::string anywhere;
+    return Desktop_Choose_Report_File(owner, anywhere);
 }
 
 void open_folder(HWND owner, const std::string& folder) {

@@ -28,6 +28,7 @@ enum : UINT {
     Main_Message_Repaint = WM_APP + 1,
     Main_Message_Results = WM_APP + 2,
     Main_Message_Boxes = WM_APP + 3,
+    Main_Message_Run_Ended = WM_APP + 4,  // lparam: the run's milliseconds
 };
 
 // What the window needs of start-up and of the desktop. Empty hooks get the desktop's own
@@ -83,6 +84,8 @@ private:
     void mouse(UINT message, WPARAM wparam, LPARAM lparam);
     void set_drag_highlight(bool on);
     Gdi::Button* button(Focus focus);
+    // A long run that ended unseen asks for attention.
+    void run_ended(double seconds);
 
     static HWND Create(const char* title);
     Main_Window_Logic::Hooks logic_hooks();
@@ -97,6 +100,9 @@ private:
     Focus focus_ = Focus::Panel;
     Focus pressed_ = Focus::Panel;  // the button the left button went down on, Panel for none
     Wheel_Accumulator wheel_;
+    Wheel_Accumulator results_wheel_;
+    int button_widths_[Main_Button_Count] = {};
+    std::string title_;  // without the mark of a finished run
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
     Window_Accessible accessible_;  // the panel for screen readers
