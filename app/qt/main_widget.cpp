@@ -203,7 +203,9 @@ void Main_Widget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void Main_Widget::run_ended(double seconds) {
-    if (!Run_End_Asks_Attention(seconds, isActiveWindow())) return;
+    // The progress window, this one's child, may still be the active one as the run ends.
+    const QWidget* active = QApplication::activeWindow();
+    if (!Run_End_Asks_Attention(seconds, active && (active == this || active->parentWidget() == this))) return;
     setWindowTitle(QString::fromStdString(Title_Done(title_.toStdString())));
     QApplication::alert(this);
 }
