@@ -96,10 +96,8 @@ std::optional<std::string> Window_Settings_Path() {
     return *base + "Corvanthis" + Path_Separator + File_Name;
 }
 
-Window_Settings Window_Settings_Load() {
-    const std::optional<std::string> path = Window_Settings_Path();
-    if (!path) return {};
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(File_Stream_Open(*path, "rb"), std::fclose);
+Window_Settings Window_Settings_Load(const std::string& path) {
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(File_Stream_Open(path, "rb"), std::fclose);
     if (!file) return {};
     std::string text(Largest_File + 1, '\0');
     text.resize(std::fread(text.data(), 1, text.size(), file.get()));
@@ -109,13 +107,23 @@ Window_Settings Window_Settings_Load() {
     return settings;
 }
 
-bool Window_Settings_Save(const Window_Settings& settings) {
-    const std::optional<std::string> path = Window_Settings_Path();
-    const std::optional<std::string> base = User_Configuration_Base();
-    if (!path || !base || !Folder_Create_One(*base + "Corvanthis")) return false;
+bool Window_Settings_Save(const Window_Settings& settings, const std::string& path) {
+    std::size_t name = path.size();
+    while (name > 0 && !Path_Is_Separator(path[name - 1])) --name;
+    if (name > 1 && Path_Is_Folder(path.substr(0, name - 1)) != 1 && !Folder_Create_One(path.substr(0, name - 1))) return false;
     const std::string text = Window_Settings_Text(settings);
-    std::FILE* file = File_Stream_Open(*path, "wb");
+    std::FILE* file = File_Stream_Open(path, "wb");
     if (!file) return false;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
+}
+
+Window_Settings Window_Settings_Load() {
+    const std::optional<std::string> path = Window_Settings_Path();
+    return path ? Window_Settings_Load(*path) : Window_Settings{};
+}
+
+bool Window_Settings_Save(const Window_Settings& settings) {
+    const std::optional<std::string> path = Window_Settings_Path();
+    return path && Window_Settings_Save(settings, *path);
 }

@@ -28,7 +28,10 @@ Ui_Rect Window_Frame_On_Screens(Ui_Rect frame, const std::vector<Ui_Rect>& scree
 
 // The file in the per-user folder; none without one.
 std::optional<std::string> Window_Settings_Path();
-// Read from that file (nothing remembered when it is missing or unreadable); written there,
-// the per-user folder made when missing. False when it could not be written.
+// Read from the file at path (nothing remembered when it is missing, unreadable or far too
+// large); written there, its folder made when missing. False when it could not be written.
+// Without a path: the per-user file.
+Window_Settings Window_Settings_Load(const std::string& path);
+bool Window_Settings_Save(const Window_Settings& settings, const std::string& path);
 Window_Settings Window_Settings_Load();
 bool Window_Settings_Save(const Window_Settings& settings);

@@ -139,8 +139,9 @@ void Results_View::draw(HDC dc, bool focused) const {
     }
     int fixed = 0;
     for (std::size_t c = 1; c < Result_Columns; ++c) fixed += widths[c];
-    // The folder keeps at least a fifth of the width; the others give up their share of it.
-    const int folder_least = width / 5;
+    // The folder, shortened in its middle, keeps at least a sixth of the width; the others give
+    // up their share of it.
+    const int folder_least = width / 6;
     if (width - 4 - fixed < folder_least)
         for (std::size_t c = 1; c < Result_Columns; ++c) widths[c] = widths[c] * (width - 4 - folder_least) / std::max(1, fixed);
     fixed = 0;

@@ -4,7 +4,6 @@
 // attention, and the remembered settings read back, damaged or hostile.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -167,19 +166,21 @@ TEST(WindowSettings, ReadBackAndDamagedOrHostileFilesIgnored) {
 }
 
 TEST(WindowSettings, KeptInTheirOwnFileBesideThePerUserIni) {
-    // The test programs' per-user folder is their own (APPDATA points into the build tree).
     const std::optional<std::string> path = Window_Settings_Path();
     ASSERT_TRUE(path);
     EXPECT_EQ(Test_Path(*path).filename(), "Kestrapol-window.ini");
     EXPECT_EQ(Test_Path(*path).parent_path().filename(), "Corvanthis");
-    const std::string folder = Test_Scratch_Folder("kestrapol-settings");
-    ASSERT_TRUE(Window_Settings_Save({folder, Ui_Rect{1, 2, 640, 480}}));
-    EXPECT_EQ(Window_Settings_Load(), (Window_Settings{folder, Ui_Rect{1, 2, 640, 480}}));
-    Test_Remove_All(folder);
-    EXPECT_EQ(Window_Settings_Load().folder, "");  // a folder gone since is not offered
-    std::ofstream(Test_Path(*path), std::ios::binary) << std::string(100000, 'x') << "\nx=1\ny=1\nwidth=9\nheight=9\n";
-    EXPECT_EQ(Window_Settings_Load(), Window_Settings{});  // far too large for one of ours
-    std::remove(path->c_str());
+
+    const std::string scratch = Test_Scratch_Folder("kestrapol-settings"), folder = scratch + "/last";
+    const std::string file = scratch + "/Corvanthis/Kestrapol-window.ini";
+    std::filesystem::create_directory(Test_Path(folder));
+    ASSERT_TRUE(Window_Settings_Save({folder, Ui_Rect{1, 2, 640, 480}}, file));  // its folder made
+    EXPECT_EQ(Window_Settings_Load(file), (Window_Settings{folder, Ui_Rect{1, 2, 640, 480}}));
+    std::filesystem::remove(Test_Path(folder));
+    EXPECT_EQ(Window_Settings_Load(file).folder, "");  // a folder gone since is not offered
+    std::ofstream(Test_Path(file), std::ios::binary) << std::string(100000, 'x') << "\nx=1\ny=1\nwidth=9\nheight=9\n";
+    EXPECT_EQ(Window_Settings_Load(file), Window_Settings{});  // far too large for one of ours
+    Test_Remove_All(scratch);
 }
 
 }  // namespace
