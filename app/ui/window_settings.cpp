@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
-#include <memory>
 
 #include "util/platform_file.h"
 #include "util/platform_folder.h"
@@ -97,11 +95,14 @@ std::optional<std::string> Window_Settings_Path() {
 }
 
 Window_Settings Window_Settings_Load(const std::string& path) {
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(File_Stream_Open(path, "rb"), std::fclose);
-    if (!file) return {};
+    // A pipe or a device in its place would hold the start-up, or never end.
+    const Platform_File file = File_Open_Read(path, Open_Never_Block | Open_Plain_Only);
+    if (file == No_Platform_File) return {};
     std::string text(Largest_File + 1, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-    if (text.size() > Largest_File) return {};
+    const long got = File_Read_At(file, text.data(), text.size(), 0);
+    File_Close(file);
+    if (got < 0 || static_cast<std::size_t>(got) > Largest_File) return {};
+    text.resize(static_cast<std::size_t>(got));
     Window_Settings settings = Window_Settings_Parse(text);
     if (!settings.folder.empty() && Path_Is_Folder(settings.folder) != 1) settings.folder.clear();
     return settings;
@@ -112,10 +113,11 @@ bool Window_Settings_Save(const Window_Settings& settings, const std::string& pa
     while (name > 0 && !Path_Is_Separator(path[name - 1])) --name;
     if (name > 1 && Path_Is_Folder(path.substr(0, name - 1)) != 1 && !Folder_Create_One(path.substr(0, name - 1))) return false;
     const std::string text = Window_Settings_Text(settings);
-    std::FILE* file = File_Stream_Open(path, "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    return std::fclose(file) == 0 && written;
+    const Platform_File file = File_Open_Write(path, File_Create::Replace);  // a link there is not followed
+    if (file == No_Platform_File) return false;
+    const bool written = File_Write_All(file, text.data(), text.size());
+    File_Close(file);
+    return written;
 }
 
 Window_Settings Window_Settings_Load() {

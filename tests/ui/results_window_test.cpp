@@ -180,6 +180,10 @@ TEST(WindowSettings, KeptInTheirOwnFileBesideThePerUserIni) {
     EXPECT_EQ(Window_Settings_Load(file).folder, "");  // a folder gone since is not offered
     std::ofstream(Test_Path(file), std::ios::binary) << std::string(100000, 'x') << "\nx=1\ny=1\nwidth=9\nheight=9\n";
     EXPECT_EQ(Window_Settings_Load(file), Window_Settings{});  // far too large for one of ours
+    std::filesystem::remove(Test_Path(file));
+    std::filesystem::create_directory(Test_Path(file));
+    EXPECT_EQ(Window_Settings_Load(file), Window_Settings{});  // no plain file: not read, not replaced
+    EXPECT_FALSE(Window_Settings_Save({}, file));
     Test_Remove_All(scratch);
 }
 
