@@ -153,8 +153,8 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_GETMINMAXINFO: {  // the panel, the list and every button stay usable
         const Ui_Size least = Main_Minimum_Size(dpi_, button_widths_);
         RECT frame{0, 0, least.width, least.height};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)));
+        AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)), FALSE,
+                                 static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)), static_cast<UINT>(dpi_));
         reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{frame.right - frame.left, frame.bottom - frame.top};
         return 0;
     }
