@@ -10,7 +10,7 @@ int Batch_Exit_Code(const std::vector<Folder_Outcome>& outcomes) {
     int warnings = 0;
     bool write_failed = false, folder_failed = false, file_failed = false;
     for (const Folder_Outcome& outcome : outcomes) {
-        total_files += outcome.files_read;
+        if (!outcome.cancelled) total_files += outcome.files_read;  // a cancelled folder indexed nothing
         if (outcome.name_flags & 2) warnings |= Exit_Names_Too_Long;
         if (outcome.name_flags & 4) warnings |= Exit_Bad_Characters;
         write_failed = write_failed || outcome.write_failed;

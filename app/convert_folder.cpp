@@ -93,6 +93,7 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     // A walk cut short would list only part of the folder: no DICOMDIR then.
     if (Progress_Cancelled(progress)) {
         outcome.cancelled = true;
+        outcome.files_read = nb_files;  // the walk answers 0 when cut short; its tree holds these
         report_aborted(window, suffix, &folder);
         return outcome;
     }

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QListView>
 #include <QMessageBox>
@@ -13,10 +14,16 @@
 
 namespace {
 
+QString start_in(const std::string& folder) {
+    return folder.empty() ? QDir::homePath() : QString::fromStdString(folder);
+}
+
+}  // namespace
+
 // The desktop's folder chooser. Its own dialog picks one folder; Qt's dialog, with its views
 // set to extended selection, lets the user pick several at once, as a drop brings them.
-std::vector<std::string> choose_folders(QWidget* owner) {
-    QFileDialog dialog(owner, QStringLiteral("Choose folders to convert"), QDir::homePath());
+std::vector<std::string> Desktop_Choose_Folders(QWidget* owner, std::string& folder) {
+    QFileDialog dialog(owner, QStringLiteral("Choose folders to convert"), start_in(folder));
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -25,15 +32,29 @@ std::vector<std::string> choose_folders(QWidget* owner) {
             view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     std::vector<std::string> folders;
     if (dialog.exec() != QDialog::Accepted) return folders;
-    for (const QString& folder : dialog.selectedFiles()) folders.push_back(QDir::toNativeSeparators(folder).toStdString());
+    for (const QString& chosen : dialog.selectedFiles()) folders.push_back(QDir::toNativeSeparators(chosen).toStdString());
+    folder = QDir::toNativeSeparators(dialog.directory().absolutePath()).toStdString();
     return folders;
 }
 
-std::string choose_report_file(QWidget* owner) {
+std::string Desktop_Choose_Report_File(QWidget* owner, std::string& folder) {
     const QString file = QFileDialog::getSaveFileName(owner, QStringLiteral("Save report"),
-                                                      QDir::homePath() + QStringLiteral("/kestrapol-report.txt"),
+                                                      start_in(folder) + QStringLiteral("/kestrapol-report.txt"),
                                                       QStringLiteral("Text files (*.txt);;All files (*)"));
+    if (!file.isEmpty()) folder = QDir::toNativeSeparators(QFileInfo(file).absolutePath()).toStdString();
     return file.toStdString();
+}
+
+namespace {
+
+std::vector<std::string> choose_folders(QWidget* owner) {
+    std::string anywhere;
+    return Desktop_Choose_Folders(owner, anywhere);
+}
+
+std::string choose_report_file(QWidget* owner) {
+    std::string anywhere;
+    return Desktop_Choose_Report_File(owner, anywhere);
 }
 
 // Qt's own chooser of one folder, which has a button to make a new one.

@@ -3,14 +3,18 @@
 // no Qt object and needs no display.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "app/qt/console_window.h"
+#include "app/qt/desktop_dialogs.h"
 #include "app/qt/main_widget.h"
+#include "app/qt/markup.h"
 #include "app/qt/window_log_sink.h"
+#include "app/ui/window_settings.h"
 #include "app/startup.h"
 #include "util/banner.h"
 #include "util/log.h"
@@ -19,6 +23,23 @@
 static void init_resources() { Q_INIT_RESOURCE(kestrapol_qt); }
 
 namespace {
+
+// Where the window was last time, moved onto today's screens if they changed.
+void restore_frame(QWidget& window, const Window_Settings& settings) {
+    if (!settings.frame) return;
+    std::vector<Ui_Rect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    const QSize least = window.minimumSize();
+    window.setGeometry(Qt_Rect(Window_Frame_On_Screens(*settings.frame, screens, least.width(), least.height())));
+}
+
+Ui_Rect frame_of(const QWidget& window) {
+    const QRect frame = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
+    return {frame.x(), frame.y(), frame.width(), frame.height()};
+}
 
 // Qt ends the process when it finds no display; say so and end cleanly instead.
 bool display_available() {
@@ -48,13 +69,18 @@ int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& co
     };
     if (Trace_Level != 0) open_console();
 
+    Window_Settings settings = Window_Settings_Load();
     Main_Widget_Hooks hooks;
+    hooks.choose_folders = [&settings](QWidget* owner) { return Desktop_Choose_Folders(owner, settings.folder); };
+    hooks.choose_report_file = [&settings](QWidget* owner) { return Desktop_Choose_Report_File(owner, settings.folder); };
     hooks.open_console = open_console;
     hooks.write_banner = System_Banner;
     hooks.library_descriptions = Library_Descriptions;
     auto window = std::make_unique<Main_Widget>(title, std::move(hooks));
     auto sink = std::make_unique<Window_Log_Sink>(*window);
     const auto shut_down = [&] {
+        settings.frame = frame_of(*window);
+        Window_Settings_Save(settings);
         Log_Set_Sink(nullptr);
         sink->shut_down();  // a worker waiting for a box gets its default answer
         window.reset();     // stops and waits for a running conversion
@@ -62,6 +88,7 @@ int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& co
         console.reset();
     };
     Log_Set_Sink(sink.get());
+    restore_frame(*window, settings);
     window->show();
 
     if (const int code = continue_startup(window.get()); code != 0) {

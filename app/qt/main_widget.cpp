@@ -20,6 +20,7 @@
 #include "app/qt/draw_lock.h"
 #include "app/qt/markup.h"
 #include "app/qt/results_list.h"
+#include "app/ui/attention.h"
 #include "util/log.h"
 
 namespace {
@@ -83,8 +84,13 @@ Main_Widget::Main_Widget(const QString& title, Main_Widget_Hooks hooks)
         [this] { logic_.choose_folders(); }, [this] { logic_.make_media_copy(); }, [this] { logic_.check_media(); },
         [this] { logic_.copy_report(); }, [this] { logic_.save_report(); }};
     for (int i = 0; i < Main_Button_Count; ++i) connect(buttons_[i], &QPushButton::clicked, this, actions[i]);
+    title_ = title;
     setWindowTitle(title);
     resize(Main_Width, Main_Height);
+    int widths[Main_Button_Count];
+    for (int i = 0; i < Main_Button_Count; ++i) widths[i] = buttons_[i]->sizeHint().width();
+    const Ui_Size least = Main_Minimum_Size(96, widths);  // the panel, list and buttons stay usable
+    setMinimumSize(least.width, least.height);
     setAcceptDrops(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -117,6 +123,9 @@ Main_Window_Logic::Hooks Main_Widget::logic_hooks() {
     hooks.conversion.progress_line = [this](const char* line) {
         if (progress_window_) progress_window_->object().text(line);
     };
+    hooks.conversion.finished = [this](double seconds) {
+        QMetaObject::invokeMethod(this, [this, seconds] { run_ended(seconds); }, Qt::QueuedConnection);
+    };
     return hooks;
 }
 
@@ -147,6 +156,9 @@ bool Main_Widget::event(QEvent* event) {
         results_post_.handled();
         results_list_->show_results(conversion().results());
         return true;
+    case QEvent::WindowActivate:
+        setWindowTitle(title_);  // the finished run is seen
+        return QWidget::event(event);
     default:
         return QWidget::event(event);
     }
@@ -213,7 +225,17 @@ void Main_Widget::mouseMoveEvent(QMouseEvent* event) {
     Text::Pointer(panel_, (event->buttons() & Qt::LeftButton) ? 1 : 0);
 }
 
+void Main_Widget::run_ended(double seconds) {
+    // The progress window, this one's child, may still be the active one as the run ends.
+    const QWidget* active = QApplication::activeWindow();
+    if (!Run_End_Asks_Attention(seconds, active && (active == this || active->parentWidget() == this))) return;
+    setWindowTitle(QString::fromStdString(Title_Done(title_.toStdString())));
+    QApplication::alert(this);
+}
+
 void Main_Widget::wheelEvent(QWheelEvent* event) {
+    // The list passes on a wheel it cannot follow further: only the panel's own scroll it.
+    if (!Text::Area(panel_).contains(event->position().toPoint())) return;
     const int lines = wheel_.lines(event->angleDelta().y(), QApplication::wheelScrollLines());
     if (lines != 0) Text::Scroll(panel_, lines);
 }

@@ -85,6 +85,8 @@ private:
     void set_drag_highlight(bool on, bool refused = false);
     // The starting buttons follow the busy state.
     void show_busy();
+    // A run has ended: a long one that ends unseen asks for attention until the window is active.
+    void run_ended(double seconds);
 
     Main_Widget_Hooks hooks_;
     Text panel_;
@@ -96,6 +98,7 @@ private:
     QPushButton* buttons_[Main_Button_Count];
     bool drag_highlight_ = false;
     bool drag_refused_ = false;
+    QString title_;  // without the mark of a finished run
     QPointer<Progress_Widget> progress_window_;
     Main_Window_Logic logic_;  // last: its worker writes into the members above until it is joined
 };

@@ -1,5 +1,7 @@
-// The results list below the main window's panel: one row per converted folder that never
-// scrolls away. Double-click or Enter on a row opens its folder in the file manager.
+// The results list below the main window's panel: one row per converted folder, scrolled by
+// its own bar and the wheel. Long folders are shortened in the middle (the whole path is the
+// row's tooltip and what screen readers read); rows that failed or need a look carry a mark
+// and a colour. Double-click or Enter on a row opens its folder in the file manager.
 #pragma once
 
 #include <QTreeWidget>
@@ -15,9 +17,15 @@ public:
     // Adds the rows of results beyond those shown (results only ever grow).
     void show_results(const std::vector<Folder_Result>& results);
     std::string folder(int row) const;
-    // Where an activated row's folder goes (the file manager unless a test says otherwise).
-    std::function<void(const std::string& folder)> open_folder;
+
+protected:
+    void updateGeometries() override;
 
 private:
+    // The folder column's texts shortened to its width, when that changed or force says so.
+    void elide_folders(bool force);
+
+    int elided_width_ = -1;
+
     std::vector<std::string> folders_;  // as the driver named them (the texts are for showing)
 };

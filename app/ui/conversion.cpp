@@ -41,10 +41,9 @@ bool Conversion::refused_busy() {
 bool Conversion::launch(std::function<void()> job, const char* what, Progress_Window* progress) {
     running_.store(true);
     try {
-        worker_ = std::thread([this, job = std::move(job)] {
+        worker_ = std::thread([this, job = std::move(job), started = std::chrono::steady_clock::now()] {
             job();
-            running_.store(false);
-            if (hooks_.busy_changed) hooks_.busy_changed();
+            end_run(started);
         });
     } catch (const std::system_error&) {
         running_.store(false);
@@ -114,6 +113,12 @@ bool Conversion::start(const std::vector<std::string>& paths) {
 
 void Conversion::wait() {
     if (worker_.joinable()) worker_.join();
+}
+
+void Conversion::end_run(std::chrono::steady_clock::time_point started) {
+    running_.store(false);
+    if (hooks_.busy_changed) hooks_.busy_changed();
+    if (hooks_.finished) hooks_.finished(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }
 
 void Conversion::add_result(Folder_Result result) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -24,6 +25,8 @@ public:
         std::function<void()> busy_changed;
         // GUI thread: a line for the panel of the running job's progress window, if it still has one.
         std::function<void(const char* line)> progress_line;
+        // Worker thread: the run has ended (running() is false), after seconds.
+        std::function<void(double seconds)> finished;
     };
 
     Conversion(Win_Handle window, Hooks hooks) : window_(window), hooks_(std::move(hooks)) {}
@@ -57,6 +60,8 @@ private:
     void add_result(Folder_Result result);
     // Runs job on the worker; false (reported) when the thread cannot start.
     bool launch(std::function<void()> job, const char* what, Progress_Window* progress);
+    // The worker's last step: no longer running, and the window told.
+    void end_run(std::chrono::steady_clock::time_point started);
 
     Win_Handle window_;
     Hooks hooks_;

@@ -32,6 +32,14 @@ inline constexpr Rgb Drop_Highlight{30, 90, 200};
 // The same frame, dashed and with "Busy" in it, while a drop would be refused.
 inline constexpr Rgb Drop_Refused{170, 40, 40};
 inline constexpr const char* Drop_Refused_Text = "Busy";
+// The results list: its rows (every other one a shade darker), its column titles, and the text
+// of rows that failed or need a look (always beside a mark, never the colour alone).
+inline constexpr Rgb List_Background{255, 255, 255};
+inline constexpr Rgb List_Alternate_Background{242, 242, 246};
+inline constexpr Rgb List_Header_Background{225, 225, 230};
+inline constexpr Rgb List_Text{0, 0, 0};
+inline constexpr Rgb List_Failed_Text{180, 0, 0};
+inline constexpr Rgb List_Warning_Text{140, 75, 0};
 
 // Relative luminance (sRGB, 0 ... 1) and the contrast ratio of two colours (1 ... 21).
 double Relative_Luminance(Rgb colour);

@@ -53,6 +53,32 @@ Folder_Result Folder_Result_Of(const std::vector<std::string>& sources, const st
     return result;
 }
 
+Result_Severity Severity_Of(const Folder_Result& result) {
+    using enum Folder_Outcome_Kind;
+    switch (result.outcome) {
+    case Cannot_Open:
+    case Could_Not_Write:
+    case Names_Not_Allowed:
+    case Copy_Failed: return Result_Severity::Failed;
+    case Cancelled:
+    case No_DICOM_Files:
+    case No_DICOMDIR: return Result_Severity::Warning;
+    case Checked: return result.problems > 0 ? Result_Severity::Warning : Result_Severity::Fine;
+    case Done:
+    case Copied: return Result_Severity::Fine;
+    }
+    return Result_Severity::Fine;
+}
+
+Result_Mark Mark_Of(const Folder_Result& result) {
+    switch (const Result_Severity severity = Severity_Of(result)) {
+    case Result_Severity::Failed: return {severity, "\u2717 ", List_Failed_Text};
+    case Result_Severity::Warning: return {severity, "\u26A0 ", List_Warning_Text};
+    case Result_Severity::Fine: break;
+    }
+    return {};
+}
+
 const char* Outcome_Text(Folder_Outcome_Kind outcome) {
     switch (outcome) {
     case Folder_Outcome_Kind::Done: return "Done";

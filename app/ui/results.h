@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/convert.h"
+#include "app/ui/palette.h"
 
 enum class Folder_Outcome_Kind {
     Done,
@@ -41,6 +42,17 @@ Folder_Result Folder_Result_Of(const std::vector<std::string>& sources, const st
 // "Done", "Names not allowed", "No DICOM files", "Cancelled", "Could not write", "Cannot open folder",
 // "Checked", "No DICOMDIR", "Copied", "Copy failed". A checked row shows "Checked: OK" or "Checked: K problems".
 const char* Outcome_Text(Folder_Outcome_Kind outcome);
+
+// How a row reads at a glance: failed (no DICOMDIR where one was asked for), to be looked at
+// (cancelled, nothing to index, a check that found problems), or fine.
+enum class Result_Severity { Fine, Warning, Failed };
+Result_Severity Severity_Of(const Folder_Result& result);
+struct Result_Mark {
+    Result_Severity severity = Result_Severity::Fine;
+    const char* prefix = "";  // put before the outcome: "\u2717 " failed, "\u26A0 " warning
+    Rgb text = List_Text;     // the row's text colour
+};
+Result_Mark Mark_Of(const Folder_Result& result);
 
 // "0.4 s", "12 s", "2 min 05 s".
 std::string Duration_Text(double seconds);

@@ -6,17 +6,17 @@
 
 namespace {
 
-// Cuts a write to Max_Write bytes without leaving half a UTF-8 sequence at its end.
-std::string_view write_limit(const char* text) {
-    const std::string_view view(text, ::strnlen(text, Text_Panel::Max_Write + 1));
-    if (view.size() <= Text_Panel::Max_Write) return view;
-    const std::size_t cut = Text_Panel::Max_Write;
-    std::size_t lead = cut;
-    while (lead > 0 && cut - lead < 3 && (static_cast<unsigned char>(view[lead]) & 0xC0) == 0x80) --lead;
-    const auto byte = static_cast<unsigned char>(view[lead]);
-    const bool is_lead = byte >= 0xC2 && byte <= 0xF4 && !(byte >= 0xF0 && byte <= 0xF2);  // 0xF0-0xF2 are markup
-    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
-    return view.substr(0, is_lead && lead < cut && lead + length > cut ? lead : cut);
+// A write longer than Max_Write loses its middle, never its end: a summary line names its folder
+// last. No UTF-8 character is cut in half.
+std::string write_limit(const char* text) {
+    const std::string_view view(text);
+    if (view.size() <= Text_Panel::Max_Write) return std::string(view);
+    const auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    const std::size_t keep = (Text_Panel::Max_Write - 3) / 2;
+    std::size_t head = keep, tail = view.size() - keep;
+    while (head > 0 && continuation(view[head])) --head;
+    while (tail < view.size() && continuation(view[tail])) ++tail;
+    return std::string(view.substr(0, head)) + "\u2026" + std::string(view.substr(tail));
 }
 
 }  // namespace
@@ -52,7 +52,8 @@ void Text_Panel::OverWrite(Text_Panel& panel, const char* text) {
 
 void Text_Panel::write_locked(const char* text) {
     ++revision_;
-    const std::string_view view = write_limit(text);
+    const std::string limited = write_limit(text);
+    const std::string_view view = limited;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = view.find('\n', start);

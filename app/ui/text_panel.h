@@ -40,7 +40,7 @@ struct Ui_Rect {
 class Text_Panel {
 public:
     static constexpr std::size_t Max_Lines = 4096;  // older lines are released
-    static constexpr std::size_t Max_Write = 255;   // bytes taken from one write
+    static constexpr std::size_t Max_Write = 8192;  // bytes kept of one write (a long path's worth)
     static constexpr int Tab_Average_Chars = 4;     // tab stops every 4 average char widths
     static constexpr int Default_Font_Size = 13;    // pixels
     static constexpr int Scroll_Bar_Width = 12;

@@ -25,10 +25,18 @@ Main_Layout Main_Lay_Out(int width, int height, int dpi, const int (&button_widt
         layout.buttons[i] = Ui_Rect{x, height - row + px(3), button_width, row - px(6)};
         x += button_width + px(6);
     }
-    const int list_top = height - row - px(Main_Results_Height);
-    layout.results = Ui_Rect{1, list_top, width - 2, px(Main_Results_Height)};
+    const int list_height = std::max(px(Main_Results_Min_Height), (height - row) * Main_Results_Share / 100);
+    const int list_top = height - row - list_height;
+    layout.results = Ui_Rect{1, list_top, width - 2, list_height};
     layout.panel = Ui_Rect{1, 1, width - 2, std::max(px(20), list_top - px(3))};
     return layout;
+}
+
+Ui_Size Main_Minimum_Size(int dpi, const int (&button_widths)[Main_Button_Count]) {
+    const auto px = [dpi](int length) { return Dpi_Scaled(length, dpi); };
+    int width = 2 + px(6) * (Main_Button_Count - 1);
+    for (const int button_width : button_widths) width += std::max(px(Main_Button_Min_Width), button_width);
+    return {width, 1 + px(Main_Panel_Min_Height) + px(3) + px(Main_Results_Min_Height) + px(Main_Button_Row_Height)};
 }
 
 Progress_Layout Progress_Lay_Out(int width, int height, int dpi) {

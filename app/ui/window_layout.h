@@ -20,7 +20,11 @@ inline constexpr int Button_Margin = 6;  // around a button in its box
 // The main window: from the top the panel, the results list, then the buttons in a row.
 inline constexpr int Main_Width = 600;
 inline constexpr int Main_Height = 380;
-inline constexpr int Main_Results_Height = 110;
+// The results list takes this share (percent) of what the button row leaves, never less than
+// a few rows; the panel the rest.
+inline constexpr int Main_Results_Share = 40;
+inline constexpr int Main_Results_Min_Height = 64;
+inline constexpr int Main_Panel_Min_Height = 60;
 inline constexpr int Main_Button_Row_Height = 32;
 inline constexpr int Main_Button_Min_Width = 110;
 inline constexpr int Main_Button_Count = 5;
@@ -46,6 +50,12 @@ struct Main_Layout {
 // (button_widths, device pixels), but at least Main_Button_Min_Width. The panel keeps a few
 // pixels however small the window gets.
 Main_Layout Main_Lay_Out(int width, int height, int dpi, const int (&button_widths)[Main_Button_Count]);
+
+// The smallest client area in which the panel, the list and every button stay usable.
+struct Ui_Size {
+    int width = 0, height = 0;
+};
+Ui_Size Main_Minimum_Size(int dpi, const int (&button_widths)[Main_Button_Count]);
 
 // The progress window's size before scaling, and where it opens: centred on its main window's
 // frame, but never left of or above it (the frame's edges: left, top, right, bottom).

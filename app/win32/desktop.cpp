@@ -27,9 +27,10 @@ std::string item_path(IShellItem* item) {
     return text;
 }
 
-// The desktop's folder chooser (which can also make a new folder); several folders at once, as
-// a drop brings them, when several.
-std::vector<std::string> pick_folders(HWND owner, const wchar_t* title, bool several) {
+// The desktop's folder chooser (which can also make a new folder), starting in folder when one
+// is given; several folders at once, as a drop brings them, when several. After an accepted
+// choice, folder is where it ended.
+std::vector<std::string> pick_folders(HWND owner, const wchar_t* title, bool several, std::string& folder) {
     std::vector<std::string> folders;
     Com_Ptr<IFileOpenDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&dialog.p)))) return folders;
@@ -38,7 +39,17 @@ std::vector<std::string> pick_folders(HWND owner, const wchar_t* title, bool sev
     dialog->SetOptions(options | FOS_PICKFOLDERS | (several ? FILEOPENDIALOGOPTIONS{FOS_ALLOWMULTISELECT} : 0) | FOS_FORCEFILESYSTEM |
                        FOS_PATHMUSTEXIST);
     dialog->SetTitle(title);
+    if (!folder.empty()) {
+        Com_Ptr<IShellItem> start;
+        if (SUCCEEDED(SHCreateItemFromParsingName(Utf8_To_Wide(folder).c_str(), nullptr, IID_PPV_ARGS(&start.p))))
+            dialog->SetFolder(start.p);
+    }
     if (dialog->Show(owner) != S_OK) return folders;  // cancelled
+    {
+        Com_Ptr<IShellItem> ended;
+        if (SUCCEEDED(dialog->GetFolder(&ended.p)))
+            if (std::string path = item_path(ended.p); !path.empty()) folder = path;
+    }
     Com_Ptr<IShellItemArray> items;
     if (FAILED(dialog->GetResults(&items.p))) return folders;
     DWORD count = 0;
@@ -51,10 +62,9 @@ std::vector<std::string> pick_folders(HWND owner, const wchar_t* title, bool sev
     return folders;
 }
 
-std::vector<std::string> choose_folders(HWND owner) { return pick_folders(owner, L"Choose folders to convert", true); }
-
 std::string choose_destination(HWND owner) {
-    const std::vector<std::string> chosen = pick_folders(owner, L"Make the media copy in", false);
+    std::string anywhere;
+    const std::vector<std::string> chosen = pick_folders(owner, L"Make the media copy in", false, anywhere);
     return chosen.empty() ? std::string() : chosen.front();
 }
 
@@ -62,8 +72,15 @@ void show_about(HWND owner, const std::string& text) {
     MessageBoxW(owner, Utf8_To_Wide(text).c_str(), L"About Kestrapol", MB_OK | MB_ICONINFORMATION);
 }
 
-std::string choose_report_file(HWND owner) {
+}  // namespace
+
+std::vector<std::string> Desktop_Choose_Folders(HWND owner, std::string& folder) {
+    return pick_folders(owner, L"Choose folders to convert", true, folder);
+}
+
+std::string Desktop_Choose_Report_File(HWND owner, std::string& folder) {
     wchar_t file[32768] = L"kestrapol-report.txt";
+    const std::wstring start = Utf8_To_Wide(folder);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = owner;
@@ -72,8 +89,23 @@ std::string choose_report_file(HWND owner) {
     dialog.nMaxFile = static_cast<DWORD>(std::size(file));
     dialog.lpstrTitle = L"Save report";
     dialog.lpstrDefExt = L"txt";
+    dialog.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    return GetSaveFileNameW(&dialog) ? Wide_To_Utf8(file) : std::string();
+    if (!GetSaveFileNameW(&dialog)) return {};
+    if (dialog.nFileOffset > 0) folder = Wide_To_Utf8(std::wstring_view(file, dialog.nFileOffset));
+    return Wide_To_Utf8(file);
+}
+
+namespace {
+
+std::vector<std::string> choose_folders(HWND owner) {
+    std::string anywhere;
+    return Desktop_Choose_Folders(owner, anywhere);
+}
+
+std::string choose_report_file(HWND owner) {
+    std::string anywhere;
+    return Desktop_Choose_Report_File(owner, anywhere);
 }
 
 void open_folder(HWND owner, const std::string& folder) {

@@ -5,8 +5,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "app/startup.h"
+#include "app/ui/window_settings.h"
+#include "app/win32/desktop.h"
 #include "app/win32/log_sink.h"
 #include "app/win32/main_window.h"
 #include "util/banner.h"
@@ -26,6 +29,41 @@ void release_own_console() {
     SetStdHandle(STD_ERROR_HANDLE, nullptr);
 }
 
+BOOL CALLBACK add_work_area(HMONITOR monitor, HDC, LPRECT, LPARAM screens) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcWork;
+        reinterpret_cast<std::vector<Ui_Rect>*>(screens)->push_back({r.left, r.top, r.right - r.left, r.bottom - r.top});
+    }
+    return TRUE;
+}
+
+// Where the window was last time, moved onto today's screens if they changed.
+void restore_frame(HWND window, const Window_Settings& settings) {
+    if (!settings.frame) return;
+    std::vector<Ui_Rect> screens;
+    EnumDisplayMonitors(nullptr, nullptr, add_work_area, reinterpret_cast<LPARAM>(&screens));
+    MINMAXINFO least{};
+    SendMessageW(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+    const Ui_Rect placed = Window_Frame_On_Screens(*settings.frame, screens, least.ptMinTrackSize.x, least.ptMinTrackSize.y);
+    SetWindowPos(window, nullptr, placed.x, placed.y, placed.width, placed.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Ui_Rect frame_of(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    RECT frame{};
+    // Maximised or minimised, the frame to come back to; placements are in work-area pixels.
+    if (IsIconic(window) || IsZoomed(window)) {
+        GetWindowPlacement(window, &placement);
+        frame = placement.rcNormalPosition;
+    } else {
+        GetWindowRect(window, &frame);
+    }
+    return {frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top};
+}
+
 }  // namespace
 
 int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_startup, const std::vector<std::string>& drop) {
@@ -40,7 +78,10 @@ int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_sta
         if (SUCCEEDED(com)) OleUninitialize();
         return Exit_OK;  // the main window cannot be made: nothing reported
     }
+    Window_Settings settings = Window_Settings_Load();
     Win32_Main_Window_Hooks hooks;
+    hooks.choose_folders = [&settings](HWND owner) { return Desktop_Choose_Folders(owner, settings.folder); };
+    hooks.choose_report_file = [&settings](HWND owner) { return Desktop_Choose_Report_File(owner, settings.folder); };
     hooks.open_console = open_console;
     hooks.write_banner = System_Banner;
     hooks.library_descriptions = Library_Descriptions;
@@ -51,6 +92,7 @@ int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_sta
     }
     Win32_Log_Sink sink(*window);
     Log_Set_Sink(&sink);
+    restore_frame(window->handle(), settings);
     ShowWindow(window->handle(), SW_SHOWDEFAULT);
     UpdateWindow(window->handle());
 
@@ -64,6 +106,8 @@ int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_sta
         while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
+            // The frame as the user leaves it: the close destroys the window in a message of its own.
+            if (IsWindow(window->handle())) settings.frame = frame_of(window->handle());
         }
         code = got == 0 ? static_cast<int>(message.wParam) : Exit_OK;
         // Started with folders, the program ends as batch mode would have for them.
@@ -72,6 +116,7 @@ int Kestrapol_Interactive_Run(int&, char**, const Startup_Continue& continue_sta
             code = window->conversion().exit_code();
         }
     }
+    Window_Settings_Save(settings);
     Log_Set_Sink(nullptr);
     window.reset();  // stops and waits for a running conversion
     Gdi::Release_Fonts();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "app/ui/attention.h"
 #include "app/win32/desktop.h"
 #include "app/win32/keys.h"
 #include "app/win32/progress_window.h"
@@ -26,9 +27,10 @@ bool Win32_Main_Window::Register_Classes(HINSTANCE instance, const char* title) 
 
 HWND Win32_Main_Window::Create(const char* title) {
     const int dpi = Win32_Dpi(nullptr);
-    return CreateWindowExW(0, class_name.c_str(), Utf8_To_Wide(title).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                           CW_USEDEFAULT, Gdi::Scaled(Main_Width, dpi), Gdi::Scaled(Main_Height, dpi), nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+    // Its children (the results list's scroll bar) keep their pixels when it paints.
+    return CreateWindowExW(0, class_name.c_str(), Utf8_To_Wide(title).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                           CW_USEDEFAULT, CW_USEDEFAULT, Gdi::Scaled(Main_Width, dpi), Gdi::Scaled(Main_Height, dpi), nullptr,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks hooks)
@@ -52,6 +54,8 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
     Text_Panel::Set_Repaint_Request(panel_, [this] { repaint_request_.request(); });
     accessible_.add_panel(panel_, Accessible_Panel_Name, false, [this] { return focus_ == Focus_Panel; });
     add_accessible_buttons();
+    title_ = title;
+    results_.create_controls(window_);
     lay_out();
 }
 
@@ -95,6 +99,9 @@ Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
     hooks.conversion.busy_changed = [this] { PostMessageW(window_, Main_Message_Busy, 0, 0); };
     hooks.conversion.progress_line = [this](const char* line) {
         if (Win32_Progress* progress = Progress_Object_Of(progress_window())) progress->text(line);
+    };
+    hooks.conversion.finished = [this](double seconds) {
+        PostMessageW(window_, Main_Message_Run_Ended, 0, static_cast<LPARAM>(seconds * 1000));
     };
     return hooks;
 }
@@ -172,7 +179,33 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
     case WM_MOUSEMOVE: mouse(message, wparam, lparam); return 0;
+    case WM_GETMINMAXINFO: {  // the panel, the list and every button stay usable
+        const Ui_Size least = Main_Minimum_Size(dpi_, button_widths_);
+        RECT frame{0, 0, least.width, least.height};
+        AdjustWindowRectExForDpi(&frame, static_cast<DWORD>(GetWindowLongW(window_, GWL_STYLE)), FALSE,
+                                 static_cast<DWORD>(GetWindowLongW(window_, GWL_EXSTYLE)), static_cast<UINT>(dpi_));
+        reinterpret_cast<MINMAXINFO*>(lparam)->ptMinTrackSize = POINT{frame.right - frame.left, frame.bottom - frame.top};
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) != WA_INACTIVE) SetWindowTextW(window_, Utf8_To_Wide(title_).c_str());  // the run is seen
+        return DefWindowProcW(window_, message, wparam, lparam);
+    case WM_VSCROLL:
+        if (reinterpret_cast<HWND>(lparam) != results_.scroll_bar()) return DefWindowProcW(window_, message, wparam, lparam);
+        if (results_.scroll_request(LOWORD(wparam))) {  // the keys go to the list again, not to the bar
+            SetFocus(window_);
+            set_focus(Focus::Results);
+        }
+        return 0;
     case WM_MOUSEWHEEL: {
+        // Sent to the focus window: the part under the pointer scrolls.
+        POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+        ScreenToClient(window_, &at);
+        if (results_.rect.contains(at.x, at.y)) {
+            const int rows = results_wheel_.lines(GET_WHEEL_DELTA_WPARAM(wparam), Win32_Wheel_Lines(results_.visible_rows()));
+            if (rows != 0 && results_.scroll(rows)) results_.changed();
+            return 0;
+        }
         const int lines = wheel_.lines(GET_WHEEL_DELTA_WPARAM(wparam), Win32_Wheel_Lines(Text_Panel::Visible_Lines(panel_)));
         if (lines != 0) Text_Panel::Scroll(panel_, lines);
         return 0;
@@ -194,13 +227,12 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         accessible_.panel_changed(window_);
         return 0;
     }
-    case Main_Message_Results: {
+    case Main_Message_Results:
         results_request_.handled();
         results_.show_results(conversion().results());
-        const RECT area = Gdi::Win_Rect(results_.rect);
-        InvalidateRect(window_, &area, FALSE);
+        results_.changed();
         return 0;
-    }
+    case Main_Message_Run_Ended: run_ended(static_cast<double>(lparam) / 1000); return 0;
     case Main_Message_Boxes: boxes_.serve(); return 0;
     case Main_Message_Busy: show_busy(); return 0;
     default: return DefWindowProcW(window_, message, wparam, lparam);
@@ -211,16 +243,24 @@ void Win32_Main_Window::lay_out() {
     RECT client;
     GetClientRect(window_, &client);
     const auto px = [this](int length) { return Gdi::Scaled(length, dpi_); };
-    int widths[Main_Button_Count];
     for (int i = 0; i < Main_Button_Count; ++i) {
         buttons_[i].font_size = px(13);
-        widths[i] = Gdi::Text_Width(Markup_Decode(buttons_[i].label), Gdi::Font(buttons_[i].font_size)) + px(24);
+        button_widths_[i] = Gdi::Text_Width(Markup_Decode(buttons_[i].label), Gdi::Font(buttons_[i].font_size)) + px(24);
     }
-    const Main_Layout layout = Main_Lay_Out(client.right, client.bottom, dpi_, widths);
+    const Main_Layout layout = Main_Lay_Out(client.right, client.bottom, dpi_, button_widths_);
     for (int i = 0; i < Main_Button_Count; ++i) buttons_[i].rect = layout.buttons[i];
-    results_.rect = layout.results;
-    results_.font_size = px(13);
+    results_.place(layout.results, px(13), px(16));
     Gdi::Layout_Panel(panel_, layout.panel, Panel_Background, px(Text_Panel::Default_Font_Size));
+}
+
+void Win32_Main_Window::run_ended(double seconds) {
+    // The progress window, owned by this one, may still be the active one as the run ends.
+    const HWND active = GetForegroundWindow();
+    const bool seen = active && (active == window_ || GetWindow(active, GW_OWNER) == window_);
+    if (!Run_End_Asks_Attention(seconds, seen)) return;
+    SetWindowTextW(window_, Utf8_To_Wide(Title_Done(title_)).c_str());
+    FLASHWINFO flash{sizeof(FLASHWINFO), window_, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
 }
 
 void Win32_Main_Window::paint(HDC dc, int width, int height) {
@@ -301,8 +341,7 @@ void Win32_Main_Window::key_down(WPARAM virtual_key) {
             return;
         }
         if (results_.key(virtual_key)) {
-            const RECT area = Gdi::Win_Rect(results_.rect);
-            InvalidateRect(window_, &area, FALSE);
+            results_.changed();
             return;
         }
     }
@@ -332,6 +371,7 @@ void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
         logic_.activate_result(static_cast<std::size_t>(results_.selected()));
         return;
     }
+    if (message == WM_MOUSEMOVE) results_.hover(at.x, at.y);
     Text_Panel::Pointer_At(panel_, state, at.x, at.y);
     bool changed = false;
     for (int i = 0; i < Main_Button_Count; ++i) {

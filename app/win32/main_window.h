@@ -28,7 +28,8 @@ enum : UINT {
     Main_Message_Repaint = WM_APP + 1,
     Main_Message_Results = WM_APP + 2,
     Main_Message_Boxes = WM_APP + 3,
-    Main_Message_Busy = WM_APP + 4,  // a job started or ended: the starting buttons follow
+    Main_Message_Busy = WM_APP + 4,       // a job started or ended: the starting buttons follow
+    Main_Message_Run_Ended = WM_APP + 5,  // lparam: the run's milliseconds
 };
 
 // What the window needs of start-up and of the desktop. Empty hooks get the desktop's own
@@ -94,6 +95,8 @@ private:
     void add_accessible_buttons();
     // The button that has the keys, or nullptr.
     Gdi::Button* focused_button() { return focus_ >= Focus_Button ? &buttons_[focus_ - Focus_Button] : nullptr; }
+    // A long run that ended unseen asks for attention.
+    void run_ended(double seconds);
 
     static HWND Create(const char* title);
     Main_Window_Logic::Hooks logic_hooks();
@@ -108,6 +111,9 @@ private:
     int focus_ = Focus_Panel;
     int pressed_ = -1;  // the button the left button went down on, -1 for none
     Wheel_Accumulator wheel_;
+    Wheel_Accumulator results_wheel_;
+    int button_widths_[Main_Button_Count] = {};
+    std::string title_;  // without the mark of a finished run
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
     Window_Accessible accessible_;  // the panel for screen readers

@@ -92,7 +92,7 @@ class Main_Widget_Test : public QObject {
     QStringList row(int index) {
         QStringList texts;
         if (QTreeWidgetItem* item = window_->results_list().topLevelItem(index))
-            for (int column = 0; column < item->columnCount(); ++column) texts << item->text(column);
+            for (int column = 0; column < item->columnCount(); ++column) texts << (column ? item->text(column) : item->toolTip(0));
         return texts;
     }
 
@@ -222,7 +222,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
         QCOMPARE(Panel_Count(panel(), "Dir has \x01" "2\x02 files"), 1);  // the thread ring drained
         QTRY_COMPARE(window_->results_list().topLevelItemCount(), 2);
-        QCOMPARE(row(0), (QStringList{QString::fromStdString(bad), "Names not allowed", "1", "1", "1", "1", "1", row(0)[7]}));
+        QCOMPARE(row(0), (QStringList{QString::fromStdString(bad), "\u2717 Names not allowed", "1", "1", "1", "1", "1", row(0)[7]}));
         QCOMPARE(row(1).mid(0, 2), (QStringList{QString::fromStdString(good), "Done"}));
 
         Results_List& list = window_->results_list();

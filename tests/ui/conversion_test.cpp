@@ -400,10 +400,10 @@ TEST(WindowLayout, PartsFollowTheSizeAndTheDotsPerInch) {
     // Too wide for the row: all narrowed alike, the last still inside.
     EXPECT_EQ(main.buttons[1].width, 138);
     EXPECT_LE(main.buttons[4].x + main.buttons[4].width, 599);
-    EXPECT_EQ(main.results, (Ui_Rect{1, 238, 598, 110}));
-    EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 235}));
+    EXPECT_EQ(main.results, (Ui_Rect{1, 209, 598, 139}));
+    EXPECT_EQ(main.panel, (Ui_Rect{1, 1, 598, 206}));
     const Main_Layout scaled = Main_Lay_Out(900, 570, 144, {0, 0, 0, 0, 0});
-    EXPECT_EQ(scaled.results, (Ui_Rect{1, 357, 898, 165}));
+    EXPECT_EQ(scaled.results, (Ui_Rect{1, 314, 898, 208}));
     EXPECT_EQ(scaled.buttons[1].x, 1 + 165 + 9);
 
     const Progress_Layout progress = Progress_Lay_Out(400, 250, 96);

@@ -19,20 +19,27 @@ TEST(TextPanel, KeepsTheNewestLinesAndCutsWritesWhole) {
     EXPECT_EQ(Text_Panel::Line(panel, 0), "line 904");
     EXPECT_EQ(Text_Panel::Line(panel, 4095), "line 4999");
 
+    // A summary naming a long folder keeps its end; one beyond the limit loses its middle,
+    // never half a UTF-8 character, and keeps the folder's last name.
     Text_Panel cut;
-    Text_Panel::Write(cut, std::string(300, 'a').c_str());
-    EXPECT_EQ(Text_Panel::Line(cut, 0).size(), 255u);
-    // A UTF-8 character across the limit is left out whole rather than cut in half.
-    Text_Panel::Write(cut, (std::string(254, 'b') + "\xC3\xA9").c_str());
-    EXPECT_EQ(Text_Panel::Line(cut, 1), std::string(254, 'b'));
-    Text_Panel::Write(cut, (std::string(253, 'c') + "\xC3\xA9\xA9").c_str());  // whole character, stray byte cut
-    EXPECT_EQ(Text_Panel::Line(cut, 2), std::string(253, 'c') + "\xC3\xA9");
+    const std::string summary = "\xF1\x02" "DICOMDIR Done:\xF0 Read: \x01" "3\x02 files in \x01/m/" + std::string(400, 'd') + "/series12";
+    Text_Panel::Write(cut, summary.c_str());
+    EXPECT_EQ(Text_Panel::Line(cut, 0), summary);
+    const std::size_t keep = (Text_Panel::Max_Write - 3) / 2;
+    const std::string head = std::string(keep - 1, 'b') + "\xC3\xA9", tail = "\xC3\xA9" + std::string(keep - 10, 'c') + "/series12";
+    Text_Panel::Write(cut, (head + std::string(Text_Panel::Max_Write, 'x') + tail).c_str());
+    const std::string kept = Text_Panel::Line(cut, 1);
+    EXPECT_LE(kept.size(), Text_Panel::Max_Write);
+    EXPECT_EQ(kept.substr(0, keep - 1) + "|" + kept.substr(kept.size() - 20), std::string(keep - 1, 'b') + "|" + tail.substr(tail.size() - 20));
+    EXPECT_EQ(kept.substr(keep - 1, 3), "\u2026");  // the \xC3 of the first "é" does not fit: left out whole
+    EXPECT_EQ(kept.find("\xA9" "c"), std::string::npos);  // the second "é" is left out whole too
+    Text_Panel::Write(cut, "\n");
     Text_Panel::Write(cut, "one\ntwo\n");
-    EXPECT_EQ(Text_Panel::Line_Count(cut), 6u);
-    EXPECT_EQ(Text_Panel::Line(cut, 3), "one");
-    EXPECT_EQ(Text_Panel::Line(cut, 5), "");
+    EXPECT_EQ(Text_Panel::Line_Count(cut), 7u);
+    EXPECT_EQ(Text_Panel::Line(cut, 4), "one");
+    EXPECT_EQ(Text_Panel::Line(cut, 6), "");
     Text_Panel::OverWrite(cut, "new");
-    EXPECT_EQ(Text_Panel::Line_Count(cut), 6u);
+    EXPECT_EQ(Text_Panel::Line_Count(cut), 7u);
     EXPECT_EQ(Text_Panel::Last_Line(cut), "new");
 }
 
