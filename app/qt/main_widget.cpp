@@ -277,7 +277,8 @@ void Main_Widget::dropEvent(QDropEvent* event) {
     set_drag_highlight(false);
     const std::vector<std::string> paths = dropped_paths(*event->mimeData());
     if (paths.empty()) return;
-    if (convert(paths)) event->acceptProposedAction();
+    const bool on_check = buttons_[Main_Check_Button]->geometry().contains(event->position().toPoint());
+    if (logic_.drop(paths, on_check)) event->acceptProposedAction();
     else event->ignore();
 }
 

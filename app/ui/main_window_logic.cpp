@@ -57,6 +57,12 @@ void Main_Window_Logic::choose_folders() {
     if (!folders.empty()) convert(folders);
 }
 
+bool Main_Window_Logic::drop(const std::vector<std::string>& paths, bool on_check_button) {
+    if (!on_check_button) return convert(paths);
+    Text_Panel::Scroll(panel_, Far);
+    return conversion_.start_check(paths);
+}
+
 void Main_Window_Logic::check_media() {
     if (conversion_.refused_busy()) return;
     const std::vector<std::string> folders = hooks_.choose_folders ? hooks_.choose_folders() : std::vector<std::string>{};

@@ -40,6 +40,8 @@ public:
     // Starts converting the paths as a drop does, with the panel at its newest line; false
     // when refused because one is running.
     bool convert(const std::vector<std::string>& paths);
+    // A drop: on the "Check media…" button the folders are checked, anywhere else converted.
+    bool drop(const std::vector<std::string>& paths, bool on_check_button);
     void choose_folders();
     // Ctrl+K: the folders chosen are checked, not converted.
     void check_media();

@@ -38,6 +38,8 @@ inline constexpr const char* Main_Button_Tips[Main_Button_Count] = {
     "Save the report as a text file (Ctrl+S)"};
 // The buttons that start a job, disabled while one runs.
 inline constexpr int Main_Starting_Buttons = 3;
+// Folders dropped on this one are checked instead of converted.
+inline constexpr int Main_Check_Button = 2;
 
 // A label as a toolkit without mnemonics shows it: "&&" is "&", a single "&" goes.
 std::string Label_Without_Mnemonic(std::string_view label);

@@ -58,7 +58,7 @@ HRESULT Drop_Target::DragLeave() {
     return S_OK;
 }
 
-HRESULT Drop_Target::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
+HRESULT Drop_Target::Drop(IDataObject* data, DWORD, POINTL at, DWORD* effect) {
     if (files_ && hooks_.highlight) hooks_.highlight(false);
     const bool accepted = accepted_;
     files_ = accepted_ = false;
@@ -72,6 +72,6 @@ HRESULT Drop_Target::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
     if (medium.tymed == TYMED_HGLOBAL) paths = Dropped_Paths(static_cast<HDROP>(medium.hGlobal));
     ReleaseStgMedium(&medium);
     if (effect) *effect = paths.empty() ? DROPEFFECT_NONE : effect_for(true, *effect);
-    if (!paths.empty() && hooks_.drop) hooks_.drop(paths);
+    if (!paths.empty() && hooks_.drop) hooks_.drop(paths, POINT{at.x, at.y});
     return S_OK;
 }

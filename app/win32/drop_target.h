@@ -18,7 +18,8 @@ class Drop_Target final : public IDropTarget {
 public:
     struct Hooks {
         std::function<void(bool over)> highlight;                        // files over the window, or gone
-        std::function<void(const std::vector<std::string>&)> drop;       // the paths let go of
+        // The paths let go of, and where on the screen.
+        std::function<void(const std::vector<std::string>&, POINT at)> drop;
         // Asked as files come over the window: false refuses them (no effect, no drop).
         std::function<bool()> accepts;
     };

@@ -39,7 +39,10 @@ Win32_Main_Window::Win32_Main_Window(const char* title, Win32_Main_Window_Hooks 
       repaint_request_([this] { PostMessageW(window_, Main_Message_Repaint, 0, 0); }),
       results_request_([this] { PostMessageW(window_, Main_Message_Results, 0, 0); }),
       drop_target_(Drop_Target::Hooks{[this](bool over) { set_drag_highlight(over); },
-                                      [this](const std::vector<std::string>& paths) { convert(paths); },
+                                      [this](const std::vector<std::string>& paths, POINT at) {
+                                          ScreenToClient(window_, &at);
+                                          dropped(paths, at);
+                                      },
                                       [this] { return !logic_.conversion().refused_busy(); }}),
       boxes_([this](const char* caption, const char* text, Box_Icon icon) { return show_box(caption, text, icon); },
              [this] { PostMessageW(window_, Main_Message_Boxes, 0, 0); }),
@@ -194,7 +197,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         if (reinterpret_cast<HWND>(lparam) != results_.scroll_bar()) return DefWindowProcW(window_, message, wparam, lparam);
         if (results_.scroll_request(LOWORD(wparam))) {  // the keys go to the list again, not to the bar
             SetFocus(window_);
-            set_focus(Focus::Results);
+            set_focus(Focus_Results);
         }
         return 0;
     case WM_MOUSEWHEEL: {
@@ -213,8 +216,10 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DROPFILES: {
         const HDROP drop = reinterpret_cast<HDROP>(wparam);
         const std::vector<std::string> paths = Dropped_Paths(drop);
+        POINT at{};
+        DragQueryPoint(drop, &at);
         DragFinish(drop);
-        if (!paths.empty()) convert(paths);
+        if (!paths.empty()) dropped(paths, at);
         return 0;
     }
     case Main_Message_Thread_Ring:

@@ -64,6 +64,10 @@ public:
     const Results_View& results_view() const { return results_; }
     // Starts converting the paths as a drop does; false when refused because one is running.
     bool convert(const std::vector<std::string>& paths) { return logic_.convert(paths); }
+    // Folders let go of at a point of the client area: checked on "Check media…", else converted.
+    bool dropped(const std::vector<std::string>& paths, POINT at) {
+        return logic_.drop(paths, buttons_[Main_Check_Button].hit(at.x, at.y));
+    }
     // Where OLE delivers a drag over the window; whether files are over it now.
     IDropTarget* drop_target() { return &drop_target_; }
     bool drag_highlight() const { return drag_highlight_; }

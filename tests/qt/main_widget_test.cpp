@@ -69,16 +69,16 @@ class Main_Widget_Test : public QObject {
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(window_.get(), &event);
     }
-    void drop(const std::vector<std::string>& folders) {
+    void drop(const std::vector<std::string>& folders, QPoint at = QPoint(100, 100)) {
         QMimeData mime;
         QList<QUrl> urls;
         for (const std::string& folder : folders) urls.append(QUrl::fromLocalFile(QString::fromStdString(folder)));
         mime.setUrls(urls);
         // As the desktop does: the drag enters (and is accepted), then it is dropped.
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window_.get(), &enter);
         QVERIFY(enter.isAccepted());
-        QDropEvent event(QPointF(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window_.get(), &event);
     }
     bool finished() { return !window_->converting() && window_->progress_window() == nullptr; }
@@ -235,6 +235,12 @@ private slots:
         QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(opened_.size(), 1u);  // names not allowed: its copy is offered instead
         QCOMPARE(Panel_Count(panel(), "Copying as media into"), 0);  // the destination chooser was cancelled
+
+        // Dropped on "Check media…", the folder's DICOMDIR is checked, not written again.
+        drop({good}, window_->button(Main_Check_Button)->geometry().center());
+        QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);
+        QTRY_COMPARE(window_->results_list().topLevelItemCount(), 3);
+        QCOMPARE(row(2).mid(0, 2), (QStringList{QString::fromStdString(good), "Checked: OK"}));
     }
 
     void a_question_from_the_worker_is_answered_on_the_gui_thread() {
