@@ -28,39 +28,40 @@ uint32_t clamped(uint64_t size) { return static_cast<uint32_t>(std::min(size, Of
 
 // Image records, and records of the root directory entity other than PATIENT (a PALETTE, say),
 // reference a file.
-bool references_file(const Dir_Item& node, int level) { return level == 4 || (level == 1 && !node.record_type.empty()); }
+bool references_file(const Dir_Node& node, int level) { return level == 4 || (level == 1 && !node.record_type.empty()); }
 
-uint64_t record_size(const Dir_Item& node, int level) {
+uint64_t record_size(const Dir_Node& node, int level) {
     uint64_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
     // A record type of its own instead of "PATIENT " or "IMAGE ".
     if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.size());
     if (references_file(node, level)) {
         size += 8 + even(node.file_name.size());
-        for (const Dir_Tag* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
+        for (const Dir_Reference* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
             size += DICOMDIR_Reference_Size(*reference);
     }
+    size += node.values.size;
     for (const Dir_Tag& attribute : node.tag) size += DICOMDIR_Tag_Size(attribute);
     return size;
 }
 
 // The size of node's branch unclamped, for saying how far past the limit a DICOMDIR would go.
-uint64_t branch_size(const Dir_Item& node, int level) {
+uint64_t branch_size(const Dir_Node& node, int level) {
     uint64_t size = record_size(node, level);
-    for (const Dir_Item& child : node.child) size += branch_size(child, level + 1);
+    for (const Dir_Node& child : node.child) size += branch_size(child, level + 1);
     return size;
 }
 
-void place(Dir_Item& node, uint32_t& running) {
+void place(Dir_Node& node, uint32_t& running) {
     node.offset = running;
     running += node.record_size;
-    for (Dir_Item& child : node.child) place(child, running);
+    for (Dir_Node& child : node.child) place(child, running);
 }
 
 // Record and branch sizes of node and everything below it; returns the branch size.
-uint64_t size_branch(Dir_Item& node, int level) {
+uint64_t size_branch(Dir_Node& node, int level) {
     uint64_t branch = record_size(node, level);
     node.record_size = clamped(branch);
-    for (Dir_Item& child : node.child) branch += size_branch(child, level + 1);
+    for (Dir_Node& child : node.child) branch += size_branch(child, level + 1);
     node.branch_size = clamped(branch);
     return clamped(branch);
 }
@@ -68,24 +69,19 @@ uint64_t size_branch(Dir_Item& node, int level) {
 // Places every record after root.start in writing order.
 void place_records(Dir_Item& root) {
     uint32_t running = root.start;
-    for (Dir_Item& patient : root.child) place(patient, running);
+    for (Dir_Node& patient : root.child) place(patient, running);
     // An empty root directory entity has no first and no last record: offsets 0.
     root.first = root.child.empty() ? 0 : root.child.front().offset;
     root.last = root.child.empty() ? 0 : root.child.back().offset;
 }
 
-std::string_view slot_text(const Dir_Tag& slot) {
-    if (!slot.data) return {};
-    return {reinterpret_cast<const char*>(slot.data), static_cast<std::size_t>(slot.length)};
-}
-
-void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Tag& slot) {
-    if (DICOMDIR_Reference_Size(slot) == 0) return;
-    DICOMDIR_Write_Element(out, element, VR_Code("UI"), slot_text(slot));
+void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Reference& reference) {
+    if (DICOMDIR_Reference_Size(reference) == 0) return;
+    DICOMDIR_Write_Element(out, element, VR_Code("UI"), reference.text());
 }
 
 // One record and, after it, the records of its children.
-void write_record(DICOMDIR_Out& out, const Dir_Item& node, const Dir_Item* next, int level) {
+void write_record(DICOMDIR_Out& out, const Dir_Node& node, const Dir_Node* next, int level) {
     static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
     const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
     DICOMDIR_Write_Delimiter(out, 0xE000);
@@ -99,6 +95,10 @@ void write_record(DICOMDIR_Out& out, const Dir_Item& node, const Dir_Item* next,
         write_reference(out, 0x1510, node.sop_class_uid);
         write_reference(out, 0x1511, node.sop_instance_uid);
         write_reference(out, 0x1512, node.transfer_syntax_uid);
+    }
+    if (node.values.size != 0) {
+        out.bytes.insert(out.bytes.end(), node.values.data, node.values.data + node.values.size);
+        out.spill();
     }
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(out, attribute);
     DICOMDIR_Write_Delimiter(out, 0xE00D);
@@ -199,7 +199,7 @@ private:
 uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root) {
     Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
     uint64_t branches = 0;
-    for (Dir_Item& patient : root->child) branches += size_branch(patient, 1);
+    for (Dir_Node& patient : root->child) branches += size_branch(patient, 1);
     return clamped(branches);
 }
 
@@ -215,11 +215,11 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
 
     root->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
     uint64_t total = uint64_t{root->start} + 8;
-    for (const Dir_Item& patient : root->child) total += patient.branch_size;
+    for (const Dir_Node& patient : root->child) total += patient.branch_size;
     // Past 4 GiB the record offsets cannot be written: nothing is written then.
     if (total > Offset_Limit) {
         total = uint64_t{root->start} + 8;
-        for (const Dir_Item& patient : root->child) total += branch_size(patient, 1);
+        for (const Dir_Node& patient : root->child) total += branch_size(patient, 1);
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
         Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));
