@@ -151,6 +151,13 @@ int main(int argc, char** argv) {
                 if (also.measure.ran) std::printf(", %s/kestrapol %.2f", also.label.c_str(), also.measure.seconds / ours.seconds);
             }
             std::printf(", per file vs first N %.2f\n", per_file / first_per_file);
+            // The memory goal is set against the size of what is written.
+            std::error_code error;
+            const auto written = std::filesystem::file_size(folder / "DICOMDIR", error);
+            if (!error && written > 0)
+                std::printf("  DICOMDIR %.1f MB; kestrapol peak %.2f x its size (goal: at most 1.2 x + 20 MB = %.1f MB)\n",
+                            written / 1048576.0, ours.peak_kib * 1024.0 / static_cast<double>(written),
+                            1.2 * written / 1048576.0 + 20);
             if (!keep) std::filesystem::remove_all(folder);
         }
     }

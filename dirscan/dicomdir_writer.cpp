@@ -33,13 +33,13 @@ bool references_file(const Dir_Node& node, int level) { return level == 4 || (le
 uint64_t record_size(const Dir_Node& node, int level) {
     uint64_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
     // A record type of its own instead of "PATIENT " or "IMAGE ".
-    if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.size());
+    if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.name().size());
     if (references_file(node, level)) {
         size += 8 + even(node.file_name.size());
         for (const Dir_Reference* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
             size += DICOMDIR_Reference_Size(*reference);
     }
-    size += node.values.size;
+    size += node.values_size;
     for (const Dir_Tag& attribute : node.tag) size += DICOMDIR_Tag_Size(attribute);
     return size;
 }
@@ -89,15 +89,15 @@ void write_record(DICOMDIR_Out& out, const Dir_Node& node, const Dir_Node* next,
     DICOMDIR_Write_Element(out, 0x1410, US, 0xFFFF);
     DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : node.child.front().offset);
     DICOMDIR_Write_Element(out, 0x1430, CS,
-                           node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type);
+                           node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type.name());
     if (references_file(node, level)) {
         DICOMDIR_Write_Element(out, 0x1500, CS, node.file_name);
         write_reference(out, 0x1510, node.sop_class_uid);
         write_reference(out, 0x1511, node.sop_instance_uid);
         write_reference(out, 0x1512, node.transfer_syntax_uid);
     }
-    if (node.values.size != 0) {
-        out.bytes.insert(out.bytes.end(), node.values.data, node.values.data + node.values.size);
+    if (node.values_size != 0) {
+        out.bytes.insert(out.bytes.end(), node.values, node.values + node.values_size);
         out.spill();
     }
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(out, attribute);

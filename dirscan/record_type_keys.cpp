@@ -95,7 +95,7 @@ namespace {
 // Gives image the record type and the keys of type that it lacks.
 void set_type(Win_Handle window, Dir_Node& image, const Record_Type& type, DICOM_Root* root, DICOM_Tag_List* set,
               const std::string& file) {
-    image.record_type = type.name;
+    image.record_type = type;
     const auto present = [&image](const Record_Key& key) {
         return std::any_of(image.tag.begin(), image.tag.end(), [&key](const Dir_Tag& slot) {
             return slot.group == key.group && slot.element == key.element;

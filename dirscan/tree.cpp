@@ -262,6 +262,8 @@ void image_values(Win_Handle window, Dir_Node& image, DICOM_Root* root, DICOM_Ta
     std::byte room[4096];
     std::pmr::monotonic_buffer_resource scratch(room, sizeof room);
     Dir_Node values(&scratch);
+    thread_local std::vector<Dir_Tag> spare;  // its storage serves every image of the thread
+    values.tag.swap(spare);
     values.sop_class_uid = image.sop_class_uid;
     Kestrapol_Record_Values(window, values, Dir_Image_Level, Kestrapol_Tag_Lists.image, root, set, name);
     if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, values, root, set, name);
@@ -269,10 +271,13 @@ void image_values(Win_Handle window, Dir_Node& image, DICOM_Root* root, DICOM_Ta
     thread_local std::vector<uint8_t> bytes;
     bytes.clear();
     for (const Dir_Tag& slot : values.tag) DICOMDIR_Append_Tag(bytes, slot);
+    values.tag.swap(spare);
+    spare.clear();
     if (bytes.empty()) return;
     auto* kept = static_cast<uint8_t*>(image.arena->allocate(bytes.size(), 1));
     std::memcpy(kept, bytes.data(), bytes.size());
-    image.values = {kept, static_cast<uint32_t>(bytes.size())};
+    image.values = kept;
+    image.values_size = static_cast<uint32_t>(bytes.size());
 }
 
 }  // namespace
