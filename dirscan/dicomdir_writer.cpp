@@ -51,12 +51,6 @@ uint64_t branch_size(const Dir_Node& node, int level) {
     return size;
 }
 
-void place(Dir_Node& node, uint32_t& running) {
-    node.offset = running;
-    running += node.record_size;
-    for (Dir_Node& child : node.child) place(child, running);
-}
-
 // Record and branch sizes of node and everything below it; returns the branch size.
 uint64_t size_branch(Dir_Node& node, int level) {
     uint64_t branch = record_size(node, level);
@@ -66,13 +60,12 @@ uint64_t size_branch(Dir_Node& node, int level) {
     return clamped(branch);
 }
 
-// Places every record after root.start in writing order.
+// The offsets of the first and the last patient (or other root record); 0 for an empty root.
 void place_records(Dir_Item& root) {
-    uint32_t running = root.start;
-    for (Dir_Node& patient : root.child) place(patient, running);
-    // An empty root directory entity has no first and no last record: offsets 0.
-    root.first = root.child.empty() ? 0 : root.child.front().offset;
-    root.last = root.child.empty() ? 0 : root.child.back().offset;
+    root.first = root.last = 0;
+    if (root.child.empty()) return;
+    root.first = root.last = root.start;
+    for (std::size_t i = 0; i + 1 < root.child.size(); ++i) root.last += root.child[i].branch_size;
 }
 
 void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Reference& reference) {
@@ -80,14 +73,16 @@ void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Reference& r
     DICOMDIR_Write_Element(out, element, VR_Code("UI"), reference.text());
 }
 
-// One record and, after it, the records of its children.
-void write_record(DICOMDIR_Out& out, const Dir_Node& node, const Dir_Node* next, int level) {
+// One record, at offset, and after it the records of its children. Records follow each other in
+// writing order, so the first child comes right after its parent, and the next sibling after the
+// parent's branch.
+void write_record(DICOMDIR_Out& out, const Dir_Node& node, uint32_t offset, bool last, int level) {
     static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
     const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
     DICOMDIR_Write_Delimiter(out, 0xE000);
-    DICOMDIR_Write_Element(out, 0x1400, UL, next ? next->offset : 0);
+    DICOMDIR_Write_Element(out, 0x1400, UL, last ? 0 : offset + node.branch_size);
     DICOMDIR_Write_Element(out, 0x1410, US, 0xFFFF);
-    DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : node.child.front().offset);
+    DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : offset + node.record_size);
     DICOMDIR_Write_Element(out, 0x1430, CS,
                            node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type.name());
     if (references_file(node, level)) {
@@ -103,8 +98,11 @@ void write_record(DICOMDIR_Out& out, const Dir_Node& node, const Dir_Node* next,
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(out, attribute);
     DICOMDIR_Write_Delimiter(out, 0xE00D);
     if (level >= 4) return;  // images have no children (and the compiler sees no fifth level)
-    for (std::size_t i = 0; i < node.child.size(); ++i)
-        write_record(out, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
+    uint32_t running = offset + node.record_size;
+    for (std::size_t i = 0; i < node.child.size(); ++i) {
+        write_record(out, node.child[i], running, i + 1 == node.child.size(), level + 1);
+        running += node.child[i].branch_size;
+    }
 }
 
 // The fixed part, the records and the sequence delimiter.
@@ -115,8 +113,11 @@ void write_body(DICOMDIR_Out& out, const Dir_Item& root) {
     DICOMDIR_Write_Element(out, 0x1202, UL, root.last);
     DICOMDIR_Write_Element(out, 0x1212, VR_Code("US"), 0);
     DICOMDIR_Write_Element(out, 0x1220, VR_SQ, 0);
-    for (std::size_t i = 0; i < root.child.size(); ++i)
-        write_record(out, root.child[i], i + 1 < root.child.size() ? &root.child[i + 1] : nullptr, 1);
+    uint32_t running = root.start;
+    for (std::size_t i = 0; i < root.child.size(); ++i) {
+        write_record(out, root.child[i], running, i + 1 == root.child.size(), 1);
+        running += root.child[i].branch_size;
+    }
     DICOMDIR_Write_Delimiter(out, 0xE0DD);
 }
 

@@ -196,7 +196,7 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
     }
     ++nb_images;
     Dir_Node& node = dir_list->add_child();
-    DICOMDIR_Tag_Copy(&node.uid, uid_attribute, node.arena);
+    node.set_uid(uid_attribute);
     // Patients are keyed by name and ID joined by a zero byte, which no UID holds.
     dir_list->index_last_child(uid->front());
     node.file_name.assign(name, node.arena);

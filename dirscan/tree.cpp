@@ -41,20 +41,6 @@ std::optional<std::string> first_value(Win_Handle window, DICOM_Tag* attribute) 
     return values->front();
 }
 
-// A full DICOM_Tag again, for the value accessors.
-DICOM_Tag to_attribute(const Dir_Tag& slot) {
-    DICOM_Tag attribute;
-    attribute.syntax = slot.syntax;
-    attribute.flags = slot.flags;
-    attribute.group = slot.group;
-    attribute.element = slot.element;
-    attribute.vr = slot.vr;
-    attribute.vr_def = slot.vr_def;
-    attribute.length = slot.length;
-    if (slot.data) attribute.data.assign(slot.data, static_cast<std::size_t>(slot.length));
-    return attribute;
-}
-
 // The UID bytes of attribute without their padding.
 std::string_view uid_text(const DICOM_Tag* attribute) {
     std::string_view text(reinterpret_cast<const char*>(attribute->data.data()), attribute->data.size());
@@ -163,7 +149,7 @@ Dir_Node& add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Node& par
     Log_Message(window, LOG_TRACE_1, level.trace_added, uid.c_str());
     ++*level.counter;
     Dir_Node& node = parent.add_child();
-    DICOMDIR_Tag_Copy(&node.uid, attribute, node.arena);
+    node.set_uid(attribute);
     parent.index_last_child(uid);
     Kestrapol_Record_Values(window, node, level.level, *level.selection, root, set, name);
     return node;
@@ -203,10 +189,9 @@ Dir_Node* Dir_Node::find_child(std::string_view key) {
 
 void Dir_Node::index_last_child(std::string_view key) {
     Dir_Node& node = child.back();
-    const Dir_Tag& id = node.uid;
-    if (id.data && !id.encoded && static_cast<std::size_t>(id.length) >= key.size() &&
-        std::memcmp(id.data, key.data(), key.size()) == 0) {
-        node.key.view(std::string_view(reinterpret_cast<const char*>(id.data), key.size()));
+    const std::string_view id = node.uid;
+    if (id.substr(0, key.size()) == key) {
+        node.key.view(id.substr(0, key.size()));
     } else {
         node.key.assign(key, arena);
     }
@@ -214,6 +199,14 @@ void Dir_Node::index_last_child(std::string_view key) {
     // Positions from 1: 0 marks a free slot.
     index->insert(static_cast<uint32_t>(child.size()), node.key,
                   [this](uint32_t entry) { return std::string_view(child[entry - 1].key); });
+}
+
+void Dir_Node::set_uid(const DICOM_Tag* attribute) {
+    uid = Dir_Text();
+    if (attribute && attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length))
+        uid.assign(std::string_view(reinterpret_cast<const char*>(attribute->data.data()),
+                                    static_cast<std::size_t>(attribute->length)),
+                   arena);
 }
 
 namespace {
@@ -309,19 +302,15 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series.nb_child(), keys.image_uid.c_str());
     ++nb_images;
     Dir_Node& image = series.add_child();
-    DICOMDIR_Tag_Copy(&image.uid, keys.image, image.arena);
+    image.set_uid(keys.image);
     series.index_last_child(keys.image_uid);
     image.file_name.assign(name, image.arena);
     // The images of a series mostly share their class and transfer syntax, and the instance UID
     // comes twice, in the file's header and in its data set: equal bytes are kept once.
     const Dir_Node* previous = series.child.size() > 1 ? &series.child[series.child.size() - 2] : nullptr;
-    const std::string_view own_uid =
-        image.uid.data && !image.uid.encoded
-            ? std::string_view(reinterpret_cast<const char*>(image.uid.data), static_cast<std::size_t>(image.uid.length))
-            : std::string_view();
     Kestrapol_Record_Reference(image.sop_class_uid, keys.references[0], image.arena,
                                previous ? previous->sop_class_uid.text() : std::string_view());
-    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena, own_uid);
+    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena, image.uid);
     Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena,
                                previous ? previous->transfer_syntax_uid.text() : std::string_view());
     dir_list->add_reference(image);
@@ -365,30 +354,13 @@ void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys
 
 int Kestrapol_Dump(Win_Handle window, int kind, Dir_Node* node, int depth) {
     if (kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9 && Trace_Level < kind - 10) return 1;
+    static constexpr const char* Lines[] = {"    Patient: %s", "        Study: %s", "            Series: %s",
+                                            "                Image: %s"};
     for (Dir_Node& item : node->child) {
-        switch (depth) {
-        case 0: {
-            // The match key starts with the name as text.
-            const std::string_view key = item.key;
-            const std::string text(key.substr(0, key.find('\0')));
-            Log_Message(window, kind, "    Patient: %s", text.c_str());
-            break;
-        }
-        case 1:
-        case 2: {
-            DICOM_Tag attribute = to_attribute(item.uid);
-            std::optional<std::string> uid = first_value(window, &attribute);
-            Log_Message(window, kind, depth == 1 ? "        Study: %s" : "            Series: %s",
-                        uid ? uid->c_str() : "?");
-            break;
-        }
-        default: {
-            DICOM_Tag attribute = to_attribute(item.uid);
-            std::optional<std::string> uid = first_value(window, &attribute);
-            Log_Message(window, kind, "                Image: %s", uid ? uid->c_str() : "?");
-            break;
-        }
-        }
+        // The match key: the UID's first value, or a patient's name as text (then a zero byte).
+        const std::string_view key = item.key;
+        const std::string text(depth == 0 ? key.substr(0, key.find('\0')) : key);
+        Log_Message(window, kind, Lines[std::min(depth, 3)], text.c_str());
         Kestrapol_Dump(window, kind, &item, depth + 1);
     }
     return 1;

@@ -225,18 +225,21 @@ struct Dir_Node {
     // Makes key the match key of the last child: a view of its UID's bytes when it is their
     // start, else a copy.
     void index_last_child(std::string_view key);
+    // Copies the loaded bytes of attribute (nullptr: none) into uid.
+    void set_uid(const DICOM_Tag* attribute);
     int32_t nb_child() const { return static_cast<int32_t>(child.size()); }
 
     std::pmr::memory_resource* arena;
     Dir_Children child;
-    uint32_t record_size = 0, branch_size = 0, offset = 0;
-    uint32_t values_size = 0;  // bytes at values
-    // Level 2 Study Instance UID, level 3 Series Instance UID, level 4 SOP Instance UID (0008,0018).
-    Dir_Tag uid;
+    uint32_t record_size = 0, branch_size = 0;
+    // Level 2 Study Instance UID, level 3 Series Instance UID, level 4 SOP Instance UID (0008,0018):
+    // its bytes as the file holds them, padding included (none when they were not read).
+    Dir_Text uid;
     // Patients: name and ID joined by a byte neither can hold. Other levels: their UID's first value.
     Dir_Text key;
     Dir_Text file_name;  // records that reference a file: relative name, "\" between components
     Dir_Reference sop_class_uid, sop_instance_uid, transfer_syntax_uid;  // from (0002,0002), (0002,0003), (0002,0010)
+    uint32_t values_size = 0;  // bytes at values
     // Configured attributes of the level, in list order; an image's are kept in values instead,
     // as the bytes its record carries (written before any slot here), in the arena.
     Dir_Slots tag;

@@ -137,7 +137,7 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     const Dir_Node& third = study.child[0].child[2];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_instance_uid.data), 5), "9.9.9");
     EXPECT_EQ(third.sop_instance_uid.length, 5);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
+    EXPECT_EQ(std::string_view(third.uid).substr(0, 1), "3");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_class_uid.data), third.sop_class_uid.length),
               "1.2.840.10008.5.1.4.1.1.2");
 
