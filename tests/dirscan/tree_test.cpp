@@ -159,6 +159,10 @@ TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
     again[1] = element(0x0002, 0x0003, "UI", "9.8");  // the same instance of the series, named otherwise
     EXPECT_EQ(Kestrapol_Add_Image(nullptr, "AGAIN", &again, &root), 1);
     EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
+    again = data_set({.name = "OTHER", .image = "7.7"});
+    again[1] = element(0x0002, 0x0003, "UI", "1.2.1.1.2000");  // that instance again, from another patient
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "ELSEWHERE", &again, &root), 1);
+    EXPECT_TRUE(log.has("Duplicate Image (I2000 /vs/ ELSEWHERE)"));
     EXPECT_EQ(nb_images, 3000);
     const Dir_Node& series = root.child[0].child[0].child[0];
     ASSERT_EQ(series.nb_child(), 3000);
