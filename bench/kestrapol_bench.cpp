@@ -1,7 +1,8 @@
 // Times the program on generated folders against two references, in one run:
 //   baseline  walk the same tree; open, read the first 64 KiB of and close each file;
 //   dcmmkdir  the Debian toolkit's directory maker (+r +id), when installed.
-// Prints files per second, microseconds per file, peak memory and the ratios.
+// Prints files per second, microseconds per file, peak memory, the ratios and the peak against
+// the size of the DICOMDIR written.
 //
 //   kestrapol_bench [--exe PATH] [--also LABEL PATH] [--no-dcmmkdir] [--scratch DIR] [--pixels BYTES,...]
 //                   [--repeat R] [--keep] [N ...]
