@@ -66,17 +66,21 @@ void DICOMDIR_Write_Element(DICOMDIR_Out& out, uint16_t element, uint16_t vr, st
     out.spill();
 }
 
-void DICOMDIR_Write_Tag(DICOMDIR_Out& out, const Dir_Tag& attribute) {
+void DICOMDIR_Append_Tag(std::vector<uint8_t>& bytes, const Dir_Tag& attribute) {
     if (!writable(attribute)) return;
     if (attribute.encoded) {
-        out.bytes.insert(out.bytes.end(), attribute.data, attribute.data + attribute.length);
+        bytes.insert(bytes.end(), attribute.data, attribute.data + attribute.length);
     } else {
         const uint16_t vr = DICOMDIR_Record_VR(attribute);
         const auto length = static_cast<uint32_t>(attribute.length);
-        DICOM_Append_Header(out.bytes, Little_Endian, attribute.group, attribute.element, vr, even(length));
+        DICOM_Append_Header(bytes, Little_Endian, attribute.group, attribute.element, vr, even(length));
         // Values read from a big-endian file: each number's bytes in little-endian order.
-        DICOM_Append_Value(out.bytes, vr, attribute.data, length, (attribute.syntax & 1) != 0, true);
+        DICOM_Append_Value(bytes, vr, attribute.data, length, (attribute.syntax & 1) != 0, true);
     }
+}
+
+void DICOMDIR_Write_Tag(DICOMDIR_Out& out, const Dir_Tag& attribute) {
+    DICOMDIR_Append_Tag(out.bytes, attribute);
     out.spill();
 }
 
@@ -92,7 +96,7 @@ uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute) {
     return DICOM_Header_Size(Little_Endian, vr) + even(static_cast<uint32_t>(attribute.length));
 }
 
-uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute) {
-    if (attribute.empty() || !attribute.loaded() || attribute.length < 0) return 0;
-    return DICOM_Header_Size(Little_Endian, VR_Code("UI")) + even(static_cast<uint32_t>(attribute.length));
+uint32_t DICOMDIR_Reference_Size(const Dir_Reference& reference) {
+    if (reference.empty()) return 0;
+    return DICOM_Header_Size(Little_Endian, VR_Code("UI")) + even(static_cast<uint32_t>(reference.length));
 }

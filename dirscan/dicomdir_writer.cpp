@@ -28,83 +28,81 @@ uint32_t clamped(uint64_t size) { return static_cast<uint32_t>(std::min(size, Of
 
 // Image records, and records of the root directory entity other than PATIENT (a PALETTE, say),
 // reference a file.
-bool references_file(const Dir_Item& node, int level) { return level == 4 || (level == 1 && !node.record_type.empty()); }
+bool references_file(const Dir_Node& node, int level) { return level == 4 || (level == 1 && !node.record_type.empty()); }
 
-uint64_t record_size(const Dir_Item& node, int level) {
+uint64_t record_size(const Dir_Node& node, int level) {
     uint64_t size = (level == 1 ? Patient_Fixed_Size : Other_Fixed_Size) + Item_Delimiter_Size;
     // A record type of its own instead of "PATIENT " or "IMAGE ".
-    if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.size());
+    if (!node.record_type.empty()) size = size - (level == 1 ? 8 : 6) + even(node.record_type.name().size());
     if (references_file(node, level)) {
         size += 8 + even(node.file_name.size());
-        for (const Dir_Tag* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
+        for (const Dir_Reference* reference : {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid})
             size += DICOMDIR_Reference_Size(*reference);
     }
+    size += node.values_size;
     for (const Dir_Tag& attribute : node.tag) size += DICOMDIR_Tag_Size(attribute);
     return size;
 }
 
 // The size of node's branch unclamped, for saying how far past the limit a DICOMDIR would go.
-uint64_t branch_size(const Dir_Item& node, int level) {
+uint64_t branch_size(const Dir_Node& node, int level) {
     uint64_t size = record_size(node, level);
-    for (const Dir_Item& child : node.child) size += branch_size(child, level + 1);
+    for (const Dir_Node& child : node.child) size += branch_size(child, level + 1);
     return size;
 }
 
-void place(Dir_Item& node, uint32_t& running) {
-    node.offset = running;
-    running += node.record_size;
-    for (Dir_Item& child : node.child) place(child, running);
-}
-
 // Record and branch sizes of node and everything below it; returns the branch size.
-uint64_t size_branch(Dir_Item& node, int level) {
+uint64_t size_branch(Dir_Node& node, int level) {
     uint64_t branch = record_size(node, level);
     node.record_size = clamped(branch);
-    for (Dir_Item& child : node.child) branch += size_branch(child, level + 1);
+    for (Dir_Node& child : node.child) branch += size_branch(child, level + 1);
     node.branch_size = clamped(branch);
     return clamped(branch);
 }
 
-// Places every record after root.start in writing order.
+// The offsets of the first and the last patient (or other root record); 0 for an empty root.
 void place_records(Dir_Item& root) {
-    uint32_t running = root.start;
-    for (Dir_Item& patient : root.child) place(patient, running);
-    // An empty root directory entity has no first and no last record: offsets 0.
-    root.first = root.child.empty() ? 0 : root.child.front().offset;
-    root.last = root.child.empty() ? 0 : root.child.back().offset;
+    root.first = root.last = 0;
+    if (root.child.empty()) return;
+    root.first = root.last = root.start;
+    for (std::size_t i = 0; i + 1 < root.child.size(); ++i) root.last += root.child[i].branch_size;
 }
 
-std::string_view slot_text(const Dir_Tag& slot) {
-    if (!slot.data) return {};
-    return {reinterpret_cast<const char*>(slot.data), static_cast<std::size_t>(slot.length)};
+void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Reference& reference) {
+    if (DICOMDIR_Reference_Size(reference) == 0) return;
+    DICOMDIR_Write_Element(out, element, VR_Code("UI"), reference.text());
 }
 
-void write_reference(DICOMDIR_Out& out, uint16_t element, const Dir_Tag& slot) {
-    if (DICOMDIR_Reference_Size(slot) == 0) return;
-    DICOMDIR_Write_Element(out, element, VR_Code("UI"), slot_text(slot));
-}
-
-// One record and, after it, the records of its children.
-void write_record(DICOMDIR_Out& out, const Dir_Item& node, const Dir_Item* next, int level) {
+// One record, at offset, and after it the records of its children. Records follow each other in
+// writing order, so the first child comes right after its parent, and the next sibling after the
+// parent's branch.
+void write_record(DICOMDIR_Out& out, const Dir_Node& node, uint32_t offset, bool last, int level) {
     static constexpr const char* Record_Type[] = {"", "PATIENT ", "STUDY ", "SERIES", "IMAGE "};
     const uint16_t UL = VR_Code("UL"), US = VR_Code("US"), CS = VR_Code("CS");
     DICOMDIR_Write_Delimiter(out, 0xE000);
-    DICOMDIR_Write_Element(out, 0x1400, UL, next ? next->offset : 0);
+    DICOMDIR_Write_Element(out, 0x1400, UL, last ? 0 : offset + node.branch_size);
     DICOMDIR_Write_Element(out, 0x1410, US, 0xFFFF);
-    DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : node.child.front().offset);
+    DICOMDIR_Write_Element(out, 0x1420, UL, node.child.empty() ? 0 : offset + node.record_size);
     DICOMDIR_Write_Element(out, 0x1430, CS,
-                           node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type);
+                           node.record_type.empty() ? std::string_view(Record_Type[level]) : node.record_type.name());
     if (references_file(node, level)) {
         DICOMDIR_Write_Element(out, 0x1500, CS, node.file_name);
         write_reference(out, 0x1510, node.sop_class_uid);
         write_reference(out, 0x1511, node.sop_instance_uid);
         write_reference(out, 0x1512, node.transfer_syntax_uid);
     }
+    if (node.values_size != 0) {
+        out.bytes.insert(out.bytes.end(), node.values, node.values + node.values_size);
+        out.spill();
+    }
     for (const Dir_Tag& attribute : node.tag) DICOMDIR_Write_Tag(out, attribute);
     DICOMDIR_Write_Delimiter(out, 0xE00D);
     if (level >= 4) return;  // images have no children (and the compiler sees no fifth level)
-    for (std::size_t i = 0; i < node.child.size(); ++i)
-        write_record(out, node.child[i], i + 1 < node.child.size() ? &node.child[i + 1] : nullptr, level + 1);
+    uint32_t running = offset + node.record_size;
+    for (std::size_t i = 0; i < node.child.size(); ++i) {
+        write_record(out, node.child[i], running, i + 1 == node.child.size(), level + 1);
+        running += node.child[i].branch_size;
+    }
 }
 
 // The fixed part, the records and the sequence delimiter.
@@ -115,8 +113,11 @@ void write_body(DICOMDIR_Out& out, const Dir_Item& root) {
     DICOMDIR_Write_Element(out, 0x1202, UL, root.last);
     DICOMDIR_Write_Element(out, 0x1212, VR_Code("US"), 0);
     DICOMDIR_Write_Element(out, 0x1220, VR_SQ, 0);
-    for (std::size_t i = 0; i < root.child.size(); ++i)
-        write_record(out, root.child[i], i + 1 < root.child.size() ? &root.child[i + 1] : nullptr, 1);
+    uint32_t running = root.start;
+    for (std::size_t i = 0; i < root.child.size(); ++i) {
+        write_record(out, root.child[i], running, i + 1 == root.child.size(), 1);
+        running += root.child[i].branch_size;
+    }
     DICOMDIR_Write_Delimiter(out, 0xE0DD);
 }
 
@@ -199,7 +200,7 @@ private:
 uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root) {
     Log_Message(window, LOG_TRACE_1, "Kestrapol_Size()");
     uint64_t branches = 0;
-    for (Dir_Item& patient : root->child) branches += size_branch(patient, 1);
+    for (Dir_Node& patient : root->child) branches += size_branch(patient, 1);
     return clamped(branches);
 }
 
@@ -215,11 +216,11 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
 
     root->start = static_cast<uint32_t>(head.size()) + DICOMDIR_Fixed_Size;
     uint64_t total = uint64_t{root->start} + 8;
-    for (const Dir_Item& patient : root->child) total += patient.branch_size;
+    for (const Dir_Node& patient : root->child) total += patient.branch_size;
     // Past 4 GiB the record offsets cannot be written: nothing is written then.
     if (total > Offset_Limit) {
         total = uint64_t{root->start} + 8;
-        for (const Dir_Item& patient : root->child) total += branch_size(patient, 1);
+        for (const Dir_Node& patient : root->child) total += branch_size(patient, 1);
         Log_Error_Line(window, "    \xF1\x04" "ERROR:\x02 Unable to write %s", path.c_str());
         Log_Error_Line(window, "\x02\t\t\t The DICOMDIR would take %llu bytes; its offsets stop at 4 GiB (%llu)",
                        static_cast<unsigned long long>(total), static_cast<unsigned long long>(Offset_Limit));

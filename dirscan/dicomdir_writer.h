@@ -65,6 +65,8 @@ void DICOMDIR_Write_Element(DICOMDIR_Out& out, uint16_t element, uint16_t vr, ui
 void DICOMDIR_Write_Element(DICOMDIR_Out& out, uint16_t element, uint16_t vr, std::string_view value);
 // A configured attribute: nothing for an empty slot or one that cannot be written.
 void DICOMDIR_Write_Tag(DICOMDIR_Out& out, const Dir_Tag& attribute);
+// The same bytes appended to bytes, as a tree keeps them for a record.
+void DICOMDIR_Append_Tag(std::vector<uint8_t>& bytes, const Dir_Tag& attribute);
 // Item start (undefined length), item end or sequence end: (FFFE,element).
 void DICOMDIR_Write_Delimiter(DICOMDIR_Out& out, uint16_t element);
 
@@ -74,7 +76,7 @@ uint16_t DICOMDIR_Record_VR(const Dir_Tag& attribute);
 // Size of what DICOMDIR_Write_Tag writes for attribute (0 when it writes nothing).
 uint32_t DICOMDIR_Tag_Size(const Dir_Tag& attribute);
 // Size of a Referenced ... element; 0 for an empty slot.
-uint32_t DICOMDIR_Reference_Size(const Dir_Tag& attribute);
+uint32_t DICOMDIR_Reference_Size(const Dir_Reference& reference);
 
 // The numbers of the Media Storage SOP Instance UID: the path's (its letters and digits), the
 // time's (to the second), and one that differs between heads made in one second, in one process

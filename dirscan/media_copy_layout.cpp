@@ -124,16 +124,16 @@ namespace {
 
 // The File ID a record's branch starts with (its own file, or its first file below), once its
 // children are in order. At the root, records other than patients come after all patients.
-std::string arrange(Dir_Item& node, const std::unordered_map<std::string_view, std::string_view>& ids, bool root) {
+std::string arrange(Dir_Node& node, const std::unordered_map<std::string_view, std::string_view>& ids, bool root) {
     if (node.child.empty()) {
         const auto found = ids.find(std::string_view(node.file_name));
-        if (found != ids.end()) node.file_name = found->second;
+        if (found != ids.end()) node.file_name.assign(found->second, node.arena);
         return std::string(node.file_name);
     }
-    std::unordered_map<const Dir_Item*, std::pair<bool, std::string>> first;
-    for (Dir_Item& child : node.child)
+    std::unordered_map<const Dir_Node*, std::pair<bool, std::string>> first;
+    for (Dir_Node& child : node.child)
         first.emplace(&child, std::make_pair(root && !child.record_type.empty(), arrange(child, ids, false)));
-    node.child.sort([&first](const Dir_Item& a, const Dir_Item& b) { return first.at(&a) < first.at(&b); });
+    node.child.sort([&first](const Dir_Node& a, const Dir_Node& b) { return first.at(&a) < first.at(&b); });
     return first.at(&node.child.front()).second;
 }
 

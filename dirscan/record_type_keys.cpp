@@ -14,14 +14,12 @@ bool Kestrapol_Record_Types_By_Class = false;
 
 namespace {
 
-std::string class_of(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* set, const Dir_Item& image) {
+std::string class_of(Win_Handle window, DICOM_Root* root, DICOM_Tag_List* set, const Dir_Node& image) {
     if (DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, 0x0008, 0x0016)) {
         const std::vector<std::string>* values = NEMA_Value_Str(window, attribute, 0);
         if (values && !values->empty()) return values->front();
     }
-    const Dir_Tag& meta = image.sop_class_uid;
-    if (!meta.data) return {};
-    std::string uid(reinterpret_cast<const char*>(meta.data), static_cast<std::size_t>(meta.length));
+    std::string uid(image.sop_class_uid.text());
     while (!uid.empty() && (uid.back() == '\0' || uid.back() == ' ')) uid.pop_back();
     return uid;
 }
@@ -50,7 +48,7 @@ Dir_Tag encoded(uint16_t group, uint16_t element, const std::vector<uint8_t>& by
 }
 
 // A sequence key: copied whole; an empty sequence when a Type 2 one is absent.
-void add_sequence(Win_Handle window, Dir_Item& image, const Record_Key& key, std::string_view type,
+void add_sequence(Win_Handle window, Dir_Node& image, const Record_Key& key, std::string_view type,
                   DICOM_Root* root, DICOM_Tag_List* set, const std::string& file) {
     const DICOM_Tag* attribute = DICOM_Attribute_Get(window, root, set, key.group, key.element);
     if (attribute && attribute->effective_vr() == VR_SQ) {
@@ -95,9 +93,9 @@ const Record_Type& Kestrapol_Record_Type_Of(std::string_view sop_class) {
 namespace {
 
 // Gives image the record type and the keys of type that it lacks.
-void set_type(Win_Handle window, Dir_Item& image, const Record_Type& type, DICOM_Root* root, DICOM_Tag_List* set,
+void set_type(Win_Handle window, Dir_Node& image, const Record_Type& type, DICOM_Root* root, DICOM_Tag_List* set,
               const std::string& file) {
-    image.record_type = type.name;
+    image.record_type = type;
     const auto present = [&image](const Record_Key& key) {
         return std::any_of(image.tag.begin(), image.tag.end(), [&key](const Dir_Tag& slot) {
             return slot.group == key.group && slot.element == key.element;
@@ -123,7 +121,7 @@ void set_type(Win_Handle window, Dir_Item& image, const Record_Type& type, DICOM
         plain_keys.push_back(key);
     }
     // Values taken and checked as configured ones are; the type's own keys settled here.
-    Dir_Item values(image.arena);
+    Dir_Node values(image.arena);
     Kestrapol_Record_Values(window, values, Dir_Image_Level, plain, root, set, file);
     for (std::size_t i = 0; i < plain_keys.size(); ++i) {
         Dir_Tag& slot = values.tag[i];
@@ -147,7 +145,7 @@ void set_type(Win_Handle window, Dir_Item& image, const Record_Type& type, DICOM
 
 }  // namespace
 
-void Kestrapol_Record_Type_Set(Win_Handle window, Dir_Item& image, DICOM_Root* root, DICOM_Tag_List* set,
+void Kestrapol_Record_Type_Set(Win_Handle window, Dir_Node& image, DICOM_Root* root, DICOM_Tag_List* set,
                                const std::string& file) {
     const Record_Type& type = Kestrapol_Record_Type_Of(class_of(window, root, set, image));
     if (type.name != "IMAGE") set_type(window, image, type, root, set, file);
@@ -170,7 +168,7 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
                                int& result) {
     if (!set) return false;
     DICOM_Root root;
-    Dir_Item probe(dir_list->arena);
+    Dir_Node probe(dir_list->arena);
     const Record_Type* type = Kestrapol_Root_Record_Type(class_of(window, &root, set, probe));
     if (!type) return false;
     DICOM_Tag* uid_attribute = DICOM_Attribute_Get(window, &root, set, 0x0008, 0x0018);
@@ -191,32 +189,20 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
         }
     }
     result = 1;
-    if (dir_list->index) {
-        if (const auto found = dir_list->index->find(uid->front()); found != dir_list->index->end()) {
-            Log_Message(window, LOG_WARNING, "\xF1\x04WARNING!\x02 Duplicate Image (%s /vs/ %s)",
-                        dir_list->child[found->second].file_name.c_str(), name.c_str());
-            return true;
-        }
-    } else {
-        void* room = dir_list->arena->allocate(sizeof(Dir_Item::Index), alignof(Dir_Item::Index));
-        dir_list->index = new (room) Dir_Item::Index(dir_list->arena);
+    if (const Dir_Node* found = dir_list->find_child(uid->front())) {
+        Log_Message(window, LOG_WARNING, "\xF1\x04WARNING!\x02 Duplicate Image (%s /vs/ %s)", found->file_name.c_str(),
+                    name.c_str());
+        return true;
     }
     ++nb_images;
-    Dir_Item& node = dir_list->child.emplace_back();
+    Dir_Node& node = dir_list->add_child();
+    node.set_uid(uid_attribute);
     // Patients are keyed by name and ID joined by a zero byte, which no UID holds.
-    node.key = uid->front();
-    dir_list->index->emplace(std::string_view(node.key), static_cast<uint32_t>(dir_list->child.size() - 1));
-    DICOMDIR_Tag_Copy(&node.uid, uid_attribute, node.arena);
-    node.file_name = name;
-    Dir_Tag* slots[] = {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid};
+    dir_list->index_last_child(uid->front());
+    node.file_name.assign(name, node.arena);
+    Dir_Reference* slots[] = {&node.sop_class_uid, &node.sop_instance_uid, &node.transfer_syntax_uid};
     for (int i = 0; i < 3; ++i) Kestrapol_Record_Reference(*slots[i], references[i], node.arena);
-    if (!dir_list->references) {
-        void* room = dir_list->arena->allocate(sizeof(Dir_Item::Reference_Index), alignof(Dir_Item::Reference_Index));
-        dir_list->references = new (room) Dir_Item::Reference_Index(dir_list->arena);
-    }
-    const Dir_Tag& instance = node.sop_instance_uid;
-    dir_list->references->emplace(
-        std::string_view(reinterpret_cast<const char*>(instance.data), static_cast<std::size_t>(instance.length)), &node);
+    dir_list->add_reference(node);
     set_type(window, node, *type, &root, set, name);
     return true;
 }

@@ -35,7 +35,7 @@ bool Kestrapol_Add_Root_Record(Win_Handle window, const std::string& name, DICOM
 // Gives image its record type and the keys of that type that it lacks, in tag order with the
 // configured ones: values from set (checked as configured ones are), Type 2 keys empty when
 // absent, sequences whole; a Type 1 key that is absent or empty is warned about once.
-void Kestrapol_Record_Type_Set(Win_Handle window, Dir_Item& image, DICOM_Root* root, DICOM_Tag_List* set,
+void Kestrapol_Record_Type_Set(Win_Handle window, Dir_Node& image, DICOM_Root* root, DICOM_Tag_List* set,
                                const std::string& file);
 
 // The keys of every record type and the SOP Class UID (0008,0016), sorted: what a file's data

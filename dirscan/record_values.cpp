@@ -168,7 +168,7 @@ void Kestrapol_Add_Required_Keys(Dir_Tag_Lists& lists) {
     add(Image_Key);
 }
 
-void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const Dir_Tag_Selection& selection,
+void Kestrapol_Record_Values(Win_Handle window, Dir_Node& node, int level, const Dir_Tag_Selection& selection,
                              DICOM_Root* root, DICOM_Tag_List* set, const std::string& file) {
     node.tag.resize(selection.group.size());
     for (std::size_t i = 0; i < selection.group.size(); ++i) {
@@ -213,18 +213,22 @@ bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, u
     return false;
 }
 
-void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
-                                const Dir_Tag* shared) {
+void Kestrapol_Record_Reference(Dir_Reference& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                                std::string_view shared) {
     // The verdict on the element's own bytes is the one on their copy.
     const bool loaded = attribute != nullptr && attribute->length > 0 &&
                         attribute->data.size() >= static_cast<std::size_t>(attribute->length);
     const uint8_t* bytes = loaded ? attribute->data.data() : nullptr;
     const DICOM_Value_Verdict verdict =
         DICOM_Value_Check(VR_Code("UI"), bytes, loaded ? static_cast<std::size_t>(attribute->length) : 0);
-    const bool same = loaded && verdict.length > 0 && shared != nullptr && shared->data != nullptr && !shared->encoded &&
-                      static_cast<std::size_t>(shared->length) >= verdict.length &&
-                      std::memcmp(shared->data, bytes, verdict.length) == 0;
-    DICOMDIR_Tag_Copy(&slot, attribute, arena, same ? shared->data : nullptr);
-    slot.vr = VR_Code("UI");
+    slot = Dir_Reference{};
+    if (!loaded || verdict.length == 0) return;
+    if (shared.size() >= verdict.length && std::memcmp(shared.data(), bytes, verdict.length) == 0) {
+        slot.data = reinterpret_cast<const uint8_t*>(shared.data());
+    } else {
+        auto* copy = static_cast<uint8_t*>(arena->allocate(verdict.length, 1));
+        std::memcpy(copy, bytes, verdict.length);
+        slot.data = copy;
+    }
     slot.length = static_cast<int32_t>(verdict.length);
 }

@@ -29,7 +29,7 @@ void Kestrapol_Add_Required_Keys(Dir_Tag_Lists& lists);
 
 // Fills node.tag, one slot per entry of selection, from set for a record of level. file is the
 // relative name of the file, for the warnings.
-void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const Dir_Tag_Selection& selection,
+void Kestrapol_Record_Values(Win_Handle window, Dir_Node& node, int level, const Dir_Tag_Selection& selection,
                              DICOM_Root* root, DICOM_Tag_List* set, const std::string& file);
 
 // Whether attribute (nullptr: none), the file's (group,element), can name the file in its image
@@ -38,7 +38,7 @@ void Kestrapol_Record_Values(Win_Handle window, Dir_Item& node, int level, const
 bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, uint16_t group, uint16_t element,
                                 const std::string& file);
 
-// Copies a usable reference UID into slot, without its padding. When shared (a slot of the same
-// tree) holds the same bytes, slot points to them: the tree's bytes are never written after the copy.
-void Kestrapol_Record_Reference(Dir_Tag& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
-                                const Dir_Tag* shared = nullptr);
+// Copies a usable reference UID into slot, without its padding. When shared (bytes of the same
+// tree) starts with the same UID, slot points to them: the tree's bytes are never written after the copy.
+void Kestrapol_Record_Reference(Dir_Reference& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
+                                std::string_view shared = {});

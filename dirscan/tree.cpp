@@ -3,10 +3,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory_resource>
 #include <optional>
 
 #include "dicom/attribute_list.h"
 #include "dicom/value_access.h"
+#include "dirscan/dicomdir_writer.h"
 #include "dirscan/record_type_keys.h"
 #include "dirscan/record_values.h"
 
@@ -37,48 +39,6 @@ std::optional<std::string> first_value(Win_Handle window, DICOM_Tag* attribute) 
     const std::vector<std::string>* values = NEMA_Value_Str(window, attribute, 0);
     if (!values || values->empty()) return std::nullopt;
     return values->front();
-}
-
-// A full DICOM_Tag again, for the value accessors.
-DICOM_Tag to_attribute(const Dir_Tag& slot) {
-    DICOM_Tag attribute;
-    attribute.syntax = slot.syntax;
-    attribute.flags = slot.flags;
-    attribute.group = slot.group;
-    attribute.element = slot.element;
-    attribute.vr = slot.vr;
-    attribute.vr_def = slot.vr_def;
-    attribute.type = slot.type;
-    attribute.length = slot.length;
-    if (slot.data) attribute.data.assign(slot.data, static_cast<std::size_t>(slot.length));
-    return attribute;
-}
-
-// The child matching key, or nullptr.
-Dir_Item* find_child(Dir_Item& parent, std::string_view key) {
-    if (!parent.index) return nullptr;
-    const auto found = parent.index->find(key);
-    return found == parent.index->end() ? nullptr : &parent.child[found->second];
-}
-
-// Registers the last child under key. UIDs are matched through a view of their own bytes when
-// the key is their start, so the key is stored only once.
-void register_child(Dir_Item& parent, std::string_view key, bool uid_key) {
-    Dir_Item& node = parent.child.back();
-    std::string_view view;
-    const Dir_Tag& uid = node.uid;
-    if (uid_key && uid.data && static_cast<std::size_t>(uid.length) >= key.size() &&
-        std::memcmp(uid.data, key.data(), key.size()) == 0) {
-        view = std::string_view(reinterpret_cast<const char*>(uid.data), key.size());
-    } else {
-        node.key = key;
-        view = node.key;
-    }
-    if (!parent.index) {
-        void* room = parent.arena->allocate(sizeof(Dir_Item::Index), alignof(Dir_Item::Index));
-        parent.index = new (room) Dir_Item::Index(parent.arena);
-    }
-    parent.index->emplace(view, static_cast<uint32_t>(parent.child.size() - 1));
 }
 
 // The UID bytes of attribute without their padding.
@@ -178,66 +138,93 @@ struct Uid_Level {
     int level;
 };
 
-Dir_Item& add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Item& parent, DICOM_Root* root,
+Dir_Node& add_uid_level(Win_Handle window, const Uid_Level& level, Dir_Node& parent, DICOM_Root* root,
                         DICOM_Tag_List* set, const std::string& name, const DICOM_Tag* attribute,
                         const std::string& uid) {
     Log_Message(window, LOG_TRACE_6, level.trace_key, uid.c_str());
-    if (Dir_Item* node = find_child(parent, uid)) {
+    if (Dir_Node* node = parent.find_child(uid)) {
         Log_Message(window, LOG_TRACE_1, level.trace_found, uid.c_str());
         return *node;
     }
     Log_Message(window, LOG_TRACE_1, level.trace_added, uid.c_str());
     ++*level.counter;
-    Dir_Item& node = parent.child.emplace_back();
-    DICOMDIR_Tag_Copy(&node.uid, attribute, node.arena);
-    register_child(parent, uid, true);
+    Dir_Node& node = parent.add_child();
+    node.set_uid(attribute);
+    parent.index_last_child(uid);
     Kestrapol_Record_Values(window, node, level.level, *level.selection, root, set, name);
     return node;
 }
 
-Dir_Item& add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
+Dir_Node& add_patient(Win_Handle window, Dir_Item& dir_list, DICOM_Root* root, DICOM_Tag_List* set,
                       const std::string& name, const File_Keys& keys) {
-    if (Dir_Item* node = find_child(dir_list, keys.patient_key)) {
+    if (Dir_Node* node = dir_list.find_child(keys.patient_key)) {
         Log_Message(window, LOG_TRACE_1, "Patient already in the list: %s", keys.name_text.c_str());
         return *node;
     }
     Log_Message(window, LOG_TRACE_1, "Adding new patient %s", keys.name_text.c_str());
     ++nb_patients;
-    Dir_Item& node = dir_list.child.emplace_back();
-    register_child(dir_list, keys.patient_key, false);
-    DICOMDIR_Tag_Copy(&node.patient_id, keys.patient_id, node.arena);
-    DICOMDIR_Tag_Copy(&node.patient_name, keys.patient_name, node.arena);
+    Dir_Node& node = dir_list.add_child();
+    dir_list.index_last_child(keys.patient_key);
     Kestrapol_Record_Values(window, node, Dir_Patient_Level, Kestrapol_Tag_Lists.patient, root, set, name);
     return node;
 }
 
 // The image already in the tree that this file repeats: the same SOP Instance UID in its
 // series, or the same referenced instance anywhere (two records must never name one instance).
-const Dir_Item* duplicate_of(Dir_Item& dir_list, const File_Keys& keys) {
-    if (dir_list.references) {
-        const auto found = dir_list.references->find(uid_text(keys.references[1]));
-        if (found != dir_list.references->end()) return found->second;
-    }
-    Dir_Item* patient = find_child(dir_list, keys.patient_key);
-    Dir_Item* study = patient ? find_child(*patient, keys.study_uid) : nullptr;
-    Dir_Item* series = study ? find_child(*study, keys.series_uid) : nullptr;
-    return series ? find_child(*series, keys.image_uid) : nullptr;
-}
-
-void register_reference(Dir_Item& dir_list, const Dir_Item& image) {
-    if (!dir_list.references) {
-        void* room = dir_list.arena->allocate(sizeof(Dir_Item::Reference_Index), alignof(Dir_Item::Reference_Index));
-        dir_list.references = new (room) Dir_Item::Reference_Index(dir_list.arena);
-    }
-    const Dir_Tag& uid = image.sop_instance_uid;
-    dir_list.references->emplace(
-        std::string_view(reinterpret_cast<const char*>(uid.data), static_cast<std::size_t>(uid.length)), &image);
+const Dir_Node* duplicate_of(Dir_Item& dir_list, const File_Keys& keys) {
+    if (const Dir_Node* image = dir_list.referenced(uid_text(keys.references[1]))) return image;
+    Dir_Node* patient = dir_list.find_child(keys.patient_key);
+    Dir_Node* study = patient ? patient->find_child(keys.study_uid) : nullptr;
+    Dir_Node* series = study ? study->find_child(keys.series_uid) : nullptr;
+    return series ? series->find_child(keys.image_uid) : nullptr;
 }
 
 }  // namespace
 
-int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
-                      const uint8_t* held) {
+Dir_Node* Dir_Node::find_child(std::string_view key) {
+    if (!index) return nullptr;
+    const uint32_t found = index->find(key, [this](uint32_t entry) { return std::string_view(child[entry - 1].key); });
+    return found == 0 ? nullptr : &child[found - 1];
+}
+
+void Dir_Node::index_last_child(std::string_view key) {
+    Dir_Node& node = child.back();
+    const std::string_view id = node.uid;
+    if (id.substr(0, key.size()) == key) {
+        node.key.view(id.substr(0, key.size()));
+    } else {
+        node.key.assign(key, arena);
+    }
+    if (!index) index = std::make_unique<Dir_Key_Table<uint32_t>>();
+    // Positions from 1: 0 marks a free slot.
+    index->insert(static_cast<uint32_t>(child.size()), node.key,
+                  [this](uint32_t entry) { return std::string_view(child[entry - 1].key); });
+}
+
+void Dir_Node::set_uid(const DICOM_Tag* attribute) {
+    uid = Dir_Text();
+    if (attribute && attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length))
+        uid.assign(std::string_view(reinterpret_cast<const char*>(attribute->data.data()),
+                                    static_cast<std::size_t>(attribute->length)),
+                   arena);
+}
+
+namespace {
+
+std::string_view reference_key(const Dir_Node* node) { return node->sop_instance_uid.text(); }
+
+}  // namespace
+
+const Dir_Node* Dir_Item::referenced(std::string_view uid) const {
+    return references_ ? references_->find(uid, reference_key) : nullptr;
+}
+
+void Dir_Item::add_reference(const Dir_Node& node) {
+    if (!references_) references_ = std::make_unique<Dir_Key_Table<const Dir_Node*>>();
+    references_->insert(&node, reference_key(&node), reference_key);
+}
+
+int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
     if (!attribute) {
         *slot = Dir_Tag{};
         return 1;
@@ -247,23 +234,46 @@ int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memor
     slot->element = attribute->element;
     slot->vr = attribute->vr;
     slot->vr_def = attribute->vr_def;
-    slot->type = attribute->type;
     slot->length = attribute->length;
     slot->flags |= attribute->flags;
     slot->data = nullptr;
     // A value longer than what was loaded stays on disk: length without bytes.
     if (attribute->length > 0 && attribute->data.size() >= static_cast<std::size_t>(attribute->length)) {
         const auto length = static_cast<std::size_t>(attribute->length);
-        if (held != nullptr) {
-            slot->data = held;
-            return 1;
-        }
         auto* bytes = static_cast<uint8_t*>(arena->allocate(length, 1));
         std::memcpy(bytes, attribute->data.data(), length);
         slot->data = bytes;
     }
     return 1;
 }
+
+namespace {
+
+// The image's configured values (and, by class, its record type and that type's keys), checked
+// in scratch memory and kept as the bytes its record carries.
+void image_values(Win_Handle window, Dir_Node& image, DICOM_Root* root, DICOM_Tag_List* set, const std::string& name) {
+    std::byte room[4096];
+    std::pmr::monotonic_buffer_resource scratch(room, sizeof room);
+    Dir_Node values(&scratch);
+    thread_local std::vector<Dir_Tag> spare;  // its storage serves every image of the thread
+    values.tag.swap(spare);
+    values.sop_class_uid = image.sop_class_uid;
+    Kestrapol_Record_Values(window, values, Dir_Image_Level, Kestrapol_Tag_Lists.image, root, set, name);
+    if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, values, root, set, name);
+    image.record_type = values.record_type;
+    thread_local std::vector<uint8_t> bytes;
+    bytes.clear();
+    for (const Dir_Tag& slot : values.tag) DICOMDIR_Append_Tag(bytes, slot);
+    values.tag.swap(spare);
+    spare.clear();
+    if (bytes.empty()) return;
+    auto* kept = static_cast<uint8_t*>(image.arena->allocate(bytes.size(), 1));
+    std::memcpy(kept, bytes.data(), bytes.size());
+    image.values = kept;
+    image.values_size = static_cast<uint32_t>(bytes.size());
+}
+
+}  // namespace
 
 int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_List* set, Dir_Item* dir_list) {
     DICOM_Tag_List none;
@@ -275,37 +285,36 @@ int Kestrapol_Add_Image(Win_Handle window, const std::string& name, DICOM_Tag_Li
     File_Keys keys;
     if (!read_keys(window, &root, set, name, keys)) return 0;
     Log_Message(window, LOG_TRACE_6, "image: %s", keys.image_uid.c_str());
-    if (const Dir_Item* image = duplicate_of(*dir_list, keys)) {
+    if (const Dir_Node* image = duplicate_of(*dir_list, keys)) {
         Log_Message(window, LOG_WARNING, "%s Duplicate Image (%s /vs/ %s)", Warning_Mark, image->file_name.c_str(),
                     name.c_str());
         return 1;
     }
 
-    Dir_Item& patient = add_patient(window, *dir_list, &root, set, name, keys);
+    Dir_Node& patient = add_patient(window, *dir_list, &root, set, name, keys);
     static const Uid_Level study_level{"study: %s", "Study already in the list: %s", "Adding new study %s",
                                        &nb_studies, &Kestrapol_Tag_Lists.study, Dir_Study_Level};
-    Dir_Item& study = add_uid_level(window, study_level, patient, &root, set, name, keys.study, keys.study_uid);
+    Dir_Node& study = add_uid_level(window, study_level, patient, &root, set, name, keys.study, keys.study_uid);
     static const Uid_Level series_level{"series: %s", "Series already in the list: %s", "Adding new series %s",
                                         &nb_series, &Kestrapol_Tag_Lists.series, Dir_Series_Level};
-    Dir_Item& series = add_uid_level(window, series_level, study, &root, set, name, keys.series, keys.series_uid);
+    Dir_Node& series = add_uid_level(window, series_level, study, &root, set, name, keys.series, keys.series_uid);
 
     Log_Message(window, LOG_TRACE_1, "Adding new image (%d) %s", series.nb_child(), keys.image_uid.c_str());
     ++nb_images;
-    Dir_Item& image = series.child.emplace_back();
-    DICOMDIR_Tag_Copy(&image.uid, keys.image, image.arena);
-    register_child(series, keys.image_uid, true);
-    image.file_name = name;
+    Dir_Node& image = series.add_child();
+    image.set_uid(keys.image);
+    series.index_last_child(keys.image_uid);
+    image.file_name.assign(name, image.arena);
     // The images of a series mostly share their class and transfer syntax, and the instance UID
     // comes twice, in the file's header and in its data set: equal bytes are kept once.
-    const Dir_Item* previous = series.child.size() > 1 ? &series.child[series.child.size() - 2] : nullptr;
+    const Dir_Node* previous = series.child.size() > 1 ? &series.child[series.child.size() - 2] : nullptr;
     Kestrapol_Record_Reference(image.sop_class_uid, keys.references[0], image.arena,
-                               previous ? &previous->sop_class_uid : nullptr);
-    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena, &image.uid);
+                               previous ? previous->sop_class_uid.text() : std::string_view());
+    Kestrapol_Record_Reference(image.sop_instance_uid, keys.references[1], image.arena, image.uid);
     Kestrapol_Record_Reference(image.transfer_syntax_uid, keys.references[2], image.arena,
-                               previous ? &previous->transfer_syntax_uid : nullptr);
-    register_reference(*dir_list, image);
-    Kestrapol_Record_Values(window, image, Dir_Image_Level, Kestrapol_Tag_Lists.image, &root, set, name);
-    if (Kestrapol_Record_Types_By_Class) Kestrapol_Record_Type_Set(window, image, &root, set, name);
+                               previous ? previous->transfer_syntax_uid.text() : std::string_view());
+    dir_list->add_reference(image);
+    image_values(window, image, &root, set, name);
     return 1;
 }
 
@@ -343,31 +352,15 @@ void Kestrapol_Image_Part(DICOM_Tag_List& set, const std::vector<uint32_t>& keys
     }
 }
 
-int Kestrapol_Dump(Win_Handle window, int kind, Dir_Item* node, int depth) {
+int Kestrapol_Dump(Win_Handle window, int kind, Dir_Node* node, int depth) {
     if (kind >= LOG_TRACE_1 && kind <= LOG_TRACE_9 && Trace_Level < kind - 10) return 1;
-    for (Dir_Item& item : node->child) {
-        switch (depth) {
-        case 0: {
-            DICOM_Tag attribute = to_attribute(item.patient_name);
-            std::optional<std::string> text = name_text(window, &attribute);
-            Log_Message(window, kind, "    Patient: %s", text ? text->c_str() : "?");
-            break;
-        }
-        case 1:
-        case 2: {
-            DICOM_Tag attribute = to_attribute(item.uid);
-            std::optional<std::string> uid = first_value(window, &attribute);
-            Log_Message(window, kind, depth == 1 ? "        Study: %s" : "            Series: %s",
-                        uid ? uid->c_str() : "?");
-            break;
-        }
-        default: {
-            DICOM_Tag attribute = to_attribute(item.uid);
-            std::optional<std::string> uid = first_value(window, &attribute);
-            Log_Message(window, kind, "                Image: %s", uid ? uid->c_str() : "?");
-            break;
-        }
-        }
+    static constexpr const char* Lines[] = {"    Patient: %s", "        Study: %s", "            Series: %s",
+                                            "                Image: %s"};
+    for (Dir_Node& item : node->child) {
+        // The match key: the UID's first value, or a patient's name as text (then a zero byte).
+        const std::string_view key = item.key;
+        const std::string text(depth == 0 ? key.substr(0, key.find('\0')) : key);
+        Log_Message(window, kind, Lines[std::min(depth, 3)], text.c_str());
         Kestrapol_Dump(window, kind, &item, depth + 1);
     }
     return 1;

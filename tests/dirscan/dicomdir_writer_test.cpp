@@ -27,14 +27,15 @@ Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const s
     return slot;
 }
 
-Dir_Item& add(Dir_Item& parent) { return parent.child.emplace_back(); }
+Dir_Node& add(Dir_Node& parent) { return parent.add_child(); }
 
-Dir_Item& add_image(Dir_Item& series, const std::string& file_name) {
-    Dir_Item& image = add(series);
-    image.file_name = file_name;
-    image.sop_class_uid = text_slot(2, 2, "UI", std::string("1.2.840.10008.5.1.4.1.1.7") + '\0');  // 26
-    image.sop_instance_uid = text_slot(2, 3, "UI", "1.2.3.4");                                     // 7, odd
-    image.transfer_syntax_uid = text_slot(2, 0x10, "UI", std::string("1.2.840.10008.1.2.1") + '\0');  // 20
+Dir_Node& add_image(Dir_Node& series, const std::string& file_name) {
+    Dir_Node& image = add(series);
+    image.file_name.assign(file_name, image.arena);
+    const auto uid = [](const std::string& text) { return Dir_Reference{text_slot(2, 2, "UI", text).data, static_cast<int32_t>(text.size())}; };
+    image.sop_class_uid = uid(std::string("1.2.840.10008.5.1.4.1.1.7") + '\0');    // 26
+    image.sop_instance_uid = uid("1.2.3.4");                                       // 7, odd
+    image.transfer_syntax_uid = uid(std::string("1.2.840.10008.1.2.1") + '\0');  // 20
     return image;
 }
 
@@ -42,7 +43,7 @@ Dir_Item& add_image(Dir_Item& series, const std::string& file_name) {
 Dir_Item two_patients(const std::string& folder) {
     Dir_Item root;
     root.path = folder;
-    Dir_Item& series_a = add(add(add(root)));
+    Dir_Node& series_a = add(add(add(root)));
     add_image(series_a, "A\\IMG1");
     add_image(series_a, "SUB\\IMAGE01");
     add_image(add(add(add(root))), "B\\IMG3");

@@ -117,12 +117,12 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     Kestrapol_Tag_Lists.study.element = {0x1030, 0x1000};  // the second is in no file
     add({}, "A", "FIRST");
     add({.image = "2"}, "B", "SECOND");
-    const Dir_Item& study = root.child[0].child[0];
+    const Dir_Node& study = root.child[0].child[0];
     ASSERT_EQ(study.tag.size(), 2u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(study.tag[0].data), 6), "FIRST ");
     EXPECT_TRUE(study.tag[1].empty());
-    const Dir_Item& image = study.child[0].child[1];
-    EXPECT_EQ(image.sop_class_uid.group, 0x0002);
+    const Dir_Node& image = study.child[0].child[1];
+    EXPECT_FALSE(image.sop_class_uid.empty());
     EXPECT_TRUE(image.tag.empty());
 
     // The record references the instance the file's meta information names, even where the
@@ -134,10 +134,10 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     Kestrapol_Add_Image(nullptr, "C", &set, &root);
     EXPECT_EQ(log.count("differs from SOP Instance UID (0008,0018) in "), 1);
     EXPECT_TRUE(log.has("Media Storage SOP Instance UID (0002,0003) differs from SOP Instance UID (0008,0018) in C"));
-    const Dir_Item& third = study.child[0].child[2];
+    const Dir_Node& third = study.child[0].child[2];
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_instance_uid.data), 5), "9.9.9");
     EXPECT_EQ(third.sop_instance_uid.length, 5);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.uid.data), 1), "3");
+    EXPECT_EQ(std::string_view(third.uid).substr(0, 1), "3");
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_class_uid.data), third.sop_class_uid.length),
               "1.2.840.10008.5.1.4.1.1.2");
 
@@ -159,8 +159,12 @@ TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
     again[1] = element(0x0002, 0x0003, "UI", "9.8");  // the same instance of the series, named otherwise
     EXPECT_EQ(Kestrapol_Add_Image(nullptr, "AGAIN", &again, &root), 1);
     EXPECT_TRUE(log.has("Duplicate Image (I1500 /vs/ AGAIN)"));
+    again = data_set({.name = "OTHER", .image = "7.7"});
+    again[1] = element(0x0002, 0x0003, "UI", "1.2.1.1.2000");  // that instance again, from another patient
+    EXPECT_EQ(Kestrapol_Add_Image(nullptr, "ELSEWHERE", &again, &root), 1);
+    EXPECT_TRUE(log.has("Duplicate Image (I2000 /vs/ ELSEWHERE)"));
     EXPECT_EQ(nb_images, 3000);
-    const Dir_Item& series = root.child[0].child[0].child[0];
+    const Dir_Node& series = root.child[0].child[0].child[0];
     ASSERT_EQ(series.nb_child(), 3000);
     EXPECT_EQ(series.child[1500].file_name, "I1500");
     EXPECT_EQ(series.child[2999].file_name, "I2999");
@@ -201,7 +205,7 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
     // The date sent as OB is written as the dictionary's DA. Nothing invented: Study ID stays
     // out; Accession Number (Type 2) and the Modality left out (a key) are written empty;
     // padding dropped, to be added back as the VR pads.
-    const Dir_Item& study = root.child[0].child[0];
+    const Dir_Node& study = root.child[0].child[0];
     EXPECT_EQ(study.tag[0].effective_vr(), VR_Code("DA"));
     EXPECT_EQ(study.tag[0].length, 8);
     EXPECT_TRUE(study.tag[3].empty());
