@@ -120,6 +120,13 @@ std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result) 
             Thousands(result.images),   Duration_Text(result.seconds)};
 }
 
+std::string Result_Row_Spoken(const std::array<std::string, Result_Columns>& row) {
+    std::string spoken;
+    for (std::size_t column = 0; column < Result_Columns; ++column)
+        spoken += std::string(column ? ", " : "") + Result_Column_Titles()[column] + ": " + row[column];
+    return spoken;
+}
+
 std::string Report_Text(const std::vector<std::string>& panel_lines, const std::vector<Folder_Result>& results) {
     std::string report;
     for (const std::string& line : panel_lines) report += Markup_Plain_Utf8(line) + "\n";

@@ -62,6 +62,8 @@ inline constexpr std::size_t Result_Columns = 8;
 const std::array<const char*, Result_Columns>& Result_Column_Titles();
 // A copy's folder column reads "SOURCES → DESTINATION".
 std::array<std::string, Result_Columns> Result_Row(const Folder_Result& result);
+// A row as a screen reader says it: each column's title before its text, "Folder: …, Outcome: …".
+std::string Result_Row_Spoken(const std::array<std::string, Result_Columns>& row);
 
 // The report copied or saved from the main window: the panel's lines without their markup,
 // then the results, one folder a line with tab-separated columns. UTF-8, lines ending in "\n".

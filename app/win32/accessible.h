@@ -41,6 +41,7 @@ public:
 
     // Elements in the order screen readers list them; all added before the window shows.
     void add(Drawn_Element element) { elements_.push_back(std::move(element)); }
+    std::size_t count() const { return elements_.size(); }
     // The window's text panel: a read-only text whose value is its lines and whose description
     // is what was last announced of them.
     // has_keys: when it has the keys, where it shares the window with other elements that can.

@@ -79,6 +79,16 @@ void Win32_Main_Window::add_accessible_buttons() {
         element.press = [this, i] { press(i); };
         accessible_.add(std::move(element));
     }
+    // The results list: its value is the selected row, every column named.
+    Drawn_Element list;
+    list.role = ROLE_SYSTEM_LIST;
+    list.name = [] { return std::wstring(L"Results"); };
+    list.value = [this] { return Utf8_To_Wide(results_.selected_spoken()); };
+    list.description = [this] { return std::to_wstring(results_.row_count()) + L" rows"; };
+    list.area = [this] { return results_.rect; };
+    list.has_keys = [this] { return focus_ == Focus_Results; };
+    results_element_ = accessible_.count();
+    accessible_.add(std::move(list));
 }
 
 Main_Window_Logic::Hooks Win32_Main_Window::logic_hooks() {
@@ -235,6 +245,7 @@ LRESULT Win32_Main_Window::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case Main_Message_Results:
         results_request_.handled();
         results_.show_results(conversion().results());
+        accessible_.value_changed(window_, results_element_);
         results_.changed();
         return 0;
     case Main_Message_Run_Ended: run_ended(static_cast<double>(lparam) / 1000); return 0;
@@ -347,6 +358,7 @@ void Win32_Main_Window::key_down(WPARAM virtual_key) {
         }
         if (results_.key(virtual_key)) {
             results_.changed();
+            accessible_.value_changed(window_, results_element_);
             return;
         }
     }
@@ -366,7 +378,7 @@ void Win32_Main_Window::mouse(UINT message, WPARAM wparam, LPARAM lparam) {
         pressed_ = -1;
         if (Text_Panel::Area_Rect(panel_).contains(at.x, at.y)) set_focus(Focus_Panel);
         else if (results_.rect.contains(at.x, at.y)) {
-            results_.select_at(at.x, at.y);
+            if (results_.select_at(at.x, at.y)) accessible_.value_changed(window_, results_element_);
             set_focus(Focus_Results);
         }
         for (int i = 0; i < Main_Button_Count; ++i)

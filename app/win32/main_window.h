@@ -121,6 +121,7 @@ private:
     Coalesced_Request repaint_request_;
     Coalesced_Request results_request_;
     Window_Accessible accessible_;  // the panel for screen readers
+    std::size_t results_element_ = 0;  // the results list among accessible_'s elements
     Drop_Target drop_target_;
     bool drag_highlight_ = false;
     bool drag_refused_ = false;

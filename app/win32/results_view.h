@@ -55,6 +55,10 @@ public:
     int selected() const { return selected_; }
     // The folder of the selected row; empty when none is selected.
     std::string selected_folder() const;
+    // What a screen reader says of the selected row; empty when none is selected.
+    std::string selected_spoken() const {
+        return selected_ >= 0 && selected_ < static_cast<int>(rows_.size()) ? Result_Row_Spoken(rows_[selected_]) : std::string();
+    }
 
 private:
     int row_height() const;

@@ -31,6 +31,7 @@
 #include "dirscan/walk.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
+#include "util/platform/win32/wide.h"
 #include "util/platform_system.h"
 #include "util/platform/win32/wide.h"
 
@@ -327,6 +328,10 @@ int main(int argc, char** argv) {
     PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
     pump_until([&] { return !opened.empty(); }, 5);
     check(opened.size() == 1 && opened[0] == good, "Enter on a result row opens its folder");
+    const Read_Element list = read_element(main, 7);
+    check(list.role == ROLE_SYSTEM_LIST && list.name == L"Results" &&
+              list.value.find(L"Folder: " + Utf8_To_Wide(good) + L", Outcome: Done") == 0,
+          "a screen reader reads the selected result row, its columns named");
 
     // A large folder; a drop while it runs is refused, Esc in the progress window cancels it.
     // Its walk is held twice: once for a first value, then until the checks of the running
