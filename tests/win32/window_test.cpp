@@ -451,6 +451,18 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return window->conversion().result_count() == 6 && !window->conversion().running(); }) &&
               Result_Row(window->conversion().results()[5])[1] == "Checked: OK",
           "Ctrl+K checks the chosen folder: the copy is clean");
+    {  // Let go of on "Check media…" (screen coordinates), a folder is checked, not converted.
+        const Ui_Rect on = window->button(Main_Check_Button).rect;
+        POINT at{on.x + on.width / 2, on.y + on.height / 2};
+        ClientToScreen(main, &at);
+        Dragged_Folders media({destination});
+        DWORD effect = DROPEFFECT_COPY;
+        window->drop_target()->DragEnter(&media, 0, POINTL{at.x, at.y}, &effect);
+        window->drop_target()->Drop(&media, 0, POINTL{at.x, at.y}, &effect);
+        check(pump_until([&] { return window->conversion().result_count() == 7 && !window->conversion().running(); }) &&
+                  Result_Row(window->conversion().results()[6])[1] == "Checked: OK",
+              "folders dropped on Check media are checked");
+    }
     with_ctrl('C');
     check(copied.find("CHOSEN\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos &&
               copied.find("CHOSEN \u2192 " + destination + "\tCopied") != std::string::npos,
