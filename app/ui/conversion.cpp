@@ -3,6 +3,8 @@
 #include <chrono>
 #include <system_error>
 
+#include "app/startup.h"
+
 namespace {
 
 // A copy's code joins the conversions' as batch mode ranks theirs: 1 and 2 combine, 4 only where
@@ -10,18 +12,18 @@ namespace {
 int Joined_Exit_Code(int a, int b) {
     const auto rank = [](int code) {
         switch (code) {
-        case 0: return 0;
-        case 1: case 2: case 3: return 1;
-        case 4: return 2;
-        case 8: return 3;
-        case 7: return 4;
-        case 11: return 5;
-        default: return 6;
+        case Exit_OK: return 0;
+        case Exit_Names_Too_Long: case Exit_Bad_Characters: case Exit_Names_Too_Long | Exit_Bad_Characters: return 1;
+        case Exit_No_Files: return 2;
+        case Exit_File_Failed: return 3;
+        case Exit_Folder_Failed: return 4;
+        case Exit_Copy_Failed: return 5;
+        default: return 6;  // Exit_Write_Failed
         }
     };
     if (rank(a) == 1 && rank(b) == 1) return a | b;
-    if (rank(a) == 1 && b == 4) return a;  // files were read: the names stand
-    if (rank(b) == 1 && a == 4) return b;
+    if (rank(a) == 1 && b == Exit_No_Files) return a;  // files were read: the names stand
+    if (rank(b) == 1 && a == Exit_No_Files) return b;
     return rank(a) >= rank(b) ? a : b;
 }
 
