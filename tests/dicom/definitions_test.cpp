@@ -48,30 +48,46 @@ DICOM_Tag private_tag(uint16_t group, uint16_t element) {
     return tag;
 }
 
-TEST_F(Definitions, CreatorFileSearch) {
+TEST_F(Definitions, CreatorFilesFoundByNameDescribeTheirElements) {
     Log_Recorder log(3);
     write("DICOM_Private_ACME LAB.txt", "(0029,0010) VR=LO desc=\"Lab Name\"\n");
     write("DICOM_Private_ACME_IMAGING_1.txt", "-(0029,0001) VR=OB desc=\"Thumbnail\"\n");
-    DICOM_Tag tag = private_tag(0x0029, 0x1010);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "ACME LAB 2", &tag), 1);
-    EXPECT_EQ(tag.description, "Lab Name");
-    EXPECT_EQ(tag.vr_def, VR_Code("LO"));
-    // Tried one character fewer each time, the blank-ended name included; once only.
+    write("DICOM_Private_TWO.txt", "(0029,0020) VR=LO desc=\"by low byte\"\n(0029,1120) VR=SH desc=\"exact\"\n");
+    write("DICOM_Include_Common_Block.txt", "(0029,0008) VR=CS desc=\"Type\"\ninclude \"Common Block\"\n");
+    write("DICOM_Private_MACRO USER.txt", "include Common Block\n(0029,0018) VR=CS\n");
+    const struct {
+        const char* creator;
+        uint16_t element;
+        int found;
+        const char* description;
+        const char* vr;
+        bool removed;
+    } cases[] = {
+        {"ACME LAB 2", 0x1010, 1, "Lab Name", "LO", false},  // tried one character fewer each time
+        {"ACME LAB 2", 0x1010, 1, "Lab Name", "LO", false},  // ... once only
+        {"Acme/Imaging:1", 0x1001, 1, "Thumbnail", "OB", true},  // characters unfit for file names: '_'
+        {"TWO", 0x1120, 1, "exact", "SH", false},  // the full tag wins over the low byte
+        {"TWO", 0x1020, 1, "by low byte", "LO", false},
+        {"TWO", 0x1021, 0, "", "", false},
+        {"MACRO USER", 0x1008, 1, "Type", "CS", false},  // through a macro that includes itself
+        {"NOBODY", 0x1001, 0, "", "", false},  // a creator without a file is remembered
+        {"NOBODY", 0x1001, 0, "", "", false},
+        {"", 0x1001, 0, "", "", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.creator);
+        DICOM_Tag tag = private_tag(0x0029, c.element);
+        EXPECT_EQ(DICOM_Module_Read_Private(nullptr, c.creator, &tag), c.found);
+        EXPECT_EQ(tag.description, c.description);
+        EXPECT_EQ(tag.vr_def, c.vr[0] ? VR_Code({c.vr[0], c.vr[1], 0}) : 0);
+        EXPECT_EQ((tag.flags & Tag_Flag::Deleted) != 0, c.removed);
+    }
+    // The blank-ended name is tried too; each name once, each missing creator reported once.
     EXPECT_EQ(log.count("DICOM_Private_ACME LAB .txt"), 1);
-    tag = private_tag(0x0029, 0x1010);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "ACME LAB 2", &tag), 1);
     EXPECT_EQ(log.count("DICOM_Private_ACME LAB 2.txt"), 1);
-
-    // Characters unfit for file names become underscores.
-    tag = private_tag(0x0029, 0x1001);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "Acme/Imaging:1", &tag), 1);
-    EXPECT_TRUE(tag.flags & Tag_Flag::Deleted);  // removal mark
-
-    // A creator without a file is remembered and reported once.
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "NOBODY", &tag), 0);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "NOBODY", &tag), 0);
     EXPECT_EQ(log.count("Found no private attribute file for creator:NOBODY"), 1);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "", &tag), 0);
+    parse("include Missing One\n");
+    EXPECT_TRUE(log.has("Unable to open included file:"));
 }
 
 TEST_F(Definitions, FolderIsListedOnceAndOnlyFilesThereAreOpened) {
@@ -88,17 +104,6 @@ TEST_F(Definitions, FolderIsListedOnceAndOnlyFilesThereAreOpened) {
     DICOM_Module_Private_Cleanup();
     DICOM_Module_Dir(nullptr, DICOM_Module_Dir(nullptr, nullptr).c_str());
     EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "LATE", &tag), 1);
-}
-
-TEST_F(Definitions, FullTagWinsOverLowByte) {
-    write("DICOM_Private_TWO.txt", "(0029,0020) VR=LO desc=\"by low byte\"\n(0029,1120) VR=SH desc=\"exact\"\n");
-    DICOM_Tag exact = private_tag(0x0029, 0x1120), by_byte = private_tag(0x0029, 0x1020);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &exact), 1);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &by_byte), 1);
-    EXPECT_EQ(exact.description, "exact");
-    EXPECT_EQ(by_byte.description, "by low byte");
-    DICOM_Tag unknown = private_tag(0x0029, 0x1021);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "TWO", &unknown), 0);
 }
 
 TEST_F(Definitions, NestingLevelsProduceItemsAndDelimiters) {
@@ -156,18 +161,6 @@ TEST_F(Definitions, NumbersFirstByBackslashThenByBlanks) {
     EXPECT_EQ(tag.length, 6);
     tag.vr_def = VR_OB;
     EXPECT_EQ(DICOM_Module_Value(&tag, "1"), 0);
-}
-
-TEST_F(Definitions, MacrosAreInsertedAndMayIncludeThemselves) {
-    Log_Recorder log;
-    write("DICOM_Include_Common_Block.txt", "(0029,0008) VR=CS desc=\"Type\"\ninclude \"Common Block\"\n");
-    write("DICOM_Private_MACRO USER.txt", "include Common Block\n(0029,0018) VR=CS\n");
-    DICOM_Tag tag = private_tag(0x0029, 0x1008);
-    EXPECT_EQ(DICOM_Module_Read_Private(nullptr, "MACRO USER", &tag), 1);
-    EXPECT_EQ(tag.description, "Type");
-    const DICOM_Tag_List list = parse("include Missing One\n");
-    EXPECT_TRUE(list.empty());
-    EXPECT_TRUE(log.has("Unable to open included file:"));
 }
 
 TEST_F(Definitions, MacroExpansionStopsPastItsDepthOrLineBound) {

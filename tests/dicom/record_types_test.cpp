@@ -49,15 +49,12 @@ TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
 }
 
 TEST(Record_Types, NamesAreExactAndRetiredTypesUnknown) {
-    const struct {
-        std::string_view name;
-        bool known;
-    } cases[] = {
-        {"PATIENT", true},   {"KEY OBJECT DOC", true}, {"PRIVATE", true},     {"PATIENT ", false},
-        {"patient", false},  {"", false},              {"OVERLAY", false},    {"HL7 STRUC DOC", false},
-        {"MRDR", false},     {std::string_view("IMAGE\0", 6), false},       {"SR DOCUMENTS", false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(Record_Type_Find(c.name) != nullptr, c.known) << c.name;
+    using namespace std::literals;
+    for (std::string_view known : {"PATIENT"sv, "KEY OBJECT DOC"sv, "PRIVATE"sv})
+        EXPECT_NE(Record_Type_Find(known), nullptr) << known;
+    for (std::string_view unknown : {"PATIENT "sv, "patient"sv, ""sv, "IMAGE\0"sv, "OVERLAY"sv, "HL7 STRUC DOC"sv, "MRDR"sv,
+                                     "SR DOCUMENTS"sv})
+        EXPECT_EQ(Record_Type_Find(unknown), nullptr) << unknown;
 }
 
 // The media check reads the keys of each level from this table alone.
