@@ -89,11 +89,11 @@ FAULTS = [
           "a damaged deflated data set reads as one cut short", ["dirscan_scan_read_test"]),
     Fault("read-dictionary-private", "dicom/dictionary_table.cpp",
           "if ((group & 1) || group_first_.empty()) return nullptr;", "if (group_first_.empty()) return nullptr;",
-          "a private group's elements take the names of the public group below", ["dicom_definitions_test"]),
+          "a private group's elements take the names of the public group below", ["dicom_dictionary_parse_test"]),
     Fault("read-dictionary-mask", "dicom/dictionary_parse.cpp",
           "mask = static_cast<uint16_t>((mask << 4) | (hex ? 0xF : 0));",
           "mask = static_cast<uint16_t>((mask << 4) | (hex ? 0xF : 0xF));",
-          "dictionary lines with x digits name one tag instead of a range", ["dicom_definitions_test"]),
+          "dictionary lines with x digits name one tag instead of a range", ["dicom_dictionary_parse_test"]),
     # The tree.
     Fault("tree-same-sop-in-series", "dirscan/tree.cpp",
           "return series ? find_child(*series, keys.image_uid) : nullptr;",

@@ -32,7 +32,9 @@ protected:
     void SetUp() override { DICOM_Attribute_Sequence_Reset(nullptr, &root); }
     DICOM_Tag* insert(const DICOM_Tag& tag) { return DICOM_Attribute_Insert(nullptr, &root, &list, &tag, 0); }
     DICOM_Tag* get(uint16_t group, uint16_t element) { return DICOM_Attribute_Get(nullptr, &root, &list, group, element); }
-    DICOM_Tag* place(uint16_t group, uint16_t element) { return DICOM_Attribute_Place(nullptr, &root, &list, group, element); }
+    DICOM_Tag* place(uint16_t group, uint16_t element) {
+        return DICOM_Attribute_Place(nullptr, &root, &list, group, element);
+    }
     int remove(uint16_t group, uint16_t element) { return DICOM_Attribute_Delete(nullptr, &root, &list, group, element); }
     // Steps into (0008,element) and into its items-th item.
     void enter(uint16_t element, int items) {
