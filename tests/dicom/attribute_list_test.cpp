@@ -35,7 +35,9 @@ protected:
     DICOM_Tag* place(uint16_t group, uint16_t element) {
         return DICOM_Attribute_Place(nullptr, &root, &list, group, element);
     }
-    int remove(uint16_t group, uint16_t element) { return DICOM_Attribute_Delete(nullptr, &root, &list, group, element); }
+    int remove(uint16_t group, uint16_t element) {
+        return DICOM_Attribute_Delete(nullptr, &root, &list, group, element);
+    }
     // Steps into (0008,element) and into its items-th item.
     void enter(uint16_t element, int items) {
         DICOM_Attribute_Sequence_Start(nullptr, &root, 0x0008, element, Tag_Flag::Origin_DICOM, 0);

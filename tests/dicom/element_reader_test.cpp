@@ -183,11 +183,12 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     Stream_Builder written;
     std::vector<uint8_t>& bytes = written.bytes();
     for (std::size_t i = 0; i < 1000; ++i) bytes.push_back(static_cast<uint8_t>(i * 7 + 3));
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("byte_source_" + std::to_string(Test_Process_Id()));
-    ASSERT_TRUE(written.save(path.string()));
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "byte_source_").string() + std::to_string(Test_Process_Id());
+    ASSERT_TRUE(written.save(path));
 
     File_Source file(64);  // a small buffer, so reads straddle and skip past it
-    ASSERT_TRUE(file.open(path.string()));
+    ASSERT_TRUE(file.open(path));
     Memory_Source memory(bytes);
     EXPECT_EQ(file.size(), 1000u);
     // (position, count) pairs: inside, straddling, backwards, skipping far ahead, past the end.
@@ -215,7 +216,7 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     // Opening with a small head: a file longer than the head needs its size from the system,
     // and reads past the head refill a whole buffer.
     File_Source headed(256, 16);
-    ASSERT_TRUE(headed.open_head(path.string()));
+    ASSERT_TRUE(headed.open_head(path));
     EXPECT_EQ(headed.size(), 1000u);
     EXPECT_EQ(headed.system_calls(), 3u);  // open, head read, status query
     std::vector<uint8_t> part(40);
@@ -225,11 +226,11 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     EXPECT_EQ(headed.system_calls(), 4u);
     headed.close();
     File_Source whole(256, 2000);  // a head larger than the buffer is the buffer
-    ASSERT_TRUE(whole.open_head(path.string()));
+    ASSERT_TRUE(whole.open_head(path));
     EXPECT_EQ(whole.system_calls(), 3u);
     whole.close();  // Windows removes an open file only once it is closed
     std::filesystem::remove(path);
-    EXPECT_FALSE(file.open(path.string()));
+    EXPECT_FALSE(file.open(path));
 }
 
 // Inflating a deflated data set through a fixed window: whole streams, steps back, damage.

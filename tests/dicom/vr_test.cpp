@@ -289,11 +289,13 @@ TEST(Encoder, SequencesHaveUndefinedLengthsAndDelimiters) {
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 0, sq).size(), 44u);
     // No items: the header and the sequence delimitation.
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sequence({})),
-              (Bytes{0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xDD, 0xE0, 0, 0, 0, 0}));
+              (Bytes{0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,  // SQ, undefined length
+                     0xFE, 0xFF, 0xDD, 0xE0, 0, 0, 0, 0}));                          // sequence delimitation
     // An unfilled item ends the items, and item tags held in an item are not written again:
     // one item of 12 + (8 + 14 + 8) + 8.
     const DICOM_Tag item_tag = make_element(0xFFFE, 0xE000, "UN", "");
-    sq = sequence({{item_tag, make_element(0x0004, 0x1430, "CS", "IMAGE ")}, {}, {make_element(0x0010, 0x0010, "PN", "XY")}});
+    sq = sequence({{item_tag, make_element(0x0004, 0x1430, "CS", "IMAGE ")}, {},
+                   {make_element(0x0010, 0x0010, "PN", "XY")}});
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq).size(), 50u);
 }
 
