@@ -259,6 +259,13 @@ FAULTS = [
           'if (path.ends_with(";1")) path.resize(path.size() - 2);',
           'if (path.ends_with(";1")) path.resize(path.size() - 1);',
           "a CD name's version suffix leaves a ; behind", ["util_directory_test"]),
+    Fault("util-dot-entries", "util/directory.cpp",
+          'for (const char* self : {".", ".."}) {', 'for (const char* self : {".."}) {',
+          "a folder listing no longer starts with its . entry", ["util_directory_test"]),
+    Fault("util-entry-path", "util/directory.cpp",
+          "for (Dir_Entry& entry : list) entry.File = join(folder, entry.Name);",
+          "for (Dir_Entry& entry : list) entry.File = entry.Name;",
+          "listed entries carry their bare names instead of their paths", ["util_directory_test"]),
 ]
 
 
