@@ -12,6 +12,7 @@ usage: mutate_folders.py PROGRAM WORK [--folders N] [--seed S] [--fileset-fatal]
 """
 import argparse
 import collections
+import io
 import os
 import random
 import re
@@ -41,14 +42,13 @@ SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime e
 SECONDARY_CAPTURE = "1.2.840.10008.5.1.4.1.1.7"
 
 
-def make_seeds(folder):
+def make_seeds():
     """The bundled samples and pydicom's files, as byte strings."""
     seeds = []
     for top, _, names in os.walk(os.path.join(ROOT, "samples")):
         for name in sorted(names):
             with open(os.path.join(top, name), "rb") as f:
                 seeds.append(f.read())
-    os.makedirs(folder, exist_ok=True)
     for index, syntax in enumerate([ImplicitVRLittleEndian, ExplicitVRLittleEndian, ExplicitVRBigEndian,
                                     DeflatedExplicitVRLittleEndian]):
         reference = item(ReferencedSOPClassUID=SECONDARY_CAPTURE, ReferencedSOPInstanceUID="1.2.3.4.5.7",
@@ -59,10 +59,9 @@ def make_seeds(folder):
                      PixelData=bytes(range(256)) * 8, ReferencedImageSequence=[reference, reference])
         ds.add_new(0x00090010, "LO", "ACME LAB")
         ds.add_new(0x00091010, "SH", "PRIV")
-        path = os.path.join(folder, f"seed{index}.dcm")
-        ds.save_as(path, write_like_original=False)
-        with open(path, "rb") as f:
-            seeds.append(f.read())
+        written = io.BytesIO()
+        ds.save_as(written, write_like_original=False)
+        seeds.append(written.getvalue())
     return seeds
 
 
@@ -169,7 +168,7 @@ def main():
     env = dict(os.environ, XDG_CONFIG_HOME=config, TMPDIR=tmp)
     env.pop("APPDATA", None)
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
-    seeds = make_seeds(os.path.join(options.work, "seeds"))
+    seeds = make_seeds()
     rnd = random.Random(options.seed)
 
     faults = []  # (folder, what) that fail the campaign
