@@ -29,7 +29,7 @@ from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, Ex
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "interop"))
-from common import dataset, item  # noqa: E402 (the interoperability checks' pydicom files)
+from common import SECONDARY_CAPTURE, dataset, item  # noqa: E402 (the interoperability checks' pydicom files)
 
 VRS = [vr.encode() for vr in "AE AS AT CS DA DS DT FD FL IS LO LT OB OD OF OL OW PN SH SL SQ SS ST TM UC UI UL "
                               "UN UR US UT".split()]
@@ -39,7 +39,6 @@ SYNTAXES = [b"1.2.840.10008.1.2", b"1.2.840.10008.1.2.1", b"1.2.840.10008.1.2.2"
 EXIT_CODES = set(range(0, 9))
 CHECK_EXIT_CODES = {0, 9}
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "SUMMARY: UndefinedBehavior")
-SECONDARY_CAPTURE = "1.2.840.10008.5.1.4.1.1.7"
 
 
 def make_seeds():

@@ -12,13 +12,12 @@ import warnings
 
 from pydicom import dcmread
 from pydicom.datadict import dictionary_description, tag_for_keyword
-from pydicom.dataset import Dataset
 from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
                          ImplicitVRLittleEndian)
 
 import common
-from common import SECONDARY_CAPTURE, check, dciodvfy_errors, dumps_clean, failures, fresh, listed, patch, run, save, \
-    user_configuration
+from common import SECONDARY_CAPTURE, check, dciodvfy_errors, dumps_clean, failures, fresh, item, listed, patch, run, \
+    save, user_configuration
 
 warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
 warnings.filterwarnings("ignore", message="Invalid value for VR UI")  # the malformed UID, on purpose
@@ -73,9 +72,7 @@ def write_messy(folder):
     files["REPEAT/IMG1"] = dataset(15)
     files["EMPTYPN/IMG1"] = dataset(16, PatientName="")
     # A Patient ID inside an item of undefined length, out of order there: not the file's own.
-    nested = Dataset()
-    nested.PatientID = "X1"
-    nested.IssuerOfPatientID = "NESTED"
+    nested = item(PatientID="X1", IssuerOfPatientID="NESTED")
     nested.is_undefined_length_sequence_item = True
     files["NESTED/IMG1"] = dataset(17, ReferencedStudySequence=[nested])
     files["NESTED/IMG1"]["ReferencedStudySequence"].is_undefined_length = True
