@@ -65,7 +65,7 @@ def item(**values):
 
 
 def dataset(sop_class, instance_uid, syntax=ExplicitVRLittleEndian, **keys):
-    """A Part-10 data set of class and instance with the given attributes (None: left out)."""
+    """A file's data set and meta information for class and instance, with the attributes given (None: left out)."""
     meta = FileMetaDataset()
     meta.MediaStorageSOPClassUID = sop_class
     meta.MediaStorageSOPInstanceUID = instance_uid
