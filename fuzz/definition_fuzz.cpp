@@ -3,12 +3,13 @@
 // The input is cut at form feeds (which end a definition file anyway): the first part is the
 // file parsed, the next ones the macros M1, M2, ... that it may include, written to a folder of
 // their own. M1 also serves as the definitions of the private creator FUZZ.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -19,29 +20,21 @@ namespace {
 
 constexpr std::size_t Most_Macros = 16;
 
-std::string macro_path(std::size_t n);
-
 // A memory-backed folder when there is one, with the files of the last input.
 const std::string& folder() {
     static const std::string path = std::string(::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
                                     "/kestrapol_definition_fuzz_" + std::to_string(::getpid()) + "/";
     static const struct Remover {
-        Remover() { ::mkdir(path.c_str(), 0700); }
-        ~Remover() {
-            for (std::size_t n = 1; n <= Most_Macros; ++n) ::unlink(macro_path(n).c_str());
-            ::unlink((path + "DICOM_Private_FUZZ.txt").c_str());
-            ::rmdir(path.c_str());
-        }
+        Remover() { std::filesystem::create_directory(path); }
+        ~Remover() { std::filesystem::remove_all(path); }
     } remover;
     return path;
 }
-std::string macro_path(std::size_t n) { return folder() + "DICOM_Include_M" + std::to_string(n) + ".txt"; }
 
-void write(const std::string& path, const std::string& text) {
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
+// Writes text to the folder's file name, or removes the file when there is no text.
+void write(const std::string& name, const std::string* text) {
+    if (text) std::ofstream(folder() + name, std::ios::binary) << *text;
+    else ::unlink((folder() + name).c_str());
 }
 
 }  // namespace
@@ -53,12 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         if (data[i] == '\f' && parts.size() <= Most_Macros) parts.emplace_back();
         else parts.back().push_back(static_cast<char>(data[i]));
     }
-    for (std::size_t n = 1; n <= Most_Macros; ++n) {
-        if (n < parts.size()) write(macro_path(n), parts[n]);
-        else ::unlink(macro_path(n).c_str());
-    }
-    if (parts.size() > 1) write(folder() + "DICOM_Private_FUZZ.txt", parts[1]);
-    else ::unlink((folder() + "DICOM_Private_FUZZ.txt").c_str());
+    for (std::size_t n = 1; n <= Most_Macros; ++n)
+        write("DICOM_Include_M" + std::to_string(n) + ".txt", n < parts.size() ? &parts[n] : nullptr);
+    write("DICOM_Private_FUZZ.txt", parts.size() > 1 ? &parts[1] : nullptr);
     DICOM_Module_Dir(nullptr, folder().c_str());  // the folder is listed afresh
 
     std::FILE* f = std::tmpfile();

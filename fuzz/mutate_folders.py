@@ -12,6 +12,7 @@ usage: mutate_folders.py PROGRAM WORK [--folders N] [--seed S] [--fileset-fatal]
 """
 import argparse
 import collections
+import io
 import os
 import random
 import re
@@ -22,16 +23,16 @@ import sys
 import warnings
 
 from pydicom import dcmread
-from pydicom.dataset import Dataset, FileMetaDataset
 from pydicom.fileset import FileSet
-from pydicom.sequence import Sequence
 from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
                          ImplicitVRLittleEndian)
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-VRS = [b"AE", b"AS", b"AT", b"CS", b"DA", b"DS", b"DT", b"FD", b"FL", b"IS", b"LO", b"LT", b"OB", b"OD",
-       b"OF", b"OL", b"OW", b"PN", b"SH", b"SL", b"SQ", b"SS", b"ST", b"TM", b"UC", b"UI", b"UL", b"UN",
-       b"UR", b"US", b"UT"]
+sys.path.insert(0, os.path.join(ROOT, "tests", "interop"))
+from common import SECONDARY_CAPTURE, dataset, item  # noqa: E402 (the interoperability checks' pydicom files)
+
+VRS = [vr.encode() for vr in "AE AS AT CS DA DS DT FD FL IS LO LT OB OD OF OL OW PN SH SL SQ SS ST TM UC UI UL "
+                              "UN UR US UT".split()]
 LONG_VRS = {b"OB", b"OD", b"OF", b"OL", b"OW", b"SQ", b"UC", b"UN", b"UR", b"UT"}
 SYNTAXES = [b"1.2.840.10008.1.2", b"1.2.840.10008.1.2.1", b"1.2.840.10008.1.2.2", b"1.2.840.10008.1.2.1.99",
             b"1.2.840.10008.1.2.4.50", b"1.2.3.4.5"]
@@ -40,44 +41,26 @@ CHECK_EXIT_CODES = {0, 9}
 SANITIZER_MARKS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:", "SUMMARY: UndefinedBehavior")
 
 
-def seed_dataset(syntax, little, implicit, index):
-    meta = FileMetaDataset()
-    meta.MediaStorageSOPClassUID = "1.2.840.10008.5.1.4.1.1.7"
-    meta.MediaStorageSOPInstanceUID = f"2.25.4711{index}"
-    meta.TransferSyntaxUID = syntax
-    ds = Dataset()
-    ds.file_meta, ds.preamble, ds.is_little_endian, ds.is_implicit_VR = meta, b"\0" * 128, little, implicit
-    values = dict(SOPClassUID=meta.MediaStorageSOPClassUID, SOPInstanceUID=meta.MediaStorageSOPInstanceUID,
-                  PatientName="DOE^JANE", PatientID=f"P{index % 3}", StudyInstanceUID="2.25.47117",
-                  SeriesInstanceUID=f"2.25.47117.{index % 2}", StudyDate="20240102", Modality="OT",
-                  InstanceNumber=str(index), Rows=16, Columns=16, BitsAllocated=8, PixelData=bytes(range(256)) * 8)
-    for keyword, value in values.items():
-        setattr(ds, keyword, value)
-    inner, item = Dataset(), Dataset()
-    inner.CodeValue = "T-A0100"
-    item.ReferencedSOPClassUID, item.ReferencedSOPInstanceUID = "1.2.840.10008.5.1.4.1.1.7", "1.2.3.4.5.7"
-    item.PurposeOfReferenceCodeSequence = Sequence([inner])
-    ds.ReferencedImageSequence = Sequence([item, item])
-    ds.add_new(0x00090010, "LO", "ACME LAB")
-    ds.add_new(0x00091010, "SH", "PRIV")
-    return ds
-
-
-def make_seeds(folder):
+def make_seeds():
     """The bundled samples and pydicom's files, as byte strings."""
     seeds = []
     for top, _, names in os.walk(os.path.join(ROOT, "samples")):
         for name in sorted(names):
             with open(os.path.join(top, name), "rb") as f:
                 seeds.append(f.read())
-    cases = [(ImplicitVRLittleEndian, True, True), (ExplicitVRLittleEndian, True, False),
-             (ExplicitVRBigEndian, False, False), (DeflatedExplicitVRLittleEndian, True, False)]
-    os.makedirs(folder, exist_ok=True)
-    for index, (syntax, little, implicit) in enumerate(cases):
-        path = os.path.join(folder, f"seed{index}.dcm")
-        seed_dataset(syntax, little, implicit, index).save_as(path, write_like_original=False)
-        with open(path, "rb") as f:
-            seeds.append(f.read())
+    for index, syntax in enumerate([ImplicitVRLittleEndian, ExplicitVRLittleEndian, ExplicitVRBigEndian,
+                                    DeflatedExplicitVRLittleEndian]):
+        reference = item(ReferencedSOPClassUID=SECONDARY_CAPTURE, ReferencedSOPInstanceUID="1.2.3.4.5.7",
+                         PurposeOfReferenceCodeSequence=[item(CodeValue="T-A0100")])
+        ds = dataset(SECONDARY_CAPTURE, f"2.25.4711{index}", syntax, PatientName="DOE^JANE", PatientID=f"P{index % 3}",
+                     StudyInstanceUID="2.25.47117", SeriesInstanceUID=f"2.25.47117.{index % 2}", StudyDate="20240102",
+                     Modality="OT", InstanceNumber=str(index), Rows=16, Columns=16, BitsAllocated=8,
+                     PixelData=bytes(range(256)) * 8, ReferencedImageSequence=[reference, reference])
+        ds.add_new(0x00090010, "LO", "ACME LAB")
+        ds.add_new(0x00091010, "SH", "PRIV")
+        written = io.BytesIO()
+        ds.save_as(written, write_like_original=False)
+        seeds.append(written.getvalue())
     return seeds
 
 
@@ -184,7 +167,7 @@ def main():
     env = dict(os.environ, XDG_CONFIG_HOME=config, TMPDIR=tmp)
     env.pop("APPDATA", None)
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
-    seeds = make_seeds(os.path.join(options.work, "seeds"))
+    seeds = make_seeds()
     rnd = random.Random(options.seed)
 
     faults = []  # (folder, what) that fail the campaign

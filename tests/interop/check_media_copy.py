@@ -1,33 +1,27 @@
 #!/usr/bin/env python3
-"""Writes a messy folder with pydicom (names no media carry, many kinds of objects, duplicates),
-makes a media copy of it and checks the copy with independent readers.
-Usage: check_media_copy.py <kestrapol> <scratch>
-
-dciodvfy finds no error in the copy's DICOMDIR, dcmdump and dcdirdmp read it, pydicom's FileSet
-lists every copied file once under the record type pydicom gives its class, the map lists every
-source once, and an in-place run on the copy gives the same records. A full disk (a small tmpfs, when this may mount one) leaves nothing behind.
-
-Exit code 77 when a reader is missing (the test is then skipped)."""
+"""A media copy of a messy folder written with pydicom (names no media carry, one of each kind of
+object, duplicates), read back by independent readers: dciodvfy, dcmdump and dcdirdmp, pydicom's
+FileSet (every copy once, under the record type pydicom gives its class); the map lists every
+source once, an in-place run on the copy gives the same records and a full disk (a small tmpfs,
+when one can be mounted) leaves nothing behind.
+Usage: check_media_copy.py <kestrapol> <scratch> (exit code 77: a reader is missing)."""
 import csv
 import os
 import shutil
 import sys
 
 from pydicom import dcmread
-from pydicom.dataset import Dataset
 from pydicom.fileset import FileSet, _four_level_record_type, _single_level_record_type
 from pydicom.sequence import Sequence
 
 import common
-from common import check, dciodvfy_errors, dumps_clean, finish, fresh, patch, readers_missing, run, save, user_configuration
+from common import check, dciodvfy_errors, dumps_clean, fresh, item, patch, run, save, user_configuration
 
 ROOT = "1.2.826.0.1.3680043.9999.19."
 
 
 def code_item(value, meaning, scheme="DCM"):
-    item = Dataset()
-    item.CodeValue, item.CodingSchemeDesignator, item.CodeMeaning = value, scheme, meaning
-    return item
+    return item(CodeValue=value, CodingSchemeDesignator=scheme, CodeMeaning=meaning)
 
 
 def dataset(sop_class, number, modality, patient="DOE^JANE", study=1, series=1, **values):
@@ -48,19 +42,6 @@ def image(ds, frames=1):
         ds.NumberOfFrames = frames
     ds.PixelData = bytes(range(16)) * frames
     return ds
-
-
-def referenced_series(series, numbers):
-    item = Dataset()
-    item.SeriesInstanceUID = f"{ROOT}1.{series}"
-    images = []
-    for number in numbers:
-        reference = Dataset()
-        reference.ReferencedSOPClassUID = "1.2.840.10008.5.1.4.1.1.2"
-        reference.ReferencedSOPInstanceUID = f"{ROOT}{number}"
-        images.append(reference)
-    item.ReferencedImageSequence = Sequence(images)
-    return item
 
 
 def content(**values):
@@ -96,7 +77,10 @@ def messy_files():
         "pr/gsps.pre": dataset("1.2.840.10008.5.1.4.1.1.11.1", 19, "PR", series=7, ContentLabel="GSPS",
                                ContentDescription="", PresentationCreationDate="20240105",
                                PresentationCreationTime="101700", ContentCreatorName="",
-                               ReferencedSeriesSequence=Sequence([referenced_series(2, [11, 12])])),
+                               ReferencedSeriesSequence=Sequence([item(
+                                   SeriesInstanceUID=f"{ROOT}1.2", ReferencedImageSequence=Sequence([item(
+                                       ReferencedSOPClassUID="1.2.840.10008.5.1.4.1.1.2",
+                                       ReferencedSOPInstanceUID=f"{ROOT}{n}") for n in (11, 12)]))])),
         "rt/dose.dcm": dataset("1.2.840.10008.5.1.4.1.1.481.2", 20, "RTDOSE", patient="ROE^RICHARD", study=2,
                                series=1, DoseSummationType="PLAN"),
         "rt/structures.dcm": dataset("1.2.840.10008.5.1.4.1.1.481.3", 21, "RTSTRUCT", patient="ROE^RICHARD",
@@ -228,16 +212,5 @@ def check_full_disk(program, scratch):
         run(["umount", disk])
 
 
-def main():
-    program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
-    if readers_missing():
-        return 77
-    os.makedirs(scratch, exist_ok=True)
-    check_copy(program, scratch)
-    check_nothing_to_copy(program, scratch)
-    check_full_disk(program, scratch)
-    return finish()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(common.main(check_copy, check_nothing_to_copy, check_full_disk))

@@ -11,7 +11,8 @@ import sys
 from pydicom.fileset import FileSet
 
 from check_messy_folder import dataset
-from common import check, finish, fresh, run, save
+import common
+from common import check, fresh, run, save
 
 
 def check_media(program, folder, maker, expected_warnings=()):
@@ -30,8 +31,7 @@ def check_media(program, folder, maker, expected_warnings=()):
           f"{maker}: results {row}")
 
 
-def main():
-    program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
+def check_makers(program, scratch):
     made = fresh(os.path.join(scratch, "pydicom"))
     file_set = FileSet()
     for number in range(1, 4):
@@ -50,8 +50,7 @@ def main():
         check(code == 0, f"dcmmkdir: {out}{err}")
         if code == 0:
             check_media(program, made, "dcmmkdir")
-    return finish()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(common.main(check_makers, readers=False))

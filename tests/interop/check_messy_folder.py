@@ -1,16 +1,9 @@
 #!/usr/bin/env python3
-"""Writes a folder of imperfect DICOM files as real-world media bring them (with pydicom), converts
-it and checks its DICOMDIR with independent readers. Usage: check_messy_folder.py <kestrapol> <scratch>
-
-The messy folder is named with an empty argument, a missing folder and a folder of names DICOM
-media cannot carry: the messages and exit code are checked; then dciodvfy finds no error but
-Type 1 keys the files lack, each matched by a warning line; dcmdump -dc and dcdirdmp find none;
-pydicom's FileSet lists every DICOM file that can be indexed once, every other file is named by a
-warning and leaves no record, no two records reference one instance, and record values carry the
-dictionary's VR and top-level values only. A second run with a per-user configuration that
-lists an item tag and no keys still gives records every reader loads.
-
-Exit code 77 when a reader is missing (the test is then skipped)."""
+"""A folder of imperfect DICOM files as real-world media bring them (written with pydicom),
+converted with an empty argument, a missing folder and a folder of names media cannot carry, and
+read back by independent readers: dciodvfy finds no error but Type 1 keys the files lack (each
+warned about), dcmdump and dcdirdmp none, pydicom's FileSet every file that can be indexed once.
+Usage: check_messy_folder.py <kestrapol> <scratch> (exit code 77: a reader is missing)."""
 import json
 import os
 import re
@@ -19,13 +12,12 @@ import warnings
 
 from pydicom import dcmread
 from pydicom.datadict import dictionary_description, tag_for_keyword
-from pydicom.dataset import Dataset
 from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, ExplicitVRLittleEndian,
                          ImplicitVRLittleEndian)
 
-from common import SECONDARY_CAPTURE, check, dciodvfy_errors, dumps_clean, failures, finish, fresh, listed, patch, \
-    readers_missing, run, save, user_configuration
 import common
+from common import SECONDARY_CAPTURE, check, dciodvfy_errors, dumps_clean, failures, fresh, item, listed, patch, run, \
+    save, user_configuration
 
 warnings.filterwarnings("ignore", message="The value length")  # the 70,000-byte Patient ID, on purpose
 warnings.filterwarnings("ignore", message="Invalid value for VR UI")  # the malformed UID, on purpose
@@ -41,17 +33,6 @@ def dataset(number, syntax=ExplicitVRLittleEndian, **values):
                 StudyID=f"S{number}", SeriesNumber="1", InstanceNumber="1")
     keys.update(values)
     return common.dataset(SECONDARY_CAPTURE, keys.pop("SOPInstanceUID", f"{ROOT}.{number}.1"), syntax, **keys)
-
-
-def swap_elements(path, first, second):
-    """Swaps two elements given by their bytes, so that they come out of order."""
-    with open(path, "rb") as f:
-        data = f.read()
-    for old, new in ((first, b"@@SWAP@@"), (second, first), (b"@@SWAP@@", second)):
-        assert old in data, (path, old)
-        data = data.replace(old, new, 1)
-    with open(path, "wb") as f:
-        f.write(data)
 
 
 # Files that must not be indexed, with the warning that names each.
@@ -91,9 +72,7 @@ def write_messy(folder):
     files["REPEAT/IMG1"] = dataset(15)
     files["EMPTYPN/IMG1"] = dataset(16, PatientName="")
     # A Patient ID inside an item of undefined length, out of order there: not the file's own.
-    nested = Dataset()
-    nested.PatientID = "X1"
-    nested.IssuerOfPatientID = "NESTED"
+    nested = item(PatientID="X1", IssuerOfPatientID="NESTED")
     nested.is_undefined_length_sequence_item = True
     files["NESTED/IMG1"] = dataset(17, ReferencedStudySequence=[nested])
     files["NESTED/IMG1"]["ReferencedStudySequence"].is_undefined_length = True
@@ -105,7 +84,9 @@ def write_messy(folder):
     patch(paths["MISMATCH/IMG1"], b"9999.7.14.1", b"9999.7.14.9")
     patch(paths["REPEAT/IMG1"], b"9999.7.15.1\0", b"9999.7.1.1\0\0")
     patch(paths["WRONGVR/IMG1"], b"\x08\x00\x05\x00CS\x0a\x00ISO_IR 100", b"\x08\x00\x05\x00SS\x0a\x00" + bytes(range(1, 11)))
-    swap_elements(paths["NESTED/IMG1"], b"\x10\x00\x20\x00LO\x02\x00X1", b"\x10\x00\x21\x00LO\x06\x00NESTED")
+    # (0010,0020) and (0010,0021) swapped: out of order.
+    patch(paths["NESTED/IMG1"], b"\x10\x00\x20\x00LO\x02\x00X1\x10\x00\x21\x00LO\x06\x00NESTED",
+          b"\x10\x00\x21\x00LO\x06\x00NESTED\x10\x00\x20\x00LO\x02\x00X1")
     with open(paths["TRUNC/IMG1"], "r+b") as f:  # cut inside the value of the last element
         f.truncate(os.path.getsize(paths["TRUNC/IMG1"]) - 1)
     # A Transfer Syntax UID padded with a blank, as some writers do.
@@ -174,11 +155,7 @@ def check_messy(program, scratch):
     check("BADVALUE\\IMG1: Patient's Name (0010,0010) (VR PN, 12 bytes) holds more than five name components" in out,
           "the six-part name is not reported")
     check(os.path.join(messy, "TRUNC", "IMG1") + " is truncated" in out, "the truncated file is not reported")
-    studies = [r for r in records if r.DirectoryRecordType == "STUDY"]
-    check(all(r["StudyDate"].VR == "DA" for r in studies), "a Study Date without VR DA")
-    check("20240105" in [r.StudyDate for r in studies], "the date sent as OB is missing")
-    check(all(r["SpecificCharacterSet"].VR == "CS" for r in records if "SpecificCharacterSet" in r),
-          "a Specific Character Set without VR CS reached a record")
+    # The records' VRs (the dictionary's, not the file's) are pinned byte for byte by check_dicomdir_bytes.py.
     check("WRONGVR\\IMG1: Specific Character Set (0008,0005) (VR CS, 10 bytes)" in out,
           "the binary character set is not reported")
     check("ID8" in patients and patients["ID8"].SpecificCharacterSet == "ISO_IR 100",
@@ -210,14 +187,5 @@ def check_user_configuration(program, scratch):
     check(patient.get("PatientID") == "ID30", "per-user configuration: the PATIENT record lacks its Patient ID")
 
 
-def main():
-    program, scratch = sys.argv[1], sys.argv[2]
-    if readers_missing():
-        return 77
-    check_messy(program, os.path.abspath(scratch))
-    check_user_configuration(program, os.path.abspath(scratch))
-    return finish()
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(common.main(check_messy, check_user_configuration))

@@ -7,7 +7,8 @@ import sys
 
 import pydicom
 
-from common import check, finish
+import common
+from common import check
 
 SAMPLES = {"implicit_le.dcm": "1.2.840.10008.1.2", "explicit_le.dcm": "1.2.840.10008.1.2.1",
            "explicit_be.dcm": "1.2.840.10008.1.2.2"}
@@ -67,14 +68,11 @@ def check_file(path, transfer_syntax):
           all(i.ValueType == "TEXT" for i in items), f"{path}: content sequence {items}")
 
 
-def main():
-    writer, folder = sys.argv[1], sys.argv[2]
-    os.makedirs(folder, exist_ok=True)
+def check_samples(writer, folder):
     subprocess.run([writer, folder], check=True)
     for name, transfer_syntax in SAMPLES.items():
         check_file(os.path.join(folder, name), transfer_syntax)
-    return finish()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(common.main(check_samples, readers=False))

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Compares our SOP-class-to-record-type table with pydicom's own, an independent reading of the
-same tables of the standard: every class pydicom files under a record type must be filed under
-the same one here, and every record type pydicom can write must be known here.
+"""Compares our SOP-class-to-record-type table with pydicom's own, made independently: every class
+pydicom files under a record type must be filed under the same one here, and every record type
+pydicom can write must be known here.
 
     check_record_types.py LOOKUP_PROGRAM
 """

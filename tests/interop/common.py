@@ -4,6 +4,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 
 from pydicom import dcmread
 from pydicom.dataset import Dataset, FileMetaDataset
@@ -20,17 +21,19 @@ def check(condition, message):
         failures.append(message)
 
 
-def finish():
+def main(*checks, readers=True):
+    """Runs each check(program, scratch) with the command line's two arguments and prints the
+    failures; exit code 77 (skipped) when the independent readers are needed and missing."""
+    if readers and not all(shutil.which(tool) for tool in READERS):
+        print("SKIP: dciodvfy, dcmdump or dcdirdmp not installed")
+        return 77
+    program, scratch = sys.argv[1], os.path.abspath(sys.argv[2])
+    os.makedirs(scratch, exist_ok=True)
+    for each in checks:
+        each(program, scratch)
     for failure in failures:
         print("FAIL: " + failure)
     return 1 if failures else 0
-
-
-def readers_missing():
-    if all(shutil.which(tool) for tool in READERS):
-        return False
-    print("SKIP: dciodvfy, dcmdump or dcdirdmp not installed")
-    return True
 
 
 def run(command, env=None):
@@ -52,21 +55,26 @@ def user_configuration(folder, text):
     return dict(os.environ, APPDATA=folder, XDG_CONFIG_HOME=folder)
 
 
+def item(**values):
+    """A data set (a sequence item) of the given attributes (None: left out)."""
+    ds = Dataset()
+    for keyword, value in values.items():
+        if value is not None:
+            setattr(ds, keyword, value)
+    return ds
+
+
 def dataset(sop_class, instance_uid, syntax=ExplicitVRLittleEndian, **keys):
-    """A Part-10 data set of class and instance with the given attributes (None: left out)."""
+    """A file's data set and meta information for class and instance, with the attributes given (None: left out)."""
     meta = FileMetaDataset()
     meta.MediaStorageSOPClassUID = sop_class
     meta.MediaStorageSOPInstanceUID = instance_uid
     meta.TransferSyntaxUID = syntax
-    ds = Dataset()
+    ds = item(SOPClassUID=sop_class, SOPInstanceUID=instance_uid, **keys)
     ds.file_meta = meta
     ds.preamble = b"\0" * 128
     ds.is_little_endian = syntax != ExplicitVRBigEndian
     ds.is_implicit_VR = syntax == ImplicitVRLittleEndian
-    ds.SOPClassUID, ds.SOPInstanceUID = sop_class, instance_uid
-    for keyword, value in keys.items():
-        if value is not None:
-            setattr(ds, keyword, value)
     return ds
 
 

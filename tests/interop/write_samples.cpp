@@ -13,13 +13,12 @@
 
 namespace {
 
-struct Sample_Syntax {
+// The encoder's code, the transfer syntax and the file name of each sample.
+constexpr struct {
     int code;
     const char* transfer_syntax;
     const char* file_name;
-};
-
-constexpr Sample_Syntax Sample_Syntaxes[] = {
+} Sample_Syntaxes[] = {
     {0, "1.2.840.10008.1.2", "implicit_le.dcm"},
     {8, "1.2.840.10008.1.2.1", "explicit_le.dcm"},
     {9, "1.2.840.10008.1.2.2", "explicit_be.dcm"},
@@ -65,17 +64,14 @@ DICOM_Tag_List Sample_Data_Set(const char* transfer_syntax) {
     add(0x0028, 0x1201, "OW", 3, {int64_t{1}, int64_t{0x0203}, int64_t{0xFFFF}});
     add(0x0040, 0xA160, "UT", 1, {S("free text value")});
 
-    // A sequence of two items, each built as its own data set.
+    // A sequence of two items, each built as its own data set; the highest tag, so the list's last.
     add(0x0040, 0xA730, "SQ", 1, {int64_t{0}});
-    for (DICOM_Tag& sq : list) {
-        if (sq.group != 0x0040 || sq.element != 0xA730) continue;
-        for (const char* value : {"FIRST", "SECOND"}) {
-            DICOM_Root item_root{};
-            DICOM_Tag_List item;
-            DICOM_Attribute_Add(nullptr, &item_root, &item, 0x0040, 0xA040, VR_Code("CS"), 1, {S("TEXT")});
-            DICOM_Attribute_Add(nullptr, &item_root, &item, 0x0040, 0xA160, VR_Code("UT"), 1, {S(value)});
-            sq.item.push_back(std::move(item));
-        }
+    for (const char* value : {"FIRST", "SECOND"}) {
+        DICOM_Root item_root{};
+        DICOM_Tag_List item;
+        DICOM_Attribute_Add(nullptr, &item_root, &item, 0x0040, 0xA040, VR_Code("CS"), 1, {S("TEXT")});
+        DICOM_Attribute_Add(nullptr, &item_root, &item, 0x0040, 0xA160, VR_Code("UT"), 1, {S(value)});
+        list.back().item.push_back(std::move(item));
     }
     return list;
 }
@@ -98,7 +94,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
         return 2;
     }
-    for (const Sample_Syntax& s : Sample_Syntaxes) {
+    for (const auto& s : Sample_Syntaxes) {
         const std::vector<uint8_t> bytes = Sample_File(s.code, Sample_Data_Set(s.transfer_syntax));
         std::ofstream out(std::string(argv[1]) + "/" + s.file_name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

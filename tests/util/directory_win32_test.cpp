@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "support/test_system.h"
 #include "util/directory.h"
@@ -16,31 +17,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Win32Folder : public ::testing::Test {
-protected:
-    void SetUp() override { root = Test_Scratch_Folder("kestrapol_dir_"); }
-    void TearDown() override { Test_Remove_All(root); }
-    std::string at(const std::string& name) const { return root + "\\" + name; }
-    void file(const std::string& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL) const {
-        std::ofstream(Test_Path(at(name))) << "x";
-        SetFileAttributesW(Test_Path(at(name)).c_str(), attributes);
+TEST(Win32Folder, HiddenAndSystemAttributesMarkEntriesHidden) {
+    const std::string root = Test_Scratch_Folder("kestrapol_dir_");
+    const std::pair<const char*, DWORD> made[] = {
+        {"PLAIN", FILE_ATTRIBUTE_NORMAL}, {"HIDDEN", FILE_ATTRIBUTE_HIDDEN}, {"SYSTEM", FILE_ATTRIBUTE_SYSTEM}};
+    for (const auto& [name, attributes] : made) {
+        std::ofstream(Test_Path(root + "\\" + name)) << "x";
+        SetFileAttributesW(Test_Path(root + "\\" + name).c_str(), attributes);
     }
-    std::string root;
-};
-
-TEST_F(Win32Folder, HiddenAndSystemAttributesMarkEntriesHidden) {
-    file("PLAIN");
-    file("HIDDEN", FILE_ATTRIBUTE_HIDDEN);
-    file("SYSTEM", FILE_ATTRIBUTE_SYSTEM);
-    CreateDirectoryW(Test_Path(at("HFOLDER")).c_str(), nullptr);
-    SetFileAttributesW(Test_Path(at("HFOLDER")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+    CreateDirectoryW(Test_Path(root + "\\HFOLDER").c_str(), nullptr);
+    SetFileAttributesW(Test_Path(root + "\\HFOLDER").c_str(), FILE_ATTRIBUTE_HIDDEN);
     std::string files, folders;
     const auto file_list = Directory_Get_Files(root), folder_list = Directory_Get_Dirs(root);
     for (const Dir_Entry& e : *file_list) files += e.Name + (e.Hidden ? "* " : " ");
     for (const Dir_Entry& e : *folder_list) folders += e.Name + (e.Hidden ? "* " : " ");
     EXPECT_EQ(files, "HIDDEN* PLAIN SYSTEM* ");
     EXPECT_EQ(folders, ". .. HFOLDER* ");
-    for (const char* name : {"HIDDEN", "SYSTEM"}) SetFileAttributesW(Test_Path(at(name)).c_str(), FILE_ATTRIBUTE_NORMAL);
+    Test_Remove_All(root);  // clears the attributes as it goes
 }
 
 TEST(Win32Paths, DrivesAndNetworkShares) {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,9 +48,7 @@ protected:
     }
     std::string read(const char* name) {
         std::ifstream in(scratch / name);
-        std::stringstream all;
-        all << in.rdbuf();
-        return all.str();
+        return {std::istreambuf_iterator<char>(in), {}};
     }
     // Runs the messages at a trace level; returns what reached the console.
     std::string run_at(int8_t level, void (*messages)()) {
@@ -136,7 +134,6 @@ TEST_F(Logging, ThreadRingWrapsAndCutsLongLines) {
 }
 
 TEST_F(Logging, ScratchFolderThatCannotBeCreatedIsReportedOnce) {
-    Log_Set_Sink(&sink);
     std::ofstream(fs::path(scratch.parent_path().string() + "_file")) << "x";
     Scratch_Dir = scratch.parent_path().string() + "_file/sub/";
     Trace_Level = -1;

@@ -2,11 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "support/log_recorder.h"
 #include "support/test_system.h"
-#include "util/log.h"
 #include "util/registry.h"
 
 namespace {
@@ -20,24 +19,9 @@ int reg(std::vector<std::string> arguments) {
 
 class Registry : public ::testing::Test {
 protected:
-    void SetUp() override {
-        name = "KestrapolTest" + std::to_string(Test_Process_Id());
-        seen().clear();
-        Trace_Level = 1;
-        Log_Set_Handler([](Win_Handle, int kind, const char* text) {
-            seen().emplace_back(kind, text);
-            return 1;
-        });
-    }
-    void TearDown() override {
-        Log_Set_Handler(nullptr);
-        Trace_Level = 0;
-        reg({"delete", App_Paths + name + ".exe"});
-    }
-    static std::vector<std::pair<int, std::string>>& seen() {
-        static std::vector<std::pair<int, std::string>> lines;
-        return lines;
-    }
+    void SetUp() override { name = "KestrapolTest" + std::to_string(Test_Process_Id()); }
+    void TearDown() override { reg({"delete", App_Paths + name + ".exe"}); }
+    Log_Recorder log{1};  // at trace level 1, so that the trace lines are seen too
     std::string name;
 };
 
@@ -49,7 +33,7 @@ TEST_F(Registry, RegisteredPathWithAndWithoutExe) {
     path.clear();
     ASSERT_EQ(Registry_Get_Path(name + ".exe", path), 1);
     EXPECT_EQ(path, "C:\\Kestrapol Test\\");
-    EXPECT_TRUE(seen().empty());
+    EXPECT_TRUE(log.lines().empty());
     // Only an exact ".exe" ending counts: this looks for <NAME>.EXE.exe.
     EXPECT_EQ(Registry_Get_Path(name + ".EXE", path), 0);
 }
@@ -68,16 +52,16 @@ TEST_F(Registry, FailuresGiveFourLinesOfOneKind) {
         if (registered) {
             ASSERT_EQ(reg({"add", App_Paths + name + ".exe"}), 0);
         }
-        seen().clear();
+        log.lines().clear();
         std::string path = "unchanged";
         EXPECT_EQ(Registry_Get_Path(name, path), 0);
         EXPECT_EQ(path, "unchanged");
-        ASSERT_EQ(seen().size(), 4u);
-        for (const auto& line : seen()) EXPECT_EQ(line.first, kind) << line.second;
-        EXPECT_EQ(seen()[0].second, "Failed in Registry_Get_Path(" + name + ",unchanged)");
-        EXPECT_EQ(seen()[1].second.rfind("File:", 0), 0u);
-        EXPECT_EQ(seen()[2].second, step);
-        EXPECT_EQ(seen()[3].second.rfind("[ERROR_FILE_NOT_FOUND] ", 0), 0u) << seen()[3].second;
+        ASSERT_EQ(log.lines().size(), 4u);
+        for (const auto& line : log.lines()) EXPECT_EQ(line.first, kind) << line.second;
+        EXPECT_EQ(log.lines()[0].second, "Failed in Registry_Get_Path(" + name + ",unchanged)");
+        EXPECT_EQ(log.lines()[1].second.rfind("File:", 0), 0u);
+        EXPECT_EQ(log.lines()[2].second, step);
+        EXPECT_EQ(log.lines()[3].second.rfind("[ERROR_FILE_NOT_FOUND] ", 0), 0u) << log.lines()[3].second;
     }
 }
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 extern char** environ;
 
@@ -17,9 +17,7 @@ namespace {
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace

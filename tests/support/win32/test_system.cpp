@@ -7,8 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -46,9 +46,7 @@ HANDLE output_file(const std::wstring& path) {
 
 std::string slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream all;
-    all << in.rdbuf();
-    std::string text = all.str();
+    const std::string text{std::istreambuf_iterator<char>(in), {}};
     // Lines as on POSIX: the C library writes "\r\n" for "\n" to text streams.
     std::string lines;
     for (std::size_t i = 0; i < text.size(); ++i)
