@@ -160,7 +160,6 @@ TEST_F(Configuration, LongLinesAreReadInPieces) {
 }
 
 // The command line: options as they are met, folders taken literally, the first unknown option.
-
 // What the line set, as text: the trace level, the folders in brackets, then only the options met.
 std::string parsed(const std::vector<std::string>& args) {
     std::vector<std::string> text = args;
@@ -177,7 +176,7 @@ std::string parsed(const std::vector<std::string>& args) {
     for (const auto& [set, name] : flags) said += set ? std::string(" ") + name : "";
     if (line.copy_to) said += " copy " + *line.copy_to;
     if (line.results_file) said += " results " + *line.results_file;
-    if (line.unknown_option) said += " unknown " + line.unknown_token;
+    if (line.unknown_option || !line.unknown_token.empty()) said += " unknown " + line.unknown_token;
     Trace_Level = 0;
     return said;
 }
