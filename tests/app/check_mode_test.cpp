@@ -46,25 +46,22 @@ void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t value) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
-// The DICOMDIR's records, and the place of each one's (0004,1400) value, which the writer puts first.
+// The DICOMDIR's bytes and records.
 struct Directory_Bytes {
-    std::vector<uint8_t> bytes;
-    std::vector<Read_Record> records;
+    explicit Directory_Bytes(const Scratch_Folder& folder) : bytes(Read_File(folder.at("DICOMDIR"))) {
+        uint32_t first = 0, last = 0;
+        records = Read_Records(bytes, first, last);
+    }
     const Read_Record& file(const std::string& id) const {
         for (const Read_Record& record : records)
             if (record.file_id.rfind(id, 0) == 0) return record;
         throw std::runtime_error("no record for " + id);
     }
-    static std::size_t next_at(const Read_Record& record) { return record.offset + 16; }
+    // Points the (0004,1400) of the record of file id, which the writer puts first, at offset.
+    void point_next(const std::string& id, uint32_t offset) { put32(bytes, file(id).offset + 16, offset); }
+    std::vector<uint8_t> bytes;
+    std::vector<Read_Record> records;
 };
-
-Directory_Bytes read_directory(const Scratch_Folder& folder) {
-    Directory_Bytes d;
-    d.bytes = Read_File(folder.at("DICOMDIR"));
-    uint32_t first = 0, last = 0;
-    d.records = Read_Records(d.bytes, first, last);
-    return d;
-}
 
 // The last record's Directory Record Type made type: nothing points past the last record, so its
 // length may change.
@@ -81,7 +78,7 @@ void retype_last_record(std::vector<uint8_t>& b, const Read_Record& last, const 
 // Damage that changes the DICOMDIR's bytes.
 std::function<void(const Scratch_Folder&, const std::string&)> edit(void (*change)(Directory_Bytes&)) {
     return [change](const Scratch_Folder& folder, const std::string&) {
-        Directory_Bytes d = read_directory(folder);
+        Directory_Bytes d(folder);
         change(d);
         Write_File(folder.at("DICOMDIR"), d.bytes);
     };
@@ -122,7 +119,7 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
          "not in the index", "C\\IMG9"},
         {"File ID with ..",
          [](const Scratch_Folder& f, const std::string& outside) {
-             Directory_Bytes d = read_directory(f);
+             Directory_Bytes d(f);
              const Read_Record& b = d.file("B\\IMG1");
              const auto at = std::search(d.bytes.begin() + b.offset, d.bytes.end(), b.file_id.begin(), b.file_id.end());
              std::copy_n("..\\IMG", 6, at);
@@ -137,14 +134,10 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
          },
          "leads out of the folder through a link", "B\\IMG1"},
         {"offset loop",
-         edit([](Directory_Bytes& d) {
-             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), d.file("A\\IMG1").offset);
-         }),
+         edit([](Directory_Bytes& d) { d.point_next("A\\IMG2", d.file("A\\IMG1").offset); }),
          "the offsets form a loop", ""},
         {"offset past the end",
-         edit([](Directory_Bytes& d) {
-             put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG2")), static_cast<uint32_t>(d.bytes.size() + 100));
-         }),
+         edit([](Directory_Bytes& d) { d.point_next("A\\IMG2", static_cast<uint32_t>(d.bytes.size() + 100)); }),
          "points past the end of the DICOMDIR", ""},
         {"truncated DICOMDIR",
          edit([](Directory_Bytes& d) { d.bytes.resize(d.file("B\\IMG1").offset + 30); }),
@@ -161,7 +154,7 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
          edit([](Directory_Bytes& d) { retype_last_record(d.bytes, d.records.back(), "IMAGE "); }),
          "belongs in SR DOCUMENT records", "B\\IMG1", true, true},
         {"orphan record",
-         edit([](Directory_Bytes& d) { put32(d.bytes, Directory_Bytes::next_at(d.file("A\\IMG1")), 0); }),
+         edit([](Directory_Bytes& d) { d.point_next("A\\IMG1", 0); }),
          "not reached from the root", ""},
     };
     for (const Damage& damage : damages) {
@@ -191,8 +184,8 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
     }
 }
 
-// The DICOMDIRs the program writes pass, and the results of each mode and outcome agree with the
-// exit code and the report.
+// The DICOMDIRs the program writes pass (one named with a final "/" is still the root of its file
+// names), and the results of each mode and outcome agree with the exit code and the report.
 TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
     Scratch_Folder scratch, clean, empty, bad_names;
     for (const Sample_Entry& entry : Sample_Entries) {
@@ -205,7 +198,7 @@ TEST_F(Check_Mode, ResultsAgreeWithExitCodeAndReport) {
     bad_names.add_text("BROKEN", std::string(128, '\0') + "DICM\x02");  // cut inside its first element
     const std::string results = scratch.at("convert.json");
 
-    Batch_Run converted = run({"-r", results, clean.path(), bad_names.path()});
+    Batch_Run converted = run({"-r", results, clean.path() + "/", bad_names.path()});
     EXPECT_EQ(converted.exit_code, 1) << converted.output;
     expect_fields(read_json(results), {{"/schema", 1}, {"/mode", "convert"}, {"/exit_code", 1},
                                        {"/folders/0/outcome", "done"},

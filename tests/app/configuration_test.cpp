@@ -160,62 +160,53 @@ TEST_F(Configuration, LongLinesAreReadInPieces) {
 }
 
 // The command line: options as they are met, folders taken literally, the first unknown option.
+// What the line set, as text: the trace level, the folders in brackets, then only the options met.
+std::string parsed(const std::vector<std::string>& args) {
+    std::vector<std::string> text = args;
+    text.insert(text.begin(), "kestrapol");
+    std::vector<char*> argv;
+    for (std::string& word : text) argv.push_back(word.data());
+    Trace_Level = 0;
+    const Command_Line line = Parse_Command_Line(static_cast<int>(argv.size()), argv.data());
+    std::string said = std::to_string(Trace_Level);
+    for (const std::string& folder : line.folders) said += " [" + folder + "]";
+    const std::pair<bool, const char*> flags[] = {{line.window, "window"}, {line.check, "check"},
+                                                  {line.help, "help"},     {line.version, "version"},
+                                                  {line.missing_value, "missing"}};
+    for (const auto& [set, name] : flags) said += set ? std::string(" ") + name : "";
+    if (line.copy_to) said += " copy " + *line.copy_to;
+    if (line.results_file) said += " results " + *line.results_file;
+    if (line.unknown_option || !line.unknown_token.empty()) said += " unknown " + line.unknown_token;
+    Trace_Level = 0;
+    return said;
+}
 
 TEST(CommandLine, OptionsAndFolders) {
-    using Words = std::vector<std::string>;
-    const struct {
-        Words args;
-        int trace;
-        Words folders;
-        bool window = false;
-        std::string unknown = "";
-        std::string copy_to = "", results = "";
-        bool check = false, help = false, version = false, missing = false;
-    } cases[] = {
-        {{"-v", "-t", "3"}, 3, {}},  // the later option wins
-        {{"-t", "3", "-v"}, 5, {}},
-        {{"-T", "-1"}, -1, {}},
-        {{"-v", "-t"}, 0, {}},                      // no value left: 0
-        {{"-verbose", "/data/a"}, 5, {"/data/a"}},  // only the second character counts,
-        {{"-t5", "/data/images"}, 0, {}},           // so the folder is taken as the value
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"-v", "-t", "3"}, "3"},  // the later option wins
+        {{"-t", "3", "-v"}, "5"},
+        {{"-T", "-1"}, "-1"},
+        {{"-v", "-t"}, "0"},                          // no value left: 0
+        {{"-verbose", "/data/a"}, "5 [/data/a]"},     // only the second character counts,
+        {{"-t5", "/data/images"}, "0"},               // so the folder is taken as the value
         // The shell has taken the quotes it meant: those left belong to the names.
-        {{"/b", "-v", "\"/my images\"", "\"X", "", "/a"}, 5, {"/b", "\"/my images\"", "\"X", "", "/a"}},
-        {{"/a", "-x", "-v", "/b"}, 0, {"/a"}, false, "-x"},  // stops at once
-        {{"-"}, 0, {}, false, "-"},
-        {{"-w", "/a", "/b c"}, 0, {"/a", "/b c"}, true},  // the folders make one drop
-        {{"-W"}, 0, {}, true},
+        {{"/b", "-v", "\"/my images\"", "\"X", "", "/a"}, "5 [/b] [\"/my images\"] [\"X] [] [/a]"},
+        {{"/a", "-x", "-v", "/b"}, "0 [/a] unknown -x"},  // stops at once
+        {{"-"}, "0 unknown -"},
+        {{"-w", "/a", "/b c"}, "0 [/a] [/b c] window"},  // the folders make one drop
+        {{"-W"}, "0 window"},
         // The words users try first, matched whole; the one-letter rule still holds for -h.
-        {{"--help"}, 0, {}, false, "", "", "", false, true},
-        {{"/?", "/a"}, 0, {"/a"}, false, "", "", "", false, true},
-        {{"-help"}, 0, {}, false, "", "", "", false, true},
-        {{"--version"}, 0, {}, false, "", "", "", false, false, true},
-        {{"--verbose"}, 0, {}, false, "--verbose"},  // "--" is no option letter
+        {{"--help"}, "0 help"},
+        {{"/?", "/a"}, "0 [/a] help"},
+        {{"-help"}, "0 help"},
+        {{"--version"}, "0 version"},
+        {{"--verbose"}, "0 unknown --verbose"},  // "--" is no option letter
         // Options with a value take the next argument, whatever it looks like.
-        {{"-c", "/a", "-r", "-v"}, 0, {"/a"}, false, "", "", "-v", true},
-        {{"-o", "/dest", "/a", "/b"}, 0, {"/a", "/b"}, false, "", "/dest"},
-        {{"/a", "-o"}, 0, {"/a"}, false, "-o", "", "", false, false, false, true},
+        {{"-c", "/a", "-r", "-v"}, "0 [/a] check results -v"},
+        {{"-o", "/dest", "/a", "/b"}, "0 [/a] [/b] copy /dest"},
+        {{"/a", "-o"}, "0 [/a] missing unknown -o"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::PrintToString(c.args));
-        Words text = c.args;
-        text.insert(text.begin(), "kestrapol");
-        std::vector<char*> argv;
-        for (std::string& word : text) argv.push_back(word.data());
-        Trace_Level = 0;
-        const Command_Line line = Parse_Command_Line(static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(Trace_Level, c.trace);
-        EXPECT_EQ(line.folders, c.folders);
-        EXPECT_EQ(line.window, c.window);
-        EXPECT_EQ(line.unknown_option, !c.unknown.empty());
-        EXPECT_EQ(line.unknown_token, c.unknown);
-        EXPECT_EQ(line.copy_to.value_or(""), c.copy_to);
-        EXPECT_EQ(line.results_file.value_or(""), c.results);
-        EXPECT_EQ(line.check, c.check);
-        EXPECT_EQ(line.help, c.help);
-        EXPECT_EQ(line.version, c.version);
-        EXPECT_EQ(line.missing_value, c.missing);
-    }
-    Trace_Level = 0;
+    for (const auto& [args, expected] : cases) EXPECT_EQ(parsed(args), expected) << ::testing::PrintToString(args);
 }
 
 // The desktop's "Open with" runs the entry on a folder: it must open the window, and the

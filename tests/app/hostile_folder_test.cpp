@@ -113,128 +113,98 @@ TEST_F(Batch, TwoRunsOnOneFolderBothFinish) {
     }
 }
 
-// A folder below that cannot be listed, or a file that cannot be opened, leaves the index
-// incomplete: no DICOMDIR, the old one stays, and the run fails with its own code.
-TEST_F(Batch, UnreadableFolderOrFileRefusesTheFolder) {
-    struct Case {
-        const char* hidden;  // made unreadable
+// A folder the program cannot wholly read or write keeps its earlier DICOMDIR and no temporary
+// file, and the run fails with the failure's own code: a folder below that cannot be listed or a
+// file that cannot be opened (the index would be incomplete); a DICOMDIR that is read-only, another
+// user's (giving it away takes root) or in a folder the user may not write. Root reads and writes
+// everything: those cases run as nobody then.
+TEST_F(Batch, FolderThatCannotBeReadOrWrittenKeepsItsDirectory) {
+    using fs::perms;
+    const perms read_only = perms::owner_read | perms::owner_exec | perms::others_read | perms::others_exec;
+    const struct {
+        const char* hostile;  // below the folder ("" the folder itself), given mode
+        perms mode;
+        bool as_nobody, give_away;
         int exit_code;
-        const char* error;
+        const char* said;  // nullptr: the write failure's error line
+    } cases[] = {
+        {"B", perms::none, true, false, 7, "Cannot list folder "},
+        {"B/IMG2", perms::none, true, false, 8, "Unable to open file."},
+        {"DICOMDIR", perms::owner_read | perms::group_read, false, false, 6, nullptr},
+        {"DICOMDIR", perms::owner_read | perms::owner_write | perms::others_read, false, true, 6, nullptr},
+        {"", read_only, true, false, 6, nullptr},
     };
-    // Root reads everything: the run goes on as nobody, who may write the folder.
+    const bool root = ::geteuid() == 0;
     std::optional<Other_User> nobody;
-    if (::geteuid() == 0) {
-        nobody.emplace(exe_);
-        if (!nobody->skip_reason().empty()) GTEST_SKIP() << nobody->skip_reason();
-    }
-    const Case cases[] = {{"B", 7, "Cannot list folder "}, {"B/IMG2", 8, "Unable to open file."}};
-    for (const Case& c : cases) {
-        const std::string run_name = std::to_string(&c - cases);
-        Scratch_Folder folder = nobody ? nobody->folder("data" + run_name) : Scratch_Folder();
-        Scratch_Folder temporary = nobody ? nobody->folder("tmp" + run_name) : Scratch_Folder();
+    if (root) nobody.emplace(exe_);
+    for (const auto& c : cases) {
+        const std::string name = std::to_string(&c - cases);
+        SCOPED_TRACE(name);
+        const bool other = root && c.as_nobody;
+        if ((c.give_away && !root) || (other && !nobody->skip_reason().empty())) continue;
+        Scratch_Folder folder = other ? nobody->folder("data" + name) : Scratch_Folder();
+        Scratch_Folder temporary = other ? nobody->folder("tmp" + name) : Scratch_Folder();
         folder.add("A/IMG1", Sample_With_UID("1.1"));
         folder.add("B/IMG2", Sample_With_UID("1.2"));
         folder.add_text("DICOMDIR", "earlier DICOMDIR");
-        const std::string hidden = folder.path() + "/" + c.hidden;
-        fs::permissions(hidden, fs::perms::none);
         Batch_Options options = Batch_Options().apart();
-        if (nobody) {
-            for (const std::string& open : {folder.path(), folder.path() + "/A", folder.path() + "/B", temporary.path()})
-                if (open != hidden) fs::permissions(open, fs::perms::all);
-            options.after(Other_User::prefix(temporary.path()));
-            options.program = nobody->program();
+        if (other) {
+            for (const char* open : {"", "/A", "/B"}) fs::permissions(folder.path() + open, perms::all);
+            fs::permissions(temporary.path(), perms::all);
+            options.after(Other_User::prefix(temporary.path())).program = nobody->program();
         }
+        const std::string hostile = folder.path() + (*c.hostile ? "/" : "") + c.hostile;
+        if (c.give_away) {
+            ASSERT_EQ(::chown(hostile.c_str(), Other_User::Id, Other_User::Id), 0);
+        }
+        fs::permissions(hostile, c.mode);
         const Batch_Run result = run({folder.path()}, options);
-        fs::permissions(hidden, fs::perms::owner_all);
+        fs::permissions(hostile, perms::owner_all);
+        const std::string said = c.said ? c.said : "    ERROR: Unable to write " + folder.at("DICOMDIR") + "\n";
         EXPECT_EQ(result.exit_code, c.exit_code) << result.output << result.errors;
-        EXPECT_NE(result.errors.find(c.error), std::string::npos) << result.errors;
-        EXPECT_TRUE(has(result, "DICOMDIR Abborted"));
-        EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR"), "earlier DICOMDIR");
-    }
-}
-
-// A DICOMDIR that cannot be replaced -- read-only, another user's (giving it away takes root), or
-// in a folder the user may not write -- is kept, with the write failure's code and no summary.
-// Root writes into read-only folders: that case runs as nobody then.
-TEST_F(Batch, DirectoryThatCannotBeReplacedIsKept) {
-    enum class How { Read_Only, Foreign, Folder };
-    for (const How how : {How::Read_Only, How::Foreign, How::Folder}) {
-        if (how == How::Foreign && ::geteuid() != 0) continue;
-        std::optional<Other_User> nobody;
-        if (how == How::Folder && ::geteuid() == 0) {
-            nobody.emplace(exe_);
-            if (!nobody->skip_reason().empty()) continue;
-        }
-        Scratch_Folder folder = nobody ? nobody->folder("data") : Scratch_Folder();
-        folder.add("IMG1", Sample_With_UID("1.1"));
-        folder.add_text("DICOMDIR", "earlier DICOMDIR");
-        using fs::perms;
-        if (how == How::Read_Only) fs::permissions(folder.at("DICOMDIR"), perms::owner_read | perms::group_read);
-        if (how == How::Foreign) {
-            ASSERT_EQ(::chown(folder.at("DICOMDIR").c_str(), 65534, 65534), 0);
-        }
-        if (how == How::Folder)
-            fs::permissions(folder.path(), nobody ? perms::owner_all | perms::others_read | perms::others_exec
-                                                  : perms::owner_read | perms::owner_exec);
-        Batch_Options options = Batch_Options().apart();
-        if (nobody) options.after(Other_User::prefix(folder.path())).program = nobody->program();
-        const Batch_Run result = run({folder.path()}, options);
-        fs::permissions(folder.path(), perms::owner_all);
-        SCOPED_TRACE(static_cast<int>(how));
-        EXPECT_EQ(result.exit_code, 6) << result.output;
-        EXPECT_TRUE(result.errors.starts_with("    ERROR: Unable to write " + folder.at("DICOMDIR") + "\n"))
-            << result.errors;
-        EXPECT_TRUE(has(result, "Unable to write " + folder.at("DICOMDIR"))) << result.output;
+        EXPECT_NE(result.errors.find(said), std::string::npos) << result.errors;
+        EXPECT_TRUE(has(result, c.said ? "DICOMDIR Abborted" : "Unable to write " + folder.at("DICOMDIR")));
         EXPECT_FALSE(has(result, "DICOMDIR Done:"));
         EXPECT_EQ(File_Text(folder.at("DICOMDIR")), "earlier DICOMDIR");
         EXPECT_EQ(directory_names(folder.path()), std::vector<std::string>{});
     }
 }
 
-// A per-user Kestrapol.ini that is a named pipe holds nobody up: it is no configuration file.
-TEST_F(Batch, NamedPipeForAConfigurationIsSkipped) {
-    Scratch_Folder folder, appdata;
-    folder.add("IMG1", Sample_With_UID("1.1"));
-    fs::create_directories(appdata.path() + "/Corvanthis");
-    ASSERT_EQ(::mkfifo((appdata.path() + "/Corvanthis/Kestrapol.ini").c_str(), 0600), 0);
-    const Batch_Run result = run({folder.path()}, Batch_Options().after("timeout 60 env APPDATA=" + appdata.path()));
-    EXPECT_EQ(result.exit_code, 0) << result.output;
-    EXPECT_TRUE(has(result, "Read: 1 files"));
-}
-
-// Log files never write through a link: a trace file that is a link leaves its target as it was,
-// when the trace starts afresh and when it is appended to.
-TEST_F(Batch, LogFilesAreNeverWrittenThroughLinks) {
-    Scratch_Folder folder, appdata, logs, outside;
+// Files around a run that are not what they seem hold nobody up and are never written through: a
+// per-user Kestrapol.ini that is a named pipe is no configuration file; a trace file that is a link
+// leaves its target as it was, when the trace starts afresh and when it is appended to; a default
+// log folder that belongs to someone else is not used (giving it away takes root).
+TEST_F(Batch, ConfigurationAndLogFilesThatAreNotWhatTheySeem) {
+    Scratch_Folder folder, appdata, logs, outside, temporary;
     folder.add("IMG1", Sample_With_UID("1.1"));
     outside.add_text("VICTIM", "outside");
     fs::create_directories(appdata.path() + "/Corvanthis");
-    const std::string prefix = "env APPDATA=" + appdata.path();
-    for (const char* trace : {"", "trace = 1\n"}) {
-        std::ofstream(appdata.path() + "/Corvanthis/Kestrapol.ini") << "scratch = " << logs.path() << "\n" << trace;
-        fs::remove(logs.path() + "/DICOMDIR_trace.dat");
-        fs::create_symlink(outside.path() + "/VICTIM", logs.path() + "/DICOMDIR_trace.dat");
-        const Batch_Run result = run(*trace ? std::vector<std::string>{folder.path()}
-                                            : std::vector<std::string>{"-t", "1", folder.path()},
-                                     Batch_Options().after(prefix));
-        EXPECT_EQ(result.exit_code, 0) << result.output;
-        EXPECT_EQ(File_Text(outside.path() + "/VICTIM"), "outside") << trace;
-    }
-}
-
-// The default log folder is the user's own: one that belongs to someone else is not used.
-TEST_F(Batch, LogFolderOfAnotherUserIsNotUsed) {
-    if (::geteuid() != 0) GTEST_SKIP() << "giving a folder to another user takes root";
-    Scratch_Folder temporary, folder;
-    folder.add("IMG1", Sample_With_UID("1.1"));
-    const std::string logs = temporary.path() + "/kestrapol-0";
-    fs::create_directory(logs);
-    ASSERT_EQ(::chown(logs.c_str(), 65534, 65534), 0);
-    const Batch_Run result = run({"-t", "1", folder.path()},
-                                 Batch_Options().apart().after("env TMPDIR=" + temporary.path()));
+    const std::string ini = appdata.path() + "/Corvanthis/Kestrapol.ini";
+    const Batch_Options with_appdata = Batch_Options().after("timeout 60 env APPDATA=" + appdata.path());
+    ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+    Batch_Run result = run({folder.path()}, with_appdata);
     EXPECT_EQ(result.exit_code, 0) << result.output;
-    EXPECT_NE(result.errors.find(logs), std::string::npos) << result.errors;
-    EXPECT_TRUE(fs::is_empty(logs));
+    EXPECT_TRUE(has(result, "Read: 1 files"));
+
+    for (const char* trace : {"", "trace = 1\n"}) {
+        fs::remove(ini);
+        std::ofstream(ini) << "scratch = " << logs.path() << "\n" << trace;
+        fs::remove(logs.at("DICOMDIR_trace.dat"));
+        fs::create_symlink(outside.at("VICTIM"), logs.at("DICOMDIR_trace.dat"));
+        result = run(*trace ? std::vector<std::string>{folder.path()} : std::vector<std::string>{"-t", "1", folder.path()},
+                     with_appdata);
+        EXPECT_EQ(result.exit_code, 0) << result.output;
+        EXPECT_EQ(File_Text(outside.at("VICTIM")), "outside") << trace;
+    }
+
+    if (::geteuid() != 0) return;
+    const std::string others = temporary.at("kestrapol-0");
+    fs::create_directory(others);
+    ASSERT_EQ(::chown(others.c_str(), Other_User::Id, Other_User::Id), 0);
+    result = run({"-t", "1", folder.path()}, Batch_Options().apart().after("env TMPDIR=" + temporary.path()));
+    EXPECT_EQ(result.exit_code, 0) << result.output;
+    EXPECT_NE(result.errors.find(others), std::string::npos) << result.errors;
+    EXPECT_TRUE(fs::is_empty(others));
 }
 
 // A file of millions of tiny elements, deflated to a few dozen kilobytes, is refused once it
@@ -271,35 +241,33 @@ TEST_F(Batch, ResourceLimitsEndCleanly) {
     Scratch_Folder folder;
     for (int i = 0; i < 38; ++i)
         folder.add("S" + std::to_string(i % 3) + "/IMG" + std::to_string(i), Sample_With_UID("1." + std::to_string(i)));
-    auto run_limited = [&](const std::string& ulimit) {
-        fs::remove(folder.at("DICOMDIR"));
-        return run({folder.path()},
-                   Batch_Options().after("exec timeout 60 /bin/sh -c 'ulimit " + ulimit + "; exec \"$0\" \"$@\"'"));
-    };
-    // What a run cut short may end with.
-    auto expect_clean = [&](const Batch_Run& result, const std::string& ulimit, std::vector<int> codes) {
-        if (result.exit_code == 0) return expect_complete(folder.at("DICOMDIR"), 38);
-        EXPECT_NE(std::find(codes.begin(), codes.end(), result.exit_code), codes.end())
-            << "ulimit " << ulimit << ": exit " << result.exit_code << "\n" << result.output;
-        EXPECT_FALSE(fs::exists(folder.at("DICOMDIR"))) << ulimit;
-        if (result.exit_code == 5) {
-            EXPECT_TRUE(has(result, "memory error")) << result.output;
-        }
-    };
-    struct Limit {
+    // From the least the system's loader starts the program with: short of descriptors a run may
+    // fail to list or to open, short of address space it fails with a memory error.
+    const struct {
         const char* option;
-        int first, step, runs;  // runs from the least the system's loader starts the program with
+        int first, step, runs;
         std::vector<int> codes;
-    };
-    const std::vector<Limit> limits{{"-n", 3, 1, 10, {7, 8}}, {"-v", 16 * 1024, 1024, 24, {5}}};
-    for (const Limit& limit : limits) {
+    } limits[] = {{"-n", 3, 1, 10, {7, 8}}, {"-v", 16 * 1024, 1024, 24, {5}}};
+    for (const auto& limit : limits) {
         int tried = 0;
         for (int value = limit.first; tried < limit.runs && value < limit.first + 4000 * limit.step; value += limit.step) {
             const std::string ulimit = std::string(limit.option) + " " + std::to_string(value);
-            const Batch_Run result = run_limited(ulimit);
+            SCOPED_TRACE("ulimit " + ulimit);
+            fs::remove(folder.at("DICOMDIR"));
+            const Batch_Run result = run(
+                {folder.path()}, Batch_Options().after("exec timeout 60 /bin/sh -c 'ulimit " + ulimit + "; exec \"$0\" \"$@\"'"));
             if (result.exit_code == 127 && has(result, "error while loading shared libraries")) continue;
             ++tried;
-            expect_clean(result, ulimit, limit.codes);
+            if (result.exit_code == 0) {
+                expect_complete(folder.at("DICOMDIR"), 38);
+                continue;
+            }
+            EXPECT_NE(std::find(limit.codes.begin(), limit.codes.end(), result.exit_code), limit.codes.end())
+                << "exit " << result.exit_code << "\n" << result.output;
+            EXPECT_FALSE(fs::exists(folder.at("DICOMDIR")));
+            if (result.exit_code == 5) {
+                EXPECT_TRUE(has(result, "memory error")) << result.output;
+            }
         }
         EXPECT_EQ(tried, limit.runs) << limit.option;
     }

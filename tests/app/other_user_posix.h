@@ -20,32 +20,24 @@ public:
     static constexpr uid_t Id = 65534;
 
     explicit Other_User(const std::string& exe) {
-        if (::getpwuid(Id) == nullptr) {
-            reason_ = "no user " + std::to_string(Id) + " on this machine";
-            return;
-        }
-        if (std::system("command -v setpriv >/dev/null 2>&1") != 0) {
-            reason_ = "no setpriv to run the program as another user";
-            return;
-        }
-        char pattern[] = "/tmp/kestrapol-other-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr || ::chmod(pattern, 0755) != 0) {
-            reason_ = "no folder of the test's own in /tmp";
-            return;
-        }
-        base_ = pattern;
         namespace fs = std::filesystem;
+        char pattern[] = "/tmp/kestrapol-other-XXXXXX";
+        if (::getpwuid(Id) == nullptr) reason_ = "no user " + std::to_string(Id) + " on this machine";
+        else if (std::system("command -v setpriv >/dev/null 2>&1") != 0) reason_ = "no setpriv to run as another user";
+        else if (::mkdtemp(pattern) == nullptr || ::chmod(pattern, 0755) != 0) reason_ = "no folder of its own in /tmp";
+        if (!reason_.empty()) return;
+        base_ = pattern;
         const fs::path from = fs::path(exe).parent_path(), to = fs::path(base_) / "bin";
         fs::create_directories(to);
         fs::copy_file(exe, to / "kestrapol");
         for (const char* beside : {"Kestrapol.ini", "DICOM Tables"})
             if (fs::exists(from / beside)) fs::copy(from / beside, to / beside, fs::copy_options::recursive);
-        for (const auto& entry : fs::recursive_directory_iterator(base_))
+        for (const auto& entry : fs::recursive_directory_iterator(base_)) {
+            const bool runs = entry.is_directory() || entry.path() == to / "kestrapol";
             fs::permissions(entry.path(), fs::perms::others_read | fs::perms::group_read |
-                                              (entry.is_directory() || entry.path() == to / "kestrapol"
-                                                   ? fs::perms::others_exec | fs::perms::group_exec
-                                                   : fs::perms::none),
+                                              (runs ? fs::perms::others_exec | fs::perms::group_exec : fs::perms::none),
                             fs::perm_options::add);
+        }
         program_ = (to / "kestrapol").string();
     }
     ~Other_User() {
@@ -67,7 +59,5 @@ public:
     }
 
 private:
-    std::string reason_;
-    std::string base_;
-    std::string program_;
+    std::string reason_, base_, program_;
 };

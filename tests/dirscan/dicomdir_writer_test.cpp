@@ -114,9 +114,6 @@ TEST_F(Identity, HeadNamesTheInstanceByPathAndTime) {
         if (i >= 40) numbers.insert(number);
     }
     EXPECT_EQ(numbers.size(), 10u);
-    EXPECT_NE(text.find("1.2.840.10008.1.3.10"), std::string::npos);
-    EXPECT_NE(text.find("Kestrapol"), std::string::npos);
-    EXPECT_EQ(text.substr(128, 4), "DICM");
 }
 
 // Leftovers are removed by name: only "DICOMDIR.T" and three capitals is one the writer makes.

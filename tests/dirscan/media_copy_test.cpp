@@ -140,12 +140,6 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     EXPECT_EQ(std::count(map.begin(), map.end(), '\n'), 8);
     EXPECT_TRUE(log.has("Not copied: " + source.at("zz conflict")));
 
-    // The copy is media as it stands: an in-place walk finds the same files and no name to warn about.
-    name_flags = 0;
-    Dir_Item root;
-    root.path = destination;
-    EXPECT_EQ(Kestrapol_Analyze(nullptr, destination, &root, "", nullptr), 3);
-    EXPECT_EQ(name_flags, 0);
 }
 
 TEST(MediaCopy, RefusesDestinationsThatWouldMixWithSourcesOrOthersFiles) {

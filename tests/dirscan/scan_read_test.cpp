@@ -239,16 +239,7 @@ TEST_F(ScanRead, TruncationAndTails) {
     }
 }
 
-TEST_F(ScanRead, MissingFileAndEmptyFile) {
-    Log_Recorder log;
-    EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, at("absent.dcm")));
-    EXPECT_TRUE(log.has("ERROR: Unable to open file"));
-    Stream_Builder s(8);
-    s.preamble();  // no elements: nothing to format
-    EXPECT_FALSE(read(s));
-    EXPECT_TRUE(log.has("Failed in DICOM_Attribute_Format()"));
-}
-
+// One open per file through the prefix test; a missing file and one without elements give no set.
 TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
     Stream_Builder s = small_file();
     const std::string path = at("p.dcm");
@@ -268,6 +259,13 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
     EXPECT_EQ(DICOMDIR_Scan_Open(at("x.txt"), plain), Scan_Prefix::Not_DICOM);
     File_Source missing;
     EXPECT_EQ(DICOMDIR_Scan_Open(at("none"), missing), Scan_Prefix::Unreadable);
+    Log_Recorder log;
+    EXPECT_FALSE(DICOMDIR_Scan_Read(nullptr, at("none")));
+    EXPECT_TRUE(log.has("ERROR: Unable to open file"));
+    Stream_Builder empty(8);
+    empty.preamble();  // no elements: nothing to format
+    EXPECT_FALSE(read(empty));
+    EXPECT_TRUE(log.has("Failed in DICOM_Attribute_Format()"));
 }
 
 }  // namespace

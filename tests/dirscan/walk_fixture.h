@@ -1,5 +1,5 @@
-// Helpers of the walk, tree, writer and conversion tests: captured log lines, a progress
-// recorder, scratch folders, sample files and a reader of the DICOMDIR records.
+// Helpers of the walk, tree, writer and program tests: a progress recorder, scratch folders,
+// sample files, a reader of the DICOMDIR records and one walk of a folder.
 #pragma once
 
 #include <cstdint>
@@ -11,32 +11,30 @@
 #include <vector>
 
 #include "dirscan/progress.h"
+#include "dirscan/walk.h"
 #include "support/log_recorder.h"
 #include "support/test_system.h"
 #include "tools/make_sample_files.h"
 #include "util/log.h"
 #include "util/platform_folder.h"
 
-// Records what a walk or a worker shows; cancels when asked more than cancel_at times (never
-// when -1); runs on_range when the range is set.
+// Counts what a walk shows; cancels when asked more than cancel_at times (never when -1); runs
+// on_range when the range is set.
 class Progress_Recorder final : public Progress_Window {
 public:
     explicit Progress_Recorder(int cancel_at = -1) : cancel_at_(cancel_at) {}
     void show() override {}
-    void text(const char* line) override { lines.emplace_back(line); }
-    void set(int value) override { position = value; }
-    void add(int delta) override { position += delta, added += delta; }
-    void range(int value) override {
-        maximum = value;
+    void text(const char*) override {}
+    void set(int) override {}
+    void add(int delta) override { added += delta; }
+    void range(int) override {
         if (on_range) on_range();
     }
-    std::function<void()> on_range;
     bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
-    void close() override { closed = true; }
+    void close() override {}
     void counted(int files) override { counted_files += files; }
-    std::vector<std::string> lines;
-    int position = -1, maximum = -1, added = 0, counted_files = 0;
-    bool closed = false;
+    std::function<void()> on_range;
+    int added = 0, counted_files = 0;
 
 private:
     int cancel_at_;
@@ -146,3 +144,17 @@ inline std::vector<Read_Record> Read_Records(const std::vector<uint8_t>& b, uint
     }
     return records;
 }
+
+// One walk of a scratch folder into a fresh tree with fresh counters, its log captured.
+struct Walk_Run {
+    explicit Walk_Run(const Scratch_Folder& folder, Progress_Window* progress = nullptr, int trace_level = 0)
+        : log(trace_level) {
+        name_flags = 0;
+        nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
+        root.path = folder.path();
+        result = Kestrapol_Analyze(nullptr, folder.path(), &root, "", progress);
+    }
+    Log_Recorder log;
+    Dir_Item root;
+    int result = 0;
+};

@@ -1,4 +1,4 @@
-// The walk where POSIX decides what a file is: links, named pipes, permissions.
+// The walk where POSIX decides what a file is: links and named pipes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +7,6 @@
 
 #include "dirscan/read_ahead.h"
 #include "walk_fixture.h"
-#include "walk_run.h"
 
 namespace {
 
@@ -49,16 +48,6 @@ TEST(PosixWalk, NamedPipeSwappedInAfterTheListingIsSkipped) {
     }
     Kestrapol_Files_Listed = nullptr;
     ::alarm(0);
-}
-
-TEST(PosixWalk, UnreadableFileIsReported) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-    Scratch_Folder folder;
-    const std::string file = folder.add("IMG1", Sample_With_UID("1.1"));
-    std::filesystem::permissions(file, std::filesystem::perms::none);
-    const Walk_Run walk(folder);
-    EXPECT_EQ(walk.result, 0);
-    EXPECT_TRUE(walk.log.has("Unable to open file."));
 }
 
 }  // namespace

@@ -6,8 +6,7 @@
 
 #include "dicom/definition.h"
 #include "dirscan/read_ahead.h"
-#include "dirscan/walk.h"
-#include "walk_run.h"
+#include "walk_fixture.h"
 
 namespace {
 
@@ -31,20 +30,15 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
 
 // Every message of a walk at the highest trace level, and the tree it built, as text.
 std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_threads) {
-    Log_Recorder log(9);
     const int threads = Kestrapol_Read_Threads;
     Kestrapol_Read_Threads = read_threads;
     DICOM_Module_Private_Cleanup();  // each walk looks its private creators up afresh
-    Dir_Item root;
-    root.path = folder.path();
-    nb_files = nb_patients = nb_studies = nb_series = nb_images = 0;
-    name_flags = 0;
-    const int read = Kestrapol_Analyze(nullptr, folder.path(), &root, "", nullptr);
-    Kestrapol_Dump(nullptr, LOG_TRACE_1, &root, 0);
+    Walk_Run walk(folder, nullptr, 9);
+    Kestrapol_Dump(nullptr, LOG_TRACE_1, &walk.root, 0);
     Kestrapol_Read_Threads = threads;
     std::vector<std::string> lines;
-    for (const auto& [kind, text] : log.lines()) lines.push_back(std::to_string(kind) + " " + text);
-    lines.push_back("read " + std::to_string(read) + " images " + std::to_string(nb_images));
+    for (const auto& [kind, text] : walk.log.lines()) lines.push_back(std::to_string(kind) + " " + text);
+    lines.push_back("read " + std::to_string(walk.result) + " images " + std::to_string(nb_images));
     return lines;
 }
 
