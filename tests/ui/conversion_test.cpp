@@ -384,12 +384,6 @@ TEST_F(Main_Logic, HelpOpensTheReadmeBesideTheProgramAndAboutNamesTheVersions) {
 
 TEST_F(Main_Logic, InstructionsAndTheReportCopiedAndSaved) {
     logic_->write_instructions();
-    const std::vector<std::string> lines = Text_Panel::Lines(panel_);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "\x02\xF1" "Drag&drop a dir on this application,");
-    EXPECT_EQ(lines[1], "\x02\xF1" "to create a DICOMDIR of its content");
-    EXPECT_EQ(lines[2], "");
-
     logic_->copy_report();  // the panel without markup; no results yet
     EXPECT_EQ(copied_, "Drag&drop a dir on this application,\nto create a DICOMDIR of its content\n\n");
     EXPECT_EQ(Text_Panel::Last_Line(panel_), "Report copied");
