@@ -270,8 +270,8 @@ FAULTS = [
           "a per-user file's tag lines are added to the shipped lists instead of replacing them", BATCH, exe=True),
     # The window logic.
     Fault("ui-exit-code", "app/ui/conversion.cpp",
-          "return converted_.empty() ? 0 : Batch_Exit_Code(converted_);",
-          "return converted_.size() < 2 ? 0 : Batch_Exit_Code(converted_);",
+          "int code = converted_.empty() ? 0 : Batch_Exit_Code(converted_);",
+          "int code = converted_.size() < 2 ? 0 : Batch_Exit_Code(converted_);",
           "the window's exit code ignores a single folder's outcome", UI),
     Fault("ui-scanning-plural", "app/ui/conversion.cpp",
           "n > 1 ? \"ies\" : \"y\"", "n > 0 ? \"ies\" : \"y\"",
@@ -331,6 +331,26 @@ FAULTS = [
           "if (count == 0 || dict->vr[0] == VR_RT) return stream;", "if (true) return stream;",
           "a date sent as OB goes into its record as OB", ["dirscan_tree_test"], extra="^interop_dicomdir_bytes$",
           exe=True),
+    Fault("ui-key-check", "app/ui/input.cpp",
+          "if (key == 'K') return {Main_Action::Check_Media};", "if (key == 'K') return {Main_Action::Choose_Folders};",
+          "Ctrl+K converts the chosen folders instead of checking them", UI),
+    Fault("ui-key-digit", "app/ui/input.cpp",
+          "return {Main_Action::Trace_Level, key - '0'};", "return {Main_Action::Trace_Level, key - '1'};",
+          "Ctrl and a digit set the trace level one below it", UI),
+    # The Qt main window's routing of drags, drops and buttons.
+    Fault("ui-qt-accept-drops", "app/qt/main_widget.cpp",
+          "setAcceptDrops(true);", "setAcceptDrops(false);",
+          "the Qt window takes no drop from the desktop", ["qt_main_widget_test"]),
+    Fault("ui-qt-drag-move", "app/qt/main_widget.cpp",
+          "    else QWidget::dragMoveEvent(event);", "    else event->ignore();",
+          "every move of a drag over the Qt window is refused, so nothing is ever dropped", ["qt_main_widget_test"]),
+    Fault("ui-qt-drop-taken", "app/qt/main_widget.cpp",
+          "if (logic_.drop(paths, on_check)) event->acceptProposedAction();", "if (logic_.drop(paths, on_check)) event->ignore();",
+          "the desktop is told a started drop was refused", ["qt_main_widget_test"]),
+    Fault("ui-qt-buttons", "app/qt/main_widget.cpp",
+          "[this] { logic_.make_media_copy(); }, [this] { logic_.check_media(); },",
+          "[this] { logic_.check_media(); }, [this] { logic_.make_media_copy(); },",
+          "\"Make media copy…\" and \"Check media…\" start each other's job", ["qt_main_widget_test"]),
 ]
 
 

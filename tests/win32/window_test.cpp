@@ -1,14 +1,12 @@
-// The Win32 windows with the real log handler, run under Wine (what the windows decide is tested
-// once in tests/ui; here the routing of the system's events): sizes follow the screen's dots per
-// inch; two folders dragged over the main window mark it, and dropped are both converted (one
-// Done, one with names not allowed) and fill the results list; Esc in the progress window
-// cancels the run, whose folder gets no DICOMDIR;
+// The Win32 windows with the real log handler, run under Wine: the routing of the system's
+// events (what the windows decide is tested once in tests/ui). Sizes follow the screen's dots
+// per inch; folders dragged over the main window mark it and, let go of, fill the results list;
 // while a run goes the starting buttons are unavailable, a drag is refused and Ctrl+M says BUSY
-// in both windows; Ctrl+O converts the chosen folder, Ctrl+M copies it as media, Ctrl+K checks
-// it, Ctrl+C copies the report; Esc in the main window during a run cancels it, waits for the
-// worker and ends the message loop with 0. A screen reader reads the panel's text, the buttons,
-// the progress value and Cancel through the windows' client objects. With a folder as
-// argument 2 it also saves pictures of both windows there (BMP).
+// in both windows; Esc in the progress window cancels the run; folders let go of on "Check
+// media…" are checked; Ctrl+C copies the report; Esc in the main window during a run cancels it
+// and ends the message loop with 0. A screen reader reads the panel, the buttons, the results
+// list, the progress value and Cancel. With a folder as argument 2 it also saves pictures of both
+// windows there (BMP), as docs/ shows them.
 #include <ole2.h>
 #include <oleacc.h>
 #include <shlobj.h>
@@ -33,7 +31,6 @@
 #include "util/log.h"
 #include "util/platform/win32/wide.h"
 #include "util/platform_system.h"
-#include "util/platform/win32/wide.h"
 
 namespace fs = std::filesystem;
 
@@ -109,7 +106,6 @@ private:
     std::vector<std::string> paths_;
 };
 
-// A folder of series, each with images of one patient and study.
 // The walk of the big folder stops at its n-th listed folder (Big_Hold_At) until the test lets it
 // go (another n, or 0), its run is cancelled, or a minute has passed: the checks of a running
 // conversion never race its end, however fast the machine.
@@ -154,41 +150,29 @@ std::string image_folder(const fs::path& root, const char* name, int series, int
     return folder.string();
 }
 
-// Saves what paint draws at width x height as a 24-bit BMP.
-void save_picture(const fs::path& file, int width, int height, const std::function<void(HDC)>& paint) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // rows from the bottom, as the file keeps them
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    paint(dc);
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER head{};
-    head.bfType = 0x4D42;  // "BM"
-    head.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    head.bfSize = head.bfOffBits + stride * static_cast<DWORD>(height);
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&head), sizeof(head));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride * static_cast<DWORD>(height)));
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-}
-
+// Saves what paint draws of the window's client area as a 24-bit BMP.
 void save_window(const fs::path& file, HWND window, const std::function<void(HDC, int, int)>& paint) {
     RECT client;
     GetClientRect(window, &client);
-    save_picture(file, client.right, client.bottom, [&](HDC dc) { paint(dc, client.right, client.bottom); });
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(info.bmiHeader), client.right, client.bottom, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    paint(dc, client.right, client.bottom);
+    GdiFlush();
+    const DWORD size = ((static_cast<DWORD>(client.right) * 3 + 3) & ~3u) * static_cast<DWORD>(client.bottom);
+    BITMAPFILEHEADER head{};
+    head.bfType = 0x4D42;  // "BM"
+    head.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    head.bfSize = head.bfOffBits + size;
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&head), sizeof(head));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(size));
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
 }
 
 // What a screen reader reads of a window's client object and of its child id.
@@ -303,10 +287,10 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return window->conversion().result_count() == 2 && !window->conversion().running(); }),
           "the drop of two folders converts both");
     check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the worker closes its progress window");
-    check(fs::exists(fs::path(good) / "DICOMDIR") && !fs::exists(fs::path(bad) / "DICOMDIR"),
-          "the good folder has its DICOMDIR, the one with a long name none");
     pump_until([&] { return window->results_view().row_count() == 2; }, 5);
-    check(window->results_view().row_count() == 2, "the results list has a row per folder");
+    const std::vector<Folder_Result> results = window->conversion().results();
+    check(window->results_view().row_count() == 2 && results[0].folder == good && results[1].folder == bad,
+          "the results list has a row per folder, in the order dropped");
     Read_Element report;  // read again while Wine's accessibility is still starting up
     pump_until([&] { return (report = read_element(main, 1)).value.find(L"WARNING:") != std::wstring::npos; }, 10);
     check(report.children >= 1 && report.role == ROLE_SYSTEM_TEXT && report.name == L"Report" &&
@@ -317,10 +301,6 @@ int main(int argc, char** argv) {
               copy_button.action == L"Press" && !(copy_button.state & STATE_SYSTEM_UNAVAILABLE) &&
               read_element(main, 6).name == L"Save report\u2026",
           "a screen reader reads the drawn buttons as push buttons");
-    const std::vector<Folder_Result> results = window->conversion().results();
-    check(results.size() == 2 && results[0].outcome == Folder_Outcome_Kind::Done && results[0].images == 4 &&
-              results[1].outcome == Folder_Outcome_Kind::Names_Not_Allowed,
-          "the rows say Done (4 images) and Names not allowed");
 
     // Enter on the results list opens the selected folder (the newest row).
     PostMessageW(main, WM_KEYDOWN, VK_TAB, 0);
@@ -339,9 +319,9 @@ int main(int argc, char** argv) {
     Kestrapol_Files_Listed = hold_big_folder;
     hold_big_at(10);
     PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop({big})), 0);
-    check(pump_until([&] { return window->conversion().running(); }, 20), "the third folder starts converting");
+    check(pump_until([&] { return window->conversion().running(); }, 20) && window->progress_window(),
+          "the third folder starts converting in its progress window");
     HWND progress = window->progress_window();
-    check(progress != nullptr, "its progress window is open");
     Big_Progress = Progress_Object_Of(progress);
     pump_until([&] { return Big_Held.load(); }, 60);
     {
@@ -398,11 +378,9 @@ int main(int argc, char** argv) {
           "Ctrl+M and the drag meanwhile say BUSY in the panel and in the progress window");
     pump_until([&] { return Big_Held.load(); }, 60);
     PostMessageW(progress, WM_KEYDOWN, VK_ESCAPE, 0);  // the held walk ends once the run is cancelled
-    check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }),
-          "the cancelled run ends");
-    const std::vector<Folder_Result> after = window->conversion().results();
-    check(after.size() == 3 && after[2].outcome == Folder_Outcome_Kind::Cancelled && !fs::exists(fs::path(big) / "DICOMDIR"),
-          "Esc cancels: the row says Cancelled and no DICOMDIR is written");
+    check(pump_until([&] { return window->conversion().result_count() == 3 && !window->conversion().running(); }) &&
+              window->conversion().results()[2].outcome == Folder_Outcome_Kind::Cancelled,
+          "Esc in the progress window cancels the run");
     check(pump_until([&] { return window->progress_window() == nullptr; }, 20), "the cancelled run's window goes");
 
     if (argc > 2) {
@@ -431,41 +409,28 @@ int main(int argc, char** argv) {
     check(pump_until([&] { return !unavailable(2) && !unavailable(3) && !unavailable(4); }, 5),
           "once it has ended they are available again");
 
-    // Ctrl+O converts what the chooser gives, as a drop; Ctrl+M copies it as media, Ctrl+K
-    // checks it; Ctrl+C copies the report.
-    chosen = {image_folder(work, "CHOSEN", 1, 1)};
-    with_ctrl('O');
-    check(pump_until([&] { return window->conversion().result_count() == 4 && !window->conversion().running(); }) &&
-              fs::exists(fs::path(chosen[0]) / "DICOMDIR"),
-          "Ctrl+O converts the chosen folder");
-    pump_until([&] { return window->progress_window() == nullptr; }, 20);
+    // Ctrl+M asks for the folders, then the destination, and copies them there as media.
+    chosen = {good};
     destination = (work / "MEDIA").string();
     with_ctrl('M');
-    check(pump_until([&] { return window->conversion().result_count() == 5 && !window->conversion().running(); }) &&
-              window->conversion().results()[4].outcome == Folder_Outcome_Kind::Copied &&
+    check(pump_until([&] { return window->conversion().result_count() == 4 && !window->conversion().running(); }) &&
               fs::exists(fs::path(destination) / "DICOMDIR"),
           "Ctrl+M copies the chosen folder as media into the destination");
     pump_until([&] { return window->progress_window() == nullptr; }, 20);
-    chosen = {destination};
-    with_ctrl('K');
-    check(pump_until([&] { return window->conversion().result_count() == 6 && !window->conversion().running(); }) &&
-              Result_Row(window->conversion().results()[5])[1] == "Checked: OK",
-          "Ctrl+K checks the chosen folder: the copy is clean");
     {  // Let go of on "Check media…" (screen coordinates), a folder is checked, not converted.
         const Ui_Rect on = window->button(Main_Check_Button).rect;
         POINT at{on.x + on.width / 2, on.y + on.height / 2};
         ClientToScreen(main, &at);
         Dragged_Folders media({destination});
-        DWORD effect = DROPEFFECT_COPY;
+        effect = DROPEFFECT_COPY;
         window->drop_target()->DragEnter(&media, 0, POINTL{at.x, at.y}, &effect);
         window->drop_target()->Drop(&media, 0, POINTL{at.x, at.y}, &effect);
-        check(pump_until([&] { return window->conversion().result_count() == 7 && !window->conversion().running(); }) &&
-                  Result_Row(window->conversion().results()[6])[1] == "Checked: OK",
+        check(pump_until([&] { return window->conversion().result_count() == 5 && !window->conversion().running(); }) &&
+                  Result_Row(window->conversion().results()[4])[1] == "Checked: OK",
               "folders dropped on Check media are checked");
     }
     with_ctrl('C');
-    check(copied.find("CHOSEN\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos &&
-              copied.find("CHOSEN \u2192 " + destination + "\tCopied") != std::string::npos,
+    check(copied.find("GOOD\tDone") != std::string::npos && copied.find("DICOMDIR Done:") != std::string::npos,
           "Ctrl+C copies the panel and the results");
     pump_until([&] { return window->progress_window() == nullptr; }, 20);
 

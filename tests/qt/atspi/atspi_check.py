@@ -3,28 +3,19 @@
 
     atspi_check.py KESTRAPOL MAKE_SAMPLE WORK_FOLDER
 
-Runs itself again inside a private session bus, starts an X server on a free display and the
-accessibility bus,
-then `KESTRAPOL -w BIG BAD`: BIG is large enough for the progress window to stay a while, BAD
-holds a file whose name DICOM media do not allow. Checks that the progress window shows a
-Cancel button that can be pressed and a progress value that rises, that the panel's text holds
-the WARNING line and that the results list has a row per folder. Exits 77 (skipped) when a
-tool is missing, 1 with the reason when a check fails.
+Runs itself again in a private session bus with its own X server and accessibility bus, then
+`KESTRAPOL -w BIG BAD` (BIG keeps the progress window up a while; BAD holds a file name media do
+not allow). The progress window must show a Cancel button that can be pressed and a rising value;
+afterwards the panel's text must hold the WARNING line and the results list a row per folder.
+Exits 77 (skipped) when a tool is missing, 1 with the reason when a check fails.
 """
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
 
-SKIP = 77
 RUN_SECONDS = 60.0
-
-
-def skip(reason):
-    print("SKIPPED: " + reason)
-    sys.exit(SKIP)
 
 
 def fail(reason):
@@ -33,14 +24,14 @@ def fail(reason):
 
 
 def outer(argv):
-    for tool in ("dbus-run-session", "Xvfb"):
-        if not shutil.which(tool):
-            skip(tool + " is not installed")
+    missing = [tool for tool in ("dbus-run-session", "Xvfb") if not shutil.which(tool)]
     if not os.path.exists("/usr/libexec/at-spi-bus-launcher"):
-        skip("at-spi-bus-launcher is not installed (at-spi2-core)")
-    check = subprocess.run([sys.executable, "-c", "import pyatspi"], capture_output=True)
-    if check.returncode != 0:
-        skip("python3-pyatspi is not installed")
+        missing.append("at-spi-bus-launcher (at-spi2-core)")
+    if subprocess.run([sys.executable, "-c", "import pyatspi"], capture_output=True).returncode != 0:
+        missing.append("python3-pyatspi")
+    if missing:
+        print("SKIPPED: not installed: " + ", ".join(missing))
+        return 77
     command = ["dbus-run-session", "--", sys.executable, os.path.abspath(__file__), "--inner"] + argv
     return subprocess.run(command, timeout=RUN_SECONDS * 2).returncode
 
@@ -49,9 +40,7 @@ def make_folders(make_sample, work):
     shutil.rmtree(work, ignore_errors=True)
     sample = os.path.join(work, "sample")
     subprocess.run([make_sample, sample], check=True)
-    sources = []
-    for top, _, files in os.walk(sample):
-        sources += [os.path.join(top, name) for name in sorted(files)]
+    sources = [os.path.join(top, name) for top, _, files in os.walk(sample) for name in sorted(files)]
     bad = os.path.join(work, "BAD")
     os.makedirs(bad)
     shutil.copy(sources[0], os.path.join(bad, "lower.dcm"))
@@ -65,32 +54,39 @@ def make_folders(make_sample, work):
     return big, bad
 
 
-def walk(node, depth=0):
+def nodes(node, depth=0):
+    """The accessible tree below node; parts that vanish while it is read are left out."""
     if node is None or depth > 12:
         return
     yield node
     try:
-        count = node.childCount
+        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
     except Exception:
         return
-    for i in range(count):
+    for child in children:
+        yield from nodes(child, depth + 1)
+
+
+def named(application, role, name=None):
+    application.clearCache()
+    found = []
+    for node in nodes(application):
         try:
-            child = node.getChildAtIndex(i)
+            if (role is None or node.getRoleName() == role) and (name is None or node.name == name):
+                found.append(node)
         except Exception:
             continue
-        yield from walk(child, depth + 1)
+    return found
 
 
-def role(node):
+def rows_of(node):
     try:
-        return node.getRoleName()
+        return node.queryTable().nRows
     except Exception:
-        return ""
+        return 0
 
 
 def inner(argv):
-    import pyatspi
-
     kestrapol, make_sample, work = argv
     big, bad = make_folders(make_sample, work)
     # The server picks a free display itself: other X servers may come and go meanwhile.
@@ -101,70 +97,59 @@ def inner(argv):
     launcher = program = None
     try:
         with os.fdopen(read_end) as display:
-            number = display.readline().strip()
-        if not number:
+            os.environ["DISPLAY"] = ":" + display.readline().strip()
+        if os.environ["DISPLAY"] == ":":
             fail("Xvfb did not start")
-        env = dict(os.environ, DISPLAY=":" + number, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-        os.environ["DISPLAY"] = env["DISPLAY"]
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
         launcher = subprocess.Popen(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=env)
         time.sleep(1.0)
         program = subprocess.Popen([kestrapol, "-w", big, bad], env=env)
-        return checks(pyatspi, program)
+        return checks(program)
     finally:
         for process in (program, launcher, server):
             if process and process.poll() is None:
-                process.send_signal(signal.SIGTERM)
+                process.terminate()
                 try:
                     process.wait(timeout=10)
                 except subprocess.TimeoutExpired:
                     process.kill()
 
 
-def rows_of(node):
-    try:
-        return node.queryTable().nRows
-    except Exception:
-        return 0
+def checks(program):
+    import pyatspi
 
-
-def find_application(pyatspi, program, deadline):
-    pid = program.pid
-    while time.monotonic() < deadline:
+    deadline = time.monotonic() + RUN_SECONDS
+    application = None
+    while application is None and time.monotonic() < deadline:
         if program.poll() is not None:
             fail("the program ended with %d before it was seen" % program.returncode)
         desktop = pyatspi.Registry.getDesktop(0)
-        for i in range(desktop.childCount):
-            application = desktop.getChildAtIndex(i)
+        for application in (desktop.getChildAtIndex(i) for i in range(desktop.childCount)):
             try:
-                if application is not None and application.get_process_id() == pid:
-                    return application
+                if application is not None and application.get_process_id() == program.pid:
+                    break
             except Exception:
-                continue
-        time.sleep(0.05)
-    fail("the program never appeared on the accessibility bus")
+                pass
+        else:
+            application = None
+            time.sleep(0.05)
+    if application is None:
+        fail("the program never appeared on the accessibility bus")
 
-
-def checks(pyatspi, program):
-    deadline = time.monotonic() + RUN_SECONDS
-    application = find_application(pyatspi, program, deadline)
-    values, cancel_actions, bar = [], None, None
-    # The progress window: Cancel with its press action, and the value rising while it lives.
-    # Found once by walking the tree; then only the value is read, as fast as the bus answers.
-    while time.monotonic() < deadline and bar is None:
-        application.clearCache()
-        nodes = list(walk(application))
-        bars = [node for node in nodes if role(node) == "progress bar"]
-        buttons = [node for node in nodes if role(node) == "push button" and node.name == "Cancel"]
+    # The progress window: found once, then only its value is read, as fast as the bus answers.
+    bar = cancel_actions = None
+    while bar is None and time.monotonic() < deadline:
+        bars, buttons = named(application, "progress bar"), named(application, "push button", "Cancel")
         if bars and buttons:
-            bar = bars[0]
-            action = buttons[0].queryAction()
+            bar, action = bars[0], buttons[0].queryAction()
             cancel_actions = [action.getName(i) for i in range(action.nActions)]
         elif program.poll() is not None:
             fail("the program ended early with %d" % program.returncode)
-        elif any(node.name == "Results" and rows_of(node) >= 2 for node in nodes):
+        elif any(rows_of(node) >= 2 for node in named(application, None, "Results")):
             fail("the run ended before the progress window was seen")
         else:
             time.sleep(0.02)
+    values = []
     while bar is not None and time.monotonic() < deadline and len(values) < 3:
         try:
             value = bar.queryValue().currentValue
@@ -173,27 +158,18 @@ def checks(pyatspi, program):
         if value > 0 and (not values or value != values[-1]):
             values.append(value)
     print("progress values seen:", values[:10], "Cancel actions:", cancel_actions)
-    if cancel_actions is None:
-        fail("no Cancel button in the progress window")
-    if "Press" not in cancel_actions:
-        fail("Cancel cannot be pressed: %s" % cancel_actions)
+    if cancel_actions is None or "Press" not in cancel_actions:
+        fail("no Cancel button that can be pressed in the progress window: %s" % cancel_actions)
     if len(values) < 2 or values != sorted(values):
         fail("no rising progress value: %s" % values)
 
     # After the run: the panel's text and the results list.
     rows, text = 0, ""
-    while time.monotonic() < deadline:
-        application.clearCache()
-        nodes = list(walk(application))
-        panels = [node for node in nodes if role(node) == "text" and node.name == "Report"]
-        lists = [node for node in nodes if node.name == "Results"]
-        if panels:
-            reader = panels[0].queryText()
+    while time.monotonic() < deadline and not (rows >= 2 and "WARNING: Invalid file name" in text):
+        for panel in named(application, "text", "Report")[:1]:
+            reader = panel.queryText()
             text = reader.getText(0, reader.characterCount)
-        if lists:
-            rows = rows_of(lists[0])
-        if rows >= 2 and "WARNING: Invalid file name" in text:
-            break
+        rows = max([rows_of(node) for node in named(application, None, "Results")] + [0])
         time.sleep(0.2)
     print("results rows:", rows)
     if "WARNING: Invalid file name" not in text:
@@ -205,9 +181,8 @@ def checks(pyatspi, program):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) > 1 and sys.argv[1] == "--inner":
+    if len(sys.argv) > 2 and sys.argv[1] == "--inner":
         sys.exit(inner(sys.argv[2:]))
     if len(sys.argv) != 4:
-        print(__doc__)
-        sys.exit(2)
+        sys.exit(__doc__)
     sys.exit(outer(sys.argv[1:]))
