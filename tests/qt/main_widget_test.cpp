@@ -25,16 +25,21 @@
 namespace fs = std::filesystem;
 
 // The window's sink, but a worker's line waits while held (at most 20 s): what a running job
-// shows is checked before it ends.
+// shows is checked before it ends. Panel lines count too, since a check posts no thread line;
+// the GUI thread's own lines never wait.
 class Holding_Sink final : public Log_Sink {
 public:
     explicit Holding_Sink(Log_Sink& sink) : sink_(sink) {}
-    void panel_write(const char* text) override { sink_.panel_write(text); }
-    void panel_overwrite(const char* text) override { sink_.panel_overwrite(text); }
+    void panel_write(const char* text) override {
+        wait_if_held();
+        sink_.panel_write(text);
+    }
+    void panel_overwrite(const char* text) override {
+        wait_if_held();
+        sink_.panel_overwrite(text);
+    }
     void thread_line_posted(Win_Handle window) override {
-        std::unique_lock lock(mutex_);
-        released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
-        lock.unlock();
+        wait_if_held();
         sink_.thread_line_posted(window);
     }
     int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override {
@@ -47,7 +52,14 @@ public:
     }
 
 private:
+    void wait_if_held() {
+        if (std::this_thread::get_id() == gui_thread_) return;
+        std::unique_lock lock(mutex_);
+        released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+    }
+
     Log_Sink& sink_;
+    const std::thread::id gui_thread_ = std::this_thread::get_id();
     std::mutex mutex_;
     std::condition_variable released_;
     bool held_ = false;
