@@ -6,39 +6,54 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <span>
 
 #include "dicom/attribute_list.h"
 #include "dicom/dictionary.h"
+#include "dicom/record_types.h"
 #include "dicom/value_check.h"
 #include "dicom/vr.h"
 #include "dirscan/dicomdir_writer.h"
 
 namespace {
 
-struct Standard_Key {
-    int level;
-    uint16_t group, element;
-    int type;
+// The keys each level's record must carry: the standard's keys of PATIENT, STUDY, SERIES and
+// IMAGE, and Study Instance UID, Type 1C in a study record (required when the record references
+// no file), which every study record of this program's meets: it is taken as Type 1.
+constexpr Record_Key Study_Instance_UID_Key = {0x0020, 0x000D, 1};
+
+struct Level_Keys {
+    std::span<const Record_Key> standard;
+    bool study_instance_uid = false;
 };
 
-// The Type 1 and Type 2 keys of the Basic Directory's PATIENT, STUDY, SERIES and IMAGE records.
-// Study Instance UID is Type 1C there (required when the record references no file), which
-// every study record of this program's meets: it is taken as Type 1.
-constexpr std::array<Standard_Key, 11> Standard_Keys = {{
-    {Dir_Patient_Level, 0x0010, 0x0010, 2},  // Patient's Name
-    {Dir_Patient_Level, 0x0010, 0x0020, 1},  // Patient ID
-    {Dir_Study_Level, 0x0008, 0x0020, 1},    // Study Date
-    {Dir_Study_Level, 0x0008, 0x0030, 1},    // Study Time
-    {Dir_Study_Level, 0x0008, 0x0050, 2},    // Accession Number
-    {Dir_Study_Level, 0x0008, 0x1030, 2},    // Study Description
-    {Dir_Study_Level, 0x0020, 0x000D, 1},    // Study Instance UID
-    {Dir_Study_Level, 0x0020, 0x0010, 1},    // Study ID
-    {Dir_Series_Level, 0x0008, 0x0060, 1},   // Modality
-    {Dir_Series_Level, 0x0020, 0x000E, 1},   // Series Instance UID
-    {Dir_Series_Level, 0x0020, 0x0011, 1},   // Series Number
-}};
-// IMAGE: Instance Number (0020,0013), Type 1.
-constexpr Standard_Key Image_Key = {Dir_Image_Level, 0x0020, 0x0013, 1};
+const Level_Keys& keys_of(int level) {
+    static const std::array<Level_Keys, 5> levels = {{
+        {},
+        {Record_Type_Find("PATIENT")->keys},
+        {Record_Type_Find("STUDY")->keys, true},
+        {Record_Type_Find("SERIES")->keys},
+        {Record_Type_Find("IMAGE")->keys},
+    }};
+    return levels[level >= 0 && level <= 4 ? level : 0];
+}
+
+uint32_t tag_of(const Record_Key& key) { return uint32_t{key.group} << 16 | key.element; }
+
+// The level's keys in tag order.
+template <class Each>
+void for_each_key(int level, Each&& each) {
+    const Level_Keys& keys = keys_of(level);
+    bool uid_due = keys.study_instance_uid;
+    for (const Record_Key& key : keys.standard) {
+        if (uid_due && tag_of(key) > tag_of(Study_Instance_UID_Key)) {
+            each(Study_Instance_UID_Key);
+            uid_due = false;
+        }
+        each(key);
+    }
+    if (uid_due) each(Study_Instance_UID_Key);
+}
 
 const char* level_name(int level) {
     static constexpr const char* Names[] = {"root", "patient", "study", "series", "image"};
@@ -143,17 +158,17 @@ void settle_standard_key(Win_Handle window, Dir_Tag& slot, uint16_t group, uint1
 }  // namespace
 
 int Kestrapol_Key_Type(int level, uint16_t group, uint16_t element) {
-    if (level == Image_Key.level) return group == Image_Key.group && element == Image_Key.element ? Image_Key.type : 0;
-    for (const Standard_Key& key : Standard_Keys)
-        if (key.level == level && key.group == group && key.element == element) return key.type;
-    return 0;
+    int type = 0;
+    for_each_key(level, [&](const Record_Key& key) {
+        if (key.group == group && key.element == element) type = key.type;
+    });
+    return type;
 }
 
 void Kestrapol_Add_Required_Keys(Dir_Tag_Lists& lists) {
     Dir_Tag_Selection* selections[] = {&lists.patient, &lists.study, &lists.series, &lists.image};
-    const auto add = [&](const Standard_Key& key) {
-        Dir_Tag_Selection& selection = *selections[key.level - 1];
-        const uint32_t wanted = uint32_t{key.group} << 16 | key.element;
+    const auto add = [&](Dir_Tag_Selection& selection, const Record_Key& key) {
+        const uint32_t wanted = tag_of(key);
         std::size_t at = selection.group.size();
         for (std::size_t i = 0; i < selection.group.size(); ++i) {
             const uint32_t listed = uint32_t{selection.group[i]} << 16 | selection.element[i];
@@ -164,8 +179,8 @@ void Kestrapol_Add_Required_Keys(Dir_Tag_Lists& lists) {
         selection.group.insert(selection.group.begin() + static_cast<long>(at), key.group);
         selection.element.insert(selection.element.begin() + static_cast<long>(at), key.element);
     };
-    for (const Standard_Key& key : Standard_Keys) add(key);
-    add(Image_Key);
+    for (int level = Dir_Patient_Level; level <= Dir_Image_Level; ++level)
+        for_each_key(level, [&](const Record_Key& key) { add(*selections[level - 1], key); });
 }
 
 void Kestrapol_Record_Values(Win_Handle window, Dir_Node& node, int level, const Dir_Tag_Selection& selection,
