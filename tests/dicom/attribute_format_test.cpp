@@ -1,6 +1,7 @@
 // The format pass over flat lists as the reader delivers them, the complement and the trace dump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -111,15 +112,10 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     Log_Recorder log;
     DICOM_Module_Dir(nullptr, "/nonexistent/");
     Flat_List f;
-    // Blocks 10 and 11 alternate; block 12's creator comes after its element and a second
-    // creator of block 11 after the first: a creator is the first element of its tag.
-    f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ");
-    f.add(0x0009, 0x0011, VR_Code("LO"), 6, "OTHER ");
-    f.add(0x0009, 0x1001, VR_Code("SH"), 2, "AB");
-    f.add(0x0009, 0x1101, VR_Code("SH"), 2, "AB");
-    f.add(0x0009, 0x1002, VR_Code("SH"), 2, "AB");
-    f.add(0x0009, 0x1201, VR_Code("SH"), 2, "AB");
-    f.add(0x0009, 0x1301, VR_Code("SH"), 2, "AB");  // no creator
+    // Blocks 10 and 11 alternate, block 13 has no creator; block 12's creator comes after its element
+    // and a second creator of block 11 after the first: a creator is the first element of its tag.
+    f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ").add(0x0009, 0x0011, VR_Code("LO"), 6, "OTHER ");
+    for (uint16_t element : {0x1001, 0x1101, 0x1002, 0x1201, 0x1301}) f.add(0x0009, element, VR_Code("SH"), 2, "AB");
     f.add(0x0009, 0x0012, VR_Code("LO"), 4, "LATE");
     f.add(0x0009, 0x0011, VR_Code("LO"), 6, "SECOND");
     f.add(0x0011, 0x1001, VR_Code("SH"), 2, "AB");  // another group's block 10
@@ -161,13 +157,9 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
 
 // The trace dump: value renderings, and the legend and indentation of a nested list.
 
-DICOM_Tag tag_of(const char (&vr)[3], int32_t length, std::vector<uint8_t> data = {}, int syntax = 0) {
-    DICOM_Tag tag;
-    tag.group = 0x0009;
-    tag.element = 0x1001;
-    tag.vr = VR_Code(vr);
+DICOM_Tag tag_of(const char* vr, int32_t length, const std::vector<uint8_t>& data = {}, int syntax = 0) {
+    DICOM_Tag tag = make_element(0x0009, 0x1001, vr, std::string(data.begin(), data.end()), 0);
     tag.length = length;
-    tag.data = std::move(data);
     tag.pos_data = 1234;
     tag.syntax = static_cast<uint8_t>(syntax);
     return tag;
@@ -216,9 +208,8 @@ TEST(AttributeDump, LegendOnceAndItemsIndented) {
     EXPECT_EQ(log.count("(grp, elem) Origin"), 1);  // not again for the item
     // Two markup bytes in the description: two blanks more keep the VR column in place.
     EXPECT_TRUE(log.has(" !Two marks" + std::string(32, ' ') + "(LO"));
-    bool nested = false;
-    for (const auto& l : log.texts()) nested = nested || l.rfind("    (0009,1001)", 0) == 0;
-    EXPECT_TRUE(nested);
+    const auto& lines = log.texts();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const auto& l) { return l.starts_with("    (0009,1001)"); }));
 }
 
 // Taking values instead of copying them (the reading path) must give the very data set copying

@@ -148,10 +148,8 @@ TEST_F(Attribute_List, InsertIntoAnEmptyListAtDepthTwoBuildsTheOuterSequences) {
     EXPECT_EQ(inner.item[0][0].depth, 2);
 }
 
-TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
+TEST_F(Attribute_List, NestingTooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
     Log_Recorder log;
-    DICOM_Root root;
-    DICOM_Attribute_Sequence_Reset(nullptr, &root);
     EXPECT_EQ(DICOM_Attribute_Sequence_Stop(nullptr, &root, 0), 0);
     EXPECT_TRUE(log.has("WARNING: To many \"out of sequences\" in DICOM stream (0000,0000)"));
 
@@ -164,10 +162,8 @@ TEST(Nesting, TooDeepCollapsesIntoDepthNineAndTooManyStopsAreRefused) {
     EXPECT_TRUE(log.has("To many \"sequences\" in DICOM stream"));
 }
 
-TEST(Nesting, ItemsAreNumberedPerSequenceAndSurviveItemStop) {
-    DICOM_Root root;
-    DICOM_Attribute_Sequence_Reset(nullptr, &root);
-    DICOM_Attribute_Sequence_Start(nullptr, &root, 0x0008, 0x1115, 0, 0);
+TEST_F(Attribute_List, NestingItemsAreNumberedPerSequenceAndSurviveItemStop) {
+    enter(0x1115, 0);
     EXPECT_EQ(DICOM_Attribute_Sequence_End(nullptr, &root, 1), -1);
     for (int n = 0; n < 3; ++n) {
         DICOM_Attribute_Item_Start(nullptr, &root, 0);
@@ -175,14 +171,12 @@ TEST(Nesting, ItemsAreNumberedPerSequenceAndSurviveItemStop) {
     }
     EXPECT_EQ(DICOM_Attribute_Sequence_End(nullptr, &root, 1), 2);
     DICOM_Attribute_Sequence_Stop(nullptr, &root, 0);
-    DICOM_Attribute_Sequence_Start(nullptr, &root, 0x0008, 0x1140, 0, 0);
+    enter(0x1140, 0);
     EXPECT_EQ(DICOM_Attribute_Sequence_End(nullptr, &root, 1), -1);
     EXPECT_EQ(DICOM_Attribute_Sequence_End(nullptr, &root, 12), -1);
 }
 
-// Copying an element onto the element of the same tag.
-
-// Top-level (0008,1140) SQ; each item holds one (0008,item_element) with the given value.
+// Copying an element onto the element of the same tag. Top-level (0008,1140) SQ; each item holds one (0008,item_element) with the given value.
 DICOM_Tag sequence(const std::vector<std::string>& values, uint16_t flags = Tag_Flag::Origin_DICOM,
                    uint16_t item_element = 0x1150) {
     DICOM_Tag tag = element(0x1140, "SQ", "", flags);
@@ -266,8 +260,7 @@ TEST_F(Attribute_Copy, ItemsFillTheFirstSlotsOrFollowTheOldOnesWhenAppended) {
 
 TEST_F(Attribute_Copy, CopyPlacesInTagOrderInTheCurrentItem) {
     list = {sequence({"a"})};
-    DICOM_Attribute_Sequence_Start(nullptr, &root, 0x0008, 0x1140, 0, 0);
-    DICOM_Attribute_Item_Start(nullptr, &root, 0);
+    enter(0x1140, 1);
     const DICOM_Tag_List chain{element(0x1155, "UI", "b"), element(0x0001, "UL", "c")};
     EXPECT_EQ(DICOM_Attribute_Copy(nullptr, &root, &list, &chain), 1);
     const DICOM_Tag_List& item = list[0].item[0];

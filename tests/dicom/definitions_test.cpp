@@ -189,11 +189,8 @@ TEST_F(Definitions, MacroExpansionStopsPastItsDepthOrLineBound) {
 
     // Creators sharing one large macro: each holds a copy, and all tables together are bounded.
     std::string big;
-    for (int n = 0; n < 45000; ++n) {
-        char line[32];
-        std::snprintf(line, sizeof line, "(%04x,%04x) VR=LO\n", 0x0011 + 2 * (n / 60000), 1 + n % 60000);
-        big += line;
-    }
+    char line[32];
+    for (int n = 1; n <= 45000; ++n) big.append(line, std::snprintf(line, sizeof line, "(0011,%04x) VR=LO\n", n));
     write("DICOM_Include_BIG.txt", big);
     for (int n = 1; n <= 12; ++n)
         write("DICOM_Private_SHARE" + std::to_string(n) + ".txt", "include BIG\n(0029,0010) VR=LO desc=\"after\"\n");

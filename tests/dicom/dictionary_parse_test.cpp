@@ -133,14 +133,12 @@ TEST_F(Parse, IndexAgreesWithTheOrderedWalk) {
                 for (uint16_t element : elements)
                     ASSERT_EQ(d->find(group, element), Walk(*d, group, element)) << group << "," << element;
             }
-    EXPECT_STREQ(dictionary.find(0x0028, 0x0810)->name, "Exact");
-    EXPECT_STREQ(dictionary.find(0x0028, 0x0820)->name, "Code Label");
-    EXPECT_STREQ(dictionary.find(0x6002, 0x0010)->name, "Overlay Rows");
-    EXPECT_STREQ(dictionary.find(0x6002, 0x0012)->name, "Plain");
-    EXPECT_STREQ(dictionary.find(0x1000, 0x1230)->name, "Escape");
+    const struct { uint16_t group, element; const char* name; } named[] = {
+        {0x0028, 0x0810, "Exact"}, {0x0028, 0x0820, "Code Label"}, {0x6002, 0x0010, "Overlay Rows"},
+        {0x6002, 0x0012, "Plain"}, {0x1000, 0x1230, "Escape"},     {0x1010, 0xBEEF, "Zonal Map"},
+        {0x7FE0, 0x0010, "Variable"}};
+    for (const auto& n : named) EXPECT_STREQ(dictionary.find(n.group, n.element)->name, n.name);
     EXPECT_EQ(dictionary.find(0x1000, 0x1231), nullptr);
-    EXPECT_STREQ(dictionary.find(0x1010, 0xBEEF)->name, "Zonal Map");
-    EXPECT_STREQ(dictionary.find(0x7FE0, 0x0010)->name, "Variable");
 }
 
 // The built-in dictionary: its build on first use, once, and again after cleanup.

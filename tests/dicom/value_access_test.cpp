@@ -45,14 +45,13 @@ TEST(Value_Str, RingReusesASlotAfter128Calls) {
     EXPECT_EQ(NEMA_Value_Str(nullptr, &other, 0), kept);
 }
 
-// A value of 2000 bytes that the reader left on disk at offset 10 of a block of size bytes.
+// A value of 2000 bytes that the reader left on disk at offset 10 (of a file of 2010 bytes below).
 DICOM_Tag left_on_disk() {
     DICOM_Tag tag = element("LT", "");
     tag.length = 2000;
     tag.pos_data = 10;
     return tag;
 }
-std::vector<uint8_t> block(std::size_t size) { return std::vector<uint8_t>(size, 'x'); }
 
 TEST(Value_Str, ValueLeftOnDiskLoadsOnlyFromARegisteredSourceAndWithinItsBounds) {
     Log_Recorder log;
@@ -60,8 +59,7 @@ TEST(Value_Str, ValueLeftOnDiskLoadsOnlyFromARegisteredSourceAndWithinItsBounds)
     EXPECT_TRUE(log.has("ERROR: Unable to open file"));
 
     const std::string path = std::string(KESTRAPOL_BINARY_DIR) + "/value_access_test.bin";
-    const std::vector<uint8_t> bytes = block(2010);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 2010);
+    std::ofstream(path, std::ios::binary) << std::string(2010, 'x');
     {
         const Value_Source_Scope file(path);
         {

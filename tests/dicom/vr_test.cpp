@@ -149,16 +149,14 @@ TEST(ValueCheck, ByVrCharactersSyntaxAndMultiplicity) {
     NEMA_db_Cleanup();
 }
 
-// Value cleanup by VR: repairs, drops and the multiplicity check.
-
-constexpr int Any = -1;
+constexpr int Any = -1;  // a result or flag the case does not look at
 
 TEST(Cleanup, RepairsAndDropsByVr) {
     const struct {
         const char* vr;
         std::string in, out;
         int result;
-        int flag;  // Tag_Flag bit that must be set, 0 for none set, Any unchecked
+        int flag;  // Tag_Flag bit that must be set, 0 for none set
     } cases[] = {
         // Texts: parts trimmed, padded to even length; leading blanks kept only by one-valued texts.
         {"CS", "DERIVED \\ SECONDARY", "DERIVED\\SECONDARY ", 1, Any},
@@ -246,18 +244,14 @@ TEST(Cleanup, MultiplicityAgainstTheDictionary) {
     EXPECT_NE(two.flags & Tag_Flag::Invalid, 0);
 
     DICOM_Tag tags = make_element(0x0008, 0x0008, "AT", std::string(8, '\0'), 0);  // two tags, not one value
-    tags.dict = &one;
-    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &tags), 0);
-
-    DICOM_Tag us = make_element(0x0008, 0x0008, "US", std::string(8, '\0'), 0);
-    us.dict = &range;
-    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &us), 0);  // four values
+    DICOM_Tag us = make_element(0x0008, 0x0008, "US", std::string(8, '\0'), 0);      // four values
+    const auto with = [](DICOM_Tag& tag, const NEMA_db_Entry& dict) { return (tag.dict = &dict, &tag); };
+    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, with(tags, one)), 0);
+    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, with(us, range)), 0);
     EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, &us, 1), 0);
-    us.dict = &open;
-    EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, &us, 9), 1);
+    EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, with(us, open), 9), 1);
     EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, &us, 1), 0);
-    us.dict = &retired;  // not checked
-    EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, &us, 1), 1);
+    EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, with(us, retired), 1), 1);  // not checked
 }
 
 TEST(Encoder, VrFromTheDictionaryWhenImplicitInTheStreamElseUN) {
