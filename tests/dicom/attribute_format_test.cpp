@@ -116,12 +116,10 @@ TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {
     // and a second creator of block 11 after the first: a creator is the first element of its tag.
     f.add(0x0009, 0x0010, VR_Code("LO"), 6, "ACME  ").add(0x0009, 0x0011, VR_Code("LO"), 6, "OTHER ");
     for (uint16_t element : {0x1001, 0x1101, 0x1002, 0x1201, 0x1301}) f.add(0x0009, element, VR_Code("SH"), 2, "AB");
-    f.add(0x0009, 0x0012, VR_Code("LO"), 4, "LATE");
-    f.add(0x0009, 0x0011, VR_Code("LO"), 6, "SECOND");
+    f.add(0x0009, 0x0012, VR_Code("LO"), 4, "LATE").add(0x0009, 0x0011, VR_Code("LO"), 6, "SECOND");
     f.add(0x0011, 0x1001, VR_Code("SH"), 2, "AB");  // another group's block 10
     f.add(0x0011, 0x0010, VR_Code("LO"), 2, "C ");
-    f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
-    f.add(0x0032, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
+    f.add(0x0028, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0").add(0x0032, 0x0000, VR_Code("UL"), 4, "\x04\0\0\0");
     f.add(0x0033, 0x0000, VR_Code("UL"), 2, "\x04\0");
     f.add(0x0040, 0x0260, SQ, Undefined_Length).item().add(0x0008, 0x0100, VR_Code("SH"), 2, "AB").item_end().sequence_end();
     auto out = DICOM_Attribute_Format(nullptr, f.list);

@@ -57,11 +57,18 @@ DICOM_Value_Verdict check(const char* vr, const std::string& value, const NEMA_d
     return DICOM_Value_Check(code_of(vr), reinterpret_cast<const uint8_t*>(value.data()), value.size(), dict);
 }
 
+// A dictionary entry of one VR taking low to high values.
+NEMA_db_Entry vm(uint16_t low, uint16_t high, int count = 1) {
+    NEMA_db_Entry e{};
+    e.count = count;
+    e.vm[0][0] = low;
+    e.vm[0][1] = high;
+    return e;
+}
+
 TEST(VrTable, EveryStandardVr) {
     EXPECT_EQ(std::size(Standard), VR_Table.size());
-    NEMA_db_Entry one{};  // an attribute of one value
-    one.count = 1;
-    one.vm[0][0] = one.vm[0][1] = 1;
+    const NEMA_db_Entry one = vm(1, 1);  // an attribute of one value
     const Bytes value = {1, 2, 3, 4, 5, 6, 7, 8};
     for (const Standard_VR& s : Standard) {
         SCOPED_TRACE(s.vr);
@@ -224,14 +231,6 @@ TEST(Cleanup, PrivateElementsKeepTrailingSeparators) {
     EXPECT_EQ(DICOM_Tag_Cleanup_Text_Multiple(nullptr, &pub, 64), 2);
     DICOM_Tag priv = make_element(0x0009, 0x0008, "LO", "A\\B\\", 0);
     EXPECT_EQ(DICOM_Tag_Cleanup_Text_Multiple(nullptr, &priv, 64), 3);
-}
-
-NEMA_db_Entry vm(uint16_t low, uint16_t high, int count = 1) {
-    NEMA_db_Entry e{};
-    e.count = count;
-    e.vm[0][0] = low;
-    e.vm[0][1] = high;
-    return e;
 }
 
 TEST(Cleanup, MultiplicityAgainstTheDictionary) {
