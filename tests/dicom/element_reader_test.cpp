@@ -220,7 +220,8 @@ TEST(ByteSource, FileReadsMatchMemoryAcrossRefills) {
     EXPECT_FALSE(file.open(path));
 }
 
-// Inflating a deflated data set through a fixed window: whole streams, steps back, damage.
+// Inflating a deflated data set through a fixed window: whole streams, steps back, cut streams
+// (a damaged one: tests/dirscan/scan_read_test).
 
 constexpr std::size_t Plain_Head = 10;  // bytes before the deflated part, as a meta group is
 
@@ -243,7 +244,7 @@ std::vector<uint8_t> read_all(Byte_Source& source, std::size_t chunk) {
     return out;
 }
 
-TEST(InflateSource, ReadsAcrossItsWindowAndStepsBackWithinItsHistory) {
+TEST(InflateSource, ReadsAcrossItsWindowStepsBackWithinItsHistoryAndEndsACutStreamWithoutDamage) {
     const Sample sample(5 * Inflate_Source::Window + 123);
     Memory_Source file(sample.file);
     file.seek(Plain_Head);
@@ -265,11 +266,8 @@ TEST(InflateSource, ReadsAcrossItsWindowAndStepsBackWithinItsHistory) {
     EXPECT_EQ(read_all(again, 1000), sample.data);  // reads that straddle every step
     EXPECT_EQ(again.size(), Plain_Head + sample.data.size());
     EXPECT_TRUE(again.damage().empty());
-}
 
-// A cut stream ends the data early without damage (a damaged one: tests/dirscan/scan_read_test).
-TEST(InflateSource, CutStreamEndsWithoutDamage) {
-    const Sample sample(Inflate_Source::Window);
+    // Cut in half: the data ends early, without damage.
     std::vector<uint8_t> cut(sample.file.begin(), sample.file.begin() + static_cast<long>(sample.file.size() / 2));
     Memory_Source cut_file(cut);
     cut_file.seek(Plain_Head);

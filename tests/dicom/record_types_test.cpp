@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
+TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryTypeIsDefinedAndReachableAtItsLevel) {
     for (const Record_Type& type : Record_Types()) {
         SCOPED_TRACE(std::string(type.name));
         uint32_t previous = 0;
@@ -24,11 +24,8 @@ TEST(Record_Types, KeysAreTypedAndInTagOrderAndEveryHeldTypeIsDefined) {
         for (std::string_view lower : type.lower) EXPECT_NE(Record_Type_Find(lower), nullptr) << lower;
         EXPECT_EQ(Record_Type_Find(type.name), &type);
     }
-}
-
-TEST(Record_Types, EveryTypeIsReachableFromTheRootAndOnlyAtItsLevel) {
+    // Every type is reachable from the types the root directory entity may hold, and only at its level.
     std::set<std::string_view> reached;
-    // The types the root directory entity may hold.
     std::set<std::string_view> todo = {"PATIENT",       "HANGING PROTOCOL", "PALETTE", "IMPLANT", "IMPLANT ASSY",
                                        "IMPLANT GROUP", "PRIVATE"};
     while (!todo.empty()) {
