@@ -118,8 +118,8 @@ Person_Name make(const char* family, const char* given = nullptr, const char* mi
     return name;
 }
 
-TEST(Person_Name_Set, ComponentsAreCutTrimmedAndThinned) {
-    const Person_Name name = make("  Doe\t", "Jean  Paul", "a   b    c", "\t \t", "");
+TEST(Person_Name, ComponentsAreCutTrimmedAndThinnedAndFormsFitTheirBuffers) {
+    Person_Name name = make("  Doe\t", "Jean  Paul", "a   b    c", "\t \t", "");
     EXPECT_EQ(name.family, "Doe");
     EXPECT_EQ(name.given, "Jean Paul");
     EXPECT_EQ(name.middle, "a  b  c");  // three or four blanks become two
@@ -127,11 +127,10 @@ TEST(Person_Name_Set, ComponentsAreCutTrimmedAndThinned) {
     EXPECT_EQ(name.nb, 3);
     // The cut to 64 characters comes before the trim.
     EXPECT_EQ(make((std::string(60, ' ') + "Smithson").c_str()).family, "Smit");
-}
 
-TEST(Person_Name_Forms, DicomAndDisplayForms) {
+    // The DICOM and display forms.
     char buffer[Person_Name_Dicom_Size];
-    Person_Name name = make("Doe", nullptr, nullptr, nullptr, "Jr");
+    name = make("Doe", nullptr, nullptr, nullptr, "Jr");
     EXPECT_STREQ(conv_name_to_dicom(&name, buffer), "Doe^^^^Jr");
     name = make("Doe", "John", "A", "Dr", "Jr");
     EXPECT_STREQ(conv_name_to_text(&name), "Dr Doe, John A Jr");
