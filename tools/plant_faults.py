@@ -41,6 +41,8 @@ TREE = ["dirscan_tree_test", "dirscan_scan_read_test"]
 WRITER = ["dirscan_dicomdir_writer_test", "dirscan_media_check_test", "app_check_mode_test"]
 BATCH = ["app_convert_batch_test", "app_configuration_test"]
 UI = ["ui_conversion_test", "ui_progress_feed_test"]
+FILES = ["util_directory_test", "app_hostile_folder_test", "dirscan_scan_read_test", "dirscan_dicomdir_writer_test",
+         "dirscan_media_check_test"]
 
 FAULTS = [
     # The reader.
@@ -330,6 +332,16 @@ FAULTS = [
           "for (Dir_Entry& entry : list) entry.File = join(folder, entry.Name);",
           "for (Dir_Entry& entry : list) entry.File = entry.Name;",
           "listed entries carry their bare names instead of their paths", ["util_directory_test"]),
+    Fault("util-plain-only", "util/platform/posix/file.cpp",
+          "if (fd < 0 || !(flags & Open_Plain_Only)) return fd;", "if (fd < 0 || flags != 0) return fd;",
+          "a file opened for plain files only may be a folder, a pipe or a device", FILES),
+    Fault("util-status-folder", "util/platform/posix/file.cpp",
+          "status.folder = S_ISDIR(system_status.st_mode);", "status.folder = false;",
+          "an open folder's status does not tell it is a folder", FILES),
+    Fault("util-folder-open-file", "util/platform/posix/file.cpp",
+          '::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);',
+          '::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);',
+          "a plain file is opened as a folder", FILES),
     Fault("interop-record-vr", "dirscan/record_values.cpp",
           "if (count == 0 || dict->vr[0] == VR_RT) return stream;", "if (true) return stream;",
           "a date sent as OB goes into its record as OB", ["dirscan_tree_test"], extra="^interop_dicomdir_bytes$",
