@@ -58,10 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     DICOM_Tag_List list;
     DICOM_Module_Read_File(nullptr, f, "fuzz.txt", list);
     std::fclose(f);
-    for (DICOM_Tag& tag : list) {
-        if (tag.vr_def == 0) continue;
-        DICOM_Module_Value(&tag, std::string(tag.description));
-    }
+    for (DICOM_Tag& tag : list)
+        if (tag.vr_def != 0) DICOM_Module_Value(&tag, std::string(tag.description));
     DICOM_Tag element;
     element.group = 0x0029;
     element.element = 0x1010;

@@ -24,8 +24,7 @@ std::vector<uint8_t> meta_group() {
 
 void read(const std::vector<uint8_t>& file) {
     Memory_Source source(file);
-    auto set = DICOMDIR_Scan_Read(nullptr, source);
-    (void)set;
+    (void)DICOMDIR_Scan_Read(nullptr, source);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ from pydicom.uid import (DeflatedExplicitVRLittleEndian, ExplicitVRBigEndian, Ex
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "interop"))
-from common import SECONDARY_CAPTURE, dataset, item  # noqa: E402 (the interoperability checks' pydicom files)
+from common import SECONDARY_CAPTURE, dataset, fresh, item  # noqa: E402 (the interoperability checks' pydicom files)
 
 VRS = [vr.encode() for vr in "AE AS AT CS DA DS DT FD FL IS LO LT OB OD OF OL OW PN SH SL SQ SS ST TM UC UI UL "
                               "UN UR US UT".split()]
@@ -161,9 +161,7 @@ def main():
     warnings.filterwarnings("ignore")  # pydicom's remarks on damaged values
 
     shutil.rmtree(options.work, ignore_errors=True)
-    config, tmp = os.path.join(options.work, "home", "config"), os.path.join(options.work, "home", "tmp")
-    for folder in (config, tmp):
-        os.makedirs(folder)
+    config, tmp = (fresh(os.path.join(options.work, "home", name)) for name in ("config", "tmp"))
     env = dict(os.environ, XDG_CONFIG_HOME=config, TMPDIR=tmp)
     env.pop("APPDATA", None)
     env.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")

@@ -21,9 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
     File_Source source(4096);  // small buffer: refills happen on small inputs too
-    if (DICOMDIR_Scan_Open(path, source) != Scan_Prefix::Unreadable) {
-        auto set = DICOMDIR_Scan_Read(nullptr, path, source);
-        (void)set;
-    }
+    if (DICOMDIR_Scan_Open(path, source) != Scan_Prefix::Unreadable) (void)DICOMDIR_Scan_Read(nullptr, path, source);
     return 0;
 }

@@ -41,6 +41,8 @@ TREE = ["dirscan_tree_test", "dirscan_scan_read_test"]
 WRITER = ["dirscan_dicomdir_writer_test", "dirscan_media_check_test", "app_check_mode_test"]
 BATCH = ["app_convert_batch_test", "app_configuration_test"]
 UI = ["ui_conversion_test", "ui_progress_feed_test"]
+FILES = ["util_directory_test", "app_hostile_folder_test", "dirscan_scan_read_test", "dirscan_dicomdir_writer_test",
+         "dirscan_media_check_test"]
 
 FAULTS = [
     # The reader.
@@ -308,6 +310,9 @@ FAULTS = [
     Fault("log-terminal-trace-file-only", "util/terminal_sink.cpp",
           "if (Trace_Level > 0) return;  // the console echo", "if (Trace_Level != 0) return;  // the console echo",
           "with the trace file only, panel lines no longer reach the terminal", ["util_terminal_sink_test"]),
+    Fault("log-terminal-error-once", "util/terminal_sink.cpp",
+          "    if (!separate_errors_) return;\n", "",
+          "an error line is written twice when the error stream is the panel's", ["util_terminal_sink_test"]),
     Fault("log-clean-c1", "util/log_handler.cpp",
           "return length > 1 && code > 0x9F ?", "return length > 1 && code > 0x7F ?",
           "C1 control characters reach the terminal", ["util_terminal_sink_test"]),
@@ -330,10 +335,31 @@ FAULTS = [
           "for (Dir_Entry& entry : list) entry.File = join(folder, entry.Name);",
           "for (Dir_Entry& entry : list) entry.File = entry.Name;",
           "listed entries carry their bare names instead of their paths", ["util_directory_test"]),
+    Fault("util-plain-only", "util/platform/posix/file.cpp",
+          "if (fd < 0 || !(flags & Open_Plain_Only)) return fd;", "if (fd < 0 || flags != 0) return fd;",
+          "a file opened for plain files only may be a folder, a pipe or a device", FILES),
+    Fault("util-status-folder", "util/platform/posix/file.cpp",
+          "status.folder = S_ISDIR(system_status.st_mode);", "status.folder = false;",
+          "an open folder's status does not tell it is a folder", FILES),
+    Fault("util-folder-open-file", "util/platform/posix/file.cpp",
+          '::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);',
+          '::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_CLOEXEC);',
+          "a plain file is opened as a folder", FILES),
     Fault("interop-record-vr", "dirscan/record_values.cpp",
           "if (count == 0 || dict->vr[0] == VR_RT) return stream;", "if (true) return stream;",
           "a date sent as OB goes into its record as OB", ["dirscan_tree_test"], extra="^interop_dicomdir_bytes$",
           exe=True),
+    Fault("interop-empty-argument", "app/convert_folder.cpp",
+          '"\\xF1\\x05WARNING:\\x02 An empty folder name was skipped"', '"\\xF1\\x05WARNING:\\x02 An empty folder was skipped"',
+          "an empty folder argument is skipped with another word", BATCH, extra="^interop_messy_folder$", exe=True),
+    Fault("interop-uid-mismatch", "dirscan/tree.cpp",
+          "if (uid_text(keys.references[1]) != image_uid)", "if (uid_text(keys.references[1]) == image_uid)",
+          "two SOP Instance UIDs of a file are no longer told apart", ["dirscan_tree_test"],
+          extra="^interop_media_copy$", exe=True),
+    Fault("interop-meta-length", "dicom/part10.cpp",
+          "static_cast<uint32_t>(meta.size()));", "static_cast<uint32_t>(meta.size() + 4));",
+          "the meta group's length counts four bytes of the data set", ["dirscan_dicomdir_writer_test",
+          "interop_write_samples"], extra="^interop_pydicom_values$"),
     Fault("ui-key-check", "app/ui/input.cpp",
           "if (key == 'K') return {Main_Action::Check_Media};", "if (key == 'K') return {Main_Action::Choose_Folders};",
           "Ctrl+K converts the chosen folders instead of checking them", UI),

@@ -29,8 +29,7 @@ def write_types(folder):
     """One file per transfer syntax holding values of the VRs the configuration lists."""
     for number, (name, syntax) in enumerate([("TYPESLE", ExplicitVRLittleEndian), ("TYPESBE", ExplicitVRBigEndian),
                                              ("TYPESIM", ImplicitVRLittleEndian)], 40):
-        big = syntax == ExplicitVRBigEndian
-        order = ">" if big else "<"
+        order = ">" if syntax == ExplicitVRBigEndian else "<"
         ds = dataset(number, syntax, PatientAge="042Y", PatientSize="1.75", InstanceCreationTime="101500.25",
                      AcquisitionDateTime="20240105101500", RetrieveAETitle=["NODE_A", "NODE B"],
                      InstitutionAddress="Main Street 1", ExtendedCodeMeaning="line one\r\nline two",

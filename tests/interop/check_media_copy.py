@@ -15,7 +15,7 @@ from pydicom.fileset import FileSet, _four_level_record_type, _single_level_reco
 from pydicom.sequence import Sequence
 
 import common
-from common import check, dciodvfy_errors, dumps_clean, fresh, item, patch, run, save, user_configuration
+from common import check, dciodvfy_errors, dumps_clean, fresh, item, patch, run, save, update, user_configuration
 
 ROOT = "1.2.826.0.1.3680043.9999.19."
 
@@ -34,14 +34,9 @@ def dataset(sop_class, number, modality, patient="DOE^JANE", study=1, series=1, 
 
 
 def image(ds, frames=1):
-    ds.Rows = ds.Columns = 4
-    ds.SamplesPerPixel, ds.PhotometricInterpretation = 1, "MONOCHROME2"
-    ds.BitsAllocated = ds.BitsStored = 8
-    ds.HighBit, ds.PixelRepresentation = 7, 0
-    if frames > 1:
-        ds.NumberOfFrames = frames
-    ds.PixelData = bytes(range(16)) * frames
-    return ds
+    return update(ds, Rows=4, Columns=4, SamplesPerPixel=1, PhotometricInterpretation="MONOCHROME2", BitsAllocated=8,
+                  BitsStored=8, HighBit=7, PixelRepresentation=0, NumberOfFrames=frames if frames > 1 else None,
+                  PixelData=bytes(range(16)) * frames)
 
 
 def content(**values):
@@ -50,10 +45,8 @@ def content(**values):
 
 def palette(number):
     """A Color Palette: no patient, study or series; a record of the root directory entity."""
-    ds = dataset("1.2.840.10008.5.1.4.39.1", number, None, PatientName=None, PatientID=None, StudyInstanceUID=None,
-                 StudyDate=None, StudyTime=None, StudyID=None, AccessionNumber=None, StudyDescription=None,
-                 SeriesInstanceUID=None, SeriesNumber=None, InstanceNumber=None, ContentLabel="HOT_IRON",
-                 ContentDescription="Hot iron")
+    ds = common.dataset("1.2.840.10008.5.1.4.39.1", f"{ROOT}{number}", SpecificCharacterSet="ISO_IR 192",
+                        ContentLabel="HOT_IRON", ContentDescription="Hot iron")
     ds.RedPaletteColorLookupTableDescriptor = [256, 0, 8]
     return ds
 
@@ -178,9 +171,8 @@ def check_copy(program, scratch):
 
 def check_nothing_to_copy(program, scratch):
     """Sources without DICOM files: exit code 4 and no destination."""
-    source, copy = os.path.join(scratch, "no dicom"), os.path.join(scratch, "no copy")
+    source, copy = fresh(os.path.join(scratch, "no dicom")), os.path.join(scratch, "no copy")
     shutil.rmtree(copy, ignore_errors=True)
-    os.makedirs(source, exist_ok=True)
     with open(os.path.join(source, "notes.txt"), "w") as f:
         f.write("not DICOM\n")
     code, out, err = run([program, "-o", copy, source])

@@ -12,8 +12,7 @@ import pydicom.fileset as fileset
 
 
 def main():
-    expected = dict(fileset._FOUR_LEVEL_SOP_CLASSES)
-    expected.update(fileset._SINGLE_LEVEL_SOP_CLASSES)
+    expected = {**fileset._FOUR_LEVEL_SOP_CLASSES, **fileset._SINGLE_LEVEL_SOP_CLASSES}
     names = sorted(fileset.DIRECTORY_RECORDERS)
     uids = sorted(expected)
     queries = uids + ["?" + name for name in names]

@@ -55,13 +55,17 @@ def user_configuration(folder, text):
     return dict(os.environ, APPDATA=folder, XDG_CONFIG_HOME=folder)
 
 
-def item(**values):
-    """A data set (a sequence item) of the given attributes (None: left out)."""
-    ds = Dataset()
+def update(ds, **values):
+    """ds with the given attributes set (None: left out)."""
     for keyword, value in values.items():
         if value is not None:
             setattr(ds, keyword, value)
     return ds
+
+
+def item(**values):
+    """A data set (a sequence item) of the given attributes (None: left out)."""
+    return update(Dataset(), **values)
 
 
 def dataset(sop_class, instance_uid, syntax=ExplicitVRLittleEndian, **keys):

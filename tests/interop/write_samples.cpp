@@ -13,7 +13,6 @@
 
 namespace {
 
-// The encoder's code, the transfer syntax and the file name of each sample.
 constexpr struct {
     int code;
     const char* transfer_syntax;

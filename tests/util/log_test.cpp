@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/log_recorder.h"
@@ -145,13 +146,7 @@ TEST_F(Logging, ScratchFolderThatCannotBeCreatedIsReportedOnce) {
     EXPECT_NE(sink.lines[0].find("\"\nMake sure you have the necessary permisions|2"), std::string::npos);
 }
 
-// The lines the handler was given, as "kind:text", for the messages held back on one thread and
-// reported later, in order, once-messages at their first place only.
-std::vector<std::string> reported() {
-    std::vector<std::string> lines;
-    for (const auto& [kind, text] : Log_Recorder::lines()) lines.push_back(std::to_string(kind) + ":" + text);
-    return lines;
-}
+using Lines = std::vector<std::pair<int, std::string>>;
 
 }  // namespace
 
@@ -171,10 +166,10 @@ TEST(LogCapture, HeldBackThenReportedInOrder) {
         // A question needs its answer now.
         EXPECT_EQ(Log_Message(nullptr, LOG_QUESTION, "sure?"), 0);
     }
-    EXPECT_EQ(reported(), (std::vector<std::string>{"3:sure?"}));
+    EXPECT_EQ(lines.lines(), (Lines{{LOG_QUESTION, "sure?"}}));
     EXPECT_EQ(held.size(), 2u);
     Log_Replay(held);
-    EXPECT_EQ(reported(), (std::vector<std::string>{"3:sure?", "2:first 1", "4:second"}));
+    EXPECT_EQ(lines.lines(), (Lines{{LOG_QUESTION, "sure?"}, {LOG_WARNING, "first 1"}, {LOG_REPORT, "second"}}));
 }
 
 TEST(LogCapture, OnceMessagesAtTheirFirstPlaceInReplayOrder) {
@@ -201,5 +196,6 @@ TEST(LogCapture, OnceMessagesAtTheirFirstPlaceInReplayOrder) {
     Log_Replay(earlier_file);
     Log_Replay(later_file);
     Log_Refer_Once(nullptr, once);  // reporting directly: already told
-    EXPECT_EQ(reported(), (std::vector<std::string>{"2:table loaded", "4:earlier file", "4:later file"}));
+    EXPECT_EQ(lines.lines(),
+              (Lines{{LOG_WARNING, "table loaded"}, {LOG_REPORT, "earlier file"}, {LOG_REPORT, "later file"}}));
 }
