@@ -351,6 +351,13 @@ FAULTS = [
           "[this] { logic_.make_media_copy(); }, [this] { logic_.check_media(); },",
           "[this] { logic_.check_media(); }, [this] { logic_.make_media_copy(); },",
           "\"Make media copy…\" and \"Check media…\" start each other's job", ["qt_main_widget_test"]),
+    # The Qt progress window's cancelling.
+    Fault("ui-qt-progress-click-anywhere", "app/qt/progress_window.cpp",
+          "    if (o.cancel_button.hit()) {", "    if (true) {",
+          "a click anywhere in the progress window cancels the run", ["qt_progress_window_test"]),
+    Fault("ui-qt-progress-close-box", "app/qt/progress_window.cpp",
+          "    event->ignore();\n    object_->cancel(Progress_Closing_Note);", "    object_->cancel(Progress_Closing_Note);",
+          "the close box closes the progress window before its worker has stopped", ["qt_progress_window_test"]),
 ]
 
 

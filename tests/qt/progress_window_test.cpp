@@ -1,6 +1,5 @@
-// The progress window on Qt: Cancel, the close box and the keys that cancel; the posted close;
-// the coalescing of the worker's bar and count updates into few events (the texts themselves are
-// tested in tests/ui); and what a screen reader gets of the caption, the lines, the bar and Cancel.
+// The progress window on Qt: what cancels, the posted close, the worker's updates coalesced into
+// few events (their texts are tested in tests/ui), and what a screen reader gets of it.
 #include <QtTest>
 #include <atomic>
 #include <thread>
@@ -17,34 +16,27 @@ Progress_Widget* make_window() { return Progress_Create_Window(nullptr, "Convert
 class Progress_Window_Test : public QObject {
     Q_OBJECT
 private slots:
-    void cancel_and_the_close_box_raise_the_flag_and_keep_the_window() {
-        Progress_Widget* window = make_window();
-        Progress_Object& object = window->object();
-        QVERIFY(!Progress_Cancelled(&object));
-        const QPoint button = object.cancel_button.rect.center();
-        QTest::mouseClick(window, Qt::LeftButton, {}, button);
-        QTest::mouseClick(window, Qt::LeftButton, {}, button);
-        QVERIFY(Progress_Cancelled(&object));
-        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
-
-        QTest::mouseClick(window, Qt::LeftButton, {}, object.bar_box.rect.center());  // not on the button
-        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
-
-        window->close();
-        QVERIFY(window->isVisible());
-        QCOMPARE(Panel_Last(object.panel), std::string("closing..."));
-        delete window;
-    }
-
-    void escape_enter_and_space_cancel_as_the_button_does() {
+    // Cancel, Esc, Enter and Space raise the flag and say so; the window stays until the worker
+    // closes it, its close box too.
+    void cancel_its_keys_and_the_close_box_raise_the_flag_and_keep_the_window() {
         for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
             std::unique_ptr<Progress_Widget> window(make_window());
             QTest::keyClick(window.get(), Qt::Key_A);  // other keys do nothing
             QVERIFY(!Progress_Cancelled(&window->object()));
             QTest::keyClick(window.get(), key);
             QVERIFY(Progress_Cancelled(&window->object()));
-            QCOMPARE(Panel_Last(window->object().panel), std::string("cancel..."));  // the window stays
+            QCOMPARE(Panel_Last(window->object().panel), std::string("cancel..."));
         }
+        std::unique_ptr<Progress_Widget> window(make_window());
+        Progress_Object& object = window->object();
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, object.bar_box.rect.center());  // not on the button
+        QVERIFY(!Progress_Cancelled(&object));
+        for (int click = 0; click < 2; ++click) QTest::mouseClick(window.get(), Qt::LeftButton, {}, object.cancel_button.rect.center());
+        QVERIFY(Progress_Cancelled(&object));
+        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
+        window->close();
+        QVERIFY(window->isVisible());
+        QCOMPARE(Panel_Last(object.panel), std::string("closing..."));
     }
 
     // It belongs to its main window: a dialog of it, over its middle, above no other program.
@@ -56,8 +48,7 @@ private slots:
         QVERIFY(window->isWindow());
         QCOMPARE(window->parentWidget(), &main);
         const Qt::WindowFlags flags = window->windowFlags();
-        QVERIFY(!(flags & Qt::WindowStaysOnTopHint));
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowStaysOnTopHint) && !(flags & Qt::WindowMaximizeButtonHint));
         QCOMPARE(window->windowType(), Qt::Dialog);
         const QRect frame = main.frameGeometry();
         QCOMPARE(window->pos(), QPoint((frame.left() + frame.right() - Progress_Widget::Width) / 2,

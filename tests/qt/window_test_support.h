@@ -1,5 +1,4 @@
-// Shared pieces of the window tests: an event counter, a look into a panel, and the screen
-// reader's events.
+// Shared pieces of the Qt window tests: an event counter, a look into a panel, a screen reader's events.
 #pragma once
 
 #include <QAccessible>

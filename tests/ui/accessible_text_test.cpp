@@ -1,6 +1,5 @@
-// What a screen reader gets: which panel lines are announced (the driver's own texts, markup
-// and all), the cap on a burst of them, lines lost to the panel's limit between two looks, and
-// the texts of the panel and the bar.
+// What a screen reader gets: which panel lines are announced, the cap on a burst, lines lost
+// between two looks, and the texts of the panel and the bar.
 #include <gtest/gtest.h>
 
 #include "app/ui/accessible_text.h"

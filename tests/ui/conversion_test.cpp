@@ -1,6 +1,5 @@
-// The main window's logic without a window, as every toolkit runs it: a drop converted on the
-// worker with one result per folder, the busy rule, a cancel, the chooser and the check, keys,
-// the report copied and saved; and the windows' layout.
+// The main window's logic without a window, as every toolkit runs it: drops, the busy rule, a
+// cancel, the choosers, keys, the report copied and saved; and the windows' layout.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -86,9 +85,8 @@ TEST(Input, KeysAndWheel) {
     EXPECT_EQ(wheel.lines(240, 3), -6);  // the desktop's lines per notch
 }
 
-// A progress window that holds the worker where it sets the range (after the count) until the
-// test lets it go (at most 20 s), so that what is checked of a running conversion never races
-// its end.
+// Holds the worker where it sets the range (after the count) until the test lets it go (at most
+// 20 s): what is checked of a running conversion never races its end.
 class Held_Progress final : public Progress_Window {
 public:
     void show() override {}

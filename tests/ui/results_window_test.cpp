@@ -1,7 +1,5 @@
-// What the main window's results list and its everyday features decide without a window: long
-// folders shortened in the middle, marks and readable colours of rows that need a look, counts
-// of a cancelled folder, the list's share and the least size, when a finished run asks for
-// attention, and the remembered settings read back, damaged or hostile.
+// The results list and the main window's everyday features without a window: shortened folders,
+// marked rows, a cancelled folder's counts, the least size, attention, remembered settings.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -123,9 +121,7 @@ TEST(MainWindow, TheListGrowsWithTheWindowAndTheLeastSizeKeepsEveryPartUsable) {
         EXPECT_LE(at_least.results.y + at_least.results.height, at_least.buttons[0].y);
         EXPECT_LE(at_least.buttons[2].x + at_least.buttons[2].width, least.width);
     }
-}
-
-TEST(MainWindow, OnlyALongRunEndingUnseenAsksForAttention) {
+    // Only a long run ending unseen asks for attention.
     EXPECT_TRUE(Run_End_Asks_Attention(30, false));
     EXPECT_FALSE(Run_End_Asks_Attention(30, true));
     EXPECT_FALSE(Run_End_Asks_Attention(2, false));
@@ -136,19 +132,17 @@ TEST(WindowSettings, ReadBackAndDamagedOrHostileFilesIgnored) {
     const Window_Settings saved{"/home/u/scans", Ui_Rect{40, 30, 700, 500}};
     EXPECT_EQ(Window_Settings_Parse(Window_Settings_Text(saved)), saved);
     EXPECT_EQ(Window_Settings_Parse("x=1\r\ny=2\r\nwidth=3\r\nheight=4\r\n").frame, (Ui_Rect{1, 2, 3, 4}));
-    struct Case {
-        const char* text;
-    } const ignored[] = {
-        {"\x01\xff garbage \n==\n=\n"},
-        {"x=99999999999999999999\ny=0\nwidth=600\nheight=400\n"},
-        {"x=0\ny=0\nwidth=-600\nheight=400\n"},
-        {"x=0\ny=0\nwidth=600\nheight=400000\n"},
-        {"x=0x10\ny=0\nwidth=600\nheight=400\n"},
-        {"x=0\ny=0\nwidth=600\n"},  // a missing value leaves the whole frame out
-        {"folder=/tmp/a\x1b[2Jb\n"},
-        {"folder=/tmp/\xC3\n"},
+    const char* const ignored[] = {
+        "\x01\xff garbage \n==\n=\n",
+        "x=99999999999999999999\ny=0\nwidth=600\nheight=400\n",
+        "x=0\ny=0\nwidth=-600\nheight=400\n",
+        "x=0\ny=0\nwidth=600\nheight=400000\n",
+        "x=0x10\ny=0\nwidth=600\nheight=400\n",
+        "x=0\ny=0\nwidth=600\n",  // a missing value leaves the whole frame out
+        "folder=/tmp/a\x1b[2Jb\n",
+        "folder=/tmp/\xC3\n",
     };
-    for (const Case& c : ignored) EXPECT_EQ(Window_Settings_Parse(c.text), Window_Settings{}) << c.text;
+    for (const char* text : ignored) EXPECT_EQ(Window_Settings_Parse(text), Window_Settings{}) << text;
 
     // Off every screen, too large or too small: moved and sized onto the screen it is nearest to.
     const std::vector<Ui_Rect> screens = {{0, 0, 1920, 1040}, {1920, 0, 1280, 1000}};

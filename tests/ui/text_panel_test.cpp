@@ -1,6 +1,5 @@
-// The text panel every toolkit draws: line and write limits, over-writing, scrolling that
-// stays clamped and keeps a scrolled view on its lines, the scroll bar's thumb, and where the
-// pieces of a line with tabs go.
+// The text panel every toolkit draws: its limits, over-writing, clamped scrolling that keeps a
+// scrolled view on its lines, the thumb, tab stops, and the report it keeps.
 #include <gtest/gtest.h>
 
 #include "app/ui/line_layout.h"
