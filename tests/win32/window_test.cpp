@@ -1,12 +1,6 @@
-// The Win32 windows with the real log handler, run under Wine: the routing of the system's
-// events (what the windows decide is tested once in tests/ui). Sizes follow the screen's dots
-// per inch; folders dragged over the main window mark it and, let go of, fill the results list;
-// while a run goes the starting buttons are unavailable, a drag is refused and Ctrl+M says BUSY
-// in both windows; Esc in the progress window cancels the run; folders let go of on "Check
-// media…" are checked; Ctrl+C copies the report; Esc in the main window during a run cancels it
-// and ends the message loop with 0. A screen reader reads the panel, the buttons, the results
-// list, the progress value and Cancel. With a folder as argument 2 it also saves pictures of both
-// windows there (BMP), as docs/ shows them.
+// The Win32 windows with the real log handler, run under Wine: how the system's events reach the
+// shared logic (tested in tests/ui), the busy refusal, the screen reader's view, and a results
+// list of fifty rows. With a folder as argument 2 it saves BMPs of both windows there for docs/.
 #include <ole2.h>
 #include <oleacc.h>
 #include <shlobj.h>
@@ -188,15 +182,10 @@ Read_Element read_element(HWND window, long id) {
         !client)
         return read;
     client->get_accChildCount(&read.children);
-    VARIANT child;
-    VariantInit(&child);
+    VARIANT child{}, role{}, state{};  // zeroed: VT_EMPTY, as VariantInit leaves them
     child.vt = VT_I4;
     child.lVal = id;
-    VARIANT role;
-    VariantInit(&role);
     if (SUCCEEDED(client->get_accRole(child, &role)) && role.vt == VT_I4) read.role = role.lVal;
-    VARIANT state;
-    VariantInit(&state);
     if (SUCCEEDED(client->get_accState(child, &state)) && state.vt == VT_I4) read.state = state.lVal;
     const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*call)(VARIANT, BSTR*)) {
         BSTR said = nullptr;
