@@ -1,9 +1,15 @@
 // The progress window on Qt: what cancels, the posted close, the worker's updates coalesced into
-// few events (their texts are tested in tests/ui), and what a screen reader gets of it.
+// few events (their texts are tested in tests/ui), and what a screen reader gets of it. And the
+// console window: standard output shown line by line, still passed on, given back on closing.
 #include <QtTest>
 #include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <thread>
+#include <unistd.h>
 
+#include "app/qt/console_window.h"
 #include "app/qt/progress_window.h"
 #include "window_test_support.h"
 
@@ -133,6 +139,35 @@ private slots:
         action->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(Progress_Cancelled(&object));
         QCOMPARE(Panel_Count(object.panel, "cancel..."), 1);
+    }
+
+    void the_console_shows_standard_output_and_passes_it_on() {
+        QTemporaryDir folder;
+        const std::string file = folder.path().toStdString() + "/stdout.txt";
+        // Standard output goes to a file for this test, as it would to a log when started from the desktop.
+        std::fflush(stdout);
+        const int original = ::dup(STDOUT_FILENO);
+        QVERIFY(std::freopen(file.c_str(), "w", stdout));
+        {
+            Console_Window console("console");
+            console.open();
+            console.open();  // a second open only shows the window again
+            std::printf("TRACE:   first line\n");
+            std::printf("REPORT:  second\tline\npartial");
+            // The test framework's own messages may pass through standard output too.
+            QTRY_COMPARE(Panel_Count(console.panel(), "REPORT:  second\tline"), 1);
+            QCOMPARE(Panel_Count(console.panel(), "TRACE:   first line"), 1);
+            QCOMPARE(Panel_Count(console.panel(), "partial"), 0);  // not a whole line yet
+        }
+        std::printf("after\n");
+        std::fflush(stdout);
+        ::dup2(original, STDOUT_FILENO);
+        ::close(original);
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        QVERIFY(text.str().find("TRACE:   first line\nREPORT:  second\tline\npartial") != std::string::npos);
+        QVERIFY(text.str().find("after\n") != std::string::npos);
     }
 };
 
