@@ -92,20 +92,22 @@ TEST(Input, KeysAndWheel) {
 }
 
 // Holds the worker where it sets the range (after the count) until the test lets it go (at most
-// 20 s): what is checked of a running conversion never races its end.
+// 20 s): what is checked of a running conversion never races its end. Given a count, it also
+// cancels once that many files were read.
 class Held_Progress final : public Progress_Window {
 public:
+    explicit Held_Progress(int cancel_after = 0) : cancel_after_(cancel_after) {}
     void show() override {}
     void text(const char*) override {}
     void set(int) override {}
-    void add(int) override {}
+    void add(int delta) override { added_ += delta; }
     void range(int) override {
         std::unique_lock lock(mutex_);
         held_ = true;
         changed_.notify_all();
         changed_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });  // fails, never hangs
     }
-    bool cancelled() const override { return cancelled_; }
+    bool cancelled() const override { return cancelled_ || (cancel_after_ && added_ >= cancel_after_); }
     void close() override { closed_ = true; }
     void wait_held() {
         std::unique_lock lock(mutex_);
@@ -124,6 +126,8 @@ private:
     std::condition_variable changed_;
     bool held_ = false, released_ = false;
     std::atomic<bool> cancelled_{false}, closed_{false};
+    const int cancel_after_;
+    std::atomic<int> added_{0};
 };
 
 // The panel as the window's sink fills it; thread lines wait in the ring for the test's drain.
@@ -501,24 +505,11 @@ TEST(ResultsList, RowsThatNeedALookHaveAMarkAndAReadableColour) {
 }
 
 // Cancelled after the second file: how many it read, beside the tree made of them.
-class Cancel_After_Two final : public Progress_Window {
-public:
-    void show() override {}
-    void text(const char*) override {}
-    void set(int) override {}
-    void add(int delta) override { added_ += delta; }
-    void range(int) override {}
-    bool cancelled() const override { return added_ >= 2; }
-    void close() override {}
-
-private:
-    int added_ = 0;
-};
-
 TEST(ResultsList, ACancelledFolderCountsWhatItReadBeforeTheCancel) {
     const std::string scratch = Test_Scratch_Folder("kestrapol-cancel-counts");
     ASSERT_TRUE(Sample_Folder_Write(Test_Path(scratch), false));
-    Cancel_After_Two progress;
+    Held_Progress progress(2);
+    progress.release(false);  // run on this thread: never held
     const Folder_Outcome outcome = Convert_Folder(nullptr, scratch, &progress);
     const Folder_Result result = Folder_Result_Of(outcome);
     EXPECT_EQ(result.outcome, Folder_Outcome_Kind::Cancelled);
