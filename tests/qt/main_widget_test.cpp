@@ -219,7 +219,8 @@ private slots:
         QVERIFY(window_->progress_window());
         // Busy: a drag is refused, drawn so, and the panel and the progress window say why.
         QCOMPARE(send<QDragEnterEvent>(mime)->dropAction(), Qt::IgnoreAction);
-        QVERIFY(!send<QDragMoveEvent>(mime, QPoint(110, 110), true)->isAccepted());  // the entry was taken, to be cleared by its leave
+        // A move after the taken entry (to be cleared by its leave) is refused.
+        QVERIFY(!send<QDragMoveEvent>(mime, QPoint(110, 110), true)->isAccepted());
         QVERIFY(window_->drag_refused());
         QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
         QTRY_COMPARE(Panel_Count(window_->progress_window()->object().panel, "BUSY:"), 1);

@@ -37,7 +37,8 @@ private slots:
         Progress_Object& object = window->object();
         QTest::mouseClick(window.get(), Qt::LeftButton, {}, object.bar_box.rect.center());  // not on the button
         QVERIFY(!Progress_Cancelled(&object));
-        for (int click = 0; click < 2; ++click) QTest::mouseClick(window.get(), Qt::LeftButton, {}, object.cancel_button.rect.center());
+        const QPoint cancel = object.cancel_button.rect.center();
+        for (int click = 0; click < 2; ++click) QTest::mouseClick(window.get(), Qt::LeftButton, {}, cancel);
         QVERIFY(Progress_Cancelled(&object));
         QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
         window->close();
