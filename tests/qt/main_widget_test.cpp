@@ -26,18 +26,9 @@ namespace fs = std::filesystem;
 class Holding_Sink final : public Log_Sink {
 public:
     explicit Holding_Sink(Log_Sink& sink) : sink_(sink) {}
-    void panel_write(const char* text) override {
-        wait_if_held();
-        sink_.panel_write(text);
-    }
-    void panel_overwrite(const char* text) override {
-        wait_if_held();
-        sink_.panel_overwrite(text);
-    }
-    void thread_line_posted(Win_Handle window) override {
-        wait_if_held();
-        sink_.thread_line_posted(window);
-    }
+    void panel_write(const char* text) override { after_hold([&] { sink_.panel_write(text); }); }
+    void panel_overwrite(const char* text) override { after_hold([&] { sink_.panel_overwrite(text); }); }
+    void thread_line_posted(Win_Handle window) override { after_hold([&] { sink_.thread_line_posted(window); }); }
     int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override {
         return sink_.box(owner, caption, text, icon);
     }
@@ -48,10 +39,12 @@ public:
     }
 
 private:
-    void wait_if_held() {
-        if (std::this_thread::get_id() == gui_thread_) return;
-        std::unique_lock lock(mutex_);
-        released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+    void after_hold(const std::function<void()>& pass_on) {
+        if (std::this_thread::get_id() != gui_thread_) {
+            std::unique_lock lock(mutex_);
+            released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+        }
+        pass_on();
     }
 
     Log_Sink& sink_;
