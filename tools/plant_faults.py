@@ -366,6 +366,14 @@ FAULTS = [
     Fault("ui-key-digit", "app/ui/input.cpp",
           "return {Main_Action::Trace_Level, key - '0'};", "return {Main_Action::Trace_Level, key - '1'};",
           "Ctrl and a digit set the trace level one below it", UI),
+    Fault("ui-cancelled-images", "app/ui/results.cpp",
+          "    result.images = outcome.images;\n    result.seconds = outcome.seconds;",
+          "    result.images = outcome.cancelled ? 0 : outcome.images;\n    result.seconds = outcome.seconds;",
+          "a cancelled folder's row hides the images it read", ["ui_conversion_test"]),
+    Fault("ui-announce-busy", "app/ui/accessible_text.cpp",
+          '{"WARNING:", "ERROR:", "BUSY:", "DICOMDIR Done:", "DICOMDIR Abborted"}',
+          '{"WARNING:", "ERROR:", "DICOMDIR Done:", "DICOMDIR Abborted"}',
+          "a screen reader is not told that a drop was refused", ["ui_text_panel_test"]),
     # The Qt main window's routing of drags, drops and buttons.
     Fault("ui-qt-accept-drops", "app/qt/main_widget.cpp",
           "setAcceptDrops(true);", "setAcceptDrops(false);",
@@ -380,6 +388,20 @@ FAULTS = [
           "[this] { logic_.make_media_copy(); }, [this] { logic_.check_media(); },",
           "[this] { logic_.check_media(); }, [this] { logic_.make_media_copy(); },",
           "\"Make media copy…\" and \"Check media…\" start each other's job", ["qt_main_widget_test"]),
+    # The Qt progress window's cancelling.
+    Fault("ui-qt-progress-click-anywhere", "app/qt/progress_window.cpp",
+          "    if (o.cancel_button.hit()) {", "    if (true) {",
+          "a click anywhere in the progress window cancels the run", ["qt_progress_window_test"]),
+    Fault("ui-qt-progress-close-box", "app/qt/progress_window.cpp",
+          "    event->ignore();\n    object_->cancel(Progress_Closing_Note);", "    object_->cancel(Progress_Closing_Note);",
+          "the close box closes the progress window before its worker has stopped", ["qt_progress_window_test"]),
+    Fault("ui-qt-progress-close-lost", "app/qt/progress_window.cpp",
+          "case Progress_Event::Close: QCoreApplication::postEvent(window_, new QEvent(Window_Event::Close)); return;",
+          "case Progress_Event::Close: return;",
+          "the worker's close never reaches the progress window, which stays open", ["qt_progress_window_test"]),
+    Fault("ui-qt-console-pass-on", "util/platform/posix/console.cpp",
+          "write(saved_, buffer, static_cast<std::size_t>(got));", "write(saved_, buffer, 0);",
+          "what the console window shows no longer reaches the previous standard output", ["qt_progress_window_test"]),
 ]
 
 

@@ -1,9 +1,5 @@
-// The main window on Qt with the real log handler and the window's sink: the wheel, keys and
-// buttons reach the shared logic (tests/ui tests what it does), the starting buttons and drags
-// follow the busy state, coalesced repaints of worker writes, a drop shown and converted into
-// the results list, whose rows open their folders or offer a media copy, fifty rows scrolled by
-// the wheel with long folders shortened, the window's least size, and boxes asked for on the
-// worker thread, shown by the GUI thread while the worker waits.
+// The main window on Qt with the real log handler and sink: how events reach the shared logic
+// (tested in tests/ui), the busy state, drops, the results list, and boxes asked for by a worker.
 #include <QClipboard>
 #include <QMessageBox>
 #include <QHeaderView>
@@ -30,18 +26,9 @@ namespace fs = std::filesystem;
 class Holding_Sink final : public Log_Sink {
 public:
     explicit Holding_Sink(Log_Sink& sink) : sink_(sink) {}
-    void panel_write(const char* text) override {
-        wait_if_held();
-        sink_.panel_write(text);
-    }
-    void panel_overwrite(const char* text) override {
-        wait_if_held();
-        sink_.panel_overwrite(text);
-    }
-    void thread_line_posted(Win_Handle window) override {
-        wait_if_held();
-        sink_.thread_line_posted(window);
-    }
+    void panel_write(const char* text) override { after_hold([&] { sink_.panel_write(text); }); }
+    void panel_overwrite(const char* text) override { after_hold([&] { sink_.panel_overwrite(text); }); }
+    void thread_line_posted(Win_Handle window) override { after_hold([&] { sink_.thread_line_posted(window); }); }
     int box(Win_Handle owner, const char* caption, const char* text, Box_Icon icon) override {
         return sink_.box(owner, caption, text, icon);
     }
@@ -52,10 +39,12 @@ public:
     }
 
 private:
-    void wait_if_held() {
-        if (std::this_thread::get_id() == gui_thread_) return;
-        std::unique_lock lock(mutex_);
-        released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+    void after_hold(const std::function<void()>& pass_on) {
+        if (std::this_thread::get_id() != gui_thread_) {
+            std::unique_lock lock(mutex_);
+            released_.wait_for(lock, std::chrono::seconds(20), [this] { return !held_; });
+        }
+        pass_on();
     }
 
     Log_Sink& sink_;
@@ -84,22 +73,24 @@ class Main_Widget_Test : public QObject {
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(window_.get(), &event);
     }
+    // Sends a drag's event carrying mime at `at`, accepted beforehand as Qt hands it on; the event after.
+    template <class Drag_Event>
+    std::unique_ptr<Drag_Event> send(const QMimeData& mime, QPoint at = QPoint(100, 100), bool accepted = false) {
+        auto event = std::make_unique<Drag_Event>(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        event->setAccepted(accepted);
+        QCoreApplication::sendEvent(window_.get(), event.get());
+        return event;
+    }
+    // As the desktop does: the drag enters and moves, both accepted (else the desktop never drops), and is dropped.
     void drop(const std::vector<std::string>& folders, QPoint at = QPoint(100, 100)) {
         QMimeData mime;
         QList<QUrl> urls;
         for (const std::string& folder : folders) urls.append(QUrl::fromLocalFile(QString::fromStdString(folder)));
         mime.setUrls(urls);
-        // As the desktop does: the drag enters (and is accepted), then it is dropped.
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QVERIFY(window_->acceptDrops());
-        QCoreApplication::sendEvent(window_.get(), &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        move.setAccepted(enter.isAccepted());  // as Qt hands on a move after the entry
-        QCoreApplication::sendEvent(window_.get(), &move);
-        QVERIFY(enter.isAccepted() && move.isAccepted());  // else the desktop never drops
-        QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window_.get(), &event);
-        QVERIFY(event.isAccepted());
+        const bool entered = send<QDragEnterEvent>(mime, at)->isAccepted();
+        QVERIFY(entered && send<QDragMoveEvent>(mime, at, entered)->isAccepted());
+        QVERIFY(send<QDropEvent>(mime, at)->isAccepted());
     }
     bool finished() { return !window_->converting() && window_->progress_window() == nullptr; }
     // A folder holding one sample image at SERIES/IMG1.
@@ -209,8 +200,7 @@ private slots:
         const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
         QMimeData mime;
         mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(bad))});
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window_.get(), &enter);
+        send<QDragEnterEvent>(mime);
         QVERIFY(window_->drag_highlighted());  // the window shows it takes the drag
         QDragLeaveEvent leave;
         QCoreApplication::sendEvent(window_.get(), &leave);
@@ -221,18 +211,13 @@ private slots:
         QVERIFY(!window_->drag_highlighted());
         QVERIFY(window_->progress_window());
         // Busy: a drag is refused, drawn so, and the panel and the progress window say why.
-        QDragEnterEvent busy(QPoint(100, 100), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(window_.get(), &busy);
-        QCOMPARE(busy.dropAction(), Qt::IgnoreAction);
-        QDragMoveEvent move(QPoint(110, 110), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        move.accept();  // the entry was taken, to be cleared by its leave
-        QCoreApplication::sendEvent(window_.get(), &move);
-        QVERIFY(!move.isAccepted());
+        QCOMPARE(send<QDragEnterEvent>(mime)->dropAction(), Qt::IgnoreAction);
+        // A move after the taken entry (to be cleared by its leave) is refused.
+        QVERIFY(!send<QDragMoveEvent>(mime, QPoint(110, 110), true)->isAccepted());
         QVERIFY(window_->drag_refused());
         QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
         QTRY_COMPARE(Panel_Count(window_->progress_window()->object().panel, "BUSY:"), 1);
-        QDragLeaveEvent gone;
-        QCoreApplication::sendEvent(window_.get(), &gone);
+        QCoreApplication::sendEvent(window_.get(), &leave);
         QVERIFY(!window_->drag_refused());
         holding_->hold(false);
         QTRY_VERIFY_WITH_TIMEOUT(finished(), 20000);

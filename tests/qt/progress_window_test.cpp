@@ -1,10 +1,15 @@
-// The progress window on Qt: Cancel, the close box and the keys that cancel; the posted close;
-// the coalescing of the worker's bar and count updates into few events (the texts themselves are
-// tested in tests/ui); and what a screen reader gets of the caption, the lines, the bar and Cancel.
+// The progress window on Qt: what cancels, the posted close, the worker's updates coalesced into
+// few events (their texts are tested in tests/ui), and what a screen reader gets of it. And the
+// console window: standard output shown line by line, still passed on, given back on closing.
 #include <QtTest>
 #include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <thread>
+#include <unistd.h>
 
+#include "app/qt/console_window.h"
 #include "app/qt/progress_window.h"
 #include "window_test_support.h"
 
@@ -17,34 +22,28 @@ Progress_Widget* make_window() { return Progress_Create_Window(nullptr, "Convert
 class Progress_Window_Test : public QObject {
     Q_OBJECT
 private slots:
-    void cancel_and_the_close_box_raise_the_flag_and_keep_the_window() {
-        Progress_Widget* window = make_window();
-        Progress_Object& object = window->object();
-        QVERIFY(!Progress_Cancelled(&object));
-        const QPoint button = object.cancel_button.rect.center();
-        QTest::mouseClick(window, Qt::LeftButton, {}, button);
-        QTest::mouseClick(window, Qt::LeftButton, {}, button);
-        QVERIFY(Progress_Cancelled(&object));
-        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
-
-        QTest::mouseClick(window, Qt::LeftButton, {}, object.bar_box.rect.center());  // not on the button
-        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
-
-        window->close();
-        QVERIFY(window->isVisible());
-        QCOMPARE(Panel_Last(object.panel), std::string("closing..."));
-        delete window;
-    }
-
-    void escape_enter_and_space_cancel_as_the_button_does() {
+    // Cancel, Esc, Enter and Space raise the flag and say so; the window stays until the worker
+    // closes it, its close box too.
+    void cancel_its_keys_and_the_close_box_raise_the_flag_and_keep_the_window() {
         for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
             std::unique_ptr<Progress_Widget> window(make_window());
             QTest::keyClick(window.get(), Qt::Key_A);  // other keys do nothing
             QVERIFY(!Progress_Cancelled(&window->object()));
             QTest::keyClick(window.get(), key);
             QVERIFY(Progress_Cancelled(&window->object()));
-            QCOMPARE(Panel_Last(window->object().panel), std::string("cancel..."));  // the window stays
+            QCOMPARE(Panel_Last(window->object().panel), std::string("cancel..."));
         }
+        std::unique_ptr<Progress_Widget> window(make_window());
+        Progress_Object& object = window->object();
+        QTest::mouseClick(window.get(), Qt::LeftButton, {}, object.bar_box.rect.center());  // not on the button
+        QVERIFY(!Progress_Cancelled(&object));
+        const QPoint cancel = object.cancel_button.rect.center();
+        for (int click = 0; click < 2; ++click) QTest::mouseClick(window.get(), Qt::LeftButton, {}, cancel);
+        QVERIFY(Progress_Cancelled(&object));
+        QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
+        window->close();
+        QVERIFY(window->isVisible());
+        QCOMPARE(Panel_Last(object.panel), std::string("closing..."));
     }
 
     // It belongs to its main window: a dialog of it, over its middle, above no other program.
@@ -56,22 +55,15 @@ private slots:
         QVERIFY(window->isWindow());
         QCOMPARE(window->parentWidget(), &main);
         const Qt::WindowFlags flags = window->windowFlags();
-        QVERIFY(!(flags & Qt::WindowStaysOnTopHint));
-        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowStaysOnTopHint) && !(flags & Qt::WindowMaximizeButtonHint));
         QCOMPARE(window->windowType(), Qt::Dialog);
         const QRect frame = main.frameGeometry();
         QCOMPARE(window->pos(), QPoint((frame.left() + frame.right() - Progress_Widget::Width) / 2,
                                        (frame.top() + frame.bottom() - Progress_Widget::Height) / 2));
     }
 
-    void close_destroys_the_window_through_the_event_loop() {
-        QPointer<Progress_Widget> window = make_window();
-        Progress_Close(&window->object());
-        QVERIFY(!window.isNull());  // nothing happens on the calling side
-        QTRY_VERIFY(window.isNull());
-    }
-
-    void worker_updates_are_coalesced_and_shown_as_counts() {
+    // The close is posted: the window goes through the event loop, not on the calling side.
+    void worker_updates_are_coalesced_and_shown_as_counts_then_the_window_closes() {
         Progress_Widget* window = make_window();
         Progress_Object& object = window->object();
         Event_Counter counter(window);
@@ -94,7 +86,10 @@ private slots:
         QTRY_COMPARE(Panel_Last(object.panel), std::string("\xF1 \x01" "20,000\x02 of \x01" "20,000\x02 files"));
         QCOMPARE(object.position(), 20000);
         QVERIFY(counter.count(Window_Event::Bar) <= 2);
-        delete window;
+        const QPointer<Progress_Widget> closed = window;
+        Progress_Close(&object);
+        QVERIFY(!closed.isNull());
+        QTRY_VERIFY(closed.isNull());
     }
 
     void screen_readers_get_the_caption_lines_a_rising_bar_and_cancel() {
@@ -142,6 +137,35 @@ private slots:
         action->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(Progress_Cancelled(&object));
         QCOMPARE(Panel_Count(object.panel, "cancel..."), 1);
+    }
+
+    void the_console_shows_standard_output_and_passes_it_on() {
+        QTemporaryDir folder;
+        const std::string file = folder.path().toStdString() + "/stdout.txt";
+        // Standard output goes to a file for this test, as it would to a log when started from the desktop.
+        std::fflush(stdout);
+        const int original = ::dup(STDOUT_FILENO);
+        QVERIFY(std::freopen(file.c_str(), "w", stdout));
+        {
+            Console_Window console("console");
+            console.open();
+            console.open();  // a second open only shows the window again
+            std::printf("TRACE:   first line\n");
+            std::printf("REPORT:  second\tline\npartial");
+            // The test framework's own messages may pass through standard output too.
+            QTRY_COMPARE(Panel_Count(console.panel(), "REPORT:  second\tline"), 1);
+            QCOMPARE(Panel_Count(console.panel(), "TRACE:   first line"), 1);
+            QCOMPARE(Panel_Count(console.panel(), "partial"), 0);  // not a whole line yet
+        }
+        std::printf("after\n");
+        std::fflush(stdout);
+        ::dup2(original, STDOUT_FILENO);
+        ::close(original);
+        std::ifstream in(file);
+        std::stringstream text;
+        text << in.rdbuf();
+        QVERIFY(text.str().find("TRACE:   first line\nREPORT:  second\tline\npartial") != std::string::npos);
+        QVERIFY(text.str().find("after\n") != std::string::npos);
     }
 };
 

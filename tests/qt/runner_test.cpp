@@ -1,7 +1,5 @@
-// Interactive mode from start to end, as start-up runs it: a failed start-up hands its code
-// back, Esc ends the loop with 0, folders named with -w are converted in the window and the
-// program ends with their batch code, and quitting during a conversion stops and joins the
-// worker. Each run makes its own application object, so this program has its own main.
+// Interactive mode as start-up runs it: its exit codes, -w folders, quitting during a run. Each
+// run makes its own application object, so this program has its own main.
 #include <QTest>
 #include <QTimer>
 #include <atomic>

@@ -1,12 +1,11 @@
-// Shared pieces of the window tests: an event counter, a look into a panel, and the screen
-// reader's events.
+// Shared pieces of the Qt window tests: an event counter, a look into a panel, a screen reader's events.
 #pragma once
 
 #include <QAccessible>
 #include <QEvent>
 #include <QObject>
+#include <QMap>
 #include <QStringList>
-#include <map>
 #include <string>
 
 #include "app/qt/accessibility.h"
@@ -16,10 +15,7 @@
 class Event_Counter : public QObject {
 public:
     explicit Event_Counter(QObject* watched) { watched->installEventFilter(this); }
-    int count(QEvent::Type type) const {
-        const auto found = counts_.find(type);
-        return found == counts_.end() ? 0 : found->second;
-    }
+    int count(QEvent::Type type) const { return counts_.value(type); }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -28,7 +24,7 @@ protected:
     }
 
 private:
-    std::map<QEvent::Type, int> counts_;
+    QMap<QEvent::Type, int> counts_;
 };
 
 inline int Panel_Count(const Text& panel, const std::string& part) {

@@ -1,12 +1,6 @@
-// The Win32 windows with the real log handler, run under Wine: the routing of the system's
-// events (what the windows decide is tested once in tests/ui). Sizes follow the screen's dots
-// per inch; folders dragged over the main window mark it and, let go of, fill the results list;
-// while a run goes the starting buttons are unavailable, a drag is refused and Ctrl+M says BUSY
-// in both windows; Esc in the progress window cancels the run; folders let go of on "Check
-// media…" are checked; Ctrl+C copies the report; Esc in the main window during a run cancels it
-// and ends the message loop with 0. A screen reader reads the panel, the buttons, the results
-// list, the progress value and Cancel. With a folder as argument 2 it also saves pictures of both
-// windows there (BMP), as docs/ shows them.
+// The Win32 windows with the real log handler, run under Wine: how the system's events reach the
+// shared logic (tested in tests/ui), the busy refusal, the screen reader's view, and a results
+// list of fifty rows. With a folder as argument 2 it saves BMPs of both windows there for docs/.
 #include <ole2.h>
 #include <oleacc.h>
 #include <shlobj.h>
@@ -188,15 +182,10 @@ Read_Element read_element(HWND window, long id) {
         !client)
         return read;
     client->get_accChildCount(&read.children);
-    VARIANT child;
-    VariantInit(&child);
+    VARIANT child{}, role{}, state{};  // zeroed: VT_EMPTY, as VariantInit leaves them
     child.vt = VT_I4;
     child.lVal = id;
-    VARIANT role;
-    VariantInit(&role);
     if (SUCCEEDED(client->get_accRole(child, &role)) && role.vt == VT_I4) read.role = role.lVal;
-    VARIANT state;
-    VariantInit(&state);
     if (SUCCEEDED(client->get_accState(child, &state)) && state.vt == VT_I4) read.state = state.lVal;
     const auto text = [&](HRESULT (STDMETHODCALLTYPE IAccessible::*call)(VARIANT, BSTR*)) {
         BSTR said = nullptr;
@@ -222,7 +211,74 @@ long long leading_number(const std::wstring& text) {
     return value;
 }
 
-void results_list_checks(const fs::path& work);
+// The results list of fifty rows: the wheel sent to the main window scrolls the list when the
+// pointer is over it, its scroll bar follows, the tip names a row's whole folder; and the
+// window keeps a least size.
+void results_list_checks(const fs::path& work) {
+    auto window = std::make_unique<Win32_Main_Window>("Kestrapol results test", Win32_Main_Window_Hooks{});
+    Win32_Log_Sink sink(*window);
+    Log_Set_Sink(&sink);
+    HWND main = window->handle();
+    ShowWindow(main, SW_SHOWNORMAL);
+    std::vector<std::string> folders;
+    for (int i = 0; i < 50; ++i) {
+        char name[8];
+        std::snprintf(name, sizeof name, "F%d", i);
+        folders.push_back(image_folder(work / "FIFTY", name, 1, 1));
+    }
+    window->convert(folders);
+    check(pump_until([&] { return window->results_view().row_count() == 50 && !window->conversion().running(); }),
+          "fifty folders give fifty rows");
+    pump_until([&] { return window->progress_window() == nullptr; }, 20);
+
+    const Results_View& list = window->results_view();
+    POINT over{list.rect.x + list.rect.width / 2, list.rect.y + list.rect.height / 2};
+    ClientToScreen(main, &over);
+    const auto wheel = [&](int notches) {
+        SendMessageW(main, WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), MAKELPARAM(over.x, over.y));
+    };
+    const auto bar_at = [&] {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        GetScrollInfo(list.scroll_bar(), SB_CTL, &info);
+        return info;
+    };
+    const int panel_back = Text_Panel::Scroll_Back(window->panel());
+    wheel(60);
+    check(list.first_row() == 0 && bar_at().nPos == 0, "the wheel over the list scrolls it to its first row");
+    for (int notch = 0; notch < 100 && list.first_row() + list.visible_rows() < 50; ++notch) wheel(-1);
+    const SCROLLINFO bar = bar_at();
+    check(list.first_row() + list.visible_rows() == 50 && bar.nPos == list.first_row() && bar.nMax == 49 &&
+              static_cast<int>(bar.nPage) == list.visible_rows() && IsWindowVisible(list.scroll_bar()),
+          "and down to its last, the scroll bar in step");
+    check(Text_Panel::Scroll_Back(window->panel()) == panel_back, "the panel stays where it was");
+
+    int y = list.rect.y;
+    while (y < list.rect.y + list.rect.height && list.row_at(list.rect.x + 10, y) != 49) ++y;
+    SendMessageW(main, WM_MOUSEMOVE, 0, MAKELPARAM(list.rect.x + 10, y));
+    wchar_t tip[2048] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = main;
+    tool.uId = 1;
+    tool.lpszText = tip;
+    SendMessageW(list.tooltip(), TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
+    check(Wide_To_Utf8(tip) == folders[49], "the tip over the last row names its whole folder");
+
+    MINMAXINFO least{};
+    SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
+    SetWindowPos(main, nullptr, 0, 0, least.ptMinTrackSize.x, least.ptMinTrackSize.y, SWP_NOZORDER | SWP_NOMOVE);
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
+    RECT client;
+    GetClientRect(main, &client);
+    check(client.right >= 3 * Gdi::Scaled(Main_Button_Min_Width, dpi) &&
+              list.rect.height >= Gdi::Scaled(Main_Results_Min_Height, dpi) &&
+              Text_Panel::Area_Rect(window->panel()).height >= Gdi::Scaled(Main_Panel_Min_Height, dpi),
+          "at its least size the window keeps the panel, the list and the buttons");
+    Log_Set_Sink(nullptr);
+    window.reset();
+}
 
 }  // namespace
 
@@ -258,9 +314,8 @@ int main(int argc, char** argv) {
     Log_Set_Sink(&sink);
     HWND main = window->handle();
     ShowWindow(main, SW_SHOWNORMAL);
-    Text_Panel::Write(window->panel(), "\x02\xF1" "Drag&drop a dir on this application,");
-    Text_Panel::Write(window->panel(), "\x02\xF1" "to create a DICOMDIR of its content");
-    Text_Panel::Write(window->panel(), "");
+    for (const char* line : {"\x02\xF1" "Drag&drop a dir on this application,", "\x02\xF1" "to create a DICOMDIR of its content", ""})
+        Text_Panel::Write(window->panel(), line);
 
     // Laid out for the screen's dots per inch, whatever they are (KESTRAPOL_EXPECT_DPI: these).
     const int dpi = static_cast<int>(GetDpiForWindow(main));
@@ -461,76 +516,3 @@ int main(int argc, char** argv) {
     std::printf("%s\n", failures ? "FAILED" : "PASSED");
     return failures ? 1 : 0;
 }
-
-namespace {
-
-// The results list of fifty rows: the wheel sent to the main window scrolls the list when the
-// pointer is over it, its scroll bar follows, the tip names a row's whole folder; and the
-// window keeps a least size.
-void results_list_checks(const fs::path& work) {
-    auto window = std::make_unique<Win32_Main_Window>("Kestrapol results test", Win32_Main_Window_Hooks{});
-    Win32_Log_Sink sink(*window);
-    Log_Set_Sink(&sink);
-    HWND main = window->handle();
-    ShowWindow(main, SW_SHOWNORMAL);
-    std::vector<std::string> folders;
-    for (int i = 0; i < 50; ++i) {
-        char name[8];
-        std::snprintf(name, sizeof name, "F%d", i);
-        folders.push_back(image_folder(work / "FIFTY", name, 1, 1));
-    }
-    window->convert(folders);
-    check(pump_until([&] { return window->results_view().row_count() == 50 && !window->conversion().running(); }),
-          "fifty folders give fifty rows");
-    pump_until([&] { return window->progress_window() == nullptr; }, 20);
-
-    const Results_View& list = window->results_view();
-    POINT over{list.rect.x + list.rect.width / 2, list.rect.y + list.rect.height / 2};
-    ClientToScreen(main, &over);
-    const auto wheel = [&](int notches) {
-        SendMessageW(main, WM_MOUSEWHEEL, MAKEWPARAM(0, notches * WHEEL_DELTA), MAKELPARAM(over.x, over.y));
-    };
-    const auto bar_at = [&] {
-        SCROLLINFO info{};
-        info.cbSize = sizeof info;
-        info.fMask = SIF_ALL;
-        GetScrollInfo(list.scroll_bar(), SB_CTL, &info);
-        return info;
-    };
-    const int panel_back = Text_Panel::Scroll_Back(window->panel());
-    wheel(60);
-    check(list.first_row() == 0 && bar_at().nPos == 0, "the wheel over the list scrolls it to its first row");
-    for (int notch = 0; notch < 100 && list.first_row() + list.visible_rows() < 50; ++notch) wheel(-1);
-    const SCROLLINFO bar = bar_at();
-    check(list.first_row() + list.visible_rows() == 50 && bar.nPos == list.first_row() && bar.nMax == 49 &&
-              static_cast<int>(bar.nPage) == list.visible_rows() && IsWindowVisible(list.scroll_bar()),
-          "and down to its last, the scroll bar in step");
-    check(Text_Panel::Scroll_Back(window->panel()) == panel_back, "the panel stays where it was");
-
-    int y = list.rect.y;
-    while (y < list.rect.y + list.rect.height && list.row_at(list.rect.x + 10, y) != 49) ++y;
-    SendMessageW(main, WM_MOUSEMOVE, 0, MAKELPARAM(list.rect.x + 10, y));
-    wchar_t tip[2048] = L"";
-    TTTOOLINFOW tool{};
-    tool.cbSize = TTTOOLINFOW_V2_SIZE;
-    tool.hwnd = main;
-    tool.uId = 1;
-    tool.lpszText = tip;
-    SendMessageW(list.tooltip(), TTM_GETTEXTW, std::size(tip), reinterpret_cast<LPARAM>(&tool));
-    check(Wide_To_Utf8(tip) == folders[49], "the tip over the last row names its whole folder");
-
-    MINMAXINFO least{};
-    SendMessageW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&least));
-    SetWindowPos(main, nullptr, 0, 0, least.ptMinTrackSize.x, least.ptMinTrackSize.y, SWP_NOZORDER | SWP_NOMOVE);
-    const int dpi = static_cast<int>(GetDpiForWindow(main));
-    RECT client;
-    GetClientRect(main, &client);
-    check(client.right >= 3 * Gdi::Scaled(Main_Button_Min_Width, dpi) &&
-              list.rect.height >= Gdi::Scaled(Main_Results_Min_Height, dpi) &&
-              Text_Panel::Area_Rect(window->panel()).height >= Gdi::Scaled(Main_Panel_Min_Height, dpi),
-          "at its least size the window keeps the panel, the list and the buttons");
-    Log_Set_Sink(nullptr);
-    window.reset();
-}
-
-}  // namespace

@@ -54,26 +54,17 @@ def make_folders(make_sample, work):
     return big, bad
 
 
-def nodes(node, depth=0):
-    """The accessible tree below node; parts that vanish while it is read are left out."""
-    if node is None or depth > 12:
-        return
-    yield node
-    try:
-        children = [node.getChildAtIndex(i) for i in range(node.childCount)]
-    except Exception:
-        return
-    for child in children:
-        yield from nodes(child, depth + 1)
-
-
 def named(application, role, name=None):
+    """The nodes with that role (None: any) and name; parts that vanish while they are read are left out."""
     application.clearCache()
-    found = []
-    for node in nodes(application):
+    found, stack = [], [(application, 0)]
+    while stack:
+        node, depth = stack.pop()
         try:
             if (role is None or node.getRoleName() == role) and (name is None or node.name == name):
                 found.append(node)
+            if depth < 12:
+                stack.extend((node.getChildAtIndex(i), depth + 1) for i in range(node.childCount))
         except Exception:
             continue
     return found
