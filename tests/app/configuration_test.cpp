@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "app/configuration.h"
 #include "app/startup.h"
 #include "dicom/library.h"
-#include "support/log_recorder.h"
-#include "support/test_system.h"
-#include "util/platform_folder.h"
+#include "dirscan/walk_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -18,21 +11,15 @@ namespace {
 
 class Configuration : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(Test_Process_Id()));
-        fs::create_directories(folder);
-        path = folder.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(folder); }
     int read(const std::string& content, const char* name = "Kestrapol.ini") {
-        std::ofstream(folder / name, std::ios::binary) << content;  // the line ends as given
+        scratch.add_text(name, content);  // the line ends as given
         Log_Recorder::lines().clear();
         const int read = Configuration_Read(nullptr, path, name);
         said = Log_Recorder::texts();
         return read;
     }
-    fs::path folder;
-    std::string path;
+    Scratch_Folder scratch;
+    const std::string path = scratch.path() + "/";
     Log_Recorder log;
     std::vector<std::string> said;  // what the last read said
 };

@@ -19,12 +19,9 @@ struct Name_Case {
 };
 
 Sample_Image image(const std::string& patient, const std::string& uid) {
-    Sample_Image sample;
-    sample.patient_name = patient;
-    sample.patient_id = patient;
-    sample.study_uid = "1.2.3." + patient;
-    sample.series_uid = "1.2.3." + patient + ".1";
-    sample.sop_uid = uid;
+    Sample_Image sample = Sample_With_UID(uid);
+    sample.patient_name = sample.patient_id = patient;
+    sample.study_uid = "1.2.3." + patient, sample.series_uid = "1.2.3." + patient + ".1";
     return sample;
 }
 
@@ -44,9 +41,8 @@ std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_
 
 }  // namespace
 
-// Helper threads read ahead of the walk; what the walk reports, in what order, and the tree it
-// builds must not depend on them: warnings of broken files, names, duplicates, a folder longer
-// than the helpers may read ahead, files the walk skips.
+// What the walk reports, in what order, and the tree it builds do not depend on helper threads
+// reading ahead: broken files, names, duplicates, a folder longer than they read ahead, skipped files.
 TEST(Walk, HelpersReadingAheadChangeNothing) {
     Scratch_Folder folder;
     for (int i = 0; i < 70; ++i) {
