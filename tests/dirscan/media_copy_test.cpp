@@ -24,10 +24,8 @@ std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) 
 
 Sample_Image image(const std::string& patient, const std::string& uid, int instance = 1) {
     Sample_Image sample = Sample_With_UID(uid);
-    sample.patient_name = patient;
-    sample.patient_id = patient + "_ID";
-    sample.study_uid = uid + ".0";
-    sample.series_uid = uid + ".0.0";
+    sample.patient_name = patient, sample.patient_id = patient + "_ID";
+    sample.study_uid = uid + ".0", sample.series_uid = uid + ".0.0";
     sample.instance_number = instance;
     return sample;
 }
@@ -69,8 +67,7 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     source.add("a/b/c/d/e/f/g/h/i/deep image.dcm", image("DOE^B", "1.2.3.1"));
     const Sample_Image second = image("DOE^A", "1.2.3.3");
     Sample_Image lower = image("DOE^A", "1.2.3.2", 2);
-    lower.study_uid = second.study_uid;
-    lower.series_uid = second.series_uid;
+    lower.study_uid = second.study_uid, lower.series_uid = second.series_uid;
     source.add("lower-case.name.dcm", lower);
     source.add("Mixed Case.dir/second", second);
     source.add("copy of second", image("DOE^A", "1.2.3.3"));                          // same bytes
@@ -123,7 +120,6 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     EXPECT_NE(map.find(",conflict,\"SOP Instance UID 1.2.3.3 is copied from "), std::string::npos);
     EXPECT_EQ(std::count(map.begin(), map.end(), '\n'), 8);
     EXPECT_TRUE(log.has("Not copied: " + source.at("zz conflict")));
-
 }
 
 TEST(MediaCopy, RefusesDestinationsThatWouldMixWithSourcesOrOthersFiles) {
