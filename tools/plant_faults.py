@@ -224,6 +224,10 @@ FAULTS = [
     Fault("config-trace-lowered", "app/configuration.cpp",
           "if (Trace_Level > level) return;", "if (Trace_Level > level + 1) return;",
           "a trace line lowers the level by one", ["app_configuration_test"]),
+    Fault("config-long-line-pieces", "app/configuration.cpp",
+          "end = std::min(end == std::string::npos ? text->size() : end + 1, at + Line_Size - 1);",
+          "end = end == std::string::npos ? text->size() : end + 1;",
+          "a line longer than the reader's piece is read whole", ["app_configuration_test"]),
     # The conversion's messages.
     Fault("convert-cancel-count", "app/convert_thread.cpp",
           "            outcome.cancelled = true;\n", "",

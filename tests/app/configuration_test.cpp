@@ -39,6 +39,11 @@ TEST_F(Configuration, SeparatorsCaseAndComments) {
     EXPECT_EQ(Item_Image_Elem, (std::vector<uint16_t>{0x0018, 0x0013, 0x0018}));  // duplicates stay
     EXPECT_EQ(Item_Series_Nb, 0);
     EXPECT_EQ(said[3], "    Adding: (0020,0013) to image tags list");
+    // A long line is read in pieces: the second from character 255 on. A missing file reads nothing.
+    read("tag_image = (0008,0018)" + std::string(300, ' ') + "tag_series = (0020,0011)\n");
+    EXPECT_EQ(Item_Image_Nb, 1);
+    EXPECT_EQ(Item_Series_Nb, 1);
+    EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
 }
 
 TEST_F(Configuration, ValuesScratchAuditTables) {
@@ -137,13 +142,6 @@ TEST_F(Configuration, EncodingsOfEditors) {
         EXPECT_EQ(Item_Study_Elem, std::vector<uint16_t>{0x000D}) << c.name;
         EXPECT_EQ(Item_Image_Nb, 0) << c.name;
     }
-}
-
-TEST_F(Configuration, LongLinesAreReadInPieces) {
-    read("tag_image = (0008,0018)" + std::string(300, ' ') + "tag_series = (0020,0011)\n");
-    EXPECT_EQ(Item_Image_Nb, 1);
-    EXPECT_EQ(Item_Series_Nb, 1);  // second piece from character 255 on
-    EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
 }
 
 // The command line: options as they are met, folders taken literally, the first unknown option.

@@ -21,10 +21,7 @@ Tree_Arena slot_values;
 
 Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const std::string& value) {
     Dir_Tag slot;
-    slot.group = group;
-    slot.element = element;
-    slot.vr = VR_Code(vr);
-    slot.syntax = 8;
+    slot.group = group, slot.element = element, slot.vr = VR_Code(vr), slot.syntax = 8;
     slot.length = static_cast<int32_t>(value.size());
     auto* bytes = static_cast<uint8_t*>(slot_values.allocate(value.size() + 1, 1));
     std::memcpy(bytes, value.data(), value.size());
