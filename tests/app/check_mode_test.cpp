@@ -30,20 +30,13 @@ void expect_fields(const json& j, std::initializer_list<std::pair<const char*, j
 void fill(const Scratch_Folder& folder, bool sr_in_b = false) {
     Sample_Image image = Sample_With_UID("1.2.3.1");
     folder.add("A/IMG1", image);
-    image.sop_uid = "1.2.3.2";
-    image.instance_number = 2;
+    image.sop_uid = "1.2.3.2", image.instance_number = 2;
     folder.add("A/IMG2", image);
     Sample_Image other = Sample_With_UID("1.2.3.3");
-    other.patient_name = "ROE^JANE";
-    other.patient_id = "ID0002";
-    other.study_uid = "1.2.3.9";
-    other.series_uid = "1.2.3.9.1";
+    other.patient_name = "ROE^JANE", other.patient_id = "ID0002";
+    other.study_uid = "1.2.3.9", other.series_uid = "1.2.3.9.1";
     if (sr_in_b) other.sop_class = SR_Class;
     folder.add("B/IMG1", other);
-}
-
-void put32(std::vector<uint8_t>& b, std::size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 // The DICOMDIR's bytes and records.
@@ -58,7 +51,9 @@ struct Directory_Bytes {
         throw std::runtime_error("no record for " + id);
     }
     // Points the (0004,1400) of the record of file id, which the writer puts first, at offset.
-    void point_next(const std::string& id, uint32_t offset) { put32(bytes, file(id).offset + 16, offset); }
+    void point_next(const std::string& id, uint32_t offset) {
+        for (int i = 0; i < 4; ++i) bytes[file(id).offset + 16 + i] = static_cast<uint8_t>(offset >> (8 * i));
+    }
     std::vector<uint8_t> bytes;
     std::vector<Read_Record> records;
 };

@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "app/configuration.h"
 #include "app/startup.h"
 #include "dicom/library.h"
-#include "support/log_recorder.h"
-#include "support/test_system.h"
-#include "util/platform_folder.h"
+#include "dirscan/walk_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -18,21 +11,15 @@ namespace {
 
 class Configuration : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() / ("kestrapol_ini_" + std::to_string(Test_Process_Id()));
-        fs::create_directories(folder);
-        path = folder.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(folder); }
     int read(const std::string& content, const char* name = "Kestrapol.ini") {
-        std::ofstream(folder / name, std::ios::binary) << content;  // the line ends as given
+        scratch.add_text(name, content);  // the line ends as given
         Log_Recorder::lines().clear();
         const int read = Configuration_Read(nullptr, path, name);
         said = Log_Recorder::texts();
         return read;
     }
-    fs::path folder;
-    std::string path;
+    Scratch_Folder scratch;
+    const std::string path = scratch.path() + "/";
     Log_Recorder log;
     std::vector<std::string> said;  // what the last read said
 };
@@ -52,6 +39,11 @@ TEST_F(Configuration, SeparatorsCaseAndComments) {
     EXPECT_EQ(Item_Image_Elem, (std::vector<uint16_t>{0x0018, 0x0013, 0x0018}));  // duplicates stay
     EXPECT_EQ(Item_Series_Nb, 0);
     EXPECT_EQ(said[3], "    Adding: (0020,0013) to image tags list");
+    // A long line is read in pieces: the second from character 255 on. A missing file reads nothing.
+    read("tag_image = (0008,0018)" + std::string(300, ' ') + "tag_series = (0020,0011)\n");
+    EXPECT_EQ(Item_Image_Nb, 1);
+    EXPECT_EQ(Item_Series_Nb, 1);
+    EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
 }
 
 TEST_F(Configuration, ValuesScratchAuditTables) {
@@ -150,13 +142,6 @@ TEST_F(Configuration, EncodingsOfEditors) {
         EXPECT_EQ(Item_Study_Elem, std::vector<uint16_t>{0x000D}) << c.name;
         EXPECT_EQ(Item_Image_Nb, 0) << c.name;
     }
-}
-
-TEST_F(Configuration, LongLinesAreReadInPieces) {
-    read("tag_image = (0008,0018)" + std::string(300, ' ') + "tag_series = (0020,0011)\n");
-    EXPECT_EQ(Item_Image_Nb, 1);
-    EXPECT_EQ(Item_Series_Nb, 1);  // second piece from character 255 on
-    EXPECT_EQ(Configuration_Read(nullptr, path, "missing.ini"), 0);
 }
 
 // The command line: options as they are met, folders taken literally, the first unknown option.

@@ -53,9 +53,8 @@ std::vector<std::string> directory_names(const std::string& folder) {
 
 }  // namespace
 
-// The temporary DICOMDIR is always a new file: a hard link or a user's file of such a name is
-// left alone (and never read). Only an unfinished file of the program's own making, unchanged
-// since the run began, is removed as a leftover, and the report says so.
+// The temporary DICOMDIR is always a new file; a link or a user's file of such a name is left alone
+// and never read. Only an unfinished file of the program's own making, older than the run, is removed.
 TEST_F(Batch, OnlyUnfinishedLeftoversAreRemoved) {
     Scratch_Folder folder, outside;
     folder.add("IMG1", Sample_With_UID("1.1"));
@@ -114,10 +113,8 @@ TEST_F(Batch, TwoRunsOnOneFolderBothFinish) {
 }
 
 // A folder the program cannot wholly read or write keeps its earlier DICOMDIR and no temporary
-// file, and the run fails with the failure's own code: a folder below that cannot be listed or a
-// file that cannot be opened (the index would be incomplete); a DICOMDIR that is read-only, another
-// user's (giving it away takes root) or in a folder the user may not write. Root reads and writes
-// everything: those cases run as nobody then.
+// file, and the run fails with the failure's own code. Root reads and writes everything: those
+// cases run as nobody then (and giving a file away takes root).
 TEST_F(Batch, FolderThatCannotBeReadOrWrittenKeepsItsDirectory) {
     using fs::perms;
     const perms read_only = perms::owner_read | perms::owner_exec | perms::others_read | perms::others_exec;
@@ -128,11 +125,11 @@ TEST_F(Batch, FolderThatCannotBeReadOrWrittenKeepsItsDirectory) {
         int exit_code;
         const char* said;  // nullptr: the write failure's error line
     } cases[] = {
-        {"B", perms::none, true, false, 7, "Cannot list folder "},
+        {"B", perms::none, true, false, 7, "Cannot list folder "},  // the index would be incomplete
         {"B/IMG2", perms::none, true, false, 8, "Unable to open file."},
-        {"DICOMDIR", perms::owner_read | perms::group_read, false, false, 6, nullptr},
-        {"DICOMDIR", perms::owner_read | perms::owner_write | perms::others_read, false, true, 6, nullptr},
-        {"", read_only, true, false, 6, nullptr},
+        {"DICOMDIR", perms::owner_read | perms::group_read, false, false, 6, nullptr},  // read-only
+        {"DICOMDIR", perms::owner_read | perms::owner_write | perms::others_read, false, true, 6, nullptr},  // another user's
+        {"", read_only, true, false, 6, nullptr},  // in a folder the user may not write
     };
     const bool root = ::geteuid() == 0;
     std::optional<Other_User> nobody;
@@ -171,9 +168,7 @@ TEST_F(Batch, FolderThatCannotBeReadOrWrittenKeepsItsDirectory) {
 }
 
 // Files around a run that are not what they seem hold nobody up and are never written through: a
-// per-user Kestrapol.ini that is a named pipe is no configuration file; a trace file that is a link
-// leaves its target as it was, when the trace starts afresh and when it is appended to; a default
-// log folder that belongs to someone else is not used (giving it away takes root).
+// Kestrapol.ini that is a pipe, a trace file that is a link, another user's default log folder.
 TEST_F(Batch, ConfigurationAndLogFilesThatAreNotWhatTheySeem) {
     Scratch_Folder folder, appdata, logs, outside, temporary;
     folder.add("IMG1", Sample_With_UID("1.1"));
@@ -232,8 +227,7 @@ TEST_F(Batch, ElementBombIsRefusedWithinBoundedMemory) {
     EXPECT_LT(usage.ru_maxrss, 700L * 1024) << "kilobytes at most";  // 2 GB and more unbounded
 }
 
-// Short of memory or of file descriptors, a run ends with a message and its failure code, or
-// succeeds with a complete DICOMDIR: never a hang, a crash or an index that leaves files out.
+// Short of memory or descriptors, a run fails with its code or writes a complete DICOMDIR; never hangs.
 TEST_F(Batch, ResourceLimitsEndCleanly) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizers' runtime needs address space and descriptors of its own";
@@ -241,8 +235,8 @@ TEST_F(Batch, ResourceLimitsEndCleanly) {
     Scratch_Folder folder;
     for (int i = 0; i < 38; ++i)
         folder.add("S" + std::to_string(i % 3) + "/IMG" + std::to_string(i), Sample_With_UID("1." + std::to_string(i)));
-    // From the least the system's loader starts the program with: short of descriptors a run may
-    // fail to list or to open, short of address space it fails with a memory error.
+    // From the least the loader starts the program with: short of descriptors a run may fail to
+    // list or to open, short of address space it fails with a memory error.
     const struct {
         const char* option;
         int first, step, runs;

@@ -1,8 +1,6 @@
-// Runs of the program as another user (nobody), for what root may do and others may not: write
-// into a read-only folder, list an unreadable one. That user need not reach the build tree (a
-// checkout in a home folder of mode 0700), so the run takes a copy of the program with its
-// Kestrapol.ini and DICOM Tables, in a folder of the test's own below /tmp that everyone may
-// read; the test's folders go there too. Everything is removed at the end.
+// Runs of the program as nobody, for what root may do and others may not. That user may not reach
+// the build tree, so it runs a copy of the program and its tables from a folder of the test's own
+// below /tmp, where the test's folders go too; all of it is removed at the end.
 #pragma once
 
 #include <pwd.h>

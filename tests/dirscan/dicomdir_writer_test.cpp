@@ -1,9 +1,14 @@
 // Record sizes, offsets and bytes of the DICOMDIR, on hand-made trees.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
-#include <set>
 #include <filesystem>
+#include <set>
 
 #include "dicom/uid_table.h"
 #include "dirscan/dicomdir_writer.h"
@@ -16,10 +21,7 @@ Tree_Arena slot_values;
 
 Dir_Tag text_slot(uint16_t group, uint16_t element, const char (&vr)[3], const std::string& value) {
     Dir_Tag slot;
-    slot.group = group;
-    slot.element = element;
-    slot.vr = VR_Code(vr);
-    slot.syntax = 8;
+    slot.group = group, slot.element = element, slot.vr = VR_Code(vr), slot.syntax = 8;
     slot.length = static_cast<int32_t>(value.size());
     auto* bytes = static_cast<uint8_t*>(slot_values.allocate(value.size() + 1, 1));
     std::memcpy(bytes, value.data(), value.size());
@@ -177,7 +179,8 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     EXPECT_EQ(first + last, 0u);
 }
 
-// A failed write keeps the earlier DICOMDIR and leaves no temporary file.
+// A failed write (no room for its name, offsets past 4 GiB, a full disk) keeps the earlier
+// DICOMDIR and leaves no temporary file.
 TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
     Scratch_Folder folder;
     folder.add_text("DICOMDIR", "old contents");
@@ -195,6 +198,22 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
         EXPECT_TRUE(log.has("Unable to write"));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(blocked.path()), {}), 1);  // no temporary left
     }
+#ifndef _WIN32
+    {
+        // A disk that fills up half-way through the head, made with POSIX's file size limit.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 200;
+        setrlimit(RLIMIT_FSIZE, &small);
+        Log_Recorder log;
+        const int result = DICOMDIR_Write(nullptr, &state, &root);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        EXPECT_EQ(result, 0);
+        EXPECT_TRUE(log.has(std::strerror(EFBIG)));
+    }
+#endif
     {
         // Records past 4 GiB: offsets could not reach them, so nothing is written.
         Dir_Tag huge = text_slot(0x0009, 0x1010, "OB", "x");
@@ -217,3 +236,4 @@ TEST_F(Identity, FailedWriteKeepsTheOldDirectory) {
     EXPECT_EQ(std::string(old.begin(), old.end()), "old contents");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);  // no temporary left
 }
+

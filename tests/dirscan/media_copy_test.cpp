@@ -12,21 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Media_File placed(std::string patient, std::string study_date, std::string study_uid, std::string series_number,
-                  std::string series_uid, std::string instance_number, std::string uid) {
-    Media_File file;
-    file.outcome = Media_Outcome::Copied;
-    file.patient_name = std::move(patient);
-    file.patient_id = "ID";
-    file.study_date = std::move(study_date);
-    file.study_uid = std::move(study_uid);
-    file.series_number = std::move(series_number);
-    file.series_uid = std::move(series_uid);
-    file.instance_number = std::move(instance_number);
-    file.instance_uid = std::move(uid);
-    return file;
-}
-
 // Every path below folder, relative, with its bytes.
 std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) {
     std::map<std::string, std::vector<uint8_t>> found;
@@ -39,10 +24,8 @@ std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) 
 
 Sample_Image image(const std::string& patient, const std::string& uid, int instance = 1) {
     Sample_Image sample = Sample_With_UID(uid);
-    sample.patient_name = patient;
-    sample.patient_id = patient + "_ID";
-    sample.study_uid = uid + ".0";
-    sample.series_uid = uid + ".0.0";
+    sample.patient_name = patient, sample.patient_id = patient + "_ID";
+    sample.study_uid = uid + ".0", sample.series_uid = uid + ".0.0";
     sample.instance_number = instance;
     return sample;
 }
@@ -50,31 +33,30 @@ Sample_Image image(const std::string& patient, const std::string& uid, int insta
 }  // namespace
 
 TEST(MediaCopyLayout, OrdersEachLevelByItsKeysAndNumbersTheNames) {
-    std::vector<Media_File> files = {
-        placed("ZED", "20240101", "9.1", "1", "9.1.1", "1", "9.1.1.1"),
-        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "2", "1.2.10.2"),
-        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "", "1.2.10.9"),   // no number: last
-        placed("ABEL", "20240301", "1.2", "10", "1.2.10", "+1 ", "1.2.10.1"), // numbers, not texts
-        placed("ABEL", "20240301", "1.2", "2", "1.2.2", "1", "1.2.2.1"),
-        placed("ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.1"),     // the earlier study
-        placed("ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.0"),     // same number: by UID
+    // Patient, study date and UID, series number and UID, instance number and UID; the File ID due.
+    const std::vector<std::vector<std::string>> rows = {
+        {"ZED", "20240101", "9.1", "1", "9.1.1", "1", "9.1.1.1", "PA000002\\ST000001\\SE000001\\IM000001"},
+        {"ABEL", "20240301", "1.2", "10", "1.2.10", "2", "1.2.10.2", "PA000001\\ST000002\\SE000002\\IM000002"},
+        {"ABEL", "20240301", "1.2", "10", "1.2.10", "", "1.2.10.9", "PA000001\\ST000002\\SE000002\\IM000003"},  // no number: last
+        {"ABEL", "20240301", "1.2", "10", "1.2.10", "+1 ", "1.2.10.1", "PA000001\\ST000002\\SE000002\\IM000001"},  // numbers, not texts
+        {"ABEL", "20240301", "1.2", "2", "1.2.2", "1", "1.2.2.1", "PA000001\\ST000002\\SE000001\\IM000001"},
+        {"ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.1", "PA000001\\ST000001\\SE000001\\IM000002"},  // the earlier study
+        {"ABEL", "20230101", "1.3", "1", "1.3.1", "1", "1.3.1.0", "PA000001\\ST000001\\SE000001\\IM000001"},  // same number: by UID
     };
+    std::vector<Media_File> files;
+    for (const auto& k : rows) {
+        Media_File& file = files.emplace_back();
+        file.outcome = Media_Outcome::Copied;
+        file.patient_name = k[0], file.patient_id = "ID", file.study_date = k[1], file.study_uid = k[2];
+        file.series_number = k[3], file.series_uid = k[4], file.instance_number = k[5], file.instance_uid = k[6];
+    }
     files.insert(files.begin() + 1, Media_File{});  // not copied: no name
     Media_Copy_Layout(files);
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"9.1.1.1", "PA000002\\ST000001\\SE000001\\IM000001"},
-        {"1.2.10.2", "PA000001\\ST000002\\SE000002\\IM000002"},
-        {"1.2.10.9", "PA000001\\ST000002\\SE000002\\IM000003"},
-        {"1.2.10.1", "PA000001\\ST000002\\SE000002\\IM000001"},
-        {"1.2.2.1", "PA000001\\ST000002\\SE000001\\IM000001"},
-        {"1.3.1.1", "PA000001\\ST000001\\SE000001\\IM000002"},
-        {"1.3.1.0", "PA000001\\ST000001\\SE000001\\IM000001"},
-    };
     EXPECT_EQ(files[1].file_id, "");
     files.erase(files.begin() + 1);
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(files[i].instance_uid, expected[i].first);
-        EXPECT_EQ(files[i].file_id, expected[i].second) << expected[i].first;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(files[i].instance_uid, rows[i][6]);
+        EXPECT_EQ(files[i].file_id, rows[i][7]) << rows[i][6];
         EXPECT_EQ(Kestrapol_Name_Check(nullptr, files[i].file_id), 1);
     }
 }
@@ -85,8 +67,7 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     source.add("a/b/c/d/e/f/g/h/i/deep image.dcm", image("DOE^B", "1.2.3.1"));
     const Sample_Image second = image("DOE^A", "1.2.3.3");
     Sample_Image lower = image("DOE^A", "1.2.3.2", 2);
-    lower.study_uid = second.study_uid;
-    lower.series_uid = second.series_uid;
+    lower.study_uid = second.study_uid, lower.series_uid = second.series_uid;
     source.add("lower-case.name.dcm", lower);
     source.add("Mixed Case.dir/second", second);
     source.add("copy of second", image("DOE^A", "1.2.3.3"));                          // same bytes
@@ -139,7 +120,6 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     EXPECT_NE(map.find(",conflict,\"SOP Instance UID 1.2.3.3 is copied from "), std::string::npos);
     EXPECT_EQ(std::count(map.begin(), map.end(), '\n'), 8);
     EXPECT_TRUE(log.has("Not copied: " + source.at("zz conflict")));
-
 }
 
 TEST(MediaCopy, RefusesDestinationsThatWouldMixWithSourcesOrOthersFiles) {

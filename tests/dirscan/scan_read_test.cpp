@@ -1,4 +1,4 @@
-// Reading whole Part-10 files written by the tests: nesting, encapsulated fragments, truncation,
+// Reading whole files written by the tests: nesting, encapsulated fragments, truncation,
 // the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
@@ -61,9 +61,7 @@ TEST_F(ScanRead, SequencesNestedThreeDeepDefinedAndUndefined) {
 
 TEST_F(ScanRead, EncapsulatedFragmentsLoadUpTo1024Bytes) {
     Stream_Builder s(8);
-    s.preamble().meta("1.2.840.10008.1.2.4.50");
-    s.text(0x0010, 0x0010, "PN", "X");
-    s.header(0x7FE0, 0x0010, "OB", 0xFFFFFFFF);
+    s.preamble().meta("1.2.840.10008.1.2.4.50").text(0x0010, 0x0010, "PN", "X").header(0x7FE0, 0x0010, "OB", 0xFFFFFFFF);
     s.item(0);                                        // empty offset table
     s.item(1024).raw(std::string(1024, '\x11'));      // loaded
     const uint32_t skipped_at = static_cast<uint32_t>(s.size()) + 8;

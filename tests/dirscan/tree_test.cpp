@@ -66,8 +66,7 @@ TEST_F(Tree, PatientsByNameAndIdTogetherSeriesWithinTheirStudy) {
     EXPECT_EQ(nb_images, 7);
     EXPECT_EQ(root.child[0].child[0].child[0].nb_child(), 2);
 
-    // An empty name is the empty name; one that is no person name at all is stored and matched
-    // as "No Name".
+    // An empty name is the empty name; one that is no person name is stored and matched as "No Name".
     add({.name = "", .image = "8"}, "EMPTY");
     DICOM_Tag_List set = data_set({.image = "9"});
     set[5] = element(0x0010, 0x0010, "LO", "DOE^JOHN");
@@ -79,9 +78,8 @@ TEST_F(Tree, PatientsByNameAndIdTogetherSeriesWithinTheirStudy) {
     EXPECT_TRUE(log.has("Error in NEMA_Value_Name(Patient Name) in LO"));
 }
 
-// A file without one of the keys, or without a valid SOP Class, SOP Instance or Transfer Syntax
-// UID (readers could not load its record), is refused and leaves no record at any level; the
-// counters count only records that have an image below them.
+// A file without a key or a valid SOP Class, SOP Instance or Transfer Syntax UID is refused and
+// leaves no record at any level; the counters count only records with an image below them.
 TEST_F(Tree, RefusedFilesLeaveNoRecords) {
     const struct {
         Keys keys;
@@ -125,9 +123,8 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     EXPECT_FALSE(image.sop_class_uid.empty());
     EXPECT_TRUE(image.tag.empty());
 
-    // The record references the instance the file's meta information names, even where the
-    // data set's own SOP Instance UID says otherwise, which is warned about.
-    // Its class differs from the previous image's too: it keeps its own.
+    // The record references the instance the meta information names, even where the data set's
+    // own SOP Instance UID differs (warned about); its class, unlike the previous image's, is its own.
     DICOM_Tag_List set = data_set({.image = "3"});
     set[0] = element(0x0002, 0x0002, "UI", "1.2.840.10008.5.1.4.1.1.2");
     set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
@@ -141,8 +138,7 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(third.sop_class_uid.data), third.sop_class_uid.length),
               "1.2.840.10008.5.1.4.1.1.2");
 
-    // No two image records reference one instance: a file naming 9.9.9 again, in another
-    // patient, is a duplicate of C and makes no record.
+    // A file naming 9.9.9 again, in another patient, is a duplicate of C and makes no record.
     set = data_set({.name = "OTHER", .image = "4"});
     set[1] = element(0x0002, 0x0003, "UI", "9.9.9");
     EXPECT_EQ(Kestrapol_Add_Image(nullptr, "D", &set, &root), 1);
@@ -170,7 +166,7 @@ TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
     EXPECT_EQ(series.child[2999].file_name, "I2999");
 }
 
-// Values going into records: faulty ones left out with a warning, the standard keys of each
+// Values going into records: faulty ones left out with a warning, the required keys of each
 // level settled, every warning once per record.
 TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
     Kestrapol_Tag_Lists.patient = {{0x0008, 0x0010, 0x0010}, {0x0005, 0x0010, 0x0020}};
@@ -202,9 +198,8 @@ TEST_F(Tree, RecordValuesAreCheckedOncePerRecord) {
         EXPECT_EQ(log.count(warning), 1) << warning;
     EXPECT_EQ(log.count("needs a value"), 4);  // once per record, none for a value left out
 
-    // The date sent as OB is written as the dictionary's DA. Nothing invented: Study ID stays
-    // out; Accession Number (Type 2) and the Modality left out (a key) are written empty;
-    // padding dropped, to be added back as the VR pads.
+    // The date sent as OB is written as the dictionary's DA. Study ID stays out; Accession Number
+    // and the Modality left out (a key) are written empty; padding dropped, to be added back.
     const Dir_Node& study = root.child[0].child[0];
     EXPECT_EQ(study.tag[0].effective_vr(), VR_Code("DA"));
     EXPECT_EQ(study.tag[0].length, 8);
