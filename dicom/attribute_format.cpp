@@ -2,6 +2,7 @@
 // with the order, VR, retired and private checks.
 #include "dicom/attribute_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <vector>
@@ -151,6 +152,16 @@ struct Format_State {
     }
 };
 
+// Whether a top-level element stays out of the result for a caller that keeps only some tags.
+// It is checked all the same. Private elements stay, for completion finds their block's creator
+// and reports on its definitions; so do sequences and item tags, which shape the nesting.
+bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, const std::vector<uint32_t>* keep) {
+    if (keep == nullptr || depth != 0 || (node.group & 1) || node.group == 0xFFFE) return false;
+    const uint16_t vr = node.effective_vr();
+    if (node.length == Undefined_Length || vr == VR_SQ || (vr == 0 && is_tag(next, 0xFFFE, 0xE000))) return false;
+    return !std::binary_search(keep->begin(), keep->end(), uint32_t{node.group} << 16 | node.element);
+}
+
 int64_t end_offset(const DICOM_Tag& node) {
     return static_cast<int64_t>(node.pos_data) + static_cast<uint32_t>(node.length);
 }
@@ -163,7 +174,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
 }
 
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
-                                                     DICOM_Tag_List storage) {
+                                                     DICOM_Tag_List storage, const std::vector<uint32_t>* keep) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
     if (flat.empty()) return std::nullopt;
     Format_State state{window, {}, {}, {}, {}};
@@ -172,6 +183,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     const std::vector<bool>& delimited = delimited_sequences(flat);
     bool order_warned = false;
     bool signed_pixels = false;  // Pixel Representation 1 read so far
+    std::size_t left = 0;  // elements left out: they count as inserted
     DICOM_Tag_List out = std::move(storage);
     out.clear();
     out.reserve(flat.size());  // the top level never holds more
@@ -226,8 +238,15 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             signed_pixels = DICOM_Read_16(node.syntax, node.data.data()) == 1;
         }
 
-        DICOM_Tag* copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
-                                      : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
+        DICOM_Tag* copy = nullptr;
+        if (left_out(node, next, state.depth(), keep)) {
+            // What inserting it would leave behind: the order check goes on from its tag.
+            DICOM_Root_Set_Entry(&state.root, 0, node.group, node.element, 0);
+            ++left;
+        } else {
+            copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
+                               : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
+        }
         auto mark_deleted = [&] {
             if (copy != nullptr) copy->flags |= Tag_Flag::Deleted;
         };
@@ -278,7 +297,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             state.close_item_by_size(node.pos);
         }
     }
-    if (out.empty()) return std::nullopt;
+    if (out.empty() && left == 0) return std::nullopt;
     return out;
 }
 

@@ -2,7 +2,9 @@
 // with dictionary entries, descriptions and private definitions.
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "dicom/tag.h"
 #include "util/log.h"
@@ -16,8 +18,12 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
                                                      bool take_values = false);
 // The same, built in storage's room (its elements dropped first): a caller that formats file
 // after file hands back the previous result instead of allocating a new list each time.
+// keep, when given: the tags (group << 16 | element, ascending) that the caller uses at the top
+// level. Other plain, even-group elements there are checked as usual but left out of the result
+// (which may then be empty); private elements, sequences and everything nested stay.
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
-                                                     DICOM_Tag_List storage);
+                                                     DICOM_Tag_List storage,
+                                                     const std::vector<uint32_t>* keep = nullptr);
 
 // Completes the data set in place, recursing into items. Returns the number of failed
 // elements (always 0).

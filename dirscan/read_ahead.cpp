@@ -42,7 +42,7 @@ Read_Result read_file(Win_Handle window, const Dir_Entry& file, int folder, cons
         result.opened = source.is_open();
     } else if (result.prefix == Scan_Prefix::DICOM) {
         // Only what the tree takes crosses to the walk's thread; the rest is recycled here.
-        if (std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source)) {
+        if (std::optional<DICOM_Tag_List> set = DICOMDIR_Scan_Read(window, path, source, &keys)) {
             Kestrapol_Image_Part(*set, keys, part);
             result.set = std::move(part);
             DICOMDIR_Scan_Recycle(std::move(*set));

@@ -174,7 +174,8 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
     }
 }
 
-std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name);
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name,
+                                   const std::vector<uint32_t>* keep);
 
 }  // namespace
 
@@ -204,7 +205,7 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
-                                                 File_Source& source) {
+                                                 File_Source& source, const std::vector<uint32_t>* keep) {
     Log_Message(window, LOG_TRACE_3, "in DICOMDIR_Scan_Read()");
     if (!source.is_open() && !source.open(path)) {
         open_failure(window, __LINE__, path, errno, " Unable to open file");
@@ -213,16 +214,17 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
     // Values left on disk load from this file while it is read; the caller registers it again
     // for as long as it uses the data set.
     const Value_Source_Scope values(path);
-    return scan(window, source, path);
+    return scan(window, source, path, keep);
 }
 
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, Byte_Source& source) {
-    return scan(window, source, "the file");
+    return scan(window, source, "the file", nullptr);
 }
 
 namespace {
 
-std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name) {
+std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const std::string& name,
+                                   const std::vector<uint32_t>* keep) {
     source.seek(Dicom_Head);
     Log_Message(window, LOG_TRACE_6, "\x02\x09 DICOMDIR: Reading DICOM tags...");
     banner(window, "-----                       Reading DICOM File                           ----- ", true);
@@ -264,7 +266,9 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     banner(window, "-----                        Checking DICOM Tags                          -----", false);
 
     DICOM_Attribute_Sequence_Reset(window, &root);
-    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set));
+    // Elements left out cost no copy and no completion; traces from level 4 on show them all.
+    if (Log_Passes(LOG_TRACE_4)) keep = nullptr;
+    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set), keep);
     Spare_Set = DICOM_Tag_List();
     if (!formatted) {
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dicom/byte_source.h"
 #include "dicom/tag.h"
@@ -14,9 +15,10 @@ std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::s
 // The same on a source the caller has already opened on path (DICOMDIR_Scan_Open), so that
 // each file is opened once. A source that is not open is opened here. The source is closed
 // when reading stops. Values left on disk load from path while it is read; a caller that
-// reads them later registers it again (Value_Source_Scope).
+// reads them later registers it again (Value_Source_Scope). keep: the top-level tags the caller
+// uses (ascending), or nullptr for the whole data set; see DICOM_Attribute_Format for what else stays.
 std::optional<DICOM_Tag_List> DICOMDIR_Scan_Read(Win_Handle window, const std::string& path,
-                                                 File_Source& source);
+                                                 File_Source& source, const std::vector<uint32_t>* keep = nullptr);
 
 // The same on any source holding a whole Part-10 file: reading starts at offset 132.
 // A file source is closed when reading stops.

@@ -3,6 +3,8 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "dicom/value_access.h"
 #include "dirscan/read_ahead.h"
@@ -36,6 +38,11 @@ void to_media_name(std::string& name, std::string& listed) {
     for (char& c : name)
         if (c == '/') c = '\\';
 }
+
+// What the walk running on this thread shares: the tags the tree takes from a data set, and
+// its helpers (nullptr while files are read here). Both are set by the outermost call.
+thread_local const std::vector<uint32_t>* walk_keys = nullptr;
+thread_local Read_Ahead* walk_helpers = nullptr;
 
 bool is_directory_file(const std::string& path) {
     // Most paths do not hold the name at all: no need to split them.
@@ -94,7 +101,7 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
         Log_Replay(prepared->messages);
         set = std::move(prepared->set);
     } else {
-        set = DICOMDIR_Scan_Read(window, path, source);
+        set = DICOMDIR_Scan_Read(window, path, source, walk_keys);
     }
     Log_Message(window, LOG_TRACE_1, "\x02\t Kestrapol: Parsing DICOM tags...");
     // The data set is dropped here (its storage kept for the next file): only the tree's copies remain.
@@ -104,8 +111,6 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
     return 1;
 }
 
-// The helpers of the walk running on this thread; nullptr while files are read here.
-thread_local Read_Ahead* walk_helpers = nullptr;
 
 // Hands a folder's files to the helpers for as long as the walk is in its file list.
 class Files_Ahead {
@@ -214,13 +219,19 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
 
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,
                       Progress_Window* progress) {
-    // The outermost call starts the helpers for the whole walk.
-    if (walk_helpers == nullptr) DICOMDIR_Scan_Thread_Prepare();
-    if (walk_helpers == nullptr && Kestrapol_Read_Threads > 0) {
-        Read_Ahead helpers(window, Kestrapol_Read_Threads);
-        walk_helpers = &helpers;
+    // The outermost call sets up what the whole walk shares.
+    if (walk_keys == nullptr) {
+        DICOMDIR_Scan_Thread_Prepare();
+        const std::vector<uint32_t> keys = Kestrapol_Image_Keys();
+        std::optional<Read_Ahead> helpers;
+        if (Kestrapol_Read_Threads > 0) helpers.emplace(window, Kestrapol_Read_Threads);
+        walk_keys = &keys;
+        walk_helpers = helpers ? &*helpers : nullptr;
         struct Reset {
-            ~Reset() { walk_helpers = nullptr; }
+            ~Reset() {
+                walk_keys = nullptr;
+                walk_helpers = nullptr;
+            }
         } reset;
         return Kestrapol_Analyze(window, path, dir_list, indent, progress);
     }
