@@ -64,6 +64,14 @@ using Interactive_Runner = int (*)(int& argc, char** argv, const Startup_Continu
 int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
                           const std::vector<std::string>& drop = {});
 
+// Interactive mode from the window library beside the executable ("kestrapol_window"), loaded
+// only when the window opens: batch runs start without the toolkit's libraries, also where they
+// are not installed. When the library cannot be loaded, says why and ends with Exit_Startup_Failed.
+int Kestrapol_Window_Library_Run(int& argc, char** argv, const Startup_Continue& continue_startup,
+                                 const std::vector<std::string>& drop);
+// What the window library exports: its Kestrapol_Interactive_Run.
+extern "C" Interactive_Runner Kestrapol_Window_Runner();
+
 // The whole program. Without a runner, a start with no folder or with -w prints that
 // interactive mode is not built and ends with Exit_Startup_Failed. window_only: every start
 // opens the window, as -w does (the program that Explorer and the Start menu start).

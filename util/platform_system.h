@@ -19,6 +19,10 @@ std::optional<std::string> Environment_Get(const char* name);
 
 // The folder of the running executable, with its separator; empty when the system cannot say.
 std::string Executable_Folder();
+// The address of symbol in the program's own shared library base_name of folder (the system's
+// suffix added), which stays loaded until the process ends; nullptr, with error saying why, when
+// the library or the symbol cannot be had.
+void* Library_Symbol(const std::string& folder, const std::string& base_name, const char* symbol, std::string& error);
 // The system's folder for temporary files, with its separator.
 std::string Temporary_Folder();
 // A folder of the user's own below Temporary_Folder(), named after prefix, with its separator:

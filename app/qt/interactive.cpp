@@ -105,3 +105,6 @@ int Kestrapol_Interactive_Run(int& argc, char** argv, const Startup_Continue& co
     shut_down();
     return code;
 }
+
+// The entry that the program looks up when it loads this code as its window library.
+extern "C" Interactive_Runner Kestrapol_Window_Runner() { return Kestrapol_Interactive_Run; }

@@ -188,15 +188,23 @@ TEST_F(Batch, ShippedThenPerUserFile) {
 
     fs::create_directories(root.path() + "/install");
     const fs::path program = fs::path(root.path()) / "install" / fs::path(exe_).filename();
+    const bool window_library = fs::exists(fs::path(exe_).parent_path() / "kestrapol_window.so");
     fs::copy_file(exe_, program);
     exe_ = program.string();
     result = run({empty.path()}, clean_below(root));
     EXPECT_EQ(result.exit_code, 5);
     EXPECT_NE(result.errors.find("Unable to access the \"Kestrapol.ini\" file!"), std::string::npos) << result.errors;
+    // Batch mode needs nothing else beside the program, not even the window library.
     write_user_ini(user, "tag_patient = (0010,0020)\n");
     result = run({empty.path()}, clean_below(root, user.assignment));
     EXPECT_EQ(result.exit_code, 4) << result.errors;
     EXPECT_TRUE(has(result, "    Adding: (0010,0020) to patient tags list\n"));
+    if (window_library) {  // the window asked for without it: said, and a start-up failure
+        result = run({"-w"}, clean_below(root, user.assignment));
+        EXPECT_EQ(result.exit_code, 5);
+        EXPECT_NE(result.errors.find("the window cannot be opened (" + program.parent_path().string() +
+                                     "/kestrapol_window.so: "), std::string::npos) << result.errors;
+    }
 }
 
 TEST_F(Batch, TracingWritesTheBannerAndEchoesPanelLinesOnce) {

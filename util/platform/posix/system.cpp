@@ -1,6 +1,7 @@
 // The process on POSIX: arguments, environment, folders and local time.
 #include "util/platform_system.h"
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -32,6 +33,18 @@ std::string Executable_Folder() {
     if (length <= 0) return {};
     std::string executable(target, static_cast<std::size_t>(length));
     return executable.substr(0, executable.rfind('/') + 1);
+}
+
+void* Library_Symbol(const std::string& folder, const std::string& base_name, const char* symbol, std::string& error) {
+    const std::string path = folder + base_name + ".so";
+    // Resolved at once: a missing symbol is reported here, not when it is first called.
+    void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* address = library != nullptr ? dlsym(library, symbol) : nullptr;
+    if (address == nullptr) {
+        const char* reason = dlerror();
+        error = reason != nullptr ? reason : path + ": no " + symbol;
+    }
+    return address;
 }
 
 std::string Temporary_Folder() {

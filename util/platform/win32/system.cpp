@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "util/platform/win32/wide.h"
+#include "util/system_error.h"
 
 const char* const Fallback_Install_Folder = "c:\\Program Files\\Corvanthis\\";
 
@@ -82,6 +83,17 @@ std::string Executable_Folder() {
     if (executable.starts_with("\\\\?\\UNC\\")) executable = "\\\\" + executable.substr(8);
     else if (executable.starts_with("\\\\?\\")) executable = executable.substr(4);
     return executable.substr(0, executable.find_last_of("\\/") + 1);
+}
+
+void* Library_Symbol(const std::string& folder, const std::string& base_name, const char* symbol, std::string& error) {
+    const std::string path = folder + base_name + ".dll";
+    HMODULE library = LoadLibraryW(Utf8_To_Wide(path).c_str());
+    FARPROC address = library != nullptr ? GetProcAddress(library, symbol) : nullptr;
+    if (address == nullptr) {
+        error = path + ": " + System_Error_Str(GetLastError());
+        return nullptr;
+    }
+    return reinterpret_cast<void*>(address);
 }
 
 std::string Temporary_Folder() {
