@@ -106,21 +106,27 @@ uint32_t DICOM_Header_Size(int code, uint16_t vr) { return explicit_vr(code) && 
 
 void DICOM_Append_Header(std::vector<uint8_t>& out, int code, uint16_t group, uint16_t element, uint16_t vr,
                          uint32_t length) {
-    append(out, DICOM_Write_16(code, group));
-    append(out, DICOM_Write_16(code, element));
+    // Laid out here and appended at once: a DICOMDIR's records call this for every element.
+    std::array<uint8_t, 12> header{};
+    std::size_t size = 0;
+    const auto put = [&](const auto& bytes) {
+        std::copy(bytes.begin(), bytes.end(), header.begin() + static_cast<std::ptrdiff_t>(size));
+        size += bytes.size();
+    };
+    put(DICOM_Write_16(code, group));
+    put(DICOM_Write_16(code, element));
     if (!explicit_vr(code)) {
-        append(out, DICOM_Write_32(code, length));
-        return;
-    }
-    out.push_back(static_cast<uint8_t>(vr >> 8));
-    out.push_back(static_cast<uint8_t>(vr & 0xFF));
-    if (VR_Has_Long_Length(vr)) {
-        out.push_back(0);
-        out.push_back(0);
-        append(out, DICOM_Write_32(code, length));
+        put(DICOM_Write_32(code, length));
     } else {
-        append(out, DICOM_Write_16(code, static_cast<uint16_t>(length)));
+        put(std::array<uint8_t, 2>{static_cast<uint8_t>(vr >> 8), static_cast<uint8_t>(vr & 0xFF)});
+        if (VR_Has_Long_Length(vr)) {
+            put(std::array<uint8_t, 2>{0, 0});
+            put(DICOM_Write_32(code, length));
+        } else {
+            put(DICOM_Write_16(code, static_cast<uint16_t>(length)));
+        }
     }
+    out.insert(out.end(), header.begin(), header.begin() + static_cast<std::ptrdiff_t>(size));
 }
 
 void DICOM_Append_Item_Tag(std::vector<uint8_t>& out, int code, uint16_t element, uint32_t length) {
