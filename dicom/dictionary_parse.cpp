@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <string_view>
 
 #include "dicom/dictionary_table.h"
 #include "dicom/warning.h"
@@ -16,51 +17,56 @@ constexpr std::size_t Max_VM_Text = 10;
 
 bool Is_Blank(char c) { return c == ' ' || c == '\t'; }
 
-void Trim_End(std::string& text) {
-    while (!text.empty() && Is_Blank(text.back())) text.pop_back();
+// The line is read through a view that shrinks from its end: no copy of it is made.
+void Trim_End(std::string_view& text) {
+    while (!text.empty() && Is_Blank(text.back())) text.remove_suffix(1);
 }
 
-bool Ends_With(const std::string& text, std::string_view tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+bool Ends_With(std::string_view text, std::string_view tail) { return text.ends_with(tail); }
+
+// A hexadecimal digit's value, or -1 (an "x" of a repeating group, or anything else).
+int Hex_Digit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
 }
 
 // Four hexadecimal digits at `column`; an "x" (or anything else) reads as 0 and clears
 // that digit of the mask.
-void Read_Hex4(const std::string& line, std::size_t column, uint16_t& value, uint16_t& mask) {
+void Read_Hex4(std::string_view line, std::size_t column, uint16_t& value, uint16_t& mask) {
     value = 0;
     mask = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-        char c = column + i < line.size() ? line[column + i] : '\0';
-        int digit = 0;
-        bool hex = std::isxdigit(static_cast<unsigned char>(c)) != 0;
-        if (hex) digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::toupper(c) - 'A' + 10;
-        value = static_cast<uint16_t>((value << 4) | digit);
-        mask = static_cast<uint16_t>((mask << 4) | (hex ? 0xF : 0));
+        const int digit = Hex_Digit(column + i < line.size() ? line[column + i] : '\0');
+        value = static_cast<uint16_t>((value << 4) | (digit < 0 ? 0 : digit));
+        mask = static_cast<uint16_t>((mask << 4) | (digit < 0 ? 0 : 0xF));
     }
 }
 
+// A "VR VM" pair, each a zero-terminated text as the table's insertion takes them.
 struct Pair_Text {
-    std::string vr;
-    std::string vm;
+    char vr[3] = {};
+    char vm[Max_VM_Text + 1] = {};
 };
 
 // Takes "VR VM" off the end of the buffer. False when there is no blank to split at.
-bool Read_Pair(std::string& buffer, Pair_Text& pair) {
+bool Read_Pair(std::string_view& buffer, Pair_Text& pair) {
     if (buffer.size() < 2) return false;
     std::size_t blank = buffer.find_last_of(" \t", buffer.size() - 2);
-    if (blank == std::string::npos) return false;
-    pair.vm = buffer.substr(blank + 1, Max_VM_Text);
-    buffer.resize(blank);
+    if (blank == std::string_view::npos) return false;
+    buffer.substr(blank + 1, Max_VM_Text).copy(pair.vm, Max_VM_Text);
+    buffer = buffer.substr(0, blank);
     Trim_End(buffer);
     if (buffer.size() < 2) return false;
-    pair.vr = buffer.substr(buffer.size() - 2);
-    buffer.resize(buffer.size() - 2);
+    buffer.substr(buffer.size() - 2).copy(pair.vr, 2);
+    buffer.remove_suffix(2);
     Trim_End(buffer);
     return true;
 }
 
 // A single pair ends in a number or in an open range such as "1-n" or "2-2n".
-bool Ends_With_VM(const std::string& buffer) {
+bool Ends_With_VM(std::string_view buffer) {
     if (buffer.empty()) return false;
     char last = buffer.back();
     if (std::isdigit(static_cast<unsigned char>(last))) return true;
@@ -78,7 +84,7 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
     int added = 0;
     for (std::size_t i = 0; i < line_count; ++i) {
         const char* line = lines[i] != nullptr ? lines[i] : "";
-        std::string buffer(line, std::find(line, line + Max_Line, '\0'));
+        std::string_view buffer(line, static_cast<std::size_t>(std::find(line, line + Max_Line, '\0') - line));
 
         uint16_t group = 0, group_mask = 0, element = 0, element_mask = 0;
         Read_Hex4(buffer, 1, group, group_mask);
@@ -88,7 +94,7 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
         Trim_End(buffer);
         if (Ends_With(buffer, "RET")) {
             retired = true;
-            buffer.resize(buffer.size() - 3);
+            buffer.remove_suffix(3);
             Trim_End(buffer);
         }
 
@@ -104,7 +110,7 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
                     if (index) build_index();
                     return added;
                 }
-                buffer.pop_back();
+                buffer.remove_suffix(1);
                 Trim_End(buffer);
                 if (!Read_Pair(buffer, pairs[count]) || !Ends_With(buffer, "(")) {
                     Syntax_Warning(line);
@@ -112,11 +118,11 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
                     return added;
                 }
                 ++count;
-                buffer.pop_back();
+                buffer.remove_suffix(1);
                 Trim_End(buffer);
                 more = Ends_With(buffer, ") or");
                 if (more) {
-                    buffer.resize(buffer.size() - 3);
+                    buffer.remove_suffix(3);
                     Trim_End(buffer);
                 }
             }
@@ -126,12 +132,12 @@ int NEMA_db_Dictionary::read_table(const char* const* lines, std::size_t line_co
         // The alternatives were read last first; entries list them in line order.
         std::reverse(pairs, pairs + count);
 
-        std::string name = buffer.size() > Name_Column ? buffer.substr(Name_Column, Max_Name) : "";
-        name.erase(0, std::min(name.size(), name.find_first_not_of(" \t")));
+        std::string_view name = buffer.size() > Name_Column ? buffer.substr(Name_Column, Max_Name) : "";
+        name.remove_prefix(std::min(name.size(), name.find_first_not_of(" \t")));
         Trim_End(name);
 
-        const char* vr[3] = {pairs[0].vr.c_str(), pairs[1].vr.c_str(), pairs[2].vr.c_str()};
-        const char* vm[3] = {pairs[0].vm.c_str(), pairs[1].vm.c_str(), pairs[2].vm.c_str()};
+        const char* vr[3] = {pairs[0].vr, pairs[1].vr, pairs[2].vr};
+        const char* vm[3] = {pairs[0].vm, pairs[1].vm, pairs[2].vm};
         added += insert(group, element, group_mask, element_mask, name,
                         retired ? -count : count, vr, vm);
     }
