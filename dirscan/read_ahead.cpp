@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "dicom/byte_source.h"
 #include "dirscan/tree.h"
@@ -55,7 +56,8 @@ Read_Result read_file(Win_Handle window, const Dir_Entry& file, int folder, cons
 
 int Kestrapol_Read_Threads = default_read_threads();
 
-Read_Ahead::Read_Ahead(Win_Handle window, int threads) : window_(window), keys_(Kestrapol_Image_Keys()) {
+Read_Ahead::Read_Ahead(Win_Handle window, int threads, std::vector<uint32_t> keys)
+    : window_(window), keys_(std::move(keys)) {
     const int count = std::max(threads, 0);
     helpers_.reserve(static_cast<std::size_t>(count));
     try {

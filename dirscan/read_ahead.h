@@ -32,7 +32,8 @@ struct Read_Result {
 class Read_Ahead {
 public:
     // Starts up to threads helpers; as many as the system gives (maybe none) when it refuses more.
-    Read_Ahead(Win_Handle window, int threads);
+    // keys: the tags the tree takes from a data set (Kestrapol_Image_Keys()).
+    Read_Ahead(Win_Handle window, int threads, std::vector<uint32_t> keys);
     // Stops the helpers after the files each is reading.
     ~Read_Ahead();
     Read_Ahead(const Read_Ahead&) = delete;

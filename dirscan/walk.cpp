@@ -111,7 +111,6 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
     return 1;
 }
 
-
 // Hands a folder's files to the helpers for as long as the walk is in its file list.
 class Files_Ahead {
 public:
@@ -224,7 +223,7 @@ int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_
         DICOMDIR_Scan_Thread_Prepare();
         const std::vector<uint32_t> keys = Kestrapol_Image_Keys();
         std::optional<Read_Ahead> helpers;
-        if (Kestrapol_Read_Threads > 0) helpers.emplace(window, Kestrapol_Read_Threads);
+        if (Kestrapol_Read_Threads > 0) helpers.emplace(window, Kestrapol_Read_Threads, keys);
         walk_keys = &keys;
         walk_helpers = helpers ? &*helpers : nullptr;
         struct Reset {
