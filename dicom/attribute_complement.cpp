@@ -131,21 +131,29 @@ void describe_as(DICOM_Tag& node, uint16_t vr, std::string_view text) {
     if (vr != 0) node.vr_def = vr;
 }
 
+// The creator of the block of a private data element, its definitions looked up once per list
+// (with what loading them reports, as DICOM_Module_Read_Private does); nullptr when the list has
+// no creator for the block.
+Creator_Index::Creator* creator_of(Win_Handle window, uint16_t group, uint16_t element, Creator_Index& creators) {
+    Creator_Index::Creator* creator = creators.find(group, static_cast<uint16_t>(element >> 8));
+    if (creator == nullptr) return nullptr;
+    if (Trace_On(LOG_TRACE_5)) {
+        Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%.*s)", static_cast<int>(creator->text.size()),
+                    creator->text.data());
+    }
+    if (!creator->resolved) {
+        creator->definitions = DICOM_Module_Private_Definitions(window, std::string(creator->text));
+        creator->resolved = true;
+    }
+    return creator;
+}
+
 void complement_private(Win_Handle window, DICOM_Tag& node, Creator_Index& creators) {
     if (node.element >= 0x0010 && node.element <= 0x00FF) {
         describe_as(node, VR_Code("LO"), "Private Creator Data Element");
     } else if (node.element >= 0x1000) {
-        Creator_Index::Creator* creator = creators.find(node.group, static_cast<uint16_t>(node.element >> 8));
+        Creator_Index::Creator* creator = creator_of(window, node.group, node.element, creators);
         if (creator == nullptr) return;
-        // As DICOM_Module_Read_Private, with the creator's definitions looked up once per list.
-        if (Trace_On(LOG_TRACE_5)) {
-            Log_Message(window, LOG_TRACE_5, "in DICOM_Module_Read_Private(%.*s)", static_cast<int>(creator->text.size()),
-                        creator->text.data());
-        }
-        if (!creator->resolved) {
-            creator->definitions = DICOM_Module_Private_Definitions(window, std::string(creator->text));
-            creator->resolved = true;
-        }
         if (creator->definitions == nullptr || !DICOM_Module_Apply_Private(window, *creator->definitions, &node)) {
             describe_as(node, 0, creator->text);
         }
@@ -195,10 +203,21 @@ int SPI_Complement_7Fxx(Win_Handle window, DICOM_Tag* node) {
     }
 }
 
-int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list) {
+int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_List& list,
+                               const std::vector<Left_Out_Private>* left) {
     Log_Message(window, LOG_TRACE_4, "in DICOM_Attribute_Complement()");
     Creator_Index creators(list);
-    for (DICOM_Tag& node : list) {
+    // The elements left out are met where they stood, before the element that followed them.
+    std::size_t next_left = 0;
+    const auto meet_left_out = [&](std::size_t before) {
+        for (; left != nullptr && next_left < left->size() && (*left)[next_left].before <= before; ++next_left) {
+            const Left_Out_Private& element = (*left)[next_left];
+            if (element.element >= 0x1000) creator_of(window, element.group, element.element, creators);
+        }
+    };
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        meet_left_out(i);
+        DICOM_Tag& node = list[i];
         if (Trace_On(LOG_TRACE_5)) {
             Log_Message(window, LOG_TRACE_5, "DICOM_Attribute_Complement (%04x,%04x)", node.group, node.element);
         }
@@ -227,5 +246,6 @@ int DICOM_Attribute_Complement(Win_Handle window, DICOM_Root* root, DICOM_Tag_Li
             DICOM_Attribute_Sequence_Stop(window, root, LOG_TRACE_5);
         }
     }
+    meet_left_out(list.size());
     return 0;
 }

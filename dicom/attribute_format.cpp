@@ -152,11 +152,17 @@ struct Format_State {
     }
 };
 
+bool is_private_creator(const DICOM_Tag& node) {
+    return (node.group & 1) && node.element >= 0x0010 && node.element <= 0x00FF;
+}
+
 // Whether a top-level element stays out of the result for a caller that keeps only some tags.
-// It is checked all the same. Private elements stay, for completion finds their block's creator
-// and reports on its definitions; so do sequences and item tags, which shape the nesting.
-bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, const std::vector<uint32_t>* keep) {
-    if (keep == nullptr || depth != 0 || (node.group & 1) || node.group == 0xFFFE) return false;
+// It is checked all the same. Sequences and item tags stay, for they shape the nesting; private
+// creators too, which completion looks up. Private data elements stay unless private_too.
+bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, const std::vector<uint32_t>* keep,
+              bool private_too) {
+    if (keep == nullptr || depth != 0 || node.group == 0xFFFE) return false;
+    if ((node.group & 1) && (!private_too || is_private_creator(node))) return false;
     const uint16_t vr = node.effective_vr();
     if (node.length == Undefined_Length || vr == VR_SQ || (vr == 0 && is_tag(next, 0xFFFE, 0xE000))) return false;
     return !std::binary_search(keep->begin(), keep->end(), uint32_t{node.group} << 16 | node.element);
@@ -174,7 +180,8 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
 }
 
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
-                                                     DICOM_Tag_List storage, const std::vector<uint32_t>* keep) {
+                                                     DICOM_Tag_List storage, const std::vector<uint32_t>* keep,
+                                                     std::vector<Left_Out_Private>* left_private) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
     if (flat.empty()) return std::nullopt;
     Format_State state{window, {}, {}, {}, {}};
@@ -184,6 +191,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     bool order_warned = false;
     bool signed_pixels = false;  // Pixel Representation 1 read so far
     std::size_t left = 0;  // elements left out: they count as inserted
+    if (left_private != nullptr) left_private->clear();
     DICOM_Tag_List out = std::move(storage);
     out.clear();
     out.reserve(flat.size());  // the top level never holds more
@@ -239,10 +247,11 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
         }
 
         DICOM_Tag* copy = nullptr;
-        if (left_out(node, next, state.depth(), keep)) {
+        if (left_out(node, next, state.depth(), keep, left_private != nullptr)) {
             // What inserting it would leave behind: the order check goes on from its tag.
             DICOM_Root_Set_Entry(&state.root, 0, node.group, node.element, 0);
             ++left;
+            if (node.group & 1) left_private->push_back({static_cast<uint32_t>(out.size()), node.group, node.element});
         } else {
             copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
                                : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);

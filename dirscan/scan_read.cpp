@@ -52,6 +52,9 @@ thread_local DICOM_Tag_List Spare_Set;
 // large); its elements never outlive a call.
 thread_local DICOM_Tag_List Flat_Set;
 
+// The private elements the format step left out of the last file, for its completion.
+thread_local std::vector<Left_Out_Private> Left_Private;
+
 // How the reading loop ended.
 enum class Read_End {
     Complete,
@@ -268,7 +271,8 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     DICOM_Attribute_Sequence_Reset(window, &root);
     // Elements left out cost no copy and no completion; traces from level 4 on show them all.
     if (Log_Passes(LOG_TRACE_4)) keep = nullptr;
-    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set), keep);
+    std::optional<DICOM_Tag_List> formatted =
+        DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set), keep, keep ? &Left_Private : nullptr);
     Spare_Set = DICOM_Tag_List();
     if (!formatted) {
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");
@@ -287,7 +291,7 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     banner(window, "-----           Complementing the info for Private DICOM tags             -----", false);
 
     DICOM_Attribute_Sequence_Reset(window, &root);
-    const int failed = DICOM_Attribute_Complement(window, &root, *formatted);
+    const int failed = DICOM_Attribute_Complement(window, &root, *formatted, keep ? &Left_Private : nullptr);
     if (failed != 0) Log_Message(window, LOG_TRACE_1, "Failed %d tags in DICOM_Attribute_Complement()", failed);
     if (Trace_Level >= 6) {
         DICOM_Attribute_Sequence_Reset(window, &root);
