@@ -80,22 +80,30 @@ Read_Ahead::~Read_Ahead() {
     for (std::thread& helper : helpers_) helper.join();
 }
 
-std::size_t Read_Ahead::file_count() const { return files_ != nullptr ? files_->size() : 0; }
+Read_Ahead::List_Job* Read_Ahead::job_with_work() const {
+    if (current_ && current_->has_work()) return current_.get();
+    // The next folder's files are read only once every file of the current one is taken up.
+    if (queued_ && queued_->has_work() && (!current_ || current_->next >= current_->files->size()))
+        return queued_.get();
+    return nullptr;
+}
 
-bool Read_Ahead::has_work() const { return next_ < file_count() && next_ < wanted_ + Window; }
-
-void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard) {
-    // A run of files per turn: every hand-over between threads costs a wake-up.
-    const std::size_t first = next_;
-    const std::size_t count = std::min(Run, file_count() - first);
-    next_ += count;
+void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard, List_Job& job) {
+    // A run of files per turn: every hand-over between threads costs a wake-up. Near the list's
+    // end runs shrink, so that no thread is left reading a long last run while the others wait.
+    const std::size_t first = job.next;
+    const std::size_t remaining = job.files->size() - first;
+    const std::size_t count = std::clamp(remaining / (2 * (helpers_.size() + 1)), std::size_t{1}, Run);
+    job.next += count;
+    // The last run of the current list opens the queued one to the helpers.
+    if (job.next == job.files->size() && &job == current_.get() && queued_ && idle_ > 0) room_.notify_all();
     std::vector<DICOM_Tag_List> parts;
     std::vector<Read_Result> read;
     std::exception_ptr failure;
-    ++busy_;
+    ++job.busy;
     guard.unlock();
     // Whatever reading throws (out of memory) is handed to the walk with the run's results:
-    // busy_ drops in any case, so that finish() does not wait for ever.
+    // busy drops in any case, so that settle() does not wait for ever.
     try {
         read.resize(count);
         parts.resize(count);
@@ -106,21 +114,21 @@ void Read_Ahead::read_run(std::unique_lock<std::mutex>& guard) {
                 spare_sets_.pop_back();
             }
         }
-        // The list and its marks stay as they are until finish(), which waits for busy_ to drop.
+        // The list and its marks stay as they are until the job is dropped, which waits for
+        // busy to drop.
         for (std::size_t i = 0; i < count; ++i) {
-            if (!skip_[first + i])
-                read[i] = read_file(window_, (*files_)[first + i], folder_, keys_, std::move(parts[i]));
+            if (!job.skip[first + i])
+                read[i] = read_file(window_, (*job.files)[first + i], job.folder, keys_, std::move(parts[i]));
         }
     } catch (...) {
         failure = std::current_exception();
     }
 
     guard.lock();
-    --busy_;
-    // finish() waits for busy_ to drop to 0, so the list read from is still the current one.
+    --job.busy;
     for (std::size_t i = 0; i < count; ++i) {
-        if (failure) results_[first + i].emplace().failure = failure;
-        else results_[first + i] = std::move(read[i]);
+        if (failure) job.results[first + i].emplace().failure = failure;
+        else job.results[first + i] = std::move(read[i]);
     }
     if (waiting_) done_.notify_all();
 }
@@ -141,59 +149,90 @@ void Read_Ahead::work() {
     if (!prepared) return;
     for (;;) {
         ++idle_;
-        room_.wait(guard, [this] { return stop_ || has_work(); });
+        room_.wait(guard, [this] { return stop_ || job_with_work() != nullptr; });
         --idle_;
         if (stop_) return;
-        read_run(guard);
+        read_run(guard, *job_with_work());
     }
+}
+
+std::unique_ptr<Read_Ahead::List_Job> Read_Ahead::make_job(const Dir_List& files, std::vector<bool> skip,
+                                                           int folder) {
+    auto job = std::make_unique<List_Job>();
+    job->files = &files;
+    job->skip = std::move(skip);
+    job->folder = folder;
+    job->results.resize(files.size());
+    return job;
+}
+
+void Read_Ahead::settle(std::unique_lock<std::mutex>& guard, List_Job& job) {
+    job.next = job.files->size();  // nothing more is started
+    ++waiting_;
+    done_.wait(guard, [&job] { return job.busy == 0; });
+    --waiting_;
 }
 
 void Read_Ahead::start(const Dir_List& files, std::vector<bool> skip, int folder) {
     finish();
+    std::unique_ptr<List_Job> job;
+    if (queued_ && queued_->files == &files) {
+        std::lock_guard guard(lock_);
+        job = std::move(queued_);
+    } else {
+        drop_queued();
+        job = make_job(files, std::move(skip), folder);
+    }
     std::lock_guard guard(lock_);
-    files_ = &files;
-    skip_ = std::move(skip);
-    folder_ = folder;
-    results_.clear();
-    results_.resize(files.size());
-    next_ = 0;
-    wanted_ = 0;
+    current_ = std::move(job);
     if (idle_ > 0) room_.notify_all();
 }
 
+void Read_Ahead::queue_next(const Dir_List& files, std::vector<bool> skip, int folder) {
+    drop_queued();
+    std::unique_ptr<List_Job> job = make_job(files, std::move(skip), folder);
+    std::lock_guard guard(lock_);
+    queued_ = std::move(job);
+    if (idle_ > 0) room_.notify_all();
+}
+
+bool Read_Ahead::queued(const Dir_List& files) const { return queued_ && queued_->files == &files; }
+
 Read_Result Read_Ahead::take(std::size_t index) {
     std::unique_lock guard(lock_);
-    if (index >= results_.size()) return {};
-    wanted_ = index;
-    if (idle_ > 0 && has_work()) room_.notify_all();
+    if (!current_ || index >= current_->results.size()) return {};
+    List_Job& job = *current_;
+    job.wanted = index;
+    if (idle_ > 0 && job.has_work()) room_.notify_all();
     // The walk's thread reads too rather than wait, as long as there are files to read.
-    while (!results_[index].has_value()) {
-        if (has_work()) {
-            read_run(guard);
+    while (!job.results[index].has_value()) {
+        if (job.has_work()) {
+            read_run(guard, job);
             continue;
         }
         ++waiting_;
-        done_.wait(guard, [&] { return results_[index].has_value() || has_work(); });
+        done_.wait(guard, [&] { return job.results[index].has_value() || job.has_work(); });
         --waiting_;
     }
-    Read_Result result = std::move(*results_[index]);
-    results_[index].reset();
-    wanted_ = index + 1;
+    Read_Result result = std::move(*job.results[index]);
+    job.results[index].reset();
+    job.wanted = index + 1;
     if (result.failure) std::rethrow_exception(result.failure);
     return result;
 }
 
 void Read_Ahead::finish() {
     std::unique_lock guard(lock_);
-    next_ = file_count();  // nothing more is started
-    ++waiting_;
-    done_.wait(guard, [this] { return busy_ == 0; });
-    --waiting_;
-    files_ = nullptr;
-    skip_.clear();
-    folder_ = -1;
-    results_.clear();
-    next_ = wanted_ = 0;
+    if (!current_) return;
+    settle(guard, *current_);
+    current_.reset();
+}
+
+void Read_Ahead::drop_queued() {
+    std::unique_lock guard(lock_);
+    if (!queued_) return;
+    settle(guard, *queued_);
+    queued_.reset();
 }
 
 void Read_Ahead::recycle(DICOM_Tag_List&& set) {

@@ -1,6 +1,7 @@
 // Walking the dropped folder: counting, the "DICM" test, reading and sorting each DICOM file.
 #include "dirscan/walk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "dicom/value_access.h"
 #include "dirscan/read_ahead.h"
 #include "dirscan/scan_read.h"
+#include "util/log_capture.h"
 #include "util/directory.h"
 #include "util/platform_folder.h"
 #include "util/system_error.h"
@@ -39,10 +41,33 @@ void to_media_name(std::string& name, std::string& listed) {
         if (c == '/') c = '\\';
 }
 
-// What the walk running on this thread shares: the tags the tree takes from a data set, and
-// its helpers (nullptr while files are read here). Both are set by the outermost call.
+// A folder listed before the walk reaches it, so that the helpers can read its files while the
+// walk finishes the folder before. What listing it reported is held back until then.
+struct Listing {
+    std::string path;
+    bool dirs_listed = false;
+    std::optional<Dir_List> dirs;
+    bool files_listed = false;
+    std::unique_ptr<Dir_List> files;       // in place: the helpers read from it
+    std::unique_ptr<Directory_Handle> folder;
+    int dirs_error = 0, files_error = 0;
+    std::vector<Log_Record> messages;
+};
+
+// A folder whose sub-folders the walk is in: its path, its sub-folders, and the one entered.
+struct Walk_Frame {
+    const std::string* path;
+    const Dir_List* dirs;
+    std::size_t index;
+};
+
+// What the walk running on this thread shares: the tags the tree takes from a data set, its
+// helpers (nullptr while files are read here), the folders it is in, and the listings made
+// ahead. All are set by the outermost call.
 thread_local const std::vector<uint32_t>* walk_keys = nullptr;
 thread_local Read_Ahead* walk_helpers = nullptr;
+thread_local std::vector<Walk_Frame>* walk_frames = nullptr;
+thread_local std::vector<Listing>* walk_listings = nullptr;
 
 bool is_directory_file(const std::string& path) {
     // Most paths do not hold the name at all: no need to split them.
@@ -111,16 +136,109 @@ int analyze_file(Win_Handle window, const std::string& path, std::string name, D
     return 1;
 }
 
+// The files of a list the walk does not read.
+std::vector<bool> unread_marks(const Dir_List& files) {
+    std::vector<bool> skip;
+    skip.reserve(files.size());
+    for (const Dir_Entry& entry : files) skip.push_back(entry.Hidden || is_directory_file(entry.File));
+    return skip;
+}
+
+Listing* listing_of(const std::string& path) {
+    if (walk_listings == nullptr) return nullptr;
+    for (Listing& listing : *walk_listings)
+        if (listing.path == path) return &listing;
+    return nullptr;
+}
+
+Listing& new_listing(const std::string& path) {
+    Listing& listing = walk_listings->emplace_back();
+    listing.path = path;
+    return listing;
+}
+
+// The sub-folders of path, as listed ahead or now; errno says why when there are none.
+std::optional<Dir_List> folders_of(const std::string& path) {
+    Listing* listing = listing_of(path);
+    if (listing == nullptr || !listing->dirs_listed) return Directory_Get_Dirs(path);
+    Log_Replay(listing->messages);
+    listing->messages.clear();
+    listing->dirs_listed = false;
+    errno = listing->dirs_error;
+    return std::move(listing->dirs);
+}
+
+// The files of path, as listed ahead (folder then comes open too) or now; errno says why when
+// there are none. Kestrapol_Files_Listed hears of every list once, when it is made.
+std::unique_ptr<Dir_List> files_of(const std::string& path, std::unique_ptr<Directory_Handle>& folder) {
+    Listing* listing = listing_of(path);
+    if (listing == nullptr || !listing->files_listed) {
+        std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false);
+        if (!files) return nullptr;
+        auto list = std::make_unique<Dir_List>(std::move(*files));
+        if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(path, *list);
+        return list;
+    }
+    Log_Replay(listing->messages);
+    listing->messages.clear();
+    listing->files_listed = false;
+    folder = std::move(listing->folder);
+    errno = listing->files_error;
+    return std::move(listing->files);
+}
+
+bool entered(const Dir_Entry& entry) { return entry.Name != "." && entry.Name != ".." && !entry.Hidden; }
+
+// Lists, ahead of the walk, the folder whose files it reads after the current folder's, and
+// hands them to the helpers: the next sub-folder of the parent, down to its first folder
+// without sub-folders, or else the parent itself.
+void list_next_folder() {
+    if (walk_helpers == nullptr || walk_frames == nullptr || walk_frames->empty()) return;
+    walk_helpers->drop_queued();
+    walk_listings->clear();  // the walk has taken up every listing made before, or passed it by
+    const Walk_Frame& parent = walk_frames->back();
+    std::string path = *parent.path;
+    for (std::size_t i = parent.index + 1; i < parent.dirs->size(); ++i) {
+        if (!entered((*parent.dirs)[i])) continue;
+        path = (*parent.dirs)[i].File;
+        for (;;) {
+            Listing& listing = new_listing(path);
+            {
+                const Log_Capture capture(listing.messages);
+                listing.dirs = Directory_Get_Dirs(path);
+                listing.dirs_error = errno;
+            }
+            listing.dirs_listed = true;
+            if (!listing.dirs) return;
+            const auto first = std::find_if(listing.dirs->begin(), listing.dirs->end(), entered);
+            if (first == listing.dirs->end()) break;
+            path = first->File;
+        }
+        break;
+    }
+    Listing* listing = listing_of(path);
+    if (listing == nullptr) listing = &new_listing(path);
+    {
+        const Log_Capture capture(listing->messages);
+        if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false))
+            listing->files = std::make_unique<Dir_List>(std::move(*files));
+        listing->files_error = errno;
+    }
+    listing->files_listed = true;
+    if (!listing->files) return;
+    if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(path, *listing->files);
+    if (listing->files->empty()) return;
+    listing->folder = std::make_unique<Directory_Handle>(path);
+    walk_helpers->queue_next(*listing->files, unread_marks(*listing->files), listing->folder->handle());
+}
+
 // Hands a folder's files to the helpers for as long as the walk is in its file list.
 class Files_Ahead {
 public:
     Files_Ahead(const Dir_List& files, int folder) {
-        if (walk_helpers == nullptr || files.size() < 2) return;
-        std::vector<bool> skip;
-        skip.reserve(files.size());
-        for (const Dir_Entry& entry : files) skip.push_back(entry.Hidden || is_directory_file(entry.File));
+        if (walk_helpers == nullptr || (files.size() < 2 && !walk_helpers->queued(files))) return;
         helpers_ = walk_helpers;
-        helpers_->start(files, std::move(skip), folder);
+        helpers_->start(files, unread_marks(files), folder);
     }
     ~Files_Ahead() {
         if (helpers_ != nullptr) helpers_->finish();
@@ -153,21 +271,30 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
     const std::string inner = indent + "    ";
     int total = 0;
 
-    std::optional<Dir_List> dirs = Directory_Get_Dirs(path);
+    std::optional<Dir_List> dirs = folders_of(path);
     if (!dirs) return unlisted(window, path);
-    for (const Dir_Entry& entry : *dirs) {
-        if (Progress_Cancelled(progress)) return 0;
-        Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: sub-directory:%s", entry.Name.c_str());
-        if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
-        total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
-    }
-    std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false);
-    if (!files) return total + unlisted(window, path);
-    if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(path, *files);
     {
-        const Directory_Handle folder(path);
-        const Files_Ahead files_ahead(*files, folder.handle());
+        walk_frames->push_back({&path, &*dirs, 0});
+        struct Leave {
+            ~Leave() { walk_frames->pop_back(); }
+        } leave;
+        for (std::size_t i = 0; i < dirs->size(); ++i) {
+            const Dir_Entry& entry = (*dirs)[i];
+            if (Progress_Cancelled(progress)) return 0;
+            Log_Message(window, LOG_TRACE_1, "Kestrapol_Analyze: sub-directory:%s", entry.Name.c_str());
+            if (!entered(entry)) continue;
+            walk_frames->back().index = i;
+            total += Kestrapol_Analyze(window, entry.File, dir_list, inner, progress);
+        }
+    }
+    std::unique_ptr<Directory_Handle> folder;
+    const std::unique_ptr<Dir_List> files = files_of(path, folder);
+    if (!files) return total + unlisted(window, path);
+    if (!folder) folder = std::make_unique<Directory_Handle>(path);
+    {
+        const Files_Ahead files_ahead(*files, folder->handle());
         Read_Ahead* const ahead = files_ahead.helpers();
+        if (ahead) list_next_folder();
         for (std::size_t i = 0; i < files->size(); ++i) {
             const Dir_Entry& entry = (*files)[i];
             if (Progress_Cancelled(progress)) return 0;
@@ -178,7 +305,7 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
             std::optional<Read_Result> prepared;
             if (ahead) prepared = ahead->take(i);
             total += analyze_file(window, entry.File, relative_name(dir_list->path, entry.File), dir_list, inner,
-                                  progress, prepared ? &*prepared : nullptr, folder.handle(), entry.Name);
+                                  progress, prepared ? &*prepared : nullptr, folder->handle(), entry.Name);
             if (prepared && prepared->set) ahead->recycle(std::move(*prepared->set));
         }
     }
@@ -222,14 +349,20 @@ int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_
     if (walk_keys == nullptr) {
         DICOMDIR_Scan_Thread_Prepare();
         const std::vector<uint32_t> keys = Kestrapol_Image_Keys();
+        std::vector<Walk_Frame> frames;
+        std::vector<Listing> listings;
         std::optional<Read_Ahead> helpers;
         if (Kestrapol_Read_Threads > 0) helpers.emplace(window, Kestrapol_Read_Threads, keys);
         walk_keys = &keys;
         walk_helpers = helpers ? &*helpers : nullptr;
+        walk_frames = &frames;
+        walk_listings = &listings;
         struct Reset {
             ~Reset() {
                 walk_keys = nullptr;
                 walk_helpers = nullptr;
+                walk_frames = nullptr;
+                walk_listings = nullptr;
             }
         } reset;
         return Kestrapol_Analyze(window, path, dir_list, indent, progress);

@@ -26,15 +26,23 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
     return sample;
 }
 
-// Every message of a walk at the highest trace level, and the tree it built, as text.
+std::vector<std::string> listed_folders;
+
+// Every message of a walk at the highest trace level, the tree it built, and the folders whose
+// files were listed (in name order: helpers list some ahead), as text.
 std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_threads) {
     const int threads = Kestrapol_Read_Threads;
     Kestrapol_Read_Threads = read_threads;
     DICOM_Module_Private_Cleanup();  // each walk looks its private creators up afresh
+    listed_folders.clear();
+    Kestrapol_Files_Listed = [](const std::string& path, const Dir_List&) { listed_folders.push_back(path); };
     Walk_Run walk(folder, nullptr, 9);
+    Kestrapol_Files_Listed = nullptr;
     Kestrapol_Dump(nullptr, LOG_TRACE_1, &walk.root, 0);
     Kestrapol_Read_Threads = threads;
     std::vector<std::string> lines;
+    std::sort(listed_folders.begin(), listed_folders.end());
+    for (const std::string& path : listed_folders) lines.push_back("listed " + path);
     for (const auto& [kind, text] : walk.log.lines()) lines.push_back(std::to_string(kind) + " " + text);
     lines.push_back("read " + std::to_string(walk.result) + " images " + std::to_string(nb_images));
     return lines;
@@ -43,18 +51,25 @@ std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_
 }  // namespace
 
 // What the walk reports, in what order, and the tree it builds do not depend on helper threads
-// reading ahead: broken files, names, duplicates, a folder longer than they read ahead, skipped files.
+// reading ahead, within a folder or into the next: broken files, names, duplicates, a folder
+// longer than they read ahead, skipped files, folders nested, small, empty or hidden.
 TEST(Walk, HelpersReadingAheadChangeNothing) {
     Scratch_Folder folder;
+    // Where each file goes: the walk reads S/A/X, S/A, S/B, S/C/D, S/C/E, then S.
+    const char* folders[] = {"S/A/X/", "S/A/", "S/B/", "S/C/D/", "S/C/E/", "S/"};
     for (int i = 0; i < 70; ++i) {
         Sample_Image sample = image(i % 3 ? "PA" : "PB", "1.5." + std::to_string(i));
         sample.filler_elements = i % 5;
         sample.nested_sequence = i % 7 == 0;
         sample.code = i % 2 ? 8 : 0;
-        char name[16];
-        std::snprintf(name, sizeof name, "S/IMG%03d", i);
+        char name[32];
+        std::snprintf(name, sizeof name, "%sIMG%03d", i < 60 ? folders[i % 5] : folders[5], i);
         folder.add(name, sample);
     }
+    std::filesystem::create_directories(folder.at("S/C/F"));  // empty
+    folder.add("S/C/.H/IMG900", image("PX", "9.5"));
+    folder.hide("S/C/.H");
+    folder.add("S/C/G/IMG901", image("PC", "9.6"));  // one file, read ahead by the helpers alone
     folder.add("S/img999", image("PA", "1.5.1"));  // bad name, and a duplicate
     folder.add_text("S/NOTDICOM", std::string(300, 'x'));
     // (0010,0010) PN claiming 64 bytes where 2 are left.
@@ -64,7 +79,7 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
     folder.add("S/.IMG8", image("PX", "9.4"));
     folder.hide("S/.IMG8");
     const std::vector<std::string> alone = walk_transcript(folder, 0);
-    EXPECT_EQ(alone.back(), "read 72 images 70");
+    EXPECT_EQ(alone.back(), "read 73 images 71");
     for (int threads : {1, 3}) {
         const std::vector<std::string> helped = walk_transcript(folder, threads);
         // The first line that differs, rather than both transcripts in full.
@@ -74,6 +89,33 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
             << (differ.first != alone.end() ? *differ.first : "(end)") << "\" against \""
             << (differ.second != helped.end() ? *differ.second : "(end)") << "\"";
     }
+}
+
+// The helpers read the list queued for the next folder, but a different list started instead
+// gets its own files, and the queued one is dropped with what was read of it.
+TEST(ReadAhead, AListStartedInPlaceOfTheQueuedOneIsReadAfresh) {
+    Scratch_Folder folder;
+    for (const char* name : {"Q/IMG1", "Q/IMG2", "R/IMG1", "R/IMG2"})
+        folder.add(name, Sample_With_UID(std::string("1.7.") + (name[0] == 'Q' ? "1." : "2.") + name[5]));
+    const std::optional<Dir_List> queued = Directory_Get_Files(folder.at("Q"));
+    const std::optional<Dir_List> started = Directory_Get_Files(folder.at("R"));
+    ASSERT_TRUE(queued && started);
+    Read_Ahead helpers(nullptr, 2, Kestrapol_Image_Keys());
+    helpers.queue_next(*queued, std::vector<bool>(queued->size()), -1);
+    EXPECT_TRUE(helpers.queued(*queued));
+    helpers.start(*started, std::vector<bool>(started->size()), -1);
+    EXPECT_FALSE(helpers.queued(*queued));
+    for (std::size_t i = 0; i < started->size(); ++i) {
+        Read_Result result = helpers.take(i);
+        ASSERT_TRUE(result.set.has_value());
+        const auto uid = std::find_if(result.set->begin(), result.set->end(), [](const DICOM_Tag& tag) {
+            return tag.group == 0x0008 && tag.element == 0x0018;
+        });
+        ASSERT_NE(uid, result.set->end());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(uid->data.data()), uid->data.size()).substr(0, 7),
+                  "1.7.2." + std::to_string(i + 1));
+    }
+    helpers.finish();
 }
 
 TEST(NameCheck, MarksEveryFaultyCharacter) {
