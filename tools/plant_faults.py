@@ -212,6 +212,15 @@ FAULTS = [
           '            Log_Error_Line(window, "    \\xF1\\x04" "ERROR:\\x02 Unable to open file.");\n', "",
           "a file that cannot be opened is not named as such", ["dirscan_walk_posix_test", "app_hostile_folder_test"],
           exe=True),
+    Fault("read-ahead-queued-unchecked", "dirscan/read_ahead.cpp",
+          "    if (queued_ && queued_->files == &files) {", "    if (queued_) {",
+          "a list started in place of the queued one gets the queued one's files",
+          ["dirscan_walk_test"]),
+    Fault("walk-listed-twice", "dirscan/walk.cpp",
+          "    folder = std::move(listing->folder);\n",
+          "    folder = std::move(listing->folder);\n"
+          "    if (Kestrapol_Files_Listed && listing->files) Kestrapol_Files_Listed(path, *listing->files);\n",
+          "a folder listed ahead is announced again when the walk reaches it", ["dirscan_walk_test"]),
     # The program: exit codes and options.
     Fault("exit-precedence", "app/batch.cpp",
           "    if (write_failed) return Exit_Write_Failed;\n    if (folder_failed) return Exit_Folder_Failed;\n",
