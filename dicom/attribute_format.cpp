@@ -159,13 +159,31 @@ bool is_private_creator(const DICOM_Tag& node) {
 // Whether a top-level element stays out of the result for a caller that keeps only some tags.
 // It is checked all the same. Sequences and item tags stay, for they shape the nesting; private
 // creators too, which completion looks up. Private data elements stay unless private_too.
-bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, const std::vector<uint32_t>* keep,
-              bool private_too) {
+// Membership in a sorted list of tags, asked in mostly ascending order as a data set's top
+// level comes: the place of the last answer moves on, and is searched for only when a tag
+// comes out of order.
+class Tag_Cursor {
+public:
+    explicit Tag_Cursor(const std::vector<uint32_t>* tags) : tags_(tags) {}
+    bool holds(uint32_t tag) {
+        const std::vector<uint32_t>& tags = *tags_;
+        if (at_ > 0 && tags[at_ - 1] >= tag)
+            at_ = static_cast<std::size_t>(std::lower_bound(tags.begin(), tags.end(), tag) - tags.begin());
+        while (at_ < tags.size() && tags[at_] < tag) ++at_;
+        return at_ < tags.size() && tags[at_] == tag;
+    }
+
+private:
+    const std::vector<uint32_t>* tags_;
+    std::size_t at_ = 0;  // the first tag not below the last one asked for
+};
+
+bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, Tag_Cursor* keep, bool private_too) {
     if (keep == nullptr || depth != 0 || node.group == 0xFFFE) return false;
     if ((node.group & 1) && (!private_too || is_private_creator(node))) return false;
     const uint16_t vr = node.effective_vr();
     if (node.length == Undefined_Length || vr == VR_SQ || (vr == 0 && is_tag(next, 0xFFFE, 0xE000))) return false;
-    return !std::binary_search(keep->begin(), keep->end(), uint32_t{node.group} << 16 | node.element);
+    return !keep->holds(uint32_t{node.group} << 16 | node.element);
 }
 
 int64_t end_offset(const DICOM_Tag& node) {
@@ -192,6 +210,8 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     bool signed_pixels = false;  // Pixel Representation 1 read so far
     std::size_t left = 0;  // elements left out: they count as inserted
     if (left_private != nullptr) left_private->clear();
+    std::optional<Tag_Cursor> kept;
+    if (keep != nullptr) kept.emplace(keep);
     DICOM_Tag_List out = std::move(storage);
     out.clear();
     out.reserve(flat.size());  // the top level never holds more
@@ -247,7 +267,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
         }
 
         DICOM_Tag* copy = nullptr;
-        if (left_out(node, next, state.depth(), keep, left_private != nullptr)) {
+        if (left_out(node, next, state.depth(), kept ? &*kept : nullptr, left_private != nullptr)) {
             // What inserting it would leave behind: the order check goes on from its tag.
             DICOM_Root_Set_Entry(&state.root, 0, node.group, node.element, 0);
             ++left;

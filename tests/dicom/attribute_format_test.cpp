@@ -114,7 +114,7 @@ TEST(AttributeFormat, AKeptSubsetChecksEveryElementButKeepsOnlyKeysPrivatesAndSe
         f.add(0x0008, 0x0010, VR_Code("SH"), 4, "ABCD");  // retired, left out
         f.add(0x0008, 0x0018, UI, 4, "1.2");
         f.add(0x0010, 0x0010, VR_Code("LO"), 4, "ABCD");  // VR not the dictionary's, left out
-        f.add(0x0008, 0x0060, CS, 2, "MR");               // out of order after a left-out element
+        f.add(0x0008, 0x0060, CS, 2, "MR");               // kept, out of order after a left-out element
         f.add(0x0009, 0x0010, VR_Code("LO"), 4, "ACME").add(0x0009, 0x1001, VR_Code("LO"), 2, "AB");
         f.add(0x0020, 0x1115, SQ, Undefined_Length).item().add(0x0008, 0x0060, CS, 2, "CT").item_end().sequence_end();
         return f;
@@ -124,7 +124,7 @@ TEST(AttributeFormat, AKeptSubsetChecksEveryElementButKeepsOnlyKeysPrivatesAndSe
         auto out = DICOM_Attribute_Format(nullptr, f.list, true, {}, keep);
         return std::make_pair(std::move(out), Log_Recorder::texts());
     };
-    const std::vector<uint32_t> keep = {0x00080018};
+    const std::vector<uint32_t> keep = {0x00080018, 0x00080060};
     const auto [all, all_log] = run(flat(), nullptr);
     const auto [part, part_log] = run(flat(), &keep);
     EXPECT_EQ(part_log, all_log);  // every check still made, in the same order
@@ -132,12 +132,12 @@ TEST(AttributeFormat, AKeptSubsetChecksEveryElementButKeepsOnlyKeysPrivatesAndSe
     EXPECT_EQ(all->size(), 8u);
     std::vector<uint32_t> kept;
     for (const DICOM_Tag& tag : *part) kept.push_back(uint32_t{tag.group} << 16 | tag.element);
-    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00080018, 0x00090010, 0x00091001, 0x00201115, 0xFFFEE0DD}));
-    EXPECT_EQ(part->at(3).item.at(0).size(), 3u);  // a sequence keeps its items whole
+    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00080018, 0x00080060, 0x00090010, 0x00091001, 0x00201115, 0xFFFEE0DD}));
+    EXPECT_EQ(part->at(4).item.at(0).size(), 3u);  // a sequence keeps its items whole
 
     // Nothing kept is still a formatted file, unlike an empty one.
     Flat_List plain;
-    plain.add(0x0008, 0x0060, CS, 2, "MR");
+    plain.add(0x0008, 0x0070, VR_Code("LO"), 2, "AB");
     const auto none = DICOM_Attribute_Format(nullptr, plain.list, true, {}, &keep);
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->empty());
