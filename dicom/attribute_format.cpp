@@ -186,6 +186,17 @@ bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, Tag_Curso
     return !keep->holds(uint32_t{node.group} << 16 | node.element);
 }
 
+// Lists a private data element left out. Its block's creator is looked up where it stood: once
+// for a run of one block's elements with nothing kept between them.
+void note_left_private(std::vector<Left_Out_Private>& left, uint32_t before, const DICOM_Tag& node) {
+    if (!left.empty()) {
+        const Left_Out_Private& last = left.back();
+        const bool same_block = last.group == node.group && last.element >> 8 == node.element >> 8;
+        if (last.before == before && same_block && last.element >= 0x1000 && node.element >= 0x1000) return;
+    }
+    left.push_back({before, node.group, node.element});
+}
+
 int64_t end_offset(const DICOM_Tag& node) {
     return static_cast<int64_t>(node.pos_data) + static_cast<uint32_t>(node.length);
 }
@@ -271,7 +282,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             // What inserting it would leave behind: the order check goes on from its tag.
             DICOM_Root_Set_Entry(&state.root, 0, node.group, node.element, 0);
             ++left;
-            if (node.group & 1) left_private->push_back({static_cast<uint32_t>(out.size()), node.group, node.element});
+            if (node.group & 1) note_left_private(*left_private, static_cast<uint32_t>(out.size()), node);
         } else {
             copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
                                : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);

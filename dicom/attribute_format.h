@@ -30,7 +30,8 @@ struct Left_Out_Private {
 // level. Other plain, even-group elements there are checked as usual but left out of the result
 // (which may then be empty); sequences, item tags and everything nested stay. So do private
 // elements, unless left_private is given: then private data elements are left out too and listed
-// there, for DICOM_Attribute_Complement (private creators always stay).
+// there, for DICOM_Attribute_Complement (private creators always stay); of a run of one block's
+// elements with nothing kept between them, the first.
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
                                                      DICOM_Tag_List storage,
                                                      const std::vector<uint32_t>* keep = nullptr,

@@ -268,12 +268,15 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
 
 // Reading for the tree keeps only the elements it takes, yet reports all that a whole read
 // does, in the same order: a private block's creator is still looked up at the block's first
-// element, which is left out, and the notice that it has no definition file comes there.
+// element, which is left out, and the notice that it has no definition file comes there, also
+// for a block right after another one left out.
 TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     const auto file = [&](const std::string& creators) {
         Stream_Builder s(8);
         s.preamble().meta("1.2.840.10008.1.2.1").text(0x0008, 0x0060, "LO", "MR");  // CS expected
-        s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x1001, "LO", "AB");  // left out
+        // Two blocks of one group, both left out, one right after the other.
+        s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "3");
+        s.text(0x0009, 0x1001, "LO", "AB").text(0x0009, 0x1002, "LO", "AB").text(0x0009, 0x1101, "LO", "EF");
         s.text(0x0010, 0x0010, "PN", "DOE^JOHN").text(0x0010, 0x0020, "SH", "ID");  // LO expected
         s.text(0x0011, 0x0010, "LO", creators + "2").text(0x0011, 0x1001, "LO", "CD");  // kept
         EXPECT_TRUE(s.save(at(creators)));
@@ -292,11 +295,12 @@ TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
         if (const std::size_t at = line.find("WHOLE"); at != std::string::npos) line.replace(at, 5, "PARTX");
     EXPECT_EQ(Log_Recorder::texts(), whole_log);
     EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX1"));
+    EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX3"));
     ASSERT_TRUE(whole && part);
-    EXPECT_EQ(whole->size(), 9u);  // with the meta information
+    EXPECT_EQ(whole->size(), 12u);  // with the meta information
     std::vector<uint32_t> kept;
     for (const DICOM_Tag& tag : *part) kept.push_back(uint32_t{tag.group} << 16 | tag.element);
-    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00090010, 0x00100010, 0x00110010, 0x00111001}));
+    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00090010, 0x00090011, 0x00100010, 0x00110010, 0x00111001}));
 }
 
 }  // namespace
