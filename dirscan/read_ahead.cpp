@@ -82,7 +82,8 @@ Read_Ahead::~Read_Ahead() {
 
 Read_Ahead::List_Job* Read_Ahead::job_with_work() const {
     if (current_ && current_->has_work()) return current_.get();
-    // The next folder's files are read only once every file of the current one is taken up.
+    // The next folder's files are read only once every file of the current one is read, or
+    // being read.
     if (queued_ && queued_->has_work() && (!current_ || current_->next >= current_->files->size()))
         return queued_.get();
     return nullptr;

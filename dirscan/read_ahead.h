@@ -45,8 +45,9 @@ public:
     // A list still being read is dropped first; the list queued by queue_next is taken over
     // with what the helpers have read of it.
     void start(const Dir_List& files, std::vector<bool> skip, int folder);
-    // The list the walk will start next: the helpers read it once the current one is all taken
-    // up, rather than wait at the end of every folder. A list queued before is dropped.
+    // The list the walk will start next: the helpers read it once every file of the current one
+    // is read or being read, rather than wait at the end of every folder. A list queued before
+    // is dropped.
     void queue_next(const Dir_List& files, std::vector<bool> skip, int folder);
     // Whether files is the list queued, which the helpers may still be reading.
     bool queued(const Dir_List& files) const;
