@@ -61,6 +61,10 @@ inline constexpr uint16_t Append = 0x8000;
 inline constexpr int32_t Undefined_Length = -1;
 
 struct DICOM_Tag {
+    // Provided, so that a new element is built member by member: a header makes some hundred,
+    // and zero-filling each whole (inline buffers included) first cost more than reading it.
+    DICOM_Tag() noexcept {}
+
     uint8_t syntax = 0;    // transfer mode of the value bytes: 0 implicit LE, 8 explicit LE, 9 explicit BE
     uint8_t depth = 0;     // nesting depth at insertion (0 top level, at most 9)
     uint16_t flags = 0;    // Tag_Flag bits
