@@ -37,6 +37,7 @@ bool File_Source::open_head_in(int folder, const std::string& name, const std::s
 
 bool File_Source::read_head() {
     ++system_calls_;
+    // A pipe or folder fails this read; the status query after it then refuses it.
     const long got = File_Read_At(fd_, buffer_.get(), head_size_, 0);
     if (got > 0) {
         buffer_length_ = static_cast<std::size_t>(got);
@@ -45,11 +46,13 @@ bool File_Source::read_head() {
         held_length_ = buffer_length_;
     }
     if (got >= 0 && static_cast<std::size_t>(got) < head_size_) {
-        // A plain file reads short only at its end.
+        // A plain file reads short only at its end. What was listed as a plain file and read
+        // short without blocking is taken as one: a status query per file costs more than the
+        // rest of its opening.
         size_ = static_cast<uint64_t>(got);
         return true;
     }
-    // A larger file, or a failed read that later reads will meet again: the size from the system.
+    // A larger file, or a failed read: the size and the kind from the system.
     return take_size();
 }
 
@@ -62,8 +65,9 @@ bool File_Source::open_descriptor(const std::string& path, Platform_File folder,
     held_length_ = 0;
     buffer_offset_ = 0;
     ++system_calls_;
-    // A named pipe or device put where a file was listed never holds the reader up.
-    const unsigned flags = Open_Never_Block | Open_Plain_Only;
+    // A named pipe or device put where a file was listed never holds the reader up; whether it
+    // is a plain file is asked with its size.
+    const unsigned flags = Open_Never_Block | Open_Plain_Before_Reading;
     fd_ = name != nullptr ? File_Open_Read_In(folder, name, path, flags) : File_Open_Read(path, flags);
     return fd_ != No_Platform_File;
 }
@@ -71,8 +75,9 @@ bool File_Source::open_descriptor(const std::string& path, Platform_File folder,
 bool File_Source::take_size() {
     File_Status status;
     ++system_calls_;
-    if (!File_Get_Status(fd_, status)) {
-        const int error = errno;
+    const bool known = File_Get_Status(fd_, status);
+    if (!known || !status.plain) {
+        const int error = known ? (status.folder ? EISDIR : ENODEV) : errno;
         close();
         errno = error;
         return false;

@@ -20,6 +20,9 @@ enum File_Open_Flags : unsigned {
     Open_Default = 0,
     Open_Never_Block = 1u << 0,  // a named pipe or device without a writer does not hold the caller
     Open_Plain_Only = 1u << 1,   // anything but a plain file is refused (errno EISDIR or ENODEV)
+    // Refused as Open_Plain_Only only where reading something else could block even so: the
+    // caller learns the kind with the size (File_Get_Status), or from a read that fails at once.
+    Open_Plain_Before_Reading = 1u << 2,
 };
 
 // Opens path for reading.

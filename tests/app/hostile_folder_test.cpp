@@ -16,6 +16,7 @@
 
 #include "app/convert.h"
 #include "batch_runner.h"
+#include "dicom/byte_source.h"
 #include "dicom/definition.h"
 #include "dicom/stream_builder.h"
 #include "dicom/value_access.h"
@@ -290,6 +291,20 @@ TEST(Hostile_Opens, PipesInPlaceOfFilesHoldNobodyUp) {
         return NEMA_Value_Load(nullptr, &tag);
     });
     EXPECT_EQ(loaded, 0);
+
+    // The file reader asks a file's kind only when its first read does not tell it: a pipe
+    // fails that read, a device fills it, a folder fails it; a short plain file costs two calls.
+    const std::string device = "/dev/zero";
+    for (const auto& [path, error] : {std::pair{pipe, ENODEV}, {folder.path(), EISDIR}, {device, ENODEV}}) {
+        File_Source source;
+        EXPECT_EQ(within_a_minute([&, at = path] { return source.open_head(at) ? 0 : errno; }), error) << path;
+        EXPECT_FALSE(source.is_open()) << path;
+    }
+    folder.add_text("SHORT", "0123456789");
+    File_Source short_file;
+    ASSERT_TRUE(short_file.open_head(folder.at("SHORT")));
+    EXPECT_EQ(short_file.size(), 10u);
+    EXPECT_EQ(short_file.system_calls(), 2u);
 
     folder.add_text("DICOM_Private_FIRST.txt", "(0029,0010) VR=LO\n");
     folder.add_text("DICOM_Private_SWAPPED.txt", "(0029,0010) VR=LO\n");

@@ -18,7 +18,8 @@ int open_flags(unsigned flags) {
     return O_RDONLY | O_CLOEXEC | ((flags & Open_Never_Block) ? O_NONBLOCK : 0);
 }
 
-// Applies Open_Plain_Only to a file just opened; closes it when it is refused.
+// Applies Open_Plain_Only to a file just opened; closes it when it is refused. Opened without
+// blocking, nothing blocks its reads either, so Open_Plain_Before_Reading asks nothing here.
 Platform_File checked(int fd, unsigned flags) {
     if (fd < 0 || !(flags & Open_Plain_Only)) return fd;
     struct stat status {};

@@ -51,8 +51,9 @@ Platform_File File_Open_Read(const std::string& path, unsigned flags) {
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return failed();
     // A folder does not open without backup semantics; what else opens is a disk file unless it
-    // is a pipe or a device. Neither blocks on opening, so Open_Never_Block needs nothing.
-    if ((flags & Open_Plain_Only) && GetFileType(handle) != FILE_TYPE_DISK) {
+    // is a pipe or a device. Neither blocks on opening, so Open_Never_Block needs nothing; but
+    // reading a device such as a console can, so its kind is asked before any read.
+    if ((flags & (Open_Plain_Only | Open_Plain_Before_Reading)) && GetFileType(handle) != FILE_TYPE_DISK) {
         CloseHandle(handle);
         errno = ENODEV;
         return No_Platform_File;
