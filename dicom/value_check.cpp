@@ -129,8 +129,13 @@ DICOM_Value_Verdict DICOM_Value_Check(uint16_t vr, const uint8_t* data, std::siz
         return {true, length, nullptr};
     }
     if (rule->binary()) return {true, length, nullptr};
-    std::string_view value(reinterpret_cast<const char*>(data), data != nullptr ? length : 0);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\0')) value.remove_suffix(1);
+    const std::string_view value(reinterpret_cast<const char*>(data), DICOM_Value_Unpadded(data, length));
     if (value.empty()) return {true, 0, nullptr};
     return check_text(*rule, value, dict);
+}
+
+std::size_t DICOM_Value_Unpadded(const uint8_t* data, std::size_t length) {
+    if (data == nullptr) return 0;
+    while (length > 0 && (data[length - 1] == ' ' || data[length - 1] == '\0')) --length;
+    return length;
 }

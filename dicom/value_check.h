@@ -23,3 +23,7 @@ struct DICOM_Value_Verdict {
 // A VR without rules (OB, UN, SQ, unknown codes) accepts any value; an empty value is valid.
 DICOM_Value_Verdict DICOM_Value_Check(uint16_t vr, const uint8_t* data, std::size_t length,
                                       const NEMA_db_Entry* dict = nullptr);
+
+// The length of a text value without its trailing padding: what DICOM_Value_Check keeps of a
+// valid one, for a value checked already.
+std::size_t DICOM_Value_Unpadded(const uint8_t* data, std::size_t length);

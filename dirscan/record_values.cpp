@@ -230,20 +230,19 @@ bool Kestrapol_Reference_Usable(Win_Handle window, const DICOM_Tag* attribute, u
 
 void Kestrapol_Record_Reference(Dir_Reference& slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena,
                                 std::string_view shared) {
-    // The verdict on the element's own bytes is the one on their copy.
+    // Checked as usable before: only the padding is left to strip.
     const bool loaded = attribute != nullptr && attribute->length > 0 &&
                         attribute->data.size() >= static_cast<std::size_t>(attribute->length);
     const uint8_t* bytes = loaded ? attribute->data.data() : nullptr;
-    const DICOM_Value_Verdict verdict =
-        DICOM_Value_Check(VR_Code("UI"), bytes, loaded ? static_cast<std::size_t>(attribute->length) : 0);
+    const std::size_t length = loaded ? DICOM_Value_Unpadded(bytes, static_cast<std::size_t>(attribute->length)) : 0;
     slot = Dir_Reference{};
-    if (!loaded || verdict.length == 0) return;
-    if (shared.size() >= verdict.length && std::memcmp(shared.data(), bytes, verdict.length) == 0) {
+    if (length == 0) return;
+    if (shared.size() >= length && std::memcmp(shared.data(), bytes, length) == 0) {
         slot.data = reinterpret_cast<const uint8_t*>(shared.data());
     } else {
-        auto* copy = static_cast<uint8_t*>(arena->allocate(verdict.length, 1));
-        std::memcpy(copy, bytes, verdict.length);
+        auto* copy = static_cast<uint8_t*>(arena->allocate(length, 1));
+        std::memcpy(copy, bytes, length);
         slot.data = copy;
     }
-    slot.length = static_cast<int32_t>(verdict.length);
+    slot.length = static_cast<int32_t>(length);
 }
