@@ -189,18 +189,13 @@ std::unique_ptr<Dir_List> files_of(const std::string& path, std::unique_ptr<Dire
 
 bool entered(const Dir_Entry& entry) { return entry.Name != "." && entry.Name != ".." && !entry.Hidden; }
 
-// Lists, ahead of the walk, the folder whose files it reads after the current folder's, and
-// hands them to the helpers: the next sub-folder of the parent, down to its first folder
-// without sub-folders, or else the parent itself.
-void list_next_folder() {
-    if (walk_helpers == nullptr || walk_frames == nullptr || walk_frames->empty()) return;
-    walk_helpers->drop_queued();
-    walk_listings->clear();  // the walk has taken up every listing made before, or passed it by
-    const Walk_Frame& parent = walk_frames->back();
-    std::string path = *parent.path;
-    for (std::size_t i = parent.index + 1; i < parent.dirs->size(); ++i) {
-        if (!entered((*parent.dirs)[i])) continue;
-        path = (*parent.dirs)[i].File;
+// The folder whose files the walk reads after those of frame's current sub-folder: the next
+// sub-folder, down to its first folder without sub-folders, or else frame's own folder. Lists
+// the sub-folders on the way ahead of the walk; none when a list fails.
+std::optional<std::string> folder_after(const Walk_Frame& frame) {
+    for (std::size_t i = frame.index + 1; i < frame.dirs->size(); ++i) {
+        if (!entered((*frame.dirs)[i])) continue;
+        std::string path = (*frame.dirs)[i].File;
         for (;;) {
             Listing& listing = new_listing(path);
             {
@@ -209,27 +204,45 @@ void list_next_folder() {
                 listing.dirs_error = errno;
             }
             listing.dirs_listed = true;
-            if (!listing.dirs) return;
+            if (!listing.dirs) return std::nullopt;
             const auto first = std::find_if(listing.dirs->begin(), listing.dirs->end(), entered);
-            if (first == listing.dirs->end()) break;
+            if (first == listing.dirs->end()) return path;
             path = first->File;
         }
-        break;
     }
-    Listing* listing = listing_of(path);
-    if (listing == nullptr) listing = &new_listing(path);
-    {
-        const Log_Capture capture(listing->messages);
-        if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false))
-            listing->files = std::make_unique<Dir_List>(std::move(*files));
-        listing->files_error = errno;
+    return *frame.path;
+}
+
+// Lists, ahead of the walk, the next folder with files that it reads after the current
+// folder's, and hands them to the helpers. Folders that hold only sub-folders (a study's, as
+// often as not) are passed on the way up, so the helpers do not wait at each of them.
+void list_next_folder() {
+    if (walk_helpers == nullptr || walk_frames == nullptr || walk_frames->empty()) return;
+    walk_helpers->drop_queued();
+    walk_listings->clear();  // the walk has taken up every listing made before, or passed it by
+    for (std::size_t level = walk_frames->size(); level-- > 0;) {
+        const Walk_Frame& frame = (*walk_frames)[level];
+        const std::optional<std::string> path = folder_after(frame);
+        if (!path) return;
+        Listing* listing = listing_of(*path);
+        if (listing == nullptr) listing = &new_listing(*path);
+        {
+            const Log_Capture capture(listing->messages);
+            if (std::optional<Dir_List> files = Directory_Get_Files(*path, "*.*", false))
+                listing->files = std::make_unique<Dir_List>(std::move(*files));
+            listing->files_error = errno;
+        }
+        listing->files_listed = true;
+        if (!listing->files) return;
+        if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(*path, *listing->files);
+        if (!listing->files->empty()) {
+            listing->folder = std::make_unique<Directory_Handle>(*path);
+            walk_helpers->queue_next(*listing->files, unread_marks(*listing->files), listing->folder->handle());
+            return;
+        }
+        // An empty folder without sub-folders: what follows it is not known from the frames.
+        if (*path != *frame.path) return;
     }
-    listing->files_listed = true;
-    if (!listing->files) return;
-    if (Kestrapol_Files_Listed) Kestrapol_Files_Listed(path, *listing->files);
-    if (listing->files->empty()) return;
-    listing->folder = std::make_unique<Directory_Handle>(path);
-    walk_helpers->queue_next(*listing->files, unread_marks(*listing->files), listing->folder->handle());
 }
 
 // Hands a folder's files to the helpers for as long as the walk is in its file list.

@@ -231,6 +231,12 @@ FAULTS = [
           "    if (queued_ && queued_->files == &files) {", "    if (queued_) {",
           "a list started in place of the queued one gets the queued one's files",
           ["dirscan_walk_test"]),
+    Fault("walk-ahead-climb", "dirscan/walk.cpp",
+          "const Walk_Frame& frame = (*walk_frames)[level];", "const Walk_Frame& frame = walk_frames->back();",
+          "past a folder without files, the folder listed ahead is the one below's again", ["dirscan_walk_test"]),
+    Fault("walk-ahead-no-climb", "dirscan/walk.cpp",
+          "if (*path != *frame.path) return;", "return;",
+          "the helpers wait at every folder that holds only sub-folders", ["dirscan_walk_test"]),
     Fault("walk-listed-twice", "dirscan/walk.cpp",
           "    folder = std::move(listing->folder);\n",
           "    folder = std::move(listing->folder);\n"

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
 #include "dicom/definition.h"
 #include "dirscan/read_ahead.h"
@@ -27,6 +28,7 @@ Sample_Image image(const std::string& patient, const std::string& uid) {
 }
 
 std::vector<std::string> listed_folders;
+std::map<std::string, int> files_read_when_listed;  // by folder, for the last transcript
 
 // Every message of a walk at the highest trace level, the tree it built, and the folders whose
 // files were listed (in name order: helpers list some ahead), as text.
@@ -35,7 +37,11 @@ std::vector<std::string> walk_transcript(const Scratch_Folder& folder, int read_
     Kestrapol_Read_Threads = read_threads;
     DICOM_Module_Private_Cleanup();  // each walk looks its private creators up afresh
     listed_folders.clear();
-    Kestrapol_Files_Listed = [](const std::string& path, const Dir_List&) { listed_folders.push_back(path); };
+    files_read_when_listed.clear();
+    Kestrapol_Files_Listed = [](const std::string& path, const Dir_List&) {
+        listed_folders.push_back(path);
+        files_read_when_listed.emplace(path, nb_files);
+    };
     Walk_Run walk(folder, nullptr, 9);
     Kestrapol_Files_Listed = nullptr;
     Kestrapol_Dump(nullptr, LOG_TRACE_1, &walk.root, 0);
@@ -66,10 +72,11 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
         std::snprintf(name, sizeof name, "%sIMG%03d", i < 60 ? folders[i % 5] : folders[5], i);
         folder.add(name, sample);
     }
-    std::filesystem::create_directories(folder.at("S/C/F"));  // empty
+    std::filesystem::create_directories(folder.at("S/C/0"));  // empty, and first of S/C
     folder.add("S/C/.H/IMG900", image("PX", "9.5"));
     folder.hide("S/C/.H");
-    folder.add("S/C/G/IMG901", image("PC", "9.6"));  // one file, read ahead by the helpers alone
+    // One file, read ahead by the helpers alone; after it, S/C holds no files, so they read on in S.
+    folder.add("S/C/G/IMG901", image("PC", "9.6"));
     folder.add("S/img999", image("PA", "1.5.1"));  // bad name, and a duplicate
     folder.add_text("S/NOTDICOM", std::string(300, 'x'));
     // (0010,0010) PN claiming 64 bytes where 2 are left.
@@ -80,8 +87,11 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
     folder.hide("S/.IMG8");
     const std::vector<std::string> alone = walk_transcript(folder, 0);
     EXPECT_EQ(alone.back(), "read 73 images 71");
+    const int s_listed_alone = files_read_when_listed.at(folder.at("S"));
     for (int threads : {1, 3}) {
         const std::vector<std::string> helped = walk_transcript(folder, threads);
+        // The helpers pass S/C, which holds no files, and read on in S before the walk is there.
+        EXPECT_LT(files_read_when_listed.at(folder.at("S")), s_listed_alone) << threads;
         // The first line that differs, rather than both transcripts in full.
         const auto differ = std::mismatch(alone.begin(), alone.end(), helped.begin(), helped.end());
         EXPECT_TRUE(differ.first == alone.end() && differ.second == helped.end())
