@@ -40,10 +40,6 @@ uint64_t read_bytes(int code, const uint8_t* bytes) {
 
 }  // namespace
 
-std::array<uint8_t, 2> DICOM_Write_16(int code, uint16_t value) { return write_bytes<2>(code, value); }
-
-std::array<uint8_t, 4> DICOM_Write_32(int code, uint32_t value) { return write_bytes<4>(code, value); }
-
 std::array<uint8_t, 4> DICOM_Write_Float(int code, float value) {
     return write_bytes<4>(code, std::bit_cast<uint32_t>(value));
 }

@@ -5,8 +5,18 @@
 #include <array>
 #include <cstdint>
 
-std::array<uint8_t, 2> DICOM_Write_16(int code, uint16_t value);
-std::array<uint8_t, 4> DICOM_Write_32(int code, uint32_t value);
+// The integer writers are inline: a DICOMDIR's records call them for every element header.
+inline std::array<uint8_t, 2> DICOM_Write_16(int code, uint16_t value) {
+    const auto low = static_cast<uint8_t>(value), high = static_cast<uint8_t>(value >> 8);
+    if ((code & 1) != 0) return {high, low};
+    return {low, high};
+}
+inline std::array<uint8_t, 4> DICOM_Write_32(int code, uint32_t value) {
+    const std::array<uint8_t, 4> low_first{static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                                           static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+    if ((code & 1) != 0) return {low_first[3], low_first[2], low_first[1], low_first[0]};
+    return low_first;
+}
 std::array<uint8_t, 4> DICOM_Write_Float(int code, float value);
 std::array<uint8_t, 8> DICOM_Write_64(int code, double value);
 

@@ -161,6 +161,9 @@ TEST(ElementReader, RawReadsAndSkip) {
     // Bit 1 swaps the 16-bit words of a 32-bit value.
     EXPECT_EQ(DICOM_Read_32(2, bytes.data()), 0x03040102u);
     EXPECT_EQ(DICOM_Read_32(3, bytes.data()), 0x02010403u);
+    // Writers honour bit 0 alone.
+    EXPECT_EQ(DICOM_Write_32(1, 0x01020304u), (std::array<uint8_t, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(DICOM_Write_32(2, 0x01020304u), (std::array<uint8_t, 4>{4, 3, 2, 1}));
 }
 
 // The byte sources under the reader: a buffered file must deliver exactly what a plain read of
