@@ -24,7 +24,7 @@ void Convert_Thread(Win_Handle window, Convert_Data data) {
         }
         data.list = {};
         Progress_Text(progress, "\xF1 Done");
-        } else {
+    } else {
         // Cancelled while counting: no folder is analysed, but each is accounted for.
         for (const std::string& path : data.list) {
             if (path.empty()) continue;
