@@ -139,24 +139,33 @@ void Progress_Widget::resizeEvent(QResizeEvent*) {
     update();
 }
 
-void Progress_Widget::paintEvent(QPaintEvent*) {
+void Progress_Widget::paintEvent(QPaintEvent* event) {
     Progress_Object& o = *object_;
     QPainter painter(this);
-    painter.fillRect(rect(), Frame_Background);
+    // Only the parts asked for are drawn: the bar moves more often than the lines, and laying
+    // out the lines is most of a paint.
+    const QRegion& asked = event->region();
+    painter.fillRect(rect(), Frame_Background);  // clipped to what was asked
     std::lock_guard guard(o.lock());
-    o.caption_label.label = QString::fromStdString(o.caption_text);
-    o.caption_label.draw(painter);
-    Text::Draw(o.panel, painter);
-    o.bar_box.draw(painter);
-    const QRect bar = o.bar_box.rect;
-    // Drawn in device pixels, so that the rod stays smooth on a scaled desktop.
-    const qreal scale = devicePixelRatioF();
-    QImage picture = Bar_Image(bar.size() * scale, o.position(), o.maximum(), Bar_Background);
-    picture.setDevicePixelRatio(scale);
-    painter.drawImage(bar.topLeft(), picture);
-    o.button_box.draw(painter);
-    o.cancel_button.focused = hasFocus();
-    o.cancel_button.draw(painter);
+    if (asked.intersects(o.caption_label.rect)) {
+        o.caption_label.label = QString::fromStdString(o.caption_text);
+        o.caption_label.draw(painter);
+    }
+    if (asked.intersects(Text::Area(o.panel))) Text::Draw(o.panel, painter);
+    if (asked.intersects(o.bar_box.rect)) {
+        o.bar_box.draw(painter);
+        const QRect bar = o.bar_box.rect;
+        // Drawn in device pixels, so that the rod stays smooth on a scaled desktop.
+        const qreal scale = devicePixelRatioF();
+        QImage picture = Bar_Image(bar.size() * scale, o.position(), o.maximum(), Bar_Background);
+        picture.setDevicePixelRatio(scale);
+        painter.drawImage(bar.topLeft(), picture);
+    }
+    if (asked.intersects(o.button_box.rect) || asked.intersects(o.cancel_button.rect)) {
+        o.button_box.draw(painter);
+        o.cancel_button.focused = hasFocus();
+        o.cancel_button.draw(painter);
+    }
 }
 
 void Progress_Widget::keyPressEvent(QKeyEvent* event) {
