@@ -247,8 +247,12 @@ Accessible_Part* Accessible_Button_Part(QWidget* owner, const char* name, std::f
 
 void Accessible_Text_Changed(Accessible_Part* part) {
     if (!part || !part->panel) return;
+    if (!(QAccessible::isActive() || event_handler())) {  // nobody listens
+        part->announcer.pass(*part->panel);
+        return;
+    }
     const std::vector<std::u16string> lines = part->announcer.take(*part->panel);
-    if (lines.empty() || !(QAccessible::isActive() || event_handler())) return;  // nobody listens
+    if (lines.empty()) return;
     const QString text = part->text();
     for (const std::u16string& line : lines) {
         const QString said = from_u16(line);

@@ -30,6 +30,11 @@ std::u16string Accessible_Progress_Value(long long position, long long maximum) 
     return Markup_Plain(Reading_Line(std::clamp(position, 0LL, maximum), maximum));
 }
 
+void Panel_Announcer::pass(const Text_Panel& panel) {
+    started_ = true;
+    seen_ = Text_Panel::Appended(panel);
+}
+
 std::vector<std::u16string> Panel_Announcer::take(const Text_Panel& panel) {
     std::vector<std::u16string> said;
     if (!started_) {  // what was there before anyone listened is not news

@@ -33,6 +33,9 @@ class Panel_Announcer {
 public:
     static constexpr std::size_t Max_Said = 3;
     std::vector<std::u16string> take(const Text_Panel& panel);
+    // The same when nobody listens: the lines written since are passed over unread (they are
+    // not news later), which spares looking at each of them.
+    void pass(const Text_Panel& panel);
 
 private:
     bool started_ = false;

@@ -257,6 +257,10 @@ void Window_Accessible::add_panel(const Text_Panel& panel, const char* name, boo
 
 void Window_Accessible::panel_changed(HWND window) {
     if (!panel_) return;
+    if (!object_) {  // no client has asked for the window's objects: nobody listens
+        announcer_.pass(*panel_);
+        return;
+    }
     const std::vector<std::u16string> lines = announcer_.take(*panel_);
     if (lines.empty()) return;
     said_.clear();

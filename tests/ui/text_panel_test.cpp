@@ -228,6 +228,11 @@ TEST(AccessibleText, AnnouncerSaysNewLinesOnceAndCapsABurst) {
     Text_Panel::OverWrite(panel, "\xF1 \x01" "1\x02 of \x01" "2\x02 files");
     EXPECT_EQ(announcer.take(panel), std::vector<std::u16string>{u"WARNING: one"});
     EXPECT_TRUE(announcer.take(panel).empty());
+    // Written while nobody listened: passed over, never said later.
+    Text_Panel::Write(panel, "\xF1\x05WARNING:\x02 unheard");
+    announcer.pass(panel);
+    Text_Panel::Write(panel, "\xF1\x05WARNING:\x02 heard");
+    EXPECT_EQ(announcer.take(panel), std::vector<std::u16string>{u"WARNING: heard"});
 
     for (int i = 0; i < 10; ++i) Text_Panel::Write(panel, ("    \xF1\x04" "ERROR:\x02 e" + std::to_string(i)).c_str());
     EXPECT_EQ(announcer.take(panel),
