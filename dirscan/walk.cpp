@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -339,21 +340,11 @@ int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
             if (i % 100 == 0 && Progress_Cancelled(progress)) return 0;
         }
     }
-    if (std::optional<Dir_List> files = Directory_Get_Files(path, "*.*", false)) {
-        // The window draws on its own thread: the count only reports how far it has got.
-        int unreported = 0;
-        for (std::size_t i = 0; i < files->size(); ++i) {
-            if ((*files)[i].Hidden) continue;
-            ++total;
-            if (++unreported == 256) {
-                Progress_Counted(progress, unreported);
-                unreported = 0;
-            }
-            if (i % 64 == 0 && Progress_Cancelled(progress)) return 0;
-        }
-        if (unreported > 0) Progress_Counted(progress, unreported);
-    }
-    return total;
+    // The files are counted, not listed in order: the window draws on its own thread and
+    // only hears how far the count has got.
+    const auto files = static_cast<int>(std::min<std::size_t>(Directory_Count_Files(path), INT_MAX));
+    if (files > 0) Progress_Counted(progress, files);
+    return total + files;
 }
 
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,

@@ -77,6 +77,13 @@ std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std
     return list_folder(folder, pattern, Folder_Item_Kind::File, sizes);
 }
 
+std::size_t Directory_Count_Files(const std::string& folder) {
+    if (!search_path_fits(folder, "*.*", __LINE__)) return 0;
+    Dir_List list;
+    if (Folder_Read(folder, Folder_Item_Kind::File, false, list) != 0) return 0;
+    return static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [](const Dir_Entry& e) { return !e.Hidden; }));
+}
+
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder) {
     if (!search_path_fits(folder, "*.*", __LINE__)) return std::nullopt;
     std::optional<Dir_List> folders = list_folder(folder, "*.*", Folder_Item_Kind::Folder, false);
