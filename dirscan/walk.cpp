@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -188,7 +187,7 @@ std::unique_ptr<Dir_List> files_of(const std::string& path, std::unique_ptr<Dire
     return std::move(listing->files);
 }
 
-bool entered(const Dir_Entry& entry) { return entry.Name != "." && entry.Name != ".." && !entry.Hidden; }
+bool entered(const Dir_Entry& entry) { return Kestrapol_Folder_Entered(entry); }
 
 // The folder whose files the walk reads after those of frame's current sub-folder: the next
 // sub-folder, down to its first folder without sub-folders, or else frame's own folder. Lists
@@ -328,23 +327,8 @@ int analyze_folder(Win_Handle window, const std::string& path, Dir_Item* dir_lis
 
 }  // namespace
 
-int Kestrapol_Count(const std::string& path, Progress_Window* progress) {
-    if (Progress_Cancelled(progress)) return 0;
-    if (!Directory_Exist(path)) return 1;
-    int total = 0;
-    if (std::optional<Dir_List> dirs = Directory_Get_Dirs(path)) {
-        for (std::size_t i = 0; i < dirs->size(); ++i) {
-            const Dir_Entry& entry = (*dirs)[i];
-            if (entry.Name == "." || entry.Name == ".." || entry.Hidden) continue;
-            total += Kestrapol_Count(entry.File, progress);
-            if (i % 100 == 0 && Progress_Cancelled(progress)) return 0;
-        }
-    }
-    // The files are counted, not listed in order: the window draws on its own thread and
-    // only hears how far the count has got.
-    const auto files = static_cast<int>(std::min<std::size_t>(Directory_Count_Files(path), INT_MAX));
-    if (files > 0) Progress_Counted(progress, files);
-    return total + files;
+bool Kestrapol_Folder_Entered(const Dir_Entry& entry) {
+    return entry.Name != "." && entry.Name != ".." && !entry.Hidden;
 }
 
 int Kestrapol_Analyze(Win_Handle window, const std::string& path, Dir_Item* dir_list, const std::string& indent,

@@ -20,8 +20,12 @@ extern int32_t nb_unread;   // files that could not be opened or read: the walk 
 inline constexpr uint8_t Name_Too_Long = 2;
 inline constexpr uint8_t Name_Bad_Character = 4;
 
-// Number of non-hidden plain files at or below path (1 for a file); 0 when cancelled.
+// Number of non-hidden plain files at or below path (1 for a file); 0 when cancelled. Two
+// threads list the folders; progress hears of the running count from both.
 int Kestrapol_Count(const std::string& path, Progress_Window* progress);
+
+// Whether the walk (and the count) goes into a sub-folder listed as entry: not ".", "..", nor hidden.
+bool Kestrapol_Folder_Entered(const Dir_Entry& entry);
 
 // Reads every DICOM file at or below path into the tree below dir_list (sub-folders before
 // files, each in name order). Returns the number of DICOM files read; 0 when cancelled. A

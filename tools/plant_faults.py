@@ -237,6 +237,13 @@ FAULTS = [
     Fault("walk-ahead-no-climb", "dirscan/walk.cpp",
           "if (*path != *frame.path) return;", "return;",
           "the helpers wait at every folder that holds only sub-folders", ["dirscan_walk_test"]),
+    Fault("count-found-lost", "dirscan/folder_count.cpp",
+          "for (std::string& path : found) folders_.push_back(std::move(path));", "(void)found;",
+          "the count misses the sub-folders of every folder it lists", ["dirscan_walk_test"]),
+    Fault("count-hidden-entered", "dirscan/walk.cpp",
+          'return entry.Name != "." && entry.Name != ".." && !entry.Hidden;',
+          'return entry.Name != "." && entry.Name != "..";',
+          "the walk and the count go into hidden folders", ["dirscan_walk_test"]),
     Fault("walk-listed-twice", "dirscan/walk.cpp",
           "    folder = std::move(listing->folder);\n",
           "    folder = std::move(listing->folder);\n"

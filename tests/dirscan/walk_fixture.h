@@ -2,6 +2,7 @@
 // sample files, a reader of the DICOMDIR records and one walk of a folder.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -32,13 +33,14 @@ public:
     }
     bool cancelled() const override { return cancel_at_ >= 0 && ++asked_ > cancel_at_; }
     void close() override {}
-    void counted(int files) override { counted_files += files; }
+    void counted(int files) override { counted_files += files; }  // from the count's two threads
     std::function<void()> on_range;
-    int added = 0, counted_files = 0;
+    int added = 0;
+    std::atomic<int> counted_files{0};
 
 private:
     int cancel_at_;
-    mutable int asked_ = 0;
+    mutable std::atomic<int> asked_{0};
 };
 
 inline Sample_Image Sample_With_UID(const std::string& uid) {

@@ -189,7 +189,7 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     EXPECT_EQ(Kestrapol_Count(folder.path(), nullptr), 8);
     // The running count reaches the window as it grows and ends at the total.
     EXPECT_EQ(Kestrapol_Count(folder.path(), &progress), 8);
-    EXPECT_EQ(progress.counted_files, 8);
+    EXPECT_EQ(progress.counted_files.load(), 8);
 
     ASSERT_EQ(root.child.size(), 3u);
     EXPECT_EQ(root.child[0].key.substr(0, 2), "PA");
