@@ -8,6 +8,7 @@
 
 #include "dicom/attribute_list.h"
 #include "dicom/value_access.h"
+#include "dicom/value_check.h"
 #include "dirscan/dicomdir_writer.h"
 #include "dirscan/record_type_keys.h"
 #include "dirscan/record_values.h"
@@ -43,9 +44,8 @@ std::optional<std::string> first_value(Win_Handle window, DICOM_Tag* attribute) 
 
 // The UID bytes of attribute without their padding.
 std::string_view uid_text(const DICOM_Tag* attribute) {
-    std::string_view text(reinterpret_cast<const char*>(attribute->data.data()), attribute->data.size());
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
-    return text;
+    const uint8_t* bytes = attribute->data.data();
+    return {reinterpret_cast<const char*>(bytes), DICOM_Value_Unpadded(bytes, attribute->data.size())};
 }
 
 // What a file must hold to be indexed, read before any node is made: a file refused at a

@@ -27,8 +27,8 @@ using Dir_List = std::vector<Dir_Entry>;
 std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*",
                                             bool sizes = true);
 
-// How many of the files Directory_Get_Files lists are not hidden, without building the list:
-// 0 when it would fail.
+// How many of the files Directory_Get_Files lists are not hidden, without joining their paths
+// or sorting them: 0 when it would fail.
 std::size_t Directory_Count_Files(const std::string& folder);
 
 // Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure (errno set).
