@@ -7,24 +7,25 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
+// 40 bytes: a reader looks one up for nearly every element it reads, so the entries that files
+// use most share the cache. The name is kept apart, by the dictionary that holds the entry.
 struct NEMA_db_Entry {
     uint16_t group = 0;          // "x" digits read as 0
     uint16_t element = 0;
     uint16_t element_mask = 0xFFFF;  // 0 in each "x" digit position
     int8_t count = 0;            // VR alternatives parsed (0-3), negated when retired
-    char name[91] = {};          // at most 80 characters
     uint16_t vr[3] = {};         // alternatives in line order; first is "RT" when none was read
     uint16_t vm[3][2] = {};      // (minimum, maximum) per alternative; open range max 0xFFFF
+    const char* name = "";       // at most 80 characters
 };
 
 // The entries of one group (or of a repeating group such as 60xx), in ascending element order.
 struct NEMA_db_Group {
     uint16_t group = 0;          // "x" digits read as 0
     uint16_t group_mask = 0xFFFF;  // 0xFF00 for 50xx and 60xx
-    std::vector<std::unique_ptr<NEMA_db_Entry>> entries;
+    std::vector<const NEMA_db_Entry*> entries;  // held by the dictionary
 };
 
 // The entry for a tag, or nullptr. Builds the dictionary on first use. Odd (private)

@@ -50,10 +50,41 @@ int NEMA_db_Dictionary::add(uint16_t group, uint16_t element, uint16_t group_mas
     return added;
 }
 
-int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_mask,
-                               uint16_t element_mask, std::string_view name, int count,
-                               const char* const* vr, const char* const* vm) {
+namespace {
+
+constexpr std::size_t Entry_Block = 1024;
+constexpr std::size_t Name_Block = 32 * 1024;
+constexpr std::size_t Name_Max = 80;
+
+}  // namespace
+
+NEMA_db_Entry& NEMA_db_Dictionary::new_entry() {
+    if (entries_left_ == 0) {
+        entry_blocks_.push_back(std::make_unique<NEMA_db_Entry[]>(Entry_Block));
+        entries_left_ = Entry_Block;
+    }
+    return entry_blocks_.back()[Entry_Block - entries_left_--];
+}
+
+const char* NEMA_db_Dictionary::keep_name(std::string_view name) {
+    name = name.substr(0, Name_Max);
+    if (name.empty()) return "";
+    if (name.size() + 1 > name_room_) {
+        name_blocks_.push_back(std::make_unique_for_overwrite<char[]>(Name_Block));
+        name_room_ = Name_Block;
+    }
+    char* kept = name_blocks_.back().get() + (Name_Block - name_room_);
+    name.copy(kept, name.size());
+    kept[name.size()] = '\0';
+    name_room_ -= name.size() + 1;
+    return kept;
+}
+
+// The first node whose group, under the new entry's mask, is the entry's; a new node in order
+// when none is.
+std::size_t NEMA_db_Dictionary::node_for(uint16_t group, uint16_t group_mask) {
     const uint16_t masked = group & group_mask;
+    if (last_known_ && last_mask_ == group_mask && last_group_ == masked) return last_node_;
     auto node = std::find_if(groups_.begin(), groups_.end(), [&](const NEMA_db_Group& g) {
         return (g.group & group_mask) == masked;
     });
@@ -63,29 +94,38 @@ int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_
         });
         node = groups_.insert(place, NEMA_db_Group{group, group_mask, {}});
     }
+    last_node_ = static_cast<std::size_t>(node - groups_.begin());
+    last_group_ = masked;
+    last_mask_ = group_mask;
+    last_known_ = true;
+    return last_node_;
+}
 
-    auto& entries = node->entries;
+int NEMA_db_Dictionary::insert(uint16_t group, uint16_t element, uint16_t group_mask,
+                               uint16_t element_mask, std::string_view name, int count,
+                               const char* const* vr, const char* const* vm) {
+    auto& entries = groups_[node_for(group, group_mask)].entries;
     auto place = std::lower_bound(entries.begin(), entries.end(), element,
-                                  [](const auto& entry, uint16_t e) { return entry->element < e; });
+                                  [](const NEMA_db_Entry* entry, uint16_t e) { return entry->element < e; });
     if (place != entries.end() && (*place)->element == element) {
         DICOM_Warning(nullptr, "duplicate tag (%04x,%04x) in definition file", group, element);
         return 0;
     }
 
-    auto entry = std::make_unique<NEMA_db_Entry>();
-    entry->group = group;
-    entry->element = element;
-    entry->element_mask = element_mask;
+    NEMA_db_Entry& entry = new_entry();
+    entry.group = group;
+    entry.element = element;
+    entry.element_mask = element_mask;
     const int pairs = std::min(std::abs(count), 3);
-    entry->count = static_cast<int8_t>(count < 0 ? -pairs : pairs);
-    name.copy(entry->name, 80);  // the rest of the array stays zero
-    entry->vr[0] = Code_RT;
-    entry->vm[0][0] = 0xFFFF;
+    entry.count = static_cast<int8_t>(count < 0 ? -pairs : pairs);
+    entry.name = keep_name(name);
+    entry.vr[0] = Code_RT;
+    entry.vm[0][0] = 0xFFFF;
     for (int i = 0; i < pairs; ++i) {
-        entry->vr[i] = VR_From_Text(vr != nullptr ? vr[i] : nullptr);
-        VM_From_Text(vm != nullptr ? vm[i] : nullptr, entry->vm[i]);
+        entry.vr[i] = VR_From_Text(vr != nullptr ? vr[i] : nullptr);
+        VM_From_Text(vm != nullptr ? vm[i] : nullptr, entry.vm[i]);
     }
-    entries.insert(place, std::move(entry));
+    entries.insert(place, &entry);
     return 1;
 }
 
@@ -96,9 +136,9 @@ void NEMA_db_Dictionary::build_index() {
     std::vector<std::pair<uint16_t, uint16_t>> matches;  // (even group / 2, node)
     for (std::size_t n = 0; n < node_count; ++n) {
         const NEMA_db_Group& node = groups_[n];
-        for (const auto& entry : node.entries) {
+        for (const NEMA_db_Entry* entry : node.entries) {
             elements_[n].push_back(entry->element);
-            if (entry->element_mask != 0xFFFF) repeating_[n].push_back(entry.get());
+            if (entry->element_mask != 0xFFFF) repeating_[n].push_back(entry);
         }
         // Every even group the node answers for: its fixed digits with any free digits.
         const uint16_t fixed = node.group & node.group_mask;
@@ -135,7 +175,7 @@ namespace {
 
 uint32_t Tag_Key(uint16_t group, uint16_t element) { return (uint32_t{group} << 16) | element; }
 
-std::size_t Exact_Slot(uint32_t key, unsigned shift) {
+std::size_t exact_slot_of(uint32_t key, unsigned shift) {
     return static_cast<std::size_t>((key * 0x9E3779B1u) >> shift);
 }
 
@@ -146,23 +186,22 @@ void NEMA_db_Dictionary::build_exact_index() {
     for (const NEMA_db_Group& node : groups_) {
         if (node.group_mask == 0xFFFF) fixed += node.entries.size();
     }
-    // At most half full, so a probe ends soon at an empty slot.
+    // At most five eighths full, so a probe ends soon at an empty slot, and the table stays
+    // small: it is made at the first lookup, while the first file waits.
     unsigned bits = 4;
-    while ((std::size_t{1} << bits) < 2 * fixed) ++bits;
+    while ((std::size_t{1} << bits) * 5 < fixed * 8) ++bits;
     exact_shift_ = 32 - bits;
-    exact_tags_.assign(std::size_t{1} << bits, 0);
-    exact_entries_.assign(std::size_t{1} << bits, nullptr);
-    const std::size_t last = exact_tags_.size() - 1;
+    exact_.assign(std::size_t{1} << bits, Exact_Slot{});
+    const std::size_t last = exact_.size() - 1;
     for (const NEMA_db_Group& node : groups_) {
         if (node.group_mask != 0xFFFF || (node.group & 1)) continue;
-        for (const auto& entry : node.entries) {
+        for (const NEMA_db_Entry* entry : node.entries) {
             if (entry->element_mask != 0xFFFF) continue;
             const uint32_t key = Tag_Key(node.group, entry->element);
-            std::size_t slot = Exact_Slot(key, exact_shift_);
-            while (exact_tags_[slot] != 0 && exact_tags_[slot] != key + 1) slot = (slot + 1) & last;
-            exact_tags_[slot] = key + 1;
+            std::size_t slot = exact_slot_of(key, exact_shift_);
+            while (exact_[slot].tag_plus_one != 0 && exact_[slot].tag_plus_one != key + 1) slot = (slot + 1) & last;
             // The walk's answer, which an earlier node may give instead of this entry.
-            exact_entries_[slot] = walk(node.group, entry->element);
+            exact_[slot] = {key + 1, walk(node.group, entry->element)};
         }
     }
 }
@@ -170,7 +209,7 @@ void NEMA_db_Dictionary::build_exact_index() {
 const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_t element) const {
     const std::vector<uint16_t>& elements = elements_[node];
     auto at = std::lower_bound(elements.begin(), elements.end(), element);
-    if (at != elements.end() && *at == element) return groups_[node].entries[at - elements.begin()].get();
+    if (at != elements.end() && *at == element) return groups_[node].entries[at - elements.begin()];
     for (const NEMA_db_Entry* entry : repeating_[node]) {
         if (entry->element > element) break;
         if ((element & entry->element_mask) == entry->element) return entry;
@@ -181,9 +220,9 @@ const NEMA_db_Entry* NEMA_db_Dictionary::find_in_group(std::size_t node, uint16_
 const NEMA_db_Entry* NEMA_db_Dictionary::find(uint16_t group, uint16_t element) const {
     if ((group & 1) || group_first_.empty()) return nullptr;
     const uint32_t key = Tag_Key(group, element);
-    const std::size_t last = exact_tags_.size() - 1;
-    for (std::size_t slot = Exact_Slot(key, exact_shift_); exact_tags_[slot] != 0; slot = (slot + 1) & last) {
-        if (exact_tags_[slot] == key + 1) return exact_entries_[slot];
+    const std::size_t last = exact_.size() - 1;
+    for (std::size_t slot = exact_slot_of(key, exact_shift_); exact_[slot].tag_plus_one != 0; slot = (slot + 1) & last) {
+        if (exact_[slot].tag_plus_one == key + 1) return exact_[slot].entry;
     }
     return walk(group, element);
 }
@@ -207,6 +246,10 @@ void NEMA_db_Dictionary::clear() {
     group_nodes_.clear();
     elements_.clear();
     repeating_.clear();
-    exact_tags_.clear();
-    exact_entries_.clear();
+    exact_.clear();
+    entry_blocks_.clear();
+    entries_left_ = 0;
+    name_blocks_.clear();
+    name_room_ = 0;
+    last_known_ = false;
 }

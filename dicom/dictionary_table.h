@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -36,8 +37,23 @@ private:
     const NEMA_db_Entry* find_in_group(std::size_t node, uint16_t element) const;
     const NEMA_db_Entry* walk(uint16_t group, uint16_t element) const;
     void build_exact_index();
+    NEMA_db_Entry& new_entry();
+    const char* keep_name(std::string_view name);
+    std::size_t node_for(uint16_t group, uint16_t group_mask);
 
     std::vector<NEMA_db_Group> groups_;  // ascending masked group
+
+    // Entries and names in blocks, at fixed addresses until clear(): one allocation for many
+    // entries, and the entries of a table side by side.
+    std::vector<std::unique_ptr<NEMA_db_Entry[]>> entry_blocks_;
+    std::size_t entries_left_ = 0;  // unused entries at the end of the last block
+    std::vector<std::unique_ptr<char[]>> name_blocks_;
+    std::size_t name_room_ = 0;  // unused bytes at the end of the last block
+
+    // The node the last entry went to: lines come grouped, so the next one mostly goes there too.
+    std::size_t last_node_ = 0;
+    uint16_t last_group_ = 0, last_mask_ = 0;
+    bool last_known_ = false;
 
     // Index, rebuilt after every addition. For each even group (number / 2), the nodes the
     // ordered walk searches, in walk order: group_nodes_[group_first_[g] .. group_first_[g + 1]).
@@ -48,7 +64,10 @@ private:
 
     // What the walk answers for every tag of a fixed group and element, by open addressing on
     // the whole tag: most lookups are of such tags, and then cost one hash and a probe or two.
-    std::vector<uint32_t> exact_tags_;              // tag + 1, 0 for an empty slot
-    std::vector<const NEMA_db_Entry*> exact_entries_;
+    struct Exact_Slot {
+        uint32_t tag_plus_one = 0;  // 0 for an empty slot
+        const NEMA_db_Entry* entry = nullptr;
+    };
+    std::vector<Exact_Slot> exact_;  // the tag and its answer on one cache line
     unsigned exact_shift_ = 0;
 };

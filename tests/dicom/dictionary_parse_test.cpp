@@ -93,9 +93,9 @@ const NEMA_db_Entry* Walk(const NEMA_db_Dictionary& dictionary, uint16_t group, 
         if (wanted < have) return nullptr;
         if (wanted > have) continue;
         for (const auto& entry : node.entries)
-            if (entry->element == element) return entry.get();
+            if (entry->element == element) return entry;
         for (const auto& entry : node.entries)
-            if ((element & entry->element_mask) == entry->element) return entry.get();
+            if ((element & entry->element_mask) == entry->element) return entry;
     }
     return nullptr;
 }
