@@ -111,7 +111,8 @@ Folder_Outcome Convert_Folder(Win_Handle window, const std::string& folder, Prog
     DICOM_Attribute_Sequence_Reset(window, &state);
     Kestrapol_Dump(window, LOG_TRACE_1, &root, 0);
     Kestrapol_Size(window, &root);
-    const bool written = DICOMDIR_Write(window, &state, &root);
+    // Once written, the tree goes while the disk takes the file.
+    const bool written = DICOMDIR_Write(window, &state, &root, [&root] { root.release_records(); });
     take_counts(outcome, start);
     if (!written) {
         outcome.write_failed = true;

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "util/platform_file.h"
 #include "util/platform_folder.h"
@@ -147,11 +149,27 @@ struct Temporary_File {
     bool placed = false;  // renamed to DICOMDIR
 };
 
+// Flushes the file to the disk while once_written runs here. 0 is success, else errno.
+int sync_while(Platform_File fd, const std::function<void()>& once_written) {
+    if (!once_written) return File_Sync(fd) ? 0 : errno;
+    int error = 0;
+    try {
+        std::jthread flush([fd, &error] {
+            if (!File_Sync(fd)) error = errno;
+        });
+        once_written();
+    } catch (const std::system_error&) {
+        // No thread to spare: one after the other.
+        return File_Sync(fd) ? 0 : errno;
+    }
+    return error;
+}
+
 // Writes head and body into a new temporary file in folder, flushed to the disk and left open.
 // The preamble carries the unfinished mark until everything else is written. 0 is success,
 // else errno.
 int write_temporary(const Held_Folder& folder, Temporary_File& temporary, std::vector<uint8_t> head,
-                    const Dir_Item& root, uint32_t expected) {
+                    const Dir_Item& root, uint32_t expected, const std::function<void()>& once_written) {
     const Platform_File fd = DICOMDIR_Create_Temporary(folder, temporary.name);
     if (fd == No_Platform_File) {
         const int error = errno;
@@ -174,8 +192,7 @@ int write_temporary(const Held_Folder& folder, Temporary_File& temporary, std::v
     if (std::fseek(file, 0, SEEK_SET) != 0 || std::fwrite(preamble.data(), 1, preamble.size(), file) != preamble.size() ||
         std::fflush(file) != 0)
         return errno ? errno : EIO;
-    if (!File_Sync(fd)) return errno;
-    return 0;
+    return sync_while(fd, once_written);
 }
 
 // The folder written into: the root's, or one opened here by its path.
@@ -204,7 +221,7 @@ uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root) {
     return clamped(branches);
 }
 
-int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root, const std::function<void()>& once_written) {
     const std::string folder =
         root->path.empty() || Path_Is_Separator(root->path.back()) ? root->path : root->path + Path_Separator;
     const std::string path = folder + DICOMDIR_Name;
@@ -233,7 +250,7 @@ int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root) {
     int error = 0;
     {
         Temporary_File temporary(target.held());
-        error = write_temporary(target.held(), temporary, head, *root, expected);
+        error = write_temporary(target.held(), temporary, head, *root, expected, once_written);
         if (error == 0 && !File_Replace_In(target.held(), temporary.name, DICOMDIR_Name)) error = errno;
         temporary.placed = error == 0;
     }

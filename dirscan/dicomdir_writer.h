@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,7 +30,10 @@ uint32_t Kestrapol_Size(Win_Handle window, Dir_Item* root);
 // complete, so a failure leaves any earlier DICOMDIR as it was, and runs side by side each
 // write a whole file (the last rename stays). Leftovers of runs that ended early are removed
 // afterwards. Returns 1, or 0 after reporting why nothing was written.
-int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root);
+// once_written, when given, runs while the file goes to the disk: the tree's records are no longer
+// read then (root->path and root->folder still are), so it may release them.
+int DICOMDIR_Write(Win_Handle window, DICOM_Root* state, Dir_Item* root,
+                   const std::function<void()>& once_written = {});
 
 // Temporary files: "DICOMDIR.T" and three random capital letters, so that the walk, which
 // reads no file whose base name is DICOMDIR, skips them.

@@ -224,6 +224,12 @@ void Dir_Item::add_reference(const Dir_Node& node) {
     references_->insert(&node, reference_key(&node), reference_key);
 }
 
+void Dir_Item::release_records() {
+    references_.reset();
+    index.reset();
+    child.clear();
+}
+
 int DICOMDIR_Tag_Copy(Dir_Tag* slot, const DICOM_Tag* attribute, std::pmr::memory_resource* arena) {
     if (!attribute) {
         *slot = Dir_Tag{};

@@ -262,6 +262,9 @@ struct Dir_Item : Dir_Arena_Owner, Dir_Node {
     // The image (or root record) whose Referenced SOP Instance UID is uid, or nullptr.
     const Dir_Node* referenced(std::string_view uid) const;
     void add_reference(const Dir_Node& node);
+    // Gives back every record below the root, with their lookup tables. The arena's blocks stay
+    // until the root goes.
+    void release_records();
 
     std::string path;  // the folder
     // The folder held open while it is converted (not owned; none: opened when writing), and

@@ -163,6 +163,16 @@ TEST_F(Identity, WrittenFileAgreesWithItsOffsets) {
     EXPECT_EQ(root.last, records[5].offset);
     EXPECT_EQ(bytes.size() - 8, records.back().offset + root.child[1].child[0].child[0].child[0].record_size);
 
+    // Written again, the tree released while the file goes to the disk: the same records.
+    int released = 0;
+    ASSERT_EQ(DICOMDIR_Write(nullptr, &state, &root, [&] {
+        ++released;
+        root.release_records();
+    }), 1);
+    EXPECT_EQ(released, 1);
+    EXPECT_EQ(root.nb_child(), 0);
+    EXPECT_EQ(Read_Records(Read_File(folder.at("DICOMDIR")), first, last).size(), 9u);
+
     // An empty tree: the head and an empty record sequence, both offsets 0.
     Dir_Item empty;
     empty.path = folder.path();
