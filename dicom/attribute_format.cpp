@@ -25,22 +25,6 @@ bool is_tag(const DICOM_Tag* node, uint16_t group, uint16_t element) {
     return node != nullptr && node->group == group && node->element == element;
 }
 
-// One entry per pair of capital letters: checked once per element, so a table, not a search.
-constexpr std::array<bool, 26 * 26> Allowed_In_Stream = [] {
-    constexpr const char* allowed[] = {"AE", "AS", "AT", "CS", "DA", "DS", "DT", "FD", "FL",
-                                       "IS", "LO", "LT", "OB", "OW", "PN", "SH", "SL", "SQ",
-                                       "SS", "ST", "TM", "UI", "UL", "UN", "US"};
-    std::array<bool, 26 * 26> table{};
-    for (const char* code : allowed) table[(code[0] - 'A') * 26 + (code[1] - 'A')] = true;
-    return table;
-}();
-
-bool vr_allowed_in_stream(uint16_t vr) {
-    const unsigned first = (vr >> 8) - 'A';
-    const unsigned second = (vr & 0xFFu) - 'A';
-    return first < 26 && second < 26 && Allowed_In_Stream[first * 26 + second];
-}
-
 char hi(uint16_t vr) { return static_cast<char>(vr >> 8); }
 char lo(uint16_t vr) { return static_cast<char>(vr & 0xFF); }
 
@@ -52,7 +36,7 @@ void check_vr(Win_Handle window, DICOM_Tag& node, bool signed_pixels) {
                     node.element);
         node.flags |= Tag_Flag::Error;
         node.vr = VR_OW;
-    } else if (node.vr != 0 && !vr_allowed_in_stream(node.vr)) {
+    } else if (node.vr != 0 && !DICOM_VR_Allowed_In_Stream(node.vr)) {
         node.vr = 0;
     }
     if (node.vr != 0 && node.dict != nullptr && node.dict->count != 0) {
@@ -188,13 +172,12 @@ bool left_out(const DICOM_Tag& node, const DICOM_Tag* next, int depth, Tag_Curso
 
 // Lists a private data element left out. Its block's creator is looked up where it stood: once
 // for a run of one block's elements with nothing kept between them.
-void note_left_private(std::vector<Left_Out_Private>& left, uint32_t before, const DICOM_Tag& node) {
+void note_left_private(std::vector<Left_Out_Private>& left, uint32_t before, uint16_t group, uint16_t element) {
     if (!left.empty()) {
         const Left_Out_Private& last = left.back();
-        const bool same_block = last.group == node.group && last.element >> 8 == node.element >> 8;
-        if (last.before == before && same_block && last.element >= 0x1000 && node.element >= 0x1000) return;
+        if (last.before == before && DICOM_Same_Private_Run(last.group, last.element, group, element)) return;
     }
-    left.push_back({before, node.group, node.element});
+    left.push_back({before, group, element});
 }
 
 int64_t end_offset(const DICOM_Tag& node) {
@@ -210,9 +193,10 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
 
 std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Tag_List& flat, bool take_values,
                                                      DICOM_Tag_List storage, const std::vector<uint32_t>* keep,
-                                                     std::vector<Left_Out_Private>* left_private) {
+                                                     std::vector<Left_Out_Private>* left_private,
+                                                     std::span<const Format_Skipped> skipped) {
     Log_Message(window, LOG_TRACE_5, "in DICOM_Attribute_Format()");
-    if (flat.empty()) return std::nullopt;
+    if (flat.empty() && skipped.empty()) return std::nullopt;
     Format_State state{window, {}, {}, {}, {}};
     DICOM_Attribute_Sequence_Reset(window, &state.root);
     for (int d = 0; d < DICOM_Max_Depth; ++d) state.end_of_sequence[d] = state.end_of_item[d] = Unset;
@@ -227,7 +211,25 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     out.clear();
     out.reserve(flat.size());  // the top level never holds more
 
+    // The elements passed over before flat[before], at the top level: left out and noted, and the
+    // order check goes on from the last of them.
+    std::size_t next_skipped = 0;
+    const auto pass_over = [&](std::size_t before) {
+        // Of a run, the first is noted: the others would join its note.
+        const std::size_t first = next_skipped;
+        while (next_skipped < skipped.size() && skipped[next_skipped].before <= before) {
+            const Format_Skipped& run = skipped[next_skipped++];
+            left += run.count;
+            if (left_private != nullptr)
+                note_left_private(*left_private, static_cast<uint32_t>(out.size()), run.group, run.first);
+        }
+        if (next_skipped == first) return;
+        const Format_Skipped& last = skipped[next_skipped - 1];
+        DICOM_Root_Set_Entry(&state.root, 0, last.group, last.last, 0);
+    };
+
     for (std::size_t i = 0; i < flat.size(); ++i) {
+        pass_over(i);
         DICOM_Tag& node = flat[i];
         const DICOM_Tag* next = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
         if (Trace_On(LOG_TRACE_5)) {
@@ -282,7 +284,8 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             // What inserting it would leave behind: the order check goes on from its tag.
             DICOM_Root_Set_Entry(&state.root, 0, node.group, node.element, 0);
             ++left;
-            if (node.group & 1) note_left_private(*left_private, static_cast<uint32_t>(out.size()), node);
+            if (node.group & 1)
+                note_left_private(*left_private, static_cast<uint32_t>(out.size()), node.group, node.element);
         } else {
             copy = take_values ? DICOM_Attribute_Insert_Taking(window, &state.root, &out, &node, 0)
                                : DICOM_Attribute_Insert(window, &state.root, &out, &node, 0);
@@ -337,6 +340,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             state.close_item_by_size(node.pos);
         }
     }
+    pass_over(flat.size());
     if (out.empty() && left == 0) return std::nullopt;
     return out;
 }

@@ -11,6 +11,7 @@
 #include "dicom/dictionary.h"
 #include "dicom/element_reader.h"
 #include "dicom/element_stream.h"
+#include "dicom/format_skip.h"
 #include "dicom/library.h"
 #include "dicom/nesting.h"
 #include "dicom/trace.h"
@@ -54,6 +55,8 @@ thread_local DICOM_Tag_List Flat_Set;
 
 // The private elements the format step left out of the last file, for its completion.
 thread_local std::vector<Left_Out_Private> Left_Private;
+// The private elements the reading loop passed over in the last file, for the format step.
+thread_local std::vector<Format_Skipped> Skipped;
 
 // How the reading loop ended.
 enum class Read_End {
@@ -62,10 +65,13 @@ enum class Read_End {
     Too_Large,  // the file holds more than the reader keeps of one file
 };
 
-// The reading loop: every element from the stream's position on, into flat.
-Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat) {
+// The reading loop: every element from the stream's position on, into flat; with a guide, the
+// private elements it allows are passed over into skipped instead.
+Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat,
+                       Format_Skip_Guide* guide, std::vector<Format_Skipped>& skipped) {
     bool truncated = false;
     std::size_t kept = 0;
+    std::size_t skipped_count = 0;
     bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
@@ -138,6 +144,18 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
 
         stream.header_read(tag);
 
+        if (guide != nullptr && guide->may_skip(tag)) {
+            const auto length = static_cast<uint32_t>(tag.length);
+            if (length > 0 && source.held_at(length) != nullptr) source.seek(source.tell() + length);
+            else if (length > 0 && !NEMA_Skip(window, source, length)) return abandon();
+            encapsulated = false;
+            DICOM_Root_Set_Entry(&root, root.depth, tag.group, tag.element, 0);
+            Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size() - 1), tag.group, tag.element);
+            flat.pop_back();
+            if (++skipped_count + flat.size() > Elements_Max) return Read_End::Too_Large;
+            continue;
+        }
+
         const uint16_t vr = tag.effective_vr();
         bool read_value = tag.length > 0 && vr != VR_SQ;
         if (tag.group == 0xFFFE && tag.element == 0xE000) {
@@ -167,7 +185,7 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             }
         }
         kept += tag.data.size();
-        if (flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
+        if (flat.size() + skipped_count > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
 
         DICOM_Tag* inserted = DICOM_Attribute_Insert_Last(window, &root, &flat);
         if (inserted != nullptr && inserted->group == 0x0002) {
@@ -242,10 +260,16 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
         }
     } release{flat};
     flat.reserve(Typical_Elements);
+    // Elements left out cost no copy and no completion; traces from level 4 on show them all.
+    if (Log_Passes(LOG_TRACE_4)) keep = nullptr;
+    // Most private elements of a kept subset are not even listed.
+    std::optional<Format_Skip_Guide> guide;
+    if (keep != nullptr) guide.emplace(*keep);
+    Skipped.clear();
     Log_Message(window, LOG_TRACE_6, "---------- Reading DICOM tags -------------");
     {
         Element_Stream stream(source);
-        const Read_End end = read_elements(window, stream, root, flat);
+        const Read_End end = read_elements(window, stream, root, flat, guide ? &*guide : nullptr, Skipped);
         source.close();
         if (end == Read_End::Too_Large) {
             Log_Message(window, LOG_WARNING,
@@ -269,10 +293,8 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     banner(window, "-----                        Checking DICOM Tags                          -----", false);
 
     DICOM_Attribute_Sequence_Reset(window, &root);
-    // Elements left out cost no copy and no completion; traces from level 4 on show them all.
-    if (Log_Passes(LOG_TRACE_4)) keep = nullptr;
-    std::optional<DICOM_Tag_List> formatted =
-        DICOM_Attribute_Format(window, flat, true, std::move(Spare_Set), keep, keep ? &Left_Private : nullptr);
+    std::optional<DICOM_Tag_List> formatted = DICOM_Attribute_Format(
+        window, flat, true, std::move(Spare_Set), keep, keep ? &Left_Private : nullptr, Skipped);
     Spare_Set = DICOM_Tag_List();
     if (!formatted) {
         Log_Message(window, LOG_WARNING, "\xF1\x05" "WARNING:\xF0\x02 Failed in DICOM_Attribute_Format()");

@@ -10,6 +10,7 @@
 #include "dicom/byte_order.h"
 #include "dicom/definition.h"
 #include "dicom/dictionary.h"
+#include "dicom/format_skip.h"
 #include "dicom/nesting.h"
 #include "dicom/un_element.h"
 #include "element_helpers.h"
@@ -141,6 +142,129 @@ TEST(AttributeFormat, AKeptSubsetChecksEveryElementButKeepsOnlyKeysPrivatesAndSe
     const auto none = DICOM_Attribute_Format(nullptr, plain.list, true, {}, &keep);
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->empty());
+}
+
+// What the format pass gives for a kept subset with private elements noted: the result's tags at
+// their depths with their flags, the notes and the messages.
+struct Format_Outcome {
+    std::vector<std::string> elements;
+    std::vector<std::string> notes;
+    std::vector<std::string> log;
+    bool operator==(const Format_Outcome&) const = default;
+};
+
+void describe(const DICOM_Tag_List& list, std::vector<std::string>& lines) {
+    for (const DICOM_Tag& tag : list) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%d %04x,%04x %04x %d", tag.depth, tag.group, tag.element, tag.flags,
+                      tag.length);
+        lines.push_back(line);
+        for (const DICOM_Tag_List& item : tag.item) describe(item, lines);
+    }
+}
+
+// skip: the elements the guide allows are passed over first, as the reader does.
+Format_Outcome format_kept(DICOM_Tag_List flat, const std::vector<uint32_t>& keep, bool skip, int* passed = nullptr) {
+    std::vector<Format_Skipped> skipped;
+    if (skip) {
+        Format_Skip_Guide guide(keep);
+        DICOM_Tag_List listed;
+        for (DICOM_Tag& tag : flat) {
+            if (!guide.may_skip(tag)) listed.push_back(std::move(tag));
+            else Format_Skipped_Add(skipped, static_cast<uint32_t>(listed.size()), tag.group, tag.element);
+        }
+        flat = std::move(listed);
+    }
+    if (passed) *passed = 0;
+    for (const Format_Skipped& run : skipped) *passed += static_cast<int>(run.count);
+    Log_Recorder log;
+    std::vector<Left_Out_Private> left;
+    Format_Outcome outcome;
+    const auto out = DICOM_Attribute_Format(nullptr, flat, true, {}, &keep, &left, skipped);
+    if (out) describe(*out, outcome.elements);
+    else outcome.elements.push_back("none");
+    for (const Left_Out_Private& note : left)
+        outcome.notes.push_back(std::to_string(note.before) + ":" + std::to_string(note.group) + "," +
+                                std::to_string(note.element));
+    outcome.log = Log_Recorder::texts();
+    return outcome;
+}
+
+// Private elements passed over by the reader leave the format pass's result, its notes and its
+// messages as they were: after well-formed sequences they are passed over; where the nesting is
+// broken, out of order, or the format pass would say something about them, they are not.
+TEST(AttributeFormat, PrivateElementsPassedOverChangeNothing) {
+    const uint16_t LO = VR_Code("LO"), SH = VR_Code("SH");
+    const auto fillers = [&](Flat_List& f, uint16_t group, int count) -> Flat_List& {
+        f.add(group, 0x0010, LO, 4, "ACME");
+        for (int i = 0; i < count; ++i) f.add(group, static_cast<uint16_t>(0x1000 + i), LO, 2, "AB");
+        return f;
+    };
+    const auto defined = [](Flat_List& f, std::size_t at) {  // the length of list[at] from what follows it
+        f.list[at].length = static_cast<int32_t>(f.pos() - f.list[at].pos_data);
+    };
+    struct Case {
+        const char* name;
+        Flat_List flat;
+        bool passes_over;
+    };
+    std::vector<Case> cases;
+    {   // Nested delimited sequences, as scanners write them; a second block and a kept element.
+        Flat_List f;
+        f.add(0x0008, 0x0060, CS, 2, "MR").add(0x0008, 0x2218, SQ, Undefined_Length).item();
+        f.add(0x0008, 0x0100, SH, 2, "R4").add(0x0008, 0x2220, SQ, Undefined_Length).item();
+        f.add(0x0008, 0x0100, SH, 2, "T1").item_end().sequence_end().item_end().sequence_end();
+        fillers(f, 0x0009, 5).add(0x0009, 0x0000, VR_Code("UL"), 4, "1234");  // out of order: listed
+        f.add(0x0010, 0x0010, VR_Code("PN"), 4, "DOE^");
+        fillers(f, 0x0011, 3).add(0x0011, 0x1100, LO, 2, "CD").add(0x0011, 0x1101, LO, 2, "CD");  // kept
+        f.add(0x0011, 0x1102, LO, 2, "CD").add(0x0019, 0x1001, LO, 2, "EF");
+        cases.push_back({"delimited", f, true});
+    }
+    {   // Sequences and items of defined length, closed by position.
+        Flat_List f;
+        f.add(0x0008, 0x1115, SQ, 0).item(0).add(0x0008, 0x1150, UI, 4, "1.2");
+        defined(f, 1);
+        defined(f, 0);
+        fillers(f, 0x0009, 4);
+        cases.push_back({"defined", f, true});
+    }
+    {   // A sequence that never ends: what follows is nested, and the pass says so.
+        Flat_List f;
+        f.add(0x0008, 0x1140, SQ, Undefined_Length).item().add(0x0008, 0x1150, UI, 4, "1.2").item_end();
+        fillers(f, 0x0009, 3).add(0x0008, 0x0060, CS, 2, "MR");
+        cases.push_back({"unended", f, false});
+    }
+    {   // An item longer than its sequence.
+        Flat_List f;
+        f.add(0x0008, 0x1115, SQ, 12).item(40).add(0x0008, 0x1150, UI, 4, "1.2");
+        fillers(f, 0x0009, 3);
+        cases.push_back({"item overruns", f, false});
+    }
+    {   // Stray delimiters at the top level, and a sequence not followed by an item.
+        Flat_List f;
+        f.add(0x0008, 0x0060, CS, 2, "MR").sequence_end();
+        fillers(f, 0x0009, 2).add(0x0010, 0x1002, SQ, Undefined_Length);
+        fillers(f, 0x0011, 2);
+        cases.push_back({"stray", f, false});
+    }
+    {   // Private elements the checks speak of or change: out of order, UN, a VR no stream has, OX,
+        // and after an element of unknown VR, which an item makes a sequence.
+        Flat_List f;
+        f.add(0x0009, 0x0010, LO, 4, "ACME").add(0x0009, 0x1002, LO, 2, "AB").add(0x0009, 0x1001, LO, 2, "AB");
+        f.add(0x0009, 0x1003, VR_UN, 2, "AB").add(0x0009, 0x1004, VR_Code("OF"), 4, "ABCD");
+        f.add(0x0009, 0x1005, VR_OX, 2, "AB").add(0x0009, 0x1006, VR_Code("XY"), 2, "AB");
+        f.add(0x0011, 0x1010, 0, 2, "AB").add(0x0011, 0x1011, LO, 2, "CD").item();
+        f.add(0x0008, 0x0060, CS, 2, "MR").item_end().sequence_end();
+        cases.push_back({"spoken of", f, true});
+    }
+    const std::vector<uint32_t> keep = {0x00080060, 0x00100010, 0x00111101};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int passed = 0;
+        const Format_Outcome listed = format_kept(c.flat.list, keep, false);
+        EXPECT_EQ(format_kept(c.flat.list, keep, true, &passed), listed);
+        EXPECT_EQ(passed > 0, c.passes_over) << passed;
+    }
 }
 
 TEST(AttributeComplement, GroupHeadersPrivateCreatorsAndItems) {

@@ -1,0 +1,84 @@
+// Which private data elements a reader may pass over without listing them for the format pass.
+//
+// A caller that keeps a subset of the top level and has the private elements left out listed
+// (DICOM_Attribute_Format with keep and left_private) gets nothing from most private data
+// elements but their note: in a typical image file they are most of the elements read. A reader
+// that passes one over saves building it, copying its value and formatting it; the format pass
+// then notes it where it stood (Format_Skipped), as if it had seen it.
+//
+// That is only sound where the format pass would certainly have left the element out without a
+// word and without changing its nesting: at the top level, in order, with an explicit VR that
+// its checks accept as it is. The guide follows the nesting as the format pass will see it, for
+// well-formed sequences and items; at anything else (a missing delimiter, a stray item, an
+// element whose VR is unknown inside an item) it stops passing elements over for the rest of
+// the file, and the format pass sees every element from there on.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "dicom/attribute_format.h"
+#include "dicom/tag.h"
+
+class Format_Skip_Guide {
+public:
+    // keep: the tags the caller keeps at the top level (ascending), as given to the format pass.
+    explicit Format_Skip_Guide(const std::vector<uint32_t>& keep);
+
+    // tag: the next element as read (tag, VRs, length and offsets, dictionary entry), every
+    // element of the file in order, whether it is passed over or not. True when the reader may
+    // pass it over: its value unread, and listed only as a Format_Skipped.
+    // (Inline: the reader asks for every element; most are plain ones at the top level.)
+    bool may_skip(const DICOM_Tag& tag) {
+        if (lost_ || (open_ > 0 && !close_ended(tag.pos))) return false;
+        const uint16_t vr = tag.effective_vr();
+        const bool unknown_vr_before = unknown_vr_;
+        unknown_vr_ = vr == 0;
+        if (open_ > 0 || tag.group == 0xFFFE || vr == VR_SQ || tag.length == Undefined_Length)
+            return follow(tag, vr);
+        // A plain element at the top level. Out of order would be reported; after an element of
+        // unknown VR the format pass looks at this one to tell whether that one opens a sequence.
+        const uint32_t key = key_of(tag);
+        const bool in_order = !top_seen_ || key > top_last_;
+        note_top(key);
+        return in_order && !unknown_vr_before && skippable(tag, key);
+    }
+
+private:
+    struct Frame {
+        bool item;    // an item, else a sequence
+        int64_t end;  // the offset where it ends by size, -1 when a delimiter ends it
+    };
+
+    bool give_up() {
+        lost_ = true;
+        return false;
+    }
+    bool open(bool item, const DICOM_Tag& tag);
+    bool close_ended(uint32_t pos);
+    bool follow(const DICOM_Tag& tag, uint16_t vr);
+    static uint32_t key_of(const DICOM_Tag& tag) { return uint32_t{tag.group} << 16 | tag.element; }
+    void note_top(uint32_t key) {
+        top_seen_ = true;
+        if (key > top_last_) top_last_ = key;
+    }
+    bool skippable(const DICOM_Tag& tag, uint32_t key) const {
+        // A private data element: creators are kept, and looked up for the others.
+        if (!(tag.group & 1) || (tag.element >= 0x0010 && tag.element <= 0x00FF)) return false;
+        // An explicit VR the checks leave as it is and say nothing about: a private tag has no
+        // dictionary entry to hold it against, but a VR no stream had is dropped (OX reported).
+        if (tag.vr == 0 || !DICOM_VR_Allowed_In_Stream(tag.vr)) return false;
+        return !keeps_private_ || !std::binary_search(keep_.begin(), keep_.end(), key);
+    }
+
+    const std::vector<uint32_t>& keep_;
+    bool keeps_private_ = false;  // some kept tag is in an odd group
+    std::array<Frame, 2 * DICOM_Max_Depth> frames_{};
+    int open_ = 0;                // frames open, innermost last
+    bool lost_ = false;           // the nesting went where the guide does not follow
+    bool unknown_vr_ = false;     // the last element's VR is unknown: it may open a sequence
+    bool top_seen_ = false;
+    uint32_t top_last_ = 0;       // the highest tag met at the top level
+};
