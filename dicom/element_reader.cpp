@@ -120,8 +120,7 @@ private:
     Byte_Source& source_;
 };
 
-// The most bytes a header takes: tag, VR, reserved field and 32-bit length.
-constexpr std::size_t Longest_Header = 12;
+constexpr std::size_t Longest_Header = NEMA_Longest_Header;
 
 enum class Header_Read { Failed, Complete, Go_On };
 
@@ -237,8 +236,8 @@ bool read_plain_explicit(const uint8_t* bytes, int mode, uint16_t& group, uint16
 
 }  // namespace
 
-int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
-                          uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
+int NEMA_Get_Data_Element_General(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
+                                  uint16_t& element, uint16_t& vr, int32_t& length_out, uint32_t limit) {
     if (Trace_On(LOG_TRACE_4)) Log_Message(window, LOG_TRACE_4, "in NEMA_Get_Data_Element(mode:%04X)", mode & 0xFF);
     const uint64_t start = source.tell();
 

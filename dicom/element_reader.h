@@ -11,8 +11,11 @@
 #include <optional>
 #include <vector>
 
+#include "dicom/byte_order.h"
 #include "dicom/byte_source.h"
 #include "dicom/tag.h"
+#include "dicom/trace.h"
+#include "dicom/vr.h"
 #include "util/log.h"
 
 inline constexpr int Mode_Big_Endian = 0x01;
@@ -28,8 +31,46 @@ inline constexpr int Mode_Repair_GE = 0x10;
 // implicit) and length set and the source at the first value byte, else 0. length is left as
 // the caller set it when a delimiter ends the source before its length. limit: the size of
 // the file, 0 for none; a length not smaller than it is refused.
-int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
-                          uint16_t& element, uint16_t& vr, int32_t& length, uint32_t limit);
+inline int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
+                                 uint16_t& element, uint16_t& vr, int32_t& length, uint32_t limit);
+
+// The decoder behind it for every header but the usual one: other modes, items and delimiters,
+// 32-bit lengths, vendor repairs, odd lengths, headers cut by the buffer's end, and traces.
+int NEMA_Get_Data_Element_General(Win_Handle window, Byte_Source& source, int mode, uint16_t& group,
+                                  uint16_t& element, uint16_t& vr, int32_t& length, uint32_t limit);
+
+// The most bytes a header takes: tag, VR, reserved field and 32-bit length.
+inline constexpr std::size_t NEMA_Longest_Header = 12;
+
+// The usual header is read here, inline, for it comes with nearly every element of a file:
+// explicit VR little endian, a 16-bit length, in the source's buffer, with nothing to repair,
+// report or trace.
+[[gnu::always_inline]] inline int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode,
+                                                        uint16_t& group, uint16_t& element, uint16_t& vr,
+                                                        int32_t& length, uint32_t limit) {
+    const int plain = Mode_Big_Endian | Mode_Word_Swap | Mode_Repair_Mask | Mode_Explicit;
+    if ((mode & plain) == Mode_Explicit && !Trace_On(LOG_TRACE_1)) {
+        if (const uint8_t* bytes = source.held_at(NEMA_Longest_Header)) {
+            const uint16_t g = DICOM_Read_16(0, bytes);
+            const auto code = static_cast<uint16_t>(bytes[4] << 8 | bytes[5]);
+            const uint16_t size = DICOM_Read_16(0, bytes + 6);
+            const bool letters = static_cast<unsigned>(bytes[4] - 'A') < 26 && static_cast<unsigned>(bytes[5] - 'A') < 26;
+            // Items, the (3F3F) and (FEFF) items of faulty writers and the Siemens (0009) UL take
+            // the general way, as do odd and out-of-file lengths, which are reported.
+            const bool special = g == 0xFFFE || g == 0x3F3F || g == 0xFEFF || (g == 0x0009 && code == VR_Code("UL"));
+            if (letters && !special && !VR_Has_Long_Length(code) && code != VR_OX && (size & 1) == 0 &&
+                (limit == 0 || size < limit)) {
+                group = g;
+                element = DICOM_Read_16(0, bytes + 2);
+                vr = code;
+                length = size;
+                source.seek(source.tell() + 8);
+                return 1;
+            }
+        }
+    }
+    return NEMA_Get_Data_Element_General(window, source, mode, group, element, vr, length, limit);
+}
 
 // Raw reads: 1 on success, 0 after reporting a failed or short read.
 int NEMA_Read_Bytes(Win_Handle window, Byte_Source& source, int mode, std::size_t count,

@@ -93,6 +93,11 @@ TEST(ElementReader, HeadersReadAgainstTheirMode) {
         {"GE length 13 is 10", Stream_Builder(0).header(0x0019, 0x1001, "", 13).bytes(), Mode_Repair_GE, 0x00191001,
          0, 10},
         {"odd length kept", Stream_Builder(0).header(0x0019, 0x1001, "", 13).bytes(), 0, 0x00191001, 0, 13},
+        // The same in explicit VR, with the value's bytes after the header as in a file.
+        {"GE length 13 is 10, explicit", Stream_Builder(8).header(0x0019, 0x1002, "LO", 13).raw("ABCDEFGHIJKLM").bytes(),
+         Mode_Repair_GE | 8, 0x00191002, VR_Code("LO"), 10},
+        {"odd length kept, explicit", Stream_Builder(8).header(0x0019, 0x1003, "LO", 13).raw("ABCDEFGHIJKLM").bytes(),
+         8, 0x00191003, VR_Code("LO"), 13},
     };
     for (const auto& c : cases) {
         const Header h = decode(c.bytes, c.mode);
@@ -103,6 +108,18 @@ TEST(ElementReader, HeadersReadAgainstTheirMode) {
         EXPECT_EQ(h.end, 8u) << c.what;
     }
     EXPECT_TRUE(log.has("tag lenght is odd in tag (0019,1001)"));
+    EXPECT_EQ(log.count("tag lenght is odd in tag (0019,1003)"), 2);  // held and unheld
+    EXPECT_TRUE(log.has("Fix GE bug: lenght from 13 to 10 in tag (0019,1002)"));
+    // Refused: the delimiter of a faulty writer, and a length not below the size of the file.
+    EXPECT_EQ(decode(Stream_Builder(8).header(0xFEFF, 0x00E0, "LO", 2).raw("ABCDEF").bytes(), 8).result, 0);
+    EXPECT_EQ(decode(Stream_Builder(8).header(0x0010, 0x0010, "PN", 8).raw("DOE^JOHN").bytes(), 8, 8).result, 0);
+    EXPECT_EQ(decode(Stream_Builder(8).header(0x0010, 0x0010, "PN", 8).raw("DOE^JOHN").bytes(), 8, 9).result, 1);
+}
+
+TEST(ElementReader, TracedHeadersAreTraced) {
+    Log_Recorder log(1);
+    decode(Stream_Builder(8).header(0x0010, 0x0010, "PN", 8).raw("DOE^JOHN").bytes(), 8);
+    EXPECT_EQ(log.count("--> (0010,0010) VR:PN"), 2);  // held and unheld
 }
 
 TEST(ElementReader, UnencapsulatedJpegLengthFoundUpToEndMarker) {
