@@ -18,7 +18,7 @@ bool Format_Skip_Guide::open(bool item, const DICOM_Tag& tag) {
     // The format pass nests fewer than DICOM_Max_Depth sequences deep, and warns past that.
     if (!item && open_ / 2 + 2 >= DICOM_Max_Depth) return give_up();
     const int64_t end = tag.length == Undefined_Length ? -1 : int64_t{tag.pos_data} + static_cast<uint32_t>(tag.length);
-    frames_[open_++] = {item, end};
+    frames_[open_++] = {end, item};
     return false;
 }
 

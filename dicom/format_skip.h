@@ -48,8 +48,8 @@ public:
 
 private:
     struct Frame {
-        bool item;    // an item, else a sequence
         int64_t end;  // the offset where it ends by size, -1 when a delimiter ends it
+        bool item;    // an item, else a sequence
     };
 
     bool give_up() {
@@ -75,7 +75,7 @@ private:
 
     const std::vector<uint32_t>& keep_;
     bool keeps_private_ = false;  // some kept tag is in an odd group
-    std::array<Frame, 2 * DICOM_Max_Depth> frames_{};
+    std::array<Frame, 2 * DICOM_Max_Depth> frames_;  // set as they open: a guide is made per file
     int open_ = 0;                // frames open, innermost last
     bool lost_ = false;           // the nesting went where the guide does not follow
     bool unknown_vr_ = false;     // the last element's VR is unknown: it may open a sequence
