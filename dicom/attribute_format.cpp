@@ -3,7 +3,6 @@
 #include "dicom/attribute_format.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <vector>
 
