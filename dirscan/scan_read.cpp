@@ -104,10 +104,18 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             truncated = truncated || position < limit;
             return abandon();
         }
-        if (!NEMA_Get_Data_Element(window, source, mode, tag.group, tag.element, tag.vr, tag.length, limit)) {
+        // Read into locals, then stored: the checks below test them at once, which the element's
+        // fields, just written one by one, would make the processor wait for.
+        uint16_t group = 0, element = 0, vr_read = 0;
+        int32_t length = 0;
+        if (!NEMA_Get_Data_Element(window, source, mode, group, element, vr_read, length, limit)) {
             truncated = true;
             return abandon();
         }
+        tag.group = group;
+        tag.element = element;
+        tag.vr = vr_read;
+        tag.length = length;
         if (Trace_Level >= 7) {
             const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
             const char vr1 = tag.vr != 0 ? static_cast<char>(tag.vr & 0xFF) : '0';
@@ -117,16 +125,16 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
         const uint64_t data_position = source.tell();
         tag.pos_data = static_cast<uint32_t>(data_position);
 
-        if ((tag.group != 0 || tag.element != 0) && tag.length == 0 && data_position > limit) {
+        if ((group != 0 || element != 0) && length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
             truncated = true;
             return abandon();
         }
-        if (tag.group == 0 && tag.element == 0 && tag.vr == 0 && tag.length == 0) {
+        if (group == 0 && element == 0 && vr_read == 0 && length == 0) {
             Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
             return abandon();
         }
-        if (tag.length > 0 && data_position + static_cast<uint32_t>(tag.length) > limit) {
+        if (length > 0 && data_position + static_cast<uint32_t>(length) > limit) {
             Log_Message(window, DICOM_Warning_Kind,
                         "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
                         tag.group, tag.element, tag.length);
@@ -135,10 +143,10 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
         }
 
-        if (const NEMA_db_Entry* entry = NEMA_db_Get(tag.group, tag.element)) {
+        if (const NEMA_db_Entry* entry = NEMA_db_Get(group, element)) {
             tag.vr_def = entry->vr[0];
             tag.dict = entry;
-        } else if (tag.element != 0) {
+        } else if (element != 0) {
             tag.flags |= Tag_Flag::Deleted;
         }
 
