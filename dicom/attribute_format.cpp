@@ -3,6 +3,7 @@
 #include "dicom/attribute_format.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <vector>
 
@@ -213,6 +214,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
     // The elements passed over before flat[before], at the top level: left out and noted, and the
     // order check goes on from the last of them.
     std::size_t next_skipped = 0;
+    std::size_t next_before = skipped.empty() ? SIZE_MAX : skipped[0].before;
     const auto pass_over = [&](std::size_t before) {
         // Of a run, the first is noted: the others would join its note.
         const std::size_t first = next_skipped;
@@ -222,13 +224,14 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             if (left_private != nullptr)
                 note_left_private(*left_private, static_cast<uint32_t>(out.size()), run.group, run.first);
         }
+        next_before = next_skipped < skipped.size() ? skipped[next_skipped].before : SIZE_MAX;
         if (next_skipped == first) return;
         const Format_Skipped& last = skipped[next_skipped - 1];
         DICOM_Root_Set_Entry(&state.root, 0, last.group, last.last, 0);
     };
 
     for (std::size_t i = 0; i < flat.size(); ++i) {
-        pass_over(i);
+        if (i >= next_before) pass_over(i);
         DICOM_Tag& node = flat[i];
         const DICOM_Tag* next = i + 1 < flat.size() ? &flat[i + 1] : nullptr;
         if (Trace_On(LOG_TRACE_5)) {
@@ -339,7 +342,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
             state.close_item_by_size(node.pos);
         }
     }
-    pass_over(flat.size());
+    if (next_before != SIZE_MAX) pass_over(flat.size());
     if (out.empty() && left == 0) return std::nullopt;
     return out;
 }

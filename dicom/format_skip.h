@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "dicom/attribute_format.h"
@@ -30,8 +31,8 @@ public:
     // tag: the next element as read (tag, VRs, length and offsets, dictionary entry), every
     // element of the file in order, whether it is passed over or not. True when the reader may
     // pass it over: its value unread, and listed only as a Format_Skipped.
-    // (Inline: the reader asks for every element; most are plain ones at the top level.)
-    bool may_skip(const DICOM_Tag& tag) {
+    // (Inline: the reader asks for nearly every element; most are plain ones at the top level.)
+    [[gnu::always_inline]] bool may_skip(const DICOM_Tag& tag) {
         if (lost_ || (open_ > 0 && !close_ended(tag.pos))) return false;
         const uint16_t vr = tag.effective_vr();
         const bool unknown_vr_before = unknown_vr_;
@@ -41,10 +42,14 @@ public:
         // A plain element at the top level. Out of order would be reported; after an element of
         // unknown VR the format pass looks at this one to tell whether that one opens a sequence.
         const uint32_t key = key_of(tag);
-        const bool in_order = !top_seen_ || key > top_last_;
-        note_top(key);
+        const bool in_order = key > top_last_;
+        top_last_ = in_order ? key : top_last_;
         return in_order && !unknown_vr_before && skippable(tag, key);
     }
+
+    // Follows elements met before the guide was first asked, as may_skip would have (none of
+    // them private: they were all listed).
+    void catch_up(std::span<const DICOM_Tag> elements);
 
 private:
     struct Frame {
@@ -61,7 +66,6 @@ private:
     bool follow(const DICOM_Tag& tag, uint16_t vr);
     static uint32_t key_of(const DICOM_Tag& tag) { return uint32_t{tag.group} << 16 | tag.element; }
     void note_top(uint32_t key) {
-        top_seen_ = true;
         if (key > top_last_) top_last_ = key;
     }
     bool skippable(const DICOM_Tag& tag, uint32_t key) const {
@@ -79,6 +83,7 @@ private:
     int open_ = 0;                // frames open, innermost last
     bool lost_ = false;           // the nesting went where the guide does not follow
     bool unknown_vr_ = false;     // the last element's VR is unknown: it may open a sequence
-    bool top_seen_ = false;
-    uint32_t top_last_ = 0;       // the highest tag met at the top level
+    // The highest tag met at the top level. (A first element (0000,0000) leaves it 0 and is taken
+    // as out of order, which costs nothing: it is no private element.)
+    uint32_t top_last_ = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <span>
 
 #include "dicom/attribute_dump.h"
 #include "dicom/attribute_format.h"
@@ -72,6 +73,7 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
     bool truncated = false;
     std::size_t kept = 0;
     std::size_t skipped_count = 0;
+    bool guide_engaged = false;
     bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
@@ -152,7 +154,13 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
 
         stream.header_read(tag);
 
-        if (guide != nullptr && guide->may_skip(tag)) {
+        // The guide follows the nesting from the first private element on, after catching up with
+        // the elements before it: a file without private elements costs it nothing.
+        if (guide != nullptr && !guide_engaged && (group & 1)) {
+            guide->catch_up(std::span<const DICOM_Tag>(flat.data(), flat.size() - 1));
+            guide_engaged = true;
+        }
+        if (guide_engaged && guide->may_skip(tag)) {
             const auto length = static_cast<uint32_t>(tag.length);
             if (length > 0 && source.held_at(length) != nullptr) source.seek(source.tell() + length);
             else if (length > 0 && !NEMA_Skip(window, source, length)) return abandon();

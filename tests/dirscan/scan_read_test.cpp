@@ -2,6 +2,8 @@
 // the load limit and the system calls per file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "dicom/byte_order.h"
 #include "dicom/element_helpers.h"
 #include "dicom/element_reader.h"
@@ -274,6 +276,9 @@ TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     const auto file = [&](const std::string& creators) {
         Stream_Builder s(8);
         s.preamble().meta("1.2.840.10008.1.2.1").text(0x0008, 0x0060, "LO", "MR");  // CS expected
+        // A sequence first, whose item holds the file's first private elements: nested, they stay.
+        s.header(0x0008, 0x1140, "SQ", 0xFFFFFFFF).item().text(0x0009, 0x0010, "LO", creators + "4");
+        s.text(0x0009, 0x1001, "LO", "IN").item_end().sequence_end();
         // Two blocks of one group, both left out, one right after the other.
         s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "3");
         s.text(0x0009, 0x1001, "LO", "AB").text(0x0009, 0x1002, "LO", "AB").text(0x0009, 0x1101, "LO", "EF");
@@ -297,10 +302,15 @@ TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX1"));
     EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX3"));
     ASSERT_TRUE(whole && part);
-    EXPECT_EQ(whole->size(), 12u);  // with the meta information
+    EXPECT_EQ(whole->size(), 14u);  // with the meta information, the sequence and its delimiter
     std::vector<uint32_t> kept;
     for (const DICOM_Tag& tag : *part) kept.push_back(uint32_t{tag.group} << 16 | tag.element);
-    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00090010, 0x00090011, 0x00100010, 0x00110010, 0x00111001}));
+    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00081140, 0xFFFEE0DD, 0x00090010, 0x00090011, 0x00100010, 0x00110010,
+                                           0x00111001}));
+    const auto sequence = std::find_if(whole->begin(), whole->end(), [](const DICOM_Tag& tag) { return tag.element == 0x1140; });
+    ASSERT_TRUE(sequence != whole->end() && sequence->item_nb() == 1 && part->front().item_nb() == 1);
+    EXPECT_EQ(tags_of(part->front().item[0]), tags_of(sequence->item[0]));  // the nested private elements too
+    EXPECT_EQ(sequence->item[0].size(), 4u);  // item tag, creator, element, end of item
 }
 
 }  // namespace
