@@ -161,9 +161,9 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             guide_engaged = true;
         }
         if (guide_engaged && guide->may_skip(tag)) {
-            const auto length = static_cast<uint32_t>(tag.length);
-            if (length > 0 && source.held_at(length) != nullptr) source.seek(source.tell() + length);
-            else if (length > 0 && !NEMA_Skip(window, source, length)) return abandon();
+            const auto value_length = static_cast<uint32_t>(tag.length);
+            if (value_length > 0 && source.held_at(value_length) != nullptr) source.seek(source.tell() + value_length);
+            else if (value_length > 0 && !NEMA_Skip(window, source, value_length)) return abandon();
             encapsulated = false;
             DICOM_Root_Set_Entry(&root, root.depth, tag.group, tag.element, 0);
             Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size() - 1), tag.group, tag.element);
