@@ -27,8 +27,8 @@ struct Left_Out_Private {
 };
 
 // Private data elements the reader passed over (Format_Skip_Guide), in file order: a run of one
-// private block's elements from xx10H on with nothing else between them, or a single element,
-// which stood before the flat list's element at index `before` (the list's size: after the last).
+// block's data elements (element 1000H and above) with nothing else between them, or a single
+// element, which stood before the flat list's element at index `before` (its size: after the last).
 struct Format_Skipped {
     uint32_t before;
     uint32_t count;  // elements in the run
