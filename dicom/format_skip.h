@@ -9,9 +9,9 @@
 // That is only sound where the format pass would certainly have left the element out without a
 // word and without changing its nesting: at the top level, in order, with an explicit VR that
 // its checks accept as it is. The guide follows the nesting as the format pass will see it, for
-// well-formed sequences and items; at anything else (a missing delimiter, a stray item, an
-// element whose VR is unknown inside an item) it stops passing elements over for the rest of
-// the file, and the format pass sees every element from there on.
+// well-formed sequences and items; at anything else (a missing delimiter, a stray item, an item
+// longer than its sequence, a value of undefined length outside a sequence) it stops passing
+// elements over for the rest of the file, and the format pass sees every element from there on.
 #pragma once
 
 #include <algorithm>
