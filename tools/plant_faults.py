@@ -407,6 +407,12 @@ FAULTS = [
     Fault("ui-live-line", "app/ui/progress_feed.cpp",
           "    panel.overwrite(line);\n    panel.write(live_.c_str());\n", "    panel.write(line);\n",
           "a line arriving under the live progress line pushes it up and leaves it behind", UI),
+    Fault("ui-layout-place", "app/ui/line_layout.cpp",
+          "    if (place != place_) {", "    if (place.font_size != place_.font_size) {",
+          "a panel made wider still draws its lines shortened for the old width", ["ui_text_panel_test"]),
+    Fault("ui-layout-kept", "app/ui/line_layout.cpp",
+          "return !entry.second.used;", "return entry.second.runs.empty();",
+          "the layouts of lines no longer drawn are kept for ever", ["ui_text_panel_test"]),
     # Logging, the terminal's lines and the folder services.
     Fault("log-trace-file-warning", "util/log_handler.cpp",
           "case LOG_WARNING: return Trace_Level >= -2 && Trace_Level <= -1;",

@@ -9,12 +9,9 @@
 
 namespace {
 
-void draw_line(QPainter& painter, std::string_view line, int left, int right, int baseline, int font_size,
-               int tab_width, const Markup_Palette& palette) {
-    const auto measure = [font_size](std::u16string_view text, Font_Style style) {
-        return QFontMetrics(Toolkit_Font(font_size, style)).horizontalAdvance(QString::fromUtf16(text.data(), text.size()));
-    };
-    for (const Placed_Run& run : Lay_Out_Line(line, left, right, tab_width, measure)) {
+void draw_line(QPainter& painter, const std::vector<Placed_Run>& runs, int baseline, int font_size,
+               const Markup_Palette& palette) {
+    for (const Placed_Run& run : runs) {
         const QFont font = Toolkit_Font(font_size, run.style);
         const QFontMetrics metrics(font);
         const Run_Colours& colours = palette.colours(run.colour);
@@ -52,11 +49,18 @@ void Text::Draw(Text& panel, QPainter& painter) {
 
     painter.setClipRect(QRect(QPoint(area.left() + 1, area.top() + 1), QPoint(view->text_right, area.bottom() - 1)));
     const int ascent = QFontMetrics(Toolkit_Font(g.font_size, Font_Style::Bold)).ascent();
+    const auto measure = [font_size = g.font_size](std::u16string_view text, Font_Style style) {
+        return QFontMetrics(Toolkit_Font(font_size, style)).horizontalAdvance(QString::fromUtf16(text.data(), text.size()));
+    };
+    Line_Layouts& layouts = Layouts(panel);
     int top = area.top() + Padding;
     for (const std::string& line : view->lines) {
-        draw_line(painter, line, view->text_left, view->text_right, top + ascent, g.font_size, g.tab_width, *view->palette);
+        const std::vector<Placed_Run>& runs =
+            layouts.lay_out(line, view->text_left, view->text_right, g.tab_width, g.font_size, measure);
+        draw_line(painter, runs, top + ascent, g.font_size, *view->palette);
         top += g.line_height;
     }
+    layouts.end_paint();
 
     painter.setClipping(false);
     if (!view->track.empty()) {

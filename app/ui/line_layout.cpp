@@ -50,3 +50,22 @@ std::vector<Placed_Run> Lay_Out_Line(std::string_view line, int left, int right,
     }
     return placed;
 }
+
+const std::vector<Placed_Run>& Line_Layouts::lay_out(std::string_view line, int left, int right, int tab_width,
+                                                     int font_size, const Measure_Text& measure) {
+    const Place place{left, right, tab_width, font_size};
+    if (place != place_) {
+        entries_.clear();
+        place_ = place;
+    }
+    auto found = entries_.find(line);
+    if (found == entries_.end())
+        found = entries_.emplace(std::string(line), Entry{Lay_Out_Line(line, left, right, tab_width, measure)}).first;
+    found->second.used = true;
+    return found->second.runs;
+}
+
+void Line_Layouts::end_paint() {
+    std::erase_if(entries_, [](const auto& entry) { return !entry.second.used; });
+    for (auto& [line, entry] : entries_) entry.used = false;
+}

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "app/ui/markup.h"
@@ -27,3 +28,32 @@ struct Placed_Run {
 // Lays out line from left; tab stops every tab_width pixels from left. When the line ends
 // beyond right, it is shortened with Elide_Middle first.
 std::vector<Placed_Run> Lay_Out_Line(std::string_view line, int left, int right, int tab_width, const Measure_Text& measure);
+
+// The layouts of the lines one panel drew last. A panel repaints several times a second while a
+// conversion writes to it, and most of its lines stay as they were; laying out a line again,
+// above all shortening a long path, measures it many times over. Used on the GUI thread only.
+class Line_Layouts {
+public:
+    // What Lay_Out_Line gives, or the same line's layout of the paint before when the place
+    // and the fonts (font_size) are the same.
+    const std::vector<Placed_Run>& lay_out(std::string_view line, int left, int right, int tab_width, int font_size,
+                                           const Measure_Text& measure);
+    // Ends a paint: the layouts it did not use are dropped.
+    void end_paint();
+
+private:
+    struct Place {
+        int left = 0, right = 0, tab_width = 0, font_size = 0;
+        bool operator==(const Place&) const = default;
+    };
+    struct Entry {
+        std::vector<Placed_Run> runs;
+        bool used = false;
+    };
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    };
+    Place place_;
+    std::unordered_map<std::string, Entry, Hash, std::equal_to<>> entries_;
+};

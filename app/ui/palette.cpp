@@ -1,13 +1,23 @@
 #include "app/ui/palette.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
 
+// A palette tries hundreds of lightnesses per colour, and a window makes one for each panel
+// it opens: the channels' linear values come from a table rather than a power each time.
 double linear(uint8_t channel) {
-    const double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    static const std::array<double, 256> table = [] {
+        std::array<double, 256> values{};
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const double c = static_cast<double>(i) / 255.0;
+            values[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        }
+        return values;
+    }();
+    return table[channel];
 }
 
 // A colour darker than this no longer shows its hue: it reads as black.

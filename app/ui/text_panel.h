@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/line_layout.h"
 #include "app/ui/palette.h"
 #include "app/ui/progress_feed.h"
 #include "app/ui/report_store.h"
@@ -102,6 +103,9 @@ public:
     };
     // None while the panel has no area.
     static std::optional<View> Take_View(Text_Panel& panel);
+    // Where the toolkit lays out the lines of a view, keeping them from paint to paint (GUI
+    // thread only).
+    static Line_Layouts& Layouts(Text_Panel& panel) { return panel.layouts_; }
 
 private:
     void write_locked(const char* text);
@@ -120,6 +124,7 @@ private:
     std::optional<Markup_Palette> palette_;  // made for geometry_.background
     int scroll_back_ = 0;
     std::function<void()> repaint_request_;
+    Line_Layouts layouts_;
     // Dragging the scroll bar's thumb: pointer y and scroll position where the drag began.
     bool dragging_ = false;
     int drag_start_y_ = 0;

@@ -50,12 +50,8 @@ void frame(HDC dc, const RECT& rect, Rgb colour) {
 }
 
 // Draws a marked-up line from left to right on the baseline.
-void draw_line(HDC dc, std::string_view line, int left, int right, int baseline, int pixel_size, int tab_width,
-               const Markup_Palette& palette) {
-    const auto measure = [pixel_size](std::u16string_view text, Font_Style style) {
-        return Text_Width(text, Font(pixel_size, style));
-    };
-    for (const Placed_Run& run : Lay_Out_Line(line, left, right, tab_width, measure)) {
+void draw_line(HDC dc, const std::vector<Placed_Run>& runs, int baseline, int pixel_size, const Markup_Palette& palette) {
+    for (const Placed_Run& run : runs) {
         HFONT font = Font(pixel_size, run.style);
         const Run_Colours& colours = palette.colours(run.colour);
         if (colours.backing) {
@@ -136,11 +132,18 @@ void Draw_Panel(Text_Panel& panel, HDC dc) {
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
     const int ascent = font_ascent(Font(g.font_size, Font_Style::Bold));
+    const auto measure = [pixel_size = g.font_size](std::u16string_view text, Font_Style style) {
+        return Text_Width(text, Font(pixel_size, style));
+    };
+    Line_Layouts& layouts = Text_Panel::Layouts(panel);
     int top = g.area.y + Text_Panel::Padding;
     for (const std::string& line : view->lines) {
-        draw_line(dc, line, view->text_left, view->text_right, top + ascent, g.font_size, g.tab_width, *view->palette);
+        const std::vector<Placed_Run>& runs =
+            layouts.lay_out(line, view->text_left, view->text_right, g.tab_width, g.font_size, measure);
+        draw_line(dc, runs, top + ascent, g.font_size, *view->palette);
         top += g.line_height;
     }
+    layouts.end_paint();
     RestoreDC(dc, saved);
 
     if (!view->track.empty()) {

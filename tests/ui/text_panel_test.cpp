@@ -101,6 +101,34 @@ TEST(LineLayout, TabsGoToTheirStopsAndRunsKeepTheirLook) {
     EXPECT_TRUE(path.starts_with(u"/data") && path.ends_with(u"IMG00042") && path.find(u'\u2026') != std::u16string::npos);
 }
 
+// Repaints reuse the layout of a line they draw again; a new width or font lays it out anew.
+TEST(LineLayout, RepaintsReuseALineUntilItsPlaceChanges) {
+    int measured = 0;
+    const auto measure = [&measured](std::u16string_view text, Font_Style) {
+        ++measured;
+        return static_cast<int>(text.size()) * 8;
+    };
+    const std::string line = "Reading \x01/data/scans/march/patient/IMG00042";
+    Line_Layouts layouts;
+    const int first_end = layouts.lay_out(line, 0, 200, 32, 13, measure).back().end;
+    layouts.end_paint();
+    const int after_first = measured;
+    EXPECT_EQ(layouts.lay_out(line, 0, 200, 32, 13, measure).back().end, first_end);
+    EXPECT_EQ(measured, after_first);
+    layouts.end_paint();
+    EXPECT_GT(layouts.lay_out(line, 0, 400, 32, 13, measure).back().end, 200);  // wider: the whole path
+    EXPECT_GT(measured, after_first);
+    layouts.end_paint();
+    layouts.lay_out("another line", 0, 400, 32, 13, measure);
+    layouts.end_paint();  // only the line drawn in this paint stays
+    const int before_third = measured;
+    layouts.lay_out(line, 0, 400, 32, 13, measure);
+    EXPECT_GT(measured, before_third);
+    const int before_font = measured;
+    layouts.lay_out(line, 0, 400, 32, 20, measure);
+    EXPECT_GT(measured, before_font);
+}
+
 // The report of a main window: what the panel released stays in it, warnings always; past the
 // budget a line says how much was left out, where it started.
 TEST(TextPanel, TheReportKeepsWhatThePanelReleases) {
