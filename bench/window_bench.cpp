@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/convert.h"
 #include "app/qt/main_widget.h"
@@ -55,6 +57,19 @@ double driver_run(const std::string& folder) {
     return seconds;
 }
 
+// Calls seen before every event the application delivers.
+class Event_Watch : public QObject {
+public:
+    explicit Event_Watch(std::function<void()> seen) : seen_(std::move(seen)) {}
+    bool eventFilter(QObject*, QEvent*) override {
+        seen_();
+        return false;
+    }
+
+private:
+    std::function<void()> seen_;
+};
+
 struct Window_Times {
     double row = 0;     // the folder's row is in the results: DICOMDIR written, summary shown
     double closed = 0;  // the worker has ended and the progress window is gone
@@ -70,15 +85,22 @@ Window_Times window_run(const std::string& folder) {
     const std::size_t rows = window.conversion().result_count();
     const auto start = std::chrono::steady_clock::now();
     window.convert({folder});
-    // The window's own loop, idle between events as in the program (a polling loop would take a core).
+    // The window's own loop, idle between events as in the program: a timer polling all along
+    // would take a share of the cores the conversion needs. The row is seen with the event that
+    // announces it; the poll for the close starts then.
     QEventLoop loop;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (times.row == 0 && window.conversion().result_count() > rows) times.row = seconds_since(start);
         if (!window.converting() && !window.progress_window()) loop.quit();
     });
-    poll.start(1);
+    Event_Watch watch([&] {
+        if (times.row != 0 || window.conversion().result_count() <= rows) return;
+        times.row = seconds_since(start);
+        poll.start(1);
+    });
+    QCoreApplication::instance()->installEventFilter(&watch);
     loop.exec();
+    QCoreApplication::instance()->removeEventFilter(&watch);
     times.closed = seconds_since(start);
     if (window.conversion().results().back().outcome != Folder_Outcome_Kind::Done)
         std::fprintf(stderr, "window run did not convert the folder\n");

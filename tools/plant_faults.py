@@ -413,6 +413,10 @@ FAULTS = [
     Fault("ui-layout-kept", "app/ui/line_layout.cpp",
           "return !entry.second.used;", "return entry.second.runs.empty();",
           "the layouts of lines no longer drawn are kept for ever", ["ui_text_panel_test"]),
+    Fault("ui-elide-known", "app/ui/line_layout.cpp",
+          "if (k.start != x || k.text != runs[i].text)", "if (k.start != x)",
+          "a path being shortened is measured at its old length, and runs past the panel's edge",
+          ["ui_text_panel_test"]),
     # Logging, the terminal's lines and the folder services.
     Fault("log-trace-file-warning", "util/log_handler.cpp",
           "case LOG_WARNING: return Trace_Level >= -2 && Trace_Level <= -1;",

@@ -1,6 +1,8 @@
 #include "app/qt/text.h"
 
 #include <QFontMetrics>
+#include <array>
+#include <optional>
 
 #include "app/qt/draw_lock.h"
 #include "app/qt/font.h"
@@ -49,8 +51,13 @@ void Text::Draw(Text& panel, QPainter& painter) {
 
     painter.setClipRect(QRect(QPoint(area.left() + 1, area.top() + 1), QPoint(view->text_right, area.bottom() - 1)));
     const int ascent = QFontMetrics(Toolkit_Font(g.font_size, Font_Style::Bold)).ascent();
-    const auto measure = [font_size = g.font_size](std::u16string_view text, Font_Style style) {
-        return QFontMetrics(Toolkit_Font(font_size, style)).horizontalAdvance(QString::fromUtf16(text.data(), text.size()));
+    // One set of metrics per style for the whole paint: a line being shortened is measured
+    // many times.
+    std::array<std::optional<QFontMetrics>, 3> metrics;
+    const auto measure = [&metrics, font_size = g.font_size](std::u16string_view text, Font_Style style) {
+        std::optional<QFontMetrics>& of_style = metrics[static_cast<std::size_t>(style)];
+        if (!of_style) of_style.emplace(Toolkit_Font(font_size, style));
+        return of_style->horizontalAdvance(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
     };
     Line_Layouts& layouts = Layouts(panel);
     int top = area.top() + Padding;

@@ -26,29 +26,42 @@ int place(const Text_Run& run, int x, int left, int tab_width, const Measure_Tex
 std::vector<Placed_Run> Lay_Out_Line(std::string_view line, int left, int right, int tab_width, const Measure_Text& measure) {
     tab_width = std::max(1, tab_width);
     std::vector<Text_Run> runs = Markup_Parse(line);
-    int end = left;
-    for (const Text_Run& run : runs) end = place(run, end, left, tab_width, measure, nullptr);
-    if (end > right) {
-        // Tabs make a run's width depend on where it starts: measure in place.
-        Elide_Middle(runs, right - left, [&](const Text_Run& run) {
-            int x = left;
-            for (const Text_Run& other : runs) {
-                if (&other == &run) return place(run, x, left, tab_width, measure, nullptr) - x;
-                x = place(other, x, left, tab_width, measure, nullptr);
-            }
-            return 0;
-        });
-    }
-    std::vector<Placed_Run> placed;
-    int x = left;
-    for (const Text_Run& run : runs) {
-        Placed_Run& out = placed.emplace_back();
-        out.colour = run.colour;
-        out.style = run.style;
-        out.x = x;
-        x = out.end = place(run, x, left, tab_width, measure, &out.pieces);
-    }
-    return placed;
+    const auto place_all = [&] {
+        std::vector<Placed_Run> placed;
+        int x = left;
+        for (const Text_Run& run : runs) {
+            Placed_Run& out = placed.emplace_back();
+            out.colour = run.colour;
+            out.style = run.style;
+            out.x = x;
+            x = out.end = place(run, x, left, tab_width, measure, &out.pieces);
+        }
+        return placed;
+    };
+    std::vector<Placed_Run> placed = place_all();
+    if (placed.empty() || placed.back().end <= right) return placed;
+
+    // Tabs make a run's width depend on where it starts: each run is measured in place. The
+    // shortening measures one run many times over while the others stay as they are, so every
+    // run keeps where it started and ended with which text.
+    struct Placement {
+        std::u16string text;
+        int start = 0, end = 0;
+    };
+    std::vector<Placement> known;
+    for (std::size_t i = 0; i < runs.size(); ++i) known.push_back({runs[i].text, placed[i].x, placed[i].end});
+    const auto end_of = [&](std::size_t i, int x) {
+        Placement& k = known[i];
+        if (k.start != x || k.text != runs[i].text) k = {runs[i].text, x, place(runs[i], x, left, tab_width, measure, nullptr)};
+        return k.end;
+    };
+    Elide_Middle(runs, right - left, [&](const Text_Run& run) {
+        const std::size_t index = static_cast<std::size_t>(&run - runs.data());
+        int x = left;
+        for (std::size_t i = 0; i < index; ++i) x = end_of(i, x);
+        return end_of(index, x) - x;
+    });
+    return place_all();
 }
 
 const std::vector<Placed_Run>& Line_Layouts::lay_out(std::string_view line, int left, int right, int tab_width,
