@@ -98,19 +98,9 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     EXPECT_EQ(copied.at(A + "IM000002"), before.at(id("lower-case.name.dcm")));
     EXPECT_EQ(copied.count(A + "IM000003"), 0u);
     EXPECT_EQ(copied.size(), 11u);  // 6 folders, 3 files, the map and the DICOMDIR
-    for (const Media_File& file : result.files) {
-        if (file.outcome == Media_Outcome::Copied) EXPECT_EQ(file.record_type, "IMAGE");
-        else EXPECT_TRUE(file.file_id.empty() && !file.reason.empty()) << file.path;
-    }
 
-    // The DICOMDIR references the copies in order; the map has every source once, in walk order.
-    uint32_t first = 0, last = 0;
-    std::vector<std::string> referenced;
-    for (const Read_Record& record : Read_Records(Read_File(destination + Path_Separator + "DICOMDIR"), first, last))
-        if (record.type == "IMAGE ") referenced.push_back(record.file_id);
-    EXPECT_EQ(referenced, (std::vector<std::string>{"PA000001\\ST000001\\SE000001\\IM000001 ",
-                                                    "PA000001\\ST000001\\SE000001\\IM000002 ",
-                                                    "PA000002\\ST000001\\SE000001\\IM000001 "}));
+    // The map has every source once, in walk order (what the DICOMDIR of a copy holds is read
+    // back by independent readers: tests/interop/check_media_copy.py).
     const std::string map = File_Text(destination + Path_Separator + Media_Copy_Map_Name);
     EXPECT_EQ(map.rfind("\xEF\xBB\xBF" "Source file,File ID,Record type", 0), 0u);
     EXPECT_NE(map.find("\"" + source.at("notes, read me.txt") + "\",,,,,left out,not a DICOM file"),
