@@ -95,24 +95,6 @@ TEST(BatchExitCode, WorstOutcomeWins) {
     }
 }
 
-// The worker of interactive mode counts the dropped files first, then converts each folder; an
-// empty name among them is no folder.
-TEST(ConvertWorker, CountsThenConvertsEachFolder) {
-    Scratch_Folder first, second;
-    first.add("IMG1", Sample_With_UID("1.1"));
-    first.add_text("NOTES", "text");
-    second.add("IMG1", Sample_With_UID("2.1"));
-    Progress_Recorder progress;
-    Log_Recorder log;
-    std::vector<std::string> done;
-    Convert_Thread(nullptr, Convert_Data{{first.path(), "", second.path()}, &progress,
-                                         [&](const Folder_Outcome& outcome) { done.push_back(outcome.folder); }});
-    EXPECT_EQ(done, (std::vector<std::string>{first.path(), second.path()}));
-    EXPECT_TRUE(log.has("    Dir has \x01" "3\x02 files"));
-    EXPECT_EQ(log.count("DICOMDIR Done:"), 2);
-    EXPECT_EQ(progress.added, 3);  // every visited file moved the bar
-}
-
 // Every DICOMDIR gets a Media Storage SOP Instance UID of its own, also from two runs in one
 // second on two folders whose names differ only in a digit.
 TEST_F(Batch, RunsInOneSecondWriteDifferentInstanceUIDs) {

@@ -59,7 +59,6 @@ class Main_Widget_Test : public QObject {
 
     QTemporaryDir scratch_;
     int consoles_ = 0;
-    int banners_ = 0;
     std::vector<std::string> chosen_;  // what the folder chooser's hook answers
     std::vector<std::string> opened_;  // folders the file manager was asked to show
     std::string report_file_, destination_;
@@ -115,11 +114,11 @@ private slots:
 
     void init() {
         Trace_Level = 0;
-        consoles_ = banners_ = 0;
+        consoles_ = 0;
         destination_.clear();
         Main_Widget_Hooks hooks;
         hooks.open_console = [this] { ++consoles_; };
-        hooks.write_banner = [this] { ++banners_; };
+        hooks.write_banner = [] {};
         hooks.library_descriptions = [] { return std::array<std::string, 3>{"dicom", "util", "tools"}; };
         hooks.choose_folders = [this](QWidget*) { return chosen_; };
         hooks.choose_report_file = [this](QWidget*) { return report_file_; };

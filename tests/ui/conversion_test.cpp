@@ -109,6 +109,7 @@ public:
     }
     bool cancelled() const override { return cancelled_ || (cancel_after_ && added_ >= cancel_after_); }
     void close() override { closed_ = true; }
+    int added() const { return added_; }
     void wait_held() {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return held_; });
@@ -221,22 +222,25 @@ protected:
     std::unique_ptr<Main_Window_Logic> logic_;  // last: its worker uses the members above
 };
 
+// An empty name among the dropped folders is no folder: it gets no row.
 TEST_F(Main_Logic, ADropConvertsEachFolderIntoItsRowAndRefusesAnotherMeanwhile) {
     const std::string bad = image_folder("BADNAMES", "SERIES_LONG"), good = image_folder("GOOD");
     const std::string empty = scratch_ + "/EMPTY";
     std::filesystem::create_directories(Test_Path(empty));
+    std::ofstream(Test_Path(empty) / "NOTES") << "text";
     for (int i = 0; i < 100; ++i) Text_Panel::Write(panel_, "earlier");
     Text_Panel::Scroll(panel_, -50);
 
-    ASSERT_TRUE(logic_->convert({bad, good, empty}));
+    ASSERT_TRUE(logic_->convert({bad, good, "", empty}));
     EXPECT_EQ(Text_Panel::Scroll_Back(panel_), 0);  // the panel jumped to the newest line
-    EXPECT_EQ(count("Scanning 3 directories..."), 1);
+    EXPECT_EQ(count("Scanning 4 directories..."), 1);
     progress_->wait_held();
     EXPECT_FALSE(logic_->convert({good}));
     EXPECT_EQ(count("BUSY:"), 1);
     finish();
     EXPECT_TRUE(progress_->closed());
-    EXPECT_EQ(count("Dir has \x01" "2\x02 files"), 1);  // through the thread ring
+    EXPECT_EQ(count("Dir has \x01" "3\x02 files"), 1);  // through the thread ring
+    EXPECT_EQ(progress_->added(), 3);                      // every visited file moved the bar
     EXPECT_EQ(count("DICOMDIR Abborted\xF0\x02 in \x01" + bad), 1);
     EXPECT_EQ(count(" Images\xF0\x02 in \x01" + good), 1);  // the summary names its folder
     EXPECT_EQ(count("No DICOM files found in \x01" + empty), 1);
