@@ -39,24 +39,20 @@ void check_vr(Win_Handle window, DICOM_Tag& node, bool signed_pixels) {
     } else if (node.vr != 0 && !DICOM_VR_Allowed_In_Stream(node.vr)) {
         node.vr = 0;
     }
-    if (node.vr != 0 && node.dict != nullptr && node.dict->count != 0) {
+    if (node.vr != 0 && node.dict != nullptr && !NEMA_db_Allows_VR(*node.dict, node.vr)) {
         const int count = std::abs(node.dict->count) > 3 ? 3 : std::abs(node.dict->count);
         const uint16_t* allowed = node.dict->vr;
-        bool match = false;
-        for (int i = 0; i < count; ++i) match = match || allowed[i] == node.vr;
-        if (!match) {
-            const char* fmt = count == 1   ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c)"
-                              : count == 2 ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c or %c%c)"
-                                           : "%s Explicit VR (=%c%c) does not match definition! (=%c%c, %c%c or %c%c)";
-            char prefix[64];
-            std::snprintf(prefix, sizeof prefix, DICOM_NOTICE_PREFIX DICOM_TAG_FORMAT " ", node.group, node.element);
+        const char* fmt = count == 1   ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c)"
+                          : count == 2 ? "%s Explicit VR (=%c%c) does not match definition! (=%c%c or %c%c)"
+                                       : "%s Explicit VR (=%c%c) does not match definition! (=%c%c, %c%c or %c%c)";
+        char prefix[64];
+        std::snprintf(prefix, sizeof prefix, DICOM_NOTICE_PREFIX DICOM_TAG_FORMAT " ", node.group, node.element);
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-            Log_Message(window, DICOM_Notice_Kind, fmt, prefix, hi(node.vr), lo(node.vr), hi(allowed[0]),
-                        lo(allowed[0]), hi(allowed[1]), lo(allowed[1]), hi(allowed[2]), lo(allowed[2]));
+        Log_Message(window, DICOM_Notice_Kind, fmt, prefix, hi(node.vr), lo(node.vr), hi(allowed[0]), lo(allowed[0]),
+                    hi(allowed[1]), lo(allowed[1]), hi(allowed[2]), lo(allowed[2]));
 #pragma GCC diagnostic pop
-            return;
-        }
+        return;
     }
     if (node.vr_def == VR_RT) {
         node.vr_def = node.length == 2 ? VR_Code("US") : node.length == 4 ? VR_Code("UL") : VR_OB;
@@ -221,7 +217,7 @@ std::optional<DICOM_Tag_List> DICOM_Attribute_Format(Win_Handle window, DICOM_Ta
         while (next_skipped < skipped.size() && skipped[next_skipped].before <= before) {
             const Format_Skipped& run = skipped[next_skipped++];
             left += run.count;
-            if (left_private != nullptr)
+            if (left_private != nullptr && (run.group & 1))
                 note_left_private(*left_private, static_cast<uint32_t>(out.size()), run.group, run.first);
         }
         next_before = next_skipped < skipped.size() ? skipped[next_skipped].before : SIZE_MAX;

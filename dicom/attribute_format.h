@@ -26,9 +26,10 @@ struct Left_Out_Private {
     uint16_t element;
 };
 
-// Private data elements the reader passed over (Format_Skip_Guide), in file order: a run of one
-// block's data elements (element 1000H and above) with nothing else between them, or a single
-// element, which stood before the flat list's element at index `before` (its size: after the last).
+// Elements the reader passed over (Format_Skip_Guide), in file order: a run of one private
+// block's data elements (element 1000H and above), or of one public group's elements, with
+// nothing else between them, or a single element; it stood before the flat list's element at
+// index `before` (its size: after the last). Only private runs are noted as left out.
 struct Format_Skipped {
     uint32_t before;
     uint32_t count;  // elements in the run
@@ -46,7 +47,8 @@ inline void Format_Skipped_Add(std::vector<Format_Skipped>& skipped, uint32_t be
                                uint16_t element) {
     if (!skipped.empty()) {
         Format_Skipped& run = skipped.back();
-        if (run.before == before && DICOM_Same_Private_Run(run.group, run.last, group, element)) {
+        const bool continues = (group & 1) ? DICOM_Same_Private_Run(run.group, run.last, group, element) : run.group == group;
+        if (run.before == before && continues) {
             ++run.count;
             run.last = element;
             return;

@@ -21,6 +21,16 @@ struct NEMA_db_Entry {
     const char* name = "";       // at most 80 characters
 };
 
+// Whether an explicit VR agrees with the entry: one of its alternatives (the first three), or
+// any VR for an entry that lists none.
+inline bool NEMA_db_Allows_VR(const NEMA_db_Entry& entry, uint16_t vr) {
+    const int count = entry.count < 0 ? -entry.count : entry.count;
+    if (count == 0) return true;
+    for (int i = 0; i < count && i < 3; ++i)
+        if (entry.vr[i] == vr) return true;
+    return false;
+}
+
 // The entries of one group (or of a repeating group such as 60xx), in ascending element order.
 struct NEMA_db_Group {
     uint16_t group = 0;          // "x" digits read as 0

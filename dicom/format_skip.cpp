@@ -22,10 +22,6 @@ bool Format_Skip_Guide::open(bool item, const DICOM_Tag& tag) {
     return false;
 }
 
-void Format_Skip_Guide::catch_up(std::span<const DICOM_Tag> elements) {
-    for (const DICOM_Tag& tag : elements) may_skip(tag);
-}
-
 // Sequences and items that end by size end before an element at pos, innermost first, as the
 // format pass closes them. One that ended while a deeper one stays open is not followed.
 bool Format_Skip_Guide::close_ended(uint32_t pos) {

@@ -1,26 +1,28 @@
-// Which private data elements a reader may pass over without listing them for the format pass.
+// Which data elements a reader may pass over without listing them for the format pass.
 //
-// A caller that keeps a subset of the top level and has the private elements left out listed
-// (DICOM_Attribute_Format with keep and left_private) gets nothing from most private data
-// elements but their note: in a typical image file they are most of the elements read. A reader
-// that passes one over saves building it, copying its value and formatting it; the format pass
-// then notes it where it stood (Format_Skipped), as if it had seen it.
+// A caller that keeps a subset of the top level (DICOM_Attribute_Format with keep and
+// left_private) gets nothing from the elements it does not keep but, for private ones, their
+// note: in a typical image file they are most of the elements read. A reader that passes one
+// over saves building it, copying its value and formatting it; the format pass then counts it
+// (and notes a private one) where it stood (Format_Skipped), as if it had seen it.
 //
 // That is only sound where the format pass would certainly have left the element out without a
 // word and without changing its nesting: at the top level, in order, with an explicit VR that
-// its checks accept as it is. The guide follows the nesting as the format pass will see it, for
-// well-formed sequences and items; at anything else (a missing delimiter, a stray item, an item
-// longer than its sequence, a value of undefined length outside a sequence) it stops passing
-// elements over for the rest of the file, and the format pass sees every element from there on.
+// its checks accept as it is, and for a public element one its definition allows and that is not
+// retired. The guide follows the nesting as the format pass will see it, for well-formed
+// sequences and items; at anything else (a missing delimiter, a stray item, an item longer than
+// its sequence, a value of undefined length outside a sequence) it stops passing elements over
+// for the rest of the file, and the format pass sees every element from there on.
 #pragma once
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <span>
 #include <vector>
 
 #include "dicom/attribute_format.h"
+#include "dicom/dictionary.h"
 #include "dicom/tag.h"
 
 class Format_Skip_Guide {
@@ -47,10 +49,6 @@ public:
         return in_order && !unknown_vr_before && skippable(tag, key);
     }
 
-    // Follows elements met before the guide was first asked, as may_skip would have (none of
-    // them private: they were all listed).
-    void catch_up(std::span<const DICOM_Tag> elements);
-
 private:
     struct Frame {
         int64_t end;  // the offset where it ends by size, -1 when a delimiter ends it
@@ -68,17 +66,30 @@ private:
     void note_top(uint32_t key) {
         if (key > top_last_) top_last_ = key;
     }
-    bool skippable(const DICOM_Tag& tag, uint32_t key) const {
-        // A private data element: creators are kept, and looked up for the others.
-        if (!(tag.group & 1) || (tag.element >= 0x0010 && tag.element <= 0x00FF)) return false;
-        // An explicit VR the checks leave as it is and say nothing about: a private tag has no
-        // dictionary entry to hold it against, but a VR no stream had is dropped (OX reported).
+    bool skippable(const DICOM_Tag& tag, uint32_t key) {
+        // An explicit VR the checks leave as it is: a VR no stream had is dropped (OX reported).
         if (tag.vr == 0 || !DICOM_VR_Allowed_In_Stream(tag.vr)) return false;
-        return !keeps_private_ || !std::binary_search(keep_.begin(), keep_.end(), key);
+        if ((tag.group & 1) != 0) {
+            // A private data element: creators are kept, and looked up for the others. It has no
+            // dictionary entry to hold its VR against.
+            if (tag.element >= 0x0010 && tag.element <= 0x00FF) return false;
+            return !keeps_private_ || !std::binary_search(keep_.begin(), keep_.end(), key);
+        }
+        // A public element, not kept: asked in ascending order, the place of the last answer
+        // moves on.
+        while (keep_at_ < keep_.size() && keep_[keep_at_] < key) ++keep_at_;
+        if (keep_at_ < keep_.size() && keep_[keep_at_] == key) return false;
+        // The meta group is the stream's; UN is resolved against the definition; Pixel
+        // Representation decides how later UN elements resolve; a retired element or a VR its
+        // definition does not allow is reported.
+        if (tag.group < 0x0008 || tag.vr == VR_UN || key == Pixel_Representation) return false;
+        return tag.dict == nullptr || (tag.dict->count > 0 && NEMA_db_Allows_VR(*tag.dict, tag.vr));
     }
+    static constexpr uint32_t Pixel_Representation = 0x00280103;
 
     const std::vector<uint32_t>& keep_;
     bool keeps_private_ = false;  // some kept tag is in an odd group
+    std::size_t keep_at_ = 0;     // the first kept tag not below the last public one asked for
     std::array<Frame, 2 * DICOM_Max_Depth> frames_;  // set as they open: a guide is made per file
     int open_ = 0;                // frames open, innermost last
     bool lost_ = false;           // the nesting went where the guide does not follow

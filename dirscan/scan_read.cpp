@@ -4,7 +4,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <span>
 
 #include "dicom/attribute_dump.h"
 #include "dicom/attribute_format.h"
@@ -56,7 +55,7 @@ thread_local DICOM_Tag_List Flat_Set;
 
 // The private elements the format step left out of the last file, for its completion.
 thread_local std::vector<Left_Out_Private> Left_Private;
-// The private elements the reading loop passed over in the last file, for the format step.
+// The elements the reading loop passed over in the last file, for the format step.
 thread_local std::vector<Format_Skipped> Skipped;
 
 // How the reading loop ended.
@@ -67,13 +66,12 @@ enum class Read_End {
 };
 
 // The reading loop: every element from the stream's position on, into flat; with a guide, the
-// private elements it allows are passed over into skipped instead.
+// elements it allows are passed over into skipped instead.
 Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat,
                        Format_Skip_Guide* guide, std::vector<Format_Skipped>& skipped) {
     bool truncated = false;
     std::size_t kept = 0;
     std::size_t skipped_count = 0;
-    bool guide_engaged = false;
     bool encapsulated = false;
     Byte_Source* in = nullptr;
     int mode = 0;
@@ -154,13 +152,7 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
 
         stream.header_read(tag);
 
-        // The guide follows the nesting from the first private element on, after catching up with
-        // the elements before it: a file without private elements costs it nothing.
-        if (guide != nullptr && !guide_engaged && (group & 1)) {
-            guide->catch_up(std::span<const DICOM_Tag>(flat.data(), flat.size() - 1));
-            guide_engaged = true;
-        }
-        if (guide_engaged && guide->may_skip(tag)) {
+        if (guide != nullptr && guide->may_skip(tag)) {
             const auto value_length = static_cast<uint32_t>(tag.length);
             if (value_length > 0 && source.held_at(value_length) != nullptr) source.seek(source.tell() + value_length);
             else if (value_length > 0 && !NEMA_Skip(window, source, value_length)) return abandon();
@@ -168,7 +160,9 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             DICOM_Root_Set_Entry(&root, root.depth, tag.group, tag.element, 0);
             Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size() - 1), tag.group, tag.element);
             flat.pop_back();
-            if (++skipped_count + flat.size() > Elements_Max) return Read_End::Too_Large;
+            // Bounded as if it had been read: the same files are refused.
+            if (value_length <= Load_Limit) kept += value_length;
+            if (++skipped_count + flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
             continue;
         }
 
@@ -278,7 +272,7 @@ std::optional<DICOM_Tag_List> scan(Win_Handle window, Byte_Source& source, const
     flat.reserve(Typical_Elements);
     // Elements left out cost no copy and no completion; traces from level 4 on show them all.
     if (Log_Passes(LOG_TRACE_4)) keep = nullptr;
-    // Most private elements of a kept subset are not even listed.
+    // Most elements a kept subset leaves out are not even listed.
     std::optional<Format_Skip_Guide> guide;
     if (keep != nullptr) guide.emplace(*keep);
     Skipped.clear();

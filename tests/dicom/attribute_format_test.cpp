@@ -156,8 +156,8 @@ struct Format_Outcome {
 void describe(const DICOM_Tag_List& list, std::vector<std::string>& lines) {
     for (const DICOM_Tag& tag : list) {
         char line[64];
-        std::snprintf(line, sizeof line, "%d %04x,%04x %04x %d", tag.depth, tag.group, tag.element, tag.flags,
-                      tag.length);
+        std::snprintf(line, sizeof line, "%d %04x,%04x %04x %04x %d", tag.depth, tag.group, tag.element, tag.flags,
+                      tag.effective_vr(), tag.length);
         lines.push_back(line);
         for (const DICOM_Tag_List& item : tag.item) describe(item, lines);
     }
@@ -190,10 +190,10 @@ Format_Outcome format_kept(DICOM_Tag_List flat, const std::vector<uint32_t>& kee
     return outcome;
 }
 
-// Private elements passed over by the reader leave the format pass's result, its notes and its
-// messages as they were: after well-formed sequences they are passed over; where the nesting is
-// broken, out of order, or the format pass would say something about them, they are not.
-TEST(AttributeFormat, PrivateElementsPassedOverChangeNothing) {
+// Elements passed over by the reader leave the format pass's result, its notes and its messages
+// as they were: after well-formed sequences they are passed over; where the nesting is broken,
+// out of order, or the format pass would say something about them or change them, they are not.
+TEST(AttributeFormat, ElementsPassedOverChangeNothing) {
     const uint16_t LO = VR_Code("LO"), SH = VR_Code("SH");
     const auto fillers = [&](Flat_List& f, uint16_t group, int count) -> Flat_List& {
         f.add(group, 0x0010, LO, 4, "ACME");
@@ -257,7 +257,17 @@ TEST(AttributeFormat, PrivateElementsPassedOverChangeNothing) {
         f.add(0x0008, 0x0060, CS, 2, "MR").item_end().sequence_end();
         cases.push_back({"spoken of", f, true});
     }
-    const std::vector<uint32_t> keep = {0x00080060, 0x00100010, 0x00111101};
+    {   // Public elements, passed over unless kept, retired, sent with a VR their definition does
+        // not allow or as UN, or Pixel Representation, which settles a later UN's VR.
+        const uint16_t US = VR_Code("US");
+        Flat_List f;
+        f.add(0x0008, 0x0008, CS, 8, "ORIGINAL").add(0x0008, 0x0010, SH, 2, "AB");  // Recognition Code: retired
+        f.add(0x0008, 0x0060, CS, 2, "MR").add(0x0008, 0x0070, LO, 4, "ACME").add(0x0010, 0x0040, LO, 2, "F ");
+        f.add(0x0018, 0x0050, VR_UN, 2, "1 ").add(0x0028, 0x0103, US, 2, std::string("\x01\0", 2));
+        f.add(0x0028, 0x0106, VR_UN, 2, std::string("\xFE\xFF", 2)).add(0x7FE0, 0x0010, VR_Code("OW"), 4, "ABCD");
+        cases.push_back({"public", f, true});
+    }
+    const std::vector<uint32_t> keep = {0x00080060, 0x00100010, 0x00111101, 0x00280106};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         int passed = 0;

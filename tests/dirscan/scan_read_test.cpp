@@ -275,7 +275,10 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
 TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     const auto file = [&](const std::string& creators) {
         Stream_Builder s(8);
-        s.preamble().meta("1.2.840.10008.1.2.1").text(0x0008, 0x0060, "LO", "MR");  // CS expected
+        s.preamble().meta("1.2.840.10008.1.2.1");
+        // A sequence before any group from 0008 on, as a directory file has: what it holds is nested.
+        s.header(0x0004, 0x1220, "SQ", 0xFFFFFFFF).item().text(0x0008, 0x1150, "UI", "1.2").item_end().sequence_end();
+        s.text(0x0008, 0x0060, "LO", "MR");  // CS expected
         // A sequence first, whose item holds the file's first private elements: nested, they stay.
         s.header(0x0008, 0x1140, "SQ", 0xFFFFFFFF).item().text(0x0009, 0x0010, "LO", creators + "4");
         s.text(0x0009, 0x1001, "LO", "IN").item_end().sequence_end();
@@ -302,14 +305,17 @@ TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX1"));
     EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX3"));
     ASSERT_TRUE(whole && part);
-    EXPECT_EQ(whole->size(), 14u);  // with the meta information, the sequence and its delimiter
+    EXPECT_EQ(whole->size(), 16u);  // with the meta information, the sequences and their delimiters
     std::vector<uint32_t> kept;
     for (const DICOM_Tag& tag : *part) kept.push_back(uint32_t{tag.group} << 16 | tag.element);
-    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00081140, 0xFFFEE0DD, 0x00090010, 0x00090011, 0x00100010, 0x00110010,
-                                           0x00111001}));
+    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00041220, 0xFFFEE0DD, 0x00081140, 0xFFFEE0DD, 0x00090010, 0x00090011,
+                                           0x00100010, 0x00110010, 0x00111001}));
+    const auto directory = std::find_if(whole->begin(), whole->end(), [](const DICOM_Tag& tag) { return tag.element == 0x1220; });
+    ASSERT_TRUE(directory != whole->end() && directory->item_nb() == 1 && part->front().item_nb() == 1);
+    EXPECT_EQ(tags_of(part->front().item[0]), tags_of(directory->item[0]));
     const auto sequence = std::find_if(whole->begin(), whole->end(), [](const DICOM_Tag& tag) { return tag.element == 0x1140; });
-    ASSERT_TRUE(sequence != whole->end() && sequence->item_nb() == 1 && part->front().item_nb() == 1);
-    EXPECT_EQ(tags_of(part->front().item[0]), tags_of(sequence->item[0]));  // the nested private elements too
+    ASSERT_TRUE(sequence != whole->end() && sequence->item_nb() == 1 && part->at(2).item_nb() == 1);
+    EXPECT_EQ(tags_of(part->at(2).item[0]), tags_of(sequence->item[0]));  // the nested private elements too
     EXPECT_EQ(sequence->item[0].size(), 4u);  // item tag, creator, element, end of item
 }
 
