@@ -12,17 +12,21 @@ void Progress_Feed::show() {
 }
 
 void Progress_Feed::text(const char* line) {
+    bool first = false;
     {
         std::unique_lock guard(lock_);
         for (int waits = 0; queue_count_ == Queue_Slots; ++waits) {
             if (waits == Queue_Waits || abandoned_.load()) return;  // the line is lost
             drained_.wait_for(guard, std::chrono::milliseconds(Queue_Wait_Ms));
         }
+        first = queue_count_ == 0;
         std::string& slot = queue_[static_cast<std::size_t>(queue_count_++)];
         slot.assign(line ? line : "");
         if (slot.size() >= Line_Size) slot.resize(Line_Size - 1);
     }
-    post(Progress_Event::Lines);
+    // While lines wait, the event posted for the first of them drains them all: a folder's
+    // lines cost the window one wake-up, not one each.
+    if (first) post(Progress_Event::Lines);
 }
 
 void Progress_Feed::set(int value) {

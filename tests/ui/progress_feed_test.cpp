@@ -73,6 +73,8 @@ TEST(ProgressFeed, TwentyFiveLinesWaitForTheWindowToDrain) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_EQ(feed.queued(), 20);
     EXPECT_EQ(sent.load(), 20);
+    const auto lines_posted = [&feed] { return feed.posts[static_cast<int>(Progress_Event::Lines)].load(); };
+    EXPECT_EQ(lines_posted(), 1);  // the waiting lines share one wake-up
 
     Lines panel;
     while (sent.load() < 25 || feed.queued() > 0) {
@@ -80,6 +82,7 @@ TEST(ProgressFeed, TwentyFiveLinesWaitForTheWindowToDrain) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     sender.join();
+    EXPECT_GE(lines_posted(), 2);  // a line after a drain wakes the window again
     ASSERT_EQ(panel.lines.size(), 25u);
     for (std::size_t i = 0; i < 25; ++i) EXPECT_EQ(panel.lines[i], "line " + std::to_string(i));
 }
