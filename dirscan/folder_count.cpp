@@ -7,9 +7,9 @@
 #include <climits>
 #include <condition_variable>
 #include <mutex>
-#include <optional>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "dirscan/walk.h"
@@ -47,11 +47,13 @@ public:
 
 private:
     void count(const std::string& folder, std::vector<std::string>& found) {
-        if (std::optional<Dir_List> dirs = Directory_Get_Dirs(folder))
-            for (const Dir_Entry& entry : *dirs)
-                if (Kestrapol_Folder_Entered(entry)) found.push_back(entry.File);
         // Counted, not listed in order: the window only hears how far the count has got.
-        const std::size_t files = std::min<std::size_t>(Directory_Count_Files(folder), INT_MAX);
+        Dir_List dirs;
+        std::size_t listed = 0;
+        Directory_Tally(folder, dirs, listed);
+        for (Dir_Entry& entry : dirs)
+            if (Kestrapol_Folder_Entered(entry)) found.push_back(std::move(entry.File));
+        const std::size_t files = std::min<std::size_t>(listed, INT_MAX);
         if (files == 0) return;
         files_ += static_cast<long long>(files);
         Progress_Counted(progress_, static_cast<int>(files));

@@ -77,11 +77,20 @@ std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std
     return list_folder(folder, pattern, Folder_Item_Kind::File, sizes);
 }
 
-std::size_t Directory_Count_Files(const std::string& folder) {
-    if (!search_path_fits(folder, "*.*", __LINE__)) return 0;
-    Dir_List list;
-    if (Folder_Read(folder, Folder_Item_Kind::File, false, list) != 0) return 0;
-    return static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [](const Dir_Entry& e) { return !e.Hidden; }));
+bool Directory_Tally(const std::string& folder, Dir_List& folders, std::size_t& files) {
+    if (!search_path_fits(folder, "*.*", __LINE__)) return false;
+    const int error = Folder_Visit(folder, [&](std::string_view name, Folder_Item_Kind kind, bool hidden) {
+        if (kind == Folder_Item_Kind::File) {
+            files += hidden ? 0 : 1;
+            return;
+        }
+        Dir_Entry& entry = folders.emplace_back();
+        entry.Name = name;
+        entry.Hidden = hidden;
+        entry.File = join(folder, entry.Name);
+    });
+    if (error != 0) errno = error;
+    return error == 0;
 }
 
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder) {

@@ -27,9 +27,10 @@ using Dir_List = std::vector<Dir_Entry>;
 std::optional<Dir_List> Directory_Get_Files(const std::string& folder, const std::string& pattern = "*.*",
                                             bool sizes = true);
 
-// How many of the files Directory_Get_Files lists are not hidden, without joining their paths
-// or sorting them: 0 when it would fail.
-std::size_t Directory_Count_Files(const std::string& folder);
+// One listing of folder for a count: its sub-folders as Directory_Get_Dirs gives them, but
+// unsorted and without "." and "..", and how many of the files Directory_Get_Files lists are
+// not hidden. false (errno set) when the folder cannot be listed or the search path is too long.
+bool Directory_Tally(const std::string& folder, Dir_List& folders, std::size_t& files);
 
 // Sub-folders of folder, "." and ".." first (callers skip them). nullopt on failure (errno set).
 std::optional<Dir_List> Directory_Get_Dirs(const std::string& folder);

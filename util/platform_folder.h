@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,14 @@ enum class Folder_Item_Kind { File, Folder };
 // and links to plain files count as files; links to folders, devices and pipes are left out.
 // File stays empty. Returns 0, or the errno of why the folder could not be listed.
 int Folder_Read(const std::string& folder, Folder_Item_Kind wanted, bool sizes, Dir_List& list);
+
+// Calls seen once for each entry of folder, in the order the system gives them, without "."
+// and "..": as Folder_Read would list it (plain files and links to them as files; folders, not
+// links to them), with hidden by the system's rule; other entries are left out. Nothing else is
+// asked of the system: for a count, which needs no names kept and no sizes. Returns 0, or the
+// errno of why the folder could not be listed.
+using Folder_Entry_Seen = std::function<void(std::string_view name, Folder_Item_Kind kind, bool hidden)>;
+int Folder_Visit(const std::string& folder, const Folder_Entry_Seen& seen);
 
 // 1 when path names an existing folder (a drive alone on Windows: without asking the system).
 int Path_Is_Folder(const std::string& path);

@@ -33,6 +33,13 @@ TEST(PosixFolder, DotNamesHiddenLinksFollowedToFilesOnlyPipesNeverListed) {
     // Byte order breaks a tie of the upper-cased names.
     EXPECT_EQ(files, (std::vector<std::string>{".hidden*", "B", "b", "link_file", "plain"}));
     EXPECT_EQ(folders, (std::vector<std::string>{".", "..", ".git*", "A"}));
+    // A count's one listing agrees: the same folders, and the files not hidden.
+    Dir_List tallied;
+    std::size_t counted = 0;
+    ASSERT_TRUE(Directory_Tally(root.string(), tallied, counted));
+    EXPECT_EQ(counted, 4u);
+    ASSERT_EQ(tallied.size(), 2u);
+    EXPECT_EQ(tallied[0].Hidden + tallied[1].Hidden, 1);
     EXPECT_EQ(File_Exist((root / "pipe").string()), 1);  // returns at once, no writer needed
     fs::remove_all(root);
 }

@@ -33,6 +33,13 @@ TEST(Win32Folder, HiddenAndSystemAttributesMarkEntriesHidden) {
     for (const Dir_Entry& e : *folder_list) folders += e.Name + (e.Hidden ? "* " : " ");
     EXPECT_EQ(files, "HIDDEN* PLAIN SYSTEM* ");
     EXPECT_EQ(folders, ". .. HFOLDER* ");
+    // A count's one listing agrees: the same folders, and the files not hidden.
+    Dir_List tallied;
+    std::size_t counted = 0;
+    ASSERT_TRUE(Directory_Tally(root, tallied, counted));
+    EXPECT_EQ(counted, 1u);
+    ASSERT_EQ(tallied.size(), 1u);
+    EXPECT_TRUE(tallied[0].Hidden);
     Test_Remove_All(root);  // clears the attributes as it goes
 }
 

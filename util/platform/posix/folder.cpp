@@ -34,33 +34,50 @@ Kind entry_kind(int dir_fd, const char* name, uint32_t& size) {
     return Kind::Other;  // devices, pipes and sockets are not files a walk may open
 }
 
-}  // namespace
-
-std::size_t Path_Root_Length(std::string_view path) { return path.starts_with('/') ? 1 : 0; }
-
-int Folder_Read(const std::string& folder, Folder_Item_Kind wanted_kind, bool sizes, Dir_List& list) {
+// Calls seen(name, type as the listing gives it, the folder's descriptor) for each entry of
+// folder but "." and "..". Returns 0, or the errno of why the folder could not be listed.
+template <typename Seen>
+int each_entry(const std::string& folder, Seen seen) {
     std::unique_ptr<DIR, Dir_Closer> dir(opendir(folder.empty() ? "." : folder.c_str()));
     if (!dir) return errno;
-    const Kind wanted = wanted_kind == Folder_Item_Kind::File ? Kind::File : Kind::Folder;
     for (;;) {
         errno = 0;
         const dirent* found = readdir(dir.get());
         if (!found) return errno;  // 0 at the end
         const char* name = found->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+        seen(name, found->d_type, dirfd(dir.get()));
+    }
+}
+
+}  // namespace
+
+std::size_t Path_Root_Length(std::string_view path) { return path.starts_with('/') ? 1 : 0; }
+
+int Folder_Read(const std::string& folder, Folder_Item_Kind wanted_kind, bool sizes, Dir_List& list) {
+    const Kind wanted = wanted_kind == Folder_Item_Kind::File ? Kind::File : Kind::Folder;
+    return each_entry(folder, [&](const char* name, unsigned char type, int dir_fd) {
         uint32_t size = 0;
         // The listing's own type settles plain files and folders without a status query,
         // except for the size of a file that is kept, when sizes are asked for.
-        const bool is_folder = found->d_type == DT_DIR;
-        const bool is_file = found->d_type == DT_REG;
-        if ((is_folder && wanted != Kind::Folder) || (is_file && wanted != Kind::File)) continue;
+        const bool is_folder = type == DT_DIR;
+        const bool is_file = type == DT_REG;
+        if ((is_folder && wanted != Kind::Folder) || (is_file && wanted != Kind::File)) return;
         const bool settled = is_folder || (is_file && !sizes);
-        if (!settled && entry_kind(dirfd(dir.get()), name, size) != wanted) continue;
+        if (!settled && entry_kind(dir_fd, name, size) != wanted) return;
         Dir_Entry& entry = list.emplace_back();
         entry.Name = name;
         entry.Hidden = name[0] == '.';
         entry.Size = wanted == Kind::File ? size : 0;
-    }
+    });
+}
+
+int Folder_Visit(const std::string& folder, const Folder_Entry_Seen& seen) {
+    return each_entry(folder, [&](const char* name, unsigned char type, int dir_fd) {
+        uint32_t size = 0;
+        const Kind kind = type == DT_DIR ? Kind::Folder : type == DT_REG ? Kind::File : entry_kind(dir_fd, name, size);
+        if (kind != Kind::Other) seen(name, kind == Kind::File ? Folder_Item_Kind::File : Folder_Item_Kind::Folder, name[0] == '.');
+    });
 }
 
 int Path_Is_Folder(const std::string& path) {

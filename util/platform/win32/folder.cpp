@@ -25,6 +25,35 @@ struct Search_Closer {
     ~Search_Closer() { FindClose(search); }
 };
 
+// Calls seen(entry, whether it is a folder, whether it is hidden) for each entry of folder but
+// "." and "..". Links and junctions to folders are never walked, as on POSIX. Returns 0, or the
+// errno of why the folder could not be listed.
+template <typename Seen>
+int each_entry(const std::string& folder, Seen seen) {
+    std::string pattern = folder.empty() ? std::string(".") : folder;
+    if (!Path_Is_Separator(pattern.back())) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileExW(Wide_Path(pattern).c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        // A drive's root may hold nothing at all, not even "." and "..".
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
+        return Errno_From_Last_Error();
+    }
+    const Search_Closer closer{search};
+    do {
+        const wchar_t* name = found.cFileName;
+        if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) continue;
+        const DWORD attributes = found.dwFileAttributes;
+        const bool folder_entry = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (folder_entry && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+        seen(found, folder_entry, (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0);
+    } while (FindNextFileW(search, &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) return Errno_From_Last_Error();
+    return 0;
+}
+
 }  // namespace
 
 std::size_t Path_Root_Length(std::string_view path) {
@@ -47,33 +76,19 @@ std::size_t Path_Root_Length(std::string_view path) {
 }
 
 int Folder_Read(const std::string& folder, Folder_Item_Kind wanted, bool sizes, Dir_List& list) {
-    std::string pattern = folder.empty() ? std::string(".") : folder;
-    if (!Path_Is_Separator(pattern.back())) pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileExW(Wide_Path(pattern).c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
-    if (search == INVALID_HANDLE_VALUE) {
-        // A drive's root may hold nothing at all, not even "." and "..".
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
-        return Errno_From_Last_Error();
-    }
-    const Search_Closer closer{search};
-    do {
-        const wchar_t* name = found.cFileName;
-        if (name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'))) continue;
-        const DWORD attributes = found.dwFileAttributes;
-        const bool folder_entry = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        // Links and junctions to folders are never walked, as on POSIX.
-        if (folder_entry && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        if (folder_entry != (wanted == Folder_Item_Kind::Folder)) continue;
+    return each_entry(folder, [&](const WIN32_FIND_DATAW& found, bool folder_entry, bool hidden) {
+        if (folder_entry != (wanted == Folder_Item_Kind::Folder)) return;
         Dir_Entry& entry = list.emplace_back();
-        entry.Name = Wide_To_Utf8(name);
-        entry.Hidden = (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+        entry.Name = Wide_To_Utf8(found.cFileName);
+        entry.Hidden = hidden;
         entry.Size = sizes && !folder_entry ? found.nFileSizeLow : 0;
-    } while (FindNextFileW(search, &found));
-    if (GetLastError() != ERROR_NO_MORE_FILES) return Errno_From_Last_Error();
-    return 0;
+    });
+}
+
+int Folder_Visit(const std::string& folder, const Folder_Entry_Seen& seen) {
+    return each_entry(folder, [&](const WIN32_FIND_DATAW& found, bool folder_entry, bool hidden) {
+        seen(Wide_To_Utf8(found.cFileName), folder_entry ? Folder_Item_Kind::Folder : Folder_Item_Kind::File, hidden);
+    });
 }
 
 int Path_Is_Folder(const std::string& path) {
