@@ -28,10 +28,8 @@ std::recursive_mutex& Draw_Lock() {
 
 void Text_Panel::Write(Text_Panel& panel, const char* text) {
     if (!text) return;
-    {
-        std::lock_guard guard(Draw_Lock());
-        panel.write_locked(text);
-    }
+    std::lock_guard guard(Draw_Lock());
+    panel.write_locked(text);
     panel.request_repaint();
 }
 
@@ -46,14 +44,16 @@ void Text_Panel::OverWrite(Text_Panel& panel, const char* text) {
             if (panel.scroll_back_ > 0) --panel.scroll_back_;  // append_locked counts it again
         }
         panel.write_locked(text);
+        panel.request_repaint();
     }
-    panel.request_repaint();
 }
 
 void Text_Panel::write_locked(const char* text) {
     ++revision_;
-    const std::string limited = write_limit(text);
-    const std::string_view view = limited;
+    // Most writes are short: only a long one is copied to be cut.
+    std::string limited;
+    std::string_view view(text);
+    if (view.size() > Max_Write) view = limited = write_limit(text);
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = view.find('\n', start);
@@ -84,13 +84,12 @@ void Text_Panel::append_locked(std::string line) {
     if (scroll_back_ > 0) scroll_back_ = std::min(scroll_back_ + 1, max_scroll_back());
 }
 
+// Under the lock, so that the request given is never called once Set_Repaint_Request has
+// replaced it. A request only posts, and takes no lock a painter could hold while waiting for
+// this one.
 void Text_Panel::request_repaint() {
-    std::function<void()> request;
-    {
-        std::lock_guard guard(Draw_Lock());
-        request = repaint_request_;
-    }
-    if (request) request();
+    std::lock_guard guard(Draw_Lock());
+    if (repaint_request_) repaint_request_();
 }
 
 void Text_Panel::Set_Repaint_Request(Text_Panel& panel, std::function<void()> request) {

@@ -55,7 +55,8 @@ public:
     static void Scroll(Text_Panel& panel, int lines);
     // Whole lines the panel shows at once (a page for PgUp and PgDn).
     static int Visible_Lines(const Text_Panel& panel);
-    // Called (from the writing thread) whenever the panel needs painting again.
+    // Called (from the writing thread, under the drawing lock) whenever the panel needs painting
+    // again: it only posts, and is never called once replaced.
     static void Set_Repaint_Request(Text_Panel& panel, std::function<void()> request);
 
     static std::size_t Line_Count(const Text_Panel& panel);
