@@ -21,7 +21,7 @@ TEST(SystemErrorStr, FacilityAndNameOfWindowsCodes) {
     EXPECT_EQ(System_Error_Str(5), "[ERROR_ACCESS_DENIED] " + denied);
     EXPECT_EQ(System_Error_Str(0x80070005u), "(facility=Win32) [ERROR_ACCESS_DENIED] " + System_Error_Describe(0x80070005u).text);
     EXPECT_EQ(System_Error_Str(0x00050002u), "[ERROR_FILE_NOT_FOUND] " + System_Error_Describe(0x00050002u).text);  // facility 5
-    EXPECT_EQ(System_Error_Str(1000), " " + System_Error_Describe(1000).text);  // no name
+    EXPECT_EQ(System_Error_Str(1000), std::string(" ").append(System_Error_Describe(1000).text));  // no name
     EXPECT_EQ(std::string(System_Error_Str(2000)).rfind("OpenGL [ERROR_INVALID_PIXEL_FORMAT] ", 0), 0u);
     EXPECT_STREQ(System_Error_Name(1460), "[ERROR_TIMEOUT]");
     EXPECT_EQ(System_Error_Name(35), nullptr);
