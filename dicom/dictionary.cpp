@@ -38,7 +38,7 @@ void NEMA_db_Init() {
     d.built.store(true, std::memory_order_release);
 }
 
-const NEMA_db_Entry* NEMA_db_Get(uint16_t group, uint16_t element) {
+const NEMA_db_Entry* NEMA_db_Get_Public(uint16_t group, uint16_t element) {
     Process_Dictionary& d = Dictionary();
     if (!d.built.load(std::memory_order_acquire)) NEMA_db_Init();
     return d.table.find(group, element);

@@ -38,9 +38,14 @@ struct NEMA_db_Group {
     std::vector<const NEMA_db_Entry*> entries;  // held by the dictionary
 };
 
-// The entry for a tag, or nullptr. Builds the dictionary on first use. Odd (private)
-// groups are never in it.
-const NEMA_db_Entry* NEMA_db_Get(uint16_t group, uint16_t element);
+// The entry for a tag of an even group, or nullptr. Builds the dictionary on first use.
+const NEMA_db_Entry* NEMA_db_Get_Public(uint16_t group, uint16_t element);
+
+// The entry for a tag, or nullptr. Odd (private) groups are never in the dictionary: a reader
+// asks for every element, and most elements of many files are private, so they cost no call.
+inline const NEMA_db_Entry* NEMA_db_Get(uint16_t group, uint16_t element) {
+    return (group & 1) != 0 ? nullptr : NEMA_db_Get_Public(group, element);
+}
 
 // Parses the built-in tables once; does nothing when already built. Safe to reach from
 // several threads at once.

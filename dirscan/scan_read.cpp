@@ -65,6 +65,20 @@ enum class Read_End {
     Too_Large,  // the file holds more than the reader keeps of one file
 };
 
+// The header fields of an element, as the reading loop found them.
+void take_header(DICOM_Tag& tag, const DICOM_Tag& head) {
+    tag.syntax = head.syntax;
+    tag.flags = head.flags;
+    tag.group = head.group;
+    tag.element = head.element;
+    tag.vr = head.vr;
+    tag.vr_def = head.vr_def;
+    tag.pos = head.pos;
+    tag.pos_data = head.pos_data;
+    tag.length = head.length;
+    tag.dict = head.dict;
+}
+
 // The reading loop: every element from the stream's position on, into flat; with a guide, the
 // elements it allows are passed over into skipped instead.
 Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& root, DICOM_Tag_List& flat,
@@ -76,12 +90,16 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
     Byte_Source* in = nullptr;
     int mode = 0;
     uint32_t limit = 0;  // offsets are 32-bit in the element model: a larger file is read up to 4 GiB
+    const auto end = [&truncated] { return truncated ? Read_End::Truncated : Read_End::Complete; };
+    // Each header is read here and joins the list only when the element is not passed over: with
+    // a kept subset, that is a minority of a file's elements. Only its header fields are set.
+    DICOM_Tag head;
 
     for (;;) {
         if (stream.unsettled()) {
             if (stream.done()) {
                 Log_Message(window, LOG_TRACE_3, "--> ****** pixel data: the rest stays deflated ******");
-                return truncated ? Read_End::Truncated : Read_End::Complete;
+                return end();
             }
             in = &stream.source();
             mode = stream.mode();
@@ -89,20 +107,11 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             stream.settle();
         }
         Byte_Source& source = *in;
-        // Each element is built as the last of the list; one that is abandoned is removed.
-        DICOM_Tag& tag = flat.emplace_back();
-        auto abandon = [&flat, &truncated] {
-            flat.pop_back();
-            return truncated ? Read_End::Truncated : Read_End::Complete;
-        };
-        tag.syntax = static_cast<uint8_t>(mode);
-        tag.flags = Tag_Flag::Origin_DICOM;
         const uint64_t position = source.tell();
-        tag.pos = static_cast<uint32_t>(position);
         if (position + 4 > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
             truncated = truncated || position < limit;
-            return abandon();
+            return end();
         }
         // Read into locals, then stored: the checks below test them at once, which the element's
         // fields, just written one by one, would make the processor wait for.
@@ -110,62 +119,69 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
         int32_t length = 0;
         if (!NEMA_Get_Data_Element(window, source, mode, group, element, vr_read, length, limit)) {
             truncated = true;
-            return abandon();
+            return end();
         }
-        tag.group = group;
-        tag.element = element;
-        tag.vr = vr_read;
-        tag.length = length;
+        head.syntax = static_cast<uint8_t>(mode);
+        head.flags = Tag_Flag::Origin_DICOM;
+        head.pos = static_cast<uint32_t>(position);
+        head.group = group;
+        head.element = element;
+        head.vr = vr_read;
+        head.length = length;
         if (Trace_Level >= 7) {
-            const char vr0 = tag.vr != 0 ? static_cast<char>(tag.vr >> 8) : '0';
-            const char vr1 = tag.vr != 0 ? static_cast<char>(tag.vr & 0xFF) : '0';
-            Log_Message(window, LOG_TRACE_7, "(%04x,%04x) VR:%c%c length:%d pos:%d of %d", tag.group, tag.element,
-                        vr0, vr1, tag.length, static_cast<int>(tag.pos), static_cast<int>(limit));
+            const char vr0 = vr_read != 0 ? static_cast<char>(vr_read >> 8) : '0';
+            const char vr1 = vr_read != 0 ? static_cast<char>(vr_read & 0xFF) : '0';
+            Log_Message(window, LOG_TRACE_7, "(%04x,%04x) VR:%c%c length:%d pos:%d of %d", group, element, vr0,
+                        vr1, length, static_cast<int>(head.pos), static_cast<int>(limit));
         }
         const uint64_t data_position = source.tell();
-        tag.pos_data = static_cast<uint32_t>(data_position);
+        head.pos_data = static_cast<uint32_t>(data_position);
 
         if ((group != 0 || element != 0) && length == 0 && data_position > limit) {
             Log_Message(window, LOG_TRACE_3, "--> ****** end of file ******");
             truncated = true;
-            return abandon();
+            return end();
         }
         if (group == 0 && element == 0 && vr_read == 0 && length == 0) {
             Log_Message(window, LOG_TRACE_3, "--> ****** NULL element ******");
-            return abandon();
+            return end();
         }
         if (length > 0 && data_position + static_cast<uint32_t>(length) > limit) {
             Log_Message(window, DICOM_Warning_Kind,
                         "\xF1\x05    WARNING:\xF0\x02 (\x01%04x\x02,\x01%04x\x02) Invalid tag length (size=\x01%d\x02)!",
-                        tag.group, tag.element, tag.length);
-            tag.flags |= Tag_Flag::Error;
+                        group, element, length);
+            head.flags |= Tag_Flag::Error;
             truncated = true;
-            tag.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
+            head.length = data_position < limit ? static_cast<int32_t>(limit - data_position) : 0;
         }
 
-        if (const NEMA_db_Entry* entry = NEMA_db_Get(group, element)) {
-            tag.vr_def = entry->vr[0];
-            tag.dict = entry;
-        } else if (element != 0) {
-            tag.flags |= Tag_Flag::Deleted;
-        }
+        const NEMA_db_Entry* entry = NEMA_db_Get(group, element);
+        head.dict = entry;
+        head.vr_def = entry != nullptr ? entry->vr[0] : 0;
+        if (entry == nullptr && element != 0) head.flags |= Tag_Flag::Deleted;
 
-        stream.header_read(tag);
+        stream.header_read(head);
 
-        if (guide != nullptr && guide->may_skip(tag)) {
-            const auto value_length = static_cast<uint32_t>(tag.length);
+        if (guide != nullptr && guide->may_skip(head)) {
+            const auto value_length = static_cast<uint32_t>(head.length);
             if (value_length > 0 && source.held_at(value_length) != nullptr) source.seek(source.tell() + value_length);
-            else if (value_length > 0 && !NEMA_Skip(window, source, value_length)) return abandon();
+            else if (value_length > 0 && !NEMA_Skip(window, source, value_length)) return end();
             encapsulated = false;
-            DICOM_Root_Set_Entry(&root, root.depth, tag.group, tag.element, 0);
-            Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size() - 1), tag.group, tag.element);
-            flat.pop_back();
+            DICOM_Root_Set_Entry(&root, root.depth, group, element, 0);
+            Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size()), group, element);
             // Bounded as if it had been read: the same files are refused.
             if (value_length <= Load_Limit) kept += value_length;
             if (++skipped_count + flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
             continue;
         }
 
+        DICOM_Tag& tag = flat.emplace_back();
+        take_header(tag, head);
+        // A value that cannot be read takes its element out of the list again.
+        auto abandon = [&flat, &end] {
+            flat.pop_back();
+            return end();
+        };
         const uint16_t vr = tag.effective_vr();
         bool read_value = tag.length > 0 && vr != VR_SQ;
         if (tag.group == 0xFFFE && tag.element == 0xE000) {
