@@ -12,30 +12,31 @@ namespace {
 
 constexpr char Escape = 0x1B;
 
-// Each VR's listed bytes as a table, so a value is checked at one lookup per byte.
-using Byte_Table = std::array<bool, 256>;
-constexpr std::array<Byte_Table, VR_Table.size()> Listed_Bytes = [] {
-    std::array<Byte_Table, VR_Table.size()> tables{};
-    for (std::size_t i = 0; i < VR_Table.size(); ++i)
-        if (VR_Table[i].set != nullptr)
-            for (const char* c = VR_Table[i].set; *c != '\0'; ++c) tables[i][static_cast<unsigned char>(*c)] = true;
-    return tables;
-}();
-
-// rule is a row of VR_Table.
-bool byte_allowed(const VR_Traits& rule, char c) {
-    const auto byte = static_cast<unsigned char>(c);
+// Whether a VR's character rule allows a byte (rule is a row of VR_Table).
+constexpr bool rule_allows(const VR_Traits& rule, unsigned char byte) {
     switch (rule.chars) {
-    case VR_Chars::Listed: return Listed_Bytes[static_cast<std::size_t>(&rule - VR_Table.data())][byte];
+    case VR_Chars::Listed:
+        for (const char* c = rule.set; c != nullptr && *c != '\0'; ++c)
+            if (static_cast<unsigned char>(*c) == byte) return true;
+        return false;
     case VR_Chars::Printable: return byte >= 0x20 && byte <= 0x7E;
     case VR_Chars::Lines:
-        if (c == '\t' || c == '\n' || c == '\f' || c == '\r') return true;
+        if (byte == '\t' || byte == '\n' || byte == '\f' || byte == '\r') return true;
         [[fallthrough]];
-    case VR_Chars::Text: return (byte >= 0x20 && byte != 0x7F) || c == Escape;
+    case VR_Chars::Text: return (byte >= 0x20 && byte != 0x7F) || byte == Escape;
     case VR_Chars::None: break;
     }
     return false;
 }
+
+// Each VR's rule as a table, so a value is checked at one lookup per byte.
+using Byte_Table = std::array<bool, 256>;
+constexpr std::array<Byte_Table, VR_Table.size()> Allowed_Bytes = [] {
+    std::array<Byte_Table, VR_Table.size()> tables{};
+    for (std::size_t i = 0; i < VR_Table.size(); ++i)
+        for (std::size_t byte = 0; byte < 256; ++byte) tables[i][byte] = rule_allows(VR_Table[i], static_cast<unsigned char>(byte));
+    return tables;
+}();
 
 // An IS value beyond -2**31 ... 2**31 - 1, judged as the cleanup judges it: by its count of
 // digits and its first digit.
@@ -104,8 +105,9 @@ DICOM_Value_Verdict check_text(const VR_Traits& rule, std::string_view value, co
         const std::string_view part = value.substr(start, end - start);
         if (rule.max != 0 && part.size() > rule.max) return invalid("a value longer than its VR allows");
         if (part.size() < rule.min && !part.empty()) return invalid("a value shorter than its VR needs");
+        const Byte_Table& allowed = Allowed_Bytes[static_cast<std::size_t>(&rule - VR_Table.data())];
         for (char c : part)
-            if (!byte_allowed(rule, c)) return invalid("a character its VR does not allow");
+            if (!allowed[static_cast<unsigned char>(c)]) return invalid("a character its VR does not allow");
         if (rule.code == VR_Code("IS") && out_of_range(part)) return invalid("a number out of range");
         if (rule.code == VR_Code("UI") && !well_formed_uid(part)) return invalid("a malformed UID");
         if (rule.code == VR_Code("PN"))
