@@ -11,7 +11,7 @@
 namespace {
 
 constexpr const char* Source_File = "Prog_Lib/Corvanthis_DICOM/NEMA_Tag_Attribute";
-constexpr std::size_t Item_Room = 4;
+constexpr std::size_t Item_Room = 8;
 
 bool matches(const DICOM_Tag& tag, uint16_t group, uint16_t element) {
     return (group == 0xFFFF || tag.group == group) && (element == 0xFFFF || tag.element == element);
