@@ -93,7 +93,8 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     s.text(0x0008, 0x0060, "CS", "MR");                   // 00 08 00 60 "CS" 00 02 "MR"
     s.header(0x0008, 0x1140, "UN", 0xFFFFFFFF);           // a sequence sent as UN: its items are
     s.set_mode(0);                                        // little endian, implicit VR
-    s.item().text(0x0008, 0x1150, "", "1.2", '\0').item_end().sequence_end();
+    // Its item: a UID of the dictionary, then a private element no dictionary knows.
+    s.item().text(0x0008, 0x1150, "", "1.2", '\0').text(0x0009, 0x1001, "", "AB").item_end().sequence_end();
     s.set_mode(9);
     s.header(0x0010, 0x0010, "UN", 8).raw("DOE^JOHN");    // 00 10 00 10 "UN" 00 00 | 00 00 00 08 | name
     s.header(0x0020, 0x0013, "UN", 2).raw("7 ");          // Instance Number, IS
@@ -117,6 +118,7 @@ TEST_F(ScanRead, BigEndianFileWithBlankPaddedSyntaxAndUnElementsReadsToTheEnd) {
     const DICOM_Tag* unknown_sequence = find_element(*set, 0x0008, 0x1140);
     EXPECT_EQ(unknown_sequence->vr, VR_UN);
     EXPECT_EQ(text_of(find_element(*set, 0x0008, 0x1150, true)), std::string("1.2\0", 4));
+    EXPECT_EQ(find_element(*set, 0x0009, 0x1001, true)->vr_def, VR_UN) << "not the VR of the element before";
 }
 
 // Meta group (with its length when asked) naming the deflated syntax, then (0002,0012) after
