@@ -142,7 +142,7 @@ TEST_F(Tree, ConfiguredAttributesComeFromTheFirstFile) {
 // A duplicate image keeps the first file; the index must find it like a search from the front,
 // also among many siblings.
 TEST_F(Tree, DuplicateImageAmongManyKeepsTheFirstFile) {
-    for (int i = 0; i < 3000; ++i) add({.image = ("1.2.1.1." + std::to_string(i)).c_str()}, "I" + std::to_string(i));
+    for (int i = 0; i < 3000; ++i) add({.image = ("1.2.1.1." + std::to_string(i)).c_str()}, std::string("I").append(std::to_string(i)));
     DICOM_Tag_List again = data_set({.image = "1.2.1.1.1500"});
     again[1] = element(0x0002, 0x0003, "UI", "9.8");  // the same instance of the series, named otherwise
     EXPECT_EQ(Kestrapol_Add_Image(nullptr, "AGAIN", &again, &root), 1);

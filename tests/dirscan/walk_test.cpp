@@ -155,7 +155,7 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
         EXPECT_EQ(name_flags, c.flags) << c.name;
         EXPECT_EQ(Media_Name_Faults(c.name, c.separator), c.flags) << c.name;  // the media copy's check
         EXPECT_EQ(log.count("Invalid file name"), c.result || c.line ? 0 : 1) << c.name;
-        EXPECT_TRUE(!c.marked || log.has("\"" + std::string(c.marked) + "\" !")) << c.name;
+        EXPECT_TRUE(!c.marked || log.has(std::string("\"").append(c.marked).append("\" !"))) << c.name;
         EXPECT_TRUE(!c.line || log.has(c.line)) << c.name;
     }
     name_flags = 2;
