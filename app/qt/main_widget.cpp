@@ -148,7 +148,7 @@ bool Main_Widget::event(QEvent* event) {
         return true;
     case Window_Event::Repaint:
         repaint_post_.paced([this] {
-            update();
+            update(Text::Area(panel_));  // the buttons and the list around it stay as they are
             Accessible_Text_Changed(panel_part_);
         });
         return true;
