@@ -31,7 +31,7 @@ private slots:
             QVERIFY(!Progress_Cancelled(&window->object()));
             QTest::keyClick(window.get(), key);
             QVERIFY(Progress_Cancelled(&window->object()));
-            QCOMPARE(Panel_Last(window->object().panel), std::string("cancel..."));
+            QCOMPARE(Text::Last_Line(window->object().panel), std::string("cancel..."));
         }
         std::unique_ptr<Progress_Widget> window(make_window());
         Progress_Object& object = window->object();
@@ -43,7 +43,7 @@ private slots:
         QCOMPARE(Panel_Count(object.panel, "cancel..."), 2);
         window->close();
         QVERIFY(window->isVisible());
-        QCOMPARE(Panel_Last(object.panel), std::string("closing..."));
+        QCOMPARE(Text::Last_Line(object.panel), std::string("closing..."));
     }
 
     // It belongs to its main window: a dialog of it, over its middle, above no other program.
@@ -72,7 +72,7 @@ private slots:
             for (int i = 0; i < 150; ++i) Progress_Counted(&object, 256);
         });
         worker.join();
-        QTRY_COMPARE(Panel_Last(object.panel), std::string("\xF1 Counting files... \x01" "38,400"));
+        QTRY_COMPARE(Text::Last_Line(object.panel), std::string("\xF1 Counting files... \x01" "38,400"));
         QCOMPARE(counter.count(Window_Event::Count), 1);
 
         worker = std::thread([&] {
@@ -83,7 +83,7 @@ private slots:
             for (int i = 0; i < 20000; ++i) Progress_Add(&object, 1);
         });
         worker.join();
-        QTRY_COMPARE(Panel_Last(object.panel), std::string("\xF1 \x01" "20,000\x02 of \x01" "20,000\x02 files"));
+        QTRY_COMPARE(Text::Last_Line(object.panel), std::string("\xF1 \x01" "20,000\x02 of \x01" "20,000\x02 files"));
         QCOMPARE(object.position(), 20000);
         QVERIFY(counter.count(Window_Event::Bar) <= 2);
         const QPointer<Progress_Widget> closed = window;

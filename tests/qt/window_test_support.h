@@ -33,11 +33,6 @@ inline int Panel_Count(const Text& panel, const std::string& part) {
     return found;
 }
 
-inline std::string Panel_Last(const Text& panel) {
-    const std::size_t count = Text::Line_Count(panel);
-    return count ? Text::Line(panel, count - 1) : std::string();
-}
-
 // While it lives, the events the windows send a screen reader are recorded.
 class Accessible_Events {
 public:
