@@ -58,7 +58,6 @@ class Main_Widget_Test : public QObject {
     Q_OBJECT
 
     QTemporaryDir scratch_;
-    int consoles_ = 0;
     std::vector<std::string> chosen_;  // what the folder chooser's hook answers
     std::vector<std::string> opened_;  // folders the file manager was asked to show
     std::string report_file_, destination_;
@@ -114,10 +113,9 @@ private slots:
 
     void init() {
         Trace_Level = 0;
-        consoles_ = 0;
         destination_.clear();
         Main_Widget_Hooks hooks;
-        hooks.open_console = [this] { ++consoles_; };
+        hooks.open_console = [] {};
         hooks.write_banner = [] {};
         hooks.library_descriptions = [] { return std::array<std::string, 3>{"dicom", "util", "tools"}; };
         hooks.choose_folders = [this](QWidget*) { return chosen_; };
@@ -153,7 +151,6 @@ private slots:
         QCOMPARE(Trace_Level.load(), 0);
         QTest::keyClick(window_.get(), Qt::Key_5, Qt::ControlModifier);
         QCOMPARE(Trace_Level.load(), 2);
-        QCOMPARE(consoles_, 1);
 
         const QList<QPushButton*> buttons = window_->findChildren<QPushButton*>();
         QCOMPARE(buttons[1]->accessibleName(), QString("Make media copy\u2026"));  // read without its "&"
@@ -189,7 +186,7 @@ private slots:
         });
         worker.join();
         QCOMPARE(Text::Line_Count(panel()), Text::Max_Lines);
-        QCOMPARE(Panel_Last(panel()), std::string("file 19999"));
+        QCOMPARE(Text::Last_Line(panel()), std::string("file 19999"));
         QCoreApplication::processEvents();
         QCOMPARE(counter.count(QEvent::Type(QEvent::User + 100)), 1);
         QVERIFY(counter.count(QEvent::Paint) <= 1);
@@ -214,7 +211,6 @@ private slots:
         // A move after the taken entry (to be cleared by its leave) is refused.
         QVERIFY(!send<QDragMoveEvent>(mime, QPoint(110, 110), true)->isAccepted());
         QVERIFY(window_->drag_refused());
-        QCOMPARE(Panel_Count(panel(), "BUSY:"), 1);
         QTRY_COMPARE(Panel_Count(window_->progress_window()->object().panel, "BUSY:"), 1);
         QCoreApplication::sendEvent(window_.get(), &leave);
         QVERIFY(!window_->drag_refused());
