@@ -55,16 +55,6 @@ int main(int argc, char** argv) {
     check(code == Exit_Startup_Failed, "a failed start-up ends interactive mode with its code");
     check(Log_Get_Sink() == nullptr, "the window's sink is removed");
 
-    bool instructions = false;
-    code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
-        QTimer::singleShot(0, [&, window] {
-            instructions = Panel_Count(main_widget(window).panel(), "Drag&drop a dir on this application,") == 1;
-            QTest::keyClick(&main_widget(window), Qt::Key_Escape);
-        });
-        return 0;
-    });
-    check(instructions && code == 0, "the instructions are shown and Esc ends the program with code 0");
-
     // As "kestrapol -w CD BAD" starts it: the window converts the folders as one drop, visibly,
     // and the program ends as batch mode would have for them (a lower-case name: 2).
     code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
@@ -80,18 +70,20 @@ int main(int argc, char** argv) {
           "folders named with -w are converted in the window, which ends with their batch code");
     std::filesystem::remove(scratch / "CD" / "DICOMDIR");
 
-    bool was_converting = false;
+    bool instructions = false, was_converting = false;
     Kestrapol_Files_Listed = hold_until_cancelled;
     code = Kestrapol_Interactive_Run(argc, argv, [&](Win_Handle window) {
         QTimer::singleShot(0, [&, window] {
+            instructions = Panel_Count(main_widget(window).panel(), "Drag&drop a dir on this application,") == 1;
             main_widget(window).convert({(scratch / "CD").string()});
             quit_run = &main_widget(window).progress_window()->object();
             was_converting = main_widget(window).converting();
-            main_widget(window).close();
+            QTest::keyClick(&main_widget(window), Qt::Key_Escape);
         });
         return 0;
     });
-    check(was_converting && code == 0, "closing during a conversion stops the worker and ends with 0");
+    check(instructions, "the instructions are shown");
+    check(was_converting && code == 0, "Esc during a conversion stops the worker and ends the program with 0");
     check(!std::filesystem::exists(scratch / "CD" / "DICOMDIR"), "the cancelled conversion writes no DICOMDIR");
     Kestrapol_Files_Listed = nullptr;
 
