@@ -218,8 +218,6 @@ TEST(Palette, EveryMarkupColourIsReadableAndKeepsItsLook) {
     EXPECT_FALSE(Markup_Palette(Progress_Panel_Background).colours(Markup_Black).backing);
 }
 
-std::u16string u16(const std::string& ascii) { return {ascii.begin(), ascii.end()}; }
-
 TEST(AccessibleText, WarningsErrorsRefusalsAndOutcomesAreAnnouncedNotFileLines) {
     const struct {
         const char* line;
@@ -268,7 +266,7 @@ TEST(AccessibleText, AnnouncerSaysNewLinesOnceAndCapsABurst) {
     for (int i = 0; i < 5000; ++i) Text_Panel::Write(panel, "WARNING: w");
     const std::vector<std::u16string> said = announcer.take(panel);
     ASSERT_EQ(said.size(), Panel_Announcer::Max_Said + 1);
-    EXPECT_EQ(said.back(), u16("4,093 more lines in the report"));
+    EXPECT_EQ(said.back(), u"4,093 more lines in the report");
 }
 
 TEST(AccessibleText, PanelTextAndProgressValueInWords) {
