@@ -13,14 +13,10 @@
 #include "app/qt/progress_window.h"
 #include "window_test_support.h"
 
-namespace {
-
-Progress_Widget* make_window() { return Progress_Create_Window(nullptr, "Converting", "Zorvatine conversion"); }
-
-}  // namespace
-
 class Progress_Window_Test : public QObject {
     Q_OBJECT
+    static Progress_Widget* make_window() { return Progress_Create_Window(nullptr, "Converting", "Zorvatine conversion"); }
+
 private slots:
     // Cancel, Esc, Enter and Space raise the flag and say so; the window stays until the worker
     // closes it, its close box too.
