@@ -70,18 +70,10 @@ void retype_last_record(std::vector<uint8_t>& b, const Read_Record& last, const 
     b.insert(b.begin() + static_cast<long>(at), element.begin(), element.end());
 }
 
-// Damage that changes the DICOMDIR's bytes.
-std::function<void(const Scratch_Folder&, const std::string&)> edit(void (*change)(Directory_Bytes&)) {
-    return [change](const Scratch_Folder& folder, const std::string&) {
-        Directory_Bytes d(folder);
-        change(d);
-        Write_File(folder.at("DICOMDIR"), d.bytes);
-    };
-}
-
+// Damage to the folder or to the DICOMDIR's bytes, which are written back afterwards.
 struct Damage {
     const char* name;
-    std::function<void(const Scratch_Folder& folder, const std::string& outside)> apply;
+    std::function<void(Directory_Bytes& d, const Scratch_Folder& folder, const std::string& outside)> apply;
     const char* finding;  // part of the one finding's text
     const char* file;     // the file it concerns, "" for none
     bool warning = false;
@@ -103,53 +95,47 @@ protected:
 };
 
 TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
+    using F = const Scratch_Folder&;
+    using O = const std::string&;
     const Damage damages[] = {
-        {"deleted file", [](const Scratch_Folder& f, const std::string&) { fs::remove(f.at("A/IMG2")); },
+        {"deleted file", [](Directory_Bytes&, F f, O) { fs::remove(f.at("A/IMG2")); },
          "referenced file does not exist", "A\\IMG2"},
-        {"replaced file",
-         [](const Scratch_Folder& f, const std::string&) { f.add("A/IMG2", Sample_With_UID("1.2.3.7")); },
+        {"replaced file", [](Directory_Bytes&, F f, O) { f.add("A/IMG2", Sample_With_UID("1.2.3.7")); },
          "\"1.2.3.2\" in the record, \"1.2.3.7\" in the file", "A\\IMG2"},
-        {"unreferenced file",
-         [](const Scratch_Folder& f, const std::string&) { f.add("C/IMG9", Sample_With_UID("1.2.3.8")); },
+        {"unreferenced file", [](Directory_Bytes&, F f, O) { f.add("C/IMG9", Sample_With_UID("1.2.3.8")); },
          "not in the index", "C\\IMG9"},
         {"File ID with ..",
-         [](const Scratch_Folder& f, const std::string& outside) {
-             Directory_Bytes d(f);
+         [](Directory_Bytes& d, F f, O outside) {
              const Read_Record& b = d.file("B\\IMG1");
              const auto at = std::search(d.bytes.begin() + b.offset, d.bytes.end(), b.file_id.begin(), b.file_id.end());
              std::copy_n("..\\IMG", 6, at);
-             Write_File(f.at("DICOMDIR"), d.bytes);
              fs::rename(f.at("B/IMG1"), outside + "/IMG1");
          },
          "no path inside the folder", "..\\IMG"},
         {"File ID through a link",
-         [](const Scratch_Folder& f, const std::string& outside) {
+         [](Directory_Bytes&, F f, O outside) {
              fs::rename(f.at("B"), outside + "/B");
              fs::create_directory_symlink(outside + "/B", f.at("B"));
          },
          "leads out of the folder through a link", "B\\IMG1"},
-        {"offset loop",
-         edit([](Directory_Bytes& d) { d.point_next("A\\IMG2", d.file("A\\IMG1").offset); }),
+        {"offset loop", [](Directory_Bytes& d, F, O) { d.point_next("A\\IMG2", d.file("A\\IMG1").offset); },
          "the offsets form a loop", ""},
         {"offset past the end",
-         edit([](Directory_Bytes& d) { d.point_next("A\\IMG2", static_cast<uint32_t>(d.bytes.size() + 100)); }),
+         [](Directory_Bytes& d, F, O) { d.point_next("A\\IMG2", static_cast<uint32_t>(d.bytes.size() + 100)); },
          "points past the end of the DICOMDIR", ""},
-        {"truncated DICOMDIR",
-         edit([](Directory_Bytes& d) { d.bytes.resize(d.file("B\\IMG1").offset + 30); }),
+        {"truncated DICOMDIR", [](Directory_Bytes& d, F, O) { d.bytes.resize(d.file("B\\IMG1").offset + 30); },
          "ends early or is damaged", ""},
         {"missing Type 1 key",
-         edit([](Directory_Bytes& d) {
+         [](Directory_Bytes& d, F, O) {
              const uint8_t instance[] = {0x20, 0x00, 0x13, 0x00, 'I', 'S'};
              const auto at = std::search(d.bytes.begin() + d.file("A\\IMG1").offset, d.bytes.end(),
                                          std::begin(instance), std::end(instance));
              at[3] = 0x01;  // (0020,0013) becomes (0020,0113)
-         }),
+         },
          "missing, although the file has the value \"1\"", "A\\IMG1"},
-        {"SR under IMAGE",
-         edit([](Directory_Bytes& d) { retype_last_record(d.bytes, d.records.back(), "IMAGE "); }),
+        {"SR under IMAGE", [](Directory_Bytes& d, F, O) { retype_last_record(d.bytes, d.records.back(), "IMAGE "); },
          "belongs in SR DOCUMENT records", "B\\IMG1", true, true},
-        {"orphan record",
-         edit([](Directory_Bytes& d) { d.point_next("A\\IMG1", 0); }),
+        {"orphan record", [](Directory_Bytes& d, F, O) { d.point_next("A\\IMG1", 0); },
          "not reached from the root", ""},
     };
     for (const Damage& damage : damages) {
@@ -160,7 +146,9 @@ TEST_F(Check_Mode, EachDamageGivesExactlyItsFinding) {
         fill(folder, damage.sr_in_b);
         ASSERT_EQ(run({folder.path()}).exit_code, 0);
         try {
-            damage.apply(folder, outside);
+            Directory_Bytes d(folder);
+            damage.apply(d, folder, outside);
+            Write_File(folder.at("DICOMDIR"), d.bytes);
         } catch (const fs::filesystem_error& error) {  // no symbolic links here
             std::cout << "skipped: " << error.what() << "\n";
             continue;

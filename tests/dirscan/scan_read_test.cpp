@@ -208,36 +208,35 @@ TEST_F(ScanRead, DeflateBombPassesInBoundedMemory) {
     EXPECT_LT(after - before, 16 * 1024);
 }
 
+// What follows (0010,0010) "DOE^JOHN": a value cut short is kept, shortened and flagged; a header
+// cut short ends the set before it; a zero-filled tail is no truncation.
 TEST_F(ScanRead, TruncationAndTails) {
-    Log_Recorder log(3);
-    {  // cut inside a value: kept, shortened and flagged
+    const struct {
+        const char* name;
+        std::string tail;
+        uint16_t last, last_length;  // element and length of the set's last element
+        const char* said;
+        const char* truncated;  // what the warning says after "is truncated", nullptr: none
+    } cases[] = {
+        // (0010,0020) LO claiming 64 bytes where 10 are left.
+        {"cut_value", std::string("\x10\x00\x20\x00LO\x40\x00" "ABCDEFGHIJ", 18), 0x0020, 10,
+         "Invalid tag length (size=64)!", ": it ends inside an element"},
+        {"cut_header", "\x10\x00\x20\x00LO", 0x0010, 8, "", ""},
+        {"zero_tail", std::string(64, '\0'), 0x0010, 8, "--> ****** NULL element ******", nullptr},
+    };
+    for (const auto& c : cases) {
+        Log_Recorder log(3);
         Stream_Builder s = small_file();
-        s.header(0x0010, 0x0020, "LO", 64).raw("ABCDEFGHIJ");
-        auto set = read(s, "cut_value.dcm");
-        ASSERT_TRUE(set);
-        const DICOM_Tag* id = find_element(*set, 0x0010, 0x0020);
-        ASSERT_NE(id, nullptr);
-        EXPECT_EQ(id->length, 10);
-        EXPECT_TRUE(id->flags & Tag_Flag::Error);
-        EXPECT_TRUE(log.has("Invalid tag length (size=64)!"));
-        EXPECT_TRUE(log.has("WARNING: " + at("cut_value.dcm") + " is truncated: it ends inside an element"));
-    }
-    {  // cut inside a header: what comes before is read, and the cut reported
-        Stream_Builder s = small_file();
-        s.raw(std::string("\x10\x00\x20\x00LO", 6));
-        auto set = read(s, "cut_header.dcm");
-        ASSERT_TRUE(set);
-        EXPECT_EQ(set->back().group, 0x0010);
-        EXPECT_TRUE(log.has("WARNING: " + at("cut_header.dcm") + " is truncated"));
-    }
-    {  // zero-filled tail
-        Stream_Builder s = small_file();
-        s.raw(std::string(64, '\0'));
-        auto set = read(s, "zero_tail.dcm");
-        ASSERT_TRUE(set);
-        EXPECT_TRUE(log.has("--> ****** NULL element ******"));
-        EXPECT_EQ(set->back().group, 0x0010);
-        EXPECT_FALSE(log.has("zero_tail.dcm is truncated"));
+        s.raw(c.tail);
+        auto set = read(s, std::string(c.name) + ".dcm");
+        ASSERT_TRUE(set) << c.name;
+        EXPECT_EQ(set->back().group, 0x0010) << c.name;
+        EXPECT_EQ(set->back().element, c.last) << c.name;
+        EXPECT_EQ(set->back().length, c.last_length) << c.name;
+        EXPECT_EQ(bool(set->back().flags & Tag_Flag::Error), c.last == 0x0020) << c.name;
+        EXPECT_TRUE(log.has(c.said)) << c.name;
+        const std::string warning = "WARNING: " + at(c.name) + ".dcm is truncated";
+        EXPECT_EQ(log.has(warning + (c.truncated ? c.truncated : "")), c.truncated != nullptr) << c.name;
     }
 }
 
