@@ -90,11 +90,9 @@ TEST_F(Batch, OnlyUnfinishedLeftoversAreRemoved) {
                                         "DICOMDIR.TOLD", "DICOMDIR.TQZ", "DICOMDIR.TXT"}));
     expect_complete(folder.path() + "/DICOMDIR", 1);
     EXPECT_EQ(File_Text(folder.path() + "/DICOMDIR").find(DICOMDIR_Unfinished_Mark), std::string::npos);
-    struct stat status {};
-    ASSERT_EQ(::stat((folder.path() + "/DICOMDIR").c_str(), &status), 0);
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    EXPECT_EQ(status.st_mode & 0777, 0644 & ~mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(folder.at("DICOMDIR")).permissions()), 0644 & ~mask);
 }
 
 // Runs side by side on one folder both finish with a complete DICOMDIR; the later one stays.
