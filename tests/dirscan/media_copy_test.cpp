@@ -22,14 +22,6 @@ std::map<std::string, std::vector<uint8_t>> contents(const std::string& folder) 
     return found;
 }
 
-Sample_Image image(const std::string& patient, const std::string& uid, int instance = 1) {
-    Sample_Image sample = Sample_With_UID(uid);
-    sample.patient_name = patient, sample.patient_id = patient + "_ID";
-    sample.study_uid = uid + ".0", sample.series_uid = uid + ".0.0";
-    sample.instance_number = instance;
-    return sample;
-}
-
 }  // namespace
 
 TEST(MediaCopyLayout, OrdersEachLevelByItsKeysAndNumbersTheNames) {
@@ -64,18 +56,18 @@ TEST(MediaCopyLayout, OrdersEachLevelByItsKeysAndNumbersTheNames) {
 TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
     Scratch_Folder source, target;
     const std::string destination = target.at("media copy");
-    source.add("a/b/c/d/e/f/g/h/i/deep image.dcm", image("DOE^B", "1.2.3.1"));
-    const Sample_Image second = image("DOE^A", "1.2.3.3");
-    Sample_Image lower = image("DOE^A", "1.2.3.2", 2);
+    source.add("a/b/c/d/e/f/g/h/i/deep image.dcm", Sample_Of("DOE^B", "1.2.3.1"));
+    const Sample_Image second = Sample_Of("DOE^A", "1.2.3.3");
+    Sample_Image lower = Sample_Of("DOE^A", "1.2.3.2", 2);
     lower.study_uid = second.study_uid, lower.series_uid = second.series_uid;
     source.add("lower-case.name.dcm", lower);
     source.add("Mixed Case.dir/second", second);
-    source.add("copy of second", image("DOE^A", "1.2.3.3"));                          // same bytes
-    Sample_Image other = image("DOE^A", "1.2.3.3");
+    source.add("copy of second", Sample_Of("DOE^A", "1.2.3.3"));                          // same bytes
+    Sample_Image other = Sample_Of("DOE^A", "1.2.3.3");
     other.description = "OTHER CONTENT";
     source.add("zz conflict", other);                                                  // same UID, other bytes
     source.add_text("notes, read me.txt", "not DICOM");  // a comma: the field is quoted
-    Sample_Image no_study = image("DOE^C", "1.2.3.4");
+    Sample_Image no_study = Sample_Of("DOE^C", "1.2.3.4");
     no_study.study_uid.clear();
     source.add("no study", no_study);
     const auto before = contents(source.path());
@@ -116,8 +108,8 @@ TEST(MediaCopy, CopiesAMessyFolderAsMediaWithItsMapAndDirectory) {
 // fails (a source gone before its copy) or is cancelled removes what it made, and nothing else.
 TEST(MediaCopy, RefusedFailedOrCancelledRunsLeaveEveryFolderAsItWas) {
     Scratch_Folder source, other;
-    const std::string vanishing = source.add("b/IMG", image("DOE^B", "1.2.5.2"));
-    source.add("a/IMG", image("DOE^A", "1.2.5.1"));
+    const std::string vanishing = source.add("b/IMG", Sample_Of("DOE^B", "1.2.5.2"));
+    source.add("a/IMG", Sample_Of("DOE^A", "1.2.5.1"));
     other.add_text("kept.txt", "a user's file");
     other.add_text("plain file", "not a folder");
     fs::create_directory(other.at("empty"));

@@ -49,6 +49,15 @@ inline Sample_Image Sample_With_UID(const std::string& uid) {
     return sample;
 }
 
+// A sample of patient (name and ID) in a study and series of its own, named after uid.
+inline Sample_Image Sample_Of(const std::string& patient, const std::string& uid, int instance = 1) {
+    Sample_Image sample = Sample_With_UID(uid);
+    sample.patient_name = sample.patient_id = patient;
+    sample.study_uid = uid + ".0", sample.series_uid = uid + ".0.0";
+    sample.instance_number = instance;
+    return sample;
+}
+
 // A fresh folder below the system's temporary folder, removed at the end.
 class Scratch_Folder {
 public:

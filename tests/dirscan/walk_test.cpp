@@ -20,13 +20,6 @@ struct Name_Case {
     const char* line = nullptr;  // a line of its own instead of "Invalid file name"
 };
 
-Sample_Image image(const std::string& patient, const std::string& uid) {
-    Sample_Image sample = Sample_With_UID(uid);
-    sample.patient_name = sample.patient_id = patient;
-    sample.study_uid = "1.2.3." + patient, sample.series_uid = "1.2.3." + patient + ".1";
-    return sample;
-}
-
 std::vector<std::string> listed_folders;
 std::map<std::string, int> files_read_when_listed;  // by folder, for the last transcript
 
@@ -64,7 +57,7 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
     // Where each file goes: the walk reads S/A/X, S/A, S/B, S/C/D, S/C/E, then S.
     const char* folders[] = {"S/A/X/", "S/A/", "S/B/", "S/C/D/", "S/C/E/", "S/"};
     for (int i = 0; i < 70; ++i) {
-        Sample_Image sample = image(i % 3 ? "PA" : "PB", "1.5." + std::to_string(i));
+        Sample_Image sample = Sample_Of(i % 3 ? "PA" : "PB", "1.5." + std::to_string(i));
         sample.filler_elements = i % 5;
         sample.nested_sequence = i % 7 == 0;
         sample.code = i % 2 ? 8 : 0;
@@ -73,17 +66,17 @@ TEST(Walk, HelpersReadingAheadChangeNothing) {
         folder.add(name, sample);
     }
     std::filesystem::create_directories(folder.at("S/C/0"));  // empty, and first of S/C
-    folder.add("S/C/.H/IMG900", image("PX", "9.5"));
+    folder.add("S/C/.H/IMG900", Sample_Of("PX", "9.5"));
     folder.hide("S/C/.H");
     // One file, read ahead by the helpers alone; after it, S/C holds no files, so they read on in S.
-    folder.add("S/C/G/IMG901", image("PC", "9.6"));
-    folder.add("S/img999", image("PA", "1.5.1"));  // bad name, and a duplicate
+    folder.add("S/C/G/IMG901", Sample_Of("PC", "9.6"));
+    folder.add("S/img999", Sample_Of("PA", "1.5.1"));  // bad name, and a duplicate
     folder.add_text("S/NOTDICOM", std::string(300, 'x'));
     // (0010,0010) PN claiming 64 bytes where 2 are left.
     folder.add_text("S/TRUNC", std::string(128, '\0') + "DICM" +
                                    std::string("\x10\x00\x10\x00" "PN" "\x40\x00" "AB", 10));
-    folder.add("S/DICOMDIR", image("PX", "9.1"));
-    folder.add("S/.IMG8", image("PX", "9.4"));
+    folder.add("S/DICOMDIR", Sample_Of("PX", "9.1"));
+    folder.add("S/.IMG8", Sample_Of("PX", "9.4"));
     folder.hide("S/.IMG8");
     const std::vector<std::string> alone = walk_transcript(folder, 0);
     EXPECT_EQ(alone.back(), "read 73 images 71");
@@ -165,16 +158,16 @@ TEST(NameCheck, MarksEveryFaultyCharacter) {
 
 TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
     Scratch_Folder folder;
-    folder.add("B/IMG1", image("PB", "1.1"));
-    folder.add("a/IMG2", image("PA", "1.2"));  // "a" sorts as "A", before "B"
-    folder.add("IMG0", image("PR", "1.0"));
-    folder.add("C/D/IMG3", image("PB", "1.3"));
+    folder.add("B/IMG1", Sample_Of("PB", "1.1"));
+    folder.add("a/IMG2", Sample_Of("PA", "1.2"));  // "a" sorts as "A", before "B"
+    folder.add("IMG0", Sample_Of("PR", "1.0"));
+    folder.add("C/D/IMG3", Sample_Of("PB", "1.3"));
     folder.add_text("NOTDICOM", std::string(200, 'x'));
     folder.add_text("SHORT", "DICM");
-    folder.add("DICOMDIR", image("PX", "9.1"));
-    folder.add("DICOMDIR.OLD", image("PX", "9.2"));
-    folder.add(".hidden/IMG9", image("PX", "9.3"));
-    folder.add(".IMG8", image("PX", "9.4"));
+    folder.add("DICOMDIR", Sample_Of("PX", "9.1"));
+    folder.add("DICOMDIR.OLD", Sample_Of("PX", "9.2"));
+    folder.add(".hidden/IMG9", Sample_Of("PX", "9.3"));
+    folder.add(".IMG8", Sample_Of("PX", "9.4"));
     folder.hide(".hidden");
     folder.hide(".IMG8");
 
@@ -203,8 +196,8 @@ TEST(Walk, SubFoldersFirstThenFilesInNameOrder) {
 
 TEST(Walk, CancelStopsTheWalk) {
     Scratch_Folder folder;
-    folder.add("A/IMG1", image("PA", "1.1"));
-    folder.add("B/IMG2", image("PB", "1.2"));
+    folder.add("A/IMG1", Sample_Of("PA", "1.1"));
+    folder.add("B/IMG2", Sample_Of("PB", "1.2"));
     Progress_Recorder progress(3);
     EXPECT_EQ(Walk_Run(folder, &progress).result, 0);
     EXPECT_LT(nb_files, 2);
