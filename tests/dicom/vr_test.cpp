@@ -219,16 +219,13 @@ TEST(Cleanup, RepairsAndDropsByVr) {
             EXPECT_EQ(tag.flags & (c.flag ? c.flag : 0xFFFF), c.flag);
         }
     }
+    // A private element keeps the trailing separator a public one loses (above).
+    DICOM_Tag private_text = make_element(0x0009, 0x0008, "LO", "A\\B\\", 0);
+    EXPECT_EQ(DICOM_Attribute_Cleanup_Tag(nullptr, &private_text), 1);
+    EXPECT_EQ(text_of(&private_text), "A\\B\\");
     // The set named is the VR's, with the blank and the backslash that pass as padding and separator.
     EXPECT_TRUE(log.has("1 char in \"1.2a.3\" not from set \"0123456789. \\\""));
     EXPECT_TRUE(log.has("3 char in \"ab-CD\" not from set \"ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_ \\\""));
-}
-
-TEST(Cleanup, PrivateElementsKeepTrailingSeparators) {
-    DICOM_Tag pub = make_element(0x0008, 0x0008, "LO", "A\\B\\", 0);
-    EXPECT_EQ(DICOM_Tag_Cleanup_Text_Multiple(nullptr, &pub, 64), 2);
-    DICOM_Tag priv = make_element(0x0009, 0x0008, "LO", "A\\B\\", 0);
-    EXPECT_EQ(DICOM_Tag_Cleanup_Text_Multiple(nullptr, &priv, 64), 3);
 }
 
 TEST(Cleanup, MultiplicityAgainstTheDictionary) {
@@ -249,15 +246,6 @@ TEST(Cleanup, MultiplicityAgainstTheDictionary) {
     EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, with(us, open), 9), 1);
     EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, &us, 1), 0);
     EXPECT_EQ(DICOM_Tag_Cleanup_Multiplicity(nullptr, with(us, retired), 1), 1);  // not checked
-}
-
-TEST(Encoder, VrFromTheDictionaryWhenImplicitInTheStreamElseUN) {
-    DICOM_Tag t = make_element(0x0008, 0x0060, "CS", "MR");
-    t.vr = 0;
-    t.vr_def = VR_Code("CS");
-    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, t), (Bytes{0x08, 0, 0x60, 0, 'C', 'S', 2, 0, 'M', 'R'}));
-    t.vr_def = 0;  // known by neither: UN, with the long header
-    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, t), (Bytes{0x08, 0, 0x60, 0, 'U', 'N', 0, 0, 2, 0, 0, 0, 'M', 'R'}));
 }
 
 DICOM_Tag sequence(std::vector<DICOM_Tag_List> items) {
@@ -288,7 +276,7 @@ TEST(Encoder, SequencesHaveUndefinedLengthsAndDelimiters) {
     EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, sq).size(), 50u);
 }
 
-TEST(Encoder, ValuesNotHeldWholeOrTooLongForTheirHeaderAreLeftOut) {
+TEST(Encoder, ValuesNotHeldWholeOrTooLongAreLeftOutAndAnImplicitVrIsTheDictionarys) {
     DICOM_Tag on_disk = make_element(0x7FE0, 0x0010, "OW", "");
     on_disk.length = 1024;  // value left in its file
     DICOM_Tag cut = make_element(0x0010, 0x0020, "LO", "AB");
@@ -305,6 +293,14 @@ TEST(Encoder, ValuesNotHeldWholeOrTooLongForTheirHeaderAreLeftOut) {
     meta[1].group = 0x0002;
     meta[1].element = 0x0002;
     EXPECT_EQ(DICOM_Write_Group(nullptr, 2, 8, meta).size(), 14u);
+
+    // The VR written is the dictionary's when the stream had none, else UN with the long header.
+    DICOM_Tag t = make_element(0x0008, 0x0060, "CS", "MR");
+    t.vr = 0;
+    t.vr_def = VR_Code("CS");
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, t), (Bytes{0x08, 0, 0x60, 0, 'C', 'S', 2, 0, 'M', 'R'}));
+    t.vr_def = 0;
+    EXPECT_EQ(DICOM_Attribute_To_Str(nullptr, 8, t), (Bytes{0x08, 0, 0x60, 0, 'U', 'N', 0, 0, 2, 0, 0, 0, 'M', 'R'}));
 }
 
 }  // namespace
