@@ -135,9 +135,7 @@ TEST_F(Definitions, TokensMarksAndSyntaxErrors) {
     EXPECT_TRUE(list[3].description.empty());
     EXPECT_TRUE(list[4].flags & Tag_Flag::Default);
     EXPECT_EQ(log.count("Syntax error"), 4);
-}
-
-TEST_F(Definitions, LinesEndOnlyAtNewline) {
+    // Lines end only at a newline.
     EXPECT_EQ(parse("(0010,0010) VR=PN\n(0010,0020) VR=LO").size(), 1u);    // last line unused
     EXPECT_EQ(parse("(0010,0010) VR=PN\n\f(0010,0020) VR=LO\n").size(), 1u);  // form feed ends
     EXPECT_EQ(parse("(0010,0010)\tVR=PN\r\n").front().vr_def, VR_Code("PN"));
