@@ -131,9 +131,8 @@ TEST(AttributeFormat, AKeptSubsetChecksEveryElementButKeepsOnlyKeysPrivatesAndSe
     EXPECT_EQ(part_log, all_log);  // every check still made, in the same order
     ASSERT_TRUE(all && part);
     EXPECT_EQ(all->size(), 8u);
-    std::vector<uint32_t> kept;
-    for (const DICOM_Tag& tag : *part) kept.push_back(uint32_t{tag.group} << 16 | tag.element);
-    EXPECT_EQ(kept, (std::vector<uint32_t>{0x00080018, 0x00080060, 0x00090010, 0x00091001, 0x00201115, 0xFFFEE0DD}));
+    EXPECT_EQ(tags_of(*part),
+              (std::vector<uint32_t>{0x00080018, 0x00080060, 0x00090010, 0x00091001, 0x00201115, 0xFFFEE0DD}));
     EXPECT_EQ(part->at(4).item.at(0).size(), 3u);  // a sequence keeps its items whole
 
     // Nothing kept is still a formatted file, unlike an empty one.
@@ -334,7 +333,7 @@ DICOM_Tag tag_of(const char* vr, int32_t length, const std::vector<uint8_t>& dat
 
 std::vector<uint8_t> bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
-TEST(AttributeDump, ValueRenderings) {
+TEST(AttributeDump, ValueRenderingsLegendOnceAndItemsIndented) {
     std::vector<uint8_t> numbers;
     for (uint16_t i = 0; i < 40; ++i) numbers.push_back(static_cast<uint8_t>(i)), numbers.push_back(0);
     const auto minus_five = DICOM_Write_16(9, static_cast<uint16_t>(-5));
@@ -358,9 +357,8 @@ TEST(AttributeDump, ValueRenderings) {
     EXPECT_EQ(us.rfind("0 / 1 / 2", 0), 0u);
     EXPECT_NE(us.find("/ 15 ..."), std::string::npos);  // 16 numbers shown
     EXPECT_EQ(us.find("16"), std::string::npos);
-}
 
-TEST(AttributeDump, LegendOnceAndItemsIndented) {
+    // The legend once, not again for the item; the item's elements indented.
     Log_Recorder log(7);
     DICOM_Tag marked = tag_of("LO", 0);
     marked.flags = Tag_Flag::Origin_DICOM | Tag_Flag::Forced | Tag_Flag::Append;
@@ -372,7 +370,7 @@ TEST(AttributeDump, LegendOnceAndItemsIndented) {
     DICOM_Attribute_Sequence_Reset(nullptr, &root);
     DICOM_Attribute_Stool(nullptr, &root, list, LOG_TRACE_7);
 
-    EXPECT_EQ(log.count("(grp, elem) Origin"), 1);  // not again for the item
+    EXPECT_EQ(log.count("(grp, elem) Origin"), 1);
     // Two markup bytes in the description: two blanks more keep the VR column in place.
     EXPECT_TRUE(log.has(" !Two marks" + std::string(32, ' ') + "(LO"));
     const auto& lines = log.texts();

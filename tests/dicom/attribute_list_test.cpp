@@ -24,7 +24,6 @@ DICOM_Tag lo(uint16_t group, uint16_t element, const std::string& value) {
 DICOM_Tag element(uint16_t element, const char* vr, const std::string& value, uint16_t flags = Tag_Flag::Origin_DICOM) {
     return make_element(0x0008, element, vr, value, flags);
 }
-std::string text(const DICOM_Tag* tag) { return text_of(tag); }
 std::string text(const DICOM_Tag& tag) { return text_of(&tag); }
 
 class Attribute_List : public ::testing::Test {
@@ -55,9 +54,9 @@ TEST_F(Attribute_List, InsertKeepsStreamOrderAndRepeatsGetFindsFirstAndWildcards
     for (int n = 0; n < 20; ++n) insert(list[1]);
     EXPECT_EQ(list.size(), 23u);
     EXPECT_EQ(text(list.back()), "first");
-    EXPECT_EQ(text(get(0x0008, 0x0018)), "first");
-    EXPECT_EQ(text(get(0xFFFF, 0xFFFF)), "ID");
-    EXPECT_EQ(text(get(0x0008, 0xFFFF)), "first");
+    EXPECT_EQ(text_of(get(0x0008, 0x0018)), "first");
+    EXPECT_EQ(text_of(get(0xFFFF, 0xFFFF)), "ID");
+    EXPECT_EQ(text_of(get(0x0008, 0xFFFF)), "first");
     EXPECT_EQ(get(0x0020, 0x000D), nullptr);
 }
 
@@ -103,7 +102,7 @@ TEST_F(Nested_List, InsertThroughItemsBuildsSequencesAtTheRightDepths) {
 
     // Get and Place work in the current item.
     enter(0x1140, 2);
-    EXPECT_EQ(text(get(0x0008, 0x1150)), "item2");
+    EXPECT_EQ(text_of(get(0x0008, 0x1150)), "item2");
     EXPECT_EQ(place(0x0008, 0x1155)->depth, 1);
     EXPECT_EQ(tags_of(list[1].item[1]), (std::vector<uint32_t>{0x00081150, 0x00081155, 0x0008A730}));
 }
@@ -111,7 +110,7 @@ TEST_F(Nested_List, InsertThroughItemsBuildsSequencesAtTheRightDepths) {
 TEST_F(Nested_List, WithoutACurrentItemInsertFailsAndGetSearchesTheListReached) {
     Log_Recorder log;
     enter(0x1140, 0);
-    EXPECT_EQ(text(get(0x0010, 0x0010)), "Doe");
+    EXPECT_EQ(text_of(get(0x0010, 0x0010)), "Doe");
     EXPECT_EQ(insert(lo(0x0008, 0x1150, "lost")), nullptr);
     EXPECT_TRUE(log.has("Failed to insert tag(0008,1150)"));
     EXPECT_EQ(remove(0x0008, 0x1150), 0);
@@ -287,7 +286,7 @@ protected:
         const DICOM_Tag* t = get(group, element);
         if (t == nullptr) return "<missing>";
         EXPECT_EQ(static_cast<std::size_t>(t->length), t->data.size());
-        return text(t);
+        return text_of(t);
     }
 };
 
