@@ -59,7 +59,6 @@ Header decode(const std::vector<uint8_t>& bytes, int mode, uint32_t limit = 0, u
     }
     return h;
 }
-Header decode(Stream_Builder& s, int mode, uint32_t limit = 0) { return decode(s.bytes(), mode, limit); }
 
 // Headers the mode alone does not tell how to read: the vendor repairs, and implicit in explicit.
 TEST(ElementReader, HeadersReadAgainstTheirMode) {
@@ -137,15 +136,15 @@ TEST(ElementReader, UnencapsulatedJpegLengthFoundUpToEndMarker) {
 }
 
 TEST(ElementReader, LengthsBoundedByTheSourceAndTruncatedHeaders) {
-    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100), 0, 100).result, 0);  // "size to big"
-    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100), 0, 101).result, 1);
-    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 0x80000000u), 0).result, 0);
-    EXPECT_EQ(decode(Stream_Builder(0).header(0xFEFF, 0x00E0, "", 0), 0).result, 0);  // item tag byte-swapped
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100).bytes(), 0, 100).result, 0);  // "size to big"
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 100).bytes(), 0, 101).result, 1);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0x0010, 0x0010, "", 0x80000000u).bytes(), 0).result, 0);
+    EXPECT_EQ(decode(Stream_Builder(0).header(0xFEFF, 0x00E0, "", 0).bytes(), 0).result, 0);  // item tag byte-swapped
     const std::vector<uint8_t> whole = Stream_Builder(8).text(0x0010, 0x0010, "PN", "DOE^J").bytes();
     for (long cut = 0; cut < 8; ++cut)  // headers cut short
         EXPECT_EQ(decode(std::vector<uint8_t>(whole.begin(), whole.begin() + cut), 8).result, 0) << cut;
     // A sequence delimitation that ends the stream without its length still counts.
-    EXPECT_EQ(decode(Stream_Builder(8).u16(0xFFFE, false).u16(0xE0DD, false), 8).result, 1);
+    EXPECT_EQ(decode(Stream_Builder(8).u16(0xFFFE, false).u16(0xE0DD, false).bytes(), 8).result, 1);
 }
 
 TEST(ElementReader, RawReadsAndSkip) {
