@@ -43,8 +43,9 @@ inline bool DICOM_Same_Private_Run(uint16_t group_a, uint16_t element_a, uint16_
 }
 
 // Adds an element passed over before flat[before], to the last run when it continues it.
-inline void Format_Skipped_Add(std::vector<Format_Skipped>& skipped, uint32_t before, uint16_t group,
-                               uint16_t element) {
+// (Inline: the reader calls it for every element it passes over.)
+[[gnu::always_inline]] inline void Format_Skipped_Add(std::vector<Format_Skipped>& skipped, uint32_t before,
+                                                     uint16_t group, uint16_t element) {
     if (!skipped.empty()) {
         Format_Skipped& run = skipped.back();
         const bool continues = (group & 1) ? DICOM_Same_Private_Run(run.group, run.last, group, element) : run.group == group;

@@ -44,6 +44,13 @@ public:
         return holds(count) ? held_ + (position_ - held_offset_) : nullptr;
     }
 
+    // The bytes held in memory from the position on: empty when the source holds none there.
+    std::span<const uint8_t> held() const {
+        if (!holds(0)) return {};
+        const std::size_t at = position_ - held_offset_;
+        return {held_ + at, held_length_ - at};
+    }
+
     // Moves the position; any offset is accepted (reads beyond the end then come up short).
     void seek(uint64_t offset) { position_ = offset; }
     uint64_t tell() const { return position_; }

@@ -42,31 +42,46 @@ int NEMA_Get_Data_Element_General(Win_Handle window, Byte_Source& source, int mo
 // The most bytes a header takes: tag, VR, reserved field and 32-bit length.
 inline constexpr std::size_t NEMA_Longest_Header = 12;
 
+// Whether headers in mode may be decoded by NEMA_Plain_Header: explicit VR little endian, with
+// nothing to repair or trace.
+[[gnu::always_inline]] inline bool NEMA_Plain_Mode(int mode) {
+    const int plain = Mode_Big_Endian | Mode_Word_Swap | Mode_Repair_Mask | Mode_Explicit;
+    return (mode & plain) == Mode_Explicit && !Trace_On(LOG_TRACE_1);
+}
+
+// The usual header, decoded from the NEMA_Longest_Header bytes at bytes in a plain mode: an
+// explicit VR with a 16-bit length, with nothing to report. False for any other, which only the
+// general decoder reads.
+[[gnu::always_inline]] inline bool NEMA_Plain_Header(const uint8_t* bytes, uint32_t limit, uint16_t& group,
+                                                     uint16_t& element, uint16_t& vr, int32_t& length) {
+    const uint16_t g = DICOM_Read_16(0, bytes);
+    const auto code = static_cast<uint16_t>(bytes[4] << 8 | bytes[5]);
+    const uint16_t size = DICOM_Read_16(0, bytes + 6);
+    const bool letters = static_cast<unsigned>(bytes[4] - 'A') < 26 && static_cast<unsigned>(bytes[5] - 'A') < 26;
+    // Items, the (3F3F) and (FEFF) items of faulty writers and the Siemens (0009) UL take the
+    // general way, as do odd and out-of-file lengths, which are reported.
+    const bool special = g == 0xFFFE || g == 0x3F3F || g == 0xFEFF || (g == 0x0009 && code == VR_Code("UL"));
+    if (!letters || special || VR_Has_Long_Length(code) || code == VR_OX || (size & 1) != 0 ||
+        (limit != 0 && size >= limit))
+        return false;
+    group = g;
+    element = DICOM_Read_16(0, bytes + 2);
+    vr = code;
+    length = size;
+    return true;
+}
+
 // The usual header is read here, inline, for it comes with nearly every element of a file:
 // explicit VR little endian, a 16-bit length, in the source's buffer, with nothing to repair,
 // report or trace.
 [[gnu::always_inline]] inline int NEMA_Get_Data_Element(Win_Handle window, Byte_Source& source, int mode,
                                                         uint16_t& group, uint16_t& element, uint16_t& vr,
                                                         int32_t& length, uint32_t limit) {
-    const int plain = Mode_Big_Endian | Mode_Word_Swap | Mode_Repair_Mask | Mode_Explicit;
-    if ((mode & plain) == Mode_Explicit && !Trace_On(LOG_TRACE_1)) {
-        if (const uint8_t* bytes = source.held_at(NEMA_Longest_Header)) {
-            const uint16_t g = DICOM_Read_16(0, bytes);
-            const auto code = static_cast<uint16_t>(bytes[4] << 8 | bytes[5]);
-            const uint16_t size = DICOM_Read_16(0, bytes + 6);
-            const bool letters = static_cast<unsigned>(bytes[4] - 'A') < 26 && static_cast<unsigned>(bytes[5] - 'A') < 26;
-            // Items, the (3F3F) and (FEFF) items of faulty writers and the Siemens (0009) UL take
-            // the general way, as do odd and out-of-file lengths, which are reported.
-            const bool special = g == 0xFFFE || g == 0x3F3F || g == 0xFEFF || (g == 0x0009 && code == VR_Code("UL"));
-            if (letters && !special && !VR_Has_Long_Length(code) && code != VR_OX && (size & 1) == 0 &&
-                (limit == 0 || size < limit)) {
-                group = g;
-                element = DICOM_Read_16(0, bytes + 2);
-                vr = code;
-                length = size;
-                source.seek(source.tell() + 8);
-                return 1;
-            }
+    if (NEMA_Plain_Mode(mode)) {
+        const uint8_t* bytes = source.held_at(NEMA_Longest_Header);
+        if (bytes != nullptr && NEMA_Plain_Header(bytes, limit, group, element, vr, length)) {
+            source.seek(source.tell() + 8);
+            return 1;
         }
     }
     return NEMA_Get_Data_Element_General(window, source, mode, group, element, vr, length, limit);

@@ -54,6 +54,9 @@ public:
         if (!following_ && (tag.length != Undefined_Length || tag.vr != VR_UN)) return;
         follow(tag);
     }
+    // Whether header_read may act on the next header that is not a UN of undefined length: a
+    // reader passing over elements without telling it must stop while this holds.
+    bool following() const { return following_; }
     // After the element is in the list with its value: the mode a Transfer Syntax UID sets
     // (its syntax field), the end of the meta group that the group's length tells.
     void element_read(const DICOM_Tag& tag) {

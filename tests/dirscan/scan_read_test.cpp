@@ -22,6 +22,41 @@ protected:
         return DICOMDIR_Scan_Read(nullptr, at(name));
     }
     std::string at(const std::string& name) const { return folder_.path() + "/" + name; }
+
+    // A file's elements after its meta information, written with the creator names they are
+    // handed: definitions are looked up once per process, so each read names creators of its own.
+    using Elements = void (*)(Stream_Builder& s, const std::string& creators);
+    struct Two_Reads {
+        std::optional<DICOM_Tag_List> whole, part;
+        std::vector<std::string> whole_log, part_log;  // the whole read's naming the part's creators
+        std::string creators;                          // the part's
+    };
+    // Reads the file whole, then for the kept subset keep.
+    Two_Reads read_twice(Elements elements, const std::vector<uint32_t>& keep) {
+        static int count = 0;
+        const std::string whole_name = "WHOLE" + std::to_string(++count) + "-";
+        const std::string part_name = "PARTX" + std::to_string(count) + "-";
+        const auto write = [&](const std::string& creators) {
+            Stream_Builder s(8);
+            s.preamble().meta("1.2.840.10008.1.2.1");
+            elements(s, creators);
+            EXPECT_TRUE(s.save(at(creators)));
+            return at(creators);
+        };
+        Two_Reads reads;
+        reads.creators = part_name;
+        Log_Recorder log;
+        reads.whole = DICOMDIR_Scan_Read(nullptr, write(whole_name));
+        reads.whole_log = Log_Recorder::texts();
+        Log_Recorder::lines().clear();
+        File_Source source;
+        reads.part = DICOMDIR_Scan_Read(nullptr, write(part_name), source, &keep);
+        reads.part_log = Log_Recorder::texts();
+        for (std::string& line : reads.whole_log)
+            for (std::size_t at = line.find(whole_name); at != std::string::npos; at = line.find(whole_name, at))
+                line.replace(at, whole_name.size(), part_name);
+        return reads;
+    }
     Scratch_Folder folder_;
 };
 
@@ -272,37 +307,30 @@ TEST_F(ScanRead, OneOpenPerFileThroughThePrefixTest) {
 // element, which is left out, and the notice that it has no definition file comes there, also
 // for a block right after another one left out.
 TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
-    const auto file = [&](const std::string& creators) {
-        Stream_Builder s(8);
-        s.preamble().meta("1.2.840.10008.1.2.1");
-        // A sequence before any group from 0008 on, as a directory file has: what it holds is nested.
-        s.header(0x0004, 0x1220, "SQ", 0xFFFFFFFF).item().text(0x0008, 0x1150, "UI", "1.2").item_end().sequence_end();
-        s.text(0x0008, 0x0060, "LO", "MR");  // CS expected
-        // A sequence first, whose item holds the file's first private elements: nested, they stay.
-        s.header(0x0008, 0x1140, "SQ", 0xFFFFFFFF).item().text(0x0009, 0x0010, "LO", creators + "4");
-        s.text(0x0009, 0x1001, "LO", "IN").item_end().sequence_end();
-        // Two blocks of one group, both left out, one right after the other.
-        s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "3");
-        s.text(0x0009, 0x1001, "LO", "AB").text(0x0009, 0x1002, "LO", "AB").text(0x0009, 0x1101, "LO", "EF");
-        s.text(0x0010, 0x0010, "PN", "DOE^JOHN").text(0x0010, 0x0020, "SH", "ID");  // LO expected
-        s.text(0x0011, 0x0010, "LO", creators + "2").text(0x0011, 0x1001, "LO", "CD");  // kept
-        EXPECT_TRUE(s.save(at(creators)));
-        return at(creators);
-    };
-    // Definitions are looked up once per process: each read names creators of its own.
-    const std::string whole_path = file("WHOLE"), part_path = file("PARTX");
-    Log_Recorder log;
-    const auto whole = DICOMDIR_Scan_Read(nullptr, whole_path);
-    std::vector<std::string> whole_log = Log_Recorder::texts();
-    Log_Recorder::lines().clear();
-    const std::vector<uint32_t> keep = {0x00100010, 0x00111001};
-    File_Source source;
-    const auto part = DICOMDIR_Scan_Read(nullptr, part_path, source, &keep);
-    for (std::string& line : whole_log)
-        if (const std::size_t at = line.find("WHOLE"); at != std::string::npos) line.replace(at, 5, "PARTX");
-    EXPECT_EQ(Log_Recorder::texts(), whole_log);
-    EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX1"));
-    EXPECT_TRUE(log.has("Found no private attribute file for creator:PARTX3"));
+    const Two_Reads reads = read_twice(
+        [](Stream_Builder& s, const std::string& creators) {
+            // A sequence before any group from 0008 on, as a directory file has: what it holds is nested.
+            s.header(0x0004, 0x1220, "SQ", 0xFFFFFFFF).item().text(0x0008, 0x1150, "UI", "1.2").item_end().sequence_end();
+            s.text(0x0008, 0x0060, "LO", "MR");  // CS expected
+            // A sequence first, whose item holds the file's first private elements: nested, they stay.
+            s.header(0x0008, 0x1140, "SQ", 0xFFFFFFFF).item().text(0x0009, 0x0010, "LO", creators + "4");
+            s.text(0x0009, 0x1001, "LO", "IN").item_end().sequence_end();
+            // Two blocks of one group, both left out, one right after the other.
+            s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "3");
+            s.text(0x0009, 0x1001, "LO", "AB").text(0x0009, 0x1002, "LO", "AB").text(0x0009, 0x1101, "LO", "EF");
+            s.text(0x0010, 0x0010, "PN", "DOE^JOHN").text(0x0010, 0x0020, "SH", "ID");  // LO expected
+            s.text(0x0011, 0x0010, "LO", creators + "2").text(0x0011, 0x1001, "LO", "CD");  // kept
+        },
+        {0x00100010, 0x00111001});
+    EXPECT_EQ(reads.part_log, reads.whole_log);
+    for (const char* block : {"1", "3"}) {
+        const std::string notice = "Found no private attribute file for creator:" + reads.creators + block;
+        EXPECT_TRUE(std::any_of(reads.part_log.begin(), reads.part_log.end(),
+                                [&](const std::string& line) { return line.find(notice) != std::string::npos; }))
+            << notice;
+    }
+    const auto& whole = reads.whole;
+    const auto& part = reads.part;
     ASSERT_TRUE(whole && part);
     EXPECT_EQ(whole->size(), 16u);  // with the meta information, the sequences and their delimiters
     std::vector<uint32_t> kept;
@@ -316,6 +344,109 @@ TEST_F(ScanRead, AKeptSubsetReportsWhatTheWholeSetDoes) {
     ASSERT_TRUE(sequence != whole->end() && sequence->item_nb() == 1 && part->at(2).item_nb() == 1);
     EXPECT_EQ(tags_of(part->at(2).item[0]), tags_of(sequence->item[0]));  // the nested private elements too
     EXPECT_EQ(sequence->item[0].size(), 4u);  // item tag, creator, element, end of item
+}
+
+// Appends count private elements of group, from element first on, each "AB".
+void fill(Stream_Builder& s, uint16_t group, uint16_t first, int count) {
+    for (int i = 0; i < count; ++i) s.text(group, static_cast<uint16_t>(first + i), "LO", "AB");
+}
+
+// Runs of private elements, which the reader passes over element by element in the buffer,
+// report and keep what a whole read does wherever a run breaks: at a new block or group, a
+// creator, a kept element, an element out of order, a VR the checks speak of, an odd length, the
+// buffer's end, the file's end, and once the file holds more than one file may.
+TEST_F(ScanRead, PrivateRunsReportWhatTheWholeSetDoes) {
+    struct Case {
+        const char* name;
+        Elements elements;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"blocks, groups and a kept element",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "2");
+             fill(s, 0x0009, 0x1000, 6);
+             fill(s, 0x0009, 0x1100, 3);
+             s.text(0x0010, 0x0020, "SH", "ID");  // LO expected
+             s.text(0x0011, 0x0010, "LO", creators + "3");
+             fill(s, 0x0011, 0x1000, 4);  // (0011,1002) kept
+             fill(s, 0x0013, 0x1000, 2);  // no creator
+         },
+         false},
+        {"out of order, and VRs and lengths the checks speak of",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1").text(0x0009, 0x0011, "LO", creators + "2");
+             fill(s, 0x0009, 0x1001, 2);
+             fill(s, 0x0009, 0x1001, 3);  // (0009,1001) again
+             s.text(0x0009, 0x1100, "XY", "AB");  // no VR of a stream: the checks replace it
+             fill(s, 0x0009, 0x1200, 1);
+             s.text(0x0010, 0x1010, "LO", "AB");  // AS expected
+             fill(s, 0x0011, 0x1008, 2);
+             s.text(0x0011, 0x100A, "UN", "AB");
+             fill(s, 0x0011, 0x100B, 2);
+             s.header(0x0011, 0x100D, "LO", 3).raw("ABC");
+             fill(s, 0x0011, 0x100E, 2);
+         },
+         false},
+        {"longer than the buffer",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1");
+             for (uint16_t i = 0; i < 100; ++i) s.text(0x0009, static_cast<uint16_t>(0x1000 + i), "LT", std::string(1000, 'A'));
+             s.text(0x0010, 0x0010, "PN", "DOE^JOHN");
+         },
+         false},
+        {"too many bytes of values",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1");
+             for (uint16_t i = 0; i < 34000; ++i) s.text(0x0009, static_cast<uint16_t>(0x1000 + i), "LT", std::string(1000, 'A'));
+         },
+         true},
+        {"cut short",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1");
+             fill(s, 0x0009, 0x1000, 3);
+             s.header(0x0009, 0x1003, "LO", 200).raw(std::string(20, 'A'));
+         },
+         false},
+        {"an item and a delimiter after runs",
+         [](Stream_Builder& s, const std::string& creators) {
+             s.text(0x0009, 0x0010, "LO", creators + "1");
+             fill(s, 0x0009, 0x1000, 4);
+             s.item(10).text(0x0009, 0x1010, "LO", "CD");
+             fill(s, 0x0009, 0x1011, 3);
+             s.sequence_end().text(0x0010, 0x0010, "PN", "DOE^JOHN");
+         },
+         false},
+        {"too many elements",
+         [](Stream_Builder& s, const std::string&) {
+             for (uint16_t group = 0x0009; group <= 0x0011; group += 2) {
+                 for (uint32_t element = 0x1000; element <= 0xFFFF; ++element)
+                     s.header(group, static_cast<uint16_t>(element), "LO", 0);
+             }
+         },
+         true},
+    };
+    const std::vector<uint32_t> keep = {0x00100010, 0x00111002};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Two_Reads reads = read_twice(c.elements, keep);
+        EXPECT_EQ(reads.part_log, reads.whole_log);
+        const auto& whole = reads.whole;
+    const auto& part = reads.part;
+        ASSERT_EQ(!whole, c.refused);
+        ASSERT_EQ(!part, c.refused);
+        if (c.refused) continue;
+        // Every element kept is there, and no other data element: the meta group, the creators
+        // and items stay besides.
+        std::vector<uint32_t> expected, kept;
+        for (uint32_t tag : tags_of(*whole))
+            if (std::binary_search(keep.begin(), keep.end(), tag)) expected.push_back(tag);
+        for (uint32_t tag : tags_of(*part)) {
+            const uint32_t group = tag >> 16, element = tag & 0xFFFF;
+            if (group >= 0x0008 && group != 0xFFFE && !((group & 1) && element < 0x1000)) kept.push_back(tag);
+        }
+        EXPECT_EQ(kept, expected);
+    }
 }
 
 }  // namespace
