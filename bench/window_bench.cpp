@@ -3,7 +3,7 @@
 // to /dev/null), by the worker without a window, and as a drop on the main window (offscreen),
 // which adds the count, the progress window and the panel.
 // Prints the fastest of R alternating runs of each and the window's ratios to batch mode
-// (target: at most 1.3): once the folder's result row is in, and once the progress window is
+// (target: at most 1.1): once the folder's result row is in, and once the progress window is
 // gone.
 //
 //   window_bench [--repeat R] [N]       (default R = 3, N = 20000)
