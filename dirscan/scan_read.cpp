@@ -80,6 +80,13 @@ void take_header(DICOM_Tag& tag, const DICOM_Tag& head) {
     tag.dict = head.dict;
 }
 
+// Counts an element passed over as if it had been read, so that the same files are refused.
+// False past what one file may hold. listed: the elements in the flat list.
+bool count_passed_over(uint32_t value_length, std::size_t listed, std::size_t& skipped_count, std::size_t& kept) {
+    if (value_length <= Load_Limit) kept += value_length;
+    return ++skipped_count + listed <= Elements_Max && kept <= Kept_Bytes_Max;
+}
+
 // Passes over the private elements that follow one passed over, while each has a plain header
 // and its value in the buffer and the guide lets it go: the runs of private elements that most
 // image files carry, at a fraction of the general loop's cost per element. The first element
@@ -106,8 +113,7 @@ bool pass_private_run(Byte_Source& source, uint32_t limit, Format_Skip_Guide& gu
         last_group = group;
         last_element = element;
         Format_Skipped_Add(skipped, static_cast<uint32_t>(listed), group, element);
-        if (value_length <= Load_Limit) kept += value_length;
-        if (++skipped_count + listed > Elements_Max || kept > Kept_Bytes_Max) {
+        if (!count_passed_over(value_length, listed, skipped_count, kept)) {
             too_large = true;
             break;
         }
@@ -207,9 +213,7 @@ Read_End read_elements(Win_Handle window, Element_Stream& stream, DICOM_Root& ro
             encapsulated = false;
             DICOM_Root_Set_Entry(&root, root.depth, group, element, 0);
             Format_Skipped_Add(skipped, static_cast<uint32_t>(flat.size()), group, element);
-            // Bounded as if it had been read: the same files are refused.
-            if (value_length <= Load_Limit) kept += value_length;
-            if (++skipped_count + flat.size() > Elements_Max || kept > Kept_Bytes_Max) return Read_End::Too_Large;
+            if (!count_passed_over(value_length, flat.size(), skipped_count, kept)) return Read_End::Too_Large;
             if ((group & 1) != 0 && NEMA_Plain_Mode(mode) && !stream.following() &&
                 !pass_private_run(source, limit, *guide, root, skipped, flat.size(), skipped_count, kept))
                 return Read_End::Too_Large;
