@@ -88,10 +88,10 @@ bool count_passed_over(uint32_t value_length, std::size_t listed, std::size_t& s
 }
 
 // Passes over the private elements that follow one passed over, while each has a plain header
-// and its value in the buffer and the guide lets it go: the runs of private elements that most
-// image files carry, at a fraction of the general loop's cost per element. The first element
-// that does not qualify is left to the general loop. False when the file holds more than the
-// reader keeps.
+// in the buffer, a value that ends within the file, and the guide lets it go: the runs of
+// private elements that most image files carry, at a fraction of the general loop's cost per
+// element. The first element that does not qualify is left to the general loop. False when the
+// file holds more than the reader keeps.
 bool pass_private_run(Byte_Source& source, uint32_t limit, Format_Skip_Guide& guide, DICOM_Root& root,
                       std::vector<Format_Skipped>& skipped, std::size_t listed, std::size_t& skipped_count,
                       std::size_t& kept) {
