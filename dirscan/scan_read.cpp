@@ -99,7 +99,6 @@ bool pass_private_run(Byte_Source& source, uint32_t limit, Format_Skip_Guide& gu
     const uint64_t start = source.tell();
     std::size_t at = 0;
     uint16_t last_group = 0, last_element = 0;
-    bool too_large = false;
     while (at + NEMA_Longest_Header <= buffer.size()) {
         uint16_t group = 0, element = 0, vr = 0;
         int32_t length = 0;
@@ -113,14 +112,11 @@ bool pass_private_run(Byte_Source& source, uint32_t limit, Format_Skip_Guide& gu
         last_group = group;
         last_element = element;
         Format_Skipped_Add(skipped, static_cast<uint32_t>(listed), group, element);
-        if (!count_passed_over(value_length, listed, skipped_count, kept)) {
-            too_large = true;
-            break;
-        }
+        if (!count_passed_over(value_length, listed, skipped_count, kept)) return false;
     }
     source.seek(start + at);
     if (last_group != 0) DICOM_Root_Set_Entry(&root, root.depth, last_group, last_element, 0);
-    return !too_large;
+    return true;
 }
 
 // The reading loop: every element from the stream's position on, into flat; with a guide, the
